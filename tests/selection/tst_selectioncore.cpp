@@ -1,6 +1,7 @@
 #include "selection/filepattern.h"
 #include "selection/folderlisting.h"
 #include "selection/foldermemory.h"
+#include "selection/showcommand.h"
 #include "selection/volumes.h"
 
 #include <QDir>
@@ -60,6 +61,15 @@ private slots:
     void memory_rememberedFolderOrDriveGone_givesNothing();
     void memory_unwritableLocation_reportsError();
     void memory_locate_usesConfigFolderWhenProgramFolderUnwritable();
+
+    void urlText_data();
+    void urlText();
+    void provisioning_copiesOnlyMissing_inOrder_neverReplaces();
+    void provisioning_fromProgramFolder_copiesNothing();
+    void provisioning_unwritableFolder_isNotAnError();
+    void show_nothingSelected_copiesNothingAndOpensNoViewer();
+    void show_reusesOpenViewer_andBringsItForward();
+    void show_missingProgramStylesheet_reportedOnce();
 
 private:
     QTemporaryDir m_temp;
@@ -312,6 +322,150 @@ void TestSelectionCore::memory_locate_usesConfigFolderWhenProgramFolderUnwritabl
     QCOMPARE(FolderMemory::locate(writable, config), writable + QDir::separator() + "dir.log");
     const QString missing = native(dir.filePath(QStringLiteral("salt-okunur/program")));
     QCOMPARE(FolderMemory::locate(missing, config), config + QDir::separator() + "dir.log");
+}
+
+namespace {
+
+class FakeViewer final : public LedgerViewer
+{
+public:
+    bool open = false;
+    QStringList calls;
+    bool ensureOpen() override
+    {
+        calls << (open ? "ensureOpen(open)" : "ensureOpen(new)");
+        return std::exchange(open, true);
+    }
+    void bringToFront() override { calls << QStringLiteral("bringToFront"); }
+    void navigate(const QString& url) override { calls << "navigate " + url; }
+};
+
+void writeStylesheets(const QString& folder, const QByteArray& content)
+{
+    for (const char* name : kStylesheetNames)
+        writeAll(QDir(folder).filePath(QString::fromLatin1(name)), content);
+}
+
+QStringList names(const std::array<const char*, 4>& list)
+{
+    QStringList result;
+    for (const char* name : list)
+        result << QString::fromLatin1(name);
+    return result;
+}
+
+} // namespace
+
+void TestSelectionCore::urlText_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("windows folder") << "C:\\Defter\\2025"
+                                    << "1234567890-202501-Y-000001.xml"
+                                    << "file://C:/Defter/2025/1234567890-202501-Y-000001.xml";
+    QTest::newRow("windows root") << "C:\\"
+                                  << "a.xml"
+                                  << "file://C://a.xml";
+    QTest::newRow("unix folder") << "/home/ali/Defter"
+                                 << "a.xml"
+                                 << "file:///home/ali/Defter/a.xml";
+    QTest::newRow("unix root") << "/"
+                               << "a.xml"
+                               << "file:////a.xml";
+    QTest::newRow("spaces and turkish letters") << "/home/ali/Müşteri Defterleri"
+                                                << "Şubat 2025 #1 %20.xml"
+                                                << "file:///home/ali/Müşteri Defterleri/Şubat 2025 #1 %20.xml";
+}
+
+void TestSelectionCore::urlText()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, url);
+    QCOMPARE(ledgerUrlText(folder, name), url);
+}
+
+void TestSelectionCore::provisioning_copiesOnlyMissing_inOrder_neverReplaces()
+{
+    QTemporaryDir program;
+    QTemporaryDir ledger;
+    writeStylesheets(program.path(), "yeni");
+    writeAll(ledger.filePath(QStringLiteral("yevmiye.xslt")), "eski");
+
+    const Provisioning result = provisionStylesheets(native(ledger.path()), native(program.path()));
+    QCOMPARE(result.copied, (QStringList{"berat.xslt", "kebir.xslt", "defterraporu.xslt"}));
+    QVERIFY(result.missingFromProgram.isEmpty());
+    QCOMPARE(readAll(ledger.filePath(QStringLiteral("yevmiye.xslt"))), QByteArray("eski"));
+    QCOMPARE(readAll(ledger.filePath(QStringLiteral("kebir.xslt"))), QByteArray("yeni"));
+
+    QVERIFY(provisionStylesheets(native(ledger.path()), native(program.path())).copied.isEmpty());
+}
+
+void TestSelectionCore::provisioning_fromProgramFolder_copiesNothing()
+{
+    QTemporaryDir program;
+    writeStylesheets(program.path(), "x");
+    const Provisioning result = provisionStylesheets(native(program.path()), native(program.path()));
+    QVERIFY(result.copied.isEmpty());
+    QVERIFY(result.notCopied.isEmpty());
+}
+
+void TestSelectionCore::provisioning_unwritableFolder_isNotAnError()
+{
+    QTemporaryDir program;
+    QTemporaryDir base;
+    writeStylesheets(program.path(), "x");
+    // The ledger's folder vanished after it was listed: nothing can be copied there.
+    const QString gone = native(base.filePath(QStringLiteral("çıkarılan disk")));
+    const Provisioning result = provisionStylesheets(gone, native(program.path()));
+    QCOMPARE(result.notCopied, names(kStylesheetNames));
+    QVERIFY(result.copied.isEmpty());
+}
+
+void TestSelectionCore::show_nothingSelected_copiesNothingAndOpensNoViewer()
+{
+    QTemporaryDir program;
+    QTemporaryDir ledger;
+    writeStylesheets(program.path(), "x");
+    FakeViewer viewer;
+    ShowCommand show(native(program.path()), viewer);
+    QVERIFY(show.run(native(ledger.path()), QString()).isEmpty());
+    QVERIFY(viewer.calls.isEmpty());
+    QVERIFY(QDir(ledger.path()).isEmpty());
+}
+
+void TestSelectionCore::show_reusesOpenViewer_andBringsItForward()
+{
+    QTemporaryDir program;
+    QTemporaryDir ledger;
+    writeStylesheets(program.path(), "x");
+    FakeViewer viewer;
+    ShowCommand show(native(program.path()), viewer);
+    const QString folder = native(ledger.path());
+    QVERIFY(show.run(folder, QStringLiteral("a b.xml")).isEmpty());
+    QVERIFY(show.run(folder, QStringLiteral("ç.xml")).isEmpty());
+    const QString prefix = "navigate " + ledgerUrlText(folder, QString());
+    QCOMPARE(viewer.calls, (QStringList{"ensureOpen(new)", prefix + "a b.xml", "ensureOpen(open)", "bringToFront",
+                                        prefix + "ç.xml"}));
+    QCOMPARE(QDir(ledger.path()).entryList(QDir::Files, QDir::Name),
+             (QStringList{"berat.xslt", "defterraporu.xslt", "kebir.xslt", "yevmiye.xslt"}));
+}
+
+void TestSelectionCore::show_missingProgramStylesheet_reportedOnce()
+{
+    QTemporaryDir program;
+    QTemporaryDir ledger;
+    writeStylesheets(program.path(), "x");
+    QVERIFY(QFile::remove(program.filePath(QStringLiteral("kebir.xslt"))));
+    FakeViewer viewer;
+    ShowCommand show(native(program.path()), viewer);
+
+    const QString message = show.run(native(ledger.path()), QStringLiteral("a.xml"));
+    QVERIFY2(message.contains(native(program.filePath(QStringLiteral("kebir.xslt")))), qPrintable(message));
+    QVERIFY(!message.contains(QStringLiteral("berat.xslt")));
+    QVERIFY(show.run(native(ledger.path()), QStringLiteral("a.xml")).isEmpty());
+    QCOMPARE(viewer.calls.filter(QStringLiteral("navigate")).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestSelectionCore)
