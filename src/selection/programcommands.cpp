@@ -1,13 +1,19 @@
 #include "selection/programcommands.h"
 
+#include "selection/frmrazoravsec.h"
+
+#include <QApplication>
+
 namespace selection {
 
-ProgramCommands::ProgramCommands(QString dataFolder) : m_dataFolder(std::move(dataFolder)) {}
+ProgramCommands::ProgramCommands(QString dataFolder)
+    : m_dataFolder(std::move(dataFolder)), m_viewer(m_dataFolder), m_show(m_dataFolder, m_viewer)
+{}
 
 void ProgramCommands::show(const QString& folder, const QString& fileName)
 {
-    Q_UNUSED(folder);
-    Q_UNUSED(fileName);
+    if (const QString message = m_show.run(folder, fileName); !message.isEmpty())
+        showMessageBox(QApplication::activeWindow(), message);
 }
 
 void ProgramCommands::support(QWidget* owner)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "selection/selectioncommands.h"
+#include "selection/showcommand.h"
+#include "selection/viewerhost.h"
 
 namespace selection {
 
@@ -14,8 +16,12 @@ public:
     void support(QWidget* owner) override;
     void about(QWidget* owner) override;
 
+    [[nodiscard]] ViewerWindowHost& viewer() { return m_viewer; }
+
 private:
     QString m_dataFolder;
+    ViewerWindowHost m_viewer;
+    ShowCommand m_show;
 };
 
 } // namespace selection

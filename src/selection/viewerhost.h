@@ -1,0 +1,33 @@
+#pragma once
+
+#include "selection/showcommand.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace viewer {
+class frmXML;
+}
+
+namespace selection {
+
+// The single viewer window: made by the first Show, made again after the user closed it.
+class ViewerWindowHost final : public LedgerViewer
+{
+public:
+    explicit ViewerWindowHost(QString fallbackFolder);
+    ~ViewerWindowHost() override;
+
+    bool ensureOpen() override;
+    void bringToFront() override;
+    void navigate(const QString& urlText) override;
+
+    [[nodiscard]] viewer::frmXML* window() const;
+
+private:
+    QString m_fallbackFolder;
+    QWidget m_owner; // never shown: it keeps the viewer off the taskbar
+    QPointer<viewer::frmXML> m_window;
+};
+
+} // namespace selection

@@ -1,0 +1,116 @@
+#include "viewer/frmxml.h"
+
+#include "app/ui.h"
+#include "viewer/viewerlayout.h"
+#include "viewer/webbrowser.h"
+
+#include <QEvent>
+#include <QPushButton>
+#include <QTimer>
+
+namespace viewer {
+
+using app::twips;
+
+frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
+    : QWidget(owner, Qt::Window), m_picAddress(new QWidget(this)),
+      m_cmdYazdir(new QPushButton(QStringLiteral("&Yazdır"), m_picAddress)),
+      m_brwWebBrowser(new WebBrowser(fallbackFolder, this)), m_timTimer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("frmXML"));
+    m_picAddress->setObjectName(QStringLiteral("picAddress"));
+    m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
+    m_brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
+    m_timTimer->setObjectName(QStringLiteral("timTimer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(app::programIcon());
+
+    setGeometry(twips(3060), twips(3345), twips(6540), twips(5130));
+    m_picAddress->setGeometry(0, 0, twips(6540), twips(795));
+    m_cmdYazdir->setGeometry(twips(2640), twips(180), twips(1395), twips(495));
+    m_cmdYazdir->setFont(app::legacyFont(13.5, true));
+    m_brwWebBrowser->setGeometry(twips(60), twips(900), twips(5400), twips(3735));
+    setTabOrder(m_brwWebBrowser, m_cmdYazdir);
+    m_brwWebBrowser->setFocus();
+
+    m_timTimer->setInterval(5);
+
+    connect(m_brwWebBrowser, &WebBrowser::BeforeNavigate2, this, &frmXML::brwWebBrowser_BeforeNavigate2);
+    connect(m_brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmXML::brwWebBrowser_DownloadComplete);
+    connect(m_brwWebBrowser, &WebBrowser::PrintTemplateInstantiation, this,
+            &frmXML::brwWebBrowser_PrintTemplateInstantiation);
+    connect(m_brwWebBrowser, &WebBrowser::PrintTemplateTeardown, this, &frmXML::brwWebBrowser_PrintTemplateTeardown);
+    connect(m_timTimer, &QTimer::timeout, this, &frmXML::timTimer_Timer);
+    connect(m_cmdYazdir, &QPushButton::clicked, this, &frmXML::cmdYazdir_Click);
+}
+
+void frmXML::Form_Load()
+{
+    setWindowState(windowState() | Qt::WindowMaximized);
+    show();
+    Form_Resize();
+}
+
+void frmXML::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmXML::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Minimizing or restoring changes the state without always changing the size.
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmXML::Form_Resize()
+{
+    if (!(windowState() & Qt::WindowMaximized) || (windowState() & Qt::WindowMinimized)) {
+        // Queued: the window system is still finishing the state change that brought us here.
+        QTimer::singleShot(0, this, [this] { setWindowState(Qt::WindowMaximized); });
+    }
+    const ViewerLayout layout = computeViewerLayout(width(), height());
+    m_picAddress->setGeometry(0, 0, width(), twips(795));
+    m_brwWebBrowser->resize(layout.browserWidth, layout.browserHeight);
+    m_cmdYazdir->move(layout.buttonLeft, m_cmdYazdir->y());
+}
+
+void frmXML::brwWebBrowser_BeforeNavigate2()
+{
+    m_timTimer->start();
+}
+
+void frmXML::brwWebBrowser_DownloadComplete()
+{
+    setWindowTitle(m_brwWebBrowser->LocationName());
+}
+
+void frmXML::timTimer_Timer()
+{
+    if (m_brwWebBrowser->Busy()) {
+        setWindowTitle(QString::fromUtf8(kBusyCaption));
+        return;
+    }
+    m_timTimer->stop();
+    setWindowTitle(m_brwWebBrowser->LocationName());
+}
+
+void frmXML::cmdYazdir_Click()
+{
+    hide();
+    m_brwWebBrowser->ExecWB(WebBrowser::OLECMDID_PRINTPREVIEW, WebBrowser::OLECMDEXECOPT_PROMPTUSER);
+}
+
+void frmXML::brwWebBrowser_PrintTemplateInstantiation()
+{
+    hide();
+}
+
+void frmXML::brwWebBrowser_PrintTemplateTeardown()
+{
+    show();
+}
+
+} // namespace viewer

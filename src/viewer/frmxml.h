@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+class QTimer;
+
+namespace viewer {
+
+class WebBrowser;
+
+// The viewer window: one ledger in the browser view under a bar with the Print button; always
+// maximized; its caption says "Bekleyiniz..." while the document loads, then names it.
+class frmXML : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr char kBusyCaption[] = "Bekleyiniz...";
+
+    // `owner` is a window that is never shown: owned windows get no taskbar button, which keeps
+    // the program to one button, the selection window's. `fallbackFolder` holds the program's
+    // stylesheets.
+    frmXML(const QString& fallbackFolder, QWidget* owner);
+
+    [[nodiscard]] WebBrowser* browser() const { return m_brwWebBrowser; }
+
+    // Shows the window maximized and lays it out; run once, by whoever loads it.
+    void Form_Load();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Form_Resize();
+    void brwWebBrowser_BeforeNavigate2();
+    void brwWebBrowser_DownloadComplete();
+    void timTimer_Timer();
+    void cmdYazdir_Click();
+    void brwWebBrowser_PrintTemplateInstantiation();
+    void brwWebBrowser_PrintTemplateTeardown();
+
+    QWidget* const m_picAddress;
+    QPushButton* const m_cmdYazdir;
+    WebBrowser* const m_brwWebBrowser;
+    QTimer* const m_timTimer;
+};
+
+} // namespace viewer

@@ -1,0 +1,97 @@
+#include "viewer/pdfprinting.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageRanges>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPrinter>
+
+namespace viewer {
+
+namespace {
+
+bool wantsEveryPage(const QPrinter& printer, int pageCount)
+{
+    return requestedPages(printer, pageCount).size() == pageCount && printer.copyCount() <= 1;
+}
+
+PrintOutcome copyVectorFile(const QString& pdfPath, const QString& target, int pageCount)
+{
+    PrintOutcome outcome;
+    if (QFile::exists(target) && !QFile::remove(target)) {
+        outcome.error = QStringLiteral("“%1” dosyasının yerine yazılamadı.").arg(target);
+        return outcome;
+    }
+    QFile source(pdfPath);
+    if (!source.copy(target)) {
+        outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2").arg(target, source.errorString());
+        return outcome;
+    }
+    outcome.ok = true;
+    outcome.pagesPrinted = pageCount;
+    return outcome;
+}
+
+} // namespace
+
+QList<int> requestedPages(const QPrinter& printer, int pageCount)
+{
+    QList<int> pages;
+    const QPageRanges ranges = printer.pageRanges();
+    for (int page = 1; page <= pageCount; ++page) {
+        if (ranges.isEmpty() || ranges.contains(page))
+            pages.append(page - 1);
+    }
+    return pages;
+}
+
+PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& printer,
+                      const std::function<bool(int, int)>& progress)
+{
+    const int pageCount = document.pageCount();
+    if (printer.outputFormat() == QPrinter::PdfFormat && wantsEveryPage(printer, pageCount))
+        return copyVectorFile(pdfPath, printer.outputFileName(), pageCount);
+
+    PrintOutcome outcome;
+    const QList<int> pages = requestedPages(printer, pageCount);
+    if (pages.isEmpty()) {
+        outcome.error = QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.");
+        return outcome;
+    }
+    // The document's pages already hold their margins: paper of the same size, nothing added.
+    const QSizeF firstPage = document.pagePointSize(pages.constFirst());
+    printer.setPageLayout(QPageLayout(QPageSize(firstPage, QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
+    printer.setFullPage(true);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        outcome.error = QStringLiteral("Yazıcı başlatılamadı (%1).").arg(printer.printerName());
+        return outcome;
+    }
+    const qreal dpi = qMin(printer.resolution(), kMaxRasterDpi);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (progress && !progress(int(i), int(pages.size()))) {
+            printer.abort();
+            outcome.cancelled = true;
+            return outcome;
+        }
+        if (i > 0 && !printer.newPage()) {
+            outcome.error = QStringLiteral("Yazıcı yeni sayfaya geçemedi.");
+            return outcome;
+        }
+        const QSizeF points = document.pagePointSize(pages.at(i));
+        const QSize pixels = (points * dpi / 72.0).toSize();
+        const QImage image = document.render(pages.at(i), pixels);
+        const QRect paper = painter.viewport();
+        QSize fitted = image.size();
+        fitted.scale(paper.size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRect(paper.topLeft() + QPoint((paper.width() - fitted.width()) / 2, 0), fitted), image);
+        ++outcome.pagesPrinted;
+    }
+    outcome.ok = painter.end();
+    if (!outcome.ok)
+        outcome.error = QStringLiteral("Yazdırma tamamlanamadı.");
+    return outcome;
+}
+
+} // namespace viewer

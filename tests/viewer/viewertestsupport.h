@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+// Small ledgers written by the tests themselves: an XML file naming its stylesheet, and the
+// stylesheet beside it.
+namespace viewertest {
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+inline QByteArray ledger(const QByteArray& stylesheet, const QByteArray& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><?xml-stylesheet type=\"text/xsl\" href=\"" + stylesheet +
+           "\"?>\n<defter>" + body + "</defter>\n";
+}
+
+// Title and body taken from the document; `extraHead` lands in <head>.
+inline QByteArray stylesheet(const QByteArray& extraHead = {}, const QByteArray& extraBody = {})
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+<xsl:output method="html" encoding="UTF-8"/>
+<xsl:template match="/">
+<html><head><title><xsl:value-of select="/defter/@title"/></title>)" +
+           extraHead + R"(</head>
+<body><p id="text"><xsl:value-of select="/defter/p"/></p>)" +
+           extraBody + R"(</body></html>
+</xsl:template>
+</xsl:stylesheet>
+)";
+}
+
+// A stylesheet that takes a while: every item compared with every other.
+inline QByteArray slowStylesheet()
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+<xsl:output method="html" encoding="UTF-8"/>
+<xsl:template match="/">
+<html><head><title>yavaş</title></head><body><p id="text">yavaş belge</p>
+<xsl:for-each select="//n"><xsl:if test="count(//n[. = current()]) = 0">x</xsl:if></xsl:for-each>
+</body></html>
+</xsl:template>
+</xsl:stylesheet>
+)";
+}
+
+inline QByteArray slowBody(int items)
+{
+    QByteArray body;
+    for (int i = 0; i < items; ++i)
+        body += "<n>" + QByteArray::number(i) + "</n>";
+    return body;
+}
+
+inline QString urlText(const QString& folder, const QString& name)
+{
+    return QStringLiteral("file://") + QDir::fromNativeSeparators(folder) + QLatin1Char('/') + name;
+}
+
+} // namespace viewertest
