@@ -79,10 +79,10 @@ void WebBrowser::Navigate2(const QString& url)
         return;
     }
     m_location = url;
-    show(QUrl(url));
+    showDocument(QUrl(url));
 }
 
-void WebBrowser::show(const QUrl& url)
+void WebBrowser::showDocument(const QUrl& url)
 {
     m_loading = m_navigation;
     m_page->load(url);
@@ -148,7 +148,7 @@ void WebBrowser::renderFinished(int navigation, const QString& localPath, Render
     m_title = result.title;
     const QFileInfo file(localPath);
     const QByteArray mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
-    show(m_scheme->publish(file.absolutePath(), file.fileName(), std::move(result.html), mimeType));
+    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), std::move(result.html), mimeType));
 }
 
 void WebBrowser::loadFinished(bool ok)

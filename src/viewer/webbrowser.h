@@ -57,7 +57,7 @@ private:
     struct Navigation;
 
     void startRender(const QString& localPath);
-    void show(const QUrl& url);
+    void showDocument(const QUrl& url);
     void renderFinished(int navigation, const QString& localPath, RenderResult result);
     void loadFinished(bool ok);
     void pageTitleChanged(const QString& title);

@@ -61,6 +61,20 @@ inline QByteArray slowBody(int items)
     return body;
 }
 
+// Page after page of numbered rows, on A4 with margins of its own.
+inline QByteArray rowsStylesheet()
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+<xsl:output method="html" encoding="UTF-8"/>
+<xsl:template match="/">
+<html><head><title>Sayfalar</title><style>@page { size: A4; margin: 15mm } p { margin: 0 0 4mm }</style></head>
+<body><xsl:for-each select="//n"><p><xsl:value-of select="."/></p></xsl:for-each></body></html>
+</xsl:template>
+</xsl:stylesheet>
+)";
+}
+
 inline QString urlText(const QString& folder, const QString& name)
 {
     return QStringLiteral("file://") + QDir::fromNativeSeparators(folder) + QLatin1Char('/') + name;

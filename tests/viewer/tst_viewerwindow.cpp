@@ -1,0 +1,250 @@
+#include "selection/viewerhost.h"
+#include "viewer/frmxml.h"
+#include "viewer/ledgerscheme.h"
+#include "viewer/printpreview.h"
+#include "viewer/viewerlayout.h"
+#include "viewer/webbrowser.h"
+#include "viewertestsupport.h"
+
+#include <QApplication>
+#include <QPageRanges>
+#include <QPdfDocument>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+using namespace viewer;
+using namespace viewertest;
+
+namespace {
+
+QByteArray manyRows(int rows)
+{
+    QByteArray body;
+    for (int i = 1; i <= rows; ++i)
+        body += "<n>Satır " + QByteArray::number(i) + "</n>";
+    return body;
+}
+
+} // namespace
+
+class TestViewerWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void layout_data();
+    void layout();
+
+    void design_namesTextsAndFont();
+    void caption_saysWaitWhileBusy_thenTitle();
+    void minimizing_returnsToMaximized();
+    void print_hidesViewer_untilPreviewCloses();
+    void host_reusesViewer_andMakesItAgainAfterClose();
+    void preview_savesVectorPdf_andPrintsChosenPages();
+
+private:
+    QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestViewerWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    writeFile(m_dir->filePath(QStringLiteral("sayfa.xslt")), stylesheet());
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xslt")), slowStylesheet());
+    writeFile(m_dir->filePath(QStringLiteral("satirlar.xslt")), rowsStylesheet());
+    writeFile(m_dir->filePath(QStringLiteral("a.xml")),
+              ledger("sayfa.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye Defteri\">"));
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledger("yavas.xslt", slowBody(4000)));
+    writeFile(m_dir->filePath(QStringLiteral("sayfalar.xml")), ledger("satirlar.xslt", manyRows(120)));
+}
+
+void TestViewerWindow::layout_data()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<int>("browserWidth");
+    QTest::addColumn<int>("browserHeight");
+    QTest::addColumn<int>("buttonLeft");
+    // Width: (w·15 − 100) / 15; height: (h·15 − 795 − 100) / 15; button: (w·15 − 1395) / 2 / 15.
+    QTest::newRow("full hd") << QSize(1920, 1017) << 1913 << 957 << 914;
+    QTest::newRow("design size") << QSize(436, 342) << 429 << 282 << 172;
+    QTest::newRow("narrower than the button") << QSize(80, 200) << 73 << 140 << -7;
+    QTest::newRow("smaller than the bar") << QSize(5, 40) << 0 << 0 << -44;
+    QTest::newRow("empty") << QSize(0, 0) << 0 << 0 << -47;
+}
+
+void TestViewerWindow::layout()
+{
+    QFETCH(QSize, client);
+    QFETCH(int, browserWidth);
+    QFETCH(int, browserHeight);
+    QFETCH(int, buttonLeft);
+    const ViewerLayout layout = computeViewerLayout(client.width(), client.height());
+    QCOMPARE(layout.browserWidth, browserWidth);
+    QCOMPARE(layout.browserHeight, browserHeight);
+    QCOMPARE(layout.buttonLeft, buttonLeft);
+}
+
+void TestViewerWindow::design_namesTextsAndFont()
+{
+    QWidget owner;
+    auto* window = new frmXML(m_dir->path(), &owner);
+    window->Form_Load();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* print = window->findChild<QPushButton*>(QStringLiteral("cmdYazdir"));
+    QCOMPARE(print->text(), QStringLiteral("&Yazdır"));
+    QCOMPARE(print->font().pointSizeF(), 13.5);
+    QVERIFY(print->font().bold());
+    QCOMPARE(print->parentWidget()->objectName(), QStringLiteral("picAddress"));
+    QCOMPARE(print->parentWidget()->height(), 53);
+    QCOMPARE(print->parentWidget()->width(), window->width());
+    QCOMPARE(window->browser()->objectName(), QStringLiteral("brwWebBrowser"));
+    QCOMPARE(window->browser()->pos(), QPoint(4, 60));
+    QCOMPARE(window->focusWidget() == nullptr || window->browser()->isAncestorOf(window->focusWidget()), true);
+    QVERIFY(window->windowState() & Qt::WindowMaximized);
+    QVERIFY(window->windowTitle().isEmpty());
+    // Owned by a window that is never shown: no taskbar button of its own.
+    QVERIFY(window->windowHandle()->transientParent() != nullptr);
+    delete window;
+}
+
+void TestViewerWindow::caption_saysWaitWhileBusy_thenTitle()
+{
+    QWidget owner;
+    auto* window = new frmXML(m_dir->path(), &owner);
+    window->Form_Load();
+    QStringList captions;
+    connect(window, &QWidget::windowTitleChanged, this, [&](const QString& title) {
+        if (captions.isEmpty() || captions.constLast() != title)
+            captions << title;
+    });
+    window->browser()->Navigate2(ledgerUrl(QStringLiteral("yavas.xml")));
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString::fromUtf8(frmXML::kBusyCaption), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("yavaş"), 30000);
+
+    window->browser()->Navigate2(ledgerUrl(QStringLiteral("a.xml")));
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Yevmiye Defteri"), 30000);
+    QCOMPARE(captions.first(), QString::fromUtf8(frmXML::kBusyCaption));
+    QCOMPARE(captions.filter(QStringLiteral("yavaş")).size(), 1);
+    delete window;
+}
+
+void TestViewerWindow::minimizing_returnsToMaximized()
+{
+    QWidget owner;
+    auto* window = new frmXML(m_dir->path(), &owner);
+    window->Form_Load();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(window->windowState() == Qt::WindowMaximized);
+    window->setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(window->windowState() == Qt::WindowMaximized);
+    delete window;
+}
+
+void TestViewerWindow::print_hidesViewer_untilPreviewCloses()
+{
+    QWidget owner;
+    auto* window = new frmXML(m_dir->path(), &owner);
+    window->Form_Load();
+    window->browser()->Navigate2(ledgerUrl(QStringLiteral("a.xml")));
+    QTRY_VERIFY_WITH_TIMEOUT(!window->browser()->Busy(), 30000);
+    QStringList visibility;
+    connect(window->browser(), &WebBrowser::PrintTemplateInstantiation, this,
+            [&] { visibility << (window->isVisible() ? "instantiated: shown" : "instantiated: hidden"); });
+    connect(window->browser(), &WebBrowser::PrintTemplateTeardown, this,
+            [&] { visibility << (window->isVisible() ? "torn down: shown" : "torn down: hidden"); });
+
+    window->findChild<QPushButton*>(QStringLiteral("cmdYazdir"))->click();
+    QCOMPARE(visibility, QStringList{"instantiated: hidden"});
+    QPointer<PrintPreview> preview = window->browser()->printPreview();
+    QVERIFY(preview);
+    QSignalSpy ready(preview.data(), &PrintPreview::ready);
+    QVERIFY(ready.wait(30000));
+    QCOMPARE(ready.first().first().toBool(), true);
+    QVERIFY(!window->isVisible());
+    preview->close();
+    QTRY_VERIFY(preview.isNull());
+    QCOMPARE(visibility, (QStringList{"instantiated: hidden", "torn down: shown"}));
+    QVERIFY(window->windowState() & Qt::WindowMaximized);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Yevmiye Defteri"));
+    delete window;
+}
+
+void TestViewerWindow::host_reusesViewer_andMakesItAgainAfterClose()
+{
+    selection::ViewerWindowHost host(m_dir->path());
+    QVERIFY(!host.ensureOpen());
+    QPointer<frmXML> first = host.window();
+    QVERIFY(first && first->isVisible());
+    QVERIFY(host.ensureOpen());
+    QCOMPARE(host.window(), first.data());
+    first->hide(); // left behind: a Show brings it back and forward
+    host.bringToFront();
+    QVERIFY(first->isVisible());
+
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(!host.ensureOpen());
+    QVERIFY(host.window() != nullptr);
+}
+
+void TestViewerWindow::preview_savesVectorPdf_andPrintsChosenPages()
+{
+    WebBrowser browser(m_dir->path());
+    browser.resize(800, 600);
+    browser.show();
+    browser.Navigate2(ledgerUrl(QStringLiteral("sayfalar.xml")));
+    QTRY_VERIFY_WITH_TIMEOUT(!browser.Busy(), 30000);
+    QVERIFY(browser.ExecWB(WebBrowser::OLECMDID_PRINTPREVIEW, WebBrowser::OLECMDEXECOPT_PROMPTUSER));
+    QPointer<PrintPreview> preview = browser.printPreview();
+    QSignalSpy ready(preview.data(), &PrintPreview::ready);
+    QVERIFY(ready.wait(30000));
+    const int pages = preview->document()->pageCount();
+    QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
+    QStringList problems;
+    preview->setReporter([&](const QString& message) { problems << message; });
+
+    const QString saved = m_dir->filePath(QStringLiteral("kayit.pdf"));
+    preview->setSaveTargetChooser([&] { return saved; });
+    preview->savePdf();
+    QFile original(preview->pdfPath());
+    QFile copy(saved);
+    QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
+
+    const QString printed = m_dir->filePath(QStringLiteral("sayfa-2-3.pdf"));
+    preview->setPrinterChooser([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        QPageRanges ranges;
+        ranges.addRange(2, 3);
+        printer.setPageRanges(ranges);
+        return true;
+    });
+    preview->printDocument();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QPdfDocument result;
+    QCOMPARE(result.load(printed), QPdfDocument::Error::None);
+    QCOMPARE(result.pageCount(), 2);
+    const QSizeF a4(595, 842);
+    QVERIFY(qAbs(result.pagePointSize(0).width() - a4.width()) < 2);
+    QVERIFY(qAbs(result.pagePointSize(0).height() - a4.height()) < 2);
+    preview->close();
+}
+
+int main(int argc, char* argv[])
+{
+    registerLedgerScheme();
+    QApplication application(argc, argv);
+    TestViewerWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_viewerwindow.moc"
