@@ -219,9 +219,9 @@ private:
             // more entries than were asked for.
             if (batches < fewestBatches) {
                 batches = fewestBatches;
-                m_outcome.warnings.push_back("--big-account-lines için madde sayısı " +
+                m_outcome.warnings.push_back("--big-account-lines için madde sayısı artırıldı: " +
                                              std::to_string(std::max(available, batches) + (monthEnd ? 3 : 0)) +
-                                             "'e çıkarıldı.");
+                                             " (istenen " + std::to_string(m_opt.entries) + ").");
             }
             ordinary = available > batches ? available - batches : 0;
         }
