@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the program needs on Debian 12, then configures and builds it into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    build-essential cmake pkg-config            # compiler and build
+    qt6-base-dev qt6-webengine-dev qt6-pdf-dev  # windows, browser view, print preview
+    libxslt1-dev                                # stylesheets applied in-process
+    fonts-liberation2                           # metric match for the windows' designed font
+    xvfb xauth                                  # headless display for the GUI tests
+    libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace selection {
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class FolderMemory;
+class SelectionCommands;
+class Volumes;
+
+// Shows a failure to the user; tests hand in one that records instead.
+using Reporter = std::function<void(QWidget* parent, const QString& message)>;
+
+// A message box captioned with the program title.
+void showMessageBox(QWidget* parent, const QString& message);
+
+// What the selection window works with, handed in by whoever creates it.
+struct SelectionContext
+{
+    const Volumes& volumes;
+    const FolderMemory& memory;
+    SelectionCommands& commands;
+    QString programFolder;
+    Reporter reporter = showMessageBox;
+};
+
+// The selection window: drive, folder and file lists, Show and Support buttons, the version.
+class frmRazoravSec : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmRazoravSec(SelectionContext context, QWidget* parent = nullptr);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void layOutControls();
+    void connectHandlers();
+
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Dir1_Click();
+    void File1_DblClick();
+    void cmdGoster_Click();
+    void cmdYazdir_Click();
+    void Form_DblClick();
+    void Form_QueryUnload();
+
+    void runShow();
+    void applyPlace(const QString& place);
+    void report(const QString& message);
+    [[nodiscard]] QString driveTextOf(const QString& folder) const;
+
+    SelectionContext m_context;
+    bool m_closing = false;
+
+    QPushButton* const m_cmdGoster;
+    DriveListBox* const m_drive1;
+    DirListBox* const m_dir1;
+    FileListBox* const m_file1;
+    QPushButton* const m_cmdYazdir;
+    QLabel* const m_lblVER;
+};
+
+} // namespace selection

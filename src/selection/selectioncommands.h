@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace selection {
+
+// What the selection window's buttons and gestures start; handed to the window so that tests
+// can watch the calls.
+class SelectionCommands
+{
+public:
+    virtual ~SelectionCommands() = default;
+    // Show the ledger file `fileName` of `folder` in the viewer.
+    virtual void show(const QString& folder, const QString& fileName) = 0;
+    virtual void support(QWidget* owner) = 0;
+    virtual void about(QWidget* owner) = 0;
+};
+
+} // namespace selection
