@@ -516,9 +516,9 @@ void TestLedgerGen::approvedBerat_isTaxpayerBeratWithCounterSignature_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<QString>("type");
-    for (const QString& type : {"YB", "KB"}) {
-        QTest::addRow("company/%s", qPrintable(type)) << "company" << type;
-        QTest::addRow("split/%s", qPrintable(type)) << "split" << type;
+    for (const char* type : {"YB", "KB"}) {
+        QTest::addRow("company/%s", type) << "company" << QString(type);
+        QTest::addRow("split/%s", type) << "split" << QString(type);
     }
 }
 
