@@ -267,11 +267,15 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
         xmlFreeDoc(output);
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
     }
+    // A refused load fails the page even where the stylesheet would carry on without it.
+    if (!session.refusal.isEmpty()) {
+        xmlFreeDoc(output);
+        const QString reason =
+            session.messages.contains(session.refusal) ? session.detail() : session.refusal + u'\n' + session.detail();
+        return failed(result, FailureKind::Refused, result.stylesheetPath, stylesheetNote + u'\n' + reason);
+    }
     if (output == nullptr || !stateOk) {
         xmlFreeDoc(output);
-        if (!session.refusal.isEmpty())
-            return failed(result, FailureKind::Refused, result.stylesheetPath,
-                          session.refusal + u'\n' + session.detail());
         const QString detail =
             session.messages.isEmpty() ? QStringLiteral("Stil sayfası işlemi durdurdu.") : session.detail();
         return failed(result, FailureKind::TransformFailed, ledgerPath, stylesheetNote + u'\n' + detail);

@@ -175,6 +175,9 @@ void initialiseLibraries()
     // The default prefs guard what compiling a stylesheet loads (xsl:import, xsl:include).
     xsltSetDefaultSecurityPrefs(g_securityPrefs);
 
+    // Turns on libxml2's node-creation hooks, through which a cancel request stops a transform.
+    xmlRegisterNodeDefault(nullptr);
+
     g_defaultEntityLoader = xmlGetExternalEntityLoader();
     xmlSetExternalEntityLoader(localOnlyEntityLoader);
 }
@@ -317,14 +320,18 @@ SessionScope::~SessionScope()
 TransformScope::TransformScope(RenderSession& session, xsltTransformContextPtr transform) : m_session(session)
 {
     m_session.transform = transform;
-    if (m_session.cancel != nullptr)
-        m_previous = xmlRegisterNodeDefault(onNodeCreated);
+    if (m_session.cancel == nullptr)
+        return;
+    // xmlRegisterNodeDefault() only ever sets the first libxml2 thread's hook; the macro
+    // names this thread's own.
+    m_previous = xmlRegisterNodeDefaultValue;
+    xmlRegisterNodeDefaultValue = onNodeCreated;
 }
 
 TransformScope::~TransformScope()
 {
     if (m_session.cancel != nullptr)
-        xmlRegisterNodeDefault(m_previous);
+        xmlRegisterNodeDefaultValue = m_previous;
     m_session.transform = nullptr;
 }
 
