@@ -131,6 +131,7 @@ private slots:
     void noStylesheet_showsEscapedTree();
     void otherOutputEncoding_stillReachesViewAsUtf8();
     void cancel_stopsTheTransform();
+    void concurrentRenders_keepTheirOwnMessages();
 
 private:
     QString write(const QString& relative, const QByteArray& bytes);
@@ -377,14 +378,15 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten_data()
     const QByteArray exsl = "xmlns:exsl=\"http://exslt.org/common\" extension-element-prefixes=\"exsl\"";
     QTest::newRow("exsl:document writes a file")
         << ledgerNaming("y.xslt")
-        << stylesheetWithBody("<exsl:document href=\"yazildi.html\"><p>x</p></exsl:document><p>y</p>", exsl) << "yazma";
+        << stylesheetWithBody("<exsl:document href=\"DIR/yazildi.html\"><p>x</p></exsl:document><p>y</p>", exsl)
+        << "yazma";
     QTest::newRow("exsl:document into a new folder")
         << ledgerNaming("y.xslt")
-        << stylesheetWithBody("<exsl:document href=\"yeni/klasor/yazildi.html\"><p>x</p></exsl:document>", exsl)
+        << stylesheetWithBody("<exsl:document href=\"DIR/yeni/klasor/yazildi.html\"><p>x</p></exsl:document>", exsl)
         << "yazma";
     QTest::newRow("exsl:document overwrites the ledger")
         << ledgerNaming("y.xslt")
-        << stylesheetWithBody("<exsl:document href=\"defter.xml\" method=\"text\">bozuldu</exsl:document>", exsl)
+        << stylesheetWithBody("<exsl:document href=\"DIR/defter.xml\" method=\"text\">bozuldu</exsl:document>", exsl)
         << "yazma";
     QTest::newRow("document() from the network")
         << ledgerNaming("y.xslt")
@@ -394,6 +396,8 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten_data()
         << QByteArray("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
                       "<xsl:import href=\"http://127.0.0.1:9/a.xslt\"/></xsl:stylesheet>")
         << "127.0.0.1";
+    QTest::newRow("stylesheet instruction names the network")
+        << ledgerNaming("http://127.0.0.1:9/yevmiye.xslt") << QByteArray(kHtmlStylesheet) << "127.0.0.1";
     QTest::newRow("external entity in the ledger")
         << QByteArray("<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"y.xslt\"?>\n"
                       "<!DOCTYPE defter [<!ENTITY gizli SYSTEM \"gizli.txt\">]><defter>&gizli;</defter>")
@@ -420,7 +424,9 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten()
     QFETCH(QString, detail);
 
     const QString ledgerPath = write(QStringLiteral("defter.xml"), ledger);
-    write(QStringLiteral("y.xslt"), stylesheet);
+    // Absolute targets: a relative exsl:document href resolves against the working folder.
+    write(QStringLiteral("y.xslt"),
+          QByteArray(stylesheet).replace("DIR/", QUrl::fromLocalFile(m_dir->path()).toEncoded() + '/'));
     write(QStringLiteral("gizli.txt"), "GIZLI-ICERIK");
     write(QStringLiteral("ek.xml"), "<!DOCTYPE e [<!ENTITY gizli SYSTEM \"gizli.txt\">]><e>&gizli;</e>");
     const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -438,7 +444,8 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten()
 
 void TestLedgerRender::noStylesheet_showsEscapedTree()
 {
-    const QByteArray blob(3 * 1024 * 1024, 'Q');
+    // Beyond libxml2's default 10 MB text-node limit, as base64 PDF attachments can be.
+    const QByteArray blob(11 * 1024 * 1024, 'Q');
     const QString ledger =
         write(QStringLiteral("ağaç.xml"), "<?xml version=\"1.0\"?>\n<!-- yorum -->\n<defter xmlns:gl=\"urn:gl\">"
                                           "<gl:satir tutar=\"1&amp;2\">&lt;script&gt;alert(1)&lt;/script&gt;</gl:satir>"
@@ -497,6 +504,41 @@ void TestLedgerRender::cancel_stopsTheTransform()
     // Asked before it starts, it reads nothing.
     const viewer::RenderResult early = viewer::renderLedger(cancelled);
     QCOMPARE(early.failure->kind, FailureKind::Cancelled);
+}
+
+void TestLedgerRender::concurrentRenders_keepTheirOwnMessages()
+{
+    write(QStringLiteral("iyi.xslt"), kHtmlStylesheet);
+    const QString good = write(QStringLiteral("iyi.xml"), ledgerNaming("iyi.xslt"));
+    QList<QString> failing;
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        write(QStringLiteral("kotu%1.xslt").arg(i),
+              stylesheetWithBody("<xsl:message terminate=\"yes\">HATA-" + n + "</xsl:message>"));
+        failing.append(write(QStringLiteral("kotu%1.xml").arg(i), ledgerNaming("kotu" + n + ".xslt")));
+    }
+    std::vector<viewer::RenderResult> results(8);
+    std::vector<QThread*> threads;
+    for (int i = 0; i < 8; ++i) {
+        const viewer::RenderRequest one = request(i % 2 == 0 ? good : failing[i / 2]);
+        threads.push_back(viewer::createRenderThread([&results, one, i] { results[i] = viewer::renderLedger(one); }));
+    }
+    for (QThread* thread : threads)
+        thread->start();
+    for (QThread* thread : threads) {
+        QVERIFY(thread->wait(60000));
+        delete thread;
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (i % 2 == 0) {
+            QVERIFY(results[i].ok());
+            continue;
+        }
+        QCOMPARE(results[i].failure->kind, FailureKind::TransformFailed);
+        const QString reason = results[i].failure->reason;
+        QVERIFY2(reason.contains(QStringLiteral("HATA-%1").arg(i / 2)), qPrintable(reason));
+        QCOMPARE(reason.count(QStringLiteral("HATA-")), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLedgerRender)
