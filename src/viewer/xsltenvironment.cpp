@@ -299,10 +299,13 @@ QString RenderSession::detail(int maxLines) const
 }
 
 SessionScope::SessionScope(RenderSession& session)
-    : m_previous(tl_session), m_structuredContext(xmlStructuredErrorContext), m_structured(xmlStructuredError),
-      m_genericContext(xmlGenericErrorContext), m_generic(xmlGenericError)
 {
     ensureInitialised();
+    m_previous = tl_session;
+    m_structuredContext = xmlStructuredErrorContext;
+    m_structured = xmlStructuredError;
+    m_genericContext = xmlGenericErrorContext;
+    m_generic = xmlGenericError;
     tl_session = &session;
     xmlSetStructuredErrorFunc(nullptr, structuredError);
     xmlSetGenericErrorFunc(nullptr, genericError);
@@ -346,12 +349,18 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
     ParsedDocument result;
     FileInput input;
     input.file.setFileName(path);
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        result.reason = QStringLiteral("Böyle bir dosya yok");
+        return result;
+    }
+    if (info.isDir()) {
         result.reason = QStringLiteral("Bu bir klasör, dosya değil");
         return result;
     }
     if (!input.file.open(QIODevice::ReadOnly)) {
-        result.reason = input.file.errorString();
+        result.reason = info.isReadable() ? input.file.errorString()
+                                          : QStringLiteral("Okuma izni yok (%1)").arg(input.file.errorString());
         return result;
     }
 
