@@ -8,6 +8,7 @@ namespace viewer {
 
 QThread* createRenderThread(std::function<void()> work, QObject* parent)
 {
+    detail::shareMainHeap();
     QThread* thread = QThread::create([work = std::move(work)] {
         detail::markRenderThread();
         work();

@@ -31,6 +31,7 @@ thread_local bool tl_renderThread = false;
 
 constexpr int kMaxMessages = 200;
 constexpr int kMaxMessageLength = 4000;
+constexpr std::chrono::milliseconds kCancelPollInterval{50};
 
 xsltSecurityPrefsPtr g_securityPrefs = nullptr;
 xmlExternalEntityLoader g_defaultEntityLoader = nullptr;
@@ -150,13 +151,6 @@ xmlParserInputPtr localOnlyEntityLoader(const char* url, const char* id, xmlPars
     return g_defaultEntityLoader(url, id, context);
 }
 
-void onNodeCreated(xmlNodePtr)
-{
-    RenderSession* session = tl_session;
-    if (session != nullptr && session->transform != nullptr && session->cancelled())
-        session->transform->state = XSLT_STATE_STOPPED;
-}
-
 void initialiseLibraries()
 {
     xmlInitParser();
@@ -174,9 +168,6 @@ void initialiseLibraries()
     xsltSetSecurityPrefs(g_securityPrefs, XSLT_SECPREF_WRITE_NETWORK, forbidWriteNetwork);
     // The default prefs guard what compiling a stylesheet loads (xsl:import, xsl:include).
     xsltSetDefaultSecurityPrefs(g_securityPrefs);
-
-    // Turns on libxml2's node-creation hooks, through which a cancel request stops a transform.
-    xmlRegisterNodeDefault(nullptr);
 
     g_defaultEntityLoader = xmlGetExternalEntityLoader();
     xmlSetExternalEntityLoader(localOnlyEntityLoader);
@@ -323,19 +314,35 @@ SessionScope::~SessionScope()
 TransformScope::TransformScope(RenderSession& session, xsltTransformContextPtr transform) : m_session(session)
 {
     m_session.transform = transform;
-    if (m_session.cancel == nullptr)
-        return;
-    // xmlRegisterNodeDefault() only ever sets the first libxml2 thread's hook; the macro
-    // names this thread's own.
-    m_previous = xmlRegisterNodeDefaultValue;
-    xmlRegisterNodeDefaultValue = onNodeCreated;
+    if (m_session.cancel != nullptr)
+        m_watcher = std::thread(&TransformScope::watchForCancel, this);
 }
 
 TransformScope::~TransformScope()
 {
-    if (m_session.cancel != nullptr)
-        xmlRegisterNodeDefaultValue = m_previous;
+    if (m_watcher.joinable()) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_wake.notify_one();
+        m_watcher.join();
+    }
     m_session.transform = nullptr;
+}
+
+// libxslt checks its state between instructions, so setting it from here stops the transform
+// soon after a cancel request, at no cost to the transform itself.
+void TransformScope::watchForCancel()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_finished) {
+        if (m_session.cancelled()) {
+            m_session.transform->state = XSLT_STATE_STOPPED;
+            return;
+        }
+        m_wake.wait_for(lock, kCancelPollInterval);
+    }
 }
 
 void ensureInitialised()

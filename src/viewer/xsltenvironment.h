@@ -7,6 +7,9 @@
 #include <libxslt/xsltInternals.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 // The process-wide libxml2/libxslt set-up and the per-call state its callbacks report into.
 namespace viewer::detail {
@@ -55,8 +58,13 @@ public:
     TransformScope& operator=(const TransformScope&) = delete;
 
 private:
+    void watchForCancel();
+
     RenderSession& m_session;
-    xmlRegisterNodeFunc m_previous = nullptr;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_finished = false;
+    std::thread m_watcher;
 };
 
 void ensureInitialised();
@@ -97,6 +105,10 @@ QString localFileFromUri(const QByteArray& uri);
 
 // Per-transform security: no file writes, no folder creation, no network.
 void applySecurity(xsltTransformContextPtr transform);
+
+// Lets render threads allocate from the process's main heap; call before starting one
+// (heap_glibc.cpp, heap_other.cpp).
+void shareMainHeap();
 
 // Allowed recursion: deep on render threads, libxslt's defaults elsewhere.
 void markRenderThread();
