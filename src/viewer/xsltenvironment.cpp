@@ -124,7 +124,7 @@ int forbidWriteNetwork(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char
 
 // What xsl:import, xsl:include and document() load: local files only, parsed as safely as
 // the ledger itself.
-xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadType type)
+xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadType)
 {
     const QByteArray uriText(reinterpret_cast<const char*>(uri));
     const QString path = localFileFromUri(uriText);
@@ -132,8 +132,9 @@ xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadT
         noteRefusal(QStringLiteral("Yerel olmayan adres yüklenmedi: %1").arg(QString::fromUtf8(uriText)));
         return nullptr;
     }
-    const ParsePurpose purpose = type == XSLT_LOAD_DOCUMENT ? ParsePurpose::Ledger : ParsePurpose::Stylesheet;
-    ParsedDocument parsed = parseFile(path, uriText, purpose, dict);
+    // document('') reads the stylesheet itself, which may declare internal entities (&nbsp;), so
+    // every loaded file gets the stylesheet rules: internal entities only, within libxml2's limits.
+    ParsedDocument parsed = parseFile(path, uriText, ParsePurpose::Stylesheet, dict);
     if (parsed.outcome == ParseOutcome::Refused)
         noteRefusal(parsed.reason);
     else if (parsed.outcome != ParseOutcome::Parsed && tl_session != nullptr)

@@ -121,6 +121,7 @@ private slots:
     void stylesheet_foundBesideOrInProgramFolder();
     void nodeSet_bothSpellingsWork_data();
     void nodeSet_bothSpellingsWork();
+    void stylesheetEntitiesAndOwnDocument_work();
     void perLineRecursion_rendersFiftyThousandLines();
     void runawayRecursion_failsWithPage_data();
     void runawayRecursion_failsWithPage();
@@ -235,6 +236,19 @@ void TestLedgerRender::nodeSet_bothSpellingsWork()
         viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY2(result.html.contains("toplam 9</p>"), result.html.constData());
+}
+
+void TestLedgerRender::stylesheetEntitiesAndOwnDocument_work()
+{
+    write(QStringLiteral("y.xslt"),
+          "<?xml version=\"1.0\"?>\n<!DOCTYPE xsl:stylesheet [<!ENTITY nbsp \"&#160;\">]>\n"
+          "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+          "<xsl:output method=\"html\" encoding=\"UTF-8\"/><xsl:template match=\"/\"><p>a&nbsp;b "
+          "<xsl:value-of select=\"document('')/*/@version\"/></p></xsl:template></xsl:stylesheet>");
+    const viewer::RenderResult result =
+        viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
+    QVERIFY2(result.ok(), result.html.constData());
+    QVERIFY(result.html.contains("<p>a\u00a0b 1.0</p>"));
 }
 
 void TestLedgerRender::perLineRecursion_rendersFiftyThousandLines()
