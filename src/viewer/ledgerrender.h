@@ -50,9 +50,11 @@ struct RenderTimings
 
 struct RenderResult
 {
-    QByteArray html;        // UTF-8: the transform's output, the XML-tree page, or the failure page
-    QByteArray mimeType;    // "text/html", or "text/plain"/"application/xml" for such xsl:output methods
-    QString title;          // the output's <title> text (whitespace-normalised), empty when none
+    QByteArray html;     // UTF-8: the transform's output, the XML-tree page, or the failure page
+    QByteArray mimeType; // "text/html", or "text/plain"/"application/xml" for such xsl:output methods
+    // The output's <title> text (whitespace-normalised); empty when it has none, and for the
+    // XML-tree and failure pages, whose location is the file's path.
+    QString title;
     QString stylesheetPath; // the stylesheet applied, empty when none
     std::optional<RenderFailure> failure;
     RenderTimings timings;
@@ -73,6 +75,7 @@ QByteArray failurePage(const RenderFailure& failure);
 QString failureHeading(const RenderFailure& failure);
 
 // A thread (not started) whose stack holds the recursion the engine allows; runs `work`.
+// On glibc the first call also lets all threads share the main heap (see heap_glibc.cpp).
 QThread* createRenderThread(std::function<void()> work, QObject* parent = nullptr);
 
 } // namespace viewer
