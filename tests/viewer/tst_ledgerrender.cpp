@@ -122,6 +122,7 @@ private slots:
     void nodeSet_bothSpellingsWork_data();
     void nodeSet_bothSpellingsWork();
     void stylesheetEntitiesAndOwnDocument_work();
+    void versionTwoStylesheet_rendersForwardsCompatibly();
     void perLineRecursion_rendersFiftyThousandLines();
     void runawayRecursion_failsWithPage_data();
     void runawayRecursion_failsWithPage();
@@ -249,6 +250,23 @@ void TestLedgerRender::stylesheetEntitiesAndOwnDocument_work()
         viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.html.contains("<p>a\u00a0b 1.0</p>"));
+}
+
+// Stylesheets in real ledger folders declare version 2.0 for a character map; libxslt warns
+// and carries on, and so must the view.
+void TestLedgerRender::versionTwoStylesheet_rendersForwardsCompatibly()
+{
+    QByteArray stylesheet =
+        QByteArray(kHtmlStylesheet).replace("version=\"1.0\" xmlns:xsl", "version=\"2.0\" xmlns:xsl");
+    stylesheet.replace("encoding=\"UTF-8\"/>",
+                       "encoding=\"UTF-8\" use-character-maps=\"c1\"/>\n"
+                       "<xsl:character-map name=\"c1\"><xsl:output-character character=\"&#128;\" "
+                       "string=\"\"/></xsl:character-map>");
+    write(QStringLiteral("y.xslt"), stylesheet);
+    const viewer::RenderResult result =
+        viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
+    QVERIFY2(result.ok(), result.html.constData());
+    QVERIFY(result.html.contains("<p>MARKER 2</p>"));
 }
 
 void TestLedgerRender::perLineRecursion_rendersFiftyThousandLines()
