@@ -122,8 +122,8 @@ int forbidWriteNetwork(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char
     return 0;
 }
 
-// What xsl:import, xsl:include and document() load: local files only, parsed as safely as
-// the ledger itself.
+// What xsl:import, xsl:include and document() load: local files only, read-only, with no
+// external entities.
 xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadType)
 {
     const QByteArray uriText(reinterpret_cast<const char*>(uri));
