@@ -1,5 +1,6 @@
 #include "selection/programcommands.h"
 
+#include "about/aboutcommands.h"
 #include "selection/frmrazoravsec.h"
 
 #include <QApplication>
@@ -18,12 +19,12 @@ void ProgramCommands::show(const QString& folder, const QString& fileName)
 
 void ProgramCommands::support(QWidget* owner)
 {
-    Q_UNUSED(owner);
+    ::about::runSupport(owner);
 }
 
 void ProgramCommands::about(QWidget* owner)
 {
-    Q_UNUSED(owner);
+    ::about::runAbout(owner);
 }
 
 } // namespace selection
