@@ -239,7 +239,8 @@ xsltStylesheetPtr compileStylesheet(RenderResult& result, detail::RenderSession&
 // Runs the stylesheet; frees the source document as soon as the result exists, so it and the
 // serialised page never share memory with the (much larger) source tree.
 RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& session, xmlDocPtr doc,
-                                   xsltStylesheetPtr style, const QString& ledgerPath)
+                                   xsltStylesheetPtr style, const QString& ledgerPath,
+                                   const std::optional<PieceLimits>& pieces)
 {
     QElapsedTimer timer;
     timer.start();
@@ -284,6 +285,12 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
     result.title = resultTitle(output);
     result.mimeType = mimeTypeOf(output, style);
     outputAsUtf8(style);
+    if (pieces && result.mimeType == "text/html") {
+        result.pieces = cutIntoPieces(output, *pieces, result.partial ? Completeness::Partial : Completeness::Whole);
+        xmlFreeDoc(output);
+        result.timings.serialise = timer.elapsed();
+        return result;
+    }
     result.html = serialise(output, style);
     xmlFreeDoc(output);
     result.timings.serialise = timer.elapsed();
@@ -304,11 +311,10 @@ RenderResult renderStylesheetless(RenderResult result, xmlDocPtr doc, const QStr
     return result;
 }
 
-} // namespace
-
-RenderResult renderLedger(const RenderRequest& request)
+RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* prefix)
 {
     RenderResult result;
+    result.partial = prefix != nullptr;
     detail::RenderSession session;
     session.cancel = request.cancel;
     detail::SessionScope scope(session);
@@ -318,7 +324,8 @@ RenderResult renderLedger(const RenderRequest& request)
 
     QElapsedTimer timer;
     timer.start();
-    detail::ParsedDocument parsed = detail::parseFile(ledgerPath, detail::fileUrl(ledgerPath), ParsePurpose::Ledger);
+    detail::ParsedDocument parsed =
+        detail::parseFile(ledgerPath, detail::fileUrl(ledgerPath), ParsePurpose::Ledger, nullptr, prefix);
     result.timings.parse = timer.restart();
     switch (parsed.outcome) {
     case ParseOutcome::Parsed:
@@ -362,9 +369,24 @@ RenderResult renderLedger(const RenderRequest& request)
         xsltFreeStylesheet(style);
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
     }
-    result = transformAndSerialise(std::move(result), session, doc, style, ledgerPath);
+    result = transformAndSerialise(std::move(result), session, doc, style, ledgerPath, request.pieces);
     xsltFreeStylesheet(style);
     return result;
+}
+
+} // namespace
+
+RenderResult renderLedger(const RenderRequest& request)
+{
+    return render(request, nullptr);
+}
+
+std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget)
+{
+    const std::optional<detail::LedgerPrefix> prefix = detail::findLedgerPrefix(request.ledgerPath, budget);
+    if (!prefix)
+        return std::nullopt;
+    return render(request, &*prefix);
 }
 
 } // namespace viewer

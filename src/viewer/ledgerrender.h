@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/documentpieces.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -37,6 +39,8 @@ struct RenderRequest
     QString ledgerPath;                       // local file path
     QString fallbackFolder;                   // the program's data folder
     const std::atomic_bool* cancel = nullptr; // when set true, give up early (result: Cancelled)
+    // When set, an HTML page comes back cut into pieces (RenderResult::pieces) instead of whole.
+    std::optional<PieceLimits> pieces;
 };
 
 // Milliseconds per phase, for logs and benchmarks.
@@ -58,6 +62,8 @@ struct RenderResult
     QString stylesheetPath; // the stylesheet applied, empty when none
     std::optional<RenderFailure> failure;
     RenderTimings timings;
+    std::optional<PiecedDocument> pieces; // set instead of `html` when pieces were asked for
+    bool partial = false;                 // rendered from the ledger's beginning only
     [[nodiscard]] bool ok() const { return !failure; }
 };
 
@@ -66,6 +72,11 @@ struct RenderResult
 // other thread libxslt's own (much lower) recursion limits apply, so a deep stylesheet fails
 // with a page instead of overflowing a small stack.
 RenderResult renderLedger(const RenderRequest& request);
+
+// The ledger's beginning alone, about `budget` bytes of whole records, rendered the same way and
+// marked partial: a first screenful long before a large ledger is rendered whole. Nothing when
+// the ledger is small enough, or shaped so, that rendering it whole is the quicker way.
+std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget);
 
 // A readable Turkish HTML page naming the file and the cause (also what renderLedger puts in
 // `html` on failure). Self-contained (inline CSS), escaped.

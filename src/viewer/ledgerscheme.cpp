@@ -4,11 +4,25 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMimeDatabase>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
 namespace viewer {
+
+namespace {
+
+void replyBytes(QWebEngineUrlRequestJob* job, const QByteArray& bytes, const QByteArray& mimeType)
+{
+    auto* buffer = new QBuffer(job);
+    buffer->setData(bytes);
+    job->reply(mimeType, buffer);
+}
+
+} // namespace
 
 void registerLedgerScheme()
 {
@@ -16,19 +30,69 @@ void registerLedgerScheme()
     // A host makes it a standard scheme, the kind whose relative links resolve; each document
     // gets a host, hence an origin, of its own.
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme);
+    // CORS lets the page's own requests (the further pieces) reach the scheme.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-QUrl LedgerSchemeHandler::publish(const QString& ledgerFolder, const QString& fileName, QByteArray content,
-                                  QByteArray mimeType)
+QUrl LedgerSchemeHandler::publish(const QString& ledgerFolder, const QString& fileName, RenderedDocument document)
 {
-    m_document = {m_nextId++, ledgerFolder, fileName, std::move(content), std::move(mimeType)};
+    m_document = {m_nextId++, 1, ledgerFolder, fileName, std::move(document)};
     QUrl url;
     url.setScheme(QString::fromLatin1(kLedgerScheme));
     url.setHost(QStringLiteral("d%1").arg(m_document.id));
     url.setPath(QLatin1Char('/') + fileName);
     return url;
+}
+
+void LedgerSchemeHandler::complete(RenderedDocument document)
+{
+    m_document.content = std::move(document);
+    ++m_document.version;
+}
+
+QUrl LedgerSchemeHandler::pageUrl(qsizetype index) const
+{
+    QUrl url;
+    url.setScheme(QString::fromLatin1(kLedgerScheme));
+    url.setHost(QStringLiteral("d%1").arg(m_document.id));
+    url.setPath(QStringLiteral("/%1page/%2").arg(QLatin1String(kPiecePath)).arg(index));
+    return url;
+}
+
+QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document)
+{
+    if (!document.pieces)
+        return document.html;
+    const PiecedDocument& pieces = *document.pieces;
+    // The view adds the other pieces as the reader reaches them.
+    return pieces.head + pieces.fragments.value(0) + pieces.tail;
+}
+
+QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetype index)
+{
+    if (index == 0)
+        return pieces.page(0);
+    // Column headers stay (the browser repeats them on every printed page anyway); the page's
+    // own header was printed once, at the start.
+    return pieces.head + "<style>[data-vz-repeat=\"top\"]{display:none!important}</style>" +
+           pieces.fragments.at(index) + pieces.tail;
+}
+
+QByteArray LedgerSchemeHandler::manifest() const
+{
+    QJsonObject object;
+    object[QStringLiteral("version")] = m_document.version;
+    object[QStringLiteral("partial")] = m_document.content.partial;
+    QJsonArray weights;
+    if (const auto& pieces = m_document.content.pieces) {
+        for (int weight : pieces->weights)
+            weights.append(weight);
+    } else {
+        weights.append(1);
+    }
+    object[QStringLiteral("weights")] = weights;
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
 void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
@@ -41,9 +105,11 @@ void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
     const QString relative = url.path(QUrl::FullyEncoded).mid(1);
     if (QUrl::fromPercentEncoding(relative.toUtf8()) == m_document.fileName) {
-        auto* buffer = new QBuffer(job);
-        buffer->setData(m_document.content);
-        job->reply(m_document.mimeType + ";charset=utf-8", buffer);
+        replyBytes(job, firstPage(m_document.content), m_document.content.mimeType + ";charset=utf-8");
+        return;
+    }
+    if (relative.startsWith(QLatin1String(kPiecePath))) {
+        replyPieces(job, relative.mid(qsizetype(sizeof kPiecePath) - 1));
         return;
     }
     const std::optional<QString> resource = resourcePathInFolder(m_document.folder, relative);
@@ -57,6 +123,28 @@ void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         return;
     }
     job->reply(QMimeDatabase().mimeTypeForFile(*resource).name().toLatin1(), file);
+}
+
+void LedgerSchemeHandler::replyPieces(QWebEngineUrlRequestJob* job, const QString& request)
+{
+    if (request == QLatin1String("manifest")) {
+        replyBytes(job, manifest(), "application/json");
+        return;
+    }
+    const std::shared_ptr<const PiecedDocument>& pieces = m_document.content.pieces;
+    const QStringList parts = request.split(QLatin1Char('/'));
+    bool numeric = false;
+    const qsizetype index = parts.size() == 2 ? parts.at(1).toLongLong(&numeric) : -1;
+    if (!pieces || !numeric || index < 0 || index >= pieces->count()) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    if (parts.at(0) == QLatin1String("piece"))
+        replyBytes(job, pieces->fragments.at(index), "text/html;charset=utf-8");
+    else if (parts.at(0) == QLatin1String("page"))
+        replyBytes(job, printPage(*pieces, index), "text/html;charset=utf-8");
+    else
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
 }
 
 void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "viewer/documentpieces.h"
+
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QUrl>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlSchemeHandler>
+
+#include <memory>
 
 namespace viewer {
 
@@ -17,30 +20,61 @@ inline constexpr char kLedgerScheme[] = "ledger";
 // Must run before the application object is made.
 void registerLedgerScheme();
 
-// Serves the documents published to it at ledger://d<id>/<file name>, and for each the files
-// beside its ledger (style sheets, images) that the page asks for, never anything outside
-// that folder. Only the newest document is kept.
+// What a document's address serves: a whole page, or a page cut into pieces.
+struct RenderedDocument
+{
+    QByteArray html; // when not in pieces
+    QByteArray mimeType = "text/html";
+    std::shared_ptr<const PiecedDocument> pieces;
+    bool partial = false; // the ledger's beginning only; the whole follows
+};
+
+// Serves the document published to it at ledger://d<id>/<file name> and the files beside its
+// ledger that the page asks for (style sheets, images), never anything outside that folder. A
+// document in pieces is served as its first piece, with the rest below a path no ledger folder
+// holds:
+//   .verazidedaze/manifest    the pieces' count, weights and version, as JSON
+//   .verazidedaze/piece/<k>   piece k's content, to be added to the page
+//   .verazidedaze/page/<k>    piece k as a page of its own, for printing
+// Only the newest document is kept.
 class LedgerSchemeHandler final : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
 
 public:
+    static constexpr char kPiecePath[] = ".verazidedaze/";
+
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
 
-    [[nodiscard]] QUrl publish(const QString& ledgerFolder, const QString& fileName, QByteArray content,
-                               QByteArray mimeType);
+    [[nodiscard]] QUrl publish(const QString& ledgerFolder, const QString& fileName, RenderedDocument document);
+    // The whole document in place of a partial one, at the same address.
+    void complete(RenderedDocument document);
+
+    [[nodiscard]] const RenderedDocument& current() const { return m_document.content; }
+    [[nodiscard]] int version() const { return m_document.version; }
+    // The address of piece `index` as a page of its own.
+    [[nodiscard]] QUrl pageUrl(qsizetype index) const;
+
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
+    // The first piece, as the page the view opens.
+    static QByteArray firstPage(const RenderedDocument& document);
+    // Piece `index` as a page of its own: the page's header is shown only on the first.
+    static QByteArray printPage(const PiecedDocument& pieces, qsizetype index);
+    [[nodiscard]] QByteArray manifest() const;
+
 private:
-    struct Document
+    void replyPieces(QWebEngineUrlRequestJob* job, const QString& request);
+
+    struct Published
     {
         int id = -1;
+        int version = 0;
         QString folder;
         QString fileName;
-        QByteArray content;
-        QByteArray mimeType;
+        RenderedDocument content;
     };
-    Document m_document;
+    Published m_document;
     int m_nextId = 1;
 };
 

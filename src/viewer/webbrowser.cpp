@@ -1,14 +1,22 @@
 #include "viewer/webbrowser.h"
 
-#include "viewer/ledgerscheme.h"
+#include "viewer/documentsearch.h"
+#include "viewer/findbar.h"
 #include "viewer/printpreview.h"
 #include "viewer/urlmapping.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QShortcut>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -29,12 +37,26 @@ QWebEngineProfile* makeProfile(QObject* parent)
     return profile;
 }
 
+QString composerSource()
+{
+    QFile file(QStringLiteral(":/verazidedaze/composer.js"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString jsString(const QString& text)
+{
+    return QString::fromUtf8(QJsonDocument::fromVariant(QVariantList{text}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+
 } // namespace
 
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new QWebEnginePage(m_profile, m_view))
+      m_view(new QWebEngineView(this)), m_page(new QWebEnginePage(m_profile, m_view)), m_findBar(new FindBar(this)),
+      m_composer(composerSource())
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
@@ -43,9 +65,22 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     setFocusProxy(m_view);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout->setSpacing(0);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_findBar);
     connect(m_page, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::pageTitleChanged);
+    connect(m_findBar, &FindBar::search, this, &WebBrowser::find);
+    connect(m_findBar, &FindBar::closed, m_view, qOverload<>(&QWidget::setFocus));
+
+    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
+        auto* action = new QShortcut(keys, this, this, slot);
+        action->setContext(Qt::WidgetWithChildrenShortcut);
+    };
+    shortcut(QKeySequence::Find, &WebBrowser::showFindBar);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_G), &WebBrowser::showGoToDialog);
+    shortcut(QKeySequence::FindNext, [this] { find(m_findBar->term(), false); });
+    shortcut(QKeySequence::FindPrevious, [this] { find(m_findBar->term(), true); });
 }
 
 WebBrowser::~WebBrowser()
@@ -70,22 +105,19 @@ void WebBrowser::Navigate2(const QString& url)
         m_loading = 0;
     }
     m_busy = true;
+    m_partialShown = m_loadedPartial = m_wholeArrived = m_pageReady = false;
     m_title.clear();
+    resetSearch();
     emit BeforeNavigate2(url);
 
     if (const std::optional<QString> local = localPathFromUrlText(url)) {
         m_location = *local;
-        startRender(*local);
+        startRenders(*local);
         return;
     }
     m_location = url;
-    showDocument(QUrl(url));
-}
-
-void WebBrowser::showDocument(const QUrl& url)
-{
-    m_loading = m_navigation;
-    m_page->load(url);
+    m_wholeArrived = true;
+    showDocument(QUrl(url), false);
 }
 
 QString WebBrowser::LocationName() const
@@ -110,6 +142,178 @@ bool WebBrowser::ExecWB(int command, int option)
     return true;
 }
 
+void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)
+{
+    if (done)
+        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
+    else
+        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+void WebBrowser::startRenders(const QString& localPath)
+{
+    m_cancel = std::make_shared<std::atomic_bool>(false);
+    if (QFileInfo(localPath).size() < kQuickFromBytes) {
+        startWholeRender(localPath);
+        return;
+    }
+    // The beginning first, alone: with two cores and the web engine wanting one, it is on screen
+    // within a second or two; the whole follows and replaces it.
+    const int navigation = m_navigation;
+    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), PieceLimits{}};
+    QPointer<WebBrowser> self(this);
+    runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
+        std::optional<RenderResult> result = renderLedgerBeginning(request, kQuickBudgetBytes);
+        QMetaObject::invokeMethod(
+            self,
+            [self, navigation, localPath, result = std::move(result)]() mutable {
+                if (self)
+                    self->beginningRendered(navigation, localPath, std::move(result));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void WebBrowser::startWholeRender(const QString& localPath)
+{
+    const int navigation = m_navigation;
+    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), PieceLimits{}};
+    QPointer<WebBrowser> self(this);
+    runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
+        RenderResult result = renderLedger(request);
+        // Delivered on the GUI thread; dropped if the view is gone meanwhile.
+        QMetaObject::invokeMethod(
+            self,
+            [self, navigation, localPath, result = std::move(result)]() mutable {
+                if (self)
+                    self->wholeRendered(navigation, localPath, std::move(result));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void WebBrowser::runOnRenderThread(std::function<void()> work)
+{
+    QThread* thread = createRenderThread(std::move(work));
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    m_threads.removeAll(nullptr);
+    m_threads.append(thread);
+    thread->start();
+}
+
+RenderedDocument WebBrowser::toDocument(RenderResult& result)
+{
+    RenderedDocument document;
+    document.mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
+    document.partial = result.partial;
+    if (result.pieces)
+        document.pieces = std::make_shared<const PiecedDocument>(std::move(*result.pieces));
+    else
+        document.html = std::move(result.html);
+    return document;
+}
+
+void WebBrowser::beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result)
+{
+    if (navigation != m_navigation)
+        return;
+    startWholeRender(localPath);
+    // Nothing to show when the beginning alone failed: the whole will say why.
+    if (!result || !result->ok())
+        return;
+    m_title = result->title;
+    const QFileInfo file(localPath);
+    m_partialShown = true;
+    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(*result)), true);
+}
+
+void WebBrowser::wholeRendered(int navigation, const QString& localPath, RenderResult result)
+{
+    if (navigation != m_navigation)
+        return; // a later Navigate2 superseded this one
+    m_title = result.title;
+    m_wholeArrived = true;
+    if (m_partialShown && result.ok()) {
+        m_scheme->complete(toDocument(result));
+        resetSearch();
+        if (m_pageReady)
+            completeInPlace();
+        return; // the partial page, still loading, picks up the whole when it has loaded
+    }
+    const QFileInfo file(localPath);
+    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(result)), false);
+}
+
+void WebBrowser::showDocument(const QUrl& url, bool partial)
+{
+    m_loading = m_navigation;
+    m_loadedPartial = partial;
+    m_pageReady = false;
+    m_page->load(url);
+}
+
+void WebBrowser::loadFinished(bool ok)
+{
+    Q_UNUSED(ok); // a ledger's failures arrive as pages of their own
+    if (m_loading != m_navigation)
+        return;
+    const bool ledgerPage =
+        m_page->url().scheme() == QLatin1String(kLedgerScheme) && m_scheme->current().mimeType == "text/html";
+    if (!ledgerPage) {
+        finishNavigation();
+        return;
+    }
+    startComposer(m_loadedPartial && m_wholeArrived);
+    if (m_wholeArrived) {
+        whenComposerHas(m_scheme->version(), [this] { finishNavigation(); });
+        return;
+    }
+    // The beginning is on screen; the whole is still on its way.
+    m_pageReady = true;
+    emit DownloadComplete();
+}
+
+void WebBrowser::startComposer(bool thenComplete)
+{
+    runScript(m_composer);
+    runScript(thenComplete ? QStringLiteral("__vz.start().then(() => __vz.complete())")
+                           : QStringLiteral("__vz.start()"));
+}
+
+void WebBrowser::completeInPlace()
+{
+    const int navigation = m_navigation;
+    runScript(QStringLiteral("__vz.complete()"));
+    whenComposerHas(m_scheme->version(), [this, navigation] {
+        if (navigation == m_navigation)
+            finishNavigation();
+    });
+}
+
+// The composer works asynchronously; this asks it until it shows `version`.
+void WebBrowser::whenComposerHas(int version, const std::function<void()>& then, int attempts)
+{
+    const int navigation = m_navigation;
+    runScript(QStringLiteral("window.__vz ? __vz.status().version : 0"), [this, version, then, attempts,
+                                                                          navigation](const QVariant& shown) {
+        if (navigation != m_navigation)
+            return;
+        if (shown.toInt() >= version || attempts <= 0) {
+            then();
+            return;
+        }
+        QTimer::singleShot(20, this, [this, version, then, attempts] { whenComposerHas(version, then, attempts - 1); });
+    });
+}
+
+void WebBrowser::finishNavigation()
+{
+    m_loading = 0;
+    m_pageReady = true;
+    m_busy = false;
+    emit DownloadComplete();
+}
+
 void WebBrowser::pageTitleChanged(const QString& title)
 {
     // A ledger's title comes from its rendering; the engine would name an untitled page by its
@@ -118,53 +322,144 @@ void WebBrowser::pageTitleChanged(const QString& title)
         m_title = title;
 }
 
-void WebBrowser::startRender(const QString& localPath)
-{
-    m_cancel = std::make_shared<std::atomic_bool>(false);
-    const int navigation = m_navigation;
-    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get()};
-    QPointer<WebBrowser> self(this);
-    QThread* thread = createRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
-        RenderResult result = renderLedger(request);
-        // Delivered on the GUI thread; dropped if the view is gone meanwhile.
-        QMetaObject::invokeMethod(
-            self,
-            [self, navigation, localPath, result = std::move(result)]() mutable {
-                if (self)
-                    self->renderFinished(navigation, localPath, std::move(result));
-            },
-            Qt::QueuedConnection);
-    });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    m_threads.removeAll(nullptr);
-    m_threads.append(thread);
-    thread->start();
-}
-
-void WebBrowser::renderFinished(int navigation, const QString& localPath, RenderResult result)
-{
-    if (navigation != m_navigation)
-        return; // a later Navigate2 superseded this one
-    m_title = result.title;
-    const QFileInfo file(localPath);
-    const QByteArray mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
-    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), std::move(result.html), mimeType));
-}
-
-void WebBrowser::loadFinished(bool ok)
-{
-    Q_UNUSED(ok); // a ledger's failures arrive as pages of their own
-    if (m_loading != m_navigation)
-        return;
-    m_loading = 0;
-    m_busy = false;
-    emit DownloadComplete();
-}
-
 void WebBrowser::cancelRender()
 {
     if (m_cancel)
         m_cancel->store(true);
+}
+
+void WebBrowser::showFindBar()
+{
+    m_findBar->open();
+}
+
+void WebBrowser::showGoToDialog()
+{
+    const auto& pieces = m_scheme->current().pieces;
+    const int count = pieces ? int(pieces->count()) : 1;
+    if (count <= 1)
+        return;
+    runScript(QStringLiteral("__vz.status().current"), [this, count](const QVariant& current) {
+        bool ok = false;
+        const int page =
+            QInputDialog::getInt(this, QStringLiteral("Sayfaya git"), QStringLiteral("Sayfa (1–%1):").arg(count),
+                                 current.toInt() + 1, 1, count, 1, &ok);
+        if (ok)
+            goToPiece(page - 1);
+    });
+}
+
+void WebBrowser::goToPiece(int index)
+{
+    runScript(QStringLiteral("__vz.goTo(%1)").arg(index));
+}
+
+void WebBrowser::resetSearch()
+{
+    m_search = {};
+    updateFindStatus();
+}
+
+void WebBrowser::find(const QString& term, bool backwards)
+{
+    if (term.trimmed().isEmpty()) {
+        resetSearch();
+        return;
+    }
+    if (term != m_search.term) {
+        countMatches(term, backwards);
+        return;
+    }
+    if (!m_search.counting)
+        step(backwards);
+}
+
+void WebBrowser::countMatches(const QString& term, bool backwards)
+{
+    m_search = {};
+    m_search.term = term;
+    m_search.counting = true;
+    m_search.pendingBackwards = backwards;
+    updateFindStatus();
+    const RenderedDocument& document = m_scheme->current();
+    const std::shared_ptr<const PiecedDocument> pieces = document.pieces;
+    const QByteArray html = pieces ? QByteArray() : document.html;
+    const int navigation = m_navigation;
+    QPointer<WebBrowser> self(this);
+    QThread* thread = QThread::create([self, navigation, term, pieces, html] {
+        QList<int> counts =
+            pieces ? countMatchesPerPiece(pieces->fragments, term) : QList<int>{viewer::countMatches(html, term)};
+        QMetaObject::invokeMethod(
+            self,
+            [self, navigation, term, counts = std::move(counts)]() mutable {
+                if (self)
+                    self->matchesCounted(navigation, term, std::move(counts));
+            },
+            Qt::QueuedConnection);
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}
+
+void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> counts)
+{
+    if (navigation != m_navigation || term != m_search.term)
+        return;
+    m_search.counts = std::move(counts);
+    m_search.counting = false;
+    m_search.total = 0;
+    for (int count : std::as_const(m_search.counts))
+        m_search.total += count;
+    if (m_search.total == 0) {
+        updateFindStatus();
+        emit searchUpdated();
+        return;
+    }
+    // From where the reader is, not from the top of the ledger.
+    runScript(QStringLiteral("window.__vz ? __vz.status().current : 0"), [this, navigation, term](const QVariant& at) {
+        if (navigation != m_navigation || term != m_search.term)
+            return;
+        const int piece = at.toInt();
+        int before = 0;
+        for (int i = 0; i < piece && i < m_search.counts.size(); ++i)
+            before += m_search.counts.at(i);
+        const bool backwards = m_search.pendingBackwards;
+        m_search.current = backwards ? (before + m_search.total - 1) % m_search.total : before % m_search.total;
+        revealMatch();
+    });
+}
+
+void WebBrowser::step(bool backwards)
+{
+    if (m_search.total == 0)
+        return;
+    m_search.current = (m_search.current + (backwards ? m_search.total - 1 : 1)) % m_search.total;
+    revealMatch();
+}
+
+void WebBrowser::revealMatch()
+{
+    int piece = 0;
+    int occurrence = m_search.current;
+    while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece))
+        occurrence -= m_search.counts.at(piece++);
+    runScript(QStringLiteral("__vz.highlight(%1, %2, %3)").arg(piece).arg(jsString(m_search.term)).arg(occurrence));
+    updateFindStatus();
+    emit searchUpdated();
+}
+
+void WebBrowser::updateFindStatus()
+{
+    if (m_search.term.isEmpty())
+        m_findBar->setStatus(QString());
+    else if (m_search.counting)
+        m_findBar->setStatus(QStringLiteral("Aranıyor…"));
+    else if (m_search.total == 0)
+        m_findBar->setStatus(QStringLiteral("Bulunamadı"));
+    else
+        m_findBar->setStatus(QStringLiteral("%1 / %2 eşleşme")
+                                 .arg(QLocale(QLocale::Turkish).toString(m_search.current + 1),
+                                      QLocale(QLocale::Turkish).toString(m_search.total)));
 }
 
 } // namespace viewer

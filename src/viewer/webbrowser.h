@@ -1,12 +1,14 @@
 #pragma once
 
 #include "viewer/ledgerrender.h"
+#include "viewer/ledgerscheme.h"
 
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QWebEnginePage;
@@ -15,13 +17,15 @@ class QWebEngineView;
 
 namespace viewer {
 
-class LedgerSchemeHandler;
+class FindBar;
 class OfflineInterceptor;
 class PrintPreview;
 
 // The browser view: opens a ledger's file:// URL text, renders it with the stylesheet it names
-// (libxslt, off the GUI thread) and shows the result in an embedded web view. Operations and
-// events keep the names the viewer window and the Show command know it by.
+// (libxslt, off the GUI thread) and shows the result in an embedded web view. A large ledger is
+// shown in pieces the web view can lay out quickly, its beginning first while the whole is still
+// being rendered. Operations and events keep the names the viewer window and the Show command
+// know it by.
 class WebBrowser : public QWidget
 {
     Q_OBJECT
@@ -31,37 +35,79 @@ public:
     static constexpr int OLECMDID_PRINTPREVIEW = 7;
     static constexpr int OLECMDEXECOPT_PROMPTUSER = 1;
 
+    // Ledgers at least this large are first shown from their beginning, about this many bytes.
+    static constexpr qint64 kQuickFromBytes = 6 * 1024 * 1024;
+    static constexpr qint64 kQuickBudgetBytes = 1536 * 1024;
+
     // `fallbackFolder` holds the program's stylesheets, for ledgers whose folder lacks them.
     explicit WebBrowser(QString fallbackFolder, QWidget* parent = nullptr);
     ~WebBrowser() override;
 
     // Starts a navigation and returns at once.
     void Navigate2(const QString& url);
-    // True from Navigate2 until the document is on screen.
+    // True from Navigate2 until the whole document can be reached on screen.
     [[nodiscard]] bool Busy() const { return m_busy; }
     // The document's title, or its path when it has none.
     [[nodiscard]] QString LocationName() const;
     // Print preview (7, prompting the user: 1). False for commands it does not know.
     bool ExecWB(int command, int option);
 
+    // Searches the whole document, not only what is on screen; moves to the next (or previous)
+    // match and selects it.
+    void find(const QString& term, bool backwards = false);
+    // Moves to piece `index` (from 0) of a document shown in pieces.
+    void goToPiece(int index);
+    void showFindBar();
+    void showGoToDialog();
+
     [[nodiscard]] QWebEngineView* view() const { return m_view; }
     [[nodiscard]] QPointer<PrintPreview> printPreview() const { return m_preview; }
+    [[nodiscard]] const LedgerSchemeHandler& documents() const { return *m_scheme; }
+    // Matches per piece of the last search, once counted.
+    [[nodiscard]] const QList<int>& matchCounts() const { return m_search.counts; }
+    [[nodiscard]] int currentMatch() const { return m_search.current; }
+    // Runs `script` in the program's own script world of the page; `done` gets its result.
+    void runScript(const QString& script, const std::function<void(const QVariant&)>& done = {});
 
 signals:
     void BeforeNavigate2(const QString& url);
     void DownloadComplete();
     void PrintTemplateInstantiation();
     void PrintTemplateTeardown();
+    // A search finished counting, or moved to another match.
+    void searchUpdated();
 
 private:
-    struct Navigation;
+    struct Search
+    {
+        QString term;
+        QList<int> counts;
+        int total = 0;
+        int current = -1;
+        bool counting = false;
+        bool pendingBackwards = false;
+    };
 
-    void startRender(const QString& localPath);
-    void showDocument(const QUrl& url);
-    void renderFinished(int navigation, const QString& localPath, RenderResult result);
+    void startRenders(const QString& localPath);
+    void startWholeRender(const QString& localPath);
+    void runOnRenderThread(std::function<void()> work);
+    void beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result);
+    void wholeRendered(int navigation, const QString& localPath, RenderResult result);
+    void showDocument(const QUrl& url, bool partial);
     void loadFinished(bool ok);
+    void startComposer(bool thenComplete);
+    void completeInPlace();
+    void whenComposerHas(int version, const std::function<void()>& then, int attempts = 200);
+    void finishNavigation();
     void pageTitleChanged(const QString& title);
     void cancelRender();
+    void resetSearch();
+    void countMatches(const QString& term, bool backwards);
+    void matchesCounted(int navigation, const QString& term, QList<int> counts);
+    void step(bool backwards);
+    void revealMatch();
+    void updateFindStatus();
+    static RenderedDocument toDocument(RenderResult& result);
 
     QString m_fallbackFolder;
     QWebEngineProfile* const m_profile;
@@ -69,15 +115,22 @@ private:
     LedgerSchemeHandler* const m_scheme;
     QWebEngineView* const m_view;
     QWebEnginePage* const m_page;
+    FindBar* const m_findBar;
+    QString m_composer;
 
     int m_navigation = 0;
     int m_loading = 0; // the navigation whose page the web view is loading
     bool m_busy = false;
+    bool m_partialShown = false;  // the ledger's beginning is published for this navigation
+    bool m_loadedPartial = false; // the page the view holds was loaded as a partial one
+    bool m_wholeArrived = false;  // the whole document is published
+    bool m_pageReady = false;     // the page is loaded and its composer started
     QString m_title;
     QString m_location;
     std::shared_ptr<std::atomic_bool> m_cancel;
     QList<QPointer<QThread>> m_threads;
     QPointer<PrintPreview> m_preview;
+    Search m_search;
 };
 
 } // namespace viewer

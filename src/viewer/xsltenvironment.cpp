@@ -20,6 +20,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 namespace viewer::detail {
@@ -190,7 +191,30 @@ struct FileInput
     bool cancelled = false;
     bool failed = false;
     QString error;
+    // When reading only a ledger's beginning: how much of the file is left to give, then what
+    // closes the document.
+    qint64 remaining = -1;
+    QByteArray closing;
 };
+
+// The rest of a prefix read: the file up to the cut, then the closing tags.
+int readPrefix(FileInput& input, char* buffer, int length)
+{
+    if (input.remaining > 0) {
+        const qint64 count = input.file.read(buffer, qMin<qint64>(length, input.remaining));
+        if (count < 0) {
+            input.failed = true;
+            input.error = input.file.errorString();
+            return -1;
+        }
+        input.remaining -= count;
+        return int(count);
+    }
+    const int count = int(qMin<qsizetype>(length, input.closing.size()));
+    std::memcpy(buffer, input.closing.constData(), size_t(count));
+    input.closing.remove(0, count);
+    return count;
+}
 
 int readInput(void* context, char* buffer, int length)
 {
@@ -199,6 +223,8 @@ int readInput(void* context, char* buffer, int length)
         input->cancelled = true;
         return -1;
     }
+    if (input->remaining >= 0)
+        return readPrefix(*input, buffer, length);
     const qint64 count = input->file.read(buffer, length);
     if (count < 0) {
         input->failed = true;
@@ -352,10 +378,15 @@ void ensureInitialised()
     std::call_once(once, initialiseLibraries);
 }
 
-ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict)
+ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict,
+                         const LedgerPrefix* prefix)
 {
     ParsedDocument result;
     FileInput input;
+    if (prefix) {
+        input.remaining = prefix->bytes;
+        input.closing = prefix->closing;
+    }
     input.file.setFileName(path);
     const QFileInfo info(path);
     if (!info.exists()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/ledgerprefix.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -95,7 +97,9 @@ struct ParsedDocument
 
 // Reads a local file read-only and parses it; `url` becomes the document's base URL. A
 // non-null `dict` is shared with the document, as libxslt expects of the documents it loads.
-ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict = nullptr);
+// With a `prefix`, only the ledger's beginning is read, closed by the prefix's end tags.
+ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict = nullptr,
+                         const LedgerPrefix* prefix = nullptr);
 
 // The file:// URL libxml2 uses as a document's base, percent-encoded so that '#', '%' and
 // spaces in folder names survive relative resolution.

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QThread>
 
 #include <cstdio>
@@ -60,6 +61,23 @@ QString timingLine(const viewer::RenderResult& result)
         .arg(t.serialise);
 }
 
+bool writePieces(const viewer::PiecedDocument& document, const QString& folder)
+{
+    if (!QDir().mkpath(folder)) {
+        writeError(QStringLiteral("verazidedaze-render: klasör oluşturulamadı: %1\n").arg(folder));
+        return false;
+    }
+    for (qsizetype i = 0; i < document.count(); ++i) {
+        QFile file(QDir(folder).filePath(QStringLiteral("parca-%1.html").arg(i + 1, 4, 10, QLatin1Char('0'))));
+        if (!file.open(QIODevice::WriteOnly) || file.write(document.page(i)) < 0) {
+            writeError(QStringLiteral("verazidedaze-render: yazılamadı: %1\n").arg(file.fileName()));
+            return false;
+        }
+    }
+    writeError(QStringLiteral("%1 parça\n").arg(document.count()));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -78,7 +96,15 @@ int main(int argc, char* argv[])
                                   QStringLiteral("Hata olduğunda hata sayfasını da standart çıktıya yaz."));
     const QCommandLineOption timing(QStringLiteral("timing"),
                                     QStringLiteral("Aşamaların sürelerini standart hataya yaz."));
-    parser.addOptions({fallback, page, timing});
+    const QCommandLineOption pieces(QStringLiteral("pieces"),
+                                    QStringLiteral("Sayfayı görüntüleyicinin parçalarına böl, her parçayı bu klasöre "
+                                                   "ayrı bir sayfa olarak yaz (parca-0001.html, …)."),
+                                    QStringLiteral("klasör"));
+    const QCommandLineOption beginning(QStringLiteral("beginning"),
+                                       QStringLiteral("Yalnızca defterin başını (yaklaşık bu kadar baytlık tam "
+                                                      "kayıtları) işle, ilk ekran gibi."),
+                                       QStringLiteral("bayt"));
+    parser.addOptions({fallback, page, timing, pieces, beginning});
     parser.addPositionalArgument(QStringLiteral("dosya"), QStringLiteral("Gösterilecek defter dosyası."));
     parser.process(application);
     if (parser.positionalArguments().size() != 1) {
@@ -89,14 +115,27 @@ int main(int argc, char* argv[])
     viewer::RenderRequest request;
     request.ledgerPath = parser.positionalArguments().constFirst();
     request.fallbackFolder = parser.value(fallback);
+    if (parser.isSet(pieces))
+        request.pieces = viewer::PieceLimits{};
+    const qint64 budget = parser.value(beginning).toLongLong();
     viewer::RenderResult result;
-    QThread* thread = viewer::createRenderThread([&] { result = viewer::renderLedger(request); });
+    bool whole = false;
+    QThread* thread = viewer::createRenderThread([&] {
+        std::optional<viewer::RenderResult> first =
+            budget > 0 ? viewer::renderLedgerBeginning(request, budget) : std::nullopt;
+        whole = !first;
+        result = first ? std::move(*first) : viewer::renderLedger(request);
+    });
     thread->start();
     thread->wait();
     delete thread;
+    if (budget > 0 && whole)
+        writeError(QStringLiteral("Defter küçük ya da kayıtsız: tamamı işlendi.\n"));
 
     if (parser.isSet(timing))
         writeError(timingLine(result));
+    if (result.ok() && result.pieces)
+        return writePieces(*result.pieces, parser.value(pieces)) ? 0 : 1;
     if (result.ok()) {
         writeOut(result.html);
         return 0;

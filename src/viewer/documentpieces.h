@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+struct _xmlDoc; // libxml2's document, kept out of this header
+
+namespace viewer {
+
+// How finely a rendered document is cut. Weights count element nodes.
+struct PieceLimits
+{
+    int unitWeight = 1500;   // a block heavier than this is cut into its own children
+    int pieceWeight = 12000; // a piece holds blocks up to about this weight
+};
+
+// A rendered ledger cut into pieces that each make a whole HTML page: the document's head, the
+// blocks that come before its repeated blocks (the taxpayer's header), the opening of every
+// block a piece continues (a table's column headers), a run of repeated blocks (entries, account
+// blocks, rows), and, with the last piece only, the closing blocks (totals). Repeated openings
+// carry data-vz-repeat so that a continuous view can hide them after their first showing.
+struct PiecedDocument
+{
+    QByteArray head;             // doctype, <html>, <head>…</head> and <body …>
+    QList<QByteArray> fragments; // the body's content, piece by piece
+    QList<int> weights;          // each piece's weight, for estimating its height before it is shown
+    QByteArray tail;             // </body></html>
+    QString title;
+
+    [[nodiscard]] qsizetype count() const { return fragments.size(); }
+    // Piece `index` as a page of its own.
+    [[nodiscard]] QByteArray page(qsizetype index) const { return head + fragments.at(index) + tail; }
+};
+
+enum class Completeness
+{
+    Whole,
+    // Rendered from the beginning of a ledger only: whatever follows the repeated blocks
+    // (totals computed over what was there) is left out.
+    Partial
+};
+
+// Cuts an HTML result tree; the tree is not changed. A document without an HTML body comes
+// back as a single piece.
+PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits = {},
+                             Completeness completeness = Completeness::Whole);
+
+} // namespace viewer
