@@ -115,8 +115,11 @@
                 }
             } else {
                 const extent = extentOf(slot.nodes);
-                if (y < extent.bottom)
-                    return {index: slot.index, fraction: Math.max(0, (y - extent.top) / Math.max(1, extent.bottom - extent.top))};
+                if (y < extent.bottom) {
+                    // Above the piece's first line (a page margin) counts in pixels, not as a share.
+                    return {index: slot.index, before: Math.min(0, y - extent.top),
+                            fraction: Math.max(0, (y - extent.top) / Math.max(1, extent.bottom - extent.top))};
+                }
             }
         }
         return {index: state.weights.length - 1, fraction: 1};
@@ -137,7 +140,8 @@
     }
 
     function restore(place) {
-        window.scrollTo(0, pieceTop(place.index) + place.fraction * estimate(place.index));
+        window.scrollTo(0, Math.max(0, pieceTop(place.index) + place.fraction * estimate(place.index) +
+                                           (place.before || 0)));
     }
 
     function fetchPiece(index) {
@@ -339,12 +343,11 @@
     function complete() {
         const previousCount = state.weights.length;
         return readManifest().then(manifest => {
-            state.version = manifest.version;
-            state.partial = manifest.partial;
             const shown = state.slots.filter(s => !s.el && s.index < manifest.weights.length);
             return Promise.all(shown.map(s => get(BASE + 'piece/' + s.index + '?v=' + manifest.version)))
                 .then(texts => {
                     const place = anchor();
+                    state.partial = manifest.partial;
                     state.weights = manifest.weights;
                     state.measured = state.measured.slice(0, previousCount - 1);
                     shown.forEach((slot, i) => {
@@ -374,6 +377,8 @@
                             sizeGap(slot);
                     }
                     restore(place);
+                    // Last: the program takes the new version as the sign that the whole is shown.
+                    state.version = manifest.version;
                     schedule();
                     return state.weights.length;
                 });

@@ -153,17 +153,17 @@ void WebBrowser::runScript(const QString& script, const std::function<void(const
 void WebBrowser::startRenders(const QString& localPath)
 {
     m_cancel = std::make_shared<std::atomic_bool>(false);
-    if (QFileInfo(localPath).size() < kQuickFromBytes) {
+    if (QFileInfo(localPath).size() < m_quickFrom) {
         startWholeRender(localPath);
         return;
     }
     // The beginning first, alone: with two cores and the web engine wanting one, it is on screen
     // within a second or two; the whole follows and replaces it.
     const int navigation = m_navigation;
-    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), PieceLimits{}};
+    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), m_pieceLimits};
     QPointer<WebBrowser> self(this);
-    runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
-        std::optional<RenderResult> result = renderLedgerBeginning(request, kQuickBudgetBytes);
+    runOnRenderThread([self, navigation, localPath, request, budget = m_quickBudget, cancel = m_cancel] {
+        std::optional<RenderResult> result = renderLedgerBeginning(request, budget);
         QMetaObject::invokeMethod(
             self,
             [self, navigation, localPath, result = std::move(result)]() mutable {
@@ -177,7 +177,7 @@ void WebBrowser::startRenders(const QString& localPath)
 void WebBrowser::startWholeRender(const QString& localPath)
 {
     const int navigation = m_navigation;
-    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), PieceLimits{}};
+    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), m_pieceLimits};
     QPointer<WebBrowser> self(this);
     runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
         RenderResult result = renderLedger(request);

@@ -43,6 +43,15 @@ public:
     explicit WebBrowser(QString fallbackFolder, QWidget* parent = nullptr);
     ~WebBrowser() override;
 
+    // How finely large documents are cut, and from what size their beginning is shown first;
+    // tests use small values.
+    void setPieceLimits(const PieceLimits& limits) { m_pieceLimits = limits; }
+    void setQuickView(qint64 fromBytes, qint64 budgetBytes)
+    {
+        m_quickFrom = fromBytes;
+        m_quickBudget = budgetBytes;
+    }
+
     // Starts a navigation and returns at once.
     void Navigate2(const QString& url);
     // True from Navigate2 until the whole document can be reached on screen.
@@ -117,6 +126,9 @@ private:
     QWebEnginePage* const m_page;
     FindBar* const m_findBar;
     QString m_composer;
+    PieceLimits m_pieceLimits;
+    qint64 m_quickFrom = kQuickFromBytes;
+    qint64 m_quickBudget = kQuickBudgetBytes;
 
     int m_navigation = 0;
     int m_loading = 0; // the navigation whose page the web view is loading

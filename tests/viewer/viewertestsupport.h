@@ -75,6 +75,43 @@ inline QByteArray rowsStylesheet()
 )";
 }
 
+// A ledger of numbered records, each of a few lines, as large ledgers are shaped.
+inline QByteArray recordsLedger(int records, int linesPerRecord = 3)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><?xml-stylesheet type=\"text/xsl\" "
+                     "href=\"kayitlar.xslt\"?>\n<defter xmlns:g=\"urn:g\"><g:accountingEntries>";
+    for (int r = 1; r <= records; ++r) {
+        xml += "<g:entryHeader n=\"" + QByteArray::number(r) + "\">";
+        for (int l = 1; l <= linesPerRecord; ++l)
+            xml += "<g:entryDetail>" + QByteArray(150, 'x') + "</g:entryDetail>";
+        xml += "</g:entryHeader>\n";
+    }
+    return xml + "</g:accountingEntries></defter>\n";
+}
+
+// Entries and their lines as cells "m<record>l<line>", a grand total after them; comparing every
+// record with every other makes the whole ledger slow while its beginning stays quick.
+inline QByteArray recordsStylesheet()
+{
+    return R"xsl(<?xml version="1.0" encoding="UTF-8"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform" xmlns:g="urn:g">
+<xsl:output method="html" encoding="UTF-8"/>
+<xsl:template match="/">
+<html><head><title>Kayıtlar</title></head><body>
+<div class="ust"><h1>YEVMİYE DEFTERİ</h1></div>
+<table class="sayfa"><thead><tr><th>Madde</th></tr></thead>
+<xsl:for-each select="//g:entryHeader">
+<tbody class="madde"><xsl:for-each select="g:entryDetail"><tr><td>m<xsl:value-of select="../@n"/>l<xsl:value-of
+select="position()"/></td></tr></xsl:for-each><xsl:if test="count(//g:entryHeader[@n = current()/@n]) &gt; 1"><tr>
+<td>çift</td></tr></xsl:if></tbody>
+</xsl:for-each>
+<tbody class="toplam"><tr><td id="genel">Genel Toplam <xsl:value-of select="count(//g:entryHeader)"/></td></tr></tbody>
+</table></body></html>
+</xsl:template>
+</xsl:stylesheet>
+)xsl";
+}
+
 inline QString urlText(const QString& folder, const QString& name)
 {
     return QStringLiteral("file://") + QDir::fromNativeSeparators(folder) + QLatin1Char('/') + name;

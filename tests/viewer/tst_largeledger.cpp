@@ -1,0 +1,200 @@
+#include "viewer/ledgerscheme.h"
+#include "viewer/webbrowser.h"
+#include "viewertestsupport.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineView>
+
+using namespace viewer;
+using namespace viewertest;
+
+namespace {
+
+constexpr int kRecords = 1500;
+
+QVariant evaluate(WebBrowser& browser, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    browser.runScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    QTest::qWaitFor([&] { return done; }, 10000);
+    return result;
+}
+
+QVariantMap status(WebBrowser& browser)
+{
+    return evaluate(browser, QStringLiteral("__vz.status()")).toMap();
+}
+
+bool pieceLoaded(WebBrowser& browser, int piece)
+{
+    return status(browser).value(QStringLiteral("loaded")).toList().contains(piece);
+}
+
+int inPage(WebBrowser& browser, const QString& text)
+{
+    return evaluate(
+               browser,
+               QStringLiteral("document.body.innerText.split(%1).length - 1").arg(QStringLiteral("'%1'").arg(text)))
+        .toInt();
+}
+
+} // namespace
+
+class TestLargeLedger : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void beginningFirst_thenTheWholeInPlace();
+    void end_showsTheLastPieceWithItsTotals();
+    void search_findsTextInALaterPiece();
+    void goToPiece_bringsItIn();
+    void smallLedger_isShownWholeAtOnce();
+
+private:
+    void openWhole();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<WebBrowser> m_browser;
+};
+
+void TestLargeLedger::initTestCase()
+{
+    writeFile(m_dir.filePath(QStringLiteral("kayitlar.xslt")), recordsStylesheet());
+    writeFile(m_dir.filePath(QStringLiteral("buyuk.xml")), recordsLedger(kRecords));
+    writeFile(m_dir.filePath(QStringLiteral("kucuk.xml")), recordsLedger(20));
+}
+
+void TestLargeLedger::init()
+{
+    m_browser = std::make_unique<WebBrowser>(m_dir.path());
+    m_browser->setPieceLimits({40, 400});
+    m_browser->setQuickView(200 * 1024, 24 * 1024);
+    m_browser->resize(900, 700);
+    m_browser->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_browser.get()));
+}
+
+void TestLargeLedger::cleanup()
+{
+    m_browser.reset();
+}
+
+void TestLargeLedger::openWhole()
+{
+    m_browser->Navigate2(urlText(m_dir.path(), QStringLiteral("buyuk.xml")));
+    QVERIFY(QTest::qWaitFor([this] { return !m_browser->Busy(); }, 60000));
+}
+
+void TestLargeLedger::beginningFirst_thenTheWholeInPlace()
+{
+    QSignalSpy complete(m_browser.get(), &WebBrowser::DownloadComplete);
+    m_browser->Navigate2(urlText(m_dir.path(), QStringLiteral("buyuk.xml")));
+    QVERIFY(complete.wait(30000));
+    // The beginning is on screen while the whole is still being rendered.
+    QVERIFY(m_browser->Busy());
+    QTRY_VERIFY_WITH_TIMEOUT(status(*m_browser).value(QStringLiteral("partial")).toBool(), 5000);
+    QVERIFY(inPage(*m_browser, QStringLiteral("yükleniyor")) > 0);
+    QCOMPARE(inPage(*m_browser, QStringLiteral("Genel Toplam")), 0);
+    QCOMPARE(evaluate(*m_browser, QStringLiteral("document.querySelector('td').textContent")).toString(),
+             QStringLiteral("m1l1"));
+    const int partialPieces = status(*m_browser).value(QStringLiteral("count")).toInt();
+
+    QVERIFY(QTest::qWaitFor([this] { return !m_browser->Busy(); }, 60000));
+    const QVariantMap whole = status(*m_browser);
+    QCOMPARE(whole.value(QStringLiteral("partial")).toBool(), false);
+    QVERIFY(whole.value(QStringLiteral("count")).toInt() > partialPieces);
+    QCOMPARE(whole.value(QStringLiteral("count")).toInt(), int(m_browser->documents().current().pieces->count()));
+    QCOMPARE(inPage(*m_browser, QStringLiteral("yükleniyor")), 0);
+    // Still at the top: replaced in place, not reloaded elsewhere.
+    QCOMPARE(evaluate(*m_browser, QStringLiteral("window.scrollY")).toInt(), 0);
+    QCOMPARE(complete.count(), 2);
+    QCOMPARE(m_browser->LocationName(), QStringLiteral("Kayıtlar"));
+}
+
+void TestLargeLedger::end_showsTheLastPieceWithItsTotals()
+{
+    openWhole();
+    const int last = int(m_browser->documents().current().pieces->count()) - 1;
+    QVERIFY(last > 5);
+    QVERIFY(!pieceLoaded(*m_browser, last));
+    m_browser->view()->setFocus();
+    QTest::keyClick(m_browser->view()->focusProxy(), Qt::Key_End);
+    QTRY_VERIFY_WITH_TIMEOUT(pieceLoaded(*m_browser, last), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(inPage(*m_browser, QStringLiteral("Genel Toplam 1500")), 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(evaluate(*m_browser, QStringLiteral("window.scrollY + window.innerHeight >= "
+                                                                 "document.documentElement.scrollHeight - 2"))
+                                 .toBool(),
+                             5000);
+    // Only pieces near the viewport stay in the page.
+    QVERIFY(!pieceLoaded(*m_browser, 0));
+    QTest::keyClick(m_browser->view()->focusProxy(), Qt::Key_Home);
+    QTRY_VERIFY_WITH_TIMEOUT(pieceLoaded(*m_browser, 0), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(*m_browser, QStringLiteral("window.scrollY")).toInt(), 0, 5000);
+}
+
+void TestLargeLedger::search_findsTextInALaterPiece()
+{
+    openWhole();
+    const QString term = QStringLiteral("M1400L2");
+    const auto& pieces = *m_browser->documents().current().pieces;
+    int piece = -1;
+    for (qsizetype i = 0; i < pieces.count() && piece < 0; ++i) {
+        if (pieces.fragments.at(i).contains("m1400l2<"))
+            piece = int(i);
+    }
+    QVERIFY(piece > 3);
+    QVERIFY(!pieceLoaded(*m_browser, piece));
+
+    QSignalSpy updated(m_browser.get(), &WebBrowser::searchUpdated);
+    m_browser->find(term);
+    QTRY_VERIFY_WITH_TIMEOUT(m_browser->currentMatch() >= 0, 10000);
+    int total = 0;
+    for (int count : m_browser->matchCounts())
+        total += count;
+    QCOMPARE(total, 1);
+    QCOMPARE(m_browser->matchCounts().at(piece), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(pieceLoaded(*m_browser, piece), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(*m_browser, QStringLiteral("window.getSelection().toString()")).toString(),
+                              QStringLiteral("m1400l2"), 5000);
+}
+
+void TestLargeLedger::goToPiece_bringsItIn()
+{
+    openWhole();
+    const int target = int(m_browser->documents().current().pieces->count()) / 2;
+    m_browser->goToPiece(target);
+    QTRY_VERIFY_WITH_TIMEOUT(pieceLoaded(*m_browser, target), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(status(*m_browser).value(QStringLiteral("current")).toInt(), target, 5000);
+}
+
+void TestLargeLedger::smallLedger_isShownWholeAtOnce()
+{
+    QSignalSpy complete(m_browser.get(), &WebBrowser::DownloadComplete);
+    m_browser->Navigate2(urlText(m_dir.path(), QStringLiteral("kucuk.xml")));
+    QVERIFY(QTest::qWaitFor([this] { return !m_browser->Busy(); }, 30000));
+    QCOMPARE(complete.count(), 1);
+    QCOMPARE(status(*m_browser).value(QStringLiteral("count")).toInt(), 1);
+    QCOMPARE(inPage(*m_browser, QStringLiteral("Genel Toplam 20")), 1);
+}
+
+int main(int argc, char* argv[])
+{
+    registerLedgerScheme();
+    QApplication application(argc, argv);
+    TestLargeLedger test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_largeledger.moc"
