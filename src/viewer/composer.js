@@ -15,6 +15,7 @@
         version: 0,
         partial: false,
         weights: [],
+        hashes: [],
         measured: [],       // real heights of pieces once shown
         slots: [],          // in document order: {index, nodes} or {from, to, el}
         loading: new Map(), // index -> promise of its content
@@ -301,6 +302,7 @@
             state.version = manifest.version;
             state.partial = manifest.partial;
             state.weights = manifest.weights;
+            state.hashes = manifest.hashes;
             const own = document.createElement('style');
             own.setAttribute('data-vz-own', '');
             own.textContent = '[data-vz-repeat]{display:none!important} html,body{overflow-anchor:none}';
@@ -341,15 +343,18 @@
     // The whole ledger in place of its beginning: the pieces on screen are fetched anew and
     // swapped in at once, the rest of the ledger joins the spacer.
     function complete() {
-        const previousCount = state.weights.length;
         return readManifest().then(manifest => {
-            const shown = state.slots.filter(s => !s.el && s.index < manifest.weights.length);
+            // Pieces whose content did not change stay as they are: no fetching, no new layout.
+            const shown = state.slots.filter(s => !s.el && s.index < manifest.weights.length &&
+                                                  manifest.hashes[s.index] !== state.hashes[s.index]);
             return Promise.all(shown.map(s => get(BASE + 'piece/' + s.index + '?v=' + manifest.version)))
                 .then(texts => {
                     const place = anchor();
                     state.partial = manifest.partial;
                     state.weights = manifest.weights;
-                    state.measured = state.measured.slice(0, previousCount - 1);
+                    state.hashes = manifest.hashes;
+                    // A changed piece's height is no longer known.
+                    state.measured = state.measured.map((h, i) => manifest.hashes[i] === state.hashes[i] ? h : undefined);
                     shown.forEach((slot, i) => {
                         const nodes = nodesFrom(texts[i]);
                         for (const node of nodes)

@@ -260,6 +260,7 @@ PiecedDocument Cutter::run()
         xmlOutputBufferFlush(m_out);
         result.fragments.append(whole);
         result.weights.append(html ? weigh(html) : 1);
+        result.hashes.append(qHash(whole));
         xmlOutputBufferClose(m_out);
         return result;
     }
@@ -289,6 +290,7 @@ PiecedDocument Cutter::run()
     for (qsizetype piece = 0; piece < qsizetype(ranges.size()); ++piece) {
         const bool isLast = piece + 1 == qsizetype(ranges.size());
         result.fragments.append(serialisePiece(ranges[piece].first, ranges[piece].second, isLast));
+        result.hashes.append(qHash(result.fragments.constLast()));
     }
     result.tail = "</body></html>\n";
     xmlOutputBufferClose(m_out);

@@ -11,8 +11,10 @@ namespace viewer {
 // How finely a rendered document is cut. Weights count element nodes.
 struct PieceLimits
 {
-    int unitWeight = 1500;   // a block heavier than this is cut into its own children
-    int pieceWeight = 12000; // a piece holds blocks up to about this weight
+    // Measured in the web view here: a piece of about 3,000 elements (some 60 journal entries)
+    // is laid out in a few tenths of a second, so the first screen and each jump stay quick.
+    int unitWeight = 600;   // a block heavier than this is cut into its own children
+    int pieceWeight = 3000; // a piece holds blocks up to about this weight
 };
 
 // A rendered ledger cut into pieces that each make a whole HTML page: the document's head, the
@@ -25,6 +27,7 @@ struct PiecedDocument
     QByteArray head;             // doctype, <html>, <head>…</head> and <body …>
     QList<QByteArray> fragments; // the body's content, piece by piece
     QList<int> weights;          // each piece's weight, for estimating its height before it is shown
+    QList<size_t> hashes;        // each piece's content, hashed: a piece unchanged need not be shown anew
     QByteArray tail;             // </body></html>
     QString title;
 

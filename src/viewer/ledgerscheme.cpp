@@ -85,13 +85,18 @@ QByteArray LedgerSchemeHandler::manifest() const
     object[QStringLiteral("version")] = m_document.version;
     object[QStringLiteral("partial")] = m_document.content.partial;
     QJsonArray weights;
+    QJsonArray hashes;
     if (const auto& pieces = m_document.content.pieces) {
         for (int weight : pieces->weights)
             weights.append(weight);
+        for (size_t hash : pieces->hashes)
+            hashes.append(QString::number(hash, 16));
     } else {
         weights.append(1);
+        hashes.append(QString::number(qHash(m_document.content.html), 16));
     }
     object[QStringLiteral("weights")] = weights;
+    object[QStringLiteral("hashes")] = hashes;
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
