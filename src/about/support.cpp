@@ -6,7 +6,8 @@ namespace about {
 
 QString supportPhone()
 {
-    return QString::fromUtf8(app::kSupportPhone);
+    // A telephone number reads as one unit: wrapped labels must not break it across lines.
+    return QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 QString supportNotice()

@@ -100,7 +100,7 @@ void TestAboutWindow::texts_areExact()
              QStringLiteral("Bu yazılım Pelvora Ltd tarafından Serbest Muhasebeci ve Mali Müşavirler için "
                             "geliştirilmiş kullanımı kolay, basit ve ücretsiz bir yazılımdır. Dağıtımında ya da "
                             "tedariğinde para talep edilemez. Para talep eden kişi ya da kurumlar hakkında ") +
-                 QString::fromUtf8(app::kSupportPhone) +
+                 QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) +
                  QStringLiteral(" numaralı telefon ile irtibata geçebilirsiniz."));
     QCOMPARE(textOf(window, "lblDisclaimer"),
              QStringLiteral("Dikkat : Yazılım GİB tarafından oluşturulmuş Mayıs 2025 tarihli şablonlara uygundur. Bu "
@@ -247,7 +247,7 @@ void TestAboutWindow::support_showsNoticeThenOpensPage()
 
     const QString notice =
         QStringLiteral("Hata aldığınız ya da acil güncelleme talep ettiğiniz bir husus varsa lütfen ") +
-        QString::fromUtf8(app::kSupportPhone) + QStringLiteral(" numaralı telefonu arayınız.");
+        QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) + QStringLiteral(" numaralı telefonu arayınız.");
     QCOMPARE(box, QStringList({app::programTitle(), notice, QString::number(QMessageBox::NoIcon),
                                QString::number(QMessageBox::Ok), QStringLiteral("0")}));
     QCOMPARE(
