@@ -1,0 +1,102 @@
+#pragma once
+
+#include "calendar.h"
+#include "chart.h"
+#include "entries.h"
+#include "signature.h"
+#include "taxpayer.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ledgergen {
+
+struct Period
+{
+    Date start;
+    Date end;
+    Date created;  // files are made after the month, as in practice
+    Date approved; // GİB's counter-signature
+};
+
+enum class Book
+{
+    Journal, // yevmiye
+    Ledger   // kebir
+};
+
+struct AccountTotals
+{
+    int64_t debit = 0;
+    int64_t credit = 0;
+    uint32_t debitCount = 0;
+    uint32_t creditCount = 0;
+};
+
+struct BeratInput
+{
+    Book book = Book::Journal;
+    uint32_t serial = 1;
+    uint64_t ledgerBytes = 0;
+    std::string ledgerSignatureValue;
+    uint32_t entries = 0;
+    const std::vector<AccountTotals>* totals = nullptr; // per main account of the chart
+    std::string guid;
+};
+
+// Renders the parts of every file type into strings; callers decide where the bytes go.
+class Documents
+{
+public:
+    Documents(const Taxpayer& taxpayer, const Chart& chart, const Period& period);
+
+    // XML declaration and stylesheet instruction up to the last header element before the entries.
+    void beginLedger(std::string& out, Book book, uint32_t serial) const;
+    void journalEntry(std::string& out, const Entry& entry) const;
+    // One kebir account block: the header with the block's net movement, then each posting of the account in
+    // journal order, then the end. In three calls so that a block of any size can be written as it goes.
+    void ledgerBlockStart(std::string& out, const Posting* first, const Posting* last) const;
+    void ledgerLine(std::string& out, const Posting& posting) const { detail(out, m_ledger, posting); }
+    void ledgerBlockEnd(std::string& out) const;
+    void endLedger(std::string& out, std::string_view extensions, const SignatureData& signature) const;
+    // The extension element carrying a PDF copy of the entry's document.
+    std::string attachment(const Entry& entry) const;
+    static std::string_view extensionsOpen() { return "  <extensions>\n"; }
+    static std::string_view extensionsClose() { return "  </extensions>\n"; }
+
+    void berat(std::string& out, const BeratInput& input, const SignatureData& signature,
+               const SignatureData* approval) const;
+    void report(std::string& out, uint32_t serial, const std::vector<AccountTotals>& totals, std::string_view guid,
+                const SignatureData& signature) const;
+
+    std::string documentNumber(const Posting& p) const;
+
+private:
+    struct Context
+    {
+        std::string id;
+        std::string plain; // contextRef only
+        std::string money; // monetary facts
+        std::string count; // counters
+    };
+
+    void prolog(std::string& out, std::string_view stylesheet, std::string_view root, bool standaloneNo) const;
+    void xbrlStart(std::string& out, const Context& c, std::string_view segment) const;
+    void documentInfo(std::string& out, const Context& c, std::string_view type, std::string_view idPrefix,
+                      uint32_t serial, std::string_view comment) const;
+    void entityInformation(std::string& out, const Context& c) const;
+    void detail(std::string& out, const Context& c, const Posting& p) const;
+    void lineComment(std::string& out, const Posting& p) const;
+    void entryComment(std::string& out, const Entry& e) const;
+
+    const Taxpayer& m_taxpayer;
+    const Chart& m_chart;
+    Period m_period;
+    Context m_journal;
+    Context m_ledger;
+    Context m_report;
+    std::string m_year;
+};
+
+} // namespace ledgergen

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ledgergen {
+
+constexpr uint64_t kMiB = 1024 * 1024;
+// Ledgers above this size must be split into parts.
+constexpr uint64_t kMaxPartBytes = 200 * kMiB;
+
+struct Options
+{
+    std::filesystem::path outDir;
+    uint64_t entries = 300; // used when sizeBytes is 0
+    uint64_t sizeBytes = 0; // target size of the month's journal
+    uint64_t partBytes = 0; // 0: split only above kMaxPartBytes
+    uint64_t seed = 1;
+    int year = 2024;
+    int month = 3;
+    bool person = false;
+    bool branch = false;
+    uint64_t bigAccountLines = 0;
+    uint64_t attachments = 0;
+    bool help = false;
+};
+
+struct ParsedOptions
+{
+    std::optional<Options> options;
+    std::string error; // Turkish, for the user
+};
+
+ParsedOptions parseOptions(const std::vector<std::string>& args);
+std::string helpText();
+
+} // namespace ledgergen
