@@ -1,0 +1,754 @@
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <cmath>
+
+namespace {
+
+struct Line
+{
+    QString main;
+    QString sub;
+    qint64 cents = -1;
+    bool debit = true;
+    qint64 counter = -1;
+    qint64 number = -1;
+    QString date;
+    qint64 applyCount = -1;
+};
+
+struct Header
+{
+    qint64 totalDebit = -1;
+    qint64 totalCredit = -1;
+    qint64 counter = -1;
+    QString date;
+    QList<Line> lines;
+};
+
+// What the checks need of one file, read by namespace-aware parsing.
+struct Doc
+{
+    QString root;
+    QString entriesType;
+    QString uniqueId;
+    QString identifier;
+    QMap<QString, QString> organization; // organizationDescription -> organizationIdentifier
+    QString segmentGuid;
+    qint64 numberOfEntries = -1;
+    QString measurableQuantity;
+    QString topSignatureValue; // berat: the ledger's signature value
+    QString signatureValue;    // the file's own signature
+    int counterSignatures = 0;
+    QList<Header> headers;
+    QList<QByteArray> attachments;
+    QString error;
+};
+
+struct Sums
+{
+    qint64 debit = 0;
+    qint64 credit = 0;
+    int debitCount = 0;
+    int creditCount = 0;
+};
+
+const QString kXsd = QStringLiteral(EDEFTER_XSD_DIR "/edefter.xsd");
+const QStringList kTypes = {"Y", "K", "YB", "KB", "DR"};
+
+qint64 parseCents(const QString& text, QString& error)
+{
+    static const QRegularExpression twoDecimals(QStringLiteral("^(\\d+)\\.(\\d\\d)$"));
+    const QRegularExpressionMatch m = twoDecimals.match(text);
+    if (!m.hasMatch()) {
+        error = QStringLiteral("amount not in 0.00 form: ") + text;
+        return -1;
+    }
+    return m.captured(1).toLongLong() * 100 + m.captured(2).toLongLong();
+}
+
+Doc parseDoc(const QString& path)
+{
+    Doc d;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        d.error = "cannot open " + path;
+        return d;
+    }
+    QXmlStreamReader r(&file);
+    QStringList stack;
+    QString pendingIdentifier;
+    auto line = [&]() -> Line& {
+        return d.headers.last().lines.last();
+    };
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isEndElement()) {
+            stack.removeLast();
+            continue;
+        }
+        if (!r.isStartElement())
+            continue;
+        const QString name = r.name().toString();
+        const QString parent = stack.isEmpty() ? QString() : stack.last();
+        if (stack.isEmpty())
+            d.root = name;
+        if (name == "entryHeader")
+            d.headers.append(Header{});
+        else if (name == "entryDetail")
+            d.headers.last().lines.append(Line{});
+        else if (name == "CounterSignature")
+            ++d.counterSignatures;
+
+        static const QStringList leaves = {"entriesType",
+                                           "uniqueID",
+                                           "identifier",
+                                           "organizationIdentifier",
+                                           "organizationDescription",
+                                           "numberOfEntries",
+                                           "measurableQuantity",
+                                           "totalDebit",
+                                           "totalCredit",
+                                           "entryNumberCounter",
+                                           "enteredDate",
+                                           "lineNumber",
+                                           "lineNumberCounter",
+                                           "accountMainID",
+                                           "accountSubID",
+                                           "amount",
+                                           "debitCreditCode",
+                                           "postingDate",
+                                           "documentApplyToNumber",
+                                           "SignatureValue",
+                                           "binaryObject"};
+        if (!leaves.contains(name)) {
+            stack.append(name);
+            continue;
+        }
+        const QString text = r.readElementText();
+        if (name == "entriesType")
+            d.entriesType = text;
+        else if (name == "uniqueID" && parent == "documentInfo")
+            d.uniqueId = text;
+        else if (name == "uniqueID" && parent == "segment")
+            d.segmentGuid = text;
+        else if (name == "identifier")
+            d.identifier = text;
+        else if (name == "organizationIdentifier")
+            pendingIdentifier = text;
+        else if (name == "organizationDescription")
+            d.organization[text] = pendingIdentifier;
+        else if (name == "numberOfEntries")
+            d.numberOfEntries = text.toLongLong();
+        else if (name == "measurableQuantity" && parent == "segment")
+            d.measurableQuantity = text;
+        else if (name == "totalDebit")
+            d.headers.last().totalDebit = parseCents(text, d.error);
+        else if (name == "totalCredit")
+            d.headers.last().totalCredit = parseCents(text, d.error);
+        else if (name == "entryNumberCounter")
+            d.headers.last().counter = text.toLongLong();
+        else if (name == "enteredDate")
+            d.headers.last().date = text;
+        else if (name == "lineNumber")
+            line().number = text.toLongLong();
+        else if (name == "lineNumberCounter")
+            line().counter = text.toLongLong();
+        else if (name == "accountMainID")
+            line().main = text;
+        else if (name == "accountSubID")
+            line().sub = text;
+        else if (name == "amount")
+            line().cents = parseCents(text, d.error);
+        else if (name == "debitCreditCode")
+            line().debit = text == "D";
+        else if (name == "postingDate")
+            line().date = text;
+        else if (name == "documentApplyToNumber")
+            line().applyCount = text.toLongLong();
+        else if (name == "SignatureValue" && stack.size() == 1)
+            d.topSignatureValue = text;
+        else if (name == "SignatureValue" && stack.size() == 2 && parent == "Signature")
+            d.signatureValue = text;
+        else if (name == "binaryObject")
+            d.attachments.append(QByteArray::fromBase64(text.toLatin1()));
+    }
+    if (r.hasError())
+        d.error = r.errorString();
+    return d;
+}
+
+QMap<QString, Sums> sumsBy(const Doc& d, bool bySubAccount)
+{
+    QMap<QString, Sums> sums;
+    for (const Header& h : d.headers) {
+        for (const Line& l : h.lines) {
+            Sums& s = sums[bySubAccount ? l.main + '|' + l.sub : l.main];
+            (l.debit ? s.debit : s.credit) += l.cents;
+            ++(l.debit ? s.debitCount : s.creditCount);
+        }
+    }
+    return sums;
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runGenerator(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(LEDGERGEN_PATH), args);
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestLedgerGen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void everyFile_validatesAgainstSchema_data();
+    void everyFile_validatesAgainstSchema();
+    void fileSet_hasEveryTypeForEveryPart_data();
+    void fileSet_hasEveryTypeForEveryPart();
+    void stylesheetInstruction_asRealFilesCarryIt_data();
+    void stylesheetInstruction_asRealFilesCarryIt();
+    void part_journalKebirBeratsAndReportAgree_data();
+    void part_journalKebirBeratsAndReportAgree();
+    void approvedBerat_isTaxpayerBeratWithCounterSignature_data();
+    void approvedBerat_isTaxpayerBeratWithCounterSignature();
+    void entriesOption_givesExactEntryCount_data();
+    void entriesOption_givesExactEntryCount();
+    void splitMonth_keepsEntriesWholeAndNumberingContinuous();
+    void sizeOption_fillsJournalUpToTarget();
+    void taxpayer_identityNumberAndNames_data();
+    void taxpayer_identityNumberAndNames();
+    void bigAccountLines_giveOneKebirBlockOfThatSize();
+    void attachments_arePdfsInJournalOnly();
+    void sameSeed_sameBytes_otherSeed_otherEntries();
+    void badOptions_failWithMessageAndWriteNothing_data();
+    void badOptions_failWithMessageAndWriteNothing();
+    void help_namesEveryOption();
+
+private:
+    struct Scenario
+    {
+        QStringList args;
+        QString dir;
+        QString prefix; // "VKN-YYYYMM-"
+        QList<QString> parts;
+    };
+
+    QString path(const QString& scenario, const QString& type, const QString& part, bool gib = false) const
+    {
+        const Scenario& s = m_scenarios[scenario];
+        return s.dir + '/' + (gib ? "GIB-" : "") + s.prefix + type + '-' + part + ".xml";
+    }
+
+    QTemporaryDir m_tmp;
+    QMap<QString, Scenario> m_scenarios;
+    QString m_schemaReport;
+};
+
+void TestLedgerGen::initTestCase()
+{
+    QVERIFY(m_tmp.isValid());
+    const QMap<QString, QStringList> scenarios = {
+        {"company", {"--entries", "150", "--seed", "11", "--attachments", "2"}},
+        {"split", {"--entries", "300", "--part-size", "0.25", "--seed", "12", "--attachments", "3"}},
+        {"person-branch", {"--taxpayer", "person", "--branch", "--entries", "60", "--month", "2024-02"}},
+        {"big-account", {"--entries", "40", "--big-account-lines", "1200", "--seed", "14"}},
+        {"size", {"--size", "0.3", "--seed", "15", "--month", "2025-01"}},
+    };
+    QStringList files;
+    for (auto it = scenarios.begin(); it != scenarios.end(); ++it) {
+        Scenario s;
+        s.dir = m_tmp.filePath(it.key());
+        s.args = QStringList{"--out", s.dir} + it.value();
+        const Run run = runGenerator(s.args);
+        QVERIFY2(run.exitCode == 0, qPrintable(it.key() + ": " + run.err));
+        const QStringList journals = QDir(s.dir).entryList({"*-Y-*.xml"}, QDir::Files, QDir::Name);
+        QVERIFY(!journals.isEmpty());
+        const QString& first = journals.first();
+        s.prefix = first.left(first.indexOf("-Y-") + 1);
+        for (const QString& journal : journals)
+            s.parts.append(journal.mid(journal.indexOf("-Y-") + 3, 6));
+        for (const QString& name : QDir(s.dir).entryList({"*.xml"}, QDir::Files, QDir::Name))
+            files.append(s.dir + '/' + name);
+        m_scenarios.insert(it.key(), s);
+    }
+    // Compiling the schema takes seconds, so one xmllint run checks every file; each file's verdict is then
+    // checked on its own row.
+    QProcess lint;
+    lint.start("xmllint", QStringList{"--nonet", "--noout", "--schema", kXsd} + files);
+    QVERIFY2(lint.waitForFinished(120000), "xmllint missing or hanging (package libxml2-utils)");
+    m_schemaReport = QString::fromUtf8(lint.readAllStandardError());
+}
+
+void TestLedgerGen::everyFile_validatesAgainstSchema_data()
+{
+    QTest::addColumn<QString>("file");
+    for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it)
+        for (const QString& name : QDir(it->dir).entryList({"*.xml"}, QDir::Files, QDir::Name))
+            QTest::addRow("%s/%s", qPrintable(it.key()), qPrintable(name)) << it->dir + '/' + name;
+}
+
+void TestLedgerGen::everyFile_validatesAgainstSchema()
+{
+    QFETCH(QString, file);
+    QStringList problems;
+    for (const QString& line : m_schemaReport.split('\n'))
+        if (line.startsWith(file + ':'))
+            problems.append(line);
+    QVERIFY2(m_schemaReport.contains(file + " validates"), qPrintable(problems.join('\n')));
+}
+
+void TestLedgerGen::fileSet_hasEveryTypeForEveryPart_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("split");
+    QTest::newRow("single month") << "company" << false;
+    QTest::newRow("split month") << "split" << true;
+    QTest::newRow("person with branch") << "person-branch" << false;
+}
+
+void TestLedgerGen::fileSet_hasEveryTypeForEveryPart()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, split);
+    const Scenario& s = m_scenarios[scenario];
+    QStringList expected;
+    if (split) {
+        QVERIFY2(s.parts.size() >= 3, "the split scenario should give several parts");
+        for (int i = 0; i < s.parts.size(); ++i)
+            QCOMPARE(s.parts[i], QString::number(i + 1).rightJustified(6, '0'));
+    } else {
+        QCOMPARE(s.parts, QStringList{"000000"});
+    }
+    for (const QString& part : s.parts) {
+        for (const QString& type : kTypes)
+            expected.append(s.prefix + type + '-' + part + ".xml");
+        expected.append("GIB-" + s.prefix + "YB-" + part + ".xml");
+        expected.append("GIB-" + s.prefix + "KB-" + part + ".xml");
+    }
+    expected.sort();
+    // Nothing else: no left-over temporary files, and no stylesheets (the program provides those).
+    QCOMPARE(QDir(s.dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+}
+
+void TestLedgerGen::stylesheetInstruction_asRealFilesCarryIt_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("gib");
+    QTest::addColumn<QByteArray>("firstLine");
+    const QByteArray decl = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+    const QByteArray gibDecl = R"(<?xml version="1.0" encoding="UTF-8" standalone="no"?>)";
+    auto pi = [](const char* sheet) {
+        return QByteArray(R"(<?xml-stylesheet type="text/xsl" href=")") + sheet + "\"?>";
+    };
+    QTest::newRow("Y") << "Y" << false << decl + pi("yevmiye.xslt");
+    QTest::newRow("K") << "K" << false << decl + pi("kebir.xslt");
+    QTest::newRow("YB") << "YB" << false << decl + pi("berat.xslt");
+    QTest::newRow("KB") << "KB" << false << decl + pi("berat.xslt");
+    QTest::newRow("GIB-YB") << "YB" << true << gibDecl + pi("berat.xslt");
+    QTest::newRow("GIB-KB") << "KB" << true << gibDecl + pi("berat.xslt");
+    QTest::newRow("DR") << "DR" << false << decl + pi("defterraporu.xslt");
+}
+
+void TestLedgerGen::stylesheetInstruction_asRealFilesCarryIt()
+{
+    QFETCH(QString, type);
+    QFETCH(bool, gib);
+    QFETCH(QByteArray, firstLine);
+    const QByteArray content = readAll(path("company", type, "000000", gib));
+    QCOMPARE(content.left(content.indexOf('\n')), firstLine);
+}
+
+void TestLedgerGen::part_journalKebirBeratsAndReportAgree_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("part");
+    for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it)
+        for (const QString& part : it->parts)
+            QTest::addRow("%s/%s", qPrintable(it.key()), qPrintable(part)) << it.key() << part;
+}
+
+void TestLedgerGen::part_journalKebirBeratsAndReportAgree()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, part);
+    const Doc journal = parseDoc(path(scenario, "Y", part));
+    const Doc kebir = parseDoc(path(scenario, "K", part));
+    const Doc journalBerat = parseDoc(path(scenario, "YB", part));
+    const Doc kebirBerat = parseDoc(path(scenario, "KB", part));
+    const Doc report = parseDoc(path(scenario, "DR", part));
+    for (const Doc* d : {&journal, &kebir, &journalBerat, &kebirBerat, &report})
+        QVERIFY2(d->error.isEmpty(), qPrintable(d->error));
+    QCOMPARE(journal.entriesType, QString("journal"));
+    QCOMPARE(kebir.entriesType, QString("ledger"));
+    QCOMPARE(report.root, QString("defterraporu"));
+    QCOMPARE(report.entriesType, QString("trialbalance"));
+
+    // Journal: balanced entries of at least two lines, in date order, lines carrying their entry number.
+    QString previousDate;
+    QMap<qint64, Line> journalLines;
+    for (const Header& h : journal.headers) {
+        QVERIFY(h.lines.size() >= 2);
+        qint64 debit = 0;
+        qint64 credit = 0;
+        for (const Line& l : h.lines) {
+            QVERIFY(l.cents > 0);
+            QCOMPARE(l.counter, h.counter);
+            QCOMPARE(l.date, h.date);
+            (l.debit ? debit : credit) += l.cents;
+            journalLines.insert(l.number, l);
+        }
+        QCOMPARE(h.totalDebit, debit);
+        QCOMPARE(h.totalCredit, credit);
+        QCOMPARE(debit, credit);
+        QVERIFY2(h.date >= previousDate, qPrintable(h.date + " after " + previousDate));
+        previousDate = h.date;
+    }
+
+    // Kebir: one block per account in code order, lines in entry order, net movement in the header, and
+    // exactly the journal's lines.
+    QStringList blockKeys;
+    int kebirLineCount = 0;
+    for (const Header& h : kebir.headers) {
+        QVERIFY(!h.lines.isEmpty());
+        const QString key = h.lines.first().main + '|' + h.lines.first().sub;
+        QVERIFY2(blockKeys.isEmpty() || blockKeys.last() < key, qPrintable(key + " out of order"));
+        blockKeys.append(key);
+        qint64 net = 0;
+        qint64 previousCounter = 0;
+        for (const Line& l : h.lines) {
+            QCOMPARE(l.main + '|' + l.sub, key);
+            QVERIFY(l.counter >= previousCounter);
+            previousCounter = l.counter;
+            net += l.debit ? l.cents : -l.cents;
+            QVERIFY2(journalLines.contains(l.number), qPrintable(QString::number(l.number)));
+            const Line& j = journalLines[l.number];
+            QCOMPARE(l.main, j.main);
+            QCOMPARE(l.sub, j.sub);
+            QCOMPARE(l.cents, j.cents);
+            QCOMPARE(l.debit, j.debit);
+            QCOMPARE(l.counter, j.counter);
+            ++kebirLineCount;
+        }
+        QCOMPARE(h.totalDebit, net > 0 ? net : 0);
+        QCOMPARE(h.totalCredit, net < 0 ? -net : 0);
+    }
+    QCOMPARE(kebirLineCount, int(journalLines.size()));
+    QCOMPARE(sumsBy(kebir, true).keys(), sumsBy(journal, true).keys());
+
+    // Berats: ten tax lines equal to the period totals, the ledger's size and signature value, its id.
+    const QMap<QString, Sums> journalTotals = sumsBy(journal, false);
+    const QStringList taxAccounts = {"391", "191", "600", "601", "602"};
+    for (const auto& [berat, ledger, ledgerType] :
+         {std::tuple{&journalBerat, &journal, QString("Y")}, std::tuple{&kebirBerat, &kebir, QString("K")}}) {
+        QCOMPARE(berat->root, QString("berat"));
+        QCOMPARE(berat->entriesType, ledger->entriesType);
+        QCOMPARE(berat->uniqueId, ledger->uniqueId);
+        QCOMPARE(berat->headers.size(), 1);
+        const QList<Line>& lines = berat->headers.first().lines;
+        QCOMPARE(lines.size(), 10);
+        for (int i = 0; i < 10; ++i) {
+            const Line& l = lines[i];
+            QCOMPARE(l.number, qint64(i + 1));
+            QCOMPARE(l.main, taxAccounts[i / 2]);
+            QCOMPARE(l.debit, i % 2 == 0);
+            const Sums s = journalTotals.value(l.main);
+            QCOMPARE(l.cents, l.debit ? s.debit : s.credit);
+        }
+        const qint64 size = QFileInfo(path(scenario, ledgerType, part)).size();
+        QCOMPARE(berat->measurableQuantity, QString::number(std::round(size * 100.0 / 1048576.0) / 100.0, 'f', 2));
+        QVERIFY(!ledger->signatureValue.isEmpty());
+        QCOMPARE(berat->topSignatureValue, ledger->signatureValue);
+        QVERIFY(!berat->segmentGuid.isEmpty());
+    }
+    QCOMPARE(journalBerat.numberOfEntries, qint64(journal.headers.size()));
+    QCOMPARE(kebirBerat.numberOfEntries, qint64(-1));
+
+    // Report: every main account of the kebir, a debit then a credit line, with amounts and posting counts.
+    const QMap<QString, Sums> kebirTotals = sumsBy(kebir, false);
+    QCOMPARE(report.headers.size(), 1);
+    const QList<Line>& lines = report.headers.first().lines;
+    QCOMPARE(lines.size(), 2 * int(kebirTotals.size()));
+    int i = 0;
+    for (auto it = kebirTotals.cbegin(); it != kebirTotals.cend(); ++it, i += 2) {
+        QCOMPARE(lines[i].main, it.key());
+        QCOMPARE(lines[i + 1].main, it.key());
+        QVERIFY(lines[i].debit && !lines[i + 1].debit);
+        QCOMPARE(lines[i].number, qint64(i + 1));
+        QCOMPARE(lines[i].cents, it->debit);
+        QCOMPARE(lines[i].applyCount, qint64(it->debitCount));
+        QCOMPARE(lines[i + 1].cents, it->credit);
+        QCOMPARE(lines[i + 1].applyCount, qint64(it->creditCount));
+    }
+}
+
+void TestLedgerGen::approvedBerat_isTaxpayerBeratWithCounterSignature_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("type");
+    for (const QString& type : {"YB", "KB"}) {
+        QTest::addRow("company/%s", qPrintable(type)) << "company" << type;
+        QTest::addRow("split/%s", qPrintable(type)) << "split" << type;
+    }
+}
+
+void TestLedgerGen::approvedBerat_isTaxpayerBeratWithCounterSignature()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, type);
+    for (const QString& part : m_scenarios[scenario].parts) {
+        const QByteArray berat = readAll(path(scenario, type, part));
+        QByteArray approved = readAll(path(scenario, type, part, true));
+        QVERIFY(!berat.isEmpty());
+        const Doc approvedDoc = parseDoc(path(scenario, type, part, true));
+        QCOMPARE(approvedDoc.counterSignatures, 1);
+        QVERIFY(approved.startsWith(R"(<?xml version="1.0" encoding="UTF-8" standalone="no"?>)"));
+
+        // Without the declaration's standalone and the unsigned properties it is the taxpayer's berat.
+        approved.replace(R"( standalone="no")", "");
+        const qsizetype start = approved.indexOf("<xades:UnsignedProperties>");
+        const QByteArray endTag = "</xades:UnsignedProperties>\n";
+        const qsizetype end = approved.indexOf(endTag);
+        QVERIFY(start > 0 && end > start);
+        const qsizetype lineStart = approved.lastIndexOf('\n', start) + 1;
+        approved.remove(lineStart, end + endTag.size() - lineStart);
+        QCOMPARE(approved, berat);
+    }
+}
+
+void TestLedgerGen::entriesOption_givesExactEntryCount_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("entries");
+    QTest::newRow("single file") << "company" << 150;
+    QTest::newRow("split month") << "split" << 300;
+    QTest::newRow("person") << "person-branch" << 60;
+    QTest::newRow("with POS batches") << "big-account" << 40;
+}
+
+void TestLedgerGen::entriesOption_givesExactEntryCount()
+{
+    QFETCH(QString, scenario);
+    QFETCH(int, entries);
+    int count = 0;
+    for (const QString& part : m_scenarios[scenario].parts)
+        count += int(parseDoc(path(scenario, "Y", part)).headers.size());
+    QCOMPARE(count, entries);
+}
+
+void TestLedgerGen::splitMonth_keepsEntriesWholeAndNumberingContinuous()
+{
+    const Scenario& s = m_scenarios["split"];
+    const qint64 limit = qint64(0.25 * 1048576);
+    qint64 nextCounter = -1;
+    qint64 nextLine = -1;
+    QString lastDate;
+    for (const QString& part : s.parts) {
+        QVERIFY(QFileInfo(path("split", "Y", part)).size() <= limit);
+        const Doc journal = parseDoc(path("split", "Y", part));
+        QVERIFY(!journal.headers.isEmpty());
+        for (const Header& h : journal.headers) {
+            if (nextCounter >= 0)
+                QCOMPARE(h.counter, nextCounter);
+            nextCounter = h.counter + 1;
+            for (const Line& l : h.lines) {
+                if (nextLine >= 0)
+                    QCOMPARE(l.number, nextLine);
+                nextLine = l.number + 1;
+            }
+            QVERIFY(h.date >= lastDate);
+            lastDate = h.date;
+        }
+        QVERIFY(journal.uniqueId.endsWith(part));
+    }
+}
+
+void TestLedgerGen::sizeOption_fillsJournalUpToTarget()
+{
+    const Scenario& s = m_scenarios["size"];
+    QCOMPARE(s.parts, QStringList{"000000"});
+    const qint64 size = QFileInfo(path("size", "Y", "000000")).size();
+    const qint64 target = qint64(0.3 * 1048576);
+    QVERIFY2(size <= target && size > target - 100 * 1024, qPrintable(QString::number(size)));
+    const Doc journal = parseDoc(path("size", "Y", "000000"));
+    QCOMPARE(journal.headers.first().date, QString("2025-01-01"));
+    QCOMPARE(journal.headers.last().date, QString("2025-01-31"));
+    QCOMPARE(journal.headers.first().counter, qint64(1)); // January starts the year's numbering
+}
+
+void TestLedgerGen::taxpayer_identityNumberAndNames_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("person");
+    QTest::addColumn<bool>("branch");
+    QTest::newRow("company") << "company" << false << false;
+    QTest::newRow("person with branch") << "person-branch" << true << true;
+}
+
+void TestLedgerGen::taxpayer_identityNumberAndNames()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, person);
+    QFETCH(bool, branch);
+    const Scenario& s = m_scenarios[scenario];
+    for (const QString& type : kTypes) {
+        const Doc d = parseDoc(path(scenario, type, s.parts.first()));
+        QVERIFY(s.prefix.startsWith(d.identifier + '-'));
+        QCOMPARE(d.organization.contains("Adı Soyadı"), person);
+        QCOMPARE(d.organization.contains("Kurum Unvanı"), !person);
+        QCOMPARE(d.organization.contains("Şube No"), branch);
+        QCOMPARE(d.organization.contains("Şube Adı"), branch);
+        if (branch)
+            QVERIFY(QRegularExpression("^\\d{4}$").match(d.organization["Şube No"]).hasMatch());
+    }
+    const QString id = parseDoc(path(scenario, "Y", s.parts.first())).identifier;
+    QVector<int> n;
+    for (QChar c : id)
+        n.append(c.digitValue());
+    if (person) {
+        // TCKN: 11 digits, no leading zero, two check digits.
+        QCOMPARE(id.size(), 11);
+        QVERIFY(n[0] != 0);
+        const int odd = n[0] + n[2] + n[4] + n[6] + n[8];
+        const int even = n[1] + n[3] + n[5] + n[7];
+        QCOMPARE(n[9], ((odd * 7 - even) % 10 + 10) % 10);
+        QCOMPARE(n[10], (odd + even + n[9]) % 10);
+    } else {
+        // VKN: 10 digits, the last a check digit.
+        QCOMPARE(id.size(), 10);
+        int sum = 0;
+        for (int i = 0; i < 9; ++i) {
+            const int t = (n[i] + 9 - i) % 10;
+            int v = (t * (1 << (9 - i))) % 9;
+            if (t != 0 && v == 0)
+                v = 9;
+            sum += v;
+        }
+        QCOMPARE(n[9], (10 - sum % 10) % 10);
+    }
+}
+
+void TestLedgerGen::bigAccountLines_giveOneKebirBlockOfThatSize()
+{
+    const Doc kebir = parseDoc(path("big-account", "K", "000000"));
+    int largest = 0;
+    QString account;
+    for (const Header& h : kebir.headers) {
+        if (h.lines.size() > largest) {
+            largest = int(h.lines.size());
+            account = h.lines.first().sub;
+        }
+    }
+    QCOMPARE(largest, 1200);
+    QCOMPARE(account, QString("102.02.001"));
+}
+
+void TestLedgerGen::attachments_arePdfsInJournalOnly()
+{
+    const Scenario& split = m_scenarios["split"];
+    for (const auto& [scenario, expected] : {std::pair{QString("company"), 2}, std::pair{QString("split"), 3}}) {
+        int found = 0;
+        for (const QString& part : m_scenarios[scenario].parts) {
+            for (const QByteArray& pdf : parseDoc(path(scenario, "Y", part)).attachments) {
+                QVERIFY(pdf.startsWith("%PDF-1."));
+                QVERIFY(pdf.trimmed().endsWith("%%EOF"));
+                ++found;
+            }
+            QVERIFY(parseDoc(path(scenario, "K", part)).attachments.isEmpty());
+        }
+        QCOMPARE(found, expected);
+    }
+    QVERIFY(!split.parts.isEmpty());
+    QVERIFY(parseDoc(path("person-branch", "Y", "000000")).attachments.isEmpty()); // off by default
+}
+
+void TestLedgerGen::sameSeed_sameBytes_otherSeed_otherEntries()
+{
+    const Scenario& s = m_scenarios["split"];
+    const QString again = m_tmp.filePath("split-again");
+    QStringList args = s.args;
+    args[1] = again;
+    QCOMPARE(runGenerator(args).exitCode, 0);
+    const QStringList names = QDir(s.dir).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(QDir(again).entryList(QDir::Files, QDir::Name), names);
+    for (const QString& name : names)
+        QVERIFY2(readAll(s.dir + '/' + name) == readAll(again + '/' + name), qPrintable(name));
+
+    const QString other = m_tmp.filePath("company-other-seed");
+    QStringList otherArgs = m_scenarios["company"].args;
+    otherArgs[1] = other;
+    otherArgs[otherArgs.indexOf("--seed") + 1] = "99";
+    QCOMPARE(runGenerator(otherArgs).exitCode, 0);
+    const QString journal = QDir(other).entryList({"*-Y-*.xml"}, QDir::Files).value(0);
+    QVERIFY(readAll(other + '/' + journal) != readAll(path("company", "Y", "000000")));
+}
+
+void TestLedgerGen::badOptions_failWithMessageAndWriteNothing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("unknown option") << QStringList{"--entrys", "5"};
+    QTest::newRow("zero entries") << QStringList{"--entries", "0"};
+    QTest::newRow("entries and size") << QStringList{"--entries", "10", "--size", "1"};
+    QTest::newRow("part above 200 MB") << QStringList{"--part-size", "201"};
+    QTest::newRow("negative size") << QStringList{"--size", "-1"};
+    QTest::newRow("month 13") << QStringList{"--month", "2024-13"};
+    QTest::newRow("unknown taxpayer") << QStringList{"--taxpayer", "firm"};
+    QTest::newRow("missing value") << QStringList{"--seed"};
+    QTest::newRow("seed not a number") << QStringList{"--seed", "abc"};
+}
+
+void TestLedgerGen::badOptions_failWithMessageAndWriteNothing()
+{
+    QFETCH(QStringList, args);
+    const QString out = m_tmp.filePath("bad-" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
+    const Run run = runGenerator(QStringList{"--out", out} + args);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(!run.err.isEmpty());
+    QVERIFY(!QFileInfo::exists(out));
+
+    const Run withoutOut = runGenerator({"--entries", "5"});
+    QCOMPARE(withoutOut.exitCode, 2);
+    QVERIFY(withoutOut.err.contains("--out"));
+}
+
+void TestLedgerGen::help_namesEveryOption()
+{
+    const Run run = runGenerator({"--help"});
+    QCOMPARE(run.exitCode, 0);
+    for (const char* option : {"--out", "--entries", "--size", "--seed", "--month", "--taxpayer", "--branch",
+                               "--big-account-lines", "--part-size", "--attachments", "--help"})
+        QVERIFY2(run.out.contains(option), option);
+}
+
+QTEST_GUILESS_MAIN(TestLedgerGen)
+#include "tst_ledgergen.moc"
