@@ -530,7 +530,10 @@ p.not { margin: 2pt 4pt; font-style: italic; }
     </xsl:if>
   </xsl:template>
 
-  <!-- Amounts as 1.234.567,89; a value that is not a number is shown as written rather than lost. -->
+  <!--
+    Amounts as 1.234.567,89. A value that is not a number is shown as written rather than lost, and a
+    sum that includes one says it could not be computed.
+  -->
   <xsl:template name="tutar">
     <xsl:param name="v"/>
     <xsl:call-template name="sayi">
@@ -543,6 +546,7 @@ p.not { margin: 2pt 4pt; font-style: italic; }
     <xsl:param name="v"/>
     <xsl:param name="bicim"/>
     <xsl:choose>
+      <xsl:when test="string($v) = 'NaN'">hesaplanamadı</xsl:when>
       <xsl:when test="string(number($v)) = 'NaN'"><xsl:value-of select="$v"/></xsl:when>
       <xsl:otherwise><xsl:value-of select="format-number($v, $bicim, 'tr')"/></xsl:otherwise>
     </xsl:choose>
@@ -570,7 +574,7 @@ p.not { margin: 2pt 4pt; font-style: italic; }
   </xsl:template>
 
   <xsl:template name="ortakStil">
-html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 9.5pt; color: #000; background: #fff;
+html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 9pt; color: #000; background: #fff;
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }

@@ -80,9 +80,10 @@ tr.hesap { break-inside: auto; page-break-inside: auto; }
 tr.hesap.kisa { break-inside: avoid; page-break-inside: avoid; }
 tr.hesap + tr.hesap > td.sarmal { padding-top: 6pt; }
 tr.satir td { border-bottom: 0.25pt solid #ddd; }
-td.bakiye span.yon { display: inline-block; width: 1.2em; text-align: right; }
+td.bakiye span.yon { display: inline-block; width: 0.9em; text-align: left; }
 tr.hesap-toplami td { font-weight: bold; border-top: 0.75pt solid #000; }
 tr.kayitli-bakiye td { font-style: italic; }
+div.belge { color: #333; }
         </style>
       </head>
       <body>
@@ -284,11 +285,17 @@ tr.kayitli-bakiye td { font-style: italic; }
       </td>
       <td class="aciklama">
         <xsl:value-of select="gl-cor:detailComment"/>
-        <xsl:if test="normalize-space(gl-cor:documentType) != '' or normalize-space(gl-cor:documentNumber) != '' or normalize-space(gl-cor:documentDate) != '' or normalize-space(gl-cor:documentTypeDescription) != ''">
-          <div class="belge"><xsl:call-template name="belgeBilgisi"/></div>
-        </xsl:if>
-        <xsl:if test="normalize-space(gl-bus:paymentMethod) != '' or gl-bus:measurable or normalize-space(gl-muc:amountOriginalAmount) != ''">
-          <xsl:call-template name="ekBilgiler"/>
+        <xsl:variable name="belgeVar" select="normalize-space(gl-cor:documentType) != '' or normalize-space(gl-cor:documentNumber) != '' or normalize-space(gl-cor:documentDate) != '' or normalize-space(gl-cor:documentTypeDescription) != ''"/>
+        <xsl:variable name="ekVar" select="normalize-space(gl-bus:paymentMethod) != '' or gl-bus:measurable or normalize-space(gl-muc:amountOriginalAmount) != ''"/>
+        <xsl:if test="$belgeVar or $ekVar">
+          <div class="belge">
+            <xsl:if test="$belgeVar">
+              <span class="belge"><xsl:call-template name="belgeBilgisi"/></span>
+            </xsl:if>
+            <xsl:if test="$ekVar">
+              <xsl:call-template name="ekBilgiler"/>
+            </xsl:if>
+          </div>
         </xsl:if>
       </td>
       <td class="tutar borc">
@@ -327,13 +334,16 @@ tr.kayitli-bakiye td { font-style: italic; }
   <xsl:template name="bakiye">
     <xsl:param name="v"/>
     <xsl:choose>
+      <xsl:when test="string($v) = 'NaN'">hesaplanamadı</xsl:when>
       <xsl:when test="round($v * 100) = 0">0,00<span class="yon"></span></xsl:when>
       <xsl:when test="$v &gt; 0">
         <xsl:value-of select="format-number($v, '#.##0,00', 'tr')"/>
+        <xsl:text> </xsl:text>
         <span class="yon">B</span>
       </xsl:when>
       <xsl:otherwise>
         <xsl:value-of select="format-number(-$v, '#.##0,00', 'tr')"/>
+        <xsl:text> </xsl:text>
         <span class="yon">A</span>
       </xsl:otherwise>
     </xsl:choose>
@@ -378,7 +388,7 @@ tr.kayitli-bakiye td { font-style: italic; }
     <xsl:param name="alacak"/>
     <xsl:param name="sol"/>
     <xsl:param name="sag"/>
-    <xsl:if test="round(($borc - $alacak) * 100) != 0">
+    <xsl:if test="string($borc - $alacak) != 'NaN' and round(($borc - $alacak) * 100) != 0">
       <tr class="fark">
         <td colspan="{$sol}" class="etiket">Borç ve alacak toplamları tutmuyor; fark</td>
         <td class="tutar borc">
@@ -423,7 +433,11 @@ tr.kayitli-bakiye td { font-style: italic; }
       </xsl:choose>
     </xsl:variable>
     <xsl:variable name="no" select="normalize-space(gl-cor:documentNumber)"/>
-    <xsl:variable name="tarih" select="normalize-space(gl-cor:documentDate)"/>
+    <xsl:variable name="tarih">
+      <xsl:call-template name="tarih">
+        <xsl:with-param name="t" select="gl-cor:documentDate"/>
+      </xsl:call-template>
+    </xsl:variable>
     <xsl:choose>
       <xsl:when test="$no = '' and $tarih = ''">
         <xsl:call-template name="etiketli">
@@ -432,36 +446,31 @@ tr.kayitli-bakiye td { font-style: italic; }
         </xsl:call-template>
       </xsl:when>
       <xsl:otherwise>
+        <!-- "Fatura: ABC2024000000001 / 05.03.2024", number and date as the document gives them. -->
         <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="concat($ad, ' No')"/>
-          <xsl:with-param name="deger" select="$no"/>
+          <xsl:with-param name="etiket" select="$ad"/>
+          <xsl:with-param name="deger">
+            <xsl:value-of select="$no"/>
+            <xsl:if test="$no != '' and $tarih != ''"> / </xsl:if>
+            <xsl:value-of select="$tarih"/>
+          </xsl:with-param>
         </xsl:call-template>
-                <xsl:if test="$tarih != ''">
-          <xsl:call-template name="etiketli">
-            <xsl:with-param name="etiket" select="concat($ad, ' Tarihi')"/>
-            <xsl:with-param name="deger">
-              <xsl:call-template name="tarih">
-                <xsl:with-param name="t" select="$tarih"/>
-              </xsl:call-template>
-            </xsl:with-param>
-          </xsl:call-template>
-        </xsl:if>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
   <xsl:template name="ekBilgiler">
     <xsl:if test="normalize-space(gl-bus:paymentMethod) != ''">
-      <div>
+      <span class="ek">
         <xsl:call-template name="etiketli">
           <xsl:with-param name="etiket" select="'Ödeme Şekli'"/>
           <xsl:with-param name="deger" select="gl-bus:paymentMethod"/>
         </xsl:call-template>
-      </div>
+      </span>
     </xsl:if>
     <xsl:for-each select="gl-bus:measurable[1]">
       <xsl:variable name="miktar" select="normalize-space(concat(gl-bus:measurableQuantity, ' ', gl-bus:measurableUnitOfMeasure))"/>
-      <div>
+      <span class="ek">
         <xsl:if test="normalize-space(gl-bus:measurableCodeDescription) != ''">
           <span class="alan"><xsl:value-of select="gl-bus:measurableCodeDescription"/></span>
         </xsl:if>
@@ -482,10 +491,10 @@ tr.kayitli-bakiye td { font-style: italic; }
             </xsl:with-param>
           </xsl:call-template>
         </xsl:if>
-      </div>
+      </span>
     </xsl:for-each>
     <xsl:if test="normalize-space(gl-muc:amountOriginalAmount) != ''">
-      <div>
+      <span class="ek">
         <xsl:call-template name="etiketli">
           <xsl:with-param name="etiket" select="'Döviz Tutarı'"/>
           <xsl:with-param name="deger">
@@ -508,7 +517,7 @@ tr.kayitli-bakiye td { font-style: italic; }
             </xsl:with-param>
           </xsl:call-template>
         </xsl:if>
-      </div>
+      </span>
     </xsl:if>
   </xsl:template>
 
@@ -634,7 +643,10 @@ tr.kayitli-bakiye td { font-style: italic; }
     </xsl:if>
   </xsl:template>
 
-  <!-- Amounts as 1.234.567,89; a value that is not a number is shown as written rather than lost. -->
+  <!--
+    Amounts as 1.234.567,89. A value that is not a number is shown as written rather than lost, and a
+    sum that includes one says it could not be computed.
+  -->
   <xsl:template name="tutar">
     <xsl:param name="v"/>
     <xsl:call-template name="sayi">
@@ -647,6 +659,7 @@ tr.kayitli-bakiye td { font-style: italic; }
     <xsl:param name="v"/>
     <xsl:param name="bicim"/>
     <xsl:choose>
+      <xsl:when test="string($v) = 'NaN'">hesaplanamadı</xsl:when>
       <xsl:when test="string(number($v)) = 'NaN'"><xsl:value-of select="$v"/></xsl:when>
       <xsl:otherwise><xsl:value-of select="format-number($v, $bicim, 'tr')"/></xsl:otherwise>
     </xsl:choose>
@@ -674,7 +687,7 @@ tr.kayitli-bakiye td { font-style: italic; }
   </xsl:template>
 
   <xsl:template name="ortakStil">
-html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 9.5pt; color: #000; background: #fff;
+html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 9pt; color: #000; background: #fff;
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
@@ -695,7 +708,7 @@ tfoot { display: table-footer-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
 span.etiket { color: #444; font-style: normal; }
-span.alan + span.alan { margin-left: 8pt; }
+span.alan + span.alan, span.belge + span.ek, span.ek + span.ek { margin-left: 8pt; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }

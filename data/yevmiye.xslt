@@ -57,11 +57,11 @@
           <xsl:call-template name="ortakStil"/>
 @page { size: A4 portrait; margin: 0; }
 col.madde { width: 6%; }
-col.tarih { width: 11%; }
-col.kod { width: 14%; }
-col.ad { width: 20%; }
-col.aciklama { width: 21%; }
-col.tutar { width: 14%; }
+col.tarih { width: 10%; }
+col.kod { width: 12%; }
+col.ad { width: 22%; }
+col.aciklama { width: 24%; }
+col.tutar { width: 13%; }
 table.madde td { border-top: none; }
 table.madde tr.madde-basi td { border-top: 0.5pt solid #888; padding-top: 3pt; font-weight: bold; }
 tr.madde-basi td.madde-aciklama { font-weight: normal; font-style: italic; }
@@ -183,7 +183,7 @@ tr.alt td.aciklama { font-style: italic; }
         <td class="ad"><xsl:value-of select="$alt/gl-cor:accountSubDescription"/></td>
         <td class="aciklama" colspan="3">
           <xsl:if test="$belgeVar">
-            <div><xsl:call-template name="belgeBilgisi"/></div>
+            <span class="belge"><xsl:call-template name="belgeBilgisi"/></span>
           </xsl:if>
           <xsl:if test="$ekVar">
             <xsl:call-template name="ekBilgiler"/>
@@ -232,7 +232,7 @@ tr.alt td.aciklama { font-style: italic; }
     <xsl:param name="alacak"/>
     <xsl:param name="sol"/>
     <xsl:param name="sag"/>
-    <xsl:if test="round(($borc - $alacak) * 100) != 0">
+    <xsl:if test="string($borc - $alacak) != 'NaN' and round(($borc - $alacak) * 100) != 0">
       <tr class="fark">
         <td colspan="{$sol}" class="etiket">Borç ve alacak toplamları tutmuyor; fark</td>
         <td class="tutar borc">
@@ -277,7 +277,11 @@ tr.alt td.aciklama { font-style: italic; }
       </xsl:choose>
     </xsl:variable>
     <xsl:variable name="no" select="normalize-space(gl-cor:documentNumber)"/>
-    <xsl:variable name="tarih" select="normalize-space(gl-cor:documentDate)"/>
+    <xsl:variable name="tarih">
+      <xsl:call-template name="tarih">
+        <xsl:with-param name="t" select="gl-cor:documentDate"/>
+      </xsl:call-template>
+    </xsl:variable>
     <xsl:choose>
       <xsl:when test="$no = '' and $tarih = ''">
         <xsl:call-template name="etiketli">
@@ -286,36 +290,31 @@ tr.alt td.aciklama { font-style: italic; }
         </xsl:call-template>
       </xsl:when>
       <xsl:otherwise>
+        <!-- "Fatura: ABC2024000000001 / 05.03.2024", number and date as the document gives them. -->
         <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="concat($ad, ' No')"/>
-          <xsl:with-param name="deger" select="$no"/>
+          <xsl:with-param name="etiket" select="$ad"/>
+          <xsl:with-param name="deger">
+            <xsl:value-of select="$no"/>
+            <xsl:if test="$no != '' and $tarih != ''"> / </xsl:if>
+            <xsl:value-of select="$tarih"/>
+          </xsl:with-param>
         </xsl:call-template>
-                <xsl:if test="$tarih != ''">
-          <xsl:call-template name="etiketli">
-            <xsl:with-param name="etiket" select="concat($ad, ' Tarihi')"/>
-            <xsl:with-param name="deger">
-              <xsl:call-template name="tarih">
-                <xsl:with-param name="t" select="$tarih"/>
-              </xsl:call-template>
-            </xsl:with-param>
-          </xsl:call-template>
-        </xsl:if>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
   <xsl:template name="ekBilgiler">
     <xsl:if test="normalize-space(gl-bus:paymentMethod) != ''">
-      <div>
+      <span class="ek">
         <xsl:call-template name="etiketli">
           <xsl:with-param name="etiket" select="'Ödeme Şekli'"/>
           <xsl:with-param name="deger" select="gl-bus:paymentMethod"/>
         </xsl:call-template>
-      </div>
+      </span>
     </xsl:if>
     <xsl:for-each select="gl-bus:measurable[1]">
       <xsl:variable name="miktar" select="normalize-space(concat(gl-bus:measurableQuantity, ' ', gl-bus:measurableUnitOfMeasure))"/>
-      <div>
+      <span class="ek">
         <xsl:if test="normalize-space(gl-bus:measurableCodeDescription) != ''">
           <span class="alan"><xsl:value-of select="gl-bus:measurableCodeDescription"/></span>
         </xsl:if>
@@ -336,10 +335,10 @@ tr.alt td.aciklama { font-style: italic; }
             </xsl:with-param>
           </xsl:call-template>
         </xsl:if>
-      </div>
+      </span>
     </xsl:for-each>
     <xsl:if test="normalize-space(gl-muc:amountOriginalAmount) != ''">
-      <div>
+      <span class="ek">
         <xsl:call-template name="etiketli">
           <xsl:with-param name="etiket" select="'Döviz Tutarı'"/>
           <xsl:with-param name="deger">
@@ -362,7 +361,7 @@ tr.alt td.aciklama { font-style: italic; }
             </xsl:with-param>
           </xsl:call-template>
         </xsl:if>
-      </div>
+      </span>
     </xsl:if>
   </xsl:template>
 
@@ -488,7 +487,10 @@ tr.alt td.aciklama { font-style: italic; }
     </xsl:if>
   </xsl:template>
 
-  <!-- Amounts as 1.234.567,89; a value that is not a number is shown as written rather than lost. -->
+  <!--
+    Amounts as 1.234.567,89. A value that is not a number is shown as written rather than lost, and a
+    sum that includes one says it could not be computed.
+  -->
   <xsl:template name="tutar">
     <xsl:param name="v"/>
     <xsl:call-template name="sayi">
@@ -501,6 +503,7 @@ tr.alt td.aciklama { font-style: italic; }
     <xsl:param name="v"/>
     <xsl:param name="bicim"/>
     <xsl:choose>
+      <xsl:when test="string($v) = 'NaN'">hesaplanamadı</xsl:when>
       <xsl:when test="string(number($v)) = 'NaN'"><xsl:value-of select="$v"/></xsl:when>
       <xsl:otherwise><xsl:value-of select="format-number($v, $bicim, 'tr')"/></xsl:otherwise>
     </xsl:choose>
@@ -528,7 +531,7 @@ tr.alt td.aciklama { font-style: italic; }
   </xsl:template>
 
   <xsl:template name="ortakStil">
-html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 9.5pt; color: #000; background: #fff;
+html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 9pt; color: #000; background: #fff;
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
@@ -549,7 +552,7 @@ tfoot { display: table-footer-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
 span.etiket { color: #444; font-style: normal; }
-span.alan + span.alan { margin-left: 8pt; }
+span.alan + span.alan, span.belge + span.ek, span.ek + span.ek { margin-left: 8pt; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }
