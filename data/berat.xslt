@@ -523,10 +523,8 @@ p.not { margin: 2pt 4pt; font-style: italic; }
     <xsl:param name="etiket"/>
     <xsl:param name="deger"/>
     <xsl:if test="normalize-space($deger) != ''">
-      <span class="alan">
-        <span class="etiket"><xsl:value-of select="$etiket"/>: </span>
-        <span class="deger"><xsl:value-of select="$deger"/></span>
-      </span>
+      <span class="e"><xsl:value-of select="$etiket"/>:</span>
+      <xsl:value-of select="concat(' ', normalize-space($deger))"/>
     </xsl:if>
   </xsl:template>
 
@@ -594,8 +592,8 @@ thead { display: table-header-group; }
 tfoot { display: table-footer-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
-span.etiket { color: #444; font-style: normal; }
-span.alan + span.alan { margin-left: 8pt; }
+span.e { color: #555; font-style: normal; }
+span.e ~ span.e { margin-left: 6pt; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }

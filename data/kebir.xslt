@@ -17,6 +17,7 @@
     exclude-result-prefixes="xbrli gl-cor gl-bus gl-muc">
 
   <xsl:output method="html" encoding="UTF-8" indent="no" doctype-system="about:legacy-compat"/>
+  <!-- NaN="" lets a line show an unreadable amount as written instead of a formatted one. -->
   <xsl:decimal-format name="tr" decimal-separator="," grouping-separator="." NaN="" minus-sign="-"/>
 
   <xsl:variable name="xbrl" select="/*/xbrli:xbrl"/>
@@ -52,7 +53,8 @@
 
   <!-- Blocks up to this many lines are kept on one printed page. -->
   <xsl:variable name="kisaHesap" select="25"/>
-  <!-- Lines per leaf of the running-balance recursion; see the "satirlar" template. -->
+  <!-- Shape of the running-balance recursion; see the "satirlar" template. -->
+  <xsl:variable name="dal" select="8"/>
   <xsl:variable name="yaprak" select="16"/>
 
   <xsl:template match="/">
@@ -64,11 +66,10 @@
 @page { size: A4 landscape; margin: 0; }
 col.tarih { width: 7.5%; }
 col.madde { width: 5.5%; }
-col.fis { width: 7.5%; }
-col.kod { width: 10%; }
-col.aciklama { width: 25%; }
-col.tutar { width: 8.5%; }
-col.bakiye { width: 10.5%; }
+col.fis { width: 8%; }
+col.aciklama { width: 34%; }
+col.tutar { width: 9%; }
+col.bakiye { width: 9%; }
 table.sayfa > thead > tr > th { text-align: center; }
 table.sayfa > thead > tr > th.sol { text-align: left; }
 table.sayfa > thead > tr > th.tutar { text-align: right; }
@@ -79,11 +80,11 @@ table.hesap thead th span.alt-hesap { margin-left: 16pt; }
 tr.hesap { break-inside: auto; page-break-inside: auto; }
 tr.hesap.kisa { break-inside: avoid; page-break-inside: avoid; }
 tr.hesap + tr.hesap > td.sarmal { padding-top: 6pt; }
-tr.satir td { border-bottom: 0.25pt solid #ddd; }
-td.bakiye span.yon { display: inline-block; width: 0.9em; text-align: left; }
+/* Line rows have no cell classes, to keep big ledgers small: cells by position. */
+tbody.satirlar > tr > td { border-bottom: 0.25pt solid #ddd; }
+tbody.satirlar > tr > td:nth-child(n+5) { text-align: right; font-variant-numeric: tabular-nums; }
 tr.hesap-toplami td { font-weight: bold; border-top: 0.75pt solid #000; }
 tr.kayitli-bakiye td { font-style: italic; }
-div.belge { color: #333; }
         </style>
       </head>
       <body>
@@ -103,7 +104,6 @@ div.belge { color: #333; }
           <th rowspan="2" class="sol">Yev. Tarihi</th>
           <th rowspan="2" class="sol">Yev. No</th>
           <th rowspan="2" class="sol">Fiş No</th>
-          <th rowspan="2" class="sol">Hesap Kodu</th>
           <th rowspan="2" class="sol">Açıklama</th>
           <th colspan="2" class="grup">Tutar</th>
           <th colspan="2" class="grup">Kümülatif Toplam</th>
@@ -127,7 +127,7 @@ div.belge { color: #333; }
 
   <xsl:template name="sutunlar">
     <colgroup>
-      <col class="tarih"/><col class="madde"/><col class="fis"/><col class="kod"/><col class="aciklama"/>
+      <col class="tarih"/><col class="madde"/><col class="fis"/><col class="aciklama"/>
       <col class="tutar"/><col class="tutar"/><col class="tutar"/><col class="tutar"/><col class="bakiye"/>
     </colgroup>
   </xsl:template>
@@ -135,19 +135,19 @@ div.belge { color: #333; }
   <xsl:template name="hesap">
     <xsl:variable name="satir" select="gl-cor:entryDetail"/>
     <xsl:variable name="hesap" select="$satir[1]/gl-cor:account"/>
-    <xsl:variable name="borc" select="sum($satir[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']/gl-cor:amount)"/>
-    <xsl:variable name="alacak" select="sum($satir[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="alacak" select="sum($satir[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="borc" select="sum($satir/gl-cor:amount) - $alacak"/>
     <tr>
       <xsl:attribute name="class">
         <xsl:text>hesap</xsl:text>
         <xsl:if test="count($satir) &lt;= $kisaHesap"> kisa</xsl:if>
       </xsl:attribute>
-      <td class="sarmal" colspan="10">
+      <td class="sarmal" colspan="9">
         <table class="hesap">
           <xsl:call-template name="sutunlar"/>
           <thead>
             <tr class="hesap-basi">
-              <th colspan="10">
+              <th colspan="9">
                 <span class="ana-hesap">
                   <xsl:value-of select="normalize-space(concat($hesap/gl-cor:accountMainID, ' ', $hesap/gl-cor:accountMainDescription))"/>
                 </span>
@@ -166,7 +166,7 @@ div.belge { color: #333; }
           </tbody>
           <tbody class="hesap-toplami">
             <tr class="hesap-toplami">
-              <td colspan="5">
+              <td colspan="4">
                 <xsl:text>Hesap Toplamı (</xsl:text>
                 <xsl:value-of select="format-number(count($satir), '#.##0', 'tr')"/>
                 <xsl:text> satır)</xsl:text>
@@ -206,7 +206,7 @@ div.belge { color: #333; }
     <xsl:variable name="kayitli" select="number(gl-bus:totalDebit) - number(gl-bus:totalCredit)"/>
     <xsl:if test="gl-bus:totalDebit and gl-bus:totalCredit and not(round($kayitli * 100) = round($net * 100))">
       <tr class="kayitli-bakiye">
-        <td colspan="5">Defterde kayıtlı hesap toplamı satırlardan farklı</td>
+        <td colspan="4">Defterde kayıtlı hesap toplamı satırlardan farklı</td>
         <td class="tutar borc">
           <xsl:call-template name="tutar">
             <xsl:with-param name="v" select="gl-bus:totalDebit"/>
@@ -223,111 +223,112 @@ div.belge { color: #333; }
   </xsl:template>
 
   <!--
-    Running totals without one call per line: the lines are halved until a leaf of at most $yaprak
-    lines remains, and each half starts from the sums carried in. Depth is log2(n), total work
-    n·log n; a per-line recursion would hit the engine's depth limit on big bank accounts.
-    Sub-sets are taken from the half at hand, never as index ranges over the whole block.
+    Running totals without one call per line. The block's lines are cut into $dal parts; each part
+    is shown with the sums carried in from the parts before it, and cut again until a leaf of at
+    most $yaprak lines remains, whose lines are walked in turn. Depth stays small (about
+    $dal·log_$dal(n)), the work is n·log n, and each line's credit test runs once per level rather
+    than once per line per level. Parts are taken from the rest at hand, never as index ranges over
+    the whole block. Two sums are carried, all amounts and credit amounts: debit is what is not credit.
   -->
   <xsl:template name="satirlar">
     <xsl:param name="satir"/>
-    <xsl:param name="borc" select="0"/>
+    <xsl:param name="toplam" select="0"/>
     <xsl:param name="alacak" select="0"/>
     <xsl:variable name="n" select="count($satir)"/>
     <xsl:choose>
       <xsl:when test="$n &lt;= $yaprak">
-        <xsl:for-each select="$satir">
-          <xsl:variable name="p" select="position()"/>
-          <xsl:variable name="onceki" select="$satir[position() &lt;= $p]"/>
-          <xsl:call-template name="satir">
-            <xsl:with-param name="borc" select="$borc + sum($onceki[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']/gl-cor:amount)"/>
-            <xsl:with-param name="alacak" select="$alacak + sum($onceki[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
-          </xsl:call-template>
-        </xsl:for-each>
-      </xsl:when>
-      <xsl:otherwise>
-        <xsl:variable name="yari" select="floor($n div 2)"/>
-        <xsl:variable name="ilk" select="$satir[position() &lt;= $yari]"/>
-        <xsl:call-template name="satirlar">
-          <xsl:with-param name="satir" select="$ilk"/>
-          <xsl:with-param name="borc" select="$borc"/>
+        <xsl:call-template name="yaprak">
+          <xsl:with-param name="satir" select="$satir"/>
+          <xsl:with-param name="toplam" select="$toplam"/>
           <xsl:with-param name="alacak" select="$alacak"/>
         </xsl:call-template>
-        <xsl:call-template name="satirlar">
-          <xsl:with-param name="satir" select="$satir[position() &gt; $yari]"/>
-          <xsl:with-param name="borc" select="$borc + sum($ilk[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']/gl-cor:amount)"/>
-          <xsl:with-param name="alacak" select="$alacak + sum($ilk[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="parca">
+          <xsl:with-param name="kalan" select="$satir"/>
+          <xsl:with-param name="boy" select="ceiling($n div $dal)"/>
+          <xsl:with-param name="toplam" select="$toplam"/>
+          <xsl:with-param name="alacak" select="$alacak"/>
         </xsl:call-template>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <!-- One ledger line with the block's cumulative debit and credit up to and including it. -->
-  <xsl:template name="satir">
-    <xsl:param name="borc"/>
+  <xsl:template name="parca">
+    <xsl:param name="kalan"/>
+    <xsl:param name="boy"/>
+    <xsl:param name="toplam"/>
     <xsl:param name="alacak"/>
-    <xsl:variable name="bc" select="normalize-space(gl-cor:debitCreditCode)"/>
-    <xsl:variable name="hesap" select="gl-cor:account"/>
-    <tr class="satir">
-      <td class="tarih">
-        <xsl:call-template name="tarih">
-          <xsl:with-param name="t" select="gl-cor:postingDate"/>
-        </xsl:call-template>
-      </td>
-      <td class="madde"><xsl:value-of select="gl-cor:lineNumberCounter"/></td>
-      <td class="fis"><xsl:value-of select="gl-cor:documentReference"/></td>
-      <td class="kod">
+    <xsl:variable name="ilk" select="$kalan[position() &lt;= $boy]"/>
+    <xsl:call-template name="satirlar">
+      <xsl:with-param name="satir" select="$ilk"/>
+      <xsl:with-param name="toplam" select="$toplam"/>
+      <xsl:with-param name="alacak" select="$alacak"/>
+    </xsl:call-template>
+    <xsl:if test="count($kalan) &gt; $boy">
+      <xsl:call-template name="parca">
+        <xsl:with-param name="kalan" select="$kalan[position() &gt; $boy]"/>
+        <xsl:with-param name="boy" select="$boy"/>
+        <xsl:with-param name="toplam" select="$toplam + sum($ilk/gl-cor:amount)"/>
+        <xsl:with-param name="alacak" select="$alacak + sum($ilk[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!--
+    A leaf's lines in turn, each with the block's cumulative debit and credit up to and including
+    it. Line cells carry no classes, to keep big ledgers small, and every XPath evaluation here
+    runs once per line of blocks of 50,000 lines: keep them few.
+  -->
+  <xsl:template name="yaprak">
+    <xsl:param name="satir"/>
+    <xsl:param name="toplam"/>
+    <xsl:param name="alacak"/>
+    <xsl:for-each select="$satir[1]">
+      <xsl:variable name="tutar" select="number(gl-cor:amount)"/>
+      <xsl:variable name="bc" select="string(gl-cor:debitCreditCode)"/>
+      <xsl:variable name="alacakMi" select="$bc = 'C' or $bc = 'credit'"/>
+      <xsl:variable name="t" select="$toplam + $tutar"/>
+      <xsl:variable name="a" select="$alacak + $tutar * $alacakMi"/>
+      <!-- Credit only ever grows; debit is a difference, rounded so float noise never shows as -0,00. -->
+      <xsl:variable name="kumulatifBorc" select="round(($t - $a) * 100) div 100 + 0"/>
+      <xsl:variable name="bakiye" select="$kumulatifBorc - $a"/>
+      <xsl:variable name="bicimli" select="format-number($tutar, '#.##0,00', 'tr')"/>
+      <tr>
+        <!-- YYYY-MM-DD rearranged into DD.MM.YYYY by one translate() call. -->
+        <td><xsl:value-of select="translate('HI.FG.ABCD', 'ABCD-FG-HI', gl-cor:postingDate)"/></td>
+        <td><xsl:value-of select="gl-cor:lineNumberCounter"/></td>
+        <td><xsl:value-of select="gl-cor:documentReference"/></td>
+        <td><xsl:value-of select="gl-cor:detailComment"/></td>
         <xsl:choose>
-          <xsl:when test="normalize-space($hesap/gl-cor:accountSub/gl-cor:accountSubID) != ''">
-            <xsl:value-of select="$hesap/gl-cor:accountSub/gl-cor:accountSubID"/>
+          <xsl:when test="$alacakMi">
+            <td></td>
+            <td><xsl:value-of select="$bicimli"/><xsl:if test="$bicimli = ''"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
           </xsl:when>
-          <xsl:otherwise><xsl:value-of select="$hesap/gl-cor:accountMainID"/></xsl:otherwise>
+          <xsl:otherwise>
+            <td><xsl:value-of select="$bicimli"/><xsl:if test="$bicimli = ''"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+            <td></td>
+          </xsl:otherwise>
         </xsl:choose>
-      </td>
-      <td class="aciklama">
-        <xsl:value-of select="gl-cor:detailComment"/>
-        <xsl:variable name="belgeVar" select="normalize-space(gl-cor:documentType) != '' or normalize-space(gl-cor:documentNumber) != '' or normalize-space(gl-cor:documentDate) != '' or normalize-space(gl-cor:documentTypeDescription) != ''"/>
-        <xsl:variable name="ekVar" select="normalize-space(gl-bus:paymentMethod) != '' or gl-bus:measurable or normalize-space(gl-muc:amountOriginalAmount) != ''"/>
-        <xsl:if test="$belgeVar or $ekVar">
-          <div class="belge">
-            <xsl:if test="$belgeVar">
-              <span class="belge"><xsl:call-template name="belgeBilgisi"/></span>
-            </xsl:if>
-            <xsl:if test="$ekVar">
-              <xsl:call-template name="ekBilgiler"/>
-            </xsl:if>
-          </div>
-        </xsl:if>
-      </td>
-      <td class="tutar borc">
-        <xsl:if test="$bc = 'D' or $bc = 'debit'">
-          <xsl:call-template name="tutar">
-            <xsl:with-param name="v" select="gl-cor:amount"/>
-          </xsl:call-template>
-        </xsl:if>
-      </td>
-      <td class="tutar alacak">
-        <xsl:if test="$bc = 'C' or $bc = 'credit'">
-          <xsl:call-template name="tutar">
-            <xsl:with-param name="v" select="gl-cor:amount"/>
-          </xsl:call-template>
-        </xsl:if>
-      </td>
-      <td class="tutar kumulatif-borc">
-        <xsl:call-template name="tutar">
-          <xsl:with-param name="v" select="$borc"/>
+        <td><xsl:value-of select="format-number($kumulatifBorc, '#.##0,00', 'tr')"/></td>
+        <td><xsl:value-of select="format-number($a, '#.##0,00', 'tr')"/></td>
+        <td>
+          <xsl:choose>
+            <xsl:when test="$bakiye &gt; 0.005"><xsl:value-of select="concat(format-number($bakiye, '#.##0,00', 'tr'), ' B')"/></xsl:when>
+            <xsl:when test="$bakiye &lt; -0.005"><xsl:value-of select="concat(format-number(-$bakiye, '#.##0,00', 'tr'), ' A')"/></xsl:when>
+            <xsl:when test="$bakiye &lt;= 0.005">0,00</xsl:when>
+            <xsl:otherwise>hesaplanamadı</xsl:otherwise>
+          </xsl:choose>
+        </td>
+      </tr>
+      <xsl:if test="$satir[2]">
+        <xsl:call-template name="yaprak">
+          <xsl:with-param name="satir" select="$satir[position() &gt; 1]"/>
+          <xsl:with-param name="toplam" select="$t"/>
+          <xsl:with-param name="alacak" select="$a"/>
         </xsl:call-template>
-      </td>
-      <td class="tutar kumulatif-alacak">
-        <xsl:call-template name="tutar">
-          <xsl:with-param name="v" select="$alacak"/>
-        </xsl:call-template>
-      </td>
-      <td class="tutar bakiye">
-        <xsl:call-template name="bakiye">
-          <xsl:with-param name="v" select="$borc - $alacak"/>
-        </xsl:call-template>
-      </td>
-    </tr>
+      </xsl:if>
+    </xsl:for-each>
   </xsl:template>
 
   <!-- A balance on its side: "1.234,56 B" for debit, "1.234,56 A" for credit. -->
@@ -335,26 +336,18 @@ div.belge { color: #333; }
     <xsl:param name="v"/>
     <xsl:choose>
       <xsl:when test="string($v) = 'NaN'">hesaplanamadı</xsl:when>
-      <xsl:when test="round($v * 100) = 0">0,00<span class="yon"></span></xsl:when>
-      <xsl:when test="$v &gt; 0">
-        <xsl:value-of select="format-number($v, '#.##0,00', 'tr')"/>
-        <xsl:text> </xsl:text>
-        <span class="yon">B</span>
-      </xsl:when>
-      <xsl:otherwise>
-        <xsl:value-of select="format-number(-$v, '#.##0,00', 'tr')"/>
-        <xsl:text> </xsl:text>
-        <span class="yon">A</span>
-      </xsl:otherwise>
+      <xsl:when test="round($v * 100) = 0">0,00</xsl:when>
+      <xsl:when test="$v &gt; 0"><xsl:value-of select="concat(format-number($v, '#.##0,00', 'tr'), ' B')"/></xsl:when>
+      <xsl:otherwise><xsl:value-of select="concat(format-number(-$v, '#.##0,00', 'tr'), ' A')"/></xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
   <xsl:template name="toplamlar">
-    <xsl:variable name="borc" select="sum($satirlar[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']/gl-cor:amount)"/>
-    <xsl:variable name="alacak" select="sum($satirlar[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="alacak" select="sum($satirlar[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="borc" select="sum($satirlar/gl-cor:amount) - $alacak"/>
     <tbody class="toplamlar">
       <tr class="genel-toplam">
-        <td colspan="5" class="etiket">
+        <td colspan="4" class="etiket">
           <xsl:text>Genel Toplam (</xsl:text>
           <xsl:value-of select="format-number(count($hesaplar), '#.##0', 'tr')"/>
           <xsl:text> hesap, </xsl:text>
@@ -376,7 +369,7 @@ div.belge { color: #333; }
       <xsl:call-template name="farkSatiri">
         <xsl:with-param name="borc" select="$borc"/>
         <xsl:with-param name="alacak" select="$alacak"/>
-        <xsl:with-param name="sol" select="5"/>
+        <xsl:with-param name="sol" select="4"/>
         <xsl:with-param name="sag" select="3"/>
       </xsl:call-template>
     </tbody>
@@ -409,115 +402,6 @@ div.belge { color: #333; }
           <td colspan="{$sag}"></td>
         </xsl:if>
       </tr>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- ===== Shared with yevmiye.xslt: document and extra details of a line ===== -->
-
-  <xsl:template name="belgeBilgisi">
-    <xsl:variable name="tur" select="normalize-space(gl-cor:documentType)"/>
-    <xsl:variable name="aciklama" select="normalize-space(gl-cor:documentTypeDescription)"/>
-    <xsl:variable name="ad">
-      <xsl:choose>
-        <xsl:when test="$tur = 'invoice'">Fatura</xsl:when>
-        <xsl:when test="$tur = 'check'">Çek</xsl:when>
-        <xsl:when test="$tur = 'voucher'">Fiş</xsl:when>
-        <xsl:when test="$tur = 'receipt'">Makbuz</xsl:when>
-        <xsl:when test="$tur = 'shipment'">İrsaliye</xsl:when>
-        <xsl:when test="$tur = 'order-customer'">Müşteri Siparişi</xsl:when>
-        <xsl:when test="$tur = 'order-vendor'">Satıcı Siparişi</xsl:when>
-        <xsl:when test="$aciklama != ''"><xsl:value-of select="$aciklama"/></xsl:when>
-        <xsl:when test="$tur = 'other'">Diğer Belge</xsl:when>
-        <xsl:when test="$tur != ''"><xsl:value-of select="$tur"/></xsl:when>
-        <xsl:otherwise>Belge</xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:variable name="no" select="normalize-space(gl-cor:documentNumber)"/>
-    <xsl:variable name="tarih">
-      <xsl:call-template name="tarih">
-        <xsl:with-param name="t" select="gl-cor:documentDate"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:choose>
-      <xsl:when test="$no = '' and $tarih = ''">
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Belge Türü'"/>
-          <xsl:with-param name="deger" select="$ad"/>
-        </xsl:call-template>
-      </xsl:when>
-      <xsl:otherwise>
-        <!-- "Fatura: ABC2024000000001 / 05.03.2024", number and date as the document gives them. -->
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="$ad"/>
-          <xsl:with-param name="deger">
-            <xsl:value-of select="$no"/>
-            <xsl:if test="$no != '' and $tarih != ''"> / </xsl:if>
-            <xsl:value-of select="$tarih"/>
-          </xsl:with-param>
-        </xsl:call-template>
-      </xsl:otherwise>
-    </xsl:choose>
-  </xsl:template>
-
-  <xsl:template name="ekBilgiler">
-    <xsl:if test="normalize-space(gl-bus:paymentMethod) != ''">
-      <span class="ek">
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Ödeme Şekli'"/>
-          <xsl:with-param name="deger" select="gl-bus:paymentMethod"/>
-        </xsl:call-template>
-      </span>
-    </xsl:if>
-    <xsl:for-each select="gl-bus:measurable[1]">
-      <xsl:variable name="miktar" select="normalize-space(concat(gl-bus:measurableQuantity, ' ', gl-bus:measurableUnitOfMeasure))"/>
-      <span class="ek">
-        <xsl:if test="normalize-space(gl-bus:measurableCodeDescription) != ''">
-          <span class="alan"><xsl:value-of select="gl-bus:measurableCodeDescription"/></span>
-        </xsl:if>
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Miktar'"/>
-          <xsl:with-param name="deger" select="$miktar"/>
-        </xsl:call-template>
-        <xsl:if test="normalize-space(gl-bus:measurableQualifier) != ''">
-          <xsl:value-of select="concat(' (', normalize-space(gl-bus:measurableQualifier), ')')"/>
-        </xsl:if>
-        <xsl:if test="normalize-space(gl-bus:measurableCostPerUnit) != ''">
-          <xsl:call-template name="etiketli">
-            <xsl:with-param name="etiket" select="'Birim Fiyat'"/>
-            <xsl:with-param name="deger">
-              <xsl:call-template name="tutar">
-                <xsl:with-param name="v" select="gl-bus:measurableCostPerUnit"/>
-              </xsl:call-template>
-            </xsl:with-param>
-          </xsl:call-template>
-        </xsl:if>
-      </span>
-    </xsl:for-each>
-    <xsl:if test="normalize-space(gl-muc:amountOriginalAmount) != ''">
-      <span class="ek">
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Döviz Tutarı'"/>
-          <xsl:with-param name="deger">
-            <xsl:call-template name="tutar">
-              <xsl:with-param name="v" select="gl-muc:amountOriginalAmount"/>
-            </xsl:call-template>
-            <xsl:if test="normalize-space(gl-muc:amountOriginalCurrency) != ''">
-              <xsl:value-of select="concat(' ', normalize-space(gl-muc:amountOriginalCurrency))"/>
-            </xsl:if>
-          </xsl:with-param>
-        </xsl:call-template>
-        <xsl:if test="normalize-space(gl-muc:amountOriginalExchangeRate) != ''">
-          <xsl:call-template name="etiketli">
-            <xsl:with-param name="etiket" select="'Kur'"/>
-            <xsl:with-param name="deger">
-              <xsl:call-template name="sayi">
-                <xsl:with-param name="v" select="gl-muc:amountOriginalExchangeRate"/>
-                <xsl:with-param name="bicim" select="'#.##0,00####'"/>
-              </xsl:call-template>
-            </xsl:with-param>
-          </xsl:call-template>
-        </xsl:if>
-      </span>
     </xsl:if>
   </xsl:template>
 
@@ -636,10 +520,8 @@ div.belge { color: #333; }
     <xsl:param name="etiket"/>
     <xsl:param name="deger"/>
     <xsl:if test="normalize-space($deger) != ''">
-      <span class="alan">
-        <span class="etiket"><xsl:value-of select="$etiket"/>: </span>
-        <span class="deger"><xsl:value-of select="$deger"/></span>
-      </span>
+      <span class="e"><xsl:value-of select="$etiket"/>:</span>
+      <xsl:value-of select="concat(' ', normalize-space($deger))"/>
     </xsl:if>
   </xsl:template>
 
@@ -707,8 +589,8 @@ thead { display: table-header-group; }
 tfoot { display: table-footer-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
-span.etiket { color: #444; font-style: normal; }
-span.alan + span.alan, span.belge + span.ek, span.ek + span.ek { margin-left: 8pt; }
+span.e { color: #555; font-style: normal; }
+span.e ~ span.e { margin-left: 6pt; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }

@@ -16,6 +16,7 @@
     exclude-result-prefixes="xbrli gl-cor gl-bus gl-muc">
 
   <xsl:output method="html" encoding="UTF-8" indent="no" doctype-system="about:legacy-compat"/>
+  <!-- NaN="" lets a line show an unreadable amount as written instead of a formatted one. -->
   <xsl:decimal-format name="tr" decimal-separator="," grouping-separator="." NaN="" minus-sign="-"/>
 
   <xsl:variable name="xbrl" select="/*/xbrli:xbrl"/>
@@ -56,21 +57,24 @@
         <style>
           <xsl:call-template name="ortakStil"/>
 @page { size: A4 portrait; margin: 0; }
-col.madde { width: 6%; }
-col.tarih { width: 10%; }
-col.kod { width: 12%; }
-col.ad { width: 22%; }
-col.aciklama { width: 24%; }
-col.tutar { width: 13%; }
-table.madde td { border-top: none; }
-table.madde tr.madde-basi td { border-top: 0.5pt solid #888; padding-top: 3pt; font-weight: bold; }
-tr.madde-basi td.madde-aciklama { font-weight: normal; font-style: italic; }
-tr.madde-basi td.fis { text-align: right; font-weight: normal; }
-tr.satir td.ad { font-weight: bold; }
-tr.satir.alacak td.kod, tr.satir.alacak td.ad { padding-left: 10pt; }
-tr.alt td.kod, tr.alt td.ad { padding-left: 6pt; }
-tr.alt.alacak td.kod, tr.alt.alacak td.ad { padding-left: 16pt; }
-tr.alt td.aciklama { font-style: italic; }
+col.madde, tr.madde table col:nth-child(1) { width: 6%; }
+col.tarih, tr.madde table col:nth-child(2) { width: 10%; }
+col.kod, tr.madde table col:nth-child(3) { width: 12%; }
+col.ad, tr.madde table col:nth-child(4) { width: 22%; }
+col.aciklama, tr.madde table col:nth-child(5) { width: 24%; }
+col.tutar, tr.madde table col:nth-child(n+6) { width: 13%; }
+tr.madde > td { padding: 0; }
+tr.madde-basi > td { border-top: 0.5pt solid #888; padding-top: 3pt; font-weight: bold; }
+tr.madde-basi > td:nth-child(3) { font-weight: normal; font-style: italic; }
+tr.madde-basi > td:nth-child(4) { text-align: right; font-weight: normal; }
+/* Line rows have no cell classes, to keep big journals small: cells by position. */
+tr.satir > td:nth-child(3) { font-weight: bold; }
+tr.satir > td:nth-child(n+5) { text-align: right; font-variant-numeric: tabular-nums; }
+tr.satir.alacak > td:nth-child(2), tr.satir.alacak > td:nth-child(3) { padding-left: 10pt; }
+tr.alt > td:nth-child(2), tr.alt > td:nth-child(3) { padding-left: 6pt; }
+tr.alacak + tr.alt > td:nth-child(2), tr.alacak + tr.alt > td:nth-child(3) { padding-left: 16pt; }
+tr.alt > td:nth-child(4) { font-style: italic; }
+td > div.belge { display: inline; }
         </style>
       </head>
       <body>
@@ -115,25 +119,23 @@ tr.alt td.aciklama { font-style: italic; }
   <!--
     Each entry is one row of the page table holding a table of its own: printing keeps a row on one
     page unless it is longer than a page, which this browser engine does not do for a <tbody>.
+    Entries and lines carry as few attributes as they can (cells are styled by position): a 200 MB
+    journal has 100,000 lines.
   -->
   <xsl:template name="madde">
     <tr class="madde">
-      <td class="sarmal" colspan="7">
-        <table class="madde">
-          <xsl:call-template name="sutunlar"/>
+      <td colspan="7">
+        <table>
+          <colgroup><col/><col/><col/><col/><col/><col/><col/></colgroup>
           <tr class="madde-basi">
-            <td class="madde"><xsl:value-of select="gl-cor:entryNumberCounter"/></td>
-            <td class="tarih">
-              <xsl:call-template name="tarih">
-                <xsl:with-param name="t" select="gl-cor:enteredDate"/>
-              </xsl:call-template>
-            </td>
-            <td class="madde-aciklama" colspan="3"><xsl:value-of select="gl-cor:entryComment"/></td>
-            <td class="fis" colspan="2">
-              <xsl:call-template name="etiketli">
-                <xsl:with-param name="etiket" select="'Fiş No'"/>
-                <xsl:with-param name="deger" select="gl-cor:entryNumber"/>
-              </xsl:call-template>
+            <td><xsl:value-of select="gl-cor:entryNumberCounter"/></td>
+            <td><xsl:value-of select="translate('HI.FG.ABCD', 'ABCD-FG-HI', gl-cor:enteredDate)"/></td>
+            <td colspan="3"><xsl:value-of select="gl-cor:entryComment"/></td>
+            <td colspan="2">
+              <xsl:if test="normalize-space(gl-cor:entryNumber) != ''">
+                <span class="e">Fiş No:</span>
+                <xsl:value-of select="concat(' ', gl-cor:entryNumber)"/>
+              </xsl:if>
             </td>
           </tr>
           <xsl:for-each select="gl-cor:entryDetail">
@@ -144,59 +146,77 @@ tr.alt td.aciklama { font-style: italic; }
     </tr>
   </xsl:template>
 
-  <!-- One journal line: the main account row, then a row for the sub account and document details. -->
+  <!--
+    One journal line: the main account row, then a row for the sub account and the document,
+    payment, quantity and currency details (which may be empty: leaving it out would cost more
+    lookups per line than the row costs).
+    A line is on the credit side when its code says so (C, credit) and on the debit side otherwise.
+    The two sides are spelt out rather than computed: this runs once per line of ledgers of
+    100,000 lines, where every XPath evaluation counts.
+  -->
   <xsl:template name="satir">
-    <xsl:variable name="bc" select="normalize-space(gl-cor:debitCreditCode)"/>
-    <xsl:variable name="taraf">
-      <xsl:choose>
-        <xsl:when test="$bc = 'C' or $bc = 'credit'">alacak</xsl:when>
-        <xsl:otherwise>borc</xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:variable name="alt" select="gl-cor:account/gl-cor:accountSub"/>
-    <tr class="satir {$taraf}">
+    <xsl:variable name="tutar" select="format-number(gl-cor:amount, '#.##0,00', 'tr')"/>
+    <xsl:variable name="hesap" select="gl-cor:account"/>
+    <xsl:variable name="bc" select="string(gl-cor:debitCreditCode)"/>
+    <xsl:choose>
+      <xsl:when test="$bc = 'C' or $bc = 'credit'">
+        <tr class="satir alacak">
+          <td colspan="2"></td>
+          <td><xsl:value-of select="$hesap/gl-cor:accountMainID"/></td>
+          <td><xsl:value-of select="$hesap/gl-cor:accountMainDescription"/></td>
+          <td><xsl:value-of select="gl-cor:detailComment"/></td>
+          <td></td>
+          <td><xsl:value-of select="$tutar"/><xsl:if test="$tutar = ''"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+        </tr>
+      </xsl:when>
+      <xsl:otherwise>
+        <tr class="satir borc">
+          <td colspan="2"></td>
+          <td><xsl:value-of select="$hesap/gl-cor:accountMainID"/></td>
+          <td><xsl:value-of select="$hesap/gl-cor:accountMainDescription"/></td>
+          <td><xsl:value-of select="gl-cor:detailComment"/></td>
+          <td><xsl:value-of select="$tutar"/><xsl:if test="$tutar = ''"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+          <td></td>
+        </tr>
+      </xsl:otherwise>
+    </xsl:choose>
+    <tr class="alt">
       <td colspan="2"></td>
-      <td class="kod"><xsl:value-of select="gl-cor:account/gl-cor:accountMainID"/></td>
-      <td class="ad"><xsl:value-of select="gl-cor:account/gl-cor:accountMainDescription"/></td>
-      <td class="aciklama"><xsl:value-of select="gl-cor:detailComment"/></td>
-      <td class="tutar borc">
-        <xsl:if test="$taraf = 'borc'">
-          <xsl:call-template name="tutar">
-            <xsl:with-param name="v" select="gl-cor:amount"/>
-          </xsl:call-template>
-        </xsl:if>
-      </td>
-      <td class="tutar alacak">
-        <xsl:if test="$taraf = 'alacak'">
-          <xsl:call-template name="tutar">
-            <xsl:with-param name="v" select="gl-cor:amount"/>
-          </xsl:call-template>
-        </xsl:if>
+      <td><xsl:value-of select="$hesap/gl-cor:accountSub/gl-cor:accountSubID"/></td>
+      <td><xsl:value-of select="$hesap/gl-cor:accountSub/gl-cor:accountSubDescription"/></td>
+      <td colspan="3">
+        <!-- Each child is read once: a child step walks all of a line's children. -->
+        <xsl:variable name="no" select="string(gl-cor:documentNumber)"/>
+        <xsl:variable name="t" select="string(gl-cor:documentDate)"/>
+        <xsl:variable name="ad" select="substring-before(substring-after('|invoice=Fatura|check=Çek|voucher=Fiş|receipt=Makbuz|shipment=İrsaliye|order-customer=Müşteri Siparişi|order-vendor=Satıcı Siparişi|', concat('|', gl-cor:documentType, '=')), '|')"/>
+        <xsl:choose>
+          <!--
+            The common case, "Fatura: ABC2024000000001 / 05.03.2024", in as few steps as possible;
+            translate() rearranges a YYYY-MM-DD date into DD.MM.YYYY in one go.
+          -->
+          <xsl:when test="$ad != '' and $no != '' and $t != ''">
+            <span class="e"><xsl:value-of select="$ad"/>:</span>
+            <xsl:value-of select="concat(' ', $no, ' / ', translate('HI.FG.ABCD', 'ABCD-FG-HI', $t), ' ')"/>
+          </xsl:when>
+          <xsl:when test="$ad != '' or $no != '' or $t != '' or gl-cor:documentType or gl-cor:documentTypeDescription">
+            <xsl:call-template name="digerBelge"/>
+          </xsl:when>
+        </xsl:choose>
+        <xsl:for-each select="gl-bus:paymentMethod">
+          <span class="e">Ödeme Şekli:</span>
+          <xsl:value-of select="concat(' ', ., ' ')"/>
+        </xsl:for-each>
+        <xsl:for-each select="gl-bus:measurable[1]">
+          <xsl:call-template name="miktar"/>
+        </xsl:for-each>
       </td>
     </tr>
-    <xsl:variable name="belgeVar" select="normalize-space(gl-cor:documentType) != '' or normalize-space(gl-cor:documentNumber) != '' or normalize-space(gl-cor:documentDate) != '' or normalize-space(gl-cor:documentTypeDescription) != ''"/>
-    <xsl:variable name="ekVar" select="normalize-space(gl-bus:paymentMethod) != '' or gl-bus:measurable or normalize-space(gl-muc:amountOriginalAmount) != ''"/>
-    <xsl:if test="$alt or $belgeVar or $ekVar">
-      <tr class="alt {$taraf}">
-        <td colspan="2"></td>
-        <td class="kod"><xsl:value-of select="$alt/gl-cor:accountSubID"/></td>
-        <td class="ad"><xsl:value-of select="$alt/gl-cor:accountSubDescription"/></td>
-        <td class="aciklama" colspan="3">
-          <xsl:if test="$belgeVar">
-            <span class="belge"><xsl:call-template name="belgeBilgisi"/></span>
-          </xsl:if>
-          <xsl:if test="$ekVar">
-            <xsl:call-template name="ekBilgiler"/>
-          </xsl:if>
-        </td>
-      </tr>
-    </xsl:if>
   </xsl:template>
 
   <!-- Journal totals come from the lines themselves: they are what the reader adds up. -->
   <xsl:template name="toplamlar">
-    <xsl:variable name="borc" select="sum($satirlar[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']/gl-cor:amount)"/>
-    <xsl:variable name="alacak" select="sum($satirlar[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="alacak" select="sum($satirlar[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="borc" select="sum($satirlar/gl-cor:amount) - $alacak"/>
     <tbody class="toplamlar">
       <tr class="genel-toplam">
         <td colspan="5" class="etiket">
@@ -256,112 +276,43 @@ tr.alt td.aciklama { font-style: italic; }
     </xsl:if>
   </xsl:template>
 
-  <!-- ===== Shared with kebir.xslt: document and extra details of a line ===== -->
-
-  <xsl:template name="belgeBilgisi">
+  <!-- Any other document: its own description, else its type's name, else the type as written. -->
+  <xsl:template name="digerBelge">
     <xsl:variable name="tur" select="normalize-space(gl-cor:documentType)"/>
     <xsl:variable name="aciklama" select="normalize-space(gl-cor:documentTypeDescription)"/>
-    <xsl:variable name="ad">
-      <xsl:choose>
-        <xsl:when test="$tur = 'invoice'">Fatura</xsl:when>
-        <xsl:when test="$tur = 'check'">Çek</xsl:when>
-        <xsl:when test="$tur = 'voucher'">Fiş</xsl:when>
-        <xsl:when test="$tur = 'receipt'">Makbuz</xsl:when>
-        <xsl:when test="$tur = 'shipment'">İrsaliye</xsl:when>
-        <xsl:when test="$tur = 'order-customer'">Müşteri Siparişi</xsl:when>
-        <xsl:when test="$tur = 'order-vendor'">Satıcı Siparişi</xsl:when>
-        <xsl:when test="$aciklama != ''"><xsl:value-of select="$aciklama"/></xsl:when>
-        <xsl:when test="$tur = 'other'">Diğer Belge</xsl:when>
-        <xsl:when test="$tur != ''"><xsl:value-of select="$tur"/></xsl:when>
-        <xsl:otherwise>Belge</xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
     <xsl:variable name="no" select="normalize-space(gl-cor:documentNumber)"/>
-    <xsl:variable name="tarih">
-      <xsl:call-template name="tarih">
-        <xsl:with-param name="t" select="gl-cor:documentDate"/>
-      </xsl:call-template>
-    </xsl:variable>
+    <xsl:variable name="t" select="normalize-space(gl-cor:documentDate)"/>
+    <xsl:variable name="bilinen" select="substring-before(substring-after('|invoice=Fatura|check=Çek|voucher=Fiş|receipt=Makbuz|shipment=İrsaliye|order-customer=Müşteri Siparişi|order-vendor=Satıcı Siparişi|other=Diğer Belge|', concat('|', $tur, '=')), '|')"/>
+    <xsl:variable name="ad" select="concat($aciklama, substring(concat($bilinen, substring(concat($tur, substring('Belge', 1, 99 * ($tur = ''))), 1, 999 * ($bilinen = ''))), 1, 999 * ($aciklama = '')))"/>
+    <xsl:variable name="tarih" select="substring(concat(substring($t, 9, 2), '.', substring($t, 6, 2), '.', substring($t, 1, 4)), 1, 99 * ($t != ''))"/>
     <xsl:choose>
-      <xsl:when test="$no = '' and $tarih = ''">
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Belge Türü'"/>
-          <xsl:with-param name="deger" select="$ad"/>
-        </xsl:call-template>
+      <xsl:when test="$no != '' or $t != ''">
+        <span class="e"><xsl:value-of select="$ad"/>:</span>
+        <xsl:value-of select="concat(' ', $no, substring(' / ', 1, 3 * ($no != '' and $t != '')), $tarih, ' ')"/>
       </xsl:when>
       <xsl:otherwise>
-        <!-- "Fatura: ABC2024000000001 / 05.03.2024", number and date as the document gives them. -->
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="$ad"/>
-          <xsl:with-param name="deger">
-            <xsl:value-of select="$no"/>
-            <xsl:if test="$no != '' and $tarih != ''"> / </xsl:if>
-            <xsl:value-of select="$tarih"/>
-          </xsl:with-param>
-        </xsl:call-template>
+        <span class="e">Belge Türü:</span>
+        <xsl:value-of select="concat(' ', $ad, ' ')"/>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <xsl:template name="ekBilgiler">
-    <xsl:if test="normalize-space(gl-bus:paymentMethod) != ''">
-      <span class="ek">
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Ödeme Şekli'"/>
-          <xsl:with-param name="deger" select="gl-bus:paymentMethod"/>
-        </xsl:call-template>
-      </span>
+  <!-- Quantity details ("Miktar", "Birim Fiyat"), which few lines carry; the context is gl-bus:measurable. -->
+  <xsl:template name="miktar">
+    <xsl:variable name="miktar" select="normalize-space(concat(gl-bus:measurableQuantity, ' ', gl-bus:measurableUnitOfMeasure))"/>
+    <xsl:variable name="nitelik" select="normalize-space(gl-bus:measurableQualifier)"/>
+    <xsl:variable name="tanim" select="normalize-space(gl-bus:measurableCodeDescription)"/>
+    <xsl:if test="$miktar != ''">
+      <span class="e">Miktar:</span>
+      <xsl:value-of select="concat(' ', $miktar, substring(concat(' (', $nitelik, ')'), 1, 999 * ($nitelik != '')), substring(concat(', ', $tanim), 1, 999 * ($tanim != '')), ' ')"/>
     </xsl:if>
-    <xsl:for-each select="gl-bus:measurable[1]">
-      <xsl:variable name="miktar" select="normalize-space(concat(gl-bus:measurableQuantity, ' ', gl-bus:measurableUnitOfMeasure))"/>
-      <span class="ek">
-        <xsl:if test="normalize-space(gl-bus:measurableCodeDescription) != ''">
-          <span class="alan"><xsl:value-of select="gl-bus:measurableCodeDescription"/></span>
-        </xsl:if>
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Miktar'"/>
-          <xsl:with-param name="deger" select="$miktar"/>
-        </xsl:call-template>
-        <xsl:if test="normalize-space(gl-bus:measurableQualifier) != ''">
-          <xsl:value-of select="concat(' (', normalize-space(gl-bus:measurableQualifier), ')')"/>
-        </xsl:if>
-        <xsl:if test="normalize-space(gl-bus:measurableCostPerUnit) != ''">
-          <xsl:call-template name="etiketli">
-            <xsl:with-param name="etiket" select="'Birim Fiyat'"/>
-            <xsl:with-param name="deger">
-              <xsl:call-template name="tutar">
-                <xsl:with-param name="v" select="gl-bus:measurableCostPerUnit"/>
-              </xsl:call-template>
-            </xsl:with-param>
-          </xsl:call-template>
-        </xsl:if>
-      </span>
-    </xsl:for-each>
-    <xsl:if test="normalize-space(gl-muc:amountOriginalAmount) != ''">
-      <span class="ek">
-        <xsl:call-template name="etiketli">
-          <xsl:with-param name="etiket" select="'Döviz Tutarı'"/>
-          <xsl:with-param name="deger">
-            <xsl:call-template name="tutar">
-              <xsl:with-param name="v" select="gl-muc:amountOriginalAmount"/>
-            </xsl:call-template>
-            <xsl:if test="normalize-space(gl-muc:amountOriginalCurrency) != ''">
-              <xsl:value-of select="concat(' ', normalize-space(gl-muc:amountOriginalCurrency))"/>
-            </xsl:if>
-          </xsl:with-param>
-        </xsl:call-template>
-        <xsl:if test="normalize-space(gl-muc:amountOriginalExchangeRate) != ''">
-          <xsl:call-template name="etiketli">
-            <xsl:with-param name="etiket" select="'Kur'"/>
-            <xsl:with-param name="deger">
-              <xsl:call-template name="sayi">
-                <xsl:with-param name="v" select="gl-muc:amountOriginalExchangeRate"/>
-                <xsl:with-param name="bicim" select="'#.##0,00####'"/>
-              </xsl:call-template>
-            </xsl:with-param>
-          </xsl:call-template>
-        </xsl:if>
-      </span>
+    <xsl:if test="normalize-space(gl-bus:measurableCostPerUnit) != ''">
+      <span class="e">Birim Fiyat:</span>
+      <xsl:text> </xsl:text>
+      <xsl:call-template name="tutar">
+        <xsl:with-param name="v" select="gl-bus:measurableCostPerUnit"/>
+      </xsl:call-template>
+      <xsl:text> </xsl:text>
     </xsl:if>
   </xsl:template>
 
@@ -480,10 +431,8 @@ tr.alt td.aciklama { font-style: italic; }
     <xsl:param name="etiket"/>
     <xsl:param name="deger"/>
     <xsl:if test="normalize-space($deger) != ''">
-      <span class="alan">
-        <span class="etiket"><xsl:value-of select="$etiket"/>: </span>
-        <span class="deger"><xsl:value-of select="$deger"/></span>
-      </span>
+      <span class="e"><xsl:value-of select="$etiket"/>:</span>
+      <xsl:value-of select="concat(' ', normalize-space($deger))"/>
     </xsl:if>
   </xsl:template>
 
@@ -551,8 +500,8 @@ thead { display: table-header-group; }
 tfoot { display: table-footer-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
-span.etiket { color: #444; font-style: normal; }
-span.alan + span.alan, span.belge + span.ek, span.ek + span.ek { margin-left: 8pt; }
+span.e { color: #555; font-style: normal; }
+span.e ~ span.e { margin-left: 6pt; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }
