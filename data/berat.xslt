@@ -143,16 +143,16 @@
     </xsl:choose>
   </xsl:template>
 
-  <!-- The signature value of the ledger file: what binds this berat to its ledger. -->
+  <!-- The signature value of the ledger file: what binds this berat to its ledger. Base64 line breaks are dropped. -->
   <xsl:template name="imzaDegeri">
     <xsl:choose>
       <xsl:when test="normalize-space(/*/ds:SignatureValue) != ''">
         <h2>BERAT'A KONU OLAN DOKÜMANIN İMZA DEĞERİ</h2>
-        <p class="imza-degeri defter-imzasi"><xsl:value-of select="normalize-space(/*/ds:SignatureValue)"/></p>
+        <p class="imza-degeri defter-imzasi"><xsl:value-of select="translate(/*/ds:SignatureValue, ' &#9;&#10;&#13;', '')"/></p>
       </xsl:when>
       <xsl:when test="normalize-space(/*/HashValue) != ''">
         <h2>BERAT'A KONU OLAN DOKÜMANIN ÖZET DEĞERİ</h2>
-        <p class="imza-degeri defter-ozeti"><xsl:value-of select="normalize-space(/*/HashValue)"/></p>
+        <p class="imza-degeri defter-ozeti"><xsl:value-of select="translate(/*/HashValue, ' &#9;&#10;&#13;', '')"/></p>
       </xsl:when>
     </xsl:choose>
   </xsl:template>
@@ -178,11 +178,14 @@
             <xsl:with-param name="etiket" select="'Onaylayan'"/>
             <xsl:with-param name="deger" select="normalize-space($gibImzasi/ds:KeyInfo/ds:X509Data/ds:X509SubjectName)"/>
           </xsl:call-template>
+          <xsl:if test="normalize-space($gibImzasi/ds:SignatureValue) != ''">
+            <tr>
+              <th>GİB İmza Değeri</th>
+              <td class="imza-degeri gib-imzasi"><xsl:value-of select="translate($gibImzasi/ds:SignatureValue, ' &#9;&#10;&#13;', '')"/></td>
+            </tr>
+          </xsl:if>
         </table>
-        <xsl:if test="normalize-space($gibImzasi/ds:SignatureValue) != ''">
-          <h3>GİB İmza Değeri</h3>
-          <p class="imza-degeri gib-imzasi"><xsl:value-of select="normalize-space($gibImzasi/ds:SignatureValue)"/></p>
-        </xsl:if>
+
       </xsl:when>
       <xsl:otherwise>
         <table class="bilgi gib-onayi">
@@ -197,11 +200,10 @@
 
   <xsl:template name="bolumStili">
 @page { size: A4 portrait; margin: 0; }
-h3 { font-size: 9.5pt; margin: 6pt 0 2pt 0; }
 table.bilgi { border-collapse: collapse; width: 100%; }
-table.bilgi th { width: 30%; text-align: left; font-weight: normal; color: #444; padding: 1pt 8pt 1pt 4pt;
+table.bilgi th { width: 26%; text-align: left; font-weight: normal; color: #444; padding: 0.5pt 8pt 0.5pt 4pt;
                  vertical-align: top; }
-table.bilgi td { padding: 1pt 4pt; vertical-align: top; overflow-wrap: anywhere; }
+table.bilgi td { padding: 0.5pt 4pt; vertical-align: top; overflow-wrap: anywhere; }
 table.bilgi tr { border-bottom: 0.25pt solid #ddd; }
 table.liste { border-collapse: collapse; width: 100%; table-layout: fixed; }
 table.liste th { text-align: left; font-weight: bold; background: #f3f3f3; border-bottom: 0.5pt solid #888;
@@ -215,8 +217,9 @@ table.liste col.sayi { width: 12%; }
 table.liste col.tutar-dar { width: 16%; }
 table.liste td.tutar, table.liste th.tutar { text-align: right; font-variant-numeric: tabular-nums; }
 table.liste tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; }
-p.imza-degeri { font-family: "Courier New", "Liberation Mono", monospace; font-size: 8pt; margin: 2pt 4pt;
-                overflow-wrap: anywhere; word-break: break-all; }
+.imza-degeri { font-family: "Courier New", "Liberation Mono", monospace; font-size: 7.5pt;
+               overflow-wrap: anywhere; word-break: break-all; }
+p.imza-degeri { margin: 2pt 4pt; }
 p.not { margin: 2pt 4pt; font-style: italic; }
   </xsl:template>
 
@@ -576,7 +579,7 @@ html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
-h2 { font-size: 10pt; margin: 10pt 0 2pt 0; padding: 2pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
+h2 { font-size: 9.5pt; margin: 8pt 0 2pt 0; padding: 1.5pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
      break-after: avoid; page-break-after: avoid; }
 div.mukellef { margin-bottom: 8pt; }
 table.kimlik { border-collapse: collapse; }

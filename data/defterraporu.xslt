@@ -171,11 +171,10 @@
 
   <xsl:template name="bolumStili">
 @page { size: A4 portrait; margin: 0; }
-h3 { font-size: 9.5pt; margin: 6pt 0 2pt 0; }
 table.bilgi { border-collapse: collapse; width: 100%; }
-table.bilgi th { width: 30%; text-align: left; font-weight: normal; color: #444; padding: 1pt 8pt 1pt 4pt;
+table.bilgi th { width: 26%; text-align: left; font-weight: normal; color: #444; padding: 0.5pt 8pt 0.5pt 4pt;
                  vertical-align: top; }
-table.bilgi td { padding: 1pt 4pt; vertical-align: top; overflow-wrap: anywhere; }
+table.bilgi td { padding: 0.5pt 4pt; vertical-align: top; overflow-wrap: anywhere; }
 table.bilgi tr { border-bottom: 0.25pt solid #ddd; }
 table.liste { border-collapse: collapse; width: 100%; table-layout: fixed; }
 table.liste th { text-align: left; font-weight: bold; background: #f3f3f3; border-bottom: 0.5pt solid #888;
@@ -557,7 +556,7 @@ html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
-h2 { font-size: 10pt; margin: 10pt 0 2pt 0; padding: 2pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
+h2 { font-size: 9.5pt; margin: 8pt 0 2pt 0; padding: 1.5pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
      break-after: avoid; page-break-after: avoid; }
 div.mukellef { margin-bottom: 8pt; }
 table.kimlik { border-collapse: collapse; }

@@ -573,7 +573,7 @@ html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
-h2 { font-size: 10pt; margin: 10pt 0 2pt 0; padding: 2pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
+h2 { font-size: 9.5pt; margin: 8pt 0 2pt 0; padding: 1.5pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
      break-after: avoid; page-break-after: avoid; }
 div.mukellef { margin-bottom: 8pt; }
 table.kimlik { border-collapse: collapse; }

@@ -71,10 +71,11 @@ tr.madde-basi > td:nth-child(4) { text-align: right; font-weight: normal; }
 tr.satir > td:nth-child(3) { font-weight: bold; }
 tr.satir > td:nth-child(n+5) { text-align: right; font-variant-numeric: tabular-nums; }
 tr.satir.alacak > td:nth-child(2), tr.satir.alacak > td:nth-child(3) { padding-left: 10pt; }
-tr.alt > td:nth-child(2), tr.alt > td:nth-child(3) { padding-left: 6pt; }
-tr.alacak + tr.alt > td:nth-child(2), tr.alacak + tr.alt > td:nth-child(3) { padding-left: 16pt; }
-tr.alt > td:nth-child(4) { font-style: italic; }
-td > div.belge { display: inline; }
+tr.satir + tr > td:nth-child(2), tr.satir + tr > td:nth-child(3) { padding-left: 6pt; }
+tr.alacak + tr > td:nth-child(2), tr.alacak + tr > td:nth-child(3) { padding-left: 16pt; }
+tr.satir + tr > td:nth-child(4) { font-style: italic; }
+tr.satir + tr > td > i { font-style: normal; color: #555; }
+tr.satir + tr > td > i ~ i { margin-left: 6pt; }
         </style>
       </head>
       <body>
@@ -180,30 +181,28 @@ td > div.belge { display: inline; }
         </tr>
       </xsl:otherwise>
     </xsl:choose>
-    <tr class="alt">
+    <tr>
       <td colspan="2"></td>
       <td><xsl:value-of select="$hesap/gl-cor:accountSub/gl-cor:accountSubID"/></td>
       <td><xsl:value-of select="$hesap/gl-cor:accountSub/gl-cor:accountSubDescription"/></td>
       <td colspan="3">
         <!-- Each child is read once: a child step walks all of a line's children. -->
-        <xsl:variable name="no" select="string(gl-cor:documentNumber)"/>
-        <xsl:variable name="t" select="string(gl-cor:documentDate)"/>
         <xsl:variable name="ad" select="substring-before(substring-after('|invoice=Fatura|check=Çek|voucher=Fiş|receipt=Makbuz|shipment=İrsaliye|order-customer=Müşteri Siparişi|order-vendor=Satıcı Siparişi|', concat('|', gl-cor:documentType, '=')), '|')"/>
         <xsl:choose>
           <!--
             The common case, "Fatura: ABC2024000000001 / 05.03.2024", in as few steps as possible;
             translate() rearranges a YYYY-MM-DD date into DD.MM.YYYY in one go.
           -->
-          <xsl:when test="$ad != '' and $no != '' and $t != ''">
-            <span class="e"><xsl:value-of select="$ad"/>:</span>
-            <xsl:value-of select="concat(' ', $no, ' / ', translate('HI.FG.ABCD', 'ABCD-FG-HI', $t), ' ')"/>
+          <xsl:when test="$ad != '' and gl-cor:documentNumber != '' and gl-cor:documentDate != ''">
+            <i><xsl:value-of select="$ad"/>:</i>
+            <xsl:value-of select="concat(' ', gl-cor:documentNumber, ' / ', translate('HI.FG.ABCD', 'ABCD-FG-HI', gl-cor:documentDate), ' ')"/>
           </xsl:when>
-          <xsl:when test="$ad != '' or $no != '' or $t != '' or gl-cor:documentType or gl-cor:documentTypeDescription">
+          <xsl:when test="gl-cor:documentType or gl-cor:documentTypeDescription or gl-cor:documentNumber or gl-cor:documentDate">
             <xsl:call-template name="digerBelge"/>
           </xsl:when>
         </xsl:choose>
         <xsl:for-each select="gl-bus:paymentMethod">
-          <span class="e">Ödeme Şekli:</span>
+          <i>Ödeme Şekli:</i>
           <xsl:value-of select="concat(' ', ., ' ')"/>
         </xsl:for-each>
         <xsl:for-each select="gl-bus:measurable[1]">
@@ -287,11 +286,11 @@ td > div.belge { display: inline; }
     <xsl:variable name="tarih" select="substring(concat(substring($t, 9, 2), '.', substring($t, 6, 2), '.', substring($t, 1, 4)), 1, 99 * ($t != ''))"/>
     <xsl:choose>
       <xsl:when test="$no != '' or $t != ''">
-        <span class="e"><xsl:value-of select="$ad"/>:</span>
+        <i><xsl:value-of select="$ad"/>:</i>
         <xsl:value-of select="concat(' ', $no, substring(' / ', 1, 3 * ($no != '' and $t != '')), $tarih, ' ')"/>
       </xsl:when>
       <xsl:otherwise>
-        <span class="e">Belge Türü:</span>
+        <i>Belge Türü:</i>
         <xsl:value-of select="concat(' ', $ad, ' ')"/>
       </xsl:otherwise>
     </xsl:choose>
@@ -303,11 +302,11 @@ td > div.belge { display: inline; }
     <xsl:variable name="nitelik" select="normalize-space(gl-bus:measurableQualifier)"/>
     <xsl:variable name="tanim" select="normalize-space(gl-bus:measurableCodeDescription)"/>
     <xsl:if test="$miktar != ''">
-      <span class="e">Miktar:</span>
+      <i>Miktar:</i>
       <xsl:value-of select="concat(' ', $miktar, substring(concat(' (', $nitelik, ')'), 1, 999 * ($nitelik != '')), substring(concat(', ', $tanim), 1, 999 * ($tanim != '')), ' ')"/>
     </xsl:if>
     <xsl:if test="normalize-space(gl-bus:measurableCostPerUnit) != ''">
-      <span class="e">Birim Fiyat:</span>
+      <i>Birim Fiyat:</i>
       <xsl:text> </xsl:text>
       <xsl:call-template name="tutar">
         <xsl:with-param name="v" select="gl-bus:measurableCostPerUnit"/>
@@ -484,7 +483,7 @@ html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
-h2 { font-size: 10pt; margin: 10pt 0 2pt 0; padding: 2pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
+h2 { font-size: 9.5pt; margin: 8pt 0 2pt 0; padding: 1.5pt 4pt; background: #e8e8e8; border-top: 0.75pt solid #000;
      break-after: avoid; page-break-after: avoid; }
 div.mukellef { margin-bottom: 8pt; }
 table.kimlik { border-collapse: collapse; }

@@ -217,7 +217,8 @@ void TestStylesheets::everyLedger_rendersCleanlyInTurkishForm()
              ledger.text(info + QStringLiteral("/cor:entriesComment")));
 
     // No label is left standing without its value.
-    QCOMPARE(page.count(QStringLiteral("//span[@class='e'][normalize-space(following-sibling::node()[1])='']")), 0);
+    QCOMPARE(page.count(QStringLiteral("(//span[@class='e'] | //i)[normalize-space(following-sibling::node()[1])='']")),
+             0);
     QCOMPARE(page.count(QStringLiteral("//table[%1 or %2]//tr[th][normalize-space(td)='']")
                             .arg(classIs("bilgi"), classIs("kimlik"))),
              0);
@@ -292,9 +293,7 @@ void TestStylesheets::journal_showsEveryEntryAndLineOnceWithTotals()
             QCOMPARE(r.page.text(QStringLiteral("td[6]"), lineRows[j]), isDebitLine ? QString() : turkishAmount(value));
             const QString sub = r.ledger.text(QStringLiteral("cor:account/cor:accountSub/cor:accountSubID"), line);
             if (!sub.isEmpty()) {
-                QCOMPARE(
-                    r.page.text(QStringLiteral("following-sibling::tr[1][%1]/td[2]").arg(classIs("alt")), lineRows[j]),
-                    sub);
+                QCOMPARE(r.page.text(QStringLiteral("following-sibling::tr[1][not(@class)]/td[2]"), lineRows[j]), sub);
             }
         }
         lineCount += int(lines.size());
@@ -366,7 +365,7 @@ void TestStylesheets::berat_showsSignerTimeAndApproval()
     QCOMPARE(infoValue(r.page, QStringLiteral("imza"), QStringLiteral("İmza Zamanı")),
              turkishDateTime(r.ledger.text(signature + signedProperties + QStringLiteral("/xades:SigningTime"))));
     QCOMPARE(r.page.text(QStringLiteral("//p[%1]").arg(classIs("defter-imzasi"))),
-             r.ledger.text(QStringLiteral("/*/ds:SignatureValue")));
+             r.ledger.text(QStringLiteral("/*/ds:SignatureValue")).remove(QLatin1Char(' ')));
 
     const QString counter =
         signature + QStringLiteral("/ds:Object/xades:QualifyingProperties/xades:UnsignedProperties//"
@@ -378,12 +377,12 @@ void TestStylesheets::berat_showsSignerTimeAndApproval()
         QVERIFY2(status.startsWith(QStringLiteral("Onaylı")), qPrintable(status));
         QCOMPARE(infoValue(r.page, QStringLiteral("gib-onayi"), QStringLiteral("Onay Zamanı")),
                  turkishDateTime(r.ledger.text(counter + signedProperties + QStringLiteral("/xades:SigningTime"))));
-        QCOMPARE(r.page.text(QStringLiteral("//p[%1]").arg(classIs("gib-imzasi"))),
-                 r.ledger.text(counter + QStringLiteral("/ds:SignatureValue")));
+        QCOMPARE(r.page.text(QStringLiteral("//*[%1]").arg(classIs("gib-imzasi"))),
+                 r.ledger.text(counter + QStringLiteral("/ds:SignatureValue")).remove(QLatin1Char(' ')));
         QVERIFY(r.page.text(QStringLiteral("/html/head/title")).startsWith(QStringLiteral("GİB Onaylı")));
     } else {
         QVERIFY2(status.contains(QStringLiteral("GİB onayı yok")), qPrintable(status));
-        QCOMPARE(r.page.count(QStringLiteral("//p[%1]").arg(classIs("gib-imzasi"))), 0);
+        QCOMPARE(r.page.count(QStringLiteral("//*[%1]").arg(classIs("gib-imzasi"))), 0);
     }
 
     const QString entries = r.ledger.text(QStringLiteral("//xbrli:segment/bus:numberOfEntries"));
