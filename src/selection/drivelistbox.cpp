@@ -21,11 +21,10 @@ bool DriveListBox::setDrive(const QString& text)
     if (!volume)
         return false;
     const QString newDrive = driveText(*volume);
+    const bool isChange = newDrive != m_drive;
     revertTo(newDrive);
-    if (newDrive != m_drive) {
-        m_drive = newDrive;
+    if (isChange)
         emit changed();
-    }
     return true;
 }
 

@@ -61,7 +61,8 @@ QString FolderMemory::save(const QString& drive, const QString& folder) const
 {
     const QString folderOfFile = QFileInfo(m_filePath).absolutePath();
     if (!QDir().mkpath(folderOfFile))
-        return QStringLiteral("“%1” klasörü oluşturulamadı.").arg(QDir::toNativeSeparators(folderOfFile));
+        return QStringLiteral("Klasör hafıza dosyası “%1” yazılamadı: “%2” klasörü oluşturulamadı.")
+            .arg(m_filePath, QDir::toNativeSeparators(folderOfFile));
     QStringEncoder encode(kEncoding);
     const QByteArray bytes = encode(drive + QLatin1Char('\t') + folder + QStringLiteral("\r\n"));
     // Written beside and renamed over, so a failed write never leaves a half-written line.

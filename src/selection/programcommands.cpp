@@ -1,5 +1,7 @@
 #include "selection/programcommands.h"
 
+#include "about/aboutcommands.h"
+
 namespace selection {
 
 ProgramCommands::ProgramCommands(QString dataFolder) : m_dataFolder(std::move(dataFolder)) {}
@@ -12,12 +14,12 @@ void ProgramCommands::show(const QString& folder, const QString& fileName)
 
 void ProgramCommands::support(QWidget* owner)
 {
-    Q_UNUSED(owner);
+    ::about::runSupport(owner);
 }
 
 void ProgramCommands::about(QWidget* owner)
 {
-    Q_UNUSED(owner);
+    ::about::runAbout(owner);
 }
 
 } // namespace selection

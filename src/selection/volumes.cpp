@@ -40,6 +40,11 @@ std::optional<Volume> outermostVolumeOf(const QList<Volume>& volumes, const QStr
 
 std::optional<Volume> volumeForDriveText(const QList<Volume>& volumes, const QString& text)
 {
+    // The list's own texts first: a root or label may itself hold brackets.
+    for (const Volume& volume : volumes) {
+        if (driveText(volume) == text)
+            return volume;
+    }
     const QString root = driveRootFromText(text);
     if (root.isEmpty())
         return std::nullopt;

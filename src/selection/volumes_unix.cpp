@@ -65,7 +65,7 @@ QString driveRootFromText(const QString& text)
     if (!text.startsWith(QLatin1Char('/')))
         return {};
     if (text.endsWith(QLatin1Char(']'))) {
-        const qsizetype open = text.lastIndexOf(QStringLiteral(" ["));
+        const qsizetype open = text.indexOf(QStringLiteral(" ["));
         if (open > 0)
             return text.left(open);
     }

@@ -10,22 +10,22 @@ namespace ledgergen {
 
 namespace {
 
-struct SubSpec
+struct SubRow
 {
     std::string_view id;
     std::string_view name;
 };
 
-struct MainSpec
+struct MainRow
 {
     std::string_view id;
     std::string_view name;
-    std::vector<SubSpec> subs;
+    std::vector<SubRow> subs;
 };
 
-const std::vector<MainSpec>& fixedChart()
+const std::vector<MainRow>& fixedChart()
 {
-    static const std::vector<MainSpec> chart = {
+    static const std::vector<MainRow> chart = {
         {"100", "KASA", {{"100.01", "Merkez Kasa TL"}}},
         {"101", "ALINAN ÇEKLER", {}},
         {"102",
@@ -87,10 +87,10 @@ constexpr std::string_view kNameTrade[] = {
     "İnşaat",     "Ar-Ge & Danışmanlık", "Ambalaj",           "Tekstil"};
 constexpr std::string_view kNameForm[] = {"Ltd. Şti.", "A.Ş.", "San. ve Tic. Ltd. Şti.", "Tic. A.Ş."};
 
-constexpr SubSpec kGoods[] = {{"153.01.001", "Defter ve Bloknotlar"}, {"153.01.002", "Fotokopi Kağıtları"},
-                              {"153.01.003", "Yazı Gereçleri"},       {"153.01.004", "Dosyalama Ürünleri"},
-                              {"153.01.005", "Okul Çantaları"},       {"153.01.006", "Büro Mobilyası"},
-                              {"153.01.007", "Toner ve Kartuşlar"},   {"153.01.008", "Sanat Malzemeleri"}};
+constexpr SubRow kGoods[] = {{"153.01.001", "Defter ve Bloknotlar"}, {"153.01.002", "Fotokopi Kağıtları"},
+                             {"153.01.003", "Yazı Gereçleri"},       {"153.01.004", "Dosyalama Ürünleri"},
+                             {"153.01.005", "Okul Çantaları"},       {"153.01.006", "Büro Mobilyası"},
+                             {"153.01.007", "Toner ve Kartuşlar"},   {"153.01.008", "Sanat Malzemeleri"}};
 constexpr std::string_view kUnits[] = {"Adet", "Paket", "Koli", "Kutu"};
 
 constexpr std::string_view kExportCustomers[] = {"Müller Bürobedarf GmbH", "Smith & Sons Stationery Ltd.",
@@ -137,10 +137,10 @@ Chart::Chart(uint64_t seed, int domesticCustomerCount, int supplierCount)
         return counterpartyName(codes[nextCode++ % combinations]);
     };
 
-    for (const MainSpec& spec : fixedChart()) {
+    for (const MainRow& row : fixedChart()) {
         const int main = int(m_mains.size());
-        m_mains.push_back({std::string(spec.id), std::string(spec.name)});
-        if (spec.id == "120") {
+        m_mains.push_back({std::string(row.id), std::string(row.name)});
+        if (row.id == "120") {
             for (int i = 0; i < domesticCustomerCount; ++i) {
                 std::string id = "120.01.";
                 appendNumber(id, uint64_t(i + 1), 3);
@@ -154,7 +154,7 @@ Chart::Chart(uint64_t seed, int domesticCustomerCount, int supplierCount)
                 m_accounts.push_back(
                     {main, id, std::string(kExportCustomers[i]), seriesOf(kExportCustomers[i], rng.below(676)), {}});
             }
-        } else if (spec.id == "320") {
+        } else if (row.id == "320") {
             for (int i = 0; i < supplierCount; ++i) {
                 std::string id = "320.01.";
                 appendNumber(id, uint64_t(i + 1), 3);
@@ -162,17 +162,17 @@ Chart::Chart(uint64_t seed, int domesticCustomerCount, int supplierCount)
                 std::string series = seriesOf(name, rng.below(676));
                 m_accounts.push_back({main, id, name, series, {}});
             }
-        } else if (spec.id == "153") {
+        } else if (row.id == "153") {
             for (size_t i = 0; i < std::size(kGoods); ++i)
                 m_accounts.push_back({main,
                                       std::string(kGoods[i].id),
                                       std::string(kGoods[i].name),
                                       {},
                                       std::string(kUnits[i % std::size(kUnits)])});
-        } else if (spec.subs.empty()) {
+        } else if (row.subs.empty()) {
             m_accounts.push_back({main, {}, {}, {}, {}});
         } else {
-            for (const SubSpec& sub : spec.subs)
+            for (const SubRow& sub : row.subs)
                 m_accounts.push_back({main, std::string(sub.id), std::string(sub.name), {}, {}});
         }
     }

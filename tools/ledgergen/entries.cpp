@@ -207,9 +207,9 @@ void EntryFactory::makeSale(Entry& e, int day)
     int64_t net = 0;
     if (!service && m_rng.chance(40)) {
         quantity = uint16_t(m_rng.between(1, 400));
-        net = quantity * m_rng.between(250, 50000);
+        net = quantity * m_rng.between(500, 80000);
     } else {
-        net = netAmount();
+        net = netAmount() * 3 / 2;
     }
     const int64_t vat = vatOf(net, rate);
     add(e, customer, net + vat, Dc::Debit, Note::CustomerInvoice);
@@ -269,17 +269,17 @@ void EntryFactory::makePurchase(Entry& e, int day)
     begin(e, EntryKind::Purchase, day, DocKind::PurchaseInvoice, uint32_t(m_rng.between(1, 999999999)),
           day - int(m_rng.below(6)), supplier);
     const int rate = m_rng.chance(90) ? 20 : 10;
-    const int items = int(m_rng.between(1, 4));
+    const int items = int(m_rng.between(1, 3));
     int64_t net = 0;
     for (int i = 0; i < items; ++i) {
         const int goods = pick(m_chart.goods);
         if (m_rng.chance(50)) {
-            const uint16_t quantity = uint16_t(m_rng.between(5, 1000));
-            const int64_t amount = quantity * m_rng.between(150, 30000);
+            const uint16_t quantity = uint16_t(m_rng.between(5, 400));
+            const int64_t amount = quantity * m_rng.between(150, 20000);
             add(e, goods, amount, Dc::Debit, Note::GoodsBought).quantity = quantity;
             net += amount;
         } else {
-            const int64_t amount = netAmount();
+            const int64_t amount = netAmount() * 2 / 3;
             add(e, goods, amount, Dc::Debit, i == 0 || m_rng.chance(50) ? Note::GoodsBought : Note::None);
             net += amount;
         }

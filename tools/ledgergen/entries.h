@@ -90,6 +90,9 @@ struct Posting
     Pay pay = Pay::None;
 };
 
+// Held for every line of a part until its kebir is written, so it must stay a few tens of bytes.
+static_assert(sizeof(Posting) <= 48);
+
 enum class EntryKind : uint8_t
 {
     Sale,

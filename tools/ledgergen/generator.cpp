@@ -165,6 +165,7 @@ public:
             if (ec || !fs::is_directory(m_opt.outDir))
                 throw GenerationError("Klasör oluşturulamadı: " + pathText(m_opt.outDir));
             produce();
+            warnAboutOtherParts();
             m_outcome.ok = true;
         } catch (const GenerationError& e) {
             m_outcome.ok = false;
@@ -219,9 +220,9 @@ private:
             // more entries than were asked for.
             if (batches < fewestBatches) {
                 batches = fewestBatches;
-                m_outcome.warnings.push_back("--big-account-lines için madde sayısı " +
+                m_outcome.warnings.push_back("--big-account-lines için madde sayısı artırıldı: " +
                                              std::to_string(std::max(available, batches) + (monthEnd ? 3 : 0)) +
-                                             "'e çıkarıldı.");
+                                             " (istenen " + std::to_string(m_opt.entries) + ").");
             }
             ordinary = available > batches ? available - batches : 0;
         }
@@ -368,6 +369,23 @@ private:
         m_docs.report(report, serial, m_totals, makeGuid(guids),
                       makeSignature(m_opt.seed, "DR", serial, m_signer, m_period.created));
         writeSmallFile(fileName("DR", part), report);
+    }
+
+    // Files of the same taxpayer and month left by an earlier run (say, more parts) would mix with this set
+    // unnoticed; they are the user's, so they are named rather than deleted.
+    void warnAboutOtherParts()
+    {
+        std::string prefix = fileName("Y", 0);
+        prefix.resize(prefix.find("-Y-") + 1);
+        std::error_code ec;
+        for (const fs::directory_entry& entry : fs::directory_iterator(m_opt.outDir, ec)) {
+            const std::string name = pathText(entry.path().filename());
+            const bool sameMonth = name.rfind(prefix, 0) == 0 || name.rfind("GIB-" + prefix, 0) == 0;
+            const bool written = std::any_of(m_outcome.files.begin(), m_outcome.files.end(),
+                                             [&](const WrittenFile& f) { return f.name == name; });
+            if (sameMonth && !written)
+                m_outcome.warnings.push_back("Klasörde bu setten olmayan eski bir dosya var: " + name);
+        }
     }
 
     uint64_t writeLedger(const std::string& name, uint32_t serial, const SignatureData& signature)

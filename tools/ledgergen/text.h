@@ -6,7 +6,7 @@
 
 namespace ledgergen {
 
-// Text content or attribute value with the XML special characters escaped.
+// Text content or attribute value with &, <, > and " escaped.
 void appendEscaped(std::string& out, std::string_view text);
 // Decimal, zero-padded to at least width digits.
 void appendNumber(std::string& out, uint64_t value, int width = 0);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "about/messagebox.h"
+#include "about/sysinfolauncher.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace about {
+
+// The About window: the program's icon, title and version, what the program is, the template date
+// it follows, and a way to the system-information tool. Modal over its owner; made anew for each
+// opening.
+class frmAbout : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmAbout(Registry& registry, ProgramStarter& starter, QWidget* owner, MessageShower showMessage = showPlainMessage);
+
+    void StartSysInfo();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void layOutControls();
+    void connectHandlers();
+
+    void Form_Load();
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+
+    MessageShower m_showMessage;
+    SysInfoLauncher m_launcher;
+
+    QPushButton* const m_cmdOK;
+    QLabel* const m_picIcon;
+    QPushButton* const m_cmdSysInfo;
+    QLabel* const m_lblDescription;
+    QLabel* const m_lblDisclaimer;
+    QLabel* const m_lblTitle;
+    QLabel* const m_lblVersion;
+};
+
+} // namespace about

@@ -1,0 +1,15 @@
+#include "about/messagebox.h"
+
+#include "app/appinfo.h"
+
+#include <QMessageBox>
+
+namespace about {
+
+void showPlainMessage(QWidget* parent, const QString& message)
+{
+    QMessageBox box(QMessageBox::NoIcon, app::programTitle(), message, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace about

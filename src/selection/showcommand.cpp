@@ -1,0 +1,67 @@
+#include "selection/showcommand.h"
+
+#include "app/paths.h"
+
+#include <QFile>
+
+namespace selection {
+
+Provisioning provisionStylesheets(const QString& ledgerFolder, const QString& programFolder)
+{
+    Provisioning result;
+    for (const char* latin1 : kStylesheetNames) {
+        const QString name = QString::fromLatin1(latin1);
+        const QString target = app::pathJoin(ledgerFolder, name);
+        if (app::fileExists(target))
+            continue;
+        const QString source = app::pathJoin(programFolder, name);
+        if (!app::fileExists(source)) {
+            result.missingFromProgram.append(name);
+            continue;
+        }
+        if (QFile::copy(source, target))
+            result.copied.append(name);
+        else
+            result.notCopied.append(name);
+    }
+    return result;
+}
+
+QString ledgerUrlText(const QString& folder, const QString& fileName)
+{
+    QString converted = folder;
+    converted.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QStringLiteral("file://") + converted + QLatin1Char('/') + fileName;
+}
+
+ShowCommand::ShowCommand(QString programFolder, LedgerViewer& viewer)
+    : m_programFolder(std::move(programFolder)), m_viewer(viewer)
+{}
+
+QString ShowCommand::run(const QString& folder, const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return {};
+    const Provisioning provisioning = provisionStylesheets(folder, m_programFolder);
+    QStringList newlyMissing;
+    for (const QString& name : provisioning.missingFromProgram) {
+        if (!m_reportedMissing.contains(name))
+            newlyMissing.append(name);
+    }
+    m_reportedMissing.append(newlyMissing);
+
+    // A viewer left open behind other windows has no taskbar button: bring it forward.
+    if (m_viewer.ensureOpen())
+        m_viewer.bringToFront();
+    m_viewer.navigate(ledgerUrlText(folder, fileName));
+
+    if (newlyMissing.isEmpty())
+        return {};
+    QStringList paths;
+    for (const QString& name : newlyMissing)
+        paths.append(app::pathJoin(m_programFolder, name));
+    return QStringLiteral("Programın stil sayfası eksik: %1\nKurulum bozulmuş olabilir; programı yeniden kurun.")
+        .arg(paths.join(QStringLiteral(", ")));
+}
+
+} // namespace selection

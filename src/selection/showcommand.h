@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace selection {
+
+// The stylesheets the program ships, provisioned in this order beside every ledger it shows.
+inline constexpr std::array<const char*, 4> kStylesheetNames = {"berat.xslt", "kebir.xslt", "yevmiye.xslt",
+                                                                "defterraporu.xslt"};
+
+struct Provisioning
+{
+    QStringList copied;             // names copied into the ledger's folder
+    QStringList missingFromProgram; // names the program folder itself lacks (a broken installation)
+    QStringList notCopied;          // could not be copied (read-only media, no permission): not an error,
+                                    // the view falls back to the program folder's copy
+};
+
+// Copies each stylesheet the ledger's folder lacks from the program folder; one already there is
+// never replaced, even when it differs.
+Provisioning provisionStylesheets(const QString& ledgerFolder, const QString& programFolder);
+
+// "file://", the folder with '/' separators, '/', the file name; nothing percent-encoded.
+QString ledgerUrlText(const QString& folder, const QString& fileName);
+
+// The window that shows ledgers, as the Show command needs it.
+class LedgerViewer
+{
+public:
+    virtual ~LedgerViewer() = default;
+    // Creates and shows the viewer when it is not open; true when it was open already.
+    virtual bool ensureOpen() = 0;
+    virtual void bringToFront() = 0;
+    virtual void navigate(const QString& urlText) = 0;
+};
+
+// Opens a ledger file in the viewer; reports a broken installation once per missing stylesheet.
+class ShowCommand
+{
+public:
+    ShowCommand(QString programFolder, LedgerViewer& viewer);
+
+    // Returns a message for the user, empty when there is nothing to say.
+    [[nodiscard]] QString run(const QString& folder, const QString& fileName);
+
+private:
+    QString m_programFolder;
+    LedgerViewer& m_viewer;
+    QStringList m_reportedMissing;
+};
+
+} // namespace selection

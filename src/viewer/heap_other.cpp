@@ -1,0 +1,8 @@
+#include "viewer/xsltenvironment.h"
+
+namespace viewer::detail {
+
+// Only glibc's per-thread heaps needed tuning.
+void shareMainHeap() {}
+
+} // namespace viewer::detail

@@ -1,0 +1,260 @@
+#include "about/aboutcommands.h"
+#include "about/frmabout.h"
+#include "app/appinfo.h"
+#include "fakes.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace about;
+
+namespace {
+
+// Runs `whileOpen` once `open` has put up its modal window, then closes whatever modal window is
+// left so that `open` returns even when a check failed.
+void whileModal(const std::function<void()>& open, const std::function<void(QWidget* modal)>& whileOpen)
+{
+    QTimer::singleShot(0, [&] {
+        whileOpen(QApplication::activeModalWidget());
+        while (QWidget* left = QApplication::activeModalWidget())
+            left->close();
+    });
+    open();
+}
+
+QIcon redIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::red);
+    return QIcon(pixmap);
+}
+
+QString textOf(const QWidget& window, const char* name)
+{
+    const QObject* control = window.findChild<QObject*>(QLatin1String(name));
+    return control != nullptr ? control->property("text").toString() : QStringLiteral("<missing>");
+}
+
+// What a user sees: caption, place, and every control's text and place.
+QStringList contentOf(const QWidget* window)
+{
+    if (window == nullptr)
+        return {};
+    const auto place = [](const QRect& r) {
+        return QStringLiteral(" %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    QStringList content{window->windowTitle() + place(window->geometry())};
+    for (const QWidget* control : window->findChildren<QWidget*>())
+        content.append(control->objectName() + QLatin1Char('=') + control->property("text").toString() +
+                       place(control->geometry()));
+    return content;
+}
+
+} // namespace
+
+class TestAboutWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void texts_areExact();
+    void keysAndClicks_data();
+    void keysAndClicks();
+    void reopening_showsAFreshWindowWithTheSameContent();
+    void whileOpen_otherWindowsTakeNoInput();
+    void support_showsNoticeThenOpensPage();
+
+private:
+    std::unique_ptr<QWidget> m_owner;
+    FakeRegistry m_registry;
+    FakeStarter m_starter;
+    QStringList m_messages;
+    MessageShower m_recordMessage = [this](QWidget*, const QString& message) {
+        m_messages.append(message);
+    };
+};
+
+void TestAboutWindow::init()
+{
+    m_owner = std::make_unique<QWidget>();
+    m_owner->setWindowIcon(redIcon());
+    m_owner->setGeometry(40, 40, 300, 200);
+    m_messages.clear();
+}
+
+void TestAboutWindow::texts_areExact()
+{
+    const frmAbout window(m_registry, m_starter, m_owner.get(), m_recordMessage);
+    QCOMPARE(window.windowTitle(), QStringLiteral("PELVORA.VERAZIDEDAZE"));
+    QCOMPARE(textOf(window, "lblTitle"), QStringLiteral("PELVORA.VERAZIDEDAZE"));
+    QCOMPARE(textOf(window, "lblVersion"), QStringLiteral("Version 0.0.25"));
+    QCOMPARE(textOf(window, "lblDescription"),
+             QStringLiteral("Bu yazılım Pelvora Ltd tarafından Serbest Muhasebeci ve Mali Müşavirler için "
+                            "geliştirilmiş kullanımı kolay, basit ve ücretsiz bir yazılımdır. Dağıtımında ya da "
+                            "tedariğinde para talep edilemez. Para talep eden kişi ya da kurumlar hakkında ") +
+                 QString::fromUtf8(app::kSupportPhone) +
+                 QStringLiteral(" numaralı telefon ile irtibata geçebilirsiniz."));
+    QCOMPARE(textOf(window, "lblDisclaimer"),
+             QStringLiteral("Dikkat : Yazılım GİB tarafından oluşturulmuş Mayıs 2025 tarihli şablonlara uygundur. Bu "
+                            "tarihten sonra şablonlar üzerinde gerçekleştirilmiş değişikliklerden ötürü görüntüleme "
+                            "sorunları yaşayabilirsiniz."));
+    QCOMPARE(textOf(window, "cmdOK"), QStringLiteral("OK"));
+    QCOMPARE(textOf(window, "cmdSysInfo"), QStringLiteral("&System Info..."));
+
+    // The owner's icon, both on the window and in the picture.
+    const QImage ownerIcon = redIcon().pixmap(32, 32).toImage();
+    QCOMPARE(window.windowIcon().pixmap(32, 32).toImage(), ownerIcon);
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().toImage(), ownerIcon);
+}
+
+void TestAboutWindow::keysAndClicks_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key"); // 0: a mouse click on the focused button
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("sysInfoPresses");
+
+    QTest::newRow("Esc") << "cmdOK" << int(Qt::Key_Escape) << 0 << true << 0;
+    QTest::newRow("Esc on System Info") << "cmdSysInfo" << int(Qt::Key_Escape) << 0 << true << 0;
+    QTest::newRow("Enter") << "cmdOK" << int(Qt::Key_Return) << 0 << true << 0;
+    QTest::newRow("click OK") << "cmdOK" << 0 << 0 << true << 0;
+    QTest::newRow("Enter on System Info") << "cmdSysInfo" << int(Qt::Key_Return) << 0 << false << 1;
+    QTest::newRow("Alt+S") << "cmdOK" << int(Qt::Key_S) << int(Qt::AltModifier) << false << 1;
+}
+
+void TestAboutWindow::keysAndClicks()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, closed);
+    QFETCH(int, sysInfoPresses);
+
+    frmAbout window(m_registry, m_starter, m_owner.get(), m_recordMessage);
+    QWidget* focusStart = nullptr;
+    bool visibleAfter = false;
+    whileModal([&] { window.exec(); },
+               [&](QWidget*) {
+                   if (!QTest::qWaitForWindowActive(&window))
+                       return;
+                   focusStart = window.focusWidget();
+                   auto* button = window.findChild<QPushButton*>(focus);
+                   button->setFocus();
+                   if (key == 0)
+                       QTest::mouseClick(button, Qt::LeftButton);
+                   else
+                       QTest::keyClick(window.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+                   // A shortcut presses its button on a short timer.
+                   (void)QTest::qWaitFor([&] { return !window.isVisible() || !m_messages.isEmpty(); }, 1000);
+                   visibleAfter = window.isVisible();
+               });
+
+    QCOMPARE(focusStart ? focusStart->objectName() : QString(), QStringLiteral("cmdOK"));
+    QCOMPARE(!visibleAfter, closed);
+    // Esc and Enter close the window by pressing OK, not by cancelling.
+    QCOMPARE(window.result(), closed ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    QCOMPARE(m_messages, QStringList(sysInfoPresses, QString::fromLatin1(kSysInfoUnavailable)));
+}
+
+void TestAboutWindow::reopening_showsAFreshWindowWithTheSameContent()
+{
+    QStringList first;
+    QPointer<QWidget> firstWindow;
+    whileModal([&] { runAbout(m_owner.get()); },
+               [&](QWidget* modal) {
+                   first = contentOf(modal);
+                   firstWindow = modal;
+               });
+    QVERIFY(!first.isEmpty());
+    QVERIFY(firstWindow.isNull());
+
+    QStringList second;
+    whileModal([&] { runAbout(m_owner.get()); }, [&](QWidget* modal) { second = contentOf(modal); });
+    QCOMPARE(second, first);
+}
+
+void TestAboutWindow::whileOpen_otherWindowsTakeNoInput()
+{
+    auto* ownerButton = new QPushButton(QStringLiteral("Görüntüle"), m_owner.get());
+    ownerButton->setGeometry(10, 10, 120, 30);
+    QWidget viewer;
+    viewer.setGeometry(600, 500, 300, 200);
+    auto* viewerButton = new QPushButton(QStringLiteral("Yazdır"), &viewer);
+    viewerButton->setGeometry(10, 10, 120, 30);
+    m_owner->show();
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QSignalSpy ownerClicks(ownerButton, &QPushButton::clicked);
+    QSignalSpy viewerClicks(viewerButton, &QPushButton::clicked);
+
+    // Through the window system, as a user's clicks and keys arrive.
+    const auto click = [](QPushButton* button) {
+        QTest::mouseClick(button->window()->windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+    };
+    bool wasModal = false;
+    whileModal([&] { runAbout(m_owner.get()); },
+               [&](QWidget* modal) {
+                   wasModal = qobject_cast<frmAbout*>(modal) != nullptr && modal->parentWidget() == m_owner.get();
+                   click(ownerButton);
+                   click(viewerButton);
+                   QTest::keyClick(m_owner->windowHandle(), Qt::Key_Space);
+                   QTest::keyClick(viewer.windowHandle(), Qt::Key_Space);
+               });
+    QVERIFY(wasModal);
+    QCOMPARE(ownerClicks.count() + viewerClicks.count(), 0);
+
+    click(ownerButton);
+    click(viewerButton);
+    QCOMPARE(ownerClicks.count() + viewerClicks.count(), 2);
+}
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void openUrl(const QUrl& url) { urls.append(url); }
+};
+
+void TestAboutWindow::support_showsNoticeThenOpensPage()
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "openUrl");
+    QStringList box;
+    whileModal([&] { runSupport(m_owner.get()); },
+               [&](QWidget* modal) {
+                   auto* message = qobject_cast<QMessageBox*>(modal);
+                   if (message == nullptr)
+                       return;
+                   box << message->windowTitle() << message->text() << QString::number(message->icon())
+                       << QString::number(message->standardButtons()) << QString::number(recorder.urls.size());
+                   message->button(QMessageBox::Ok)->click();
+               });
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+
+    const QString notice =
+        QStringLiteral("Hata aldığınız ya da acil güncelleme talep ettiğiniz bir husus varsa lütfen ") +
+        QString::fromUtf8(app::kSupportPhone) + QStringLiteral(" numaralı telefonu arayınız.");
+    QCOMPARE(box, QStringList({app::programTitle(), notice, QString::number(QMessageBox::NoIcon),
+                               QString::number(QMessageBox::Ok), QStringLiteral("0")}));
+    QCOMPARE(
+        recorder.urls,
+        QList<QUrl>({QUrl(
+            QStringLiteral("https://%1/contact.asp?verazidedazedestek").arg(QString::fromUtf8(app::kSupportHost)))}));
+}
+
+QTEST_MAIN(TestAboutWindow)
+#include "tst_aboutwindow.moc"
