@@ -521,16 +521,6 @@ p.not { margin: 2pt 4pt; font-style: italic; }
     </xsl:if>
   </xsl:template>
 
-  <!-- An inline "label: value" that is left out entirely when the value is missing. -->
-  <xsl:template name="etiketli">
-    <xsl:param name="etiket"/>
-    <xsl:param name="deger"/>
-    <xsl:if test="normalize-space($deger) != ''">
-      <span class="e"><xsl:value-of select="$etiket"/>:</span>
-      <xsl:value-of select="concat(' ', normalize-space($deger))"/>
-    </xsl:if>
-  </xsl:template>
-
   <!--
     Amounts as 1.234.567,89. A value that is not a number is shown as written rather than lost, and a
     sum that includes one says it could not be computed.

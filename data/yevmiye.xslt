@@ -4,8 +4,9 @@
 
   Plain XSLT 1.0 without extension functions, so that any engine (libxslt, MSXML, .NET) renders it.
   Elements are matched by namespace URI; the prefixes below are only this file's own names.
-  Layout: one table, its column headers in <thead> (repeated on every printed page), one <tbody>
-  per journal entry (kept on one page when it fits), the totals in a table of their own after it.
+  Layout: one page table whose column headers in <thead> repeat on every printed page; one row per
+  journal entry holding the entry's own table (kept on one page when it fits); the totals in a
+  <tbody> of their own after the entries.
 -->
 <xsl:stylesheet version="1.0"
     xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
@@ -422,16 +423,6 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
         <th><xsl:value-of select="$etiket"/></th>
         <td><xsl:value-of select="$deger"/></td>
       </tr>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- An inline "label: value" that is left out entirely when the value is missing. -->
-  <xsl:template name="etiketli">
-    <xsl:param name="etiket"/>
-    <xsl:param name="deger"/>
-    <xsl:if test="normalize-space($deger) != ''">
-      <span class="e"><xsl:value-of select="$etiket"/>:</span>
-      <xsl:value-of select="concat(' ', normalize-space($deger))"/>
     </xsl:if>
   </xsl:template>
 
