@@ -194,7 +194,12 @@ void WebBrowser::startWholeRender(const QString& localPath)
 
 void WebBrowser::runOnRenderThread(std::function<void()> work)
 {
-    QThread* thread = createRenderThread(std::move(work));
+    start(createRenderThread(std::move(work)));
+}
+
+// Starts a worker that deletes itself when done; the view waits for it when it goes.
+void WebBrowser::start(QThread* thread)
+{
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     m_threads.removeAll(nullptr);
     m_threads.append(thread);
@@ -386,9 +391,10 @@ void WebBrowser::countMatches(const QString& term, bool backwards)
     const QByteArray html = pieces ? QByteArray() : document.html;
     const int navigation = m_navigation;
     QPointer<WebBrowser> self(this);
-    QThread* thread = QThread::create([self, navigation, term, pieces, html] {
-        QList<int> counts =
-            pieces ? countMatchesPerPiece(pieces->fragments, term) : QList<int>{viewer::countMatches(html, term)};
+    std::shared_ptr<std::atomic_bool> cancel = m_cancel ? m_cancel : std::make_shared<std::atomic_bool>(false);
+    QThread* thread = QThread::create([self, navigation, term, pieces, html, cancel] {
+        QList<int> counts = pieces ? countMatchesPerPiece(pieces->fragments, term, cancel.get())
+                                   : QList<int>{viewer::countMatches(html, term)};
         QMetaObject::invokeMethod(
             self,
             [self, navigation, term, counts = std::move(counts)]() mutable {
@@ -397,8 +403,7 @@ void WebBrowser::countMatches(const QString& term, bool backwards)
             },
             Qt::QueuedConnection);
     });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    start(thread);
 }
 
 void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> counts)

@@ -100,6 +100,7 @@ private:
     void startRenders(const QString& localPath);
     void startWholeRender(const QString& localPath);
     void runOnRenderThread(std::function<void()> work);
+    void start(QThread* thread);
     void beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result);
     void wholeRendered(int navigation, const QString& localPath, RenderResult result);
     void showDocument(const QUrl& url, bool partial);
