@@ -1,6 +1,5 @@
 #include "viewer/pdfprinting.h"
 
-#include <QFile>
 #include <QPageLayout>
 #include <QPageRanges>
 #include <QPainter>
@@ -8,32 +7,6 @@
 #include <QPrinter>
 
 namespace viewer {
-
-namespace {
-
-bool wantsEveryPage(const QPrinter& printer, int pageCount)
-{
-    return requestedPages(printer, pageCount).size() == pageCount && printer.copyCount() <= 1;
-}
-
-PrintOutcome copyVectorFile(const QString& pdfPath, const QString& target, int pageCount)
-{
-    PrintOutcome outcome;
-    if (QFile::exists(target) && !QFile::remove(target)) {
-        outcome.error = QStringLiteral("“%1” dosyasının yerine yazılamadı.").arg(target);
-        return outcome;
-    }
-    QFile source(pdfPath);
-    if (!source.copy(target)) {
-        outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2").arg(target, source.errorString());
-        return outcome;
-    }
-    outcome.ok = true;
-    outcome.pagesPrinted = pageCount;
-    return outcome;
-}
-
-} // namespace
 
 QList<int> requestedPages(const QPrinter& printer, int pageCount)
 {
@@ -46,15 +19,10 @@ QList<int> requestedPages(const QPrinter& printer, int pageCount)
     return pages;
 }
 
-PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& printer,
-                      const std::function<bool(int, int)>& progress)
+PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinter& printer,
+                        const std::function<bool(int, int)>& progress)
 {
-    const int pageCount = document.pageCount();
-    if (printer.outputFormat() == QPrinter::PdfFormat && wantsEveryPage(printer, pageCount))
-        return copyVectorFile(pdfPath, printer.outputFileName(), pageCount);
-
     PrintOutcome outcome;
-    const QList<int> pages = requestedPages(printer, pageCount);
     if (pages.isEmpty()) {
         outcome.error = QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.");
         return outcome;
@@ -82,6 +50,11 @@ PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& 
         const QSizeF points = document.pagePointSize(pages.at(i));
         const QSize pixels = (points * dpi / 72.0).toSize();
         const QImage image = document.render(pages.at(i), pixels);
+        if (image.isNull()) {
+            printer.abort();
+            outcome.error = QStringLiteral("Belgenin %1. sayfası çizilemedi.").arg(pages.at(i) + 1);
+            return outcome;
+        }
         const QRect paper = painter.viewport();
         QSize fitted = image.size();
         fitted.scale(paper.size(), Qt::KeepAspectRatio);
