@@ -186,7 +186,7 @@ PrintPreview::~PrintPreview()
     if (m_merger)
         m_merger->wait();
     // The temporary PDFs go with the folder; the document must let go of them first.
-    m_document->close();
+    delete m_document;
     delete m_book;
 }
 
@@ -237,13 +237,16 @@ void PrintPreview::pdfFinished(const QString& path, bool ok)
     if (path != m_folder.filePath(QString::fromLatin1(kPdfName)))
         return; // another print of the same page
     const PdfOutcome counted = ok ? countPdfPages(path) : PdfOutcome{};
-    if (!counted.ok || !showPdf(path)) {
+    auto* document = new QPdfDocument(this);
+    if (!counted.ok || document->load(path) != QPdfDocument::Error::None) {
+        delete document;
         report(QStringLiteral("Baskı önizlemesi hazırlanamadı: belge sayfalara dökülemedi.%1")
                    .arg(counted.error.isEmpty() ? QString() : QLatin1Char(' ') + counted.error));
         finish(false);
         return;
     }
     m_parts = {{path, counted.pages}};
+    showPdf(document, path);
     finish(true);
 }
 
@@ -288,17 +291,39 @@ void PrintPreview::mergePieces()
     m_sinceMerge.start();
     const QList<PdfPart> parts = m_parts;
     const QString path = m_folder.filePath(QStringLiteral("sayfalar-%1.pdf").arg(++m_merges));
-    const auto closing = m_closing;
-    m_merger = QThread::create([this, parts, path, closing] {
-        const PdfOutcome outcome = writePdfPages(parts, allPages(parts), path, [closing] { return !*closing; });
-        QMetaObject::invokeMethod(
-            this, [this, path, outcome] { piecesMerged(path, outcome); }, Qt::QueuedConnection);
-    });
+    QPdfDocument* retired = m_retired.release();
+    m_merger = QThread::create(&PrintPreview::mergeOnThread, this, parts, path, m_closing, retired);
     connect(m_merger, &QThread::finished, m_merger, &QObject::deleteLater);
+    if (retired)
+        retired->moveToThread(m_merger);
     m_merger->start();
 }
 
-void PrintPreview::piecesMerged(const QString& path, const PdfOutcome& outcome)
+// On a worker thread: the pages so far in one file, opened there too (opening a long PDF takes
+// longer than the window may wait), then handed to the window.
+void PrintPreview::mergeOnThread(const QList<PdfPart>& parts, const QString& path,
+                                 const std::shared_ptr<std::atomic_bool>& closing, QPdfDocument* retired)
+{
+    delete retired;
+    const PdfOutcome outcome = writePdfPages(parts, allPages(parts), path, [closing] { return !*closing; });
+    auto opened = std::make_shared<std::unique_ptr<QPdfDocument>>();
+    if (outcome.ok) {
+        *opened = std::make_unique<QPdfDocument>();
+        if ((*opened)->load(path) != QPdfDocument::Error::None) {
+            opened->reset();
+        } else {
+            // Reads every page's size here, once: the view asks for them all.
+            for (int page = 0; page < (*opened)->pageCount(); ++page)
+                (*opened)->pagePointSize(page);
+            (*opened)->moveToThread(thread());
+        }
+    }
+    // Dropped, document and all, if the window is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, outcome, path, opened] { piecesMerged(outcome, path, std::move(*opened)); }, Qt::QueuedConnection);
+}
+
+void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, std::unique_ptr<QPdfDocument> opened)
 {
     m_merging = false;
     m_mergeMillis = m_sinceMerge.elapsed();
@@ -307,11 +332,12 @@ void PrintPreview::piecesMerged(const QString& path, const PdfOutcome& outcome)
             report(QStringLiteral("Sayfalar önizlemeye alınamadı: %1").arg(outcome.error));
         return;
     }
-    const QString previous = m_shownPath;
-    if (!showPdf(path)) {
+    if (!opened) {
         report(QStringLiteral("Sayfalar önizlemeye alınamadı: “%1” açılamadı.").arg(QDir::toNativeSeparators(path)));
         return;
     }
+    const QString previous = m_shownPath;
+    showPdf(opened.release(), path);
     if (!previous.isEmpty() && previous != path)
         QFile::remove(previous);
     if (m_book->isComplete() && m_shownPages == m_book->pageCount())
@@ -320,13 +346,20 @@ void PrintPreview::piecesMerged(const QString& path, const PdfOutcome& outcome)
         mergePieces();
 }
 
-// Puts a PDF on screen, keeping the reader where they were: the pages before it stay the same.
-bool PrintPreview::showPdf(const QString& path)
+// Puts an opened PDF on screen in place of the one there, keeping the reader where they were:
+// the pages before it stay the same.
+void PrintPreview::showPdf(QPdfDocument* document, const QString& path)
 {
     const int scrolled = m_view->verticalScrollBar()->value();
     const int page = m_view->pageNavigator()->currentPage();
-    if (m_document->load(path) != QPdfDocument::Error::None)
-        return false;
+    document->setParent(this);
+    m_view->setDocument(document);
+    // Closing a long document takes a while too: the next merge's thread does it.
+    if (m_document) {
+        m_document->setParent(nullptr);
+        m_retired.reset(m_document);
+    }
+    m_document = document;
     m_shownPath = path;
     m_shownPages = m_document->pageCount();
     if (page > 0 || scrolled > 0) {
@@ -338,7 +371,6 @@ bool PrintPreview::showPdf(const QString& path)
     updatePageControls();
     updateStatus();
     emit pagesShown(m_shownPages);
-    return true;
 }
 
 void PrintPreview::finish(bool ok)

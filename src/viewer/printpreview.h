@@ -85,8 +85,10 @@ private:
     void piecesProgressed();
     void piecesFailed(const QString& error);
     void mergePieces();
-    void piecesMerged(const QString& path, const PdfOutcome& outcome);
-    bool showPdf(const QString& path);
+    void mergeOnThread(const QList<PdfPart>& parts, const QString& path,
+                       const std::shared_ptr<std::atomic_bool>& closing, QPdfDocument* retired);
+    void piecesMerged(const PdfOutcome& outcome, const QString& path, std::unique_ptr<QPdfDocument> opened);
+    void showPdf(QPdfDocument* document, const QString& path);
     void finish(bool ok);
     void updateStatus();
     void updatePageControls();
@@ -101,7 +103,8 @@ private:
 
     WebBrowser* const m_browser;
     QTemporaryDir m_folder;
-    QPdfDocument* const m_document;
+    QPdfDocument* m_document;
+    std::unique_ptr<QPdfDocument> m_retired; // the document last on screen, to be closed off the GUI thread
     QPdfView* const m_view;
     QLabel* const m_status;
     QPushButton* const m_print;
