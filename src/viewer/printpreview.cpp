@@ -392,13 +392,16 @@ void PrintPreview::updateStatus()
     if (m_book && m_book->hasFailed()) {
         m_status->setText(QStringLiteral("Sayfalar hazırlanamadı."));
     } else if (m_book && !m_book->isComplete()) {
-        m_status->setText(QStringLiteral("Sayfalar hazırlanıyor: %1 sayfa…").arg(number(m_book->pageCount())));
+        m_status->setText(m_book->pageCount() == 0
+                              ? QStringLiteral("Sayfalar hazırlanıyor…")
+                              : QStringLiteral("Sayfalar hazırlanıyor: %1 sayfa…").arg(number(m_book->pageCount())));
     } else if (m_finished && m_shownPages == 0) {
         m_status->setText(QStringLiteral("Sayfalar hazırlanamadı."));
     } else {
         m_status->setText(QString());
     }
-    m_pageCount->setText(QStringLiteral("/ %1%2").arg(number(m_shownPages)).arg(allPagesKnown() ? "" : "…"));
+    m_pageCount->setText(
+        m_shownPages == 0 ? QString() : QStringLiteral("/ %1%2").arg(number(m_shownPages), allPagesKnown() ? "" : "…"));
 }
 
 void PrintPreview::updatePageControls()
