@@ -47,6 +47,23 @@ PiecedDocument rowsInPieces(int pieces)
     return document;
 }
 
+// Rows in a table inside a layout table, as real stylesheets make them: the taxpayer's header and
+// the column headers open every piece, marked as repeated openings.
+PiecedDocument tableInPieces(int pieces)
+{
+    PiecedDocument document = rowsInPieces(pieces);
+    for (qsizetype i = 0; i < document.fragments.size(); ++i) {
+        const char* repeat = i == 0 ? "" : " data-vz-repeat=\"inner\"";
+        QByteArray rows = document.fragments.at(i);
+        rows.replace("<div class=\"r\">", "<tr><td><div class=\"r\">").replace("</div>", "</div></td></tr>");
+        document.fragments[i] = QByteArray("<table class=\"duzen\"><tbody><tr><td><div class=\"mukellef\"") + repeat +
+                                ">YEVMİYE DEFTERİ</div><table><thead" + repeat +
+                                "><tr><th>Hesap Kodu</th></tr></thead><tbody>" + rows +
+                                "</tbody></table></td></tr></tbody></table>";
+    }
+    return document;
+}
+
 // The rows a page of rowsInPieces() holds (page from 0).
 QList<int> expectedRows(int page)
 {
@@ -114,6 +131,7 @@ private slots:
 
     void book_laysOutOnlyThePiecesAskedFor();
     void book_documentReplaced_failsNamingWhy();
+    void piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery();
     void pageRange_givesExactlyThosePages_data();
     void pageRange_givesExactlyThosePages();
     void assembly_failure_namesFileAndCause_data();
@@ -129,7 +147,7 @@ private slots:
 
 private:
     // A profile whose scheme serves a document of `pieces` pieces (rowsInPieces()).
-    void serve(int pieces);
+    void serve(int pieces, bool inTables = false);
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
     PrintPreview* openPreview(WebBrowser& browser, int rows);
 
@@ -151,13 +169,13 @@ void TestPrinting::cleanup()
     m_dir.reset();
 }
 
-void TestPrinting::serve(int pieces)
+void TestPrinting::serve(int pieces, bool inTables)
 {
     m_profile = std::make_unique<QWebEngineProfile>();
     m_scheme = new LedgerSchemeHandler(m_profile.get());
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
     RenderedDocument document;
-    document.pieces = std::make_shared<const PiecedDocument>(rowsInPieces(pieces));
+    document.pieces = std::make_shared<const PiecedDocument>(inTables ? tableInPieces(pieces) : rowsInPieces(pieces));
     (void)m_scheme->publish(m_dir->path(), QStringLiteral("satirlar.xml"), std::move(document));
 }
 
@@ -198,6 +216,26 @@ void TestPrinting::book_documentReplaced_failsNamingWhy()
     QVERIFY2(failed.first().first().toString().contains(QStringLiteral("belge değişti")),
              qPrintable(failed.first().first().toString()));
     QCOMPARE(book.piecesDone(), 1);
+}
+
+void TestPrinting::piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery()
+{
+    serve(3, true);
+    PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
+    QSignalSpy completed(&book, &PieceBook::completed);
+    book.produce();
+    QVERIFY(completed.wait(60000));
+    const QString whole = m_dir->filePath(QStringLiteral("tamami.pdf"));
+    QVERIFY(savePdfPages(book.parts(), allPages(book.parts()), whole).ok);
+    QPdfDocument printed;
+    QCOMPARE(printed.load(whole), QPdfDocument::Error::None);
+    QVERIFY(printed.pageCount() >= 3);
+    QCOMPARE(rowsOn(printed, 0).value(0), 1);
+    for (int page = 0; page < printed.pageCount(); ++page) {
+        const QString text = printed.getAllText(page).text();
+        QCOMPARE(text.contains(QStringLiteral("YEVMİYE DEFTERİ")), page == 0);
+        QVERIFY2(text.contains(QStringLiteral("Hesap Kodu")), qPrintable(QString::number(page)));
+    }
 }
 
 void TestPrinting::pageRange_givesExactlyThosePages_data()
