@@ -1,5 +1,7 @@
 #include "viewer/pdfprinting.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageRanges>
 #include <QPainter>
@@ -64,6 +66,35 @@ PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinte
     outcome.ok = painter.end();
     if (!outcome.ok)
         outcome.error = QStringLiteral("Yazdırma tamamlanamadı.");
+    return outcome;
+}
+
+PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
+                                QPrinter& printer, const std::function<bool(int, int)>& progress)
+{
+    if (parts.isEmpty() || pages.isEmpty())
+        return {false, false, 0, QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.")};
+    QString path = parts.constFirst().path;
+    QList<int> toDraw = pages;
+    const QString gatheredPath = QDir(scratchFolder).filePath(QStringLiteral("yazdirilacak.pdf"));
+    if (parts.size() > 1) {
+        path = gatheredPath;
+        const PdfOutcome gathered =
+            writePdfPages(parts, pages, path, [&progress] { return !progress || progress(0, 0); });
+        if (!gathered.ok)
+            return {false, gathered.cancelled, 0, gathered.error};
+        toDraw = allPages({{path, gathered.pages}});
+    }
+    PrintOutcome outcome;
+    {
+        QPdfDocument document;
+        if (document.load(path) != QPdfDocument::Error::None)
+            outcome.error =
+                QStringLiteral("Yazdırılacak sayfalar okunamadı (“%1”).").arg(QDir::toNativeSeparators(path));
+        else
+            outcome = printPages(document, toDraw, printer, progress);
+    }
+    QFile::remove(gatheredPath);
     return outcome;
 }
 

@@ -75,31 +75,6 @@ int totalPages(const QList<PdfPart>& parts)
     return total;
 }
 
-// On a worker thread: `pages` of the document go to the printer as images. Pages spread over
-// several files are first gathered into one (vector, in `folder`).
-PrintOutcome printOnThread(const QList<PdfPart>& parts, const QList<int>& pages, const QString& folder,
-                           QPrinter& printer, std::atomic_bool& cancelled, std::atomic_int& done,
-                           std::atomic_int& total)
-{
-    QString path = parts.constFirst().path;
-    QList<int> toDraw = pages;
-    if (parts.size() > 1) {
-        path = QDir(folder).filePath(QStringLiteral("yazdirilacak.pdf"));
-        const PdfOutcome gathered = writePdfPages(parts, pages, path, [&cancelled] { return !cancelled.load(); });
-        if (!gathered.ok)
-            return {false, gathered.cancelled, 0, gathered.error};
-        toDraw = allPages({{path, gathered.pages}});
-    }
-    QPdfDocument document;
-    if (document.load(path) != QPdfDocument::Error::None)
-        return {false, false, 0, QStringLiteral("Yazdırılacak sayfalar okunamadı (“%1”).").arg(path)};
-    return printPages(document, toDraw, printer, [&](int printed, int of) {
-        done = printed;
-        total = of;
-        return !cancelled.load();
-    });
-}
-
 } // namespace
 
 PrintPreview::PrintPreview(WebBrowser* browser)
@@ -274,6 +249,8 @@ void PrintPreview::piecesProgressed()
 
 void PrintPreview::piecesFailed(const QString& error)
 {
+    m_print->setEnabled(false);
+    m_save->setEnabled(false);
     updateStatus();
     if (!m_working) // a waiting print or save says it itself
         report(error);
@@ -282,6 +259,8 @@ void PrintPreview::piecesFailed(const QString& error)
 
 void PrintPreview::mergePieces()
 {
+    if (m_mergeFailed)
+        return;
     if (m_merging) {
         m_mergeAgain = true;
         return;
@@ -327,13 +306,16 @@ void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, 
 {
     m_merging = false;
     m_mergeMillis = m_sinceMerge.elapsed();
-    if (!outcome.ok) {
-        if (!outcome.cancelled)
-            report(QStringLiteral("Sayfalar önizlemeye alınamadı: %1").arg(outcome.error));
+    if (outcome.cancelled)
         return;
-    }
-    if (!opened) {
-        report(QStringLiteral("Sayfalar önizlemeye alınamadı: “%1” açılamadı.").arg(QDir::toNativeSeparators(path)));
+    if (!outcome.ok || !opened) {
+        // Said once: later merges would fail the same way. Printing and saving still work from
+        // the pieces themselves.
+        m_mergeFailed = true;
+        report(QStringLiteral("Sayfalar önizlemeye alınamadı: %1")
+                   .arg(outcome.ok ? QStringLiteral("“%1” açılamadı.").arg(QDir::toNativeSeparators(path))
+                                   : outcome.error));
+        finish(false);
         return;
     }
     const QString previous = m_shownPath;
@@ -562,9 +544,12 @@ void PrintPreview::printOnPrinter(const QList<int>& pages, QPrinter& printer)
     const QList<PdfPart> parts = m_parts;
     const QString folder = m_folder.path();
     runTask(QStringLiteral("Yazdırılıyor..."), [&](Task& task) {
-        outcome = printOnThread(parts, pages, folder, printer, task.cancelled, task.done, task.total);
+        outcome = printPartsAsImages(parts, pages, folder, printer, [&task](int printed, int of) {
+            task.done = printed;
+            task.total = of;
+            return !task.cancelled.load();
+        });
     });
-    QFile::remove(m_folder.filePath(QStringLiteral("yazdirilacak.pdf")));
     if (!outcome.ok && !outcome.cancelled)
         report(outcome.error);
 }

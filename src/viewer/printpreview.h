@@ -121,6 +121,7 @@ private:
     QPointer<QThread> m_merger;
     bool m_merging = false;
     bool m_mergeAgain = false;
+    bool m_mergeFailed = false;
     int m_merges = 0;
     QElapsedTimer m_sinceMerge;
     qint64 m_mergeMillis = 0;

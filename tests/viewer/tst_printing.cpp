@@ -134,6 +134,7 @@ private slots:
     void piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery();
     void pageRange_givesExactlyThosePages_data();
     void pageRange_givesExactlyThosePages();
+    void printer_getsPageImagesOfTheRangeAcrossPieces();
     void assembly_failure_namesFileAndCause_data();
     void assembly_failure_namesFileAndCause();
     void save_failure_leavesExistingFileAsItWas();
@@ -275,6 +276,44 @@ void TestPrinting::pageRange_givesExactlyThosePages()
         QCOMPARE(rowsOn(printed, i), expectedRows(first - 1 + i));
     }
     QCOMPARE(leftovers(m_dir->path()), QStringList());
+}
+
+void TestPrinting::printer_getsPageImagesOfTheRangeAcrossPieces()
+{
+    serve(3);
+    PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
+    QSignalSpy completed(&book, &PieceBook::completed);
+    book.produce();
+    QVERIFY(completed.wait(60000));
+    // A PDF file stands in for the printer: what reaches it is what a printer would get.
+    const QString target = m_dir->filePath(QStringLiteral("yazici.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(target);
+    QList<std::pair<int, int>> progress;
+    const PrintOutcome outcome =
+        printPartsAsImages(book.parts(), {2, 3, 4}, m_dir->path(), printer, [&](int done, int total) {
+            progress.append({done, total});
+            return true;
+        });
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.pagesPrinted, 3);
+    QVERIFY(progress.contains(std::pair{2, 3}));
+    QPdfDocument printed;
+    QCOMPARE(printed.load(target), QPdfDocument::Error::None);
+    QCOMPARE(printed.pageCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(isA4(printed.pagePointSize(i)));
+        QVERIFY(printed.getAllText(i).text().trimmed().isEmpty()); // drawn, not text
+        // Something is drawn where the page's first row lies, below the top margin (4 px/mm).
+        const QImage image = printed.render(i, QSize(840, 1188));
+        int dark = 0;
+        for (int y = 60; y < 120; ++y)
+            for (int x = 60; x < 400; ++x)
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        QVERIFY2(dark > 0, qPrintable(QString::number(i)));
+    }
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("yazdirilacak.pdf"))));
 }
 
 void TestPrinting::assembly_failure_namesFileAndCause_data()
