@@ -7,6 +7,7 @@ packages=(
     build-essential cmake pkg-config            # compiler and build
     qt6-base-dev qt6-webengine-dev qt6-pdf-dev  # windows, browser view, print preview
     libxslt1-dev                                # stylesheets applied in-process
+    libqpdf-dev                                 # printed pages merged and cut as vector PDF
     fonts-liberation2                           # metric match for the windows' designed font
     xvfb xauth                                  # headless display for the GUI tests
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks

@@ -74,8 +74,10 @@ QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetyp
     if (index == 0)
         return pieces.page(0);
     // Column headers stay (the browser repeats them on every printed page anyway); the page's
-    // own header was printed once, at the start.
-    return pieces.head + "<style>[data-vz-repeat=\"top\"]{display:none!important}</style>" +
+    // own header was printed once, at the start, also when a layout table holds it.
+    return pieces.head +
+           "<style>[data-vz-repeat=\"top\"],[data-vz-repeat=\"inner\"]:not(thead):not(tfoot)"
+           "{display:none!important}</style>" +
            pieces.fragments.at(index) + pieces.tail;
 }
 

@@ -1,5 +1,6 @@
 #include "viewer/pdfprinting.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPageLayout>
 #include <QPageRanges>
@@ -8,32 +9,6 @@
 #include <QPrinter>
 
 namespace viewer {
-
-namespace {
-
-bool wantsEveryPage(const QPrinter& printer, int pageCount)
-{
-    return requestedPages(printer, pageCount).size() == pageCount && printer.copyCount() <= 1;
-}
-
-PrintOutcome copyVectorFile(const QString& pdfPath, const QString& target, int pageCount)
-{
-    PrintOutcome outcome;
-    if (QFile::exists(target) && !QFile::remove(target)) {
-        outcome.error = QStringLiteral("“%1” dosyasının yerine yazılamadı.").arg(target);
-        return outcome;
-    }
-    QFile source(pdfPath);
-    if (!source.copy(target)) {
-        outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2").arg(target, source.errorString());
-        return outcome;
-    }
-    outcome.ok = true;
-    outcome.pagesPrinted = pageCount;
-    return outcome;
-}
-
-} // namespace
 
 QList<int> requestedPages(const QPrinter& printer, int pageCount)
 {
@@ -46,15 +21,10 @@ QList<int> requestedPages(const QPrinter& printer, int pageCount)
     return pages;
 }
 
-PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& printer,
-                      const std::function<bool(int, int)>& progress)
+PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinter& printer,
+                        const std::function<bool(int, int)>& progress)
 {
-    const int pageCount = document.pageCount();
-    if (printer.outputFormat() == QPrinter::PdfFormat && wantsEveryPage(printer, pageCount))
-        return copyVectorFile(pdfPath, printer.outputFileName(), pageCount);
-
     PrintOutcome outcome;
-    const QList<int> pages = requestedPages(printer, pageCount);
     if (pages.isEmpty()) {
         outcome.error = QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.");
         return outcome;
@@ -82,6 +52,11 @@ PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& 
         const QSizeF points = document.pagePointSize(pages.at(i));
         const QSize pixels = (points * dpi / 72.0).toSize();
         const QImage image = document.render(pages.at(i), pixels);
+        if (image.isNull()) {
+            printer.abort();
+            outcome.error = QStringLiteral("Belgenin %1. sayfası çizilemedi.").arg(pages.at(i) + 1);
+            return outcome;
+        }
         const QRect paper = painter.viewport();
         QSize fitted = image.size();
         fitted.scale(paper.size(), Qt::KeepAspectRatio);
@@ -91,6 +66,35 @@ PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& 
     outcome.ok = painter.end();
     if (!outcome.ok)
         outcome.error = QStringLiteral("Yazdırma tamamlanamadı.");
+    return outcome;
+}
+
+PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
+                                QPrinter& printer, const std::function<bool(int, int)>& progress)
+{
+    if (parts.isEmpty() || pages.isEmpty())
+        return {false, false, 0, QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.")};
+    QString path = parts.constFirst().path;
+    QList<int> toDraw = pages;
+    const QString gatheredPath = QDir(scratchFolder).filePath(QStringLiteral("yazdirilacak.pdf"));
+    if (parts.size() > 1) {
+        path = gatheredPath;
+        const PdfOutcome gathered =
+            writePdfPages(parts, pages, path, [&progress] { return !progress || progress(0, 0); });
+        if (!gathered.ok)
+            return {false, gathered.cancelled, 0, gathered.error};
+        toDraw = allPages({{path, gathered.pages}});
+    }
+    PrintOutcome outcome;
+    {
+        QPdfDocument document;
+        if (document.load(path) != QPdfDocument::Error::None)
+            outcome.error =
+                QStringLiteral("Yazdırılacak sayfalar okunamadı (“%1”).").arg(QDir::toNativeSeparators(path));
+        else
+            outcome = printPages(document, toDraw, printer, progress);
+    }
+    QFile::remove(gatheredPath);
     return outcome;
 }
 

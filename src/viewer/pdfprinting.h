@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/pdfassembly.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,10 +13,10 @@ class QPrinter;
 namespace viewer {
 
 // Pages are drawn at this resolution at most: sharp on paper, and a page image stays near
-// 35 MB even when the printer (or a PDF file) reports 1200 dpi.
+// 35 MB even when the printer reports 1200 dpi.
 inline constexpr int kMaxRasterDpi = 300;
 
-// The 0-based pages the printer's settings ask for, in order.
+// The 0-based pages the printer's settings ask for, in order; pages past `pageCount` are left out.
 QList<int> requestedPages(const QPrinter& printer, int pageCount);
 
 struct PrintOutcome
@@ -25,10 +27,15 @@ struct PrintOutcome
     QString error; // Turkish, for the user
 };
 
-// Sends a rendered document (a PDF file) to the printer. A PDF file target that asks for every
-// page gets the vector file itself; anything else is drawn page by page, one page in memory
-// at a time. `progress(done, total)` returning false cancels.
-PrintOutcome printPdf(const QString& pdfPath, QPdfDocument& document, QPrinter& printer,
-                      const std::function<bool(int done, int total)>& progress = {});
+// Draws `pages` (0-based) of a rendered document on the printer, one page image in memory at a
+// time. `progress(done, total)` returning false cancels.
+PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinter& printer,
+                        const std::function<bool(int done, int total)>& progress = {});
+
+// `pages` (0-based across `parts` laid end to end) on the printer, as printPages() draws them.
+// Pages from several files are first gathered into one, vector, in `scratchFolder`, and that
+// file is removed afterwards. Runs where it is called: meant for a worker thread.
+PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
+                                QPrinter& printer, const std::function<bool(int done, int total)>& progress = {});
 
 } // namespace viewer

@@ -3,14 +3,19 @@
 #include "app/appinfo.h"
 #include "app/ui.h"
 #include "viewer/pdfprinting.h"
+#include "viewer/piecebook.h"
 #include "viewer/webbrowser.h"
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPageLayout>
+#include <QPageRanges>
 #include <QPdfDocument>
 #include <QPdfPageNavigator>
 #include <QPdfView>
@@ -19,35 +24,40 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
-#include <atomic>
+#include <limits>
 
 namespace viewer {
 
 namespace {
 
 constexpr auto kPdfName = "belge.pdf";
+// The print dialog's upper page bound while the document's length is still unknown.
+constexpr int kUnknownLastPage = 999999;
+// Pages on screen are brought up to date at most this often, and never more often than
+// twice the time the last update took, so a long document is not merged over and over.
+constexpr qint64 kMergeIntervalMillis = 2000;
 
-// Margins come from the document's own @page rules; a document without them gets these.
-QPageLayout defaultPageLayout()
+QString number(int value)
 {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
-                       QPageLayout::Millimeter);
+    return QLocale(QLocale::Turkish).toString(value);
 }
 
-bool chooseWithDialog(QPrinter& printer, QWidget* parent, int pageCount)
+bool chooseWithDialog(QPrinter& printer, QWidget* parent, int lastPage)
 {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Yazdır"));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    dialog.setMinMax(1, pageCount);
+    dialog.setMinMax(1, lastPage);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -57,29 +67,12 @@ QString chooseSaveTargetWithDialog(QWidget* parent)
                                         QStringLiteral("PDF belgesi (*.pdf)"));
 }
 
-struct PrintProgress
+int totalPages(const QList<PdfPart>& parts)
 {
-    std::atomic_bool cancelled = false;
-    std::atomic_int done = 0;
-    std::atomic_int total = 0;
-};
-
-void printOnThread(const QString& pdfPath, QPrinter& printer, PrintProgress& progress, PrintOutcome& outcome)
-{
-    QPdfDocument document;
-    document.load(pdfPath);
-    outcome = printPdf(pdfPath, document, printer, [&progress](int done, int total) {
-        progress.done = done;
-        progress.total = total;
-        return !progress.cancelled.load();
-    });
-}
-
-void showProgress(QProgressDialog& dialog, const PrintProgress& progress)
-{
-    if (progress.total > 0)
-        dialog.setMaximum(progress.total);
-    dialog.setValue(progress.done);
+    int total = 0;
+    for (const PdfPart& part : parts)
+        total += part.pageCount;
+    return total;
 }
 
 } // namespace
@@ -98,6 +91,7 @@ PrintPreview::PrintPreview(WebBrowser* browser)
     m_print->setObjectName(QStringLiteral("cmdPrint"));
     m_save->setObjectName(QStringLiteral("cmdSavePdf"));
     m_page->setObjectName(QStringLiteral("spinPage"));
+    m_status->setObjectName(QStringLiteral("lblStatus"));
 
     auto* zoomOut = new QPushButton(QStringLiteral("−"), this);
     auto* zoomIn = new QPushButton(QStringLiteral("+"), this);
@@ -158,57 +152,238 @@ PrintPreview::PrintPreview(WebBrowser* browser)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry().adjusted(40, 40, -40, -40));
-    show();
+    QWidget::show();
 }
 
 PrintPreview::~PrintPreview()
 {
-    // The temporary PDF goes with the folder; the document must let go of it first.
-    m_document->close();
+    *m_closing = true;
+    if (m_merger)
+        m_merger->wait();
+    // The temporary PDFs go with the folder; the document must let go of them first.
+    delete m_document;
+    delete m_book;
 }
 
-QString PrintPreview::pdfPath() const
+int PrintPreview::pageCount() const
 {
-    return m_folder.filePath(QString::fromLatin1(kPdfName));
+    return m_book ? m_book->pageCount() : totalPages(m_parts);
+}
+
+bool PrintPreview::allPagesKnown() const
+{
+    return m_book ? m_book->isComplete() : !m_parts.isEmpty();
 }
 
 void PrintPreview::start()
 {
-    if (!m_browser->Busy()) {
-        layOut();
+    connect(m_browser, &WebBrowser::DownloadComplete, this, &PrintPreview::whenWhole);
+    whenWhole();
+}
+
+// The browser view says DownloadComplete for a large ledger's beginning too: the pages wait for
+// the whole.
+void PrintPreview::whenWhole()
+{
+    if (m_browser->Busy() || m_browser->documents().current().partial)
         return;
-    }
-    connect(m_browser, &WebBrowser::DownloadComplete, this, &PrintPreview::layOut, Qt::SingleShotConnection);
+    disconnect(m_browser, &WebBrowser::DownloadComplete, this, &PrintPreview::whenWhole);
+    layOut();
 }
 
 void PrintPreview::layOut()
 {
     if (!m_folder.isValid()) {
-        pdfFinished(QString(), false);
+        report(QStringLiteral("Baskı önizlemesi hazırlanamadı: geçici klasör oluşturulamadı (%1).")
+                   .arg(m_folder.errorString()));
+        finish(false);
         return;
     }
-    m_browser->view()->page()->printToPdf(pdfPath(), defaultPageLayout());
+    const auto& pieces = m_browser->documents().current().pieces;
+    if (pieces && pieces->count() > 1) {
+        layOutPieces();
+        return;
+    }
+    m_browser->view()->page()->printToPdf(m_folder.filePath(QString::fromLatin1(kPdfName)), printPageLayout());
 }
 
 void PrintPreview::pdfFinished(const QString& path, bool ok)
 {
-    if (ok && path != pdfPath())
+    if (path != m_folder.filePath(QString::fromLatin1(kPdfName)))
         return; // another print of the same page
-    if (!ok || m_document->load(path) != QPdfDocument::Error::None) {
-        m_status->setText(QStringLiteral("Sayfalar hazırlanamadı."));
-        report(QStringLiteral("Baskı önizlemesi hazırlanamadı: belge sayfalara dökülemedi."));
-        emit ready(false);
+    const PdfOutcome counted = ok ? countPdfPages(path) : PdfOutcome{};
+    auto* document = new QPdfDocument(this);
+    if (!counted.ok || document->load(path) != QPdfDocument::Error::None) {
+        delete document;
+        report(QStringLiteral("Baskı önizlemesi hazırlanamadı: belge sayfalara dökülemedi.%1")
+                   .arg(counted.error.isEmpty() ? QString() : QLatin1Char(' ') + counted.error));
+        finish(false);
         return;
     }
-    m_status->setText(QString());
+    m_parts = {{path, counted.pages}};
+    showPdf(document, path);
+    finish(true);
+}
+
+void PrintPreview::layOutPieces()
+{
+    m_book = new PieceBook(m_browser->view()->page()->profile(), m_browser->documents(), m_folder.path());
+    connect(m_book, &PieceBook::progressed, this, &PrintPreview::piecesProgressed);
+    connect(m_book, &PieceBook::failed, this, &PrintPreview::piecesFailed);
+    // Printing and saving wait for the pages they need, so they are offered from the start.
     m_print->setEnabled(true);
     m_save->setEnabled(true);
+    updateStatus();
+    m_book->produce();
+}
+
+void PrintPreview::piecesProgressed()
+{
+    m_parts = m_book->parts();
+    updateStatus();
+    const bool due = m_merges == 0 || m_book->isComplete() ||
+                     m_sinceMerge.elapsed() >= qMax(kMergeIntervalMillis, 2 * m_mergeMillis);
+    if (due)
+        mergePieces();
+}
+
+void PrintPreview::piecesFailed(const QString& error)
+{
+    m_print->setEnabled(false);
+    m_save->setEnabled(false);
+    updateStatus();
+    if (!m_working) // a waiting print or save says it itself
+        report(error);
+    finish(false);
+}
+
+void PrintPreview::mergePieces()
+{
+    if (m_mergeFailed)
+        return;
+    if (m_merging) {
+        m_mergeAgain = true;
+        return;
+    }
+    m_merging = true;
+    m_mergeAgain = false;
+    m_sinceMerge.start();
+    const QList<PdfPart> parts = m_parts;
+    const QString path = m_folder.filePath(QStringLiteral("sayfalar-%1.pdf").arg(++m_merges));
+    QPdfDocument* retired = m_retired.release();
+    m_merger = QThread::create(&PrintPreview::mergeOnThread, this, parts, path, m_closing, retired);
+    connect(m_merger, &QThread::finished, m_merger, &QObject::deleteLater);
+    if (retired)
+        retired->moveToThread(m_merger);
+    m_merger->start();
+}
+
+// On a worker thread: the pages so far in one file, opened there too (opening a long PDF takes
+// longer than the window may wait), then handed to the window.
+void PrintPreview::mergeOnThread(const QList<PdfPart>& parts, const QString& path,
+                                 const std::shared_ptr<std::atomic_bool>& closing, QPdfDocument* retired)
+{
+    delete retired;
+    const PdfOutcome outcome = writePdfPages(parts, allPages(parts), path, [closing] { return !*closing; });
+    auto opened = std::make_shared<std::unique_ptr<QPdfDocument>>();
+    if (outcome.ok) {
+        *opened = std::make_unique<QPdfDocument>();
+        if ((*opened)->load(path) != QPdfDocument::Error::None) {
+            opened->reset();
+        } else {
+            // Reads every page's size here, once: the view asks for them all.
+            for (int page = 0; page < (*opened)->pageCount(); ++page)
+                (*opened)->pagePointSize(page);
+            (*opened)->moveToThread(thread());
+        }
+    }
+    // Dropped, document and all, if the window is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, outcome, path, opened] { piecesMerged(outcome, path, std::move(*opened)); }, Qt::QueuedConnection);
+}
+
+void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, std::unique_ptr<QPdfDocument> opened)
+{
+    m_merging = false;
+    m_mergeMillis = m_sinceMerge.elapsed();
+    if (outcome.cancelled)
+        return;
+    if (!outcome.ok || !opened) {
+        // Said once: later merges would fail the same way. Printing and saving still work from
+        // the pieces themselves.
+        m_mergeFailed = true;
+        report(QStringLiteral("Sayfalar önizlemeye alınamadı: %1")
+                   .arg(outcome.ok ? QStringLiteral("“%1” açılamadı.").arg(QDir::toNativeSeparators(path))
+                                   : outcome.error));
+        finish(false);
+        return;
+    }
+    const QString previous = m_shownPath;
+    showPdf(opened.release(), path);
+    if (!previous.isEmpty() && previous != path)
+        QFile::remove(previous);
+    if (m_book->isComplete() && m_shownPages == m_book->pageCount())
+        finish(true);
+    else if (m_mergeAgain || m_book->isComplete())
+        mergePieces();
+}
+
+// Puts an opened PDF on screen in place of the one there, keeping the reader where they were:
+// the pages before it stay the same.
+void PrintPreview::showPdf(QPdfDocument* document, const QString& path)
+{
+    const int scrolled = m_view->verticalScrollBar()->value();
+    const int page = m_view->pageNavigator()->currentPage();
+    document->setParent(this);
+    m_view->setDocument(document);
+    // Closing a long document takes a while too: the next merge's thread does it.
+    if (m_document) {
+        m_document->setParent(nullptr);
+        m_retired.reset(m_document);
+    }
+    m_document = document;
+    m_shownPath = path;
+    m_shownPages = m_document->pageCount();
+    if (page > 0 || scrolled > 0) {
+        m_view->pageNavigator()->jump(qMin(page, m_shownPages - 1), {}, m_view->zoomFactor());
+        m_view->verticalScrollBar()->setValue(scrolled);
+    }
     m_page->setEnabled(true);
-    m_page->setRange(1, qMax(1, m_document->pageCount()));
-    m_pageCount->setText(QStringLiteral("/ %1").arg(m_document->pageCount()));
+    m_page->setRange(1, qMax(1, m_shownPages));
     updatePageControls();
-    m_print->setFocus();
-    emit ready(true);
+    updateStatus();
+    emit pagesShown(m_shownPages);
+}
+
+void PrintPreview::finish(bool ok)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    updateStatus();
+    if (ok) {
+        m_print->setEnabled(true);
+        m_save->setEnabled(true);
+        m_print->setFocus();
+    }
+    emit ready(ok);
+}
+
+void PrintPreview::updateStatus()
+{
+    if (m_book && m_book->hasFailed()) {
+        m_status->setText(QStringLiteral("Sayfalar hazırlanamadı."));
+    } else if (m_book && !m_book->isComplete()) {
+        m_status->setText(m_book->pageCount() == 0
+                              ? QStringLiteral("Sayfalar hazırlanıyor…")
+                              : QStringLiteral("Sayfalar hazırlanıyor: %1 sayfa…").arg(number(m_book->pageCount())));
+    } else if (m_finished && m_shownPages == 0) {
+        m_status->setText(QStringLiteral("Sayfalar hazırlanamadı."));
+    } else {
+        m_status->setText(QString());
+    }
+    m_pageCount->setText(
+        m_shownPages == 0 ? QString() : QStringLiteral("/ %1%2").arg(number(m_shownPages), allPagesKnown() ? "" : "…"));
 }
 
 void PrintPreview::updatePageControls()
@@ -223,55 +398,170 @@ void PrintPreview::zoomBy(qreal factor)
     m_view->setZoomFactor(zoom);
 }
 
+bool PrintPreview::canPrint() const
+{
+    if (m_working)
+        return false;
+    return m_book ? !m_book->hasFailed() : !m_parts.isEmpty();
+}
+
 void PrintPreview::printDocument()
 {
-    if (m_document->status() != QPdfDocument::Status::Ready)
+    if (!canPrint())
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(m_browser->LocationName());
-    const bool chosen =
-        m_choosePrinter ? m_choosePrinter(printer) : chooseWithDialog(printer, this, m_document->pageCount());
+    const int lastPage = allPagesKnown() ? pageCount() : kUnknownLastPage;
+    const bool chosen = m_choosePrinter ? m_choosePrinter(printer) : chooseWithDialog(printer, this, lastPage);
     if (!chosen)
         return;
-
-    // Drawn on a thread of its own with its own copy of the document, so the window stays alive.
-    QProgressDialog progress(QStringLiteral("Yazdırılıyor..."), QStringLiteral("İptal"), 0, m_document->pageCount(),
-                             this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    PrintProgress shared;
-    PrintOutcome outcome;
-    QThread* worker = QThread::create(printOnThread, pdfPath(), std::ref(printer), std::ref(shared), std::ref(outcome));
-    QEventLoop loop;
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    connect(&progress, &QProgressDialog::canceled, this, [&shared] { shared.cancelled = true; });
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, this, [&] { showProgress(progress, shared); });
-    ticker.start(100);
-    worker->start();
-    loop.exec();
-    delete worker;
-    progress.reset();
-
-    if (!outcome.ok && !outcome.cancelled)
-        report(outcome.error);
+    const QPageRanges ranges = printer.pageRanges();
+    if (!waitForPages(ranges.isEmpty() ? std::numeric_limits<int>::max() : ranges.lastPage()))
+        return;
+    const QList<int> pages = requestedPages(printer, pageCount());
+    if (pages.isEmpty()) {
+        report(QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok: belge %1 sayfa.")
+                   .arg(number(pageCount())));
+        return;
+    }
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        writePdfFile(pages, printer.outputFileName());
+    else
+        printOnPrinter(pages, printer);
 }
 
 void PrintPreview::savePdf()
 {
-    if (m_document->status() != QPdfDocument::Status::Ready)
+    if (!canPrint())
         return;
     QString target = m_chooseSaveTarget ? m_chooseSaveTarget() : chooseSaveTargetWithDialog(this);
     if (target.isEmpty())
         return;
     if (!target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         target += QLatin1String(".pdf");
-    QPrinter file(QPrinter::HighResolution);
-    file.setOutputFormat(QPrinter::PdfFormat);
-    file.setOutputFileName(target);
-    const PrintOutcome outcome = printPdf(pdfPath(), *m_document, file);
-    if (!outcome.ok)
+    if (!waitForPages(std::numeric_limits<int>::max()))
+        return;
+    // The file on screen, when it already holds every page, is the document as it is.
+    if (m_shownPages == pageCount()) {
+        const PdfOutcome outcome = savePdfCopy(m_shownPath, target);
+        if (!outcome.ok)
+            report(outcome.error);
+        return;
+    }
+    writePdfFile(allPages(m_parts), target);
+}
+
+// Waits, with progress and a Cancel button, until the document has `needed` pages or is laid out
+// whole. False when cancelled or when laying out failed (said to the user).
+bool PrintPreview::waitForPages(int needed)
+{
+    const auto enough = [this, needed] {
+        return !m_book || m_book->isComplete() || m_book->pageCount() >= needed;
+    };
+    if (!enough() && !m_book->hasFailed()) {
+        const bool whole = needed == std::numeric_limits<int>::max();
+        QProgressDialog dialog(this);
+        dialog.setWindowTitle(QStringLiteral("Sayfalar hazırlanıyor"));
+        dialog.setCancelButtonText(QStringLiteral("İptal"));
+        dialog.setWindowModality(Qt::WindowModal);
+        dialog.setMinimumDuration(0);
+        dialog.setAutoReset(false);
+        dialog.setAutoClose(false);
+        const auto update = [&] {
+            dialog.setLabelText(
+                whole
+                    ? QStringLiteral("Sayfalar hazırlanıyor: %1 sayfa…").arg(number(pageCount()))
+                    : QStringLiteral("Sayfalar hazırlanıyor: %1 / %2 sayfa…").arg(number(pageCount()), number(needed)));
+            dialog.setMaximum(whole ? m_book->pieceCount() : needed);
+            dialog.setValue(whole ? m_book->piecesDone() : qMin(pageCount(), needed));
+        };
+        update();
+        QEventLoop loop;
+        connect(m_book, &PieceBook::progressed, &loop, [&] { enough() ? loop.quit() : update(); });
+        connect(m_book, &PieceBook::failed, &loop, &QEventLoop::quit);
+        connect(&dialog, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (m_cancelWhen && m_cancelWhen())
+                dialog.cancel(), loop.quit();
+        });
+        poll.start(50);
+        m_working = true;
+        loop.exec();
+        m_working = false;
+        if (dialog.wasCanceled() && !enough())
+            return false;
+    }
+    if (m_book && m_book->hasFailed() && !enough()) {
+        report(QStringLiteral("Sayfalar hazırlanamadı: %1").arg(m_book->error()));
+        return false;
+    }
+    return true;
+}
+
+// Runs `work` on a worker thread while a dialog shows its progress; the window stays alive and
+// Cancel sets `cancelled`. False when cancelled.
+bool PrintPreview::runTask(const QString& label, const std::function<void(Task&)>& work)
+{
+    QProgressDialog dialog(label, QStringLiteral("İptal"), 0, 0, this);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(500);
+    Task task;
+    QThread* worker = QThread::create([&task, &work] { work(task); });
+    QEventLoop loop;
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    connect(&dialog, &QProgressDialog::canceled, this, [&task] { task.cancelled = true; });
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        if (m_cancelWhen && m_cancelWhen())
+            task.cancelled = true;
+        dialog.setMaximum(task.total);
+        dialog.setValue(task.done);
+    });
+    ticker.start(50);
+    m_working = true;
+    worker->start();
+    loop.exec();
+    m_working = false;
+    delete worker;
+    return !task.cancelled;
+}
+
+void PrintPreview::writePdfFile(const QList<int>& pages, const QString& target)
+{
+    PdfOutcome outcome;
+    const QList<PdfPart> parts = m_parts;
+    runTask(QStringLiteral("PDF dosyası yazılıyor..."), [&](Task& task) {
+        outcome = savePdfPages(parts, pages, target, [&task] { return !task.cancelled.load(); });
+    });
+    if (!outcome.ok && !outcome.cancelled)
         report(outcome.error);
+}
+
+void PrintPreview::printOnPrinter(const QList<int>& pages, QPrinter& printer)
+{
+    PrintOutcome outcome;
+    const QList<PdfPart> parts = m_parts;
+    const QString folder = m_folder.path();
+    runTask(QStringLiteral("Yazdırılıyor..."), [&](Task& task) {
+        outcome = printPartsAsImages(parts, pages, folder, printer, [&task](int printed, int of) {
+            task.done = printed;
+            task.total = of;
+            return !task.cancelled.load();
+        });
+    });
+    if (!outcome.ok && !outcome.cancelled)
+        report(outcome.error);
+}
+
+void PrintPreview::closeEvent(QCloseEvent* event)
+{
+    // A print or save in progress is cancelled from its own dialog first.
+    if (m_working) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void PrintPreview::report(const QString& message)

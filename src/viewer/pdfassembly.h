@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace viewer {
+
+// A PDF file that holds a stretch of a document's pages.
+struct PdfPart
+{
+    QString path;
+    int pageCount = 0;
+};
+
+struct PdfOutcome
+{
+    bool ok = false;
+    bool cancelled = false;
+    int pages = 0;
+    QString error; // Turkish, for the user
+};
+
+// Returns false to stop the work; asked between pages and while writing.
+using KeepGoing = std::function<bool()>;
+
+// The pages of the PDF file at `path`, or an error naming the file and the cause.
+PdfOutcome countPdfPages(const QString& path);
+
+// Every page of `parts` laid end to end, as 0-based page numbers.
+QList<int> allPages(const QList<PdfPart>& parts);
+
+// Writes `pages` (0-based across `parts` laid end to end, in the order given) to `output` as a
+// new PDF. Pages are copied as they are, vector content and all: nothing is rasterised. Only
+// the objects the copied pages use are read, so a few pages of a long document cost little.
+PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& output,
+                         const KeepGoing& keepGoing = {});
+
+// writePdfPages() for a file the user chose: written under a temporary name in the same folder
+// and renamed over `target` only once complete, so a failure or a cancel leaves nothing
+// half-written there (and an existing file as it was).
+PdfOutcome savePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& target,
+                        const KeepGoing& keepGoing = {});
+
+// A copy of the PDF file `source` at `target`, made the same careful way.
+PdfOutcome savePdfCopy(const QString& source, const QString& target);
+
+} // namespace viewer

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "viewer/documentpieces.h"
+#include "viewer/pdfassembly.h"
+
+#include <QObject>
+#include <QPageLayout>
+
+#include <limits>
+#include <memory>
+
+class QWebEngineLoadingInfo;
+class QWebEnginePage;
+class QWebEngineProfile;
+
+namespace viewer {
+
+class LedgerSchemeHandler;
+
+// The printed page: A4 with 12 mm margins, unless the document's own @page rules say otherwise.
+QPageLayout printPageLayout();
+
+// Lays a document served in pieces out on printed pages, one piece at a time, in a hidden web
+// page of the viewer's own profile: each piece becomes a vector PDF of its own in `folder`, and
+// only one piece's layout is ever held. The pieces' PDFs laid end to end are the document's
+// pages.
+class PieceBook : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `documents` serves the document to lay out (its current one, which must be in pieces).
+    PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder,
+              QObject* parent = nullptr);
+    ~PieceBook() override;
+
+    // Lays pieces out, in order, until at least `pages` pages exist or every piece is laid out;
+    // asking again with more goes on from there.
+    void produce(int pages = std::numeric_limits<int>::max());
+
+    [[nodiscard]] int pieceCount() const;
+    [[nodiscard]] int piecesDone() const { return int(m_parts.size()); }
+    [[nodiscard]] int pageCount() const { return m_pages; }
+    [[nodiscard]] bool isComplete() const { return piecesDone() == pieceCount(); }
+    [[nodiscard]] bool hasFailed() const { return !m_error.isEmpty(); }
+    [[nodiscard]] QString error() const { return m_error; }
+    // Each laid-out piece's PDF and its page count, in document order.
+    [[nodiscard]] const QList<PdfPart>& parts() const { return m_parts; }
+
+signals:
+    // One more piece is laid out.
+    void progressed();
+    // Every piece is laid out.
+    void completed();
+    // Laying out stopped; `error` says where and why, in Turkish.
+    void failed(const QString& error);
+
+private:
+    void layOutNext();
+    void loadingChanged(const QWebEngineLoadingInfo& loading);
+    void pdfFinished(const QString& path, bool ok);
+    void fail(const QString& error);
+    [[nodiscard]] QString piecePath(int index) const;
+
+    const LedgerSchemeHandler& m_documents;
+    const QString m_folder;
+    QWebEnginePage* const m_page;
+    std::shared_ptr<const PiecedDocument> m_pieces; // the document being laid out
+    QList<PdfPart> m_parts;
+    int m_pages = 0;
+    int m_target = 0;
+    int m_loading = -1; // the piece in the hidden page, while laid out
+    QString m_error;
+};
+
+} // namespace viewer
