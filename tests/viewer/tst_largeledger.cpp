@@ -17,14 +17,7 @@ constexpr int kRecords = 1500;
 
 QVariant evaluate(WebBrowser& browser, const QString& script)
 {
-    QVariant result;
-    bool done = false;
-    browser.runScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    QTest::qWaitFor([&] { return done; }, 10000);
-    return result;
+    return scriptResult([&](const auto& done) { browser.runScript(script, done); });
 }
 
 QVariantMap status(WebBrowser& browser)

@@ -17,14 +17,7 @@ namespace {
 
 QVariant evaluate(WebBrowser& browser, const QString& script)
 {
-    QVariant result;
-    bool done = false;
-    browser.view()->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    QTest::qWaitFor([&] { return done; }, 10000);
-    return result;
+    return scriptResult([&](const auto& done) { browser.view()->page()->runJavaScript(script, done); });
 }
 
 bool waitIdle(WebBrowser& browser)

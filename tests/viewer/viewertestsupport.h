@@ -4,6 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTest>
+#include <QVariant>
+
+#include <functional>
 
 // Small ledgers written by the tests themselves: an XML file naming its stylesheet, and the
 // stylesheet beside it.
@@ -115,6 +119,20 @@ select="position()"/></td></tr></xsl:for-each><xsl:if test="count(//g:entryHeade
 inline QString urlText(const QString& folder, const QString& name)
 {
     return QStringLiteral("file://") + QDir::fromNativeSeparators(folder) + QLatin1Char('/') + name;
+}
+
+// The result of a script that `run` starts, handing it the callback; waits up to ten seconds.
+inline QVariant scriptResult(const std::function<void(const std::function<void(const QVariant&)>&)>& run)
+{
+    QVariant result;
+    bool done = false;
+    run([&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        qWarning("script gave no result in time");
+    return result;
 }
 
 } // namespace viewertest
