@@ -154,6 +154,8 @@ void measure(const QString& ledger, bool whole, MemoryWatch& memory)
         const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
         browser.setPieceLimits({limits.value(0).toInt(), limits.value(1).toInt()});
     }
+    if (qEnvironmentVariableIsSet("VZ_QUICK")) // from which size (bytes) the beginning comes first
+        browser.setQuickView(qEnvironmentVariable("VZ_QUICK").toLongLong(), 1500000);
     if (whole) {
         browser.setPieceLimits({1 << 30, 1 << 30});
         browser.setQuickView(std::numeric_limits<qint64>::max(), 0);

@@ -15,4 +15,9 @@ void shareMainHeap()
     std::call_once(once, [] { mallopt(M_ARENA_MAX, 1); });
 }
 
+void releaseFreedMemory()
+{
+    malloc_trim(0);
+}
+
 } // namespace viewer::detail

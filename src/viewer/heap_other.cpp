@@ -4,5 +4,6 @@ namespace viewer::detail {
 
 // Only glibc's per-thread heaps needed tuning.
 void shareMainHeap() {}
+void releaseFreedMemory() {}
 
 } // namespace viewer::detail

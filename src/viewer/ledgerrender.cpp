@@ -378,7 +378,9 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
 
 RenderResult renderLedger(const RenderRequest& request)
 {
-    return render(request, nullptr);
+    RenderResult result = render(request, nullptr);
+    detail::releaseFreedMemory();
+    return result;
 }
 
 std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget)

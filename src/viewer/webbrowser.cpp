@@ -157,8 +157,10 @@ void WebBrowser::startRenders(const QString& localPath)
         startWholeRender(localPath);
         return;
     }
-    // The beginning first, alone: with two cores and the web engine wanting one, it is on screen
-    // within a second or two; the whole follows and replaces it.
+    // The whole and, beside it, the beginning: the beginning is on screen within a second and
+    // the whole replaces it when it comes. Both at once, since the beginning takes only a
+    // fraction of a second and the whole should lose none.
+    startWholeRender(localPath);
     const int navigation = m_navigation;
     const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), m_pieceLimits};
     QPointer<WebBrowser> self(this);
@@ -220,11 +222,9 @@ RenderedDocument WebBrowser::toDocument(RenderResult& result)
 
 void WebBrowser::beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result)
 {
-    if (navigation != m_navigation)
-        return;
-    startWholeRender(localPath);
-    // Nothing to show when the beginning alone failed: the whole will say why.
-    if (!result || !result->ok())
+    // Nothing to show when the beginning alone failed (the whole will say why), nor when the
+    // whole came first.
+    if (navigation != m_navigation || m_wholeArrived || !result || !result->ok())
         return;
     m_title = result->title;
     const QFileInfo file(localPath);

@@ -113,6 +113,9 @@ void applySecurity(xsltTransformContextPtr transform);
 // Lets render threads allocate from the process's main heap; call before starting one
 // (heap_glibc.cpp, heap_other.cpp).
 void shareMainHeap();
+// Gives the memory a finished transform freed back to the system: without it the heap keeps
+// the high-water mark of the largest ledger shown so far.
+void releaseFreedMemory();
 
 // Allowed recursion: deep on render threads, libxslt's defaults elsewhere.
 void markRenderThread();
