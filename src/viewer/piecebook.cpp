@@ -3,6 +3,7 @@
 #include "viewer/ledgerscheme.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -15,6 +16,14 @@ QPageLayout printPageLayout()
                        QPageLayout::Millimeter);
 }
 
+void awaitPdfPrinting(QWebEnginePage* page)
+{
+    QEventLoop loop;
+    QObject::connect(page, &QWebEnginePage::pdfPrintingFinished, &loop, &QEventLoop::quit);
+    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent)
     : QObject(parent), m_documents(documents), m_folder(std::move(folder)), m_page(new QWebEnginePage(profile, this)),
       m_pieces(documents.current().pieces)
@@ -22,6 +31,7 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& docu
     connect(m_page, &QWebEnginePage::loadingChanged, this, &PieceBook::loadingChanged);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &PieceBook::pdfFinished);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        m_printing = false;
         fail(QStringLiteral("Sayfalar hazırlanırken tarayıcı bileşeni beklenmedik biçimde kapandı (parça %1).")
                  .arg(m_loading + 1));
     });
@@ -29,7 +39,13 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& docu
         fail(QStringLiteral("Belge parçalara bölünmemiş; sayfaları parça parça hazırlanamaz."));
 }
 
-PieceBook::~PieceBook() = default;
+PieceBook::~PieceBook()
+{
+    if (m_printing) {
+        disconnect(m_page, nullptr, this, nullptr);
+        awaitPdfPrinting(m_page);
+    }
+}
 
 int PieceBook::pieceCount() const
 {
@@ -77,11 +93,13 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
                                                       : loading.errorString()));
         return;
     }
+    m_printing = true;
     m_page->printToPdf(piecePath(m_loading), printPageLayout());
 }
 
 void PieceBook::pdfFinished(const QString& path, bool ok)
 {
+    m_printing = false;
     if (m_loading < 0 || hasFailed() || path != piecePath(m_loading))
         return;
     if (!ok) {

@@ -20,6 +20,11 @@ class LedgerSchemeHandler;
 // The printed page: A4 with 12 mm margins, unless the document's own @page rules say otherwise.
 QPageLayout printPageLayout();
 
+// Returns once `page`'s running printToPdf() has finished (or its renderer has gone). The web
+// engine aborts the whole process when a page is deleted while it prints, so whoever deletes a
+// page that may be printing waits here first: a fraction of a second, one piece at most.
+void awaitPdfPrinting(QWebEnginePage* page);
+
 // Lays a document served in pieces out on printed pages, one piece at a time, in a hidden web
 // page of the viewer's own profile: each piece becomes a vector PDF of its own in `folder`, and
 // only one piece's layout is ever held. The pieces' PDFs laid end to end are the document's
@@ -70,6 +75,7 @@ private:
     int m_pages = 0;
     int m_target = 0;
     int m_loading = -1; // the piece in the hidden page, while laid out
+    bool m_printing = false; // the hidden page's printToPdf() has not finished
     QString m_error;
 };
 

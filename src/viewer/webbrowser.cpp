@@ -2,6 +2,7 @@
 
 #include "viewer/documentsearch.h"
 #include "viewer/findbar.h"
+#include "viewer/piecebook.h"
 #include "viewer/printpreview.h"
 #include "viewer/urlmapping.h"
 
@@ -70,6 +71,8 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     layout->addWidget(m_findBar);
     connect(m_page, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::pageTitleChanged);
+    connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, [this] { m_printing = false; });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] { m_printing = false; });
     connect(m_findBar, &FindBar::search, this, &WebBrowser::find);
     connect(m_findBar, &FindBar::closed, m_view, qOverload<>(&QWidget::setFocus));
 
@@ -91,6 +94,8 @@ WebBrowser::~WebBrowser()
             thread->wait();
     }
     delete m_preview;
+    if (m_printing)
+        awaitPdfPrinting(m_page);
     // The page must go before the profile it uses.
     delete m_view;
 }
@@ -140,6 +145,12 @@ bool WebBrowser::ExecWB(int command, int option)
     emit PrintTemplateInstantiation();
     m_preview->start();
     return true;
+}
+
+void WebBrowser::printToPdf(const QString& path, const QPageLayout& layout)
+{
+    m_printing = true;
+    m_page->printToPdf(path, layout);
 }
 
 void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)

@@ -131,6 +131,7 @@ private slots:
 
     void book_laysOutOnlyThePiecesAskedFor();
     void book_documentReplaced_failsNamingWhy();
+    void book_deletedWhileLayingOut_keepsProcessAlive();
     void piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery();
     void pageRange_givesExactlyThosePages_data();
     void pageRange_givesExactlyThosePages();
@@ -145,6 +146,7 @@ private slots:
     void preview_cancelWhileWaiting_leavesNoTarget_data();
     void preview_cancelWhileWaiting_leavesNoTarget();
     void preview_hidesViewerUntilClosed_forDocumentInPieces();
+    void viewerClosedWhilePreviewPrepares_keepsProcessAlive();
 
 private:
     // A profile whose scheme serves a document of `pieces` pieces (rowsInPieces()).
@@ -200,6 +202,21 @@ void TestPrinting::book_laysOutOnlyThePiecesAskedFor()
     QVERIFY(!book.hasFailed());
     for (const PdfPart& part : book.parts())
         QCOMPARE(part.pageCount, kPagesPerPiece);
+}
+
+void TestPrinting::book_deletedWhileLayingOut_keepsProcessAlive()
+{
+    // The viewer closed at any moment of laying out, a piece's PDF being written included: the
+    // web engine would abort the process if its page went while printing.
+    for (int delay = 0; delay <= 240; delay += 20) {
+        serve(4);
+        auto book = std::make_unique<PieceBook>(m_profile.get(), *m_scheme, m_dir->path());
+        book->produce();
+        QTest::qWait(delay);
+        book.reset();
+        m_scheme = nullptr;
+        m_profile.reset();
+    }
 }
 
 void TestPrinting::book_documentReplaced_failsNamingWhy()
@@ -546,6 +563,21 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     TestPrinting test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TestPrinting::viewerClosedWhilePreviewPrepares_keepsProcessAlive()
+{
+    // A small ledger: the preview prints the shown page itself, which the viewer must outwait.
+    writeFile(m_dir->filePath(QStringLiteral("kucuk.xslt")), stylesheet());
+    writeFile(m_dir->filePath(QStringLiteral("kucuk.xml")), ledger("kucuk.xslt", "<p>Kısa defter</p>"));
+    for (int delay = 0; delay <= 160; delay += 40) {
+        auto browser = std::make_unique<WebBrowser>(m_dir->path());
+        browser->Navigate2(urlText(m_dir->path(), QStringLiteral("kucuk.xml")));
+        QVERIFY(QTest::qWaitFor([&] { return !browser->Busy(); }, 30000));
+        browser->ExecWB(WebBrowser::OLECMDID_PRINTPREVIEW, WebBrowser::OLECMDEXECOPT_PROMPTUSER);
+        QTest::qWait(delay);
+        browser.reset();
+    }
 }
 
 #include "tst_printing.moc"
