@@ -4,16 +4,83 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+
+#include <optional>
 
 namespace viewer {
 
-QPageLayout printPageLayout()
+namespace {
+
+constexpr qreal kDefaultMarginMm = 12;
+
+// An absolute CSS length in millimetres; nullopt for anything else (auto, %, em, garbage).
+std::optional<qreal> cssLengthMm(const QString& text)
 {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
-                       QPageLayout::Millimeter);
+    static const QRegularExpression length(QStringLiteral("^\\s*([0-9]*\\.?[0-9]+)\\s*(mm|cm|in|pt|pc|px|q)?\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = length.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const qreal value = match.captured(1).toDouble();
+    const QString unit = match.captured(2).toLower();
+    if (unit.isEmpty())
+        return value == 0 ? std::optional<qreal>(0) : std::nullopt; // only 0 goes without a unit
+    if (unit == QLatin1String("mm"))
+        return value;
+    if (unit == QLatin1String("cm"))
+        return value * 10;
+    if (unit == QLatin1String("q"))
+        return value / 4;
+    if (unit == QLatin1String("in"))
+        return value * 25.4;
+    if (unit == QLatin1String("pt"))
+        return value * 25.4 / 72;
+    if (unit == QLatin1String("pc"))
+        return value * 25.4 / 6;
+    return value * 25.4 / 96; // px
+}
+
+// The margins of the first @page rule that sets any, as [top, right, bottom, left] texts.
+constexpr auto kPageMarginsScript = R"js((() => {
+    for (const sheet of Array.from(document.styleSheets)) {
+        let rules;
+        try { rules = sheet.cssRules; } catch (e) { continue; }
+        for (const rule of Array.from(rules)) {
+            if (!(rule instanceof CSSPageRule))
+                continue;
+            const sides = ['top', 'right', 'bottom', 'left'].map(s => rule.style.getPropertyValue('margin-' + s));
+            if (sides.some(v => v))
+                return sides;
+        }
+    }
+    return [];
+})())js";
+
+} // namespace
+
+QPageLayout printPageLayout(const QStringList& cssMargins)
+{
+    qreal sides[4] = {kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm};
+    for (int i = 0; i < 4 && i < cssMargins.size(); ++i) {
+        if (const std::optional<qreal> mm = cssLengthMm(cssMargins.at(i)); mm && *mm < 100)
+            sides[i] = *mm;
+    }
+    QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    layout.setMinimumMargins(QMarginsF());
+    layout.setMargins(QMarginsF(sides[3], sides[0], sides[1], sides[2]));
+    return layout;
+}
+
+void documentPageLayout(QWebEnginePage* page, const std::function<void(const QPageLayout&)>& then)
+{
+    page->runJavaScript(QString::fromLatin1(kPageMarginsScript), QWebEngineScript::ApplicationWorld,
+                        [then](const QVariant& margins) { then(printPageLayout(margins.toStringList())); });
 }
 
 void awaitPdfPrinting(QWebEnginePage* page)
@@ -93,8 +160,15 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
                                                       : loading.errorString()));
         return;
     }
-    m_printing = true;
-    m_page->printToPdf(piecePath(m_loading), printPageLayout());
+    // The piece's own @page margins, read from the page first.
+    const int piece = m_loading;
+    QPointer<PieceBook> self(this);
+    documentPageLayout(m_page, [self, piece](const QPageLayout& layout) {
+        if (!self || self->m_loading != piece || self->hasFailed())
+            return; // deleted, failed or moved on meanwhile
+        self->m_printing = true;
+        self->m_page->printToPdf(self->piecePath(piece), layout);
+    });
 }
 
 void PieceBook::pdfFinished(const QString& path, bool ok)

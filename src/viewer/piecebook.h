@@ -5,6 +5,9 @@
 
 #include <QObject>
 #include <QPageLayout>
+#include <QStringList>
+
+#include <functional>
 
 #include <limits>
 #include <memory>
@@ -17,8 +20,15 @@ namespace viewer {
 
 class LedgerSchemeHandler;
 
-// The printed page: A4 with 12 mm margins, unless the document's own @page rules say otherwise.
-QPageLayout printPageLayout();
+// The printed page: A4, with the margins of the document's own @page rule, or 12 mm where it
+// gives none. The web engine ignores @page margins and puts its layout's margins around
+// whatever the document allows for itself, so the rule's are handed to it as the layout's.
+// `cssMargins` are the rule's margin-top, -right, -bottom and -left as CSS text ("0px", "12mm");
+// a side that is missing or not an absolute length gets 12 mm.
+QPageLayout printPageLayout(const QStringList& cssMargins = {});
+
+// Reads the shown document's @page margins, then calls `then` with the layout to print with.
+void documentPageLayout(QWebEnginePage* page, const std::function<void(const QPageLayout&)>& then);
 
 // Returns once `page`'s running printToPdf() has finished (or its renderer has gone). The web
 // engine aborts the whole process when a page is deleted while it prints, so whoever deletes a
@@ -74,7 +84,7 @@ private:
     QList<PdfPart> m_parts;
     int m_pages = 0;
     int m_target = 0;
-    int m_loading = -1; // the piece in the hidden page, while laid out
+    int m_loading = -1;      // the piece in the hidden page, while laid out
     bool m_printing = false; // the hidden page's printToPdf() has not finished
     QString m_error;
 };

@@ -204,7 +204,7 @@ void PrintPreview::layOut()
         layOutPieces();
         return;
     }
-    m_browser->printToPdf(m_folder.filePath(QString::fromLatin1(kPdfName)), printPageLayout());
+    m_browser->printToPdf(m_folder.filePath(QString::fromLatin1(kPdfName)));
 }
 
 void PrintPreview::pdfFinished(const QString& path, bool ok)

@@ -96,6 +96,7 @@ WebBrowser::~WebBrowser()
     delete m_preview;
     if (m_printing)
         awaitPdfPrinting(m_page);
+    m_closing = true;
     // The page must go before the profile it uses.
     delete m_view;
 }
@@ -147,10 +148,15 @@ bool WebBrowser::ExecWB(int command, int option)
     return true;
 }
 
-void WebBrowser::printToPdf(const QString& path, const QPageLayout& layout)
+void WebBrowser::printToPdf(const QString& path)
 {
-    m_printing = true;
-    m_page->printToPdf(path, layout);
+    QPointer<WebBrowser> self(this);
+    documentPageLayout(m_page, [self, path](const QPageLayout& layout) {
+        if (!self || self->m_closing)
+            return; // the engine answers pending scripts while the page goes
+        self->m_printing = true;
+        self->m_page->printToPdf(path, layout);
+    });
 }
 
 void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)

@@ -3,7 +3,6 @@
 #include "viewer/ledgerrender.h"
 #include "viewer/ledgerscheme.h"
 
-#include <QPageLayout>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
@@ -78,8 +77,9 @@ public:
     [[nodiscard]] int currentMatch() const { return m_search.current; }
     // Runs `script` in the program's own script world of the page; `done` gets its result.
     void runScript(const QString& script, const std::function<void(const QVariant&)>& done = {});
-    // The shown page as a PDF file; the page's pdfPrintingFinished() says when it is written.
-    void printToPdf(const QString& path, const QPageLayout& layout);
+    // The shown page as a PDF file, with the margins its @page rule gives (printPageLayout());
+    // the page's pdfPrintingFinished() says when it is written.
+    void printToPdf(const QString& path);
 
 signals:
     void BeforeNavigate2(const QString& url);
@@ -136,7 +136,8 @@ private:
 
     int m_navigation = 0;
     bool m_printing = false; // the page's printToPdf() has not finished
-    int m_loading = 0; // the navigation whose page the web view is loading
+    bool m_closing = false;  // being destroyed: nothing starts any more
+    int m_loading = 0;       // the navigation whose page the web view is loading
     bool m_busy = false;
     bool m_partialShown = false;  // the ledger's beginning is published for this navigation
     bool m_loadedPartial = false; // the page the view holds was loaded as a partial one

@@ -132,6 +132,9 @@ private slots:
     void book_laysOutOnlyThePiecesAskedFor();
     void book_documentReplaced_failsNamingWhy();
     void book_deletedWhileLayingOut_keepsProcessAlive();
+    void pageLayout_takesTheDocumentsMargins_data();
+    void pageLayout_takesTheDocumentsMargins();
+    void piecePages_printWithTheDocumentsMarginsOnly();
     void piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery();
     void pageRange_givesExactlyThosePages_data();
     void pageRange_givesExactlyThosePages();
@@ -217,6 +220,70 @@ void TestPrinting::book_deletedWhileLayingOut_keepsProcessAlive()
         m_scheme = nullptr;
         m_profile.reset();
     }
+}
+
+void TestPrinting::pageLayout_takesTheDocumentsMargins_data()
+{
+    QTest::addColumn<QStringList>("css");       // margin-top, -right, -bottom, -left as the page's rule gives them
+    QTest::addColumn<QMarginsF>("millimetres"); // left, top, right, bottom
+    QTest::newRow("no rule") << QStringList() << QMarginsF(12, 12, 12, 12);
+    QTest::newRow("zero") << QStringList{"0px", "0px", "0px", "0px"} << QMarginsF(0, 0, 0, 0);
+    QTest::newRow("bare zero") << QStringList{"0", "0", "0", "0"} << QMarginsF(0, 0, 0, 0);
+    QTest::newRow("units") << QStringList{"1cm", "0.5in", "36pt", "96px"} << QMarginsF(25.4, 10, 12.7, 12.7);
+    QTest::newRow("only some sides") << QStringList{"20mm", "", "", ""} << QMarginsF(12, 20, 12, 12);
+    QTest::newRow("relative or unknown") << QStringList{"auto", "10%", "2em", "12"} << QMarginsF(12, 12, 12, 12);
+    QTest::newRow("absurd") << QStringList{"500mm", "-5mm", "5mm", "5mm"} << QMarginsF(5, 12, 12, 5);
+}
+
+void TestPrinting::pageLayout_takesTheDocumentsMargins()
+{
+    QFETCH(QStringList, css);
+    QFETCH(QMarginsF, millimetres);
+    const QPageLayout layout = printPageLayout(css);
+    QCOMPARE(layout.pageSize().id(), QPageSize::A4);
+    QCOMPARE(layout.units(), QPageLayout::Millimeter);
+    const QMarginsF margins = layout.margins();
+    QVERIFY2(qAbs(margins.left() - millimetres.left()) < 0.01 && qAbs(margins.top() - millimetres.top()) < 0.01 &&
+                 qAbs(margins.right() - millimetres.right()) < 0.01 &&
+                 qAbs(margins.bottom() - millimetres.bottom()) < 0.01,
+             qPrintable(QStringLiteral("%1 %2 %3 %4")
+                            .arg(margins.left())
+                            .arg(margins.top())
+                            .arg(margins.right())
+                            .arg(margins.bottom())));
+}
+
+void TestPrinting::piecePages_printWithTheDocumentsMarginsOnly()
+{
+    // The rows' stylesheet asks for 15 mm: the first row's text starts there (plus the body's 8 px
+    // and the glyphs' own spacing, about 3 mm), not at 12 mm and not at 15 + 12 mm.
+    serve(1);
+    PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
+    QSignalSpy completed(&book, &PieceBook::completed);
+    book.produce();
+    QVERIFY(completed.wait(30000));
+    QPdfDocument pdf;
+    QCOMPARE(pdf.load(book.parts().constFirst().path), QPdfDocument::Error::None);
+    const QImage image = pdf.render(0, QSize(840, 1188)); // 4 px/mm, transparent where nothing is drawn
+    const auto inked = [](QRgb pixel) {
+        return qAlpha(pixel) > 128 && qGray(pixel) < 128;
+    };
+    int top = -1;
+    int left = -1;
+    for (int y = 0; y < image.height() && top < 0; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (inked(image.pixel(x, y))) {
+                top = y;
+                break;
+            }
+    for (int x = 0; x < image.width() && left < 0; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (inked(image.pixel(x, y))) {
+                left = x;
+                break;
+            }
+    QVERIFY2(top >= 64 && top < 84, qPrintable(QString::number(top)));
+    QVERIFY2(left >= 64 && left < 76, qPrintable(QString::number(left)));
 }
 
 void TestPrinting::book_documentReplaced_failsNamingWhy()
