@@ -475,9 +475,9 @@ p.not { margin: 2pt 4pt; font-style: italic; }
   </xsl:template>
 
   <!--
-    This engine prints with zero page margins whatever @page says, so the whole page sits in one cell
-    of a layout table whose header and footer rows, repeated on every printed page, are the top and
-    bottom margins. The top one also names the ledger on every sheet.
+    @page declares no margins: the whole page sits in one cell of a layout table whose header and
+    footer rows, repeated on every printed page, are the top and bottom margins, so that the top one
+    can name the ledger on every sheet (browsers print nothing in @page margin boxes).
   -->
   <xsl:template name="sayfaDuzeni">
     <xsl:param name="icerik"/>
