@@ -2,38 +2,19 @@
 
 #include "viewer/documentpieces.h"
 #include "viewer/pdfassembly.h"
+#include "viewer/printingpage.h"
 
 #include <QObject>
-#include <QPageLayout>
-#include <QStringList>
-
-#include <functional>
 
 #include <limits>
 #include <memory>
 
 class QWebEngineLoadingInfo;
-class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace viewer {
 
 class LedgerSchemeHandler;
-
-// The printed page: A4, with the margins of the document's own @page rule, or 12 mm where it
-// gives none. The web engine ignores @page margins and puts its layout's margins around
-// whatever the document allows for itself, so the rule's are handed to it as the layout's.
-// `cssMargins` are the rule's margin-top, -right, -bottom and -left as CSS text ("0px", "12mm");
-// a side that is missing or not an absolute length gets 12 mm.
-QPageLayout printPageLayout(const QStringList& cssMargins = {});
-
-// Reads the shown document's @page margins, then calls `then` with the layout to print with.
-void documentPageLayout(QWebEnginePage* page, const std::function<void(const QPageLayout&)>& then);
-
-// Returns once `page`'s running printToPdf() has finished (or its renderer has gone). The web
-// engine aborts the whole process when a page is deleted while it prints, so whoever deletes a
-// page that may be printing waits here first: a fraction of a second, one piece at most.
-void awaitPdfPrinting(QWebEnginePage* page);
 
 // Lays a document served in pieces out on printed pages, one piece at a time, in a hidden web
 // page of the viewer's own profile: each piece becomes a vector PDF of its own in `folder`, and
@@ -79,13 +60,12 @@ private:
 
     const LedgerSchemeHandler& m_documents;
     const QString m_folder;
-    QWebEnginePage* const m_page;
+    PrintingPage* const m_page;
     std::shared_ptr<const PiecedDocument> m_pieces; // the document being laid out
     QList<PdfPart> m_parts;
     int m_pages = 0;
     int m_target = 0;
-    int m_loading = -1;      // the piece in the hidden page, while laid out
-    bool m_printing = false; // the hidden page's printToPdf() has not finished
+    int m_loading = -1; // the piece in the hidden page, while laid out
     QString m_error;
 };
 

@@ -2,7 +2,7 @@
 
 #include "viewer/documentsearch.h"
 #include "viewer/findbar.h"
-#include "viewer/piecebook.h"
+#include "viewer/printingpage.h"
 #include "viewer/printpreview.h"
 #include "viewer/urlmapping.h"
 
@@ -56,7 +56,7 @@ QString jsString(const QString& text)
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new QWebEnginePage(m_profile, m_view)), m_findBar(new FindBar(this)),
+      m_view(new QWebEngineView(this)), m_page(new PrintingPage(m_profile, m_view)), m_findBar(new FindBar(this)),
       m_composer(composerSource())
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
@@ -71,8 +71,6 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     layout->addWidget(m_findBar);
     connect(m_page, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::pageTitleChanged);
-    connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, [this] { m_printing = false; });
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] { m_printing = false; });
     connect(m_findBar, &FindBar::search, this, &WebBrowser::find);
     connect(m_findBar, &FindBar::closed, m_view, qOverload<>(&QWidget::setFocus));
 
@@ -94,9 +92,7 @@ WebBrowser::~WebBrowser()
             thread->wait();
     }
     delete m_preview;
-    if (m_printing)
-        awaitPdfPrinting(m_page);
-    m_closing = true;
+    m_page->waitForPrint(); // before its view starts going
     // The page must go before the profile it uses.
     delete m_view;
 }
@@ -150,13 +146,7 @@ bool WebBrowser::ExecWB(int command, int option)
 
 void WebBrowser::printToPdf(const QString& path)
 {
-    QPointer<WebBrowser> self(this);
-    documentPageLayout(m_page, [self, path](const QPageLayout& layout) {
-        if (!self || self->m_closing)
-            return; // the engine answers pending scripts while the page goes
-        self->m_printing = true;
-        self->m_page->printToPdf(path, layout);
-    });
+    m_page->printWithDocumentMargins(path);
 }
 
 void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)

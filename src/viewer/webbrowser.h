@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 
-class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
 
@@ -20,6 +19,7 @@ namespace viewer {
 class FindBar;
 class OfflineInterceptor;
 class PrintPreview;
+class PrintingPage;
 
 // The browser view: opens a ledger's file:// URL text, renders it with the stylesheet it names
 // (libxslt, off the GUI thread) and shows the result in an embedded web view. A large ledger is
@@ -127,7 +127,7 @@ private:
     OfflineInterceptor* const m_interceptor;
     LedgerSchemeHandler* const m_scheme;
     QWebEngineView* const m_view;
-    QWebEnginePage* const m_page;
+    PrintingPage* const m_page;
     FindBar* const m_findBar;
     QString m_composer;
     PieceLimits m_pieceLimits;
@@ -135,9 +135,7 @@ private:
     qint64 m_quickBudget = kQuickBudgetBytes;
 
     int m_navigation = 0;
-    bool m_printing = false; // the page's printToPdf() has not finished
-    bool m_closing = false;  // being destroyed: nothing starts any more
-    int m_loading = 0;       // the navigation whose page the web view is loading
+    int m_loading = 0; // the navigation whose page the web view is loading
     bool m_busy = false;
     bool m_partialShown = false;  // the ledger's beginning is published for this navigation
     bool m_loadedPartial = false; // the page the view holds was loaded as a partial one

@@ -85,6 +85,14 @@ QList<int> rowsOn(QPdfDocument& pdf, int page)
     return rows;
 }
 
+// Lays every piece of `book` out; false when that did not finish within a minute.
+bool layOutAll(PieceBook& book)
+{
+    QSignalSpy completed(&book, &PieceBook::completed);
+    book.produce();
+    return completed.wait(60000);
+}
+
 bool isA4(const QSizeF& points)
 {
     return qAbs(points.width() - 595.3) < 2 && qAbs(points.height() - 841.9) < 2;
@@ -259,9 +267,7 @@ void TestPrinting::piecePages_printWithTheDocumentsMarginsOnly()
     // and the glyphs' own spacing, about 3 mm), not at 12 mm and not at 15 + 12 mm.
     serve(1);
     PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
-    QSignalSpy completed(&book, &PieceBook::completed);
-    book.produce();
-    QVERIFY(completed.wait(30000));
+    QVERIFY(layOutAll(book));
     QPdfDocument pdf;
     QCOMPARE(pdf.load(book.parts().constFirst().path), QPdfDocument::Error::None);
     const QImage image = pdf.render(0, QSize(840, 1188)); // 4 px/mm, transparent where nothing is drawn
@@ -307,9 +313,7 @@ void TestPrinting::piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery()
 {
     serve(3, true);
     PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
-    QSignalSpy completed(&book, &PieceBook::completed);
-    book.produce();
-    QVERIFY(completed.wait(60000));
+    QVERIFY(layOutAll(book));
     const QString whole = m_dir->filePath(QStringLiteral("tamami.pdf"));
     QVERIFY(savePdfPages(book.parts(), allPages(book.parts()), whole).ok);
     QPdfDocument printed;
@@ -341,9 +345,7 @@ void TestPrinting::pageRange_givesExactlyThosePages()
     QFETCH(int, last);
     serve(4);
     PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
-    QSignalSpy completed(&book, &PieceBook::completed);
-    book.produce();
-    QVERIFY(completed.wait(60000));
+    QVERIFY(layOutAll(book));
 
     QList<int> pages;
     for (int page = first; page <= last; ++page)
@@ -366,9 +368,7 @@ void TestPrinting::printer_getsPageImagesOfTheRangeAcrossPieces()
 {
     serve(3);
     PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
-    QSignalSpy completed(&book, &PieceBook::completed);
-    book.produce();
-    QVERIFY(completed.wait(60000));
+    QVERIFY(layOutAll(book));
     // A PDF file stands in for the printer: what reaches it is what a printer would get.
     const QString target = m_dir->filePath(QStringLiteral("yazici.pdf"));
     QPrinter printer(QPrinter::HighResolution);
