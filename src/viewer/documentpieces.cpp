@@ -167,8 +167,8 @@ void Cutter::expand(Frame* frame)
 
     // What repeats is the element name carrying most of the weight, from its first to its last
     // occurrence; what comes before leads every piece. Classes vary among the repeated blocks
-    // (a short account, a long one), so they do not decide the run; but a last few of a class
-    // other than the usual one close the run (totals) and come after it, once.
+    // (a short account, a long one), so they do not decide the run; but a last few of classes
+    // not met earlier in the run close it (totals) and come after it, once.
     QHash<QByteArray, long> weightByName;
     for (xmlNode* child : children) {
         if (isElement(child))
@@ -188,24 +188,26 @@ void Cutter::expand(Frame* frame)
     }
     qsizetype bestFirst = -1;
     qsizetype bestLast = -1;
-    QHash<QByteArray, int> kindCount;
+    QHash<QByteArray, qsizetype> firstOfKind;
     for (qsizetype i = 0; i < qsizetype(children.size()); ++i) {
         if (isElement(children[i]) && nameOf(children[i]) == repeated) {
             bestFirst = bestFirst < 0 ? i : bestFirst;
             bestLast = i;
-            ++kindCount[kindOf(children[i])];
+            firstOfKind.insert(kindOf(children[i]), qMin(firstOfKind.value(kindOf(children[i]), i), i));
         }
     }
-    QByteArray usual;
-    int most = -1;
-    for (auto it = kindCount.cbegin(); it != kindCount.cend(); ++it) {
-        if (it.value() > most) {
-            most = it.value();
-            usual = it.key();
-        }
-    }
+    // The run ends before the earliest block from which on no class was met before it.
     qsizetype runEnd = bestLast; // the last element of the run proper
-    while (runEnd > bestFirst && (!isElement(children[runEnd]) || kindOf(children[runEnd]) != usual))
+    qsizetype earliestFirst = bestLast + 1;
+    for (qsizetype i = bestLast; i > bestFirst; --i) {
+        if (!isElement(children[i]) || nameOf(children[i]) != repeated)
+            continue;
+        earliestFirst = qMin(earliestFirst, firstOfKind.value(kindOf(children[i])));
+        if (earliestFirst < i)
+            break;
+        runEnd = i - 1;
+    }
+    while (runEnd > bestFirst && (!isElement(children[runEnd]) || nameOf(children[runEnd]) != repeated))
         --runEnd;
     frame->lead.assign(children.begin(), children.begin() + bestFirst);
     frame->trail.assign(children.begin() + runEnd + 1, children.end());
@@ -283,6 +285,35 @@ PiecedDocument Cutter::run()
             weight = 0;
         }
         weight += item.weight;
+    }
+    // The last piece of a document in several, the one with the totals, is laid out in advance
+    // and kept: it gets only the last quarter-piece of blocks, the rest a piece of its own.
+    qsizetype lastStart = qsizetype(m_items.size());
+    int lastWeight = 0;
+    for (qsizetype i = qsizetype(m_items.size()) - 1; !ranges.empty() && i > start; --i) {
+        const Item& item = m_items[i];
+        if (item.kind != Item::Unit)
+            continue;
+        if (lastWeight + item.weight > m_limits.pieceWeight / 4)
+            break;
+        lastWeight += item.weight;
+        lastStart = i;
+    }
+    if (lastStart == qsizetype(m_items.size()) && !ranges.empty()) {
+        // Even its last block is heavier than that: the block alone, when there is more.
+        for (qsizetype i = qsizetype(m_items.size()) - 1; i > start; --i) {
+            if (m_items[i].kind == Item::Unit) {
+                lastStart = i;
+                lastWeight = m_items[i].weight;
+                break;
+            }
+        }
+    }
+    if (lastStart < qsizetype(m_items.size()) && weight - lastWeight > 0) {
+        ranges.push_back({start, lastStart - 1});
+        result.weights.append(weight - lastWeight);
+        start = lastStart;
+        weight = lastWeight;
     }
     ranges.push_back({start, qsizetype(m_items.size()) - 1});
     result.weights.append(qMax(weight, 1));

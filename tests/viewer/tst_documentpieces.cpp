@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <libxml/HTMLparser.h>
 #include <libxml/xpath.h>
 
@@ -17,13 +19,14 @@ namespace {
 
 // A page shaped as ledger pages are: a header, a layout table holding one table of repeated
 // blocks (entries of different classes), and totals closing that table and the page.
-QByteArray journalPage(int entries, int linesPerEntry = 3)
+QByteArray journalPage(int entries, int linesPerEntry = 3, const std::function<bool(int)>& isShort = {})
 {
     QByteArray page = "<!DOCTYPE html><html><head><title>Defter</title><style>td{}</style></head><body>"
                       "<div class=\"ust\"><h1>YEVMİYE</h1></div><table class=\"duzen\"><tbody><tr><td>"
                       "<table class=\"sayfa\"><colgroup><col/></colgroup><thead><tr><th>Madde</th></tr></thead>";
     for (int e = 1; e <= entries; ++e) {
-        page += "<tbody class=\"" + QByteArray(e % 3 == 0 ? "madde kisa" : "madde") + "\" data-e=\"" +
+        const bool shortEntry = isShort ? isShort(e) : e % 3 == 0;
+        page += "<tbody class=\"" + QByteArray(shortEntry ? "madde kisa" : "madde") + "\" data-e=\"" +
                 QByteArray::number(e) + "\">";
         for (int l = 1; l <= linesPerEntry; ++l)
             page += "<tr><td>m" + QByteArray::number(e) + "l" + QByteArray::number(l) + "</td><td>1,00</td></tr>";
@@ -126,6 +129,8 @@ private slots:
     void journal_everyEntryOnceInOrder_totalsOnlyLast();
     void everyPiece_isAWholePageWithHeadAndColumnHeaders();
     void bigBlock_rowsSplit_blockTotalOnceAfterItsLastRow();
+    void closingBlocks_onlyOfClassesNewAtTheEnd_data();
+    void closingBlocks_onlyOfClassesNewAtTheEnd();
     void partial_leavesTotalsOut();
     void notAPage_isOnePiece();
 
@@ -214,6 +219,38 @@ void TestDocumentPieces::bigBlock_rowsSplit_blockTotalOnceAfterItsLastRow()
     // The account's heading comes again where its rows continue.
     QVERIFY(count(all, "<th>Hesap 2</th>") > 1);
     QCOMPARE(count(pieces.fragments.constLast(), "Genel Toplam"), 1);
+}
+
+void TestDocumentPieces::closingBlocks_onlyOfClassesNewAtTheEnd_data()
+{
+    QTest::addColumn<int>("firstLong"); // the long entries run from here to the end
+    QTest::newRow("mostly short, long ones last") << 150;
+    QTest::newRow("all of one class") << 1;
+}
+
+// Entries of a class met before, however many come last, are entries: they are cut into pieces
+// like the rest, and the last piece stays light (it is laid out in advance); only the totals,
+// of a class new at the end, close the document.
+void TestDocumentPieces::closingBlocks_onlyOfClassesNewAtTheEnd()
+{
+    QFETCH(int, firstLong);
+    const int entries = 200;
+    const PieceLimits limits{50, 300};
+    const PiecedDocument pieces =
+        cut(journalPage(entries, 3, [&](int e) { return e < firstLong && e != 7; }), limits);
+    QVERIFY(pieces.count() > 4);
+    QStringList seen;
+    for (qsizetype i = 0; i < pieces.count(); ++i) {
+        seen << cellTexts(pieces.page(i), QStringLiteral("m"));
+        QVERIFY2(pieces.weights.at(i) <= limits.pieceWeight, qPrintable(QString::number(i)));
+        QCOMPARE(count(pieces.fragments.at(i), "Genel Toplam"), i + 1 == pieces.count() ? 1 : 0);
+    }
+    QCOMPARE(seen.size(), entries * 3);
+    QCOMPARE(seen.constLast(), QStringLiteral("m200l3"));
+    const QStringList last = cellTexts(pieces.page(pieces.count() - 1), QStringLiteral("m"));
+    QVERIFY(!last.isEmpty());
+    QVERIFY2(pieces.weights.constLast() <= limits.pieceWeight / 4, qPrintable(QString::number(pieces.weights.constLast())));
+    QVERIFY(pieces.fragments.constLast().size() * 3 < pieces.fragments.at(1).size());
 }
 
 void TestDocumentPieces::partial_leavesTotalsOut()
