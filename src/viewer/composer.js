@@ -23,6 +23,7 @@
         banner: null,
         endNote: null,
         pinned: null,       // 'top', 'bottom' or {index} while a jump settles
+        resident: -1,       // the last piece (totals), kept in the document wherever the reader is
         scheduled: false,
     };
 
@@ -246,6 +247,11 @@
                     break;
             }
         }
+        // After a jump the piece jumped to is asked for first, and so laid out first.
+        const target = state.pinned === 'bottom' ? wanted[wanted.length - 1]
+                     : state.pinned && state.pinned.index !== undefined ? state.pinned.index : undefined;
+        if (wanted.includes(target))
+            wanted.unshift(...wanted.splice(wanted.indexOf(target), 1));
         for (const index of wanted.slice(0, 4))
             fetchPiece(index).then(html => {
                 if (html !== undefined)
@@ -256,7 +262,7 @@
         const keepTo = top + screen + KEEP_SCREENS * screen;
         for (let i = state.slots.length - 1; i >= 0; --i) {
             const slot = state.slots[i];
-            if (slot.el)
+            if (slot.el || slot.index === state.resident)
                 continue;
             const extent = extentOf(slot.nodes);
             if (extent.bottom < keepFrom || extent.top > keepTo) {
@@ -297,8 +303,26 @@
         return get(BASE + 'manifest?t=' + Date.now()).then(text => JSON.parse(text));
     }
 
-    function start() {
-        return readManifest().then(manifest => {
+    function manifestOf(given) {
+        return given ? Promise.resolve(given) : readManifest();
+    }
+
+    // The totals are what a reader looks at first: the last piece is laid out in advance and
+    // stays, so that End shows it at once. Not while only the beginning is there.
+    function keepLast() {
+        const last = state.weights.length - 1;
+        if (state.partial || last < 1 || state.resident === last)
+            return;
+        state.resident = last;
+        fetchPiece(last).then(html => {
+            if (html !== undefined && state.resident === last && !state.slots.some(s => !s.el && s.index === last))
+                insert(last, html);
+        }, () => {});
+    }
+
+    // `given`: the manifest of the page shown, when the program has it at hand.
+    function start(given) {
+        return manifestOf(given).then(manifest => {
             state.version = manifest.version;
             state.partial = manifest.partial;
             state.weights = manifest.weights;
@@ -332,6 +356,7 @@
             window.addEventListener('wheel', () => { state.pinned = null; }, {passive: true});
             window.addEventListener('mousedown', () => { state.pinned = null; }, true);
             schedule();
+            keepLast();
             return state.weights.length;
         });
     }
@@ -342,8 +367,8 @@
 
     // The whole ledger in place of its beginning: the pieces on screen are fetched anew and
     // swapped in at once, the rest of the ledger joins the spacer.
-    function complete() {
-        return readManifest().then(manifest => {
+    function complete(given) {
+        return manifestOf(given).then(manifest => {
             // Pieces whose content did not change stay as they are: no fetching, no new layout.
             const shown = state.slots.filter(s => !s.el && s.index < manifest.weights.length &&
                                                   manifest.hashes[s.index] !== state.hashes[s.index]);
@@ -385,6 +410,7 @@
                     // Last: the program takes the new version as the sign that the whole is shown.
                     state.version = manifest.version;
                     schedule();
+                    keepLast();
                     return state.weights.length;
                 });
         });
@@ -458,10 +484,16 @@
         });
     }
 
+    function onScreen(slot) {
+        const extent = extentOf(slot.nodes);
+        return extent.bottom > window.scrollY && extent.top < window.scrollY + window.innerHeight;
+    }
+
     function status() {
         return {version: state.version, partial: state.partial, count: state.weights.length,
                 current: state.weights.length ? anchor().index : 0,
-                loaded: state.slots.filter(s => !s.el).map(s => s.index)};
+                loaded: state.slots.filter(s => !s.el).map(s => s.index),
+                visible: state.slots.filter(s => !s.el && onScreen(s)).map(s => s.index)};
     }
 
     window.__vz = {start, complete, goTo, highlight, status};

@@ -260,6 +260,7 @@ void WebBrowser::showDocument(const QUrl& url, bool partial)
 {
     m_loading = m_navigation;
     m_loadedPartial = partial;
+    m_loadedManifest = m_scheme->manifest();
     m_pageReady = false;
     m_page->load(url);
 }
@@ -276,6 +277,11 @@ void WebBrowser::loadFinished(bool ok)
         return;
     }
     startComposer(m_loadedPartial && m_wholeArrived);
+    if (m_wholeArrived && !m_loadedPartial) {
+        // Given its manifest, the composer is set up before any later script of ours runs.
+        finishNavigation();
+        return;
+    }
     if (m_wholeArrived) {
         whenComposerHas(m_scheme->version(), [this] { finishNavigation(); });
         return;
@@ -285,17 +291,21 @@ void WebBrowser::loadFinished(bool ok)
     emit DownloadComplete();
 }
 
+// The composer gets the manifests with the call: no round trip for them, and a page loaded as
+// the beginning starts as the beginning even when the whole was published meanwhile.
 void WebBrowser::startComposer(bool thenComplete)
 {
     runScript(m_composer);
-    runScript(thenComplete ? QStringLiteral("__vz.start().then(() => __vz.complete())")
-                           : QStringLiteral("__vz.start()"));
+    const QString start = QStringLiteral("__vz.start(%1)").arg(QString::fromUtf8(m_loadedManifest));
+    runScript(thenComplete
+                  ? start + QStringLiteral(".then(() => __vz.complete(%1))").arg(QString::fromUtf8(m_scheme->manifest()))
+                  : start);
 }
 
 void WebBrowser::completeInPlace()
 {
     const int navigation = m_navigation;
-    runScript(QStringLiteral("__vz.complete()"));
+    runScript(QStringLiteral("__vz.complete(%1)").arg(QString::fromUtf8(m_scheme->manifest())));
     whenComposerHas(m_scheme->version(), [this, navigation] {
         if (navigation == m_navigation)
             finishNavigation();

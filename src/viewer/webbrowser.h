@@ -139,6 +139,7 @@ private:
     bool m_busy = false;
     bool m_partialShown = false;  // the ledger's beginning is published for this navigation
     bool m_loadedPartial = false; // the page the view holds was loaded as a partial one
+    QByteArray m_loadedManifest;  // its pieces, as the composer reads them
     bool m_wholeArrived = false;  // the whole document is published
     bool m_pageReady = false;     // the page is loaded and its composer started
     QString m_title;
