@@ -3,6 +3,7 @@
 //   print_bench range LEDGER [PAGES]   opens LEDGER, waits until it is whole, then prints pages
 //                                      1–PAGES (default 100) to a PDF file through the preview
 //   print_bench preview LEDGER         opens LEDGER and previews it until every page is shown
+#include "treememory.h"
 #include "viewer/ledgerscheme.h"
 #include "viewer/piecebook.h"
 #include "viewer/printpreview.h"
@@ -18,82 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <map>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
-// Resident memory of this process and all its descendants, in bytes.
-qint64 treeRss()
-{
-    std::map<int, int> parents;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::map<int, qint64> rss;
-    static const qint64 pageSize = sysconf(_SC_PAGESIZE);
-    for (const QString& entry : entries) {
-        bool numeric = false;
-        const int pid = entry.toInt(&numeric);
-        if (!numeric)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly) || !statm.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        // pid (comm) state ppid …: the name may hold spaces and parentheses.
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() < 2)
-            continue;
-        parents[pid] = fields.at(1).toInt();
-        rss[pid] = statm.readAll().split(' ').value(1).toLongLong() * pageSize;
-    }
-    qint64 total = 0;
-    const int self = int(getpid());
-    for (const auto& [pid, bytes] : rss) {
-        for (int at = pid; at > 1; at = parents.count(at) ? parents[at] : 0) {
-            if (at == self) {
-                total += bytes;
-                break;
-            }
-        }
-    }
-    return total;
-}
-
-class PeakSampler
-{
-public:
-    PeakSampler()
-        : m_thread([this] {
-              while (!m_stop) {
-                  const qint64 now = treeRss();
-                  m_peak = std::max(m_peak.load(), now);
-                  m_overall = std::max(m_overall.load(), now);
-                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-              }
-          })
-    {}
-    ~PeakSampler()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    // The peak since the last reset, in MB.
-    qint64 takePeakMb() { return m_peak.exchange(treeRss()) / (1024 * 1024); }
-    [[nodiscard]] qint64 overallPeakMb() const { return m_overall / (1024 * 1024); }
-
-private:
-    std::atomic_bool m_stop = false;
-    std::atomic<qint64> m_peak = 0;
-    std::atomic<qint64> m_overall = 0;
-    std::thread m_thread;
-};
-
-bool open(viewer::WebBrowser& browser, const QString& ledger, PeakSampler& sampler)
+bool open(viewer::WebBrowser& browser, const QString& ledger, TreeMemory& sampler)
 {
     QElapsedTimer clock;
     clock.start();
@@ -102,11 +32,11 @@ bool open(viewer::WebBrowser& browser, const QString& ledger, PeakSampler& sampl
         return false;
     const auto& pieces = browser.documents().current().pieces;
     std::printf("open: %.1f s, %lld pieces, peak tree RSS %lld MB\n", clock.elapsed() / 1000.0,
-                pieces ? qint64(pieces->count()) : 1LL, sampler.takePeakMb());
+                pieces ? qint64(pieces->count()) : 1LL, sampler.takePeak() / (1024 * 1024));
     return true;
 }
 
-int printRange(viewer::WebBrowser& browser, int pages, PeakSampler& sampler)
+int printRange(viewer::WebBrowser& browser, int pages, TreeMemory& sampler)
 {
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("sayfalar.pdf"));
@@ -131,14 +61,14 @@ int printRange(viewer::WebBrowser& browser, int pages, PeakSampler& sampler)
     printed.load(target);
     std::printf("print pages 1-%d to PDF: %.1f s, %d pages (%lld KB), %d pieces laid out, peak tree RSS %lld MB\n",
                 pages, seconds, printed.pageCount(), QFileInfo(target).size() / 1024,
-                preview->book() ? preview->book()->piecesDone() : 1, sampler.takePeakMb());
+                preview->book() ? preview->book()->piecesDone() : 1, sampler.takePeak() / (1024 * 1024));
     if (!problem.isEmpty())
         std::printf("error: %s\n", qPrintable(problem));
     preview->close();
     return printed.pageCount() == pages ? 0 : 1;
 }
 
-int previewAll(viewer::WebBrowser& browser, PeakSampler& sampler)
+int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
 {
     QElapsedTimer clock;
     clock.start();
@@ -155,7 +85,7 @@ int previewAll(viewer::WebBrowser& browser, PeakSampler& sampler)
     if (!QTest::qWaitFor([&] { return done; }, 60 * 60 * 1000))
         std::printf("preview: not done after an hour\n");
     std::printf("preview: first pages shown %.1f s, all %d pages shown %.1f s, peak tree RSS %lld MB\n", firstShown,
-                preview->document()->pageCount(), clock.elapsed() / 1000.0, sampler.takePeakMb());
+                preview->document()->pageCount(), clock.elapsed() / 1000.0, sampler.takePeak() / (1024 * 1024));
     if (!problem.isEmpty())
         std::printf("error: %s\n", qPrintable(problem));
     preview->close();
@@ -174,7 +104,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: print_bench range LEDGER [PAGES] | print_bench preview LEDGER\n");
         return 2;
     }
-    PeakSampler sampler;
+    TreeMemory sampler;
     viewer::WebBrowser browser(QFileInfo(arguments.at(2)).absolutePath());
     browser.resize(1200, 900);
     browser.show();
@@ -186,6 +116,6 @@ int main(int argc, char* argv[])
     const int result = arguments.at(1) == QLatin1String("range")
                            ? printRange(browser, arguments.value(3, QStringLiteral("100")).toInt(), sampler)
                            : previewAll(browser, sampler);
-    std::printf("peak tree RSS over the whole run: %lld MB\n", sampler.overallPeakMb());
+    std::printf("peak tree RSS over the whole run: %lld MB\n", sampler.overallPeak() / (1024 * 1024));
     return result;
 }
