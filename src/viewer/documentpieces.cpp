@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,13 @@ bool isElement(const xmlNode* node)
 QByteArray nameOf(const xmlNode* node)
 {
     return QByteArray(reinterpret_cast<const char*>(node->name)).toLower();
+}
+
+// An element's weight, once weighed: kept in the node's application pointer, since a hash of
+// millions of nodes took longer to fill and to free than the pieces took to write.
+int weightOf(const xmlNode* node)
+{
+    return int(reinterpret_cast<std::intptr_t>(node->_private));
 }
 
 int elementChildren(const xmlNode* node)
@@ -115,7 +123,6 @@ private:
     xmlDocPtr m_document;
     PieceLimits m_limits;
     bool m_partial;
-    QHash<xmlNode*, int> m_weights;
     std::vector<std::unique_ptr<Frame>> m_frames;
     std::vector<Item> m_items;
     Frame* m_body = nullptr;
@@ -141,8 +148,8 @@ int Cutter::weigh(xmlNode* node)
         }
         int weight = 1;
         for (xmlNode* child = current->children; child; child = child->next)
-            weight += isElement(child) ? m_weights.value(child) : 0;
-        m_weights.insert(current, weight);
+            weight += isElement(child) ? weightOf(child) : 0;
+        current->_private = reinterpret_cast<void*>(std::intptr_t(weight));
         total = weight;
     }
     return total;
@@ -172,7 +179,7 @@ void Cutter::expand(Frame* frame)
     QHash<QByteArray, long> weightByName;
     for (xmlNode* child : children) {
         if (isElement(child))
-            weightByName[nameOf(child)] += m_weights.value(child);
+            weightByName[nameOf(child)] += weightOf(child);
     }
     if (weightByName.isEmpty()) {
         frame->lead = children;
@@ -220,7 +227,7 @@ void Cutter::expand(Frame* frame)
                 m_items.back().nodes.push_back(child); // spacing between blocks
             continue;
         }
-        const int weight = m_weights.value(child);
+        const int weight = weightOf(child);
         if (weight > m_limits.unitWeight && isCuttable(child)) {
             expand(makeFrame(child, frame));
             continue;

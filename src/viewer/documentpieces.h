@@ -44,8 +44,8 @@ enum class Completeness
     Partial
 };
 
-// Cuts an HTML result tree; the tree is not changed. A document without an HTML body comes
-// back as a single piece.
+// Cuts an HTML result tree. Nothing in the tree changes but its element nodes' `_private`
+// pointers, used as scratch. A document without an HTML body comes back as a single piece.
 PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits = {},
                              Completeness completeness = Completeness::Whole);
 
