@@ -72,6 +72,9 @@ struct RenderResult
 // other thread libxslt's own (much lower) recursion limits apply, so a deep stylesheet fails
 // with a page instead of overflowing a small stack.
 RenderResult renderLedger(const RenderRequest& request);
+// The same, handing the result to `deliver` (on this thread) before the engine's trees are freed:
+// the result goes on its way while this thread tidies up.
+void renderLedger(const RenderRequest& request, const std::function<void(RenderResult)>& deliver);
 
 // The ledger's beginning alone, about `budget` bytes of whole records, rendered the same way and
 // marked partial: a first screenful long before a large ledger is rendered whole. Nothing when

@@ -213,6 +213,10 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
     QCOMPARE(QFileInfo(result.stylesheetPath).canonicalFilePath(),
              QFileInfo(expectedFrom == u"beside" ? beside : program).canonicalFilePath());
     QVERIFY(stateOf(ledger) == before);
+    viewer::renderLedger(request(ledger), [&](viewer::RenderResult delivered) {
+        QCOMPARE(delivered.html, result.html);
+        QCOMPARE(delivered.title, result.title);
+    });
 }
 
 void TestLedgerRender::nodeSet_bothSpellingsWork_data()
@@ -399,6 +403,13 @@ void TestLedgerRender::failures_becomeReadablePages()
     QVERIFY(page.contains(aboutFile.toHtmlEscaped()));
     QVERIFY(!page.contains(QStringLiteral("<1>")));
     QCOMPARE(result.html, viewer::failurePage(*result.failure));
+    // Handed on before the engine tidies up, it is the same.
+    int deliveries = 0;
+    viewer::renderLedger(request(ledgerPath), [&](viewer::RenderResult delivered) {
+        ++deliveries;
+        QCOMPARE(delivered.html, result.html);
+    });
+    QCOMPARE(deliveries, 1);
 }
 
 void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten_data()
