@@ -189,15 +189,16 @@ void WebBrowser::startWholeRender(const QString& localPath)
     const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), m_pieceLimits};
     QPointer<WebBrowser> self(this);
     runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
-        RenderResult result = renderLedger(request);
-        // Delivered on the GUI thread; dropped if the view is gone meanwhile.
-        QMetaObject::invokeMethod(
-            self,
-            [self, navigation, localPath, result = std::move(result)]() mutable {
-                if (self)
-                    self->wholeRendered(navigation, localPath, std::move(result));
-            },
-            Qt::QueuedConnection);
+        renderLedger(request, [&](RenderResult result) {
+            // Delivered on the GUI thread; dropped if the view is gone meanwhile.
+            QMetaObject::invokeMethod(
+                self,
+                [self, navigation, localPath, result = std::move(result)]() mutable {
+                    if (self)
+                        self->wholeRendered(navigation, localPath, std::move(result));
+                },
+                Qt::QueuedConnection);
+        });
     });
 }
 
