@@ -64,6 +64,8 @@ int printRange(viewer::WebBrowser& browser, int pages, TreeMemory& sampler)
                 preview->book() ? preview->book()->piecesDone() : 1, sampler.takePeak() / (1024 * 1024));
     if (!problem.isEmpty())
         std::printf("error: %s\n", qPrintable(problem));
+    if (qEnvironmentVariableIsSet("KEEP_PDF")) // to look at what was printed
+        QFile::copy(target, qEnvironmentVariable("KEEP_PDF"));
     preview->close();
     return printed.pageCount() == pages ? 0 : 1;
 }

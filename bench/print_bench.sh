@@ -6,7 +6,7 @@
 # Environment: BUILD=build folder (default build), PAGES (default 100),
 #              STYLESHEETS=folder of the real stylesheets copied beside the ledgers
 #              (default: the program folder's), PREVIEW_MB=size of the ~500-page journal
-#              (default 11.5; 0 skips it).
+#              (default 11.5; 0 skips it), KEEP_PDF=where to keep the last printed PDF.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
