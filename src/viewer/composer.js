@@ -1,7 +1,8 @@
 // Shows a ledger rendered in pieces as one continuous page. Only the pieces near the viewport
 // are in the document; spacers of their (estimated, later measured) height stand in for the
 // rest, so that the scroll bar, the page keys, Home and End cover the whole ledger. Runs in the
-// program's own script world: the page's scripts cannot see or change it.
+// program's own script world: the page's scripts cannot see or change it. Injected when the
+// document is parsed, it starts itself from the manifest the page carries.
 (function () {
     'use strict';
     if (window.__vz)
@@ -497,4 +498,13 @@
     }
 
     window.__vz = {start, complete, goTo, highlight, status};
+
+    // The page the program opened carries its manifest as the body's last element: the composer
+    // starts from it as soon as the document is parsed, without waiting for a word from the program.
+    const carried = document.body && document.body.lastElementChild;
+    if (carried && carried.id === 'verazidedaze-manifest' && carried.type === 'application/json') {
+        const manifest = JSON.parse(carried.textContent);
+        carried.remove();
+        start(manifest);
+    }
 })();

@@ -60,13 +60,18 @@ QUrl LedgerSchemeHandler::pageUrl(qsizetype index) const
     return url;
 }
 
-QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document)
+QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document, const QByteArray& manifest)
 {
+    // The manifest is numbers and hexadecimal text only: nothing in it can end the element early.
+    const QByteArray carried = manifest.isEmpty() || document.mimeType != "text/html"
+                                   ? QByteArray()
+                                   : "<script type=\"application/json\" id=\"" + QByteArray(kManifestElement) +
+                                         "\">" + manifest + "</script>";
     if (!document.pieces)
-        return document.html;
+        return document.html + carried; // a page of ours; the parser puts it at the body's end
     const PiecedDocument& pieces = *document.pieces;
     // The view adds the other pieces as the reader reaches them.
-    return pieces.head + pieces.fragments.value(0) + pieces.tail;
+    return pieces.head + pieces.fragments.value(0) + carried + pieces.tail;
 }
 
 QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetype index)
@@ -112,7 +117,7 @@ void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
     const QString relative = url.path(QUrl::FullyEncoded).mid(1);
     if (QUrl::fromPercentEncoding(relative.toUtf8()) == m_document.fileName) {
-        replyBytes(job, firstPage(m_document.content), m_document.content.mimeType + ";charset=utf-8");
+        replyBytes(job, firstPage(m_document.content, manifest()), m_document.content.mimeType + ";charset=utf-8");
         return;
     }
     if (relative.startsWith(QLatin1String(kPiecePath))) {

@@ -18,6 +18,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -62,6 +63,13 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
     m_view->setPage(m_page);
+    QWebEngineScript composer;
+    composer.setName(QStringLiteral("verazidedaze-composer"));
+    composer.setSourceCode(m_composer);
+    composer.setInjectionPoint(QWebEngineScript::DocumentReady);
+    composer.setWorldId(QWebEngineScript::ApplicationWorld);
+    composer.setRunsOnSubFrames(false);
+    m_page->scripts().insert(composer);
     m_view->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_view);
     auto* layout = new QVBoxLayout(this);
@@ -261,7 +269,6 @@ void WebBrowser::showDocument(const QUrl& url, bool partial)
 {
     m_loading = m_navigation;
     m_loadedPartial = partial;
-    m_loadedManifest = m_scheme->manifest();
     m_pageReady = false;
     m_page->load(url);
 }
@@ -277,14 +284,16 @@ void WebBrowser::loadFinished(bool ok)
         finishNavigation();
         return;
     }
-    startComposer(m_loadedPartial && m_wholeArrived);
+    // The composer started itself when the page was parsed; this only covers a page where it
+    // could not (it does nothing where it did).
+    runScript(m_composer);
     if (m_wholeArrived && !m_loadedPartial) {
-        // Given its manifest, the composer is set up before any later script of ours runs.
         finishNavigation();
         return;
     }
     if (m_wholeArrived) {
-        whenComposerHas(m_scheme->version(), [this] { finishNavigation(); });
+        // Published while the beginning loaded.
+        completeInPlace();
         return;
     }
     // The beginning is on screen; the whole is still on its way.
@@ -292,17 +301,7 @@ void WebBrowser::loadFinished(bool ok)
     emit DownloadComplete();
 }
 
-// The composer gets the manifests with the call: no round trip for them, and a page loaded as
-// the beginning starts as the beginning even when the whole was published meanwhile.
-void WebBrowser::startComposer(bool thenComplete)
-{
-    runScript(m_composer);
-    const QString start = QStringLiteral("__vz.start(%1)").arg(QString::fromUtf8(m_loadedManifest));
-    runScript(thenComplete
-                  ? start + QStringLiteral(".then(() => __vz.complete(%1))").arg(QString::fromUtf8(m_scheme->manifest()))
-                  : start);
-}
-
+// The composer gets the manifest with the call: no round trip for it.
 void WebBrowser::completeInPlace()
 {
     const int navigation = m_navigation;

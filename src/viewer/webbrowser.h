@@ -110,7 +110,6 @@ private:
     void wholeRendered(int navigation, const QString& localPath, RenderResult result);
     void showDocument(const QUrl& url, bool partial);
     void loadFinished(bool ok);
-    void startComposer(bool thenComplete);
     void completeInPlace();
     void whenComposerHas(int version, const std::function<void()>& then, int attempts = 200);
     void finishNavigation();
@@ -141,7 +140,6 @@ private:
     bool m_busy = false;
     bool m_partialShown = false;  // the ledger's beginning is published for this navigation
     bool m_loadedPartial = false; // the page the view holds was loaded as a partial one
-    QByteArray m_loadedManifest;  // its pieces, as the composer reads them
     bool m_wholeArrived = false;  // the whole document is published
     bool m_pageReady = false;     // the page is loaded and its composer started
     QString m_title;

@@ -195,6 +195,11 @@ void TestLargeLedger::smallLedger_isShownWholeAtOnce()
     QCOMPARE(complete.count(), 1);
     QCOMPARE(status(*m_browser).value(QStringLiteral("count")).toInt(), 1);
     QCOMPARE(inPage(*m_browser, QStringLiteral("Genel Toplam 20")), 1);
+    // The composer took the manifest the page carried and left nothing of it in the page.
+    QCOMPARE(status(*m_browser).value(QStringLiteral("version")).toInt(), m_browser->documents().version());
+    QVERIFY(evaluate(*m_browser, QStringLiteral("document.getElementById('verazidedaze-manifest') === null")).toBool());
+    QVERIFY(!evaluate(*m_browser, QStringLiteral("document.body.lastElementChild.tagName")).toString().contains(
+        QStringLiteral("SCRIPT"), Qt::CaseInsensitive));
 }
 
 int main(int argc, char* argv[])
