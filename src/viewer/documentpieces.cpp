@@ -81,6 +81,7 @@ struct Frame
     std::vector<xmlNode*> lead;
     std::vector<xmlNode*> trail;
     std::vector<Frame*> path; // the frames it lies in, outermost first, itself last
+    int index = 0;            // written as data-vz-f, for printing to find it again in every piece
     bool opened = false;
 };
 
@@ -114,7 +115,7 @@ private:
     void writeNode(xmlNode* node) { htmlNodeDumpFormatOutput(m_out, m_document, node, "UTF-8", 0); }
     // `repeat` marks an opening shown again: "top" for the page's own header, "inner" for a
     // block's (column headers), nullptr for a first showing.
-    void writeStartTag(xmlNode* element, const char* repeat);
+    void writeStartTag(xmlNode* element, const char* repeat, const Frame* frame = nullptr);
     void writeEndTag(xmlNode* element);
     void writeLead(Frame* frame);
     QByteArray serialiseHead(xmlNode* html, xmlNode* head, xmlNode* body);
@@ -159,6 +160,7 @@ Frame* Cutter::makeFrame(xmlNode* element, Frame* parent)
 {
     auto frame = std::make_unique<Frame>();
     frame->element = element;
+    frame->index = int(m_frames.size());
     if (parent)
         frame->path = parent->path;
     frame->path.push_back(frame.get());
@@ -232,6 +234,8 @@ void Cutter::expand(Frame* frame)
             expand(makeFrame(child, frame));
             continue;
         }
+        // Marked so that printing can carry whole blocks from one piece to the next.
+        xmlSetProp(child, reinterpret_cast<const xmlChar*>("data-vz-u"), reinterpret_cast<const xmlChar*>(""));
         m_items.push_back({Item::Unit, {child}, frame, weight});
     }
     m_items.push_back({Item::Trail, {}, frame, 0});
@@ -356,7 +360,7 @@ QByteArray Cutter::serialiseHead(xmlNode* html, xmlNode* head, xmlNode* body)
     return bytes;
 }
 
-void Cutter::writeStartTag(xmlNode* element, const char* repeat)
+void Cutter::writeStartTag(xmlNode* element, const char* repeat, const Frame* frame)
 {
     QByteArray tag = '<' + nameOf(element);
     for (xmlAttr* attribute = element->properties; attribute; attribute = attribute->next) {
@@ -371,6 +375,8 @@ void Cutter::writeStartTag(xmlNode* element, const char* repeat)
     }
     if (repeat)
         tag += QByteArray(" data-vz-repeat=\"") + repeat + '"';
+    if (frame)
+        tag += " data-vz-f=\"" + QByteArray::number(frame->index) + '"';
     write(tag + '>');
 }
 
@@ -430,7 +436,7 @@ QByteArray Cutter::serialisePiece(qsizetype first, qsizetype last, bool isLast)
         }
         closeTo(common);
         for (qsizetype depth = common + 1; depth < qsizetype(path.size()); ++depth) {
-            writeStartTag(path[depth]->element, nullptr);
+            writeStartTag(path[depth]->element, nullptr, path[depth]);
             writeLead(path[depth]);
             open.push_back(path[depth]);
         }

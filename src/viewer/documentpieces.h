@@ -44,8 +44,9 @@ enum class Completeness
     Partial
 };
 
-// Cuts an HTML result tree. Nothing in the tree changes but its element nodes' `_private`
-// pointers, used as scratch. A document without an HTML body comes back as a single piece.
+// Cuts an HTML result tree. Its repeated blocks get a data-vz-u attribute, the blocks holding
+// them data-vz-f (the same number in every piece), and its element nodes' `_private` pointers
+// serve as scratch. A document without an HTML body comes back as a single piece.
 PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits = {},
                              Completeness completeness = Completeness::Whole);
 

@@ -79,10 +79,11 @@ QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetyp
     if (index == 0)
         return pieces.page(0);
     // Column headers stay (the browser repeats them on every printed page anyway); the page's
-    // own header was printed once, at the start, also when a layout table holds it.
+    // own header was printed once, at the start, also when a layout table holds it. The body's
+    // top margin too: a piece continues the pages before it.
     return pieces.head +
            "<style>[data-vz-repeat=\"top\"],[data-vz-repeat=\"inner\"]:not(thead):not(tfoot)"
-           "{display:none!important}</style>" +
+           "{display:none!important}body{margin-top:0!important;padding-top:0!important}</style>" +
            pieces.fragments.at(index) + pieces.tail;
 }
 

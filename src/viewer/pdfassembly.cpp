@@ -98,6 +98,38 @@ PdfOutcome countPdfPages(const QString& path)
     return outcome;
 }
 
+QHash<QString, PdfAnchor> namedDestinations(const QString& path)
+{
+    QHash<QString, PdfAnchor> anchors;
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(nativeName(path).c_str());
+        std::map<QPDFObjGen, int> pageIndex;
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        for (size_t i = 0; i < pages.size(); ++i)
+            pageIndex[pages[i].getObjectHandle().getObjGen()] = int(i);
+        QPDFObjectHandle dests = pdf.getRoot().getKey("/Dests");
+        if (!dests.isDictionary())
+            return anchors;
+        for (const std::string& key : dests.getKeys()) {
+            QPDFObjectHandle target = dests.getKey(key);
+            if (target.isDictionary())
+                target = target.getKey("/D");
+            // [page /XYZ left top zoom]
+            if (!target.isArray() || target.getArrayNItems() < 4 || !target.getArrayItem(3).isNumber())
+                continue;
+            const auto page = pageIndex.find(target.getArrayItem(0).getObjGen());
+            if (page != pageIndex.end())
+                anchors.insert(QString::fromStdString(key.substr(1)),
+                               {page->second, target.getArrayItem(3).getNumericValue()});
+        }
+    } catch (const std::exception&) {
+        anchors.clear();
+    }
+    return anchors;
+}
+
 QList<int> allPages(const QList<PdfPart>& parts)
 {
     QList<int> pages;
@@ -149,7 +181,7 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
             if (!source) {
                 reading = parts.at(index).path;
                 source = std::make_unique<Source>(reading, keepOpen);
-                if (int(source->pages().size()) != parts.at(index).pageCount) {
+                if (int(source->pages().size()) < parts.at(index).pageCount) {
                     outcome.error = QStringLiteral("PDF dosyası “%1” beklenen %2 sayfa yerine %3 sayfa içeriyor.")
                                         .arg(QDir::toNativeSeparators(reading))
                                         .arg(parts.at(index).pageCount)

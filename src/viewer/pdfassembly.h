@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -7,7 +8,8 @@
 
 namespace viewer {
 
-// A PDF file that holds a stretch of a document's pages.
+// A PDF file whose first `pageCount` pages are a stretch of a document's pages (a piece's file
+// may hold one more, left out).
 struct PdfPart
 {
     QString path;
@@ -27,6 +29,18 @@ using KeepGoing = std::function<bool()>;
 
 // The pages of the PDF file at `path`, or an error naming the file and the cause.
 PdfOutcome countPdfPages(const QString& path);
+
+// Where a named destination of a PDF file points: a page (from 0) and a height on it, in points
+// from the page's bottom.
+struct PdfAnchor
+{
+    int page = -1;
+    double y = 0;
+};
+
+// The named destinations of the PDF file at `path` (its catalog's /Dests), by name; none when the
+// file has none or cannot be read.
+QHash<QString, PdfAnchor> namedDestinations(const QString& path);
 
 // Every page of `parts` laid end to end, as 0-based page numbers.
 QList<int> allPages(const QList<PdfPart>& parts);

@@ -3,11 +3,83 @@
 #include "viewer/ledgerscheme.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 
 namespace viewer {
+
+namespace {
+
+// Puts the blocks carried from the previous piece before this piece's first block of the same
+// holder, then gives every block a name that printing turns into a PDF destination (a hidden
+// link to it is what makes the engine write one).
+constexpr char kPrepare[] = R"((function (piece, carry) {
+    let placed = false;
+    if (carry) {
+        const holder = carry.frame === '' ? document.body
+                                          : document.querySelector('[data-vz-f="' + carry.frame + '"]');
+        const first = holder && Array.from(holder.children).find(e => e.hasAttribute('data-vz-u'));
+        if (first) {
+            const range = document.createRange();
+            range.selectNodeContents(holder);
+            holder.insertBefore(range.createContextualFragment(carry.html), first);
+            placed = true;
+        }
+    }
+    const units = Array.from(document.querySelectorAll('[data-vz-u]'));
+    const box = document.createElement('div');
+    box.style.display = 'none';
+    box.setAttribute('data-vz-own', '');
+    const ids = units.map((unit, i) => {
+        if (!unit.id)
+            unit.id = 'vz-' + piece + '-' + i;
+        if (!/^[A-Za-z][A-Za-z0-9_-]*$/.test(unit.id))
+            return '';
+        const link = document.createElement('a');
+        link.href = '#' + unit.id;
+        box.appendChild(link);
+        return unit.id;
+    });
+    document.body.appendChild(box);
+    return {placed, ids};
+}))";
+
+// The blocks from `first` to the last, when they share one holder and nothing follows them on
+// the page: they can start the next piece instead.
+constexpr char kCarry[] = R"((function (first) {
+    const units = Array.from(document.querySelectorAll('[data-vz-u]'));
+    const at = units.findIndex(u => u.id === first);
+    if (at < 0)
+        return null;
+    const carried = units.slice(at);
+    const holder = carried[0].parentElement;
+    if (carried.some(u => u.parentElement !== holder))
+        return null;
+    if (holder !== document.body && !holder.hasAttribute('data-vz-f'))
+        return null;
+    for (let node = carried[carried.length - 1]; node && node !== document.body; node = node.parentElement) {
+        for (let next = node.nextElementSibling; next; next = next.nextElementSibling) {
+            if (!next.hasAttribute('data-vz-own'))
+                return null;
+        }
+    }
+    return {frame: holder === document.body ? '' : holder.getAttribute('data-vz-f'),
+            html: carried.map(u => u.outerHTML).join('')};
+}))";
+
+QString jsValue(const QVariant& value)
+{
+    return QString::fromUtf8(QJsonDocument::fromVariant(QVariantList{value}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+
+} // namespace
 
 PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent)
     : QObject(parent), m_documents(documents), m_folder(std::move(folder)), m_page(new PrintingPage(profile, this)),
@@ -44,7 +116,7 @@ QString PieceBook::piecePath(int index) const
 
 void PieceBook::layOutNext()
 {
-    if (isComplete() || m_pages >= m_target) {
+    if (m_next >= pieceCount() || (m_pages >= m_target && !m_pending)) {
         // Idle: the last piece's layout need not stay in memory.
         m_page->setUrl(QUrl(QStringLiteral("about:blank")));
         return;
@@ -54,7 +126,9 @@ void PieceBook::layOutNext()
         fail(QStringLiteral("Önizleme açıkken belge değişti; önizlemeyi kapatıp yeniden açın."));
         return;
     }
-    m_loading = piecesDone();
+    m_loading = m_next;
+    if (m_pending)
+        m_carrying = m_pending->carry;
     m_page->load(m_documents.pageUrl(m_loading));
 }
 
@@ -70,6 +144,31 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
                  .arg(loading.errorString().isEmpty() ? QStringLiteral("yükleme yarıda kaldı.")
                                                       : loading.errorString()));
         return;
+    }
+    QVariantMap carry;
+    if (m_carrying)
+        carry = {{QStringLiteral("frame"), m_carrying->frame}, {QStringLiteral("html"), m_carrying->html}};
+    QPointer<PieceBook> self(this);
+    m_page->runJavaScript(QStringLiteral("%1(%2, %3)")
+                              .arg(QLatin1String(kPrepare), QString::number(m_loading),
+                                   m_carrying ? jsValue(carry) : QStringLiteral("null")),
+                          QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
+                              if (self)
+                                  self->prepared(result);
+                          });
+}
+
+void PieceBook::prepared(const QVariant& result)
+{
+    if (m_loading < 0 || hasFailed())
+        return;
+    const QVariantMap answer = result.toMap();
+    m_placed = answer.value(QStringLiteral("placed")).toBool();
+    m_ids = answer.value(QStringLiteral("ids")).toStringList();
+    if (m_carrying && !m_placed) {
+        // This piece does not continue the block the carried ones stood in: the last page stays.
+        m_carrying.reset();
+        settlePending(false);
     }
     m_page->printWithDocumentMargins(piecePath(m_loading));
 }
@@ -90,14 +189,95 @@ void PieceBook::pdfFinished(const QString& path, bool ok)
         fail(counted.error);
         return;
     }
-    m_parts.append({path, counted.pages});
-    m_pages += counted.pages;
+    laidOut({path, counted.pages});
+}
+
+void PieceBook::laidOut(const PdfPart& part)
+{
+    const QHash<QString, PdfAnchor> anchors = namedDestinations(part.path);
+    if (m_carrying) {
+        // The carried blocks must stand where they stood on the page left out: only then was
+        // nothing else on it. A point of leeway: a table's first row may sit a pixel lower (its
+        // cell's padding) than where a repeated header leaves it on later pages.
+        const PdfAnchor first = anchors.value(m_carrying->firstId);
+        const bool same = first.page == 0 && qAbs(first.y - m_carrying->y) < 1.0;
+        m_carrying.reset();
+        settlePending(same);
+        if (!same) {
+            // A document whose pieces do not begin as its pages do: not tried again.
+            m_carryFails = true;
+            m_page->load(m_documents.pageUrl(m_loading)); // once more, without them
+            return;
+        }
+    }
+    if (m_loading + 1 >= pieceCount() || part.pageCount < 2 || m_carryFails) {
+        finishPiece(part);
+        return;
+    }
+    // The first block that begins on the last page, and every block after it there too.
+    const int lastPage = part.pageCount - 1;
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < m_ids.size(); ++i) {
+        const auto anchor = anchors.constFind(m_ids.at(i));
+        if (anchor == anchors.cend() || m_ids.at(i).isEmpty()) {
+            if (first >= 0) {
+                first = -1;
+                break;
+            }
+            continue;
+        }
+        if (first < 0 && anchor->page == lastPage)
+            first = i;
+    }
+    if (first < 0) {
+        finishPiece(part);
+        return;
+    }
+    const QString firstId = m_ids.at(first);
+    const double y = anchors.value(firstId).y;
+    QPointer<PieceBook> self(this);
+    m_page->runJavaScript(QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsValue(firstId)),
+                          QWebEngineScript::ApplicationWorld, [self, part, firstId, y](const QVariant& result) {
+                              if (!self || self->m_loading < 0 || self->hasFailed())
+                                  return;
+                              const QVariantMap carry = result.toMap();
+                              if (carry.isEmpty()) {
+                                  self->finishPiece(part);
+                                  return;
+                              }
+                              self->m_pending = Pending{part,
+                                                        {carry.value(QStringLiteral("frame")).toString(),
+                                                         carry.value(QStringLiteral("html")).toString(), firstId, y}};
+                              ++self->m_next;
+                              self->m_loading = -1;
+                              self->layOutNext();
+                          });
+}
+
+void PieceBook::finishPiece(const PdfPart& part)
+{
+    m_parts.append(part);
+    m_pages += part.pageCount;
+    ++m_next;
     m_loading = -1;
     emit progressed();
     if (isComplete())
         emit completed();
     if (m_loading < 0) // a handler may already have asked for more
         layOutNext();
+}
+
+void PieceBook::settlePending(bool carried)
+{
+    if (!m_pending)
+        return;
+    PdfPart part = m_pending->part;
+    if (carried)
+        --part.pageCount; // its blocks begin the next piece
+    m_pending.reset();
+    m_parts.append(part);
+    m_pages += part.pageCount;
+    emit progressed();
 }
 
 void PieceBook::fail(const QString& error)

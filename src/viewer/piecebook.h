@@ -6,7 +6,10 @@
 
 #include <QObject>
 
+#include <QStringList>
+
 #include <limits>
+#include <optional>
 #include <memory>
 
 class QWebEngineLoadingInfo;
@@ -19,7 +22,9 @@ class LedgerSchemeHandler;
 // Lays a document served in pieces out on printed pages, one piece at a time, in a hidden web
 // page of the viewer's own profile: each piece becomes a vector PDF of its own in `folder`, and
 // only one piece's layout is ever held. The pieces' PDFs laid end to end are the document's
-// pages.
+// pages, paged as the whole would be: the blocks a piece's last, partly filled page holds are
+// carried to the start of the next piece and that page left out, once the next piece shows
+// them where they stood.
 class PieceBook : public QObject
 {
     Q_OBJECT
@@ -52,7 +57,26 @@ signals:
     void failed(const QString& error);
 
 private:
+    // Blocks that begin a piece's last page, to begin the next piece with.
+    struct Carry
+    {
+        QString frame;   // the block holding them (data-vz-f), empty for the body
+        QString html;    // the blocks themselves
+        QString firstId; // the first one's id, a named destination in the PDF
+        double y = 0;    // where it stood on the last page
+    };
+    // A piece laid out whose last page waits to be carried into the next.
+    struct Pending
+    {
+        PdfPart part;
+        Carry carry;
+    };
+
     void layOutNext();
+    void prepared(const QVariant& result);
+    void laidOut(const PdfPart& part);
+    void finishPiece(const PdfPart& part);
+    void settlePending(bool carried);
     void loadingChanged(const QWebEngineLoadingInfo& loading);
     void pdfFinished(const QString& path, bool ok);
     void fail(const QString& error);
@@ -66,6 +90,12 @@ private:
     int m_pages = 0;
     int m_target = 0;
     int m_loading = -1; // the piece in the hidden page, while laid out
+    int m_next = 0;     // the next piece to lay out
+    std::optional<Pending> m_pending;
+    std::optional<Carry> m_carrying; // carried into the piece being laid out
+    bool m_placed = false;           // and put in place there
+    bool m_carryFails = false;       // once shown elsewhere than they stood: no more carrying
+    QStringList m_ids;               // the blocks of the piece being laid out, in order
     QString m_error;
 };
 

@@ -48,6 +48,7 @@ public:
     // How finely large documents are cut, and from what size their beginning is shown first;
     // tests use small values.
     void setPieceLimits(const PieceLimits& limits) { m_pieceLimits = limits; }
+    [[nodiscard]] const PieceLimits& pieceLimits() const { return m_pieceLimits; }
     void setQuickView(qint64 fromBytes, qint64 budgetBytes)
     {
         m_quickFrom = fromBytes;
