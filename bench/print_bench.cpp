@@ -3,6 +3,7 @@
 //   print_bench range LEDGER [PAGES]   opens LEDGER, waits until it is whole, then prints pages
 //                                      1–PAGES (default 100) to a PDF file through the preview
 //   print_bench preview LEDGER         opens LEDGER and previews it until every page is shown
+// Environment: KEEP_PDF=where to keep the printed file; WHOLE=1 prints the ledger as one piece.
 #include "treememory.h"
 #include "viewer/ledgerscheme.h"
 #include "viewer/piecebook.h"
@@ -18,6 +19,8 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 #include <cstdio>
 
@@ -108,6 +111,10 @@ int main(int argc, char* argv[])
     }
     TreeMemory sampler;
     viewer::WebBrowser browser(QFileInfo(arguments.at(2)).absolutePath());
+    if (qEnvironmentVariableIsSet("WHOLE")) { // one piece, as a small ledger prints: to compare pages
+        browser.setPieceLimits({1 << 30, 1 << 30});
+        browser.setQuickView(std::numeric_limits<qint64>::max(), 0);
+    }
     browser.resize(1200, 900);
     browser.show();
     std::printf("ledger: %s (%.1f MB)\n", qPrintable(QFileInfo(arguments.at(2)).fileName()),

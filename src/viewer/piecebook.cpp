@@ -217,6 +217,7 @@ void PieceBook::laidOut(const PdfPart& part)
     // The first block that begins on the last page, and every block after it there too.
     const int lastPage = part.pageCount - 1;
     qsizetype first = -1;
+    QHash<int, double> pageTop; // where the first block begins, page by page
     for (qsizetype i = 0; i < m_ids.size(); ++i) {
         const auto anchor = anchors.constFind(m_ids.at(i));
         if (anchor == anchors.cend() || m_ids.at(i).isEmpty()) {
@@ -226,9 +227,18 @@ void PieceBook::laidOut(const PdfPart& part)
             }
             continue;
         }
+        if (!pageTop.contains(anchor->page))
+            pageTop.insert(anchor->page, anchor->y);
         if (first < 0 && anchor->page == lastPage)
             first = i;
     }
+    // It must begin where blocks begin on the pages between the first and the last, at the
+    // top: else something is above it (the end of a block, a heading), which is not carried.
+    double top = -1;
+    for (int page = 1; page < lastPage; ++page)
+        top = qMax(top, pageTop.value(page, -1));
+    if (first >= 0 && top >= 0 && qAbs(anchors.value(m_ids.at(first)).y - top) >= 1.0)
+        first = -1;
     if (first < 0) {
         finishPiece(part);
         return;
