@@ -101,7 +101,7 @@ int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
 
 int main(int argc, char* argv[])
 {
-    viewer::registerLedgerScheme();
+    viewer::prepareWebEngine();
     QApplication application(argc, argv);
     const QStringList arguments = application.arguments();
     if (arguments.size() < 3 ||

@@ -188,7 +188,7 @@ void measure(const QString& ledger, bool whole, int runs, TreeMemory& memory)
 
 int main(int argc, char* argv[])
 {
-    viewer::registerLedgerScheme();
+    viewer::prepareWebEngine();
     QApplication application(argc, argv);
     QStringList files = application.arguments().mid(1);
     const bool whole = files.removeAll(QStringLiteral("--whole")) > 0;

@@ -3,14 +3,14 @@
 #include "selection/frmrazoravsec.h"
 #include "selection/programcommands.h"
 #include "selection/volumes.h"
-#include "viewer/ledgerscheme.h"
+#include "viewer/webbrowser.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
-    viewer::registerLedgerScheme();
+    viewer::prepareWebEngine();
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pelvora"));
     QApplication::setApplicationName(QStringLiteral("verazidedaze"));

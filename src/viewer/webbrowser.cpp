@@ -54,6 +54,13 @@ QString jsString(const QString& text)
 
 } // namespace
 
+void prepareWebEngine()
+{
+    registerLedgerScheme();
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+}
+
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),

@@ -21,6 +21,14 @@ class OfflineInterceptor;
 class PrintPreview;
 class PrintingPage;
 
+// Readies the web engine for the browser view: registers the ledger scheme and, unless
+// QT_QUICK_BACKEND says otherwise, has Qt Quick draw the view in software. Ledger pages are
+// still pictures: on a machine without a graphics card, OpenGL done in software on the GUI thread
+// blocked it 60–140 ms a frame while a ledger opened and competed with the render for the cores;
+// the software scene graph takes under 10 ms. It also keeps graphics drivers out of the way.
+// Must run before the application object is made.
+void prepareWebEngine();
+
 // The browser view: opens a ledger's file:// URL text, renders it with the stylesheet it names
 // (libxslt, off the GUI thread) and shows the result in an embedded web view. A large ledger is
 // shown in pieces the web view can lay out quickly, its beginning first while the whole is still

@@ -204,7 +204,7 @@ void TestLargeLedger::smallLedger_isShownWholeAtOnce()
 
 int main(int argc, char* argv[])
 {
-    registerLedgerScheme();
+    prepareWebEngine();
     QApplication application(argc, argv);
     TestLargeLedger test;
     return QTest::qExec(&test, argc, argv);

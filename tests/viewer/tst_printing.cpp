@@ -705,7 +705,7 @@ void TestPrinting::preview_hidesViewerUntilClosed_forDocumentInPieces()
 
 int main(int argc, char* argv[])
 {
-    registerLedgerScheme();
+    prepareWebEngine();
     QApplication application(argc, argv);
     TestPrinting test;
     return QTest::qExec(&test, argc, argv);

@@ -241,7 +241,7 @@ void TestViewerWindow::preview_savesVectorPdf_andPrintsChosenPages()
 
 int main(int argc, char* argv[])
 {
-    registerLedgerScheme();
+    prepareWebEngine();
     QApplication application(argc, argv);
     TestViewerWindow test;
     return QTest::qExec(&test, argc, argv);

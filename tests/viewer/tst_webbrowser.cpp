@@ -176,7 +176,7 @@ void TestWebBrowser::failure_showsReadablePage()
 
 int main(int argc, char* argv[])
 {
-    registerLedgerScheme();
+    prepareWebEngine();
     QApplication application(argc, argv);
     TestWebBrowser test;
     return QTest::qExec(&test, argc, argv);
