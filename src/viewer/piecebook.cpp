@@ -15,21 +15,34 @@ namespace viewer {
 
 namespace {
 
-// Puts the blocks carried from the previous piece before this piece's first block of the same
-// holder, then gives every block a name that printing turns into a PDF destination (a hidden
-// link to it is what makes the engine write one).
+// Puts what was carried from the previous piece's last page before this piece's first block,
+// holder by holder (data-vz-f), then gives every block a name that printing turns into a PDF
+// destination (a hidden link to it is what makes the engine write one).
 constexpr char kPrepare[] = R"((function (piece, carry) {
+    const isContent = e => e.hasAttribute('data-vz-u') || e.hasAttribute('data-vz-f');
+    const merge = (from, into) => {
+        const at = Array.from(into.children).find(isContent) || null;
+        let leading = true;
+        for (const child of Array.from(from.children)) {
+            if (leading && !isContent(child))
+                continue; // the holder's own opening: this page has it already
+            leading = false;
+            const frame = child.getAttribute('data-vz-f');
+            const same = frame === null ? null
+                                        : Array.from(into.children).find(c => c.getAttribute('data-vz-f') === frame);
+            if (same)
+                merge(child, same);
+            else
+                into.insertBefore(child, at);
+        }
+    };
     let placed = false;
     if (carry) {
-        const holder = carry.frame === '' ? document.body
-                                          : document.querySelector('[data-vz-f="' + carry.frame + '"]');
-        const first = holder && Array.from(holder.children).find(e => e.hasAttribute('data-vz-u'));
-        if (first) {
-            const range = document.createRange();
-            range.selectNodeContents(holder);
-            holder.insertBefore(range.createContextualFragment(carry.html), first);
-            placed = true;
-        }
+        const range = document.createRange();
+        range.selectNodeContents(document.body);
+        const fragment = range.createContextualFragment(carry.html);
+        placed = fragment.children.length > 0;
+        merge(fragment, document.body);
     }
     const units = Array.from(document.querySelectorAll('[data-vz-u]'));
     const box = document.createElement('div');
@@ -49,27 +62,39 @@ constexpr char kPrepare[] = R"((function (piece, carry) {
     return {placed, ids};
 }))";
 
-// The blocks from `first` to the last, when they share one holder and nothing follows them on
-// the page: they can start the next piece instead.
+// Everything from block `first` to the end of the page, with the holders it starts inside:
+// to begin the next piece with. The holders come with their openings (an account's heading, a
+// table's column headers), marked as shown again.
 constexpr char kCarry[] = R"((function (first) {
-    const units = Array.from(document.querySelectorAll('[data-vz-u]'));
-    const at = units.findIndex(u => u.id === first);
-    if (at < 0)
+    const start = Array.from(document.querySelectorAll('[data-vz-u]')).find(u => u.id === first);
+    if (!start)
         return null;
-    const carried = units.slice(at);
-    const holder = carried[0].parentElement;
-    if (carried.some(u => u.parentElement !== holder))
-        return null;
-    if (holder !== document.body && !holder.hasAttribute('data-vz-f'))
-        return null;
-    for (let node = carried[carried.length - 1]; node && node !== document.body; node = node.parentElement) {
-        for (let next = node.nextElementSibling; next; next = next.nextElementSibling) {
-            if (!next.hasAttribute('data-vz-own'))
-                return null;
+    const range = document.createRange();
+    range.setStartBefore(start);
+    const own = document.querySelector('body > [data-vz-own]');
+    if (own)
+        range.setEndBefore(own);
+    else
+        range.setEndAfter(document.body.lastChild);
+    const fragment = range.cloneContents();
+    for (let holder = start.parentElement; holder && holder !== document.body; holder = holder.parentElement) {
+        const frame = holder.getAttribute('data-vz-f');
+        const copy = frame === null ? null : fragment.querySelector('[data-vz-f="' + frame + '"]');
+        if (!copy)
+            return null;
+        const lead = [];
+        for (const child of holder.children) {
+            if (child.hasAttribute('data-vz-u') || child.hasAttribute('data-vz-f'))
+                break;
+            const again = child.cloneNode(true);
+            again.setAttribute('data-vz-repeat', 'inner');
+            lead.push(again);
         }
+        copy.prepend(...lead);
     }
-    return {frame: holder === document.body ? '' : holder.getAttribute('data-vz-f'),
-            html: carried.map(u => u.outerHTML).join('')};
+    const box = document.createElement('div');
+    box.appendChild(fragment);
+    return {html: box.innerHTML};
 }))";
 
 QString jsValue(const QVariant& value)
@@ -147,7 +172,7 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
     }
     QVariantMap carry;
     if (m_carrying)
-        carry = {{QStringLiteral("frame"), m_carrying->frame}, {QStringLiteral("html"), m_carrying->html}};
+        carry = {{QStringLiteral("html"), m_carrying->html}};
     QPointer<PieceBook> self(this);
     m_page->runJavaScript(QStringLiteral("%1(%2, %3)")
                               .arg(QLatin1String(kPrepare), QString::number(m_loading),
@@ -166,7 +191,7 @@ void PieceBook::prepared(const QVariant& result)
     m_placed = answer.value(QStringLiteral("placed")).toBool();
     m_ids = answer.value(QStringLiteral("ids")).toStringList();
     if (m_carrying && !m_placed) {
-        // This piece does not continue the block the carried ones stood in: the last page stays.
+        // Nothing to put in place: the last page stays.
         m_carrying.reset();
         settlePending(false);
     }
@@ -204,13 +229,13 @@ void PieceBook::laidOut(const PdfPart& part)
         m_carrying.reset();
         settlePending(same);
         if (!same) {
-            // A document whose pieces do not begin as its pages do: not tried again.
-            m_carryFails = true;
+            // A document whose pieces do not begin as its pages do: after a few, not tried again.
+            ++m_carryFails;
             m_page->load(m_documents.pageUrl(m_loading)); // once more, without them
             return;
         }
     }
-    if (m_loading + 1 >= pieceCount() || part.pageCount < 2 || m_carryFails) {
+    if (m_loading + 1 >= pieceCount() || part.pageCount < 2 || m_carryFails >= 3) {
         finishPiece(part);
         return;
     }
@@ -233,7 +258,8 @@ void PieceBook::laidOut(const PdfPart& part)
             first = i;
     }
     // It must begin where blocks begin on the pages between the first and the last, at the
-    // top: else something is above it (the end of a block, a heading), which is not carried.
+    // top: else the page begins with the rest of a block that began before, which cannot be
+    // carried. (A cheap look before the sure check, which costs a second layout.)
     double top = -1;
     for (int page = 1; page < lastPage; ++page)
         top = qMax(top, pageTop.value(page, -1));
@@ -255,9 +281,8 @@ void PieceBook::laidOut(const PdfPart& part)
                                   self->finishPiece(part);
                                   return;
                               }
-                              self->m_pending = Pending{part,
-                                                        {carry.value(QStringLiteral("frame")).toString(),
-                                                         carry.value(QStringLiteral("html")).toString(), firstId, y}};
+                              self->m_pending =
+                                  Pending{part, {carry.value(QStringLiteral("html")).toString(), firstId, y}};
                               ++self->m_next;
                               self->m_loading = -1;
                               self->layOutNext();

@@ -60,8 +60,7 @@ private:
     // Blocks that begin a piece's last page, to begin the next piece with.
     struct Carry
     {
-        QString frame;   // the block holding them (data-vz-f), empty for the body
-        QString html;    // the blocks themselves
+        QString html;    // the blocks and the holders they lie in
         QString firstId; // the first one's id, a named destination in the PDF
         double y = 0;    // where it stood on the last page
     };
@@ -94,7 +93,7 @@ private:
     std::optional<Pending> m_pending;
     std::optional<Carry> m_carrying; // carried into the piece being laid out
     bool m_placed = false;           // and put in place there
-    bool m_carryFails = false;       // once shown elsewhere than they stood: no more carrying
+    int m_carryFails = 0;            // carried blocks shown elsewhere than they stood
     QStringList m_ids;               // the blocks of the piece being laid out, in order
     QString m_error;
 };

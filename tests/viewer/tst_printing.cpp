@@ -103,7 +103,7 @@ bool isA4(const QSizeF& points)
 // that a piece holds only some fourteen rows. `inTables`: as real stylesheets lay rows out, in a
 // table of column headers inside a layout table whose header repeats on every page; `ruled`: the
 // layout table with a rule on top, which only its first page shows.
-QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false)
+QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, bool accounts = false)
 {
     const QByteArray table = "<table style=\"border-collapse:collapse\">";
     const QByteArray outer = ruled ? "<table style=\"border-collapse:collapse;border-top:6px solid #000\">" : table;
@@ -111,8 +111,15 @@ QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false)
     for (int i = 0; i < 200; ++i)
         filler += "<i></i>";
     const QByteArray row = "<div class=\"r\">Satır <xsl:value-of select=\".\"/>" + filler + "</div>";
+    const QByteArray accountRows =
+        "<xsl:for-each select=\"//n[position() mod 7 = 1]\">" + table +
+        "<thead><tr><th>Hesap <xsl:value-of select=\".\"/></th></tr></thead><tbody>"
+        "<xsl:for-each select=\". | following-sibling::n[position() &lt; 7]\"><tr><td>" +
+        row + "</td></tr></xsl:for-each></tbody></table></xsl:for-each>";
     const QByteArray body =
-        inTables ? outer + "<thead><tr><td>Yevmiye Defteri</td></tr></thead><tbody><tr><td>" + table +
+        accounts ? outer + "<thead><tr><td>Kebir</td></tr></thead><tbody><tr><td>" + accountRows +
+                       "</td></tr></tbody></table>"
+        : inTables ? outer + "<thead><tr><td>Yevmiye Defteri</td></tr></thead><tbody><tr><td>" + table +
                        "<thead><tr><th>Hesap</th></tr></thead><tbody><xsl:for-each select=\"//n\"><tr><td>" +
                        row + "</td></tr></xsl:for-each></tbody></table></td></tr></tbody></table>"
                  : "<xsl:for-each select=\"//n\">" + row + "</xsl:for-each>";
@@ -175,7 +182,8 @@ private:
     // A profile whose scheme serves a document of `pieces` pieces (rowsInPieces()).
     void serve(int pieces, bool inTables = false);
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
-    PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false);
+    PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
+                              bool accounts = false);
     // The rows on each page of the preview's document, saved whole.
     QList<QList<int>> savedRows(PrintPreview& preview);
 
@@ -456,9 +464,9 @@ void TestPrinting::save_failure_leavesExistingFileAsItWas()
     QCOMPARE(file.readAll(), QByteArray("önceki içerik"));
 }
 
-PrintPreview* TestPrinting::openPreview(WebBrowser& browser, int rows, bool inTables, bool ruled)
+PrintPreview* TestPrinting::openPreview(WebBrowser& browser, int rows, bool inTables, bool ruled, bool accounts)
 {
-    writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")), heavyRowsStylesheet(inTables, ruled));
+    writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")), heavyRowsStylesheet(inTables, ruled, accounts));
     writeFile(m_dir->filePath(QStringLiteral("parcali.xml")), ledger("parcali.xslt", numbers(rows)));
     if (!browser.parentWidget()) {
         browser.resize(800, 600);
@@ -538,9 +546,11 @@ void TestPrinting::preview_pagesAsTheWholeWould_data()
 {
     QTest::addColumn<bool>("inTables");
     QTest::addColumn<bool>("ruled");
-    QTest::newRow("rows") << false << false;
-    QTest::newRow("rows in tables") << true << false;
-    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true;
+    QTest::addColumn<bool>("accounts");
+    QTest::newRow("rows") << false << false << false;
+    QTest::newRow("rows in tables") << true << false << false;
+    QTest::newRow("rows in accounts, pieces end inside and between them") << true << false << true;
+    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true << false;
 }
 
 // Printed in pieces, a ledger is paged exactly as printed whole: no page left part empty where
@@ -550,9 +560,10 @@ void TestPrinting::preview_pagesAsTheWholeWould()
 {
     QFETCH(bool, inTables);
     QFETCH(bool, ruled);
+    QFETCH(bool, accounts);
     WebBrowser whole(m_dir->path());
     whole.setPieceLimits({1 << 30, 1 << 30});
-    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled);
+    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts);
     QVERIFY(onePiece);
     QVERIFY(!onePiece->book());
     const QList<QList<int>> expected = savedRows(*onePiece);
@@ -560,7 +571,7 @@ void TestPrinting::preview_pagesAsTheWholeWould()
     QVERIFY(expected.size() > 20);
 
     WebBrowser browser(m_dir->path());
-    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled);
+    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts);
     QVERIFY(preview);
     QVERIFY(preview->book());
     QStringList problems;
