@@ -168,7 +168,9 @@ void measure(const QString& ledger, bool whole, int runs, TreeMemory& memory)
         const double seconds = xsltprocSeconds(ledger);
         xsltproc = run == 0 ? seconds : std::min(xsltproc, seconds);
         const Figures figures = showOnce(ledger, whole, memory);
-        const auto better = [](qint64 a, qint64 b) { return b < 0 || (a >= 0 && a < b) ? a : b; };
+        const auto better = [](qint64 a, qint64 b) {
+            return b < 0 || (a >= 0 && a < b) ? a : b;
+        };
         best.first = better(figures.first, best.first);
         best.notBusy = better(figures.notBusy, best.notBusy);
         best.reachable = better(figures.reachable, best.reachable);

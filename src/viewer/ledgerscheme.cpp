@@ -63,10 +63,10 @@ QUrl LedgerSchemeHandler::pageUrl(qsizetype index) const
 QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document, const QByteArray& manifest)
 {
     // The manifest is numbers and hexadecimal text only: nothing in it can end the element early.
-    const QByteArray carried = manifest.isEmpty() || document.mimeType != "text/html"
-                                   ? QByteArray()
-                                   : "<script type=\"application/json\" id=\"" + QByteArray(kManifestElement) +
-                                         "\">" + manifest + "</script>";
+    const QByteArray carried =
+        manifest.isEmpty() || document.mimeType != "text/html"
+            ? QByteArray()
+            : "<script type=\"application/json\" id=\"" + QByteArray(kManifestElement) + "\">" + manifest + "</script>";
     if (!document.pieces)
         return document.html + carried; // a page of ours; the parser puts it at the body's end
     const PiecedDocument& pieces = *document.pieces;

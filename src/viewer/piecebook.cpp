@@ -272,21 +272,21 @@ void PieceBook::laidOut(const PdfPart& part)
     const QString firstId = m_ids.at(first);
     const double y = anchors.value(firstId).y;
     QPointer<PieceBook> self(this);
-    m_page->runJavaScript(QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsValue(firstId)),
-                          QWebEngineScript::ApplicationWorld, [self, part, firstId, y](const QVariant& result) {
-                              if (!self || self->m_loading < 0 || self->hasFailed())
-                                  return;
-                              const QVariantMap carry = result.toMap();
-                              if (carry.isEmpty()) {
-                                  self->finishPiece(part);
-                                  return;
-                              }
-                              self->m_pending =
-                                  Pending{part, {carry.value(QStringLiteral("html")).toString(), firstId, y}};
-                              ++self->m_next;
-                              self->m_loading = -1;
-                              self->layOutNext();
-                          });
+    m_page->runJavaScript(
+        QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsValue(firstId)), QWebEngineScript::ApplicationWorld,
+        [self, part, firstId, y](const QVariant& result) {
+            if (!self || self->m_loading < 0 || self->hasFailed())
+                return;
+            const QVariantMap carry = result.toMap();
+            if (carry.isEmpty()) {
+                self->finishPiece(part);
+                return;
+            }
+            self->m_pending = Pending{part, {carry.value(QStringLiteral("html")).toString(), firstId, y}};
+            ++self->m_next;
+            self->m_loading = -1;
+            self->layOutNext();
+        });
 }
 
 void PieceBook::finishPiece(const PdfPart& part)

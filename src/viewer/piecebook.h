@@ -9,8 +9,8 @@
 #include <QStringList>
 
 #include <limits>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;

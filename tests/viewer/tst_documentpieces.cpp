@@ -236,8 +236,7 @@ void TestDocumentPieces::closingBlocks_onlyOfClassesNewAtTheEnd()
     QFETCH(int, firstLong);
     const int entries = 200;
     const PieceLimits limits{50, 300};
-    const PiecedDocument pieces =
-        cut(journalPage(entries, 3, [&](int e) { return e < firstLong && e != 7; }), limits);
+    const PiecedDocument pieces = cut(journalPage(entries, 3, [&](int e) { return e < firstLong && e != 7; }), limits);
     QVERIFY(pieces.count() > 4);
     QStringList seen;
     for (qsizetype i = 0; i < pieces.count(); ++i) {
@@ -249,7 +248,8 @@ void TestDocumentPieces::closingBlocks_onlyOfClassesNewAtTheEnd()
     QCOMPARE(seen.constLast(), QStringLiteral("m200l3"));
     const QStringList last = cellTexts(pieces.page(pieces.count() - 1), QStringLiteral("m"));
     QVERIFY(!last.isEmpty());
-    QVERIFY2(pieces.weights.constLast() <= limits.pieceWeight / 4, qPrintable(QString::number(pieces.weights.constLast())));
+    QVERIFY2(pieces.weights.constLast() <= limits.pieceWeight / 4,
+             qPrintable(QString::number(pieces.weights.constLast())));
     QVERIFY(pieces.fragments.constLast().size() * 3 < pieces.fragments.at(1).size());
 }
 

@@ -198,8 +198,9 @@ void TestLargeLedger::smallLedger_isShownWholeAtOnce()
     // The composer took the manifest the page carried and left nothing of it in the page.
     QCOMPARE(status(*m_browser).value(QStringLiteral("version")).toInt(), m_browser->documents().version());
     QVERIFY(evaluate(*m_browser, QStringLiteral("document.getElementById('verazidedaze-manifest') === null")).toBool());
-    QVERIFY(!evaluate(*m_browser, QStringLiteral("document.body.lastElementChild.tagName")).toString().contains(
-        QStringLiteral("SCRIPT"), Qt::CaseInsensitive));
+    QVERIFY(!evaluate(*m_browser, QStringLiteral("document.body.lastElementChild.tagName"))
+                 .toString()
+                 .contains(QStringLiteral("SCRIPT"), Qt::CaseInsensitive));
 }
 
 int main(int argc, char* argv[])

@@ -111,18 +111,17 @@ QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, bool a
     for (int i = 0; i < 200; ++i)
         filler += "<i></i>";
     const QByteArray row = "<div class=\"r\">Satır <xsl:value-of select=\".\"/>" + filler + "</div>";
-    const QByteArray accountRows =
-        "<xsl:for-each select=\"//n[position() mod 7 = 1]\">" + table +
-        "<thead><tr><th>Hesap <xsl:value-of select=\".\"/></th></tr></thead><tbody>"
-        "<xsl:for-each select=\". | following-sibling::n[position() &lt; 7]\"><tr><td>" +
-        row + "</td></tr></xsl:for-each></tbody></table></xsl:for-each>";
+    const QByteArray accountRows = "<xsl:for-each select=\"//n[position() mod 7 = 1]\">" + table +
+                                   "<thead><tr><th>Hesap <xsl:value-of select=\".\"/></th></tr></thead><tbody>"
+                                   "<xsl:for-each select=\". | following-sibling::n[position() &lt; 7]\"><tr><td>" +
+                                   row + "</td></tr></xsl:for-each></tbody></table></xsl:for-each>";
     const QByteArray body =
         accounts ? outer + "<thead><tr><td>Kebir</td></tr></thead><tbody><tr><td>" + accountRows +
                        "</td></tr></tbody></table>"
         : inTables ? outer + "<thead><tr><td>Yevmiye Defteri</td></tr></thead><tbody><tr><td>" + table +
-                       "<thead><tr><th>Hesap</th></tr></thead><tbody><xsl:for-each select=\"//n\"><tr><td>" +
-                       row + "</td></tr></xsl:for-each></tbody></table></td></tr></tbody></table>"
-                 : "<xsl:for-each select=\"//n\">" + row + "</xsl:for-each>";
+                         "<thead><tr><th>Hesap</th></tr></thead><tbody><xsl:for-each select=\"//n\"><tr><td>" + row +
+                         "</td></tr></xsl:for-each></tbody></table></td></tr></tbody></table>"
+                   : "<xsl:for-each select=\"//n\">" + row + "</xsl:for-each>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n"
            "<xsl:output method=\"html\" encoding=\"UTF-8\"/>\n"
