@@ -300,14 +300,6 @@
         }
     }
 
-    function readManifest() {
-        return get(BASE + 'manifest?t=' + Date.now()).then(text => JSON.parse(text));
-    }
-
-    function manifestOf(given) {
-        return given ? Promise.resolve(given) : readManifest();
-    }
-
     // The totals are what a reader looks at first: the last piece is laid out in advance and
     // stays, so that End shows it at once. Not while only the beginning is there.
     function keepLast() {
@@ -321,45 +313,43 @@
         }, () => {});
     }
 
-    // `given`: the manifest of the page shown, when the program has it at hand.
-    function start(given) {
-        return manifestOf(given).then(manifest => {
-            state.version = manifest.version;
-            state.partial = manifest.partial;
-            state.weights = manifest.weights;
-            state.hashes = manifest.hashes;
-            const own = document.createElement('style');
-            own.setAttribute('data-vz-own', '');
-            own.textContent = '[data-vz-repeat]{display:none!important} html,body{overflow-anchor:none}';
-            document.head.appendChild(own);
-            const first = {index: 0, nodes: Array.from(document.body.childNodes)};
-            state.slots = [first];
-            measure(first);
-            if (state.weights.length > 1) {
-                const gap = makeGap(1, state.weights.length - 1);
-                document.body.appendChild(gap.el);
-                state.slots.push(gap);
-            }
-            showNotice(state.partial);
-            window.addEventListener('scroll', schedule, {passive: true});
-            window.addEventListener('resize', () => {
-                state.measured = [];
-                schedule();
-            });
-            window.addEventListener('keydown', event => {
-                if (event.key === 'End' && !isEditable(event.target))
-                    state.pinned = 'bottom';
-                else if (event.key === 'Home' && !isEditable(event.target))
-                    state.pinned = 'top';
-                else
-                    state.pinned = null;
-            }, true);
-            window.addEventListener('wheel', () => { state.pinned = null; }, {passive: true});
-            window.addEventListener('mousedown', () => { state.pinned = null; }, true);
+    // From the manifest of the page shown.
+    function start(manifest) {
+        state.version = manifest.version;
+        state.partial = manifest.partial;
+        state.weights = manifest.weights;
+        state.hashes = manifest.hashes;
+        const own = document.createElement('style');
+        own.setAttribute('data-vz-own', '');
+        own.textContent = '[data-vz-repeat]{display:none!important} html,body{overflow-anchor:none}';
+        document.head.appendChild(own);
+        const first = {index: 0, nodes: Array.from(document.body.childNodes)};
+        state.slots = [first];
+        measure(first);
+        if (state.weights.length > 1) {
+            const gap = makeGap(1, state.weights.length - 1);
+            document.body.appendChild(gap.el);
+            state.slots.push(gap);
+        }
+        showNotice(state.partial);
+        window.addEventListener('scroll', schedule, {passive: true});
+        window.addEventListener('resize', () => {
+            state.measured = [];
             schedule();
-            keepLast();
-            return state.weights.length;
         });
+        window.addEventListener('keydown', event => {
+            if (event.key === 'End' && !isEditable(event.target))
+                state.pinned = 'bottom';
+            else if (event.key === 'Home' && !isEditable(event.target))
+                state.pinned = 'top';
+            else
+                state.pinned = null;
+        }, true);
+        window.addEventListener('wheel', () => { state.pinned = null; }, {passive: true});
+        window.addEventListener('mousedown', () => { state.pinned = null; }, true);
+        schedule();
+        keepLast();
+        return state.weights.length;
     }
 
     function isEditable(target) {
@@ -368,53 +358,51 @@
 
     // The whole ledger in place of its beginning: the pieces on screen are fetched anew and
     // swapped in at once, the rest of the ledger joins the spacer.
-    function complete(given) {
-        return manifestOf(given).then(manifest => {
-            // Pieces whose content did not change stay as they are: no fetching, no new layout.
-            const shown = state.slots.filter(s => !s.el && s.index < manifest.weights.length &&
-                                                  manifest.hashes[s.index] !== state.hashes[s.index]);
-            return Promise.all(shown.map(s => get(BASE + 'piece/' + s.index + '?v=' + manifest.version)))
-                .then(texts => {
-                    const place = anchor();
-                    state.partial = manifest.partial;
-                    state.weights = manifest.weights;
-                    state.hashes = manifest.hashes;
-                    // A changed piece's height is no longer known.
-                    state.measured = state.measured.map((h, i) => manifest.hashes[i] === state.hashes[i] ? h : undefined);
-                    shown.forEach((slot, i) => {
-                        const nodes = nodesFrom(texts[i]);
-                        for (const node of nodes)
-                            slot.nodes[0].parentNode.insertBefore(node, slot.nodes[0]);
-                        for (const node of slot.nodes)
-                            node.remove();
-                        slot.nodes = nodes;
-                        measure(slot);
-                    });
-                    showNotice(false);
-                    const last = state.slots[state.slots.length - 1];
-                    const lastIndex = last.el ? last.to : last.index;
-                    if (lastIndex + 1 < state.weights.length) {
-                        if (last.el) {
-                            last.to = state.weights.length - 1;
-                        } else {
-                            const gap = makeGap(lastIndex + 1, state.weights.length - 1);
-                            const after = last.nodes[last.nodes.length - 1];
-                            after.parentNode.insertBefore(gap.el, after.nextSibling);
-                            state.slots.push(gap);
-                        }
-                    }
-                    for (const slot of state.slots) {
-                        if (slot.el)
-                            sizeGap(slot);
-                    }
-                    restore(place);
-                    // Last: the program takes the new version as the sign that the whole is shown.
-                    state.version = manifest.version;
-                    schedule();
-                    keepLast();
-                    return state.weights.length;
+    function complete(manifest) {
+        // Pieces whose content did not change stay as they are: no fetching, no new layout.
+        const shown = state.slots.filter(s => !s.el && s.index < manifest.weights.length &&
+                                              manifest.hashes[s.index] !== state.hashes[s.index]);
+        return Promise.all(shown.map(s => get(BASE + 'piece/' + s.index + '?v=' + manifest.version)))
+            .then(texts => {
+                const place = anchor();
+                state.partial = manifest.partial;
+                state.weights = manifest.weights;
+                state.hashes = manifest.hashes;
+                // A changed piece's height is no longer known.
+                state.measured = state.measured.map((h, i) => manifest.hashes[i] === state.hashes[i] ? h : undefined);
+                shown.forEach((slot, i) => {
+                    const nodes = nodesFrom(texts[i]);
+                    for (const node of nodes)
+                        slot.nodes[0].parentNode.insertBefore(node, slot.nodes[0]);
+                    for (const node of slot.nodes)
+                        node.remove();
+                    slot.nodes = nodes;
+                    measure(slot);
                 });
-        });
+                showNotice(false);
+                const last = state.slots[state.slots.length - 1];
+                const lastIndex = last.el ? last.to : last.index;
+                if (lastIndex + 1 < state.weights.length) {
+                    if (last.el) {
+                        last.to = state.weights.length - 1;
+                    } else {
+                        const gap = makeGap(lastIndex + 1, state.weights.length - 1);
+                        const after = last.nodes[last.nodes.length - 1];
+                        after.parentNode.insertBefore(gap.el, after.nextSibling);
+                        state.slots.push(gap);
+                    }
+                }
+                for (const slot of state.slots) {
+                    if (slot.el)
+                        sizeGap(slot);
+                }
+                restore(place);
+                // Last: the program takes the new version as the sign that the whole is shown.
+                state.version = manifest.version;
+                schedule();
+                keepLast();
+                return state.weights.length;
+            });
     }
 
     function goTo(index) {
@@ -497,7 +485,7 @@
                 visible: state.slots.filter(s => !s.el && onScreen(s)).map(s => s.index)};
     }
 
-    window.__vz = {start, complete, goTo, highlight, status};
+    window.__vz = {complete, goTo, highlight, status};
 
     // The page the program opened carries its manifest as the body's last element: the composer
     // starts from it as soon as the document is parsed, without waiting for a word from the program.

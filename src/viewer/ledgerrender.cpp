@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include <utility>
+#include <vector>
 
 #include <libxml/xmlIO.h>
 #include <libxslt/imports.h>
@@ -238,33 +238,49 @@ xsltStylesheetPtr compileStylesheet(RenderResult& result, detail::RenderSession&
     return style;
 }
 
-// The trees a render leaves behind. Freeing millions of nodes, and the allocator's tidying up
-// after it, cost a large ledger's render a tenth of its time: a caller that can hand the result
-// on first frees them afterwards.
-struct Leftovers
+// The trees a render leaves behind: freed as soon as they are dropped, or, when deferred, when
+// this goes. Freeing millions of nodes, and the allocator's tidying up after it, cost a large
+// ledger's render a tenth of its time: a caller that can hand the result on first defers it.
+class Leftovers
 {
-    xmlDocPtr source = nullptr;
-    xmlDocPtr output = nullptr;
-    xsltStylesheetPtr style = nullptr;
-
-    Leftovers() = default;
+public:
+    explicit Leftovers(bool deferred) : m_deferred(deferred) {}
     Leftovers(const Leftovers&) = delete;
     Leftovers& operator=(const Leftovers&) = delete;
-    ~Leftovers() { free(); }
-    void free()
+    ~Leftovers()
     {
-        xmlFreeDoc(std::exchange(output, nullptr));
-        xmlFreeDoc(std::exchange(source, nullptr));
-        if (style != nullptr)
-            xsltFreeStylesheet(std::exchange(style, nullptr));
+        for (auto doc = m_docs.rbegin(); doc != m_docs.rend(); ++doc)
+            xmlFreeDoc(*doc);
+        if (m_style != nullptr)
+            xsltFreeStylesheet(m_style);
     }
+    void drop(xmlDocPtr doc)
+    {
+        if (m_deferred)
+            m_docs.push_back(doc);
+        else
+            xmlFreeDoc(doc);
+    }
+    void drop(xsltStylesheetPtr style)
+    {
+        if (m_deferred)
+            m_style = style;
+        else
+            xsltFreeStylesheet(style);
+    }
+
+private:
+    const bool m_deferred;
+    std::vector<xmlDocPtr> m_docs;
+    xsltStylesheetPtr m_style = nullptr;
 };
 
-// Runs the stylesheet. Without `later`, frees the source document as soon as the result exists,
-// so it and the serialised page never share memory with the (much larger) source tree.
+// Runs the stylesheet. Unless the leftovers are deferred, the source document is freed as soon
+// as the result exists, so it and the serialised page never share memory with the (much larger)
+// source tree.
 RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& session, xmlDocPtr doc,
                                    xsltStylesheetPtr style, const QString& ledgerPath,
-                                   const std::optional<PieceLimits>& pieces, Leftovers* later)
+                                   const std::optional<PieceLimits>& pieces, Leftovers& leftovers)
 {
     QElapsedTimer timer;
     timer.start();
@@ -283,10 +299,7 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
     }
     const bool stateOk = transform->state == XSLT_STATE_OK;
     xsltFreeTransformContext(transform);
-    if (later != nullptr)
-        later->source = doc;
-    else
-        xmlFreeDoc(doc);
+    leftovers.drop(doc);
     session.flushPending();
     result.timings.transform = timer.restart();
 
@@ -316,10 +329,7 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
         result.pieces = cutIntoPieces(output, *pieces, result.partial ? Completeness::Partial : Completeness::Whole);
     else
         result.html = serialise(output, style);
-    if (later != nullptr)
-        later->output = output;
-    else
-        xmlFreeDoc(output);
+    leftovers.drop(output);
     result.timings.serialise = timer.elapsed();
     if (!result.pieces && isBlank(result.html))
         return failed(result, FailureKind::TransformFailed, ledgerPath,
@@ -338,7 +348,7 @@ RenderResult renderStylesheetless(RenderResult result, xmlDocPtr doc, const QStr
     return result;
 }
 
-RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* prefix, Leftovers* later = nullptr)
+RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* prefix, Leftovers& leftovers)
 {
     RenderResult result;
     result.partial = prefix != nullptr;
@@ -396,11 +406,8 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
         xsltFreeStylesheet(style);
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
     }
-    result = transformAndSerialise(std::move(result), session, doc, style, ledgerPath, request.pieces, later);
-    if (later != nullptr)
-        later->style = style;
-    else
-        xsltFreeStylesheet(style);
+    result = transformAndSerialise(std::move(result), session, doc, style, ledgerPath, request.pieces, leftovers);
+    leftovers.drop(style);
     return result;
 }
 
@@ -408,18 +415,17 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
 
 RenderResult renderLedger(const RenderRequest& request)
 {
-    RenderResult result = render(request, nullptr);
+    Leftovers now(false);
+    RenderResult result = render(request, nullptr, now);
     detail::releaseFreedMemory();
     return result;
 }
 
 void renderLedger(const RenderRequest& request, const std::function<void(RenderResult)>& deliver)
 {
-    RenderResult result;
     {
-        Leftovers later;
-        result = render(request, nullptr, &later);
-        deliver(std::move(result));
+        Leftovers later(true);
+        deliver(render(request, nullptr, later));
     }
     detail::releaseFreedMemory();
 }
@@ -429,7 +435,8 @@ std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, 
     const std::optional<detail::LedgerPrefix> prefix = detail::findLedgerPrefix(request.ledgerPath, budget);
     if (!prefix)
         return std::nullopt;
-    return render(request, &*prefix);
+    Leftovers now(false);
+    return render(request, &*prefix, now);
 }
 
 } // namespace viewer

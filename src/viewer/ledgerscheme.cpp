@@ -140,10 +140,6 @@ void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 
 void LedgerSchemeHandler::replyPieces(QWebEngineUrlRequestJob* job, const QString& request)
 {
-    if (request == QLatin1String("manifest")) {
-        replyBytes(job, manifest(), "application/json");
-        return;
-    }
     const std::shared_ptr<const PiecedDocument>& pieces = m_document.content.pieces;
     const QStringList parts = request.split(QLatin1Char('/'));
     bool numeric = false;

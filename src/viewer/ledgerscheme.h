@@ -33,7 +33,6 @@ struct RenderedDocument
 // ledger that the page asks for (style sheets, images), never anything outside that folder. A
 // document in pieces is served as its first piece, with the rest below a path no ledger folder
 // holds:
-//   .verazidedaze/manifest    the pieces' count, weights and version, as JSON
 //   .verazidedaze/piece/<k>   piece k's content, to be added to the page
 //   .verazidedaze/page/<k>    piece k as a page of its own, for printing
 // Only the newest document is kept.

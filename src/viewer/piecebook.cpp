@@ -1,10 +1,9 @@
 #include "viewer/piecebook.h"
 
+#include "viewer/jsliteral.h"
 #include "viewer/ledgerscheme.h"
 
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
@@ -97,13 +96,6 @@ constexpr char kCarry[] = R"((function (first) {
     return {html: box.innerHTML};
 }))";
 
-QString jsValue(const QVariant& value)
-{
-    return QString::fromUtf8(QJsonDocument::fromVariant(QVariantList{value}).toJson(QJsonDocument::Compact))
-        .mid(1)
-        .chopped(1);
-}
-
 } // namespace
 
 PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent)
@@ -176,7 +168,7 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
     QPointer<PieceBook> self(this);
     m_page->runJavaScript(QStringLiteral("%1(%2, %3)")
                               .arg(QLatin1String(kPrepare), QString::number(m_loading),
-                                   m_carrying ? jsValue(carry) : QStringLiteral("null")),
+                                   m_carrying ? jsLiteral(carry) : QStringLiteral("null")),
                           QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
                               if (self)
                                   self->prepared(result);
@@ -188,9 +180,8 @@ void PieceBook::prepared(const QVariant& result)
     if (m_loading < 0 || hasFailed())
         return;
     const QVariantMap answer = result.toMap();
-    m_placed = answer.value(QStringLiteral("placed")).toBool();
     m_ids = answer.value(QStringLiteral("ids")).toStringList();
-    if (m_carrying && !m_placed) {
+    if (m_carrying && !answer.value(QStringLiteral("placed")).toBool()) {
         // Nothing to put in place: the last page stays.
         m_carrying.reset();
         settlePending(false);
@@ -273,7 +264,7 @@ void PieceBook::laidOut(const PdfPart& part)
     const double y = anchors.value(firstId).y;
     QPointer<PieceBook> self(this);
     m_page->runJavaScript(
-        QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsValue(firstId)), QWebEngineScript::ApplicationWorld,
+        QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsLiteral(firstId)), QWebEngineScript::ApplicationWorld,
         [self, part, firstId, y](const QVariant& result) {
             if (!self || self->m_loading < 0 || self->hasFailed())
                 return;

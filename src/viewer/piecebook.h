@@ -92,7 +92,6 @@ private:
     int m_next = 0;     // the next piece to lay out
     std::optional<Pending> m_pending;
     std::optional<Carry> m_carrying; // carried into the piece being laid out
-    bool m_placed = false;           // and put in place there
     int m_carryFails = 0;            // carried blocks shown elsewhere than they stood
     QStringList m_ids;               // the blocks of the piece being laid out, in order
     QString m_error;

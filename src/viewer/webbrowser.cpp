@@ -2,6 +2,7 @@
 
 #include "viewer/documentsearch.h"
 #include "viewer/findbar.h"
+#include "viewer/jsliteral.h"
 #include "viewer/printingpage.h"
 #include "viewer/printpreview.h"
 #include "viewer/urlmapping.h"
@@ -9,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
-#include <QJsonDocument>
-#include <QJsonValue>
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
@@ -45,13 +44,6 @@ QString composerSource()
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-QString jsString(const QString& text)
-{
-    return QString::fromUtf8(QJsonDocument::fromVariant(QVariantList{text}).toJson(QJsonDocument::Compact))
-        .mid(1)
-        .chopped(1);
-}
-
 } // namespace
 
 void prepareWebEngine()
@@ -64,15 +56,14 @@ void prepareWebEngine()
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new PrintingPage(m_profile, m_view)), m_findBar(new FindBar(this)),
-      m_composer(composerSource())
+      m_view(new QWebEngineView(this)), m_page(new PrintingPage(m_profile, m_view)), m_findBar(new FindBar(this))
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
     m_view->setPage(m_page);
     QWebEngineScript composer;
     composer.setName(QStringLiteral("verazidedaze-composer"));
-    composer.setSourceCode(m_composer);
+    composer.setSourceCode(composerSource());
     composer.setInjectionPoint(QWebEngineScript::DocumentReady);
     composer.setWorldId(QWebEngineScript::ApplicationWorld);
     composer.setRunsOnSubFrames(false);
@@ -291,9 +282,7 @@ void WebBrowser::loadFinished(bool ok)
         finishNavigation();
         return;
     }
-    // The composer started itself when the page was parsed; this only covers a page where it
-    // could not (it does nothing where it did).
-    runScript(m_composer);
+    // The composer started itself when the page was parsed.
     if (m_wholeArrived && !m_loadedPartial) {
         finishNavigation();
         return;
@@ -472,7 +461,7 @@ void WebBrowser::revealMatch()
     int occurrence = m_search.current;
     while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece))
         occurrence -= m_search.counts.at(piece++);
-    runScript(QStringLiteral("__vz.highlight(%1, %2, %3)").arg(piece).arg(jsString(m_search.term)).arg(occurrence));
+    runScript(QStringLiteral("__vz.highlight(%1, %2, %3)").arg(piece).arg(jsLiteral(m_search.term)).arg(occurrence));
     updateFindStatus();
     emit searchUpdated();
 }

@@ -139,7 +139,6 @@ private:
     QWebEngineView* const m_view;
     PrintingPage* const m_page;
     FindBar* const m_findBar;
-    QString m_composer;
     PieceLimits m_pieceLimits;
     qint64 m_quickFrom = kQuickFromBytes;
     qint64 m_quickBudget = kQuickBudgetBytes;
