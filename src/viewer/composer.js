@@ -365,11 +365,11 @@
         return Promise.all(shown.map(s => get(BASE + 'piece/' + s.index + '?v=' + manifest.version)))
             .then(texts => {
                 const place = anchor();
+                // A changed piece's height is no longer known.
+                state.measured = state.measured.map((h, i) => manifest.hashes[i] === state.hashes[i] ? h : undefined);
                 state.partial = manifest.partial;
                 state.weights = manifest.weights;
                 state.hashes = manifest.hashes;
-                // A changed piece's height is no longer known.
-                state.measured = state.measured.map((h, i) => manifest.hashes[i] === state.hashes[i] ? h : undefined);
                 shown.forEach((slot, i) => {
                     const nodes = nodesFrom(texts[i]);
                     for (const node of nodes)

@@ -16,7 +16,9 @@ namespace {
 
 // Puts what was carried from the previous piece's last page before this piece's first block,
 // holder by holder (data-vz-f), then gives every block a name that printing turns into a PDF
-// destination (a hidden link to it is what makes the engine write one).
+// destination (a hidden link to it is what makes the engine write one). Blocks light enough to be
+// kept whole in the view (a short account) may still break across pages: their own parts are
+// marked as blocks too, the same way, down to rows, so that a page can be carried from any row.
 constexpr char kPrepare[] = R"((function (piece, carry) {
     const isContent = e => e.hasAttribute('data-vz-u') || e.hasAttribute('data-vz-f');
     const merge = (from, into) => {
@@ -42,6 +44,47 @@ constexpr char kPrepare[] = R"((function (piece, carry) {
         const fragment = range.createContextualFragment(carry.html);
         placed = fragment.children.length > 0;
         merge(fragment, document.body);
+    }
+    const cuttable = e => /^(DIV|SECTION|ARTICLE|MAIN|TABLE|TBODY|TFOOT|UL|OL|DL|CENTER|FORM|FIELDSET|BLOCKQUOTE|TD|TH|LI|DD)$/
+                              .test(e.tagName) || (e.tagName === 'TR' && e.children.length === 1);
+    let holders = 0;
+    const divide = block => {
+        if (!cuttable(block) || block.children.length === 0)
+            return;
+        // What repeats is the element name carrying most of the weight, from its first to its last.
+        const weights = new Map();
+        for (const child of block.children)
+            weights.set(child.tagName, (weights.get(child.tagName) || 0) + child.getElementsByTagName('*').length + 1);
+        let repeated = null;
+        let heaviest = -1;
+        for (const [name, weight] of weights) {
+            if (weight > heaviest) {
+                heaviest = weight;
+                repeated = name;
+            }
+        }
+        const children = Array.from(block.children);
+        const names = children.map(child => child.tagName);
+        block.setAttribute('data-vz-f', 's' + piece + '-' + holders++);
+        for (let i = names.indexOf(repeated); i <= names.lastIndexOf(repeated); ++i) {
+            children[i].setAttribute('data-vz-u', '');
+            divide(children[i]);
+        }
+    };
+    // What closes a holder here (an account's total) is a block too.
+    for (const holder of document.querySelectorAll('[data-vz-f]')) {
+        const children = Array.from(holder.children);
+        let last = children.length - 1;
+        while (last >= 0 && !isContent(children[last]))
+            --last;
+        for (const child of last < 0 ? [] : children.slice(last + 1)) {
+            if (!/^(THEAD|TFOOT|COLGROUP|COL|CAPTION|SCRIPT|STYLE)$/.test(child.tagName))
+                child.setAttribute('data-vz-u', '');
+        }
+    }
+    for (const unit of document.querySelectorAll('[data-vz-u]')) {
+        if (!unit.parentElement.closest('[data-vz-u]'))
+            divide(unit);
     }
     const units = Array.from(document.querySelectorAll('[data-vz-u]'));
     const box = document.createElement('div');
@@ -86,7 +129,8 @@ constexpr char kCarry[] = R"((function (first) {
             if (child.hasAttribute('data-vz-u') || child.hasAttribute('data-vz-f'))
                 break;
             const again = child.cloneNode(true);
-            again.setAttribute('data-vz-repeat', 'inner');
+            if (!/^COL(GROUP)?$/.test(child.tagName)) // column widths draw nothing and must stay
+                again.setAttribute('data-vz-repeat', 'inner');
             lead.push(again);
         }
         copy.prepend(...lead);
@@ -248,14 +292,23 @@ void PieceBook::laidOut(const PdfPart& part)
         if (first < 0 && anchor->page == lastPage)
             first = i;
     }
-    // It must begin where blocks begin on the pages between the first and the last, at the
-    // top: else the page begins with the rest of a block that began before, which cannot be
-    // carried. (A cheap look before the sure check, which costs a second layout.)
-    double top = -1;
-    for (int page = 1; page < lastPage; ++page)
-        top = qMax(top, pageTop.value(page, -1));
-    if (first >= 0 && top >= 0 && qAbs(anchors.value(m_ids.at(first)).y - top) >= 1.0)
-        first = -1;
+    // It must begin where blocks begin on another page (under repeated column headers, say) or
+    // higher than any: else the page begins with the rest of a block that began before, which
+    // cannot be carried. (A cheap look before the sure check, which costs a second layout.)
+    if (first >= 0) {
+        const double y = anchors.value(m_ids.at(first)).y; // from the page's bottom
+        bool top = true;
+        bool matched = false;
+        for (int page = 0; page < lastPage; ++page) {
+            const auto other = pageTop.constFind(page);
+            if (other == pageTop.cend())
+                continue;
+            top = top && y > *other - 1.0;
+            matched = matched || qAbs(y - *other) < 1.0;
+        }
+        if (!top && !matched)
+            first = -1;
+    }
     if (first < 0) {
         finishPiece(part);
         return;

@@ -99,25 +99,30 @@ bool isA4(const QSizeF& points)
     return qAbs(points.width() - 595.3) < 2 && qAbs(points.height() - 841.9) < 2;
 }
 
-// A ledger the browser view cuts into several pieces: each row carries enough (empty) elements
-// that a piece holds only some fourteen rows. `inTables`: as real stylesheets lay rows out, in a
+// A ledger the browser view cuts into several pieces: each row carries `filler` (empty) elements,
+// at 200 enough that a piece holds only some fourteen rows. `inTables`: as real stylesheets lay rows out, in a
 // table of column headers inside a layout table whose header repeats on every page; `ruled`: the
-// layout table with a rule on top, which only its first page shows.
-QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, bool accounts = false)
+// layout table with a rule on top, which only its first page shows; `accounts`: in tables of that
+// many rows, each with its heading and a total row after them, inside the layout table.
+QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, int accounts = 0, int filler = 200)
 {
     const QByteArray table = "<table style=\"border-collapse:collapse\">";
     const QByteArray outer = ruled ? "<table style=\"border-collapse:collapse;border-top:6px solid #000\">" : table;
-    QByteArray filler;
-    for (int i = 0; i < 200; ++i)
-        filler += "<i></i>";
-    const QByteArray row = "<div class=\"r\">Satır <xsl:value-of select=\".\"/>" + filler + "</div>";
-    const QByteArray accountRows = "<xsl:for-each select=\"//n[position() mod 7 = 1]\">" + table +
-                                   "<thead><tr><th>Hesap <xsl:value-of select=\".\"/></th></tr></thead><tbody>"
-                                   "<xsl:for-each select=\". | following-sibling::n[position() &lt; 7]\"><tr><td>" +
-                                   row + "</td></tr></xsl:for-each></tbody></table></xsl:for-each>";
+    QByteArray fill;
+    for (int i = 0; i < filler; ++i)
+        fill += "<i></i>";
+    const QByteArray row = "<div class=\"r\">Satır <xsl:value-of select=\".\"/>" + fill + "</div>";
+    const QByteArray per = QByteArray::number(accounts);
+    const QByteArray accountRows =
+        "<xsl:for-each select=\"//n[position() mod " + per + " = 1]\">" + table +
+        "<thead><tr><th>Hesap <xsl:value-of select=\".\"/></th></tr></thead><tbody>"
+        "<xsl:for-each select=\". | following-sibling::n[position() &lt; " +
+        per + "]\"><tr><td>" + row +
+        "</td></tr></xsl:for-each></tbody><tbody class=\"toplam\"><tr><td><div class=\"r\">Toplam "
+        "<xsl:value-of select=\".\"/></div></td></tr></tbody></table></xsl:for-each>";
     const QByteArray body =
-        accounts ? outer + "<thead><tr><td>Kebir</td></tr></thead><tbody><tr><td>" + accountRows +
-                       "</td></tr></tbody></table>"
+        accounts > 0 ? outer + "<thead><tr><td>Kebir</td></tr></thead><tbody><tr><td>" + accountRows +
+                           "</td></tr></tbody></table>"
         : inTables ? outer + "<thead><tr><td>Yevmiye Defteri</td></tr></thead><tbody><tr><td>" + table +
                          "<thead><tr><th>Hesap</th></tr></thead><tbody><xsl:for-each select=\"//n\"><tr><td>" + row +
                          "</td></tr></xsl:for-each></tbody></table></td></tr></tbody></table>"
@@ -182,7 +187,7 @@ private:
     void serve(int pieces, bool inTables = false);
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
     PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
-                              bool accounts = false);
+                              int accounts = 0, int filler = 200);
     // The rows on each page of the preview's document, saved whole.
     QList<QList<int>> savedRows(PrintPreview& preview);
 
@@ -463,9 +468,10 @@ void TestPrinting::save_failure_leavesExistingFileAsItWas()
     QCOMPARE(file.readAll(), QByteArray("önceki içerik"));
 }
 
-PrintPreview* TestPrinting::openPreview(WebBrowser& browser, int rows, bool inTables, bool ruled, bool accounts)
+PrintPreview* TestPrinting::openPreview(WebBrowser& browser, int rows, bool inTables, bool ruled, int accounts,
+                                        int filler)
 {
-    writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")), heavyRowsStylesheet(inTables, ruled, accounts));
+    writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")), heavyRowsStylesheet(inTables, ruled, accounts, filler));
     writeFile(m_dir->filePath(QStringLiteral("parcali.xml")), ledger("parcali.xslt", numbers(rows)));
     if (!browser.parentWidget()) {
         browser.resize(800, 600);
@@ -545,11 +551,16 @@ void TestPrinting::preview_pagesAsTheWholeWould_data()
 {
     QTest::addColumn<bool>("inTables");
     QTest::addColumn<bool>("ruled");
-    QTest::addColumn<bool>("accounts");
-    QTest::newRow("rows") << false << false << false;
-    QTest::newRow("rows in tables") << true << false << false;
-    QTest::newRow("rows in accounts, pieces end inside and between them") << true << false << true;
-    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true << false;
+    QTest::addColumn<int>("accounts");    // rows per account; 0: no accounts
+    QTest::addColumn<int>("filler");      // elements per row
+    QTest::addColumn<int>("pieceWeight"); // 0: as the program cuts
+    QTest::newRow("rows") << false << false << 0 << 200 << 0;
+    QTest::newRow("rows in tables") << true << false << 0 << 200 << 0;
+    QTest::newRow("rows in accounts, pieces end inside and between them") << true << false << 7 << 200 << 0;
+    // Light accounts stay whole blocks; a piece's last page may begin inside one.
+    QTest::newRow("short accounts across pages, pieces end between them") << true << false << 5 << 40 << 700;
+    QTest::newRow("accounts of four, a piece's last page begins with a total") << true << false << 4 << 200 << 0;
+    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true << 0 << 200 << 0;
 }
 
 // Printed in pieces, a ledger is paged exactly as printed whole: no page left part empty where
@@ -559,10 +570,12 @@ void TestPrinting::preview_pagesAsTheWholeWould()
 {
     QFETCH(bool, inTables);
     QFETCH(bool, ruled);
-    QFETCH(bool, accounts);
+    QFETCH(int, accounts);
+    QFETCH(int, filler);
+    QFETCH(int, pieceWeight);
     WebBrowser whole(m_dir->path());
     whole.setPieceLimits({1 << 30, 1 << 30});
-    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts);
+    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts, filler);
     QVERIFY(onePiece);
     QVERIFY(!onePiece->book());
     const QList<QList<int>> expected = savedRows(*onePiece);
@@ -570,7 +583,9 @@ void TestPrinting::preview_pagesAsTheWholeWould()
     QVERIFY(expected.size() > 20);
 
     WebBrowser browser(m_dir->path());
-    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts);
+    if (pieceWeight > 0)
+        browser.setPieceLimits({PieceLimits().unitWeight, pieceWeight});
+    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler);
     QVERIFY(preview);
     QVERIFY(preview->book());
     QStringList problems;
