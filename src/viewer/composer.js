@@ -25,6 +25,7 @@
         endNote: null,
         pinned: null,       // 'top', 'bottom' or {index} while a jump settles
         resident: -1,       // the last piece (totals), kept in the document wherever the reader is
+        lastPiece: undefined, // its content, when the page brought it along
         scheduled: false,
     };
 
@@ -307,7 +308,9 @@
         if (state.partial || last < 1 || state.resident === last)
             return;
         state.resident = last;
-        fetchPiece(last).then(html => {
+        const carried = state.lastPiece;
+        state.lastPiece = undefined;
+        (carried !== undefined ? Promise.resolve(carried) : fetchPiece(last)).then(html => {
             if (html !== undefined && state.resident === last && !state.slots.some(s => !s.el && s.index === last))
                 insert(last, html);
         }, () => {});
@@ -493,6 +496,12 @@
     if (carried && carried.id === 'verazidedaze-manifest' && carried.type === 'application/json') {
         const manifest = JSON.parse(carried.textContent);
         carried.remove();
+        // The last piece may come along with the page, so that End needs no request.
+        const last = document.body.lastElementChild;
+        if (last && last.id === 'verazidedaze-last' && last.tagName === 'TEMPLATE') {
+            state.lastPiece = last.innerHTML;
+            last.remove();
+        }
         start(manifest);
     }
 })();

@@ -70,8 +70,13 @@ QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document, cons
     if (!document.pieces)
         return document.html + carried; // a page of ours; the parser puts it at the body's end
     const PiecedDocument& pieces = *document.pieces;
-    // The view adds the other pieces as the reader reaches them.
-    return pieces.head + pieces.fragments.value(0) + carried + pieces.tail;
+    // The view adds the other pieces as the reader reaches them. The last (the totals), which it
+    // lays out at once, comes along inert, sparing a request; not if it could end the template.
+    QByteArray last;
+    if (!carried.isEmpty() && !document.partial && pieces.count() > 1 &&
+        !pieces.fragments.constLast().toLower().contains("</template"))
+        last = "<template id=\"" + QByteArray(kLastPieceElement) + "\">" + pieces.fragments.constLast() + "</template>";
+    return pieces.head + pieces.fragments.value(0) + last + carried + pieces.tail;
 }
 
 QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetype index)

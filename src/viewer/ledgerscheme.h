@@ -43,6 +43,7 @@ class LedgerSchemeHandler final : public QWebEngineUrlSchemeHandler
 public:
     static constexpr char kPiecePath[] = ".verazidedaze/";
     static constexpr char kManifestElement[] = "verazidedaze-manifest";
+    static constexpr char kLastPieceElement[] = "verazidedaze-last";
 
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
 
@@ -58,7 +59,8 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
     // The first piece, as the page the view opens. An HTML page carries `manifest` as its
-    // body's last element, for the view's composer to start from (and take out) at once.
+    // body's last element, for the view's composer to start from (and take out) at once, and a
+    // whole document in several pieces its last piece in an inert template before it.
     static QByteArray firstPage(const RenderedDocument& document, const QByteArray& manifest = {});
     // Piece `index` as a page of its own: the page's header is shown only on the first.
     static QByteArray printPage(const PiecedDocument& pieces, qsizetype index);

@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QWebEngineView>
 
+#include <limits>
+
 using namespace viewer;
 using namespace viewertest;
 
@@ -59,6 +61,9 @@ private slots:
     void search_findsTextInALaterPiece();
     void goToPiece_bringsItIn();
     void smallLedger_isShownWholeAtOnce();
+    void wholeFirst_bringsItsLastPieceWithThePage();
+    void firstPage_bringsTheLastPieceOnlyWhenWhole_data();
+    void firstPage_bringsTheLastPieceOnlyWhenWhole();
 
 private:
     void openWhole();
@@ -201,6 +206,59 @@ void TestLargeLedger::smallLedger_isShownWholeAtOnce()
     QVERIFY(!evaluate(*m_browser, QStringLiteral("document.body.lastElementChild.tagName"))
                  .toString()
                  .contains(QStringLiteral("SCRIPT"), Qt::CaseInsensitive));
+}
+
+void TestLargeLedger::wholeFirst_bringsItsLastPieceWithThePage()
+{
+    m_browser->setQuickView(std::numeric_limits<qint64>::max(), 0);
+    openWhole();
+    QVERIFY(!status(*m_browser).value(QStringLiteral("partial")).toBool());
+    const int last = int(m_browser->documents().current().pieces->count()) - 1;
+    QVERIFY(last > 5);
+    // In place as the page finished loading, without a request of its own; nothing of it left over.
+    QVERIFY(pieceLoaded(*m_browser, last));
+    QVERIFY(evaluate(*m_browser, QStringLiteral("document.getElementById('verazidedaze-last') === null")).toBool());
+    QCOMPARE(inPage(*m_browser, QStringLiteral("Genel Toplam 1500")), 1);
+    QCOMPARE(evaluate(*m_browser, QStringLiteral("window.scrollY")).toInt(), 0);
+}
+
+void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole_data()
+{
+    QTest::addColumn<int>("pieces");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<QByteArray>("last");
+    QTest::addColumn<bool>("brought");
+    QTest::newRow("whole, in pieces") << 3 << false << QByteArray("<p>Genel Toplam</p>") << true;
+    QTest::newRow("only the beginning: no totals yet") << 3 << true << QByteArray("<p>Son</p>") << false;
+    QTest::newRow("one piece") << 1 << false << QByteArray("<p>Genel Toplam</p>") << false;
+    QTest::newRow("a piece that would end the template") << 3 << false << QByteArray("<p>a</TEMPLATE>b</p>") << false;
+}
+
+// The page the view opens is the first piece and, for a whole document, its last one inert
+// before the manifest, which stays the body's last element.
+void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole()
+{
+    QFETCH(int, pieces);
+    QFETCH(bool, partial);
+    QFETCH(QByteArray, last);
+    QFETCH(bool, brought);
+    PiecedDocument cut;
+    cut.head = "<html><head></head><body>";
+    cut.tail = "</body></html>";
+    for (int i = 0; i + 1 < pieces; ++i)
+        cut.fragments.append("<p>Parça " + QByteArray::number(i) + "</p>");
+    cut.fragments.append(last);
+    RenderedDocument document;
+    document.partial = partial;
+    document.pieces = std::make_shared<const PiecedDocument>(cut);
+    const QByteArray page = LedgerSchemeHandler::firstPage(document, "{}");
+    const QByteArray manifest = "<script type=\"application/json\" id=\"verazidedaze-manifest\">{}</script>";
+    QVERIFY(page.startsWith(cut.head + cut.fragments.first()));
+    QVERIFY(page.endsWith(manifest + cut.tail));
+    const QByteArray template_ = "<template id=\"verazidedaze-last\">" + last + "</template>";
+    QCOMPARE(page.contains(template_), brought);
+    if (!brought)
+        QCOMPARE(page.size(), (cut.head + cut.fragments.first() + manifest + cut.tail).size());
 }
 
 int main(int argc, char* argv[])
