@@ -37,6 +37,7 @@ journal() { # journal SIZE_MB -> path of a generated journal with the stylesheet
     mkdir -p "$folder"
     "$generator" --out "$folder" --size "$1" --seed 1 >/dev/null
     cp "$stylesheets"/*.xslt "$folder"/
+    sync # written back before the measuring starts
     ls "$folder"/*-Y-*.xml
 }
 

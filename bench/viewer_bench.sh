@@ -27,4 +27,6 @@ if [ -z "${NO_BIG_ACCOUNT:-}" ]; then
     cp "$bin"/*.xslt "$work/big/"
     files+=("$(ls "$work/big"/*-K-0000*.xml | head -1)")
 fi
+# The generated files written back to disk first: not while the viewer is measured.
+sync
 xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/verazidedaze-viewerbench" "${whole[@]}" "${files[@]}" 2>/dev/null
