@@ -67,8 +67,10 @@ int printRange(viewer::WebBrowser& browser, int pages, TreeMemory& sampler)
                 preview->book() ? preview->book()->piecesDone() : 1, sampler.takePeak() / (1024 * 1024));
     if (!problem.isEmpty())
         std::printf("error: %s\n", qPrintable(problem));
-    if (qEnvironmentVariableIsSet("KEEP_PDF")) // to look at what was printed
+    if (qEnvironmentVariableIsSet("KEEP_PDF")) { // to look at what was printed; an older one goes
+        QFile::remove(qEnvironmentVariable("KEEP_PDF"));
         QFile::copy(target, qEnvironmentVariable("KEEP_PDF"));
+    }
     preview->close();
     return printed.pageCount() == pages ? 0 : 1;
 }
@@ -111,6 +113,10 @@ int main(int argc, char* argv[])
     }
     TreeMemory sampler;
     viewer::WebBrowser browser(QFileInfo(arguments.at(2)).absolutePath());
+    if (qEnvironmentVariableIsSet("VZ_PIECE")) { // unit and piece weights, as the viewer bench takes them
+        const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
+        browser.setPieceLimits({limits.value(0).toInt(), limits.value(1).toInt()});
+    }
     if (qEnvironmentVariableIsSet("WHOLE")) { // one piece, as a small ledger prints: to compare pages
         browser.setPieceLimits({1 << 30, 1 << 30});
         browser.setQuickView(std::numeric_limits<qint64>::max(), 0);

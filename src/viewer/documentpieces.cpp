@@ -45,9 +45,7 @@ int elementChildren(const xmlNode* node)
 // paragraph) would break what it means.
 bool isCuttable(const xmlNode* node)
 {
-    static const QSet<QByteArray> containers = {
-        "body", "div",    "section", "article",  "main",       "table", "tbody", "tfoot", "ul", "ol",
-        "dl",   "center", "form",    "fieldset", "blockquote", "td",    "th",    "li",    "dd"};
+    static const QSet<QByteArray> containers(cuttableContainers().cbegin(), cuttableContainers().cend());
     const QByteArray name = nameOf(node);
     return containers.contains(name) || (name == "tr" && elementChildren(node) == 1);
 }
@@ -453,6 +451,14 @@ QByteArray Cutter::serialisePiece(qsizetype first, qsizetype last, bool isLast)
 }
 
 } // namespace
+
+const QList<QByteArray>& cuttableContainers()
+{
+    static const QList<QByteArray> names = {"body",       "div", "section", "article", "main",   "table", "tbody",
+                                            "tfoot",      "ul",  "ol",      "dl",      "center", "form",  "fieldset",
+                                            "blockquote", "td",  "th",      "li",      "dd"};
+    return names;
+}
 
 PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits, Completeness completeness)
 {

@@ -45,6 +45,10 @@ enum class Completeness
     Partial
 };
 
+// The elements, by lower-case name, whose children may go to different pieces; a table row may
+// be entered too when it is a single cell, as layout tables use it.
+const QList<QByteArray>& cuttableContainers();
+
 // Cuts an HTML result tree. Its repeated blocks get a data-vz-u attribute, the blocks holding
 // them data-vz-f (the same number in every piece), and its element nodes' `_private` pointers
 // serve as scratch. A document without an HTML body comes back as a single piece.

@@ -80,54 +80,55 @@ private:
     const KeepGoing& m_keepGoing;
 };
 
+// The catalog's named destinations that point at one of `pages`, by name.
+QHash<QString, PdfAnchor> namedDestinations(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages)
+{
+    QHash<QString, PdfAnchor> anchors;
+    std::map<QPDFObjGen, int> pageIndex;
+    for (size_t i = 0; i < pages.size(); ++i)
+        pageIndex[pages[i].getObjectHandle().getObjGen()] = int(i);
+    QPDFObjectHandle dests = pdf.getRoot().getKey("/Dests");
+    if (!dests.isDictionary())
+        return anchors;
+    for (const std::string& key : dests.getKeys()) {
+        QPDFObjectHandle target = dests.getKey(key);
+        if (target.isDictionary())
+            target = target.getKey("/D");
+        // [page /XYZ left top zoom]
+        if (!target.isArray() || target.getArrayNItems() < 4 || !target.getArrayItem(3).isNumber())
+            continue;
+        const auto page = pageIndex.find(target.getArrayItem(0).getObjGen());
+        if (page != pageIndex.end())
+            anchors.insert(QString::fromStdString(key.substr(1)),
+                           {page->second, target.getArrayItem(3).getNumericValue()});
+    }
+    return anchors;
+}
+
 } // namespace
 
-PdfOutcome countPdfPages(const QString& path)
+PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destinations)
 {
     PdfOutcome outcome;
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile(nativeName(path).c_str());
-        outcome.pages = int(pdf.getAllPages().size());
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        outcome.pages = int(pages.size());
         outcome.ok = true;
+        if (destinations) {
+            try {
+                *destinations = namedDestinations(pdf, pages);
+            } catch (const std::exception&) {
+                destinations->clear(); // the pages are still good
+            }
+        }
     } catch (const std::exception& error) {
         outcome.error =
             QStringLiteral("PDF dosyası “%1” okunamadı: %2").arg(QDir::toNativeSeparators(path), why(error));
     }
     return outcome;
-}
-
-QHash<QString, PdfAnchor> namedDestinations(const QString& path)
-{
-    QHash<QString, PdfAnchor> anchors;
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(nativeName(path).c_str());
-        std::map<QPDFObjGen, int> pageIndex;
-        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        for (size_t i = 0; i < pages.size(); ++i)
-            pageIndex[pages[i].getObjectHandle().getObjGen()] = int(i);
-        QPDFObjectHandle dests = pdf.getRoot().getKey("/Dests");
-        if (!dests.isDictionary())
-            return anchors;
-        for (const std::string& key : dests.getKeys()) {
-            QPDFObjectHandle target = dests.getKey(key);
-            if (target.isDictionary())
-                target = target.getKey("/D");
-            // [page /XYZ left top zoom]
-            if (!target.isArray() || target.getArrayNItems() < 4 || !target.getArrayItem(3).isNumber())
-                continue;
-            const auto page = pageIndex.find(target.getArrayItem(0).getObjGen());
-            if (page != pageIndex.end())
-                anchors.insert(QString::fromStdString(key.substr(1)),
-                               {page->second, target.getArrayItem(3).getNumericValue()});
-        }
-    } catch (const std::exception&) {
-        anchors.clear();
-    }
-    return anchors;
 }
 
 QList<int> allPages(const QList<PdfPart>& parts)

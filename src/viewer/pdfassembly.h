@@ -27,9 +27,6 @@ struct PdfOutcome
 // Returns false to stop the work; asked between pages and while writing.
 using KeepGoing = std::function<bool()>;
 
-// The pages of the PDF file at `path`, or an error naming the file and the cause.
-PdfOutcome countPdfPages(const QString& path);
-
 // Where a named destination of a PDF file points: a page (from 0) and a height on it, in points
 // from the page's bottom.
 struct PdfAnchor
@@ -38,9 +35,9 @@ struct PdfAnchor
     double y = 0;
 };
 
-// The named destinations of the PDF file at `path` (its catalog's /Dests), by name; none when the
-// file has none or cannot be read.
-QHash<QString, PdfAnchor> namedDestinations(const QString& path);
+// The pages of the PDF file at `path`, or an error naming the file and the cause; read in the
+// same pass, when asked, its named destinations (its catalog's /Dests) by name.
+PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destinations = nullptr);
 
 // Every page of `parts` laid end to end, as 0-based page numbers.
 QList<int> allPages(const QList<PdfPart>& parts);

@@ -18,8 +18,9 @@ namespace {
 // holder by holder (data-vz-f), then gives every block a name that printing turns into a PDF
 // destination (a hidden link to it is what makes the engine write one). Blocks light enough to be
 // kept whole in the view (a short account) may still break across pages: their own parts are
-// marked as blocks too, the same way, down to rows, so that a page can be carried from any row.
-constexpr char kPrepare[] = R"((function (piece, carry) {
+// marked as blocks too, the way the cutter marks them, down to rows, so that a page can be
+// carried from any row.
+constexpr char kPrepare[] = R"((function (piece, carry, containers) {
     const isContent = e => e.hasAttribute('data-vz-u') || e.hasAttribute('data-vz-f');
     const merge = (from, into) => {
         const at = Array.from(into.children).find(isContent) || null;
@@ -45,8 +46,8 @@ constexpr char kPrepare[] = R"((function (piece, carry) {
         placed = fragment.children.length > 0;
         merge(fragment, document.body);
     }
-    const cuttable = e => /^(DIV|SECTION|ARTICLE|MAIN|TABLE|TBODY|TFOOT|UL|OL|DL|CENTER|FORM|FIELDSET|BLOCKQUOTE|TD|TH|LI|DD)$/
-                              .test(e.tagName) || (e.tagName === 'TR' && e.children.length === 1);
+    const cuttable = e => containers.includes(e.tagName.toLowerCase()) ||
+                          (e.tagName === 'TR' && e.children.length === 1);
     let holders = 0;
     const divide = block => {
         if (!cuttable(block) || block.children.length === 0)
@@ -210,9 +211,12 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
     if (m_carrying)
         carry = {{QStringLiteral("html"), m_carrying->html}};
     QPointer<PieceBook> self(this);
-    m_page->runJavaScript(QStringLiteral("%1(%2, %3)")
+    QStringList containers;
+    for (const QByteArray& name : cuttableContainers())
+        containers.append(QString::fromLatin1(name));
+    m_page->runJavaScript(QStringLiteral("%1(%2, %3, %4)")
                               .arg(QLatin1String(kPrepare), QString::number(m_loading),
-                                   m_carrying ? jsLiteral(carry) : QStringLiteral("null")),
+                                   m_carrying ? jsLiteral(carry) : QStringLiteral("null"), jsLiteral(containers)),
                           QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
                               if (self)
                                   self->prepared(result);
@@ -243,18 +247,18 @@ void PieceBook::pdfFinished(const QString& path, bool ok)
                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    // Reads only the file's page tree: a few milliseconds even for a long piece.
-    const PdfOutcome counted = countPdfPages(path);
+    // One pass over the file's page tree and named destinations: a few milliseconds per piece.
+    QHash<QString, PdfAnchor> anchors;
+    const PdfOutcome counted = countPdfPages(path, &anchors);
     if (!counted.ok) {
         fail(counted.error);
         return;
     }
-    laidOut({path, counted.pages});
+    laidOut({path, counted.pages}, anchors);
 }
 
-void PieceBook::laidOut(const PdfPart& part)
+void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors)
 {
-    const QHash<QString, PdfAnchor> anchors = namedDestinations(part.path);
     if (m_carrying) {
         // The carried blocks must stand where they stood on the page left out: only then was
         // nothing else on it. A point of leeway: a table's first row may sit a pixel lower (its

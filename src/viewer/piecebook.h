@@ -73,7 +73,7 @@ private:
 
     void layOutNext();
     void prepared(const QVariant& result);
-    void laidOut(const PdfPart& part);
+    void laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors);
     void finishPiece(const PdfPart& part);
     void settlePending(bool carried);
     void loadingChanged(const QWebEngineLoadingInfo& loading);

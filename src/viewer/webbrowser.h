@@ -44,7 +44,7 @@ public:
     static constexpr int OLECMDEXECOPT_PROMPTUSER = 1;
 
     // Ledgers at least this large are first shown from their beginning, about this many bytes.
-    // Below, the whole is on screen within about a second here (0.8 s for 13 MB), and showing
+    // Below, the whole is on screen within about a second here (0.5–0.7 s for 13 MB), and showing
     // the beginning first would slow it down by a third: both compete for this machine's 2 cores.
     static constexpr qint64 kQuickFromBytes = 16 * 1024 * 1024;
     static constexpr qint64 kQuickBudgetBytes = 1536 * 1024;
