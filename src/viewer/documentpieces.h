@@ -11,11 +11,12 @@ namespace viewer {
 // How finely a rendered document is cut. Weights count element nodes.
 struct PieceLimits
 {
-    // Measured in the web view here: a kebir piece of about 1,500 elements (some 30 journal
-    // entries, several screens) is laid out in about 50 ms, one of 3,000 in about 90 ms; the
-    // first piece and the last (the totals) are laid out before a ledger can be read to its end.
+    // Measured in the web view here: a kebir piece of about 3,000 elements (some 60 journal
+    // entries) is laid out in about 90 ms, so the first screen and each jump stay quick. Pieces of
+    // 1,500 took 50 ms, but more of a kebir's pieces then ended on a page that could not be
+    // carried into the next, leaving it part empty in print.
     int unitWeight = 600;   // a block heavier than this is cut into its own children
-    int pieceWeight = 1500; // a piece holds blocks up to about this weight
+    int pieceWeight = 3000; // a piece holds blocks up to about this weight
 };
 
 // A rendered ledger cut into pieces that each make a whole HTML page: the document's head, the

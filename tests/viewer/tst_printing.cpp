@@ -100,7 +100,7 @@ bool isA4(const QSizeF& points)
 }
 
 // A ledger the browser view cuts into several pieces: each row carries `filler` (empty) elements,
-// at 200 enough that a piece holds only some seven rows. `inTables`: as real stylesheets lay rows out, in a
+// at 200 enough that a piece holds only some fourteen rows. `inTables`: as real stylesheets lay rows out, in a
 // table of column headers inside a layout table whose header repeats on every page; `ruled`: the
 // layout table with a rule on top, which only its first page shows; `accounts`: in tables of that
 // many rows, each with its heading and a total row after them, inside the layout table.
@@ -621,7 +621,6 @@ void TestPrinting::preview_printsRangeAcrossPieces()
     QFETCH(int, fromEnd);
     QFETCH(int, length);
     WebBrowser browser(m_dir->path());
-    browser.setPieceLimits({PieceLimits().unitWeight, 3000}); // pieces of some fourteen rows
     QPointer<PrintPreview> preview = openPreview(browser, 240);
     QVERIFY(preview);
     QStringList problems;
