@@ -115,7 +115,8 @@ int main(int argc, char* argv[])
     viewer::WebBrowser browser(QFileInfo(arguments.at(2)).absolutePath());
     if (qEnvironmentVariableIsSet("VZ_PIECE")) { // unit and piece weights, as the viewer bench takes them
         const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
-        browser.setPieceLimits({limits.value(0).toInt(), limits.value(1).toInt()});
+        browser.setPieceLimits(
+            {limits.value(0).toInt(), limits.value(1).toInt(), limits.value(2, QStringLiteral("3000")).toInt()});
     }
     if (qEnvironmentVariableIsSet("WHOLE")) { // one piece, as a small ledger prints: to compare pages
         browser.setPieceLimits({1 << 30, 1 << 30});

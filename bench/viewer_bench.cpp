@@ -101,7 +101,8 @@ Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
     viewer::WebBrowser browser(app::dataFolder());
     if (qEnvironmentVariableIsSet("VZ_PIECE")) {
         const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
-        browser.setPieceLimits({limits.value(0).toInt(), limits.value(1).toInt()});
+        browser.setPieceLimits(
+            {limits.value(0).toInt(), limits.value(1).toInt(), limits.value(2, QStringLiteral("3000")).toInt()});
     }
     if (qEnvironmentVariableIsSet("VZ_QUICK")) { // from which size (bytes) the beginning comes first, its size
         const QStringList quick = qEnvironmentVariable("VZ_QUICK").split(QLatin1Char(','));

@@ -242,6 +242,7 @@ void Cutter::expand(Frame* frame)
 PiecedDocument Cutter::run()
 {
     PiecedDocument result;
+    result.printWeight = m_limits.printWeight;
     xmlNode* html = xmlDocGetRootElement(m_document);
     xmlNode* head = html && nameOf(html) == "html" ? childNamed(html, "head") : nullptr;
     xmlNode* body = html && nameOf(html) == "html" ? childNamed(html, "body") : nullptr;

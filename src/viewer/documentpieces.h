@@ -11,12 +11,14 @@ namespace viewer {
 // How finely a rendered document is cut. Weights count element nodes.
 struct PieceLimits
 {
-    // Measured in the web view here: a kebir piece of about 3,000 elements (some 60 journal
-    // entries) is laid out in about 90 ms, so the first screen and each jump stay quick. Pieces of
-    // 1,500 took 50 ms, but more of a kebir's pieces then ended on a page that could not be
-    // carried into the next, leaving it part empty in print.
+    // Measured in the web view here: a kebir piece of about 1,500 elements (some 30 journal
+    // entries) is laid out in about 50 ms (3,000: 90 ms), so the first screen and each jump
+    // stay quick. Printing lays consecutive pieces out together, up to `printWeight`: every
+    // join between printed pieces is a place where a page must be carried over, and fewer of
+    // them print faster.
     int unitWeight = 600;   // a block heavier than this is cut into its own children
-    int pieceWeight = 3000; // a piece holds blocks up to about this weight
+    int pieceWeight = 1500; // a piece holds blocks up to about this weight
+    int printWeight = 3000; // pieces printed together weigh up to about this much
 };
 
 // A rendered ledger cut into pieces that each make a whole HTML page: the document's head, the
@@ -32,6 +34,7 @@ struct PiecedDocument
     QList<size_t> hashes;        // each piece's content, hashed: a piece unchanged need not be shown anew
     QByteArray tail;             // </body></html>
     QString title;
+    int printWeight = 0; // pieces printed together weigh up to this much; 0: each alone
 
     [[nodiscard]] qsizetype count() const { return fragments.size(); }
     // Piece `index` as a page of its own.

@@ -10,6 +10,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 
+#include <algorithm>
+
 namespace viewer {
 
 namespace {
@@ -20,8 +22,33 @@ namespace {
 // kept whole in the view (a short account) may still break across pages: their own parts are
 // marked as blocks too, the way the cutter marks them, down to rows, so that a page can be
 // carried from any row.
-constexpr char kPrepare[] = R"((function (piece, carry, containers) {
+constexpr char kPrepare[] = R"((function (piece, more, carry, containers) {
     const isContent = e => e.hasAttribute('data-vz-u') || e.hasAttribute('data-vz-f');
+    // The pieces printed with this one join it holder by holder, their openings left out (all
+    // that comes before their first block; only what is marked as such where there is none).
+    const append = (from, into) => {
+        const children = Array.from(from.childNodes);
+        const blocks = children.some(c => c.nodeType === Node.ELEMENT_NODE && isContent(c));
+        let leading = true;
+        for (const child of children) {
+            const element = child.nodeType === Node.ELEMENT_NODE;
+            if (leading && (blocks ? !(element && isContent(child))
+                                   : !element || child.hasAttribute('data-vz-repeat')))
+                continue;
+            leading = false;
+            const frame = element ? child.getAttribute('data-vz-f') : null;
+            const last = into.lastElementChild;
+            if (frame !== null && last && last.getAttribute('data-vz-f') === frame)
+                append(child, last);
+            else
+                into.appendChild(child);
+        }
+    };
+    for (const html of more) {
+        const range = document.createRange();
+        range.selectNodeContents(document.body);
+        append(range.createContextualFragment(html), document.body);
+    }
     const merge = (from, into) => {
         const at = Array.from(into.children).find(isContent) || null;
         let leading = true;
@@ -153,16 +180,26 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& docu
         fail(QStringLiteral("Sayfalar hazırlanırken tarayıcı bileşeni beklenmedik biçimde kapandı (parça %1).")
                  .arg(m_loading + 1));
     });
-    if (!m_pieces)
+    if (!m_pieces) {
         fail(QStringLiteral("Belge parçalara bölünmemiş; sayfaları parça parça hazırlanamaz."));
+        return;
+    }
+    int first = 0;
+    int weight = 0;
+    for (int piece = 0; piece < int(m_pieces->count()); ++piece) {
+        const int pieceWeight = m_pieces->weights.value(piece, 1);
+        if (piece > first && weight + pieceWeight > m_pieces->printWeight) {
+            m_groups.append({first, piece - 1});
+            first = piece;
+            weight = 0;
+        }
+        weight += pieceWeight;
+    }
+    if (m_pieces->count() > 0)
+        m_groups.append({first, int(m_pieces->count()) - 1});
 }
 
 PieceBook::~PieceBook() = default;
-
-int PieceBook::pieceCount() const
-{
-    return m_pieces ? int(m_pieces->count()) : 0;
-}
 
 void PieceBook::produce(int pages)
 {
@@ -191,13 +228,13 @@ void PieceBook::layOutNext()
     m_loading = m_next;
     if (m_pending)
         m_carrying = m_pending->carry;
-    m_page->load(m_documents.pageUrl(m_loading));
+    m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first));
 }
 
 void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
 {
     // Only the piece asked for counts: not the blank page of an idle book, nor a load it cut short.
-    if (m_loading < 0 || hasFailed() || loading.url() != m_documents.pageUrl(m_loading) ||
+    if (m_loading < 0 || hasFailed() || loading.url() != m_documents.pageUrl(m_groups.at(m_loading).first) ||
         loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
@@ -214,8 +251,11 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
     QStringList containers;
     for (const QByteArray& name : cuttableContainers())
         containers.append(QString::fromLatin1(name));
-    m_page->runJavaScript(QStringLiteral("%1(%2, %3, %4)")
-                              .arg(QLatin1String(kPrepare), QString::number(m_loading),
+    QStringList more;
+    for (int piece = m_groups.at(m_loading).first + 1; piece <= m_groups.at(m_loading).second; ++piece)
+        more.append(QString::fromUtf8(m_pieces->fragments.at(piece)));
+    m_page->runJavaScript(QStringLiteral("%1(%2, %3, %4, %5)")
+                              .arg(QLatin1String(kPrepare), QString::number(m_loading), jsLiteral(more),
                                    m_carrying ? jsLiteral(carry) : QStringLiteral("null"), jsLiteral(containers)),
                           QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
                               if (self)
@@ -259,23 +299,34 @@ void PieceBook::pdfFinished(const QString& path, bool ok)
 
 void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors)
 {
-    if (m_carrying) {
+    if (m_carrying && m_pending) {
         // The carried blocks must stand where they stood on the page left out: only then was
         // nothing else on it. A point of leeway: a table's first row may sit a pixel lower (its
         // cell's padding) than where a repeated header leaves it on later pages.
         const PdfAnchor first = anchors.value(m_carrying->firstId);
         const bool same = first.page == 0 && qAbs(first.y - m_carrying->y) < 1.0;
+        if (same) {
+            if (std::none_of(m_carriedFrom.cbegin(), m_carriedFrom.cend(),
+                             [y = m_carrying->y](double other) { return qAbs(y - other) < 0.01; }))
+                m_carriedFrom.append(m_carrying->y);
+            m_carriedIn = m_carrying;
+        }
         m_carrying.reset();
         settlePending(same);
         if (!same) {
             // A document whose pieces do not begin as its pages do: after a few, not tried again.
             ++m_carryFails;
-            m_page->load(m_documents.pageUrl(m_loading)); // once more, without them
+            m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first)); // once more, without them
             return;
         }
     }
-    if (m_loading + 1 >= pieceCount() || part.pageCount < 2 || m_carryFails >= 3) {
+    m_carrying.reset();
+    if (m_loading + 1 >= pieceCount() || m_carryFails >= 3) {
         finishPiece(part);
+        return;
+    }
+    if (part.pageCount < 2) {
+        extendOrFinish(part);
         return;
     }
     // The first block that begins on the last page, and every block after it there too.
@@ -296,13 +347,17 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
         if (first < 0 && anchor->page == lastPage)
             first = i;
     }
-    // It must begin where blocks begin on another page (under repeated column headers, say) or
-    // higher than any: else the page begins with the rest of a block that began before, which
-    // cannot be carried. (A cheap look before the sure check, which costs a second layout.)
+    // A cheap look before the sure check, which costs a second layout: the page may begin with
+    // the rest of a block that began before, which cannot be carried. Not so when its first
+    // block begins where blocks begin on another page (under repeated column headers, say),
+    // higher than any, or where a page carried before began.
     if (first >= 0) {
         const double y = anchors.value(m_ids.at(first)).y; // from the page's bottom
+        const auto near = [y](const QList<double>& heights) {
+            return std::any_of(heights.cbegin(), heights.cend(), [y](double other) { return qAbs(y - other) < 1.0; });
+        };
         bool top = true;
-        bool matched = false;
+        bool matched = near(m_carriedFrom);
         for (int page = 0; page < lastPage; ++page) {
             const auto other = pageTop.constFind(page);
             if (other == pageTop.cend())
@@ -314,7 +369,7 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
             first = -1;
     }
     if (first < 0) {
-        finishPiece(part);
+        extendOrFinish(part);
         return;
     }
     const QString firstId = m_ids.at(first);
@@ -331,14 +386,34 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
                 return;
             }
             self->m_pending = Pending{part, {carry.value(QStringLiteral("html")).toString(), firstId, y}};
+            self->m_extensions = 0;
+            self->m_carriedIn.reset();
             ++self->m_next;
             self->m_loading = -1;
             self->layOutNext();
         });
 }
 
+// A last page that cannot be carried stays, part empty: unless this piece, printed with the next
+// one too, ends on another page, likely one that can be carried.
+void PieceBook::extendOrFinish(const PdfPart& part)
+{
+    if (m_extensions >= 2 || m_loading + 1 >= pieceCount() || m_ids.isEmpty()) {
+        finishPiece(part);
+        return;
+    }
+    ++m_extensions;
+    ++m_groups[m_loading].second;
+    if (++m_groups[m_loading + 1].first > m_groups.at(m_loading + 1).second)
+        m_groups.removeAt(m_loading + 1);
+    m_carrying = m_carriedIn;
+    m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first));
+}
+
 void PieceBook::finishPiece(const PdfPart& part)
 {
+    m_extensions = 0;
+    m_carriedIn.reset();
     m_parts.append(part);
     m_pages += part.pageCount;
     ++m_next;

@@ -19,12 +19,13 @@ namespace viewer {
 
 class LedgerSchemeHandler;
 
-// Lays a document served in pieces out on printed pages, one piece at a time, in a hidden web
-// page of the viewer's own profile: each piece becomes a vector PDF of its own in `folder`, and
-// only one piece's layout is ever held. The pieces' PDFs laid end to end are the document's
-// pages, paged as the whole would be: the blocks a piece's last, partly filled page holds are
-// carried to the start of the next piece and that page left out, once the next piece shows
-// them where they stood.
+// Lays a document served in pieces out on printed pages, a few pieces at a time (as many as
+// the document's print weight allows, joined into one page), in a hidden web page of the
+// viewer's own profile: each such printed piece becomes a vector PDF of its own in `folder`,
+// and only one is ever held laid out. The PDFs laid end to end are the document's pages, paged
+// as the whole would be: the blocks a printed piece's last, partly filled page holds are
+// carried to the start of the next and that page left out, once the next shows them where
+// they stood.
 class PieceBook : public QObject
 {
     Q_OBJECT
@@ -39,7 +40,8 @@ public:
     // asking again with more goes on from there.
     void produce(int pages = std::numeric_limits<int>::max());
 
-    [[nodiscard]] int pieceCount() const;
+    // Printed pieces, each one or more of the document's pieces.
+    [[nodiscard]] int pieceCount() const { return int(m_groups.size()); }
     [[nodiscard]] int piecesDone() const { return int(m_parts.size()); }
     [[nodiscard]] int pageCount() const { return m_pages; }
     [[nodiscard]] bool isComplete() const { return piecesDone() == pieceCount(); }
@@ -74,6 +76,7 @@ private:
     void layOutNext();
     void prepared(const QVariant& result);
     void laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors);
+    void extendOrFinish(const PdfPart& part);
     void finishPiece(const PdfPart& part);
     void settlePending(bool carried);
     void loadingChanged(const QWebEngineLoadingInfo& loading);
@@ -85,6 +88,7 @@ private:
     const QString m_folder;
     PrintingPage* const m_page;
     std::shared_ptr<const PiecedDocument> m_pieces; // the document being laid out
+    QList<std::pair<int, int>> m_groups;            // its first and last piece, per printed piece
     QList<PdfPart> m_parts;
     int m_pages = 0;
     int m_target = 0;
@@ -93,6 +97,9 @@ private:
     std::optional<Pending> m_pending;
     std::optional<Carry> m_carrying; // carried into the piece being laid out
     int m_carryFails = 0;            // carried blocks shown elsewhere than they stood
+    QList<double> m_carriedFrom;     // heights on a last page that could be carried from
+    std::optional<Carry> m_carriedIn; // what the piece being laid out begins with, once shown right
+    int m_extensions = 0;             // pieces added to it to move its end
     QStringList m_ids;               // the blocks of the piece being laid out, in order
     QString m_error;
 };

@@ -103,15 +103,20 @@ bool isA4(const QSizeF& points)
 // at 200 enough that a piece holds only some fourteen rows. `inTables`: as real stylesheets lay rows out, in a
 // table of column headers inside a layout table whose header repeats on every page; `ruled`: the
 // layout table with a rule on top, which only its first page shows; `accounts`: in tables of that
-// many rows, each with its heading and a total row after them, inside the layout table.
-QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, int accounts = 0, int filler = 200)
+// many rows, each with its heading and a total row after them, inside the layout table;
+// `tallEvery`: every so many rows one 100 mm tall that may break across pages.
+QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, int accounts = 0, int filler = 200,
+                               int tallEvery = 0)
 {
     const QByteArray table = "<table style=\"border-collapse:collapse\">";
     const QByteArray outer = ruled ? "<table style=\"border-collapse:collapse;border-top:6px solid #000\">" : table;
     QByteArray fill;
     for (int i = 0; i < filler; ++i)
         fill += "<i></i>";
-    const QByteArray row = "<div class=\"r\">Satır <xsl:value-of select=\".\"/>" + fill + "</div>";
+    const QByteArray tall = tallEvery > 0 ? "<xsl:if test=\". mod " + QByteArray::number(tallEvery) +
+                                                " = 0\"><xsl:attribute name=\"class\">r t</xsl:attribute></xsl:if>"
+                                          : QByteArray();
+    const QByteArray row = "<div class=\"r\">" + tall + "Satır <xsl:value-of select=\".\"/>" + fill + "</div>";
     const QByteArray per = QByteArray::number(accounts);
     const QByteArray accountRows =
         "<xsl:for-each select=\"//n[position() mod " + per + " = 1]\">" + table +
@@ -131,7 +136,7 @@ QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, int ac
            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n"
            "<xsl:output method=\"html\" encoding=\"UTF-8\"/>\n"
            "<xsl:template match=\"/\"><html><head><title>Parçalı</title><style>" +
-           QByteArray(kRowStyle) + "</style></head><body>" + body +
+           QByteArray(kRowStyle) + " div.r.t { height: 100mm; break-inside: auto }</style></head><body>" + body +
            "</body></html></xsl:template>\n</xsl:stylesheet>\n";
 }
 
@@ -187,7 +192,7 @@ private:
     void serve(int pieces, bool inTables = false);
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
     PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
-                              int accounts = 0, int filler = 200);
+                              int accounts = 0, int filler = 200, int tallEvery = 0);
     // The rows on each page of the preview's document, saved whole.
     QList<QList<int>> savedRows(PrintPreview& preview);
 
@@ -469,9 +474,10 @@ void TestPrinting::save_failure_leavesExistingFileAsItWas()
 }
 
 PrintPreview* TestPrinting::openPreview(WebBrowser& browser, int rows, bool inTables, bool ruled, int accounts,
-                                        int filler)
+                                        int filler, int tallEvery)
 {
-    writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")), heavyRowsStylesheet(inTables, ruled, accounts, filler));
+    writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")),
+              heavyRowsStylesheet(inTables, ruled, accounts, filler, tallEvery));
     writeFile(m_dir->filePath(QStringLiteral("parcali.xml")), ledger("parcali.xslt", numbers(rows)));
     if (!browser.parentWidget()) {
         browser.resize(800, 600);
@@ -554,13 +560,21 @@ void TestPrinting::preview_pagesAsTheWholeWould_data()
     QTest::addColumn<int>("accounts");    // rows per account; 0: no accounts
     QTest::addColumn<int>("filler");      // elements per row
     QTest::addColumn<int>("pieceWeight"); // 0: as the program cuts
-    QTest::newRow("rows") << false << false << 0 << 200 << 0;
-    QTest::newRow("rows in tables") << true << false << 0 << 200 << 0;
-    QTest::newRow("rows in accounts, pieces end inside and between them") << true << false << 7 << 200 << 0;
+    QTest::addColumn<int>("printWeight"); // 0: as the program prints
+    QTest::addColumn<int>("tallEvery");
+    QTest::newRow("rows") << false << false << 0 << 200 << 0 << 0 << 0;
+    QTest::newRow("rows in tables") << true << false << 0 << 200 << 0 << 0 << 0;
+    QTest::newRow("rows in accounts, pieces end inside and between them") << true << false << 7 << 200 << 0 << 0 << 0;
+    QTest::newRow("rows in accounts, each piece printed alone") << true << false << 7 << 200 << 1500 << 1500 << 0;
     // Light accounts stay whole blocks; a piece's last page may begin inside one.
-    QTest::newRow("short accounts across pages, pieces end between them") << true << false << 5 << 40 << 700;
-    QTest::newRow("accounts of four, a piece's last page begins with a total") << true << false << 4 << 200 << 0;
-    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true << 0 << 200 << 0;
+    QTest::newRow("short accounts across pages, pieces end between them") << true << false << 5 << 40 << 700 << 700
+                                                                          << 0;
+    QTest::newRow("accounts of four, a piece's last page begins with a total")
+        << true << false << 4 << 200 << 0 << 0 << 0;
+    // A page that begins with the rest of a row cannot be carried: the piece is printed with the
+    // next, to end elsewhere.
+    QTest::newRow("tall rows broken across pages") << false << false << 0 << 200 << 1500 << 1500 << 5;
+    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true << 0 << 200 << 0 << 0 << 0;
 }
 
 // Printed in pieces, a ledger is paged exactly as printed whole: no page left part empty where
@@ -573,9 +587,11 @@ void TestPrinting::preview_pagesAsTheWholeWould()
     QFETCH(int, accounts);
     QFETCH(int, filler);
     QFETCH(int, pieceWeight);
+    QFETCH(int, printWeight);
+    QFETCH(int, tallEvery);
     WebBrowser whole(m_dir->path());
     whole.setPieceLimits({1 << 30, 1 << 30});
-    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts, filler);
+    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts, filler, tallEvery);
     QVERIFY(onePiece);
     QVERIFY(!onePiece->book());
     const QList<QList<int>> expected = savedRows(*onePiece);
@@ -584,8 +600,8 @@ void TestPrinting::preview_pagesAsTheWholeWould()
 
     WebBrowser browser(m_dir->path());
     if (pieceWeight > 0)
-        browser.setPieceLimits({PieceLimits().unitWeight, pieceWeight});
-    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler);
+        browser.setPieceLimits({PieceLimits().unitWeight, pieceWeight, printWeight});
+    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler, tallEvery);
     QVERIFY(preview);
     QVERIFY(preview->book());
     QStringList problems;
