@@ -11,6 +11,7 @@
 #include <QWebEngineScript>
 
 #include <algorithm>
+#include <utility>
 
 namespace viewer {
 
@@ -53,7 +54,7 @@ constexpr char kPrepare[] = R"((function (piece, more, carry, containers) {
         const at = Array.from(into.children).find(isContent) || null;
         let leading = true;
         for (const child of Array.from(from.children)) {
-            if (leading && !isContent(child))
+            if (leading && !isContent(child) && !child.hasAttribute('data-vz-before'))
                 continue; // the holder's own opening: this page has it already
             leading = false;
             const frame = child.getAttribute('data-vz-f');
@@ -156,6 +157,8 @@ constexpr char kCarry[] = R"((function (first) {
         for (const child of holder.children) {
             if (child.hasAttribute('data-vz-u') || child.hasAttribute('data-vz-f'))
                 break;
+            if (child.hasAttribute('data-vz-before'))
+                continue; // an earlier carry's, not the holder's own
             const again = child.cloneNode(true);
             if (!/^COL(GROUP)?$/.test(child.tagName)) // column widths draw nothing and must stay
                 again.setAttribute('data-vz-repeat', 'inner');
@@ -165,7 +168,19 @@ constexpr char kCarry[] = R"((function (first) {
     }
     const box = document.createElement('div');
     box.appendChild(fragment);
-    return {html: box.innerHTML};
+    // Also with what came before it out of sight but in place, for the style rules that look at
+    // a block's predecessor (space between accounts, say) to see it as they did.
+    const before = start.previousElementSibling;
+    if (!before || !(before.hasAttribute('data-vz-u') || before.hasAttribute('data-vz-f')))
+        return {html: box.innerHTML, plain: ''};
+    const plain = box.innerHTML;
+    const shadow = before.cloneNode(false);
+    for (const name of ['id', 'data-vz-u', 'data-vz-f'])
+        shadow.removeAttribute(name);
+    shadow.setAttribute('data-vz-repeat', 'inner');
+    shadow.setAttribute('data-vz-before', '');
+    box.querySelector('[id="' + first + '"]').before(shadow);
+    return {html: box.innerHTML, plain};
 }))";
 
 } // namespace
@@ -301,10 +316,22 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
 {
     if (m_carrying && m_pending) {
         // The carried blocks must stand where they stood on the page left out: only then was
-        // nothing else on it. A point of leeway: a table's first row may sit a pixel lower (its
-        // cell's padding) than where a repeated header leaves it on later pages.
+        // nothing else on it, and the page breaks where it broke. A point of leeway: a table's
+        // first row may sit a pixel lower (its cell's padding) than where a repeated header
+        // leaves it on later pages.
         const PdfAnchor first = anchors.value(m_carrying->firstId);
-        const bool same = first.page == 0 && qAbs(first.y - m_carrying->y) < 1.0;
+        bool same = first.page == 0 && qAbs(first.y - m_carrying->y) < 1.0;
+        for (const auto& [id, y] : m_carrying->after) {
+            const PdfAnchor now = anchors.value(id);
+            same = same && now.page == 0 && qAbs(now.y - y) < 1.0;
+        }
+        if (!same && !m_carrying->plain.isEmpty()) {
+            // Without the block before them: where a block begins a page, the engine shows the
+            // space asked for between it and its predecessor in some layouts and not in others.
+            m_carrying->html = std::exchange(m_carrying->plain, QString());
+            m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first));
+            return;
+        }
         if (same) {
             if (std::none_of(m_carriedFrom.cbegin(), m_carriedFrom.cend(),
                              [y = m_carrying->y](double other) { return qAbs(y - other) < 0.01; }))
@@ -374,24 +401,29 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
     }
     const QString firstId = m_ids.at(first);
     const double y = anchors.value(firstId).y;
+    QList<std::pair<QString, double>> after;
+    for (qsizetype i = first + 1; i < m_ids.size(); ++i)
+        after.append({m_ids.at(i), anchors.value(m_ids.at(i)).y});
     QPointer<PieceBook> self(this);
-    m_page->runJavaScript(
-        QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsLiteral(firstId)), QWebEngineScript::ApplicationWorld,
-        [self, part, firstId, y](const QVariant& result) {
-            if (!self || self->m_loading < 0 || self->hasFailed())
-                return;
-            const QVariantMap carry = result.toMap();
-            if (carry.isEmpty()) {
-                self->finishPiece(part);
-                return;
-            }
-            self->m_pending = Pending{part, {carry.value(QStringLiteral("html")).toString(), firstId, y}};
-            self->m_extensions = 0;
-            self->m_carriedIn.reset();
-            ++self->m_next;
-            self->m_loading = -1;
-            self->layOutNext();
-        });
+    m_page->runJavaScript(QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsLiteral(firstId)),
+                          QWebEngineScript::ApplicationWorld, [self, part, firstId, y, after](const QVariant& result) {
+                              if (!self || self->m_loading < 0 || self->hasFailed())
+                                  return;
+                              const QVariantMap carry = result.toMap();
+                              if (carry.isEmpty()) {
+                                  self->finishPiece(part);
+                                  return;
+                              }
+                              self->m_pending =
+                                  Pending{part,
+                                          {carry.value(QStringLiteral("html")).toString(),
+                                           carry.value(QStringLiteral("plain")).toString(), firstId, y, after}};
+                              self->m_extensions = 0;
+                              self->m_carriedIn.reset();
+                              ++self->m_next;
+                              self->m_loading = -1;
+                              self->layOutNext();
+                          });
 }
 
 // A last page that cannot be carried stays, part empty: unless this piece, printed with the next

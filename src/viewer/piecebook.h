@@ -63,8 +63,11 @@ private:
     struct Carry
     {
         QString html;    // the blocks and the holders they lie in
+        QString plain;   // the same without the block before them, to try next (empty: none)
         QString firstId; // the first one's id, a named destination in the PDF
         double y = 0;    // where it stood on the last page
+        // The blocks after it on that page, and where they stood.
+        QList<std::pair<QString, double>> after;
     };
     // A piece laid out whose last page waits to be carried into the next.
     struct Pending
@@ -95,12 +98,12 @@ private:
     int m_loading = -1; // the piece in the hidden page, while laid out
     int m_next = 0;     // the next piece to lay out
     std::optional<Pending> m_pending;
-    std::optional<Carry> m_carrying; // carried into the piece being laid out
-    int m_carryFails = 0;            // carried blocks shown elsewhere than they stood
-    QList<double> m_carriedFrom;     // heights on a last page that could be carried from
+    std::optional<Carry> m_carrying;  // carried into the piece being laid out
+    int m_carryFails = 0;             // carried blocks shown elsewhere than they stood
+    QList<double> m_carriedFrom;      // heights on a last page that could be carried from
     std::optional<Carry> m_carriedIn; // what the piece being laid out begins with, once shown right
     int m_extensions = 0;             // pieces added to it to move its end
-    QStringList m_ids;               // the blocks of the piece being laid out, in order
+    QStringList m_ids;                // the blocks of the piece being laid out, in order
     QString m_error;
 };
 

@@ -104,9 +104,10 @@ bool isA4(const QSizeF& points)
 // table of column headers inside a layout table whose header repeats on every page; `ruled`: the
 // layout table with a rule on top, which only its first page shows; `accounts`: in tables of that
 // many rows, each with its heading and a total row after them, inside the layout table;
-// `tallEvery`: every so many rows one 100 mm tall that may break across pages.
+// `tallEvery`: every so many rows one 100 mm tall that may break across pages; `spacing`: a row
+// after another 8 mm lower by this property (padding-top, margin-top).
 QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, int accounts = 0, int filler = 200,
-                               int tallEvery = 0)
+                               int tallEvery = 0, const QByteArray& spacing = {})
 {
     const QByteArray table = "<table style=\"border-collapse:collapse\">";
     const QByteArray outer = ruled ? "<table style=\"border-collapse:collapse;border-top:6px solid #000\">" : table;
@@ -136,8 +137,9 @@ QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false, int ac
            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n"
            "<xsl:output method=\"html\" encoding=\"UTF-8\"/>\n"
            "<xsl:template match=\"/\"><html><head><title>Parçalı</title><style>" +
-           QByteArray(kRowStyle) + " div.r.t { height: 100mm; break-inside: auto }</style></head><body>" + body +
-           "</body></html></xsl:template>\n</xsl:stylesheet>\n";
+           QByteArray(kRowStyle) + " div.r.t { height: 100mm; break-inside: auto }" +
+           (spacing.isEmpty() ? QByteArray() : " div.r + div.r { " + spacing + ": 8mm }") + "</style></head><body>" +
+           body + "</body></html></xsl:template>\n</xsl:stylesheet>\n";
 }
 
 QByteArray numbers(int count)
@@ -192,7 +194,7 @@ private:
     void serve(int pieces, bool inTables = false);
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
     PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
-                              int accounts = 0, int filler = 200, int tallEvery = 0);
+                              int accounts = 0, int filler = 200, int tallEvery = 0, const QByteArray& spacing = {});
     // The rows on each page of the preview's document, saved whole.
     QList<QList<int>> savedRows(PrintPreview& preview);
 
@@ -474,10 +476,10 @@ void TestPrinting::save_failure_leavesExistingFileAsItWas()
 }
 
 PrintPreview* TestPrinting::openPreview(WebBrowser& browser, int rows, bool inTables, bool ruled, int accounts,
-                                        int filler, int tallEvery)
+                                        int filler, int tallEvery, const QByteArray& spacing)
 {
     writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")),
-              heavyRowsStylesheet(inTables, ruled, accounts, filler, tallEvery));
+              heavyRowsStylesheet(inTables, ruled, accounts, filler, tallEvery, spacing));
     writeFile(m_dir->filePath(QStringLiteral("parcali.xml")), ledger("parcali.xslt", numbers(rows)));
     if (!browser.parentWidget()) {
         browser.resize(800, 600);
@@ -562,19 +564,29 @@ void TestPrinting::preview_pagesAsTheWholeWould_data()
     QTest::addColumn<int>("pieceWeight"); // 0: as the program cuts
     QTest::addColumn<int>("printWeight"); // 0: as the program prints
     QTest::addColumn<int>("tallEvery");
-    QTest::newRow("rows") << false << false << 0 << 200 << 0 << 0 << 0;
-    QTest::newRow("rows in tables") << true << false << 0 << 200 << 0 << 0 << 0;
-    QTest::newRow("rows in accounts, pieces end inside and between them") << true << false << 7 << 200 << 0 << 0 << 0;
-    QTest::newRow("rows in accounts, each piece printed alone") << true << false << 7 << 200 << 1500 << 1500 << 0;
+    QTest::addColumn<QByteArray>("spacing");
+    QTest::newRow("rows") << false << false << 0 << 200 << 0 << 0 << 0 << QByteArray();
+    QTest::newRow("rows in tables") << true << false << 0 << 200 << 0 << 0 << 0 << QByteArray();
+    QTest::newRow("rows in accounts, pieces end inside and between them")
+        << true << false << 7 << 200 << 0 << 0 << 0 << QByteArray();
+    QTest::newRow("rows in accounts, each piece printed alone")
+        << true << false << 7 << 200 << 1500 << 1500 << 0 << QByteArray();
     // Light accounts stay whole blocks; a piece's last page may begin inside one.
-    QTest::newRow("short accounts across pages, pieces end between them") << true << false << 5 << 40 << 700 << 700
-                                                                          << 0;
+    QTest::newRow("short accounts across pages, pieces end between them")
+        << true << false << 5 << 40 << 700 << 700 << 0 << QByteArray();
     QTest::newRow("accounts of four, a piece's last page begins with a total")
-        << true << false << 4 << 200 << 0 << 0 << 0;
+        << true << false << 4 << 200 << 0 << 0 << 0 << QByteArray();
     // A page that begins with the rest of a row cannot be carried: the piece is printed with the
     // next, to end elsewhere.
-    QTest::newRow("tall rows broken across pages") << false << false << 0 << 200 << 1500 << 1500 << 5;
-    QTest::newRow("ruled: pieces keep their part-empty last pages") << true << true << 0 << 200 << 0 << 0 << 0;
+    QTest::newRow("tall rows broken across pages") << false << false << 0 << 200 << 1500 << 1500 << 5 << QByteArray();
+    // A page's first row is spaced from the row before, on the previous page; a margin, unlike
+    // padding, is not kept at the top of a page.
+    QTest::newRow("rows padded after the row before")
+        << false << false << 0 << 200 << 1500 << 1500 << 0 << QByteArray("padding-top");
+    QTest::newRow("rows spaced by a margin after the row before")
+        << false << false << 0 << 200 << 1500 << 1500 << 0 << QByteArray("margin-top");
+    QTest::newRow("ruled: pieces keep their part-empty last pages")
+        << true << true << 0 << 200 << 0 << 0 << 0 << QByteArray();
 }
 
 // Printed in pieces, a ledger is paged exactly as printed whole: no page left part empty where
@@ -589,9 +601,10 @@ void TestPrinting::preview_pagesAsTheWholeWould()
     QFETCH(int, pieceWeight);
     QFETCH(int, printWeight);
     QFETCH(int, tallEvery);
+    QFETCH(QByteArray, spacing);
     WebBrowser whole(m_dir->path());
     whole.setPieceLimits({1 << 30, 1 << 30});
-    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts, filler, tallEvery);
+    QPointer<PrintPreview> onePiece = openPreview(whole, 90, inTables, ruled, accounts, filler, tallEvery, spacing);
     QVERIFY(onePiece);
     QVERIFY(!onePiece->book());
     const QList<QList<int>> expected = savedRows(*onePiece);
@@ -601,7 +614,7 @@ void TestPrinting::preview_pagesAsTheWholeWould()
     WebBrowser browser(m_dir->path());
     if (pieceWeight > 0)
         browser.setPieceLimits({PieceLimits().unitWeight, pieceWeight, printWeight});
-    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler, tallEvery);
+    QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler, tallEvery, spacing);
     QVERIFY(preview);
     QVERIFY(preview->book());
     QStringList problems;
