@@ -3,7 +3,9 @@
 //   print_bench range LEDGER [PAGES]   opens LEDGER, waits until it is whole, then prints pages
 //                                      1–PAGES (default 100) to a PDF file through the preview
 //   print_bench preview LEDGER         opens LEDGER and previews it until every page is shown
-// Environment: KEEP_PDF=where to keep the printed file; WHOLE=1 prints the ledger as one piece.
+// Environment: KEEP_PDF=where to keep the printed file; WHOLE=1 prints the ledger as one piece;
+// VZ_PIECE as in piecelimits.h.
+#include "piecelimits.h"
 #include "treememory.h"
 #include "viewer/ledgerscheme.h"
 #include "viewer/piecebook.h"
@@ -113,11 +115,7 @@ int main(int argc, char* argv[])
     }
     TreeMemory sampler;
     viewer::WebBrowser browser(QFileInfo(arguments.at(2)).absolutePath());
-    if (qEnvironmentVariableIsSet("VZ_PIECE")) { // unit and piece weights, as the viewer bench takes them
-        const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
-        browser.setPieceLimits(
-            {limits.value(0).toInt(), limits.value(1).toInt(), limits.value(2, QStringLiteral("3000")).toInt()});
-    }
+    pieceLimitsFromEnvironment(browser);
     if (qEnvironmentVariableIsSet("WHOLE")) { // one piece, as a small ledger prints: to compare pages
         browser.setPieceLimits({1 << 30, 1 << 30});
         browser.setQuickView(std::numeric_limits<qint64>::max(), 0);

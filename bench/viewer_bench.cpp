@@ -3,6 +3,7 @@
 // GUI thread was blocked, the peak memory of the whole process tree (web engine processes
 // included), and xsltproc's time for the same transform, as a yardstick.
 #include "app/paths.h"
+#include "piecelimits.h"
 #include "treememory.h"
 #include "viewer/ledgerscheme.h"
 #include "viewer/webbrowser.h"
@@ -99,11 +100,7 @@ Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
 {
     Figures figures;
     viewer::WebBrowser browser(app::dataFolder());
-    if (qEnvironmentVariableIsSet("VZ_PIECE")) {
-        const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
-        browser.setPieceLimits(
-            {limits.value(0).toInt(), limits.value(1).toInt(), limits.value(2, QStringLiteral("3000")).toInt()});
-    }
+    pieceLimitsFromEnvironment(browser);
     if (qEnvironmentVariableIsSet("VZ_QUICK")) { // from which size (bytes) the beginning comes first, its size
         const QStringList quick = qEnvironmentVariable("VZ_QUICK").split(QLatin1Char(','));
         browser.setQuickView(quick.value(0).toLongLong(), quick.value(1, QStringLiteral("1500000")).toLongLong());

@@ -228,6 +228,11 @@ QString PieceBook::piecePath(int index) const
     return QDir(m_folder).filePath(QStringLiteral("parca-%1.pdf").arg(index, 5, 10, QLatin1Char('0')));
 }
 
+QUrl PieceBook::loadingUrl() const
+{
+    return m_documents.pageUrl(m_groups.at(m_loading).first);
+}
+
 void PieceBook::layOutNext()
 {
     if (m_next >= pieceCount() || (m_pages >= m_target && !m_pending)) {
@@ -243,13 +248,13 @@ void PieceBook::layOutNext()
     m_loading = m_next;
     if (m_pending)
         m_carrying = m_pending->carry;
-    m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first));
+    m_page->load(loadingUrl());
 }
 
 void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
 {
     // Only the piece asked for counts: not the blank page of an idle book, nor a load it cut short.
-    if (m_loading < 0 || hasFailed() || loading.url() != m_documents.pageUrl(m_groups.at(m_loading).first) ||
+    if (m_loading < 0 || hasFailed() || loading.url() != loadingUrl() ||
         loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
@@ -319,23 +324,22 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
         // nothing else on it, and the page breaks where it broke. A point of leeway: a table's
         // first row may sit a pixel lower (its cell's padding) than where a repeated header
         // leaves it on later pages.
-        const PdfAnchor first = anchors.value(m_carrying->firstId);
-        bool same = first.page == 0 && qAbs(first.y - m_carrying->y) < 1.0;
-        for (const auto& [id, y] : m_carrying->after) {
-            const PdfAnchor now = anchors.value(id);
-            same = same && now.page == 0 && qAbs(now.y - y) < 1.0;
-        }
+        const bool same = std::all_of(m_carrying->blocks.cbegin(), m_carrying->blocks.cend(), [&](const auto& block) {
+            const PdfAnchor now = anchors.value(block.first);
+            return now.page == 0 && qAbs(now.y - block.second) < 1.0;
+        });
         if (!same && !m_carrying->plain.isEmpty()) {
             // Without the block before them: where a block begins a page, the engine shows the
             // space asked for between it and its predecessor in some layouts and not in others.
             m_carrying->html = std::exchange(m_carrying->plain, QString());
-            m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first));
+            m_page->load(loadingUrl());
             return;
         }
         if (same) {
+            const double y = m_carrying->blocks.constFirst().second;
             if (std::none_of(m_carriedFrom.cbegin(), m_carriedFrom.cend(),
-                             [y = m_carrying->y](double other) { return qAbs(y - other) < 0.01; }))
-                m_carriedFrom.append(m_carrying->y);
+                             [y](double other) { return qAbs(y - other) < 0.01; }))
+                m_carriedFrom.append(y);
             m_carriedIn = m_carrying;
         }
         m_carrying.reset();
@@ -343,7 +347,7 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
         if (!same) {
             // A document whose pieces do not begin as its pages do: after a few, not tried again.
             ++m_carryFails;
-            m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first)); // once more, without them
+            m_page->load(loadingUrl()); // once more, without them
             return;
         }
     }
@@ -399,14 +403,12 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
         extendOrFinish(part);
         return;
     }
-    const QString firstId = m_ids.at(first);
-    const double y = anchors.value(firstId).y;
-    QList<std::pair<QString, double>> after;
-    for (qsizetype i = first + 1; i < m_ids.size(); ++i)
-        after.append({m_ids.at(i), anchors.value(m_ids.at(i)).y});
+    QList<std::pair<QString, double>> blocks;
+    for (qsizetype i = first; i < m_ids.size(); ++i)
+        blocks.append({m_ids.at(i), anchors.value(m_ids.at(i)).y});
     QPointer<PieceBook> self(this);
-    m_page->runJavaScript(QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsLiteral(firstId)),
-                          QWebEngineScript::ApplicationWorld, [self, part, firstId, y, after](const QVariant& result) {
+    m_page->runJavaScript(QStringLiteral("%1(%2)").arg(QLatin1String(kCarry), jsLiteral(blocks.constFirst().first)),
+                          QWebEngineScript::ApplicationWorld, [self, part, blocks](const QVariant& result) {
                               if (!self || self->m_loading < 0 || self->hasFailed())
                                   return;
                               const QVariantMap carry = result.toMap();
@@ -414,10 +416,9 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
                                   self->finishPiece(part);
                                   return;
                               }
-                              self->m_pending =
-                                  Pending{part,
-                                          {carry.value(QStringLiteral("html")).toString(),
-                                           carry.value(QStringLiteral("plain")).toString(), firstId, y, after}};
+                              self->m_pending = Pending{part,
+                                                        {carry.value(QStringLiteral("html")).toString(),
+                                                         carry.value(QStringLiteral("plain")).toString(), blocks}};
                               self->m_extensions = 0;
                               self->m_carriedIn.reset();
                               ++self->m_next;
@@ -430,7 +431,7 @@ void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& an
 // one too, ends on another page, likely one that can be carried.
 void PieceBook::extendOrFinish(const PdfPart& part)
 {
-    if (m_extensions >= 2 || m_loading + 1 >= pieceCount() || m_ids.isEmpty()) {
+    if (m_extensions >= 2 || m_ids.isEmpty()) { // no blocks: nothing could ever be carried
         finishPiece(part);
         return;
     }
@@ -439,7 +440,7 @@ void PieceBook::extendOrFinish(const PdfPart& part)
     if (++m_groups[m_loading + 1].first > m_groups.at(m_loading + 1).second)
         m_groups.removeAt(m_loading + 1);
     m_carrying = m_carriedIn;
-    m_page->load(m_documents.pageUrl(m_groups.at(m_loading).first));
+    m_page->load(loadingUrl());
 }
 
 void PieceBook::finishPiece(const PdfPart& part)

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <QStringList>
+#include <QUrl>
 
 #include <limits>
 #include <memory>
@@ -62,12 +63,11 @@ private:
     // Blocks that begin a piece's last page, to begin the next piece with.
     struct Carry
     {
-        QString html;    // the blocks and the holders they lie in
-        QString plain;   // the same without the block before them, to try next (empty: none)
-        QString firstId; // the first one's id, a named destination in the PDF
-        double y = 0;    // where it stood on the last page
-        // The blocks after it on that page, and where they stood.
-        QList<std::pair<QString, double>> after;
+        QString html;  // the blocks and the holders they lie in
+        QString plain; // the same without the block before them, to try next (empty: none)
+        // Each block from the first on, by id (a named destination in the PDF), and the height
+        // where it stood on the last page.
+        QList<std::pair<QString, double>> blocks;
     };
     // A piece laid out whose last page waits to be carried into the next.
     struct Pending
@@ -79,6 +79,8 @@ private:
     void layOutNext();
     void prepared(const QVariant& result);
     void laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors);
+    // The page that holds the printed piece being laid out (its first piece's).
+    [[nodiscard]] QUrl loadingUrl() const;
     void extendOrFinish(const PdfPart& part);
     void finishPiece(const PdfPart& part);
     void settlePending(bool carried);
