@@ -6,11 +6,11 @@
 // Environment: KEEP_PDF=where to keep the printed file; WHOLE=1 prints the ledger as one piece;
 // VZ_PIECE as in piecelimits.h.
 #include "piecelimits.h"
+#include "print/piecebook.h"
+#include "print/printpreview.h"
 #include "treememory.h"
-#include "viewer/ledgerscheme.h"
-#include "viewer/piecebook.h"
-#include "viewer/printpreview.h"
 #include "viewer/webbrowser.h"
+#include "web/ledgerscheme.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 // first content, to the whole document being reachable (its last piece shown), the longest the
 // GUI thread was blocked, the peak memory of the whole process tree (web engine processes
 // included), and xsltproc's time for the same transform, as a yardstick.
-#include "app/paths.h"
+#include "common/paths.h"
 #include "piecelimits.h"
 #include "treememory.h"
-#include "viewer/ledgerscheme.h"
 #include "viewer/webbrowser.h"
+#include "web/ledgerscheme.h"
 
 #include <QApplication>
 #include <QDateTime>

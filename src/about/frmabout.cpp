@@ -1,8 +1,8 @@
 #include "about/frmabout.h"
 
 #include "about/support.h"
-#include "app/appinfo.h"
-#include "app/ui.h"
+#include "common/appinfo.h"
+#include "common/ui.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

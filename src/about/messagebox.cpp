@@ -1,6 +1,6 @@
 #include "about/messagebox.h"
 
-#include "app/appinfo.h"
+#include "common/appinfo.h"
 
 #include <QMessageBox>
 

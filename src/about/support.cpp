@@ -1,6 +1,6 @@
 #include "about/support.h"
 
-#include "app/appinfo.h"
+#include "common/appinfo.h"
 
 namespace about {
 

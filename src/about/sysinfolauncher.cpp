@@ -1,6 +1,6 @@
 #include "about/sysinfolauncher.h"
 
-#include "app/paths.h"
+#include "common/paths.h"
 
 #include <QProcess>
 

@@ -1,11 +1,14 @@
-#include "app/paths.h"
+#include "common/appinfo.h"
+#include "common/paths.h"
 #include "selection/foldermemory.h"
 #include "selection/frmrazoravsec.h"
 #include "selection/programcommands.h"
 #include "selection/volumes.h"
 #include "viewer/webbrowser.h"
+#include "web/pagescripts.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[])
@@ -14,6 +17,14 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pelvora"));
     QApplication::setApplicationName(QStringLiteral("verazidedaze"));
+    // Without its page scripts the viewer would show pages that never fill: a broken build.
+    if (const QStringList missing = viewer::missingPageScripts(); !missing.isEmpty()) {
+        QMessageBox::critical(nullptr, app::programTitle(),
+                              QStringLiteral("Program eksik kurulmuş: sayfa betikleri bulunamadı (%1). "
+                                             "Programı yeniden kurun.")
+                                  .arg(missing.join(QStringLiteral(", "))));
+        return 1;
+    }
 
     const QString programFolder = app::programFolder();
     const selection::SystemVolumes volumes;

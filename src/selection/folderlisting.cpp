@@ -1,6 +1,6 @@
 #include "selection/folderlisting.h"
 
-#include "app/paths.h"
+#include "common/paths.h"
 #include "selection/filepattern.h"
 
 #include <QCollator>

@@ -1,6 +1,6 @@
 #include "selection/foldermemory.h"
 
-#include "app/paths.h"
+#include "common/paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "selection/frmrazoravsec.h"
 
-#include "app/appinfo.h"
-#include "app/ui.h"
+#include "common/appinfo.h"
+#include "common/ui.h"
 #include "selection/dirlistbox.h"
 #include "selection/drivelistbox.h"
 #include "selection/filelistbox.h"

@@ -1,6 +1,6 @@
 #include "selection/showcommand.h"
 
-#include "app/paths.h"
+#include "common/paths.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "viewer/frmxml.h"
 
-#include "app/ui.h"
+#include "common/ui.h"
 #include "viewer/viewerlayout.h"
 #include "viewer/webbrowser.h"
 

@@ -1,11 +1,12 @@
 #include "viewer/webbrowser.h"
 
-#include "viewer/documentsearch.h"
+#include "print/printpreview.h"
+#include "render/documentsearch.h"
+#include "render/urlmapping.h"
 #include "viewer/findbar.h"
-#include "viewer/jsliteral.h"
-#include "viewer/printingpage.h"
-#include "viewer/printpreview.h"
-#include "viewer/urlmapping.h"
+#include "web/jsliteral.h"
+#include "web/pagescripts.h"
+#include "web/printingpage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,12 +39,6 @@ QWebEngineProfile* makeProfile(QObject* parent)
     return profile;
 }
 
-QString composerSource()
-{
-    QFile file(QStringLiteral(":/verazidedaze/composer.js"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 } // namespace
 
 void prepareWebEngine()
@@ -63,7 +58,7 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     m_view->setPage(m_page);
     QWebEngineScript composer;
     composer.setName(QStringLiteral("verazidedaze-composer"));
-    composer.setSourceCode(composerSource());
+    composer.setSourceCode(pageScript(PageScript::Composer));
     composer.setInjectionPoint(QWebEngineScript::DocumentReady);
     composer.setWorldId(QWebEngineScript::ApplicationWorld);
     composer.setRunsOnSubFrames(false);
@@ -143,16 +138,12 @@ bool WebBrowser::ExecWB(int command, int option)
         m_preview->activateWindow();
         return true;
     }
-    m_preview = new PrintPreview(this);
+    m_preview = new PrintPreview(*this);
     connect(m_preview, &QObject::destroyed, this, &WebBrowser::PrintTemplateTeardown);
+    connect(this, &WebBrowser::DownloadComplete, m_preview, &PrintPreview::sourceChanged);
     emit PrintTemplateInstantiation();
     m_preview->start();
     return true;
-}
-
-void WebBrowser::printToPdf(const QString& path)
-{
-    m_page->printWithDocumentMargins(path);
 }
 
 void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)

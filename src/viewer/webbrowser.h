@@ -1,7 +1,8 @@
 #pragma once
 
-#include "viewer/ledgerrender.h"
-#include "viewer/ledgerscheme.h"
+#include "print/printsource.h"
+#include "render/ledgerrender.h"
+#include "web/ledgerscheme.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -34,7 +35,7 @@ void prepareWebEngine();
 // shown in pieces the web view can lay out quickly, its beginning first while the whole is still
 // being rendered. Operations and events keep the names the viewer window and the Show command
 // know it by.
-class WebBrowser : public QWidget
+class WebBrowser : public QWidget, public PrintSource
 {
     Q_OBJECT
 
@@ -82,15 +83,15 @@ public:
 
     [[nodiscard]] QWebEngineView* view() const { return m_view; }
     [[nodiscard]] QPointer<PrintPreview> printPreview() const { return m_preview; }
-    [[nodiscard]] const LedgerSchemeHandler& documents() const { return *m_scheme; }
+    [[nodiscard]] const LedgerSchemeHandler& documents() const override { return *m_scheme; }
+    [[nodiscard]] QString documentName() const override { return LocationName(); }
+    [[nodiscard]] bool holdsWhole() const override { return !m_busy && !m_scheme->current().partial; }
+    [[nodiscard]] PrintingPage& shownPage() const override { return *m_page; }
     // Matches per piece of the last search, once counted.
     [[nodiscard]] const QList<int>& matchCounts() const { return m_search.counts; }
     [[nodiscard]] int currentMatch() const { return m_search.current; }
     // Runs `script` in the program's own script world of the page; `done` gets its result.
     void runScript(const QString& script, const std::function<void(const QVariant&)>& done = {});
-    // The shown page as a PDF file, with the margins its @page rule gives (printPageLayout());
-    // the page's pdfPrintingFinished() says when it is written.
-    void printToPdf(const QString& path);
 
 signals:
     void BeforeNavigate2(const QString& url);

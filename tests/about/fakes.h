@@ -2,7 +2,7 @@
 
 #include "about/registry.h"
 #include "about/sysinfolauncher.h"
-#include "app/paths.h"
+#include "common/paths.h"
 
 #include <QByteArrayList>
 #include <QMap>

@@ -1,6 +1,6 @@
 #include "about/aboutcommands.h"
 #include "about/frmabout.h"
-#include "app/appinfo.h"
+#include "common/appinfo.h"
 #include "fakes.h"
 
 #include <QApplication>
@@ -247,7 +247,8 @@ void TestAboutWindow::support_showsNoticeThenOpensPage()
 
     const QString notice =
         QStringLiteral("Hata aldığınız ya da acil güncelleme talep ettiğiniz bir husus varsa lütfen ") +
-        QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) + QStringLiteral(" numaralı telefonu arayınız.");
+        QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) +
+        QStringLiteral(" numaralı telefonu arayınız.");
     QCOMPARE(box, QStringList({app::programTitle(), notice, QString::number(QMessageBox::NoIcon),
                                QString::number(QMessageBox::Ok), QStringLiteral("0")}));
     QCOMPARE(

@@ -1,6 +1,6 @@
-#include "viewer/ledgerscheme.h"
 #include "viewer/webbrowser.h"
 #include "viewertestsupport.h"
+#include "web/ledgerscheme.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -1,10 +1,10 @@
+#include "print/printpreview.h"
 #include "selection/viewerhost.h"
 #include "viewer/frmxml.h"
-#include "viewer/ledgerscheme.h"
-#include "viewer/printpreview.h"
 #include "viewer/viewerlayout.h"
 #include "viewer/webbrowser.h"
 #include "viewertestsupport.h"
+#include "web/ledgerscheme.h"
 
 #include <QApplication>
 #include <QPageRanges>

@@ -1,5 +1,5 @@
-#include "app/paths.h"
-#include "viewer/ledgerrender.h"
+#include "common/paths.h"
+#include "render/ledgerrender.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

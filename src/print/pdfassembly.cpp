@@ -1,0 +1,274 @@
+#include "print/pdfassembly.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <qpdf/ClosedFileInputSource.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace viewer {
+
+namespace {
+
+// Above this many source files they are opened only while read: a long document's pieces would
+// otherwise hold a file handle each until the output is written.
+constexpr int kMaxOpenSources = 64;
+
+struct Cancelled
+{};
+
+// qpdf takes file names as bytes: UTF-8 on Windows, the file system's own (UTF-8 here) elsewhere.
+std::string nativeName(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
+QString why(const std::exception& error)
+{
+    return QString::fromLocal8Bit(error.what());
+}
+
+class Source
+{
+public:
+    Source(const QString& path, bool keepOpen)
+    {
+        m_pdf.setSuppressWarnings(true);
+        if (keepOpen) {
+            m_pdf.processFile(nativeName(path).c_str());
+        } else {
+            m_input = std::make_shared<ClosedFileInputSource>(nativeName(path).c_str());
+            m_input->stayOpen(true);
+            m_pdf.processInputSource(m_input);
+        }
+        m_pages = QPDFPageDocumentHelper(m_pdf).getAllPages();
+    }
+    // Once its pages are copied, a closable source reopens its file only when the writer reads it.
+    void release()
+    {
+        if (m_input)
+            m_input->stayOpen(false);
+    }
+    [[nodiscard]] const std::vector<QPDFPageObjectHelper>& pages() const { return m_pages; }
+
+private:
+    QPDF m_pdf;
+    std::shared_ptr<ClosedFileInputSource> m_input;
+    std::vector<QPDFPageObjectHelper> m_pages;
+};
+
+class CancelOnProgress final : public QPDFWriter::ProgressReporter
+{
+public:
+    explicit CancelOnProgress(const KeepGoing& keepGoing) : m_keepGoing(keepGoing) {}
+    void reportProgress(int) override
+    {
+        if (m_keepGoing && !m_keepGoing())
+            throw Cancelled{};
+    }
+
+private:
+    const KeepGoing& m_keepGoing;
+};
+
+// The catalog's named destinations that point at one of `pages`, by name.
+QHash<QString, PdfAnchor> namedDestinations(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages)
+{
+    QHash<QString, PdfAnchor> anchors;
+    std::map<QPDFObjGen, int> pageIndex;
+    for (size_t i = 0; i < pages.size(); ++i)
+        pageIndex[pages[i].getObjectHandle().getObjGen()] = int(i);
+    QPDFObjectHandle dests = pdf.getRoot().getKey("/Dests");
+    if (!dests.isDictionary())
+        return anchors;
+    for (const std::string& key : dests.getKeys()) {
+        QPDFObjectHandle target = dests.getKey(key);
+        if (target.isDictionary())
+            target = target.getKey("/D");
+        // [page /XYZ left top zoom]
+        if (!target.isArray() || target.getArrayNItems() < 4 || !target.getArrayItem(3).isNumber())
+            continue;
+        const auto page = pageIndex.find(target.getArrayItem(0).getObjGen());
+        if (page != pageIndex.end())
+            anchors.insert(QString::fromStdString(key.substr(1)),
+                           {page->second, target.getArrayItem(3).getNumericValue()});
+    }
+    return anchors;
+}
+
+} // namespace
+
+PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destinations)
+{
+    PdfOutcome outcome;
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(nativeName(path).c_str());
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        outcome.pages = int(pages.size());
+        outcome.ok = true;
+        if (destinations) {
+            try {
+                *destinations = namedDestinations(pdf, pages);
+            } catch (const std::exception&) {
+                destinations->clear(); // the pages are still good
+            }
+        }
+    } catch (const std::exception& error) {
+        outcome.error =
+            QStringLiteral("PDF dosyası “%1” okunamadı: %2").arg(QDir::toNativeSeparators(path), why(error));
+    }
+    return outcome;
+}
+
+QList<int> allPages(const QList<PdfPart>& parts)
+{
+    QList<int> pages;
+    int total = 0;
+    for (const PdfPart& part : parts)
+        total += part.pageCount;
+    pages.reserve(total);
+    for (int page = 0; page < total; ++page)
+        pages.append(page);
+    return pages;
+}
+
+PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& output,
+                         const KeepGoing& keepGoing)
+{
+    PdfOutcome outcome;
+    // starts[i]: the first page of part i in the whole document.
+    std::vector<int> starts;
+    int total = 0;
+    for (const PdfPart& part : parts) {
+        starts.push_back(total);
+        total += part.pageCount;
+    }
+    if (pages.isEmpty()) {
+        outcome.error = QStringLiteral("Yazılacak sayfa yok.");
+        return outcome;
+    }
+    for (int page : pages) {
+        if (page < 0 || page >= total) {
+            outcome.error = QStringLiteral("Belgede %1. sayfa yok (%2 sayfa var).").arg(page + 1).arg(total);
+            return outcome;
+        }
+    }
+
+    QString reading;
+    try {
+        QPDF merged;
+        merged.emptyPDF();
+        QPDFPageDocumentHelper mergedPages(merged);
+        // The sources stay alive until written: the writer reads their page content from them.
+        std::map<qsizetype, std::unique_ptr<Source>> sources;
+        const bool keepOpen = parts.size() <= kMaxOpenSources;
+        for (int page : pages) {
+            if (keepGoing && !keepGoing())
+                throw Cancelled{};
+            const auto at = std::upper_bound(starts.begin(), starts.end(), page) - 1;
+            const qsizetype index = at - starts.begin();
+            std::unique_ptr<Source>& source = sources[index];
+            if (!source) {
+                reading = parts.at(index).path;
+                source = std::make_unique<Source>(reading, keepOpen);
+                if (int(source->pages().size()) < parts.at(index).pageCount) {
+                    outcome.error = QStringLiteral("PDF dosyası “%1” beklenen %2 sayfa yerine %3 sayfa içeriyor.")
+                                        .arg(QDir::toNativeSeparators(reading))
+                                        .arg(parts.at(index).pageCount)
+                                        .arg(source->pages().size());
+                    return outcome;
+                }
+            }
+            mergedPages.addPage(source->pages().at(size_t(page - *at)), false);
+        }
+        for (auto& [index, source] : sources)
+            source->release();
+
+        reading.clear();
+        QPDFWriter writer(merged, nativeName(output).c_str());
+        writer.setStreamDataMode(qpdf_s_preserve);
+        writer.registerProgressReporter(std::make_shared<CancelOnProgress>(keepGoing));
+        writer.write();
+        outcome.ok = true;
+        outcome.pages = int(pages.size());
+    } catch (const Cancelled&) {
+        outcome.cancelled = true;
+    } catch (const std::exception& error) {
+        outcome.error =
+            reading.isEmpty()
+                ? QStringLiteral("PDF dosyası “%1” yazılamadı: %2").arg(QDir::toNativeSeparators(output), why(error))
+                : QStringLiteral("PDF dosyası “%1” okunamadı: %2").arg(QDir::toNativeSeparators(reading), why(error));
+    }
+    if (!outcome.ok)
+        QFile::remove(output);
+    return outcome;
+}
+
+namespace {
+
+// Writes a file the user chose through `write(temporary name)`, then renames it into place.
+PdfOutcome saveThrough(const QString& target, const std::function<PdfOutcome(const QString&)>& write)
+{
+    PdfOutcome outcome;
+    const QFileInfo info(target);
+    QTemporaryFile partial(info.absolutePath() + QStringLiteral("/.%1-XXXXXX.part").arg(info.completeBaseName()));
+    if (!partial.open()) {
+        outcome.error = QStringLiteral("“%1” klasörüne yazılamadı: %2")
+                            .arg(QDir::toNativeSeparators(info.absolutePath()), partial.errorString());
+        return outcome;
+    }
+    partial.close();
+    outcome = write(partial.fileName());
+    if (!outcome.ok)
+        return outcome;
+    // A file the user replaces keeps its permissions; a new one gets the usual ones, not the
+    // owner-only ones of a temporary file.
+    QFile::setPermissions(partial.fileName(),
+                          info.exists() ? info.permissions()
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    std::error_code failure;
+    std::filesystem::rename(partial.fileName().toStdU16String(), info.absoluteFilePath().toStdU16String(), failure);
+    if (failure) {
+        outcome.ok = false;
+        outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
+                            .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(failure.message()));
+        return outcome;
+    }
+    partial.setAutoRemove(false);
+    return outcome;
+}
+
+} // namespace
+
+PdfOutcome savePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& target,
+                        const KeepGoing& keepGoing)
+{
+    return saveThrough(target, [&](const QString& partial) { return writePdfPages(parts, pages, partial, keepGoing); });
+}
+
+PdfOutcome savePdfCopy(const QString& source, const QString& target)
+{
+    return saveThrough(target, [&](const QString& partial) {
+        PdfOutcome outcome;
+        QFile::remove(partial);
+        QFile file(source);
+        outcome.ok = file.copy(partial);
+        if (!outcome.ok)
+            outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
+                                .arg(QDir::toNativeSeparators(target), file.errorString());
+        return outcome;
+    });
+}
+
+} // namespace viewer

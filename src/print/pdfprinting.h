@@ -1,0 +1,41 @@
+#pragma once
+
+#include "print/pdfassembly.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QPdfDocument;
+class QPrinter;
+
+namespace viewer {
+
+// Pages are drawn at this resolution at most: sharp on paper, and a page image stays near
+// 35 MB even when the printer reports 1200 dpi.
+inline constexpr int kMaxRasterDpi = 300;
+
+// The 0-based pages the printer's settings ask for, in order; pages past `pageCount` are left out.
+QList<int> requestedPages(const QPrinter& printer, int pageCount);
+
+struct PrintOutcome
+{
+    bool ok = false;
+    bool cancelled = false;
+    int pagesPrinted = 0;
+    QString error; // Turkish, for the user
+};
+
+// Draws `pages` (0-based) of a rendered document on the printer, one page image in memory at a
+// time. `progress(done, total)` returning false cancels.
+PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinter& printer,
+                        const std::function<bool(int done, int total)>& progress = {});
+
+// `pages` (0-based across `parts` laid end to end) on the printer, as printPages() draws them.
+// Pages from several files are first gathered into one, vector, in `scratchFolder`, and that
+// file is removed afterwards. Runs where it is called: meant for a worker thread.
+PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
+                                QPrinter& printer, const std::function<bool(int done, int total)>& progress = {});
+
+} // namespace viewer

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "print/pdfassembly.h"
+#include "render/documentpieces.h"
+#include "web/printingpage.h"
+
+#include <QObject>
+
+#include <QStringList>
+#include <QUrl>
+
+#include <limits>
+#include <memory>
+#include <optional>
+
+class QWebEngineLoadingInfo;
+class QWebEngineProfile;
+
+namespace viewer {
+
+class LedgerSchemeHandler;
+
+// Lays a document served in pieces out on printed pages, a few pieces at a time (as many as
+// the document's print weight allows, joined into one page), in a hidden web page of the
+// viewer's own profile: each such printed piece becomes a vector PDF of its own in `folder`,
+// and only one is ever held laid out. The PDFs laid end to end are the document's pages, paged
+// as the whole would be: the blocks a printed piece's last, partly filled page holds are
+// carried to the start of the next and that page left out, once the next shows them where
+// they stood.
+class PieceBook : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `documents` serves the document to lay out (its current one, which must be in pieces).
+    PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder,
+              QObject* parent = nullptr);
+    ~PieceBook() override;
+
+    // Lays pieces out, in order, until at least `pages` pages exist or every piece is laid out;
+    // asking again with more goes on from there.
+    void produce(int pages = std::numeric_limits<int>::max());
+
+    // Printed pieces, each one or more of the document's pieces.
+    [[nodiscard]] int pieceCount() const { return int(m_groups.size()); }
+    [[nodiscard]] int piecesDone() const { return int(m_parts.size()); }
+    [[nodiscard]] int pageCount() const { return m_pages; }
+    [[nodiscard]] bool isComplete() const { return piecesDone() == pieceCount(); }
+    [[nodiscard]] bool hasFailed() const { return !m_error.isEmpty(); }
+    [[nodiscard]] QString error() const { return m_error; }
+    // Each laid-out piece's PDF and its page count, in document order.
+    [[nodiscard]] const QList<PdfPart>& parts() const { return m_parts; }
+
+signals:
+    // One more piece is laid out.
+    void progressed();
+    // Every piece is laid out.
+    void completed();
+    // Laying out stopped; `error` says where and why, in Turkish.
+    void failed(const QString& error);
+
+private:
+    // Blocks that begin a piece's last page, to begin the next piece with.
+    struct Carry
+    {
+        QString html;  // the blocks and the holders they lie in
+        QString plain; // the same without the block before them, to try next (empty: none)
+        // Each block from the first on, by id (a named destination in the PDF), and the height
+        // where it stood on the last page.
+        QList<std::pair<QString, double>> blocks;
+    };
+    // A piece laid out whose last page waits to be carried into the next.
+    struct Pending
+    {
+        PdfPart part;
+        Carry carry;
+    };
+
+    void layOutNext();
+    void prepared(const QVariant& result);
+    void laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors);
+    // The page that holds the printed piece being laid out (its first piece's).
+    [[nodiscard]] QUrl loadingUrl() const;
+    void extendOrFinish(const PdfPart& part);
+    void finishPiece(const PdfPart& part);
+    void settlePending(bool carried);
+    void loadingChanged(const QWebEngineLoadingInfo& loading);
+    void pdfFinished(const QString& path, bool ok);
+    void fail(const QString& error);
+    [[nodiscard]] QString piecePath(int index) const;
+
+    const LedgerSchemeHandler& m_documents;
+    const QString m_folder;
+    PrintingPage* const m_page;
+    std::shared_ptr<const PiecedDocument> m_pieces; // the document being laid out
+    QList<std::pair<int, int>> m_groups;            // its first and last piece, per printed piece
+    QList<PdfPart> m_parts;
+    int m_pages = 0;
+    int m_target = 0;
+    int m_loading = -1; // the piece in the hidden page, while laid out
+    int m_next = 0;     // the next piece to lay out
+    std::optional<Pending> m_pending;
+    std::optional<Carry> m_carrying;  // carried into the piece being laid out
+    int m_carryFails = 0;             // carried blocks shown elsewhere than they stood
+    QList<double> m_carriedFrom;      // heights on a last page that could be carried from
+    std::optional<Carry> m_carriedIn; // what the piece being laid out begins with, once shown right
+    int m_extensions = 0;             // pieces added to it to move its end
+    QStringList m_ids;                // the blocks of the piece being laid out, in order
+    QString m_error;
+};
+
+} // namespace viewer

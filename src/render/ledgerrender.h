@@ -1,0 +1,95 @@
+#pragma once
+
+#include "render/documentpieces.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+class QObject;
+class QThread;
+
+namespace viewer {
+
+enum class FailureKind
+{
+    Unreadable,
+    NotWellFormed,
+    StylesheetMissing,
+    StylesheetInvalid,
+    TransformFailed,
+    Refused,
+    Cancelled
+};
+
+struct RenderFailure
+{
+    FailureKind kind = FailureKind::Unreadable;
+    QString file;   // the file it is about (ledger or stylesheet), native separators
+    QString reason; // Turkish, names the cause; carries libxml2/libxslt's own detail
+    int line = 0;   // where known (not well-formed XML, stylesheet errors)
+    int column = 0;
+};
+
+struct RenderRequest
+{
+    QString ledgerPath;                       // local file path
+    QString fallbackFolder;                   // the program's data folder
+    const std::atomic_bool* cancel = nullptr; // when set true, give up early (result: Cancelled)
+    // When set, an HTML page comes back cut into pieces (RenderResult::pieces) instead of whole.
+    std::optional<PieceLimits> pieces;
+};
+
+// Milliseconds per phase, for logs and benchmarks.
+struct RenderTimings
+{
+    qint64 parse = 0;     // reading and parsing the ledger
+    qint64 compile = 0;   // finding, parsing and compiling the stylesheet
+    qint64 transform = 0; // applying it
+    qint64 serialise = 0; // writing the result (or the tree page) as bytes
+};
+
+struct RenderResult
+{
+    QByteArray html;     // UTF-8: the transform's output, the XML-tree page, or the failure page
+    QByteArray mimeType; // "text/html", or "text/plain"/"application/xml" for such xsl:output methods
+    // The output's <title> text (whitespace-normalised); empty when it has none, and for the
+    // XML-tree and failure pages, whose location is the file's path.
+    QString title;
+    QString stylesheetPath; // the stylesheet applied, empty when none
+    std::optional<RenderFailure> failure;
+    RenderTimings timings;
+    std::optional<PiecedDocument> pieces; // set instead of `html` when pieces were asked for
+    bool partial = false;                 // rendered from the ledger's beginning only
+    [[nodiscard]] bool ok() const { return !failure; }
+};
+
+// Synchronous and thread-safe (libxml2/libxslt initialised once, process-wide). Deep
+// stylesheet recursion needs a big stack: run it on a thread from createRenderThread(); on any
+// other thread libxslt's own (much lower) recursion limits apply, so a deep stylesheet fails
+// with a page instead of overflowing a small stack.
+RenderResult renderLedger(const RenderRequest& request);
+// The same, handing the result to `deliver` (on this thread) before the engine's trees are freed:
+// the result goes on its way while this thread tidies up.
+void renderLedger(const RenderRequest& request, const std::function<void(RenderResult)>& deliver);
+
+// The ledger's beginning alone, about `budget` bytes of whole records, rendered the same way and
+// marked partial: a first screenful long before a large ledger is rendered whole. Nothing when
+// the ledger is small enough, or shaped so, that rendering it whole is the quicker way.
+std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget);
+
+// A readable Turkish HTML page naming the file and the cause (also what renderLedger puts in
+// `html` on failure). Self-contained (inline CSS), escaped.
+QByteArray failurePage(const RenderFailure& failure);
+
+// The heading of a failure page, e.g. "XML biçimi bozuk (satır 12, sütun 5)".
+QString failureHeading(const RenderFailure& failure);
+
+// A thread (not started) whose stack holds the recursion the engine allows; runs `work`.
+// On glibc the first call also lets all threads share the main heap (see heap_glibc.cpp).
+QThread* createRenderThread(std::function<void()> work, QObject* parent = nullptr);
+
+} // namespace viewer

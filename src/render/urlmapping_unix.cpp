@@ -1,0 +1,10 @@
+#include "render/urlmapping.h"
+
+namespace viewer {
+
+PathStyle nativePathStyle()
+{
+    return PathStyle::Posix;
+}
+
+} // namespace viewer

@@ -1,0 +1,506 @@
+#include "render/xsltenvironment.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <libexslt/exslt.h>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
+#include <libxslt/documents.h>
+#include <libxslt/extensions.h>
+#include <libxslt/extra.h>
+#include <libxslt/functions.h>
+#include <libxslt/security.h>
+#include <libxslt/xslt.h>
+#include <libxslt/xsltutils.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace viewer::detail {
+
+namespace {
+
+thread_local RenderSession* tl_session = nullptr;
+thread_local bool tl_renderThread = false;
+
+constexpr int kMaxMessages = 200;
+constexpr int kMaxMessageLength = 4000;
+constexpr std::chrono::milliseconds kCancelPollInterval{50};
+
+xsltSecurityPrefsPtr g_securityPrefs = nullptr;
+xmlExternalEntityLoader g_defaultEntityLoader = nullptr;
+
+QString formatVarargs(const char* format, va_list args)
+{
+    char buffer[1024];
+    va_list copy;
+    va_copy(copy, args);
+    const int needed = std::vsnprintf(buffer, sizeof buffer, format, args);
+    QString text;
+    if (needed < 0) {
+        text = QString::fromUtf8(format);
+    } else if (needed < int(sizeof buffer)) {
+        text = QString::fromUtf8(buffer, needed);
+    } else {
+        QByteArray big(needed + 1, '\0');
+        std::vsnprintf(big.data(), big.size(), format, copy);
+        text = QString::fromUtf8(big.constData(), needed);
+    }
+    va_end(copy);
+    return text;
+}
+
+// libxslt reports through one process-wide function; it hands each thread's messages to the
+// session running on that thread.
+void genericError(void*, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const QString text = formatVarargs(format, args);
+    va_end(args);
+    if (tl_session == nullptr) {
+        std::fputs(text.toLocal8Bit().constData(), stderr);
+        return;
+    }
+    tl_session->pendingMessage += text;
+    if (tl_session->pendingMessage.contains(u'\n'))
+        tl_session->flushPending();
+}
+
+QString describeError(const xmlError* error)
+{
+    QString message = QString::fromUtf8(error->message ? error->message : "").trimmed();
+    if (error->line > 0 && error->int2 > 0)
+        return QStringLiteral("satır %1, sütun %2: %3").arg(error->line).arg(error->int2).arg(message);
+    if (error->line > 0)
+        return QStringLiteral("satır %1: %2").arg(error->line).arg(message);
+    return message;
+}
+
+void structuredError(void*, xmlErrorPtr error)
+{
+    if (tl_session != nullptr && error != nullptr)
+        tl_session->addMessage(describeError(error));
+}
+
+void noteRefusal(const QString& what)
+{
+    if (tl_session == nullptr)
+        return;
+    if (tl_session->refusal.isEmpty())
+        tl_session->refusal = what;
+    tl_session->addMessage(what);
+}
+
+int forbidWriteFile(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
+{
+    noteRefusal(QStringLiteral("Stil sayfasının dosya yazması engellendi: %1").arg(QString::fromUtf8(value)));
+    return 0;
+}
+
+int forbidCreateDirectory(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
+{
+    noteRefusal(QStringLiteral("Stil sayfasının klasör oluşturması engellendi: %1").arg(QString::fromUtf8(value)));
+    return 0;
+}
+
+int forbidReadNetwork(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
+{
+    noteRefusal(QStringLiteral("Stil sayfasının ağdan okuması engellendi: %1").arg(QString::fromUtf8(value)));
+    return 0;
+}
+
+int forbidWriteNetwork(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
+{
+    noteRefusal(QStringLiteral("Stil sayfasının ağa yazması engellendi: %1").arg(QString::fromUtf8(value)));
+    return 0;
+}
+
+// What xsl:import, xsl:include and document() load: local files only, read-only, with no
+// external entities.
+xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadType)
+{
+    const QByteArray uriText(reinterpret_cast<const char*>(uri));
+    const QString path = localFileFromUri(uriText);
+    if (path.isEmpty()) {
+        noteRefusal(QStringLiteral("Yerel olmayan adres yüklenmedi: %1").arg(QString::fromUtf8(uriText)));
+        return nullptr;
+    }
+    // document('') reads the stylesheet itself, which may declare internal entities (&nbsp;), so
+    // every loaded file gets the stylesheet rules: internal entities only, within libxml2's limits.
+    ParsedDocument parsed = parseFile(path, uriText, ParsePurpose::Stylesheet, dict);
+    if (parsed.outcome == ParseOutcome::Refused)
+        noteRefusal(parsed.reason);
+    else if (parsed.outcome != ParseOutcome::Parsed && tl_session != nullptr)
+        tl_session->addMessage(QStringLiteral("%1: %2").arg(path, parsed.reason));
+    return parsed.doc;
+}
+
+// Defence in depth behind XML_PARSE_NONET: nothing parsed in this process fetches from a network.
+xmlParserInputPtr localOnlyEntityLoader(const char* url, const char* id, xmlParserCtxtPtr context)
+{
+    if (url != nullptr && localFileFromUri(QByteArray(url)).isEmpty()) {
+        noteRefusal(QStringLiteral("Dış varlık yüklenmedi: %1").arg(QString::fromUtf8(url)));
+        return nullptr;
+    }
+    return g_defaultEntityLoader(url, id, context);
+}
+
+void initialiseLibraries()
+{
+    xmlInitParser();
+    xsltInit();
+    exsltRegisterAll();
+    // Stylesheets written for Windows use Microsoft's spelling of exsl:node-set.
+    xsltRegisterExtModuleFunction(BAD_CAST "node-set", BAD_CAST "urn:schemas-microsoft-com:xslt", xsltFunctionNodeSet);
+    xsltSetGenericErrorFunc(nullptr, genericError);
+    xsltSetLoaderFunc(loadForXslt);
+
+    g_securityPrefs = xsltNewSecurityPrefs();
+    xsltSetSecurityPrefs(g_securityPrefs, XSLT_SECPREF_WRITE_FILE, forbidWriteFile);
+    xsltSetSecurityPrefs(g_securityPrefs, XSLT_SECPREF_CREATE_DIRECTORY, forbidCreateDirectory);
+    xsltSetSecurityPrefs(g_securityPrefs, XSLT_SECPREF_READ_NETWORK, forbidReadNetwork);
+    xsltSetSecurityPrefs(g_securityPrefs, XSLT_SECPREF_WRITE_NETWORK, forbidWriteNetwork);
+    // The default prefs guard what compiling a stylesheet loads (xsl:import, xsl:include).
+    xsltSetDefaultSecurityPrefs(g_securityPrefs);
+
+    g_defaultEntityLoader = xmlGetExternalEntityLoader();
+    xmlSetExternalEntityLoader(localOnlyEntityLoader);
+}
+
+struct ParseGuard
+{
+    ParsePurpose purpose = ParsePurpose::Ledger;
+    QString refusal;
+    bool haveError = false;
+    QString errorMessage;
+    int errorLine = 0;
+    int errorColumn = 0;
+};
+
+struct FileInput
+{
+    QFile file;
+    bool cancelled = false;
+    bool failed = false;
+    QString error;
+    // When reading only a ledger's beginning: how much of the file is left to give, then what
+    // closes the document.
+    qint64 remaining = -1;
+    QByteArray closing;
+};
+
+// The rest of a prefix read: the file up to the cut, then the closing tags.
+int readPrefix(FileInput& input, char* buffer, int length)
+{
+    if (input.remaining > 0) {
+        const qint64 count = input.file.read(buffer, qMin<qint64>(length, input.remaining));
+        if (count < 0) {
+            input.failed = true;
+            input.error = input.file.errorString();
+            return -1;
+        }
+        input.remaining -= count;
+        return int(count);
+    }
+    const int count = int(qMin<qsizetype>(length, input.closing.size()));
+    std::memcpy(buffer, input.closing.constData(), size_t(count));
+    input.closing.remove(0, count);
+    return count;
+}
+
+int readInput(void* context, char* buffer, int length)
+{
+    auto* input = static_cast<FileInput*>(context);
+    if (tl_session != nullptr && tl_session->cancelled()) {
+        input->cancelled = true;
+        return -1;
+    }
+    if (input->remaining >= 0)
+        return readPrefix(*input, buffer, length);
+    const qint64 count = input->file.read(buffer, length);
+    if (count < 0) {
+        input->failed = true;
+        input->error = input->file.errorString();
+        return -1;
+    }
+    return int(count);
+}
+
+int closeInput(void*)
+{
+    return 0;
+}
+
+ParseGuard* guardOf(void* context)
+{
+    return static_cast<ParseGuard*>(static_cast<xmlParserCtxtPtr>(context)->_private);
+}
+
+// Ledgers never declare entities, so any declaration is an attack (an external entity or an
+// expansion bomb); stylesheets may use internal ones.
+void checkEntityDecl(void* context, const xmlChar* name, int type, const xmlChar* publicId, const xmlChar* systemId,
+                     xmlChar* content)
+{
+    ParseGuard* guard = guardOf(context);
+    const bool external = type == XML_EXTERNAL_GENERAL_PARSED_ENTITY || type == XML_EXTERNAL_GENERAL_UNPARSED_ENTITY ||
+                          type == XML_EXTERNAL_PARAMETER_ENTITY;
+    if (guard->purpose == ParsePurpose::Stylesheet && !external) {
+        xmlSAX2EntityDecl(context, name, type, publicId, systemId, content);
+        return;
+    }
+    const QString entity = QString::fromUtf8(reinterpret_cast<const char*>(name));
+    guard->refusal = external ? QStringLiteral("Belge dış varlık (external entity) tanımlıyor: %1").arg(entity)
+                              : QStringLiteral("Belge varlık (entity) tanımlıyor: %1; e-Defter dosyaları varlık "
+                                               "tanımlamaz, genişletme saldırısı olabilir")
+                                    .arg(entity);
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+}
+
+void refuseUnparsedEntityDecl(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    guardOf(context)->refusal = QStringLiteral("Belge dış varlık (unparsed entity) tanımlıyor: %1")
+                                    .arg(QString::fromUtf8(reinterpret_cast<const char*>(name)));
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+}
+
+void captureParseError(void* context, xmlErrorPtr error)
+{
+    ParseGuard* guard = guardOf(context);
+    if (error->level >= XML_ERR_ERROR && !guard->haveError) {
+        guard->haveError = true;
+        guard->errorMessage = QString::fromUtf8(error->message ? error->message : "").trimmed();
+        guard->errorLine = error->line;
+        guard->errorColumn = error->int2;
+    }
+    structuredError(nullptr, error);
+}
+
+} // namespace
+
+void RenderSession::addMessage(const QString& message)
+{
+    const QString text = message.trimmed();
+    if (text.isEmpty() || messages.size() >= kMaxMessages)
+        return;
+    if (firstLine == 0) {
+        static const QRegularExpression linePattern(QStringLiteral("\\b(?:line|satır) (\\d+)"));
+        const QRegularExpressionMatch match = linePattern.match(text);
+        if (match.hasMatch())
+            firstLine = match.captured(1).toInt();
+    }
+    messages.append(text.size() > kMaxMessageLength ? text.left(kMaxMessageLength) + QStringLiteral(" …") : text);
+}
+
+void RenderSession::flushPending()
+{
+    const qsizetype lastNewline = pendingMessage.lastIndexOf(u'\n');
+    const QString complete = lastNewline < 0 ? pendingMessage : pendingMessage.left(lastNewline);
+    pendingMessage = lastNewline < 0 ? QString() : pendingMessage.mid(lastNewline + 1);
+    for (const QString& line : complete.split(u'\n'))
+        addMessage(line);
+}
+
+QString RenderSession::detail(int maxLines) const
+{
+    QStringList shown = messages.mid(0, maxLines);
+    if (messages.size() > maxLines)
+        shown.append(QStringLiteral("… (%1 ileti daha)").arg(messages.size() - maxLines));
+    return shown.join(u'\n');
+}
+
+SessionScope::SessionScope(RenderSession& session)
+{
+    ensureInitialised();
+    m_previous = tl_session;
+    m_structuredContext = xmlStructuredErrorContext;
+    m_structured = xmlStructuredError;
+    m_genericContext = xmlGenericErrorContext;
+    m_generic = xmlGenericError;
+    tl_session = &session;
+    xmlSetStructuredErrorFunc(nullptr, structuredError);
+    xmlSetGenericErrorFunc(nullptr, genericError);
+}
+
+SessionScope::~SessionScope()
+{
+    if (tl_session != nullptr)
+        tl_session->flushPending();
+    xmlSetStructuredErrorFunc(m_structuredContext, m_structured);
+    xmlSetGenericErrorFunc(m_genericContext, m_generic);
+    tl_session = m_previous;
+}
+
+TransformScope::TransformScope(RenderSession& session, xsltTransformContextPtr transform) : m_session(session)
+{
+    m_session.transform = transform;
+    if (m_session.cancel != nullptr)
+        m_watcher = std::thread(&TransformScope::watchForCancel, this);
+}
+
+TransformScope::~TransformScope()
+{
+    if (m_watcher.joinable()) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_wake.notify_one();
+        m_watcher.join();
+    }
+    m_session.transform = nullptr;
+}
+
+// libxslt checks its state between instructions, so setting it from here stops the transform
+// soon after a cancel request, at no cost to the transform itself.
+void TransformScope::watchForCancel()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_finished) {
+        if (m_session.cancelled()) {
+            m_session.transform->state = XSLT_STATE_STOPPED;
+            return;
+        }
+        m_wake.wait_for(lock, kCancelPollInterval);
+    }
+}
+
+void ensureInitialised()
+{
+    static std::once_flag once;
+    std::call_once(once, initialiseLibraries);
+}
+
+ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict,
+                         const LedgerPrefix* prefix)
+{
+    ParsedDocument result;
+    FileInput input;
+    if (prefix) {
+        input.remaining = prefix->bytes;
+        input.closing = prefix->closing;
+    }
+    input.file.setFileName(path);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        result.reason = QStringLiteral("Böyle bir dosya yok");
+        return result;
+    }
+    if (info.isDir()) {
+        result.reason = QStringLiteral("Bu bir klasör, dosya değil");
+        return result;
+    }
+    if (!input.file.open(QIODevice::ReadOnly)) {
+        result.reason = info.isReadable() ? input.file.errorString()
+                                          : QStringLiteral("Okuma izni yok (%1)").arg(input.file.errorString());
+        return result;
+    }
+
+    xmlParserCtxtPtr ctxt =
+        xmlCreateIOParserCtxt(nullptr, nullptr, readInput, closeInput, &input, XML_CHAR_ENCODING_NONE);
+    if (ctxt == nullptr) {
+        result.reason = input.cancelled ? QString() : QStringLiteral("Ayrıştırıcı başlatılamadı");
+        result.outcome = input.cancelled ? ParseOutcome::Cancelled : ParseOutcome::Unreadable;
+        return result;
+    }
+    if (dict != nullptr) {
+        xmlDictFree(ctxt->dict);
+        ctxt->dict = dict;
+        xmlDictReference(dict);
+    }
+    // Base64 attachments in ledgers exceed libxml2's 10 MB text-node limit; with every entity
+    // declaration refused, lifting it opens no expansion attack. A ledger's indentation is
+    // dropped, as the XML parser ledger stylesheets were written for drops it by default: a fifth
+    // less memory and time on a large journal, and the same output from our stylesheets.
+    const int options = purpose == ParsePurpose::Ledger ? XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_HUGE |
+                                                              XML_PARSE_COMPACT | XML_PARSE_NOBLANKS
+                                                        : XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOENT;
+    xmlCtxtUseOptions(ctxt, options);
+    ctxt->linenumbers = 1;
+    ParseGuard guard;
+    guard.purpose = purpose;
+    ctxt->_private = &guard;
+    ctxt->sax->entityDecl = checkEntityDecl;
+    ctxt->sax->unparsedEntityDecl = refuseUnparsedEntityDecl;
+    ctxt->sax->serror = captureParseError;
+    if (ctxt->input != nullptr && ctxt->input->filename == nullptr)
+        ctxt->input->filename = reinterpret_cast<const char*>(xmlStrdup(BAD_CAST url.constData()));
+
+    xmlParseDocument(ctxt);
+
+    if (!guard.haveError && ctxt->lastError.code != XML_ERR_OK) {
+        guard.errorMessage = QString::fromUtf8(ctxt->lastError.message ? ctxt->lastError.message : "").trimmed();
+        guard.errorLine = ctxt->lastError.line;
+        guard.errorColumn = ctxt->lastError.int2;
+        guard.haveError = !guard.errorMessage.isEmpty();
+    }
+    xmlDocPtr doc = ctxt->myDoc;
+    ctxt->myDoc = nullptr;
+    const bool wellFormed = ctxt->wellFormed != 0;
+    xmlFreeParserCtxt(ctxt);
+
+    if (!guard.refusal.isEmpty()) {
+        result.outcome = ParseOutcome::Refused;
+        result.reason = guard.refusal;
+    } else if (input.cancelled) {
+        result.outcome = ParseOutcome::Cancelled;
+    } else if (input.failed) {
+        result.outcome = ParseOutcome::Unreadable;
+        result.reason = input.error;
+    } else if (!wellFormed || doc == nullptr) {
+        result.outcome = ParseOutcome::NotWellFormed;
+        result.reason = guard.haveError ? guard.errorMessage : QStringLiteral("Belge boş ya da eksik");
+        result.line = guard.errorLine;
+        result.column = guard.errorColumn;
+    } else {
+        result.outcome = ParseOutcome::Parsed;
+        if (doc->URL == nullptr)
+            doc->URL = xmlStrdup(BAD_CAST url.constData());
+        result.doc = doc;
+        return result;
+    }
+    xmlFreeDoc(doc);
+    return result;
+}
+
+QByteArray fileUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(path).toEncoded();
+}
+
+QString localFileFromUri(const QByteArray& uri)
+{
+    if (uri.startsWith("file:") || uri.startsWith("FILE:")) {
+        const QUrl url = QUrl::fromEncoded(uri);
+        return url.isLocalFile() ? url.toLocalFile() : QString();
+    }
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    const QString text = QString::fromUtf8(uri);
+    if (text.contains(scheme))
+        return {}; // http:, ftp:, data: and the like; a one-letter "scheme" is a Windows drive
+    return QUrl::fromPercentEncoding(uri);
+}
+
+void applySecurity(xsltTransformContextPtr transform)
+{
+    xsltSetCtxtSecurityPrefs(g_securityPrefs, transform);
+}
+
+void markRenderThread()
+{
+    tl_renderThread = true;
+}
+
+bool onRenderThread()
+{
+    return tl_renderThread;
+}
+
+} // namespace viewer::detail
