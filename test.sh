@@ -8,4 +8,7 @@ XDG_RUNTIME_DIR="$(mktemp -d)"
 chmod 700 "$XDG_RUNTIME_DIR"
 export XDG_RUNTIME_DIR
 export QT_LOGGING_RULES="qt.webenginecontext.info=false"
-xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" ctest --test-dir build --output-on-failure --timeout 600
+status=0
+xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" ctest --test-dir build --output-on-failure --timeout 600 || status=$?
+scripts/check-format.sh || status=1
+exit "$status"

@@ -11,6 +11,7 @@ packages=(
     fonts-liberation2                           # metric match for the windows' designed font
     xvfb xauth                                  # headless display for the GUI tests
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
+    clang-format git                            # the format check the tests end with
 )
 
 missing=()

@@ -38,7 +38,9 @@ FindBar::FindBar(QWidget* parent)
 
     connect(m_next, &QToolButton::clicked, this, [this] { emit search(term(), false); });
     connect(m_previous, &QToolButton::clicked, this, [this] { emit search(term(), true); });
-    connect(m_term, &QLineEdit::returnPressed, this, [this] { emit search(term(), false); });
+    // The line edit reports Return with or without Shift and passes the key on to this bar too:
+    // its keys are taken before it sees them, so that each searches once, in one direction.
+    m_term->installEventFilter(this);
     connect(m_close, &QToolButton::clicked, this, &FindBar::close);
     hide();
 }
@@ -60,20 +62,25 @@ void FindBar::setStatus(const QString& text)
     m_status->setText(text);
 }
 
+bool FindBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_term || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    emit search(term(), key->modifiers() & Qt::ShiftModifier);
+    return true;
+}
+
 void FindBar::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         close();
         return;
     }
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if ((enter && event->modifiers() & Qt::ShiftModifier) ||
-        (event->key() == Qt::Key_F3 && event->modifiers() & Qt::ShiftModifier)) {
-        emit search(term(), true);
-        return;
-    }
     if (event->key() == Qt::Key_F3) {
-        emit search(term(), false);
+        emit search(term(), event->modifiers() & Qt::ShiftModifier);
         return;
     }
     QWidget::keyPressEvent(event);

@@ -102,13 +102,11 @@ void WebBrowser::Navigate2(const QString& url)
 {
     ++m_navigation;
     cancelRender();
-    if (m_busy && m_loading != 0) {
+    if (m_stage != Stage::Shown && m_stage != Stage::Rendering) {
         // An earlier document is arriving: it must never appear.
         m_page->triggerAction(QWebEnginePage::Stop);
-        m_loading = 0;
     }
-    m_busy = true;
-    m_partialShown = m_loadedPartial = m_wholeArrived = m_pageReady = false;
+    m_stage = Stage::Rendering;
     m_title.clear();
     resetSearch();
     emit BeforeNavigate2(url);
@@ -119,8 +117,7 @@ void WebBrowser::Navigate2(const QString& url)
         return;
     }
     m_location = url;
-    m_wholeArrived = true;
-    showDocument(QUrl(url), false);
+    showDocument(QUrl(url), Stage::LoadingWhole);
 }
 
 QString WebBrowser::LocationName() const
@@ -229,12 +226,11 @@ void WebBrowser::beginningRendered(int navigation, const QString& localPath, std
 {
     // Nothing to show when the beginning alone failed (the whole will say why), nor when the
     // whole came first.
-    if (navigation != m_navigation || m_wholeArrived || !result || !result->ok())
+    if (navigation != m_navigation || m_stage != Stage::Rendering || !result || !result->ok())
         return;
     m_title = result->title;
     const QFileInfo file(localPath);
-    m_partialShown = true;
-    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(*result)), true);
+    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(*result)), Stage::LoadingBeginning);
 }
 
 void WebBrowser::wholeRendered(int navigation, const QString& localPath, RenderResult result)
@@ -242,30 +238,32 @@ void WebBrowser::wholeRendered(int navigation, const QString& localPath, RenderR
     if (navigation != m_navigation)
         return; // a later Navigate2 superseded this one
     m_title = result.title;
-    m_wholeArrived = true;
-    if (m_partialShown && result.ok()) {
+    const bool beginningPublished = m_stage == Stage::LoadingBeginning || m_stage == Stage::BeginningShown;
+    if (beginningPublished && result.ok()) {
         m_scheme->complete(toDocument(result));
         resetSearch();
-        if (m_pageReady)
+        if (m_stage == Stage::BeginningShown)
             completeInPlace();
-        return; // the partial page, still loading, picks up the whole when it has loaded
+        else
+            m_stage = Stage::CompletingBeginning; // the page picks up the whole when it has loaded
+        return;
     }
     const QFileInfo file(localPath);
-    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(result)), false);
+    showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(result)), Stage::LoadingWhole);
 }
 
-void WebBrowser::showDocument(const QUrl& url, bool partial)
+void WebBrowser::showDocument(const QUrl& url, Stage loading)
 {
-    m_loading = m_navigation;
-    m_loadedPartial = partial;
-    m_pageReady = false;
+    m_stage = loading;
     m_page->load(url);
 }
 
 void WebBrowser::loadFinished(bool ok)
 {
     Q_UNUSED(ok); // a ledger's failures arrive as pages of their own
-    if (m_loading != m_navigation)
+    const bool loading =
+        m_stage == Stage::LoadingBeginning || m_stage == Stage::CompletingBeginning || m_stage == Stage::LoadingWhole;
+    if (!loading)
         return;
     const bool ledgerPage =
         m_page->url().scheme() == QLatin1String(kLedgerScheme) && m_scheme->current().mimeType == "text/html";
@@ -274,23 +272,23 @@ void WebBrowser::loadFinished(bool ok)
         return;
     }
     // The composer started itself when the page was parsed.
-    if (m_wholeArrived && !m_loadedPartial) {
+    if (m_stage == Stage::LoadingWhole) {
         finishNavigation();
         return;
     }
-    if (m_wholeArrived) {
-        // Published while the beginning loaded.
+    if (m_stage == Stage::CompletingBeginning) {
         completeInPlace();
         return;
     }
     // The beginning is on screen; the whole is still on its way.
-    m_pageReady = true;
+    m_stage = Stage::BeginningShown;
     emit DownloadComplete();
 }
 
 // The composer gets the manifest with the call: no round trip for it.
 void WebBrowser::completeInPlace()
 {
+    m_stage = Stage::CompletingInPlace;
     const int navigation = m_navigation;
     runScript(QStringLiteral("__vz.complete(%1)").arg(QString::fromUtf8(m_scheme->manifest())));
     whenComposerHas(m_scheme->version(), [this, navigation] {
@@ -317,9 +315,7 @@ void WebBrowser::whenComposerHas(int version, const std::function<void()>& then,
 
 void WebBrowser::finishNavigation()
 {
-    m_loading = 0;
-    m_pageReady = true;
-    m_busy = false;
+    m_stage = Stage::Shown;
     emit DownloadComplete();
 }
 

@@ -67,7 +67,7 @@ public:
     // Starts a navigation and returns at once.
     void Navigate2(const QString& url);
     // True from Navigate2 until the whole document can be reached on screen.
-    [[nodiscard]] bool Busy() const { return m_busy; }
+    [[nodiscard]] bool Busy() const { return m_stage != Stage::Shown; }
     // The document's title, or its path when it has none.
     [[nodiscard]] QString LocationName() const;
     // Print preview (7, prompting the user: 1). False for commands it does not know.
@@ -85,7 +85,7 @@ public:
     [[nodiscard]] QPointer<PrintPreview> printPreview() const { return m_preview; }
     [[nodiscard]] const LedgerSchemeHandler& documents() const override { return *m_scheme; }
     [[nodiscard]] QString documentName() const override { return LocationName(); }
-    [[nodiscard]] bool holdsWhole() const override { return !m_busy && !m_scheme->current().partial; }
+    [[nodiscard]] bool holdsWhole() const override { return !Busy() && !m_scheme->current().partial; }
     [[nodiscard]] PrintingPage& shownPage() const override { return *m_page; }
     // Matches per piece of the last search, once counted.
     [[nodiscard]] const QList<int>& matchCounts() const { return m_search.counts; }
@@ -102,6 +102,21 @@ signals:
     void searchUpdated();
 
 private:
+    // Where a navigation stands. A large ledger goes Rendering → LoadingBeginning →
+    // BeginningShown → CompletingInPlace → Shown (or, when the whole comes while its beginning
+    // still loads, LoadingBeginning → CompletingBeginning → CompletingInPlace); any other
+    // document Rendering → LoadingWhole → Shown.
+    enum class Stage
+    {
+        Rendering,           // nothing published yet
+        LoadingBeginning,    // the ledger's beginning is published and loading
+        BeginningShown,      // the beginning is on screen; the whole is still being rendered
+        CompletingBeginning, // the whole is published while the beginning still loads
+        CompletingInPlace,   // the page's composer is taking the whole in place
+        LoadingWhole,        // the whole document (or a failure page) is loading as the page
+        Shown,               // the whole document is on screen: nothing in progress
+    };
+
     struct Search
     {
         QString term;
@@ -118,7 +133,7 @@ private:
     void start(QThread* thread);
     void beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result);
     void wholeRendered(int navigation, const QString& localPath, RenderResult result);
-    void showDocument(const QUrl& url, bool partial);
+    void showDocument(const QUrl& url, Stage loading);
     void loadFinished(bool ok);
     void completeInPlace();
     void whenComposerHas(int version, const std::function<void()>& then, int attempts = 200);
@@ -144,13 +159,8 @@ private:
     qint64 m_quickFrom = kQuickFromBytes;
     qint64 m_quickBudget = kQuickBudgetBytes;
 
-    int m_navigation = 0;
-    int m_loading = 0; // the navigation whose page the web view is loading
-    bool m_busy = false;
-    bool m_partialShown = false;  // the ledger's beginning is published for this navigation
-    bool m_loadedPartial = false; // the page the view holds was loaded as a partial one
-    bool m_wholeArrived = false;  // the whole document is published
-    bool m_pageReady = false;     // the page is loaded and its composer started
+    int m_navigation = 0; // counts Navigate2 calls: work for an earlier one is dropped
+    Stage m_stage = Stage::Shown;
     QString m_title;
     QString m_location;
     std::shared_ptr<std::atomic_bool> m_cancel;

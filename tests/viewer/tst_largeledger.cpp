@@ -3,6 +3,9 @@
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +63,7 @@ private slots:
     void end_showsTheLastPieceWithItsTotals();
     void search_findsTextInALaterPiece();
     void goToPiece_bringsItIn();
+    void pieceThatCannotLoad_saysSoInThePage();
     void smallLedger_isShownWholeAtOnce();
     void wholeFirst_bringsItsLastPieceWithThePage();
     void firstPage_bringsTheLastPieceOnlyWhenWhole_data();
@@ -190,6 +194,27 @@ void TestLargeLedger::goToPiece_bringsItIn()
     m_browser->goToPiece(target);
     QTRY_VERIFY_WITH_TIMEOUT(pieceLoaded(*m_browser, target), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(status(*m_browser).value(QStringLiteral("current")).toInt(), target, 5000);
+}
+
+void TestLargeLedger::pieceThatCannotLoad_saysSoInThePage()
+{
+    openWhole();
+    // The page is told of one piece more than the program serves: asking for it fails.
+    QJsonObject manifest = QJsonDocument::fromJson(m_browser->documents().manifest()).object();
+    QJsonArray weights = manifest.value(QStringLiteral("weights")).toArray();
+    QJsonArray hashes = manifest.value(QStringLiteral("hashes")).toArray();
+    const int missing = int(weights.size());
+    weights.append(1);
+    hashes.append(QStringLiteral("0"));
+    manifest[QStringLiteral("weights")] = weights;
+    manifest[QStringLiteral("hashes")] = hashes;
+    manifest[QStringLiteral("version")] = manifest.value(QStringLiteral("version")).toInt() + 1;
+    evaluate(*m_browser, QStringLiteral("__vz.complete(%1), 0")
+                             .arg(QString::fromUtf8(QJsonDocument(manifest).toJson(QJsonDocument::Compact))));
+    m_browser->goToPiece(missing);
+    QTRY_VERIFY_WITH_TIMEOUT(!status(*m_browser).value(QStringLiteral("failure")).toString().isEmpty(), 10000);
+    QVERIFY(inPage(*m_browser, QStringLiteral("parçası yüklenemedi")) > 0);
+    QCOMPARE(inPage(*m_browser, QStringLiteral("yükleniyor")), 0);
 }
 
 void TestLargeLedger::smallLedger_isShownWholeAtOnce()

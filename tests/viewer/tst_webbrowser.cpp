@@ -1,8 +1,10 @@
+#include "viewer/findbar.h"
 #include "viewer/webbrowser.h"
 #include "viewertestsupport.h"
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -40,6 +42,8 @@ private slots:
     void relativeResources_servedFromLedgerFolderOnly();
     void network_isNeverReached();
     void failure_showsReadablePage();
+    void findBarKeys_searchOnceInTheirDirection_data();
+    void findBarKeys_searchOnceInTheirDirection();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -172,6 +176,34 @@ void TestWebBrowser::failure_showsReadablePage()
     const QString text = evaluate(browser, QStringLiteral("document.body.innerText")).toString();
     QVERIFY2(text.contains(QStringLiteral("bozuk.xml")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("satır")), qPrintable(text));
+}
+
+void TestWebBrowser::findBarKeys_searchOnceInTheirDirection_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("backwards");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false;
+    QTest::newRow("Shift+Enter") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true;
+    QTest::newRow("F3") << int(Qt::Key_F3) << int(Qt::NoModifier) << false;
+    QTest::newRow("Shift+F3") << int(Qt::Key_F3) << int(Qt::ShiftModifier) << true;
+}
+
+void TestWebBrowser::findBarKeys_searchOnceInTheirDirection()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, backwards);
+    FindBar bar;
+    bar.open();
+    auto* term = bar.findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    QTest::keyClicks(term, QStringLiteral("Kasa"));
+    QSignalSpy searches(&bar, &FindBar::search);
+    QTest::keyClick(term, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(searches.count(), 1);
+    QCOMPARE(searches.at(0).at(0).toString(), QStringLiteral("Kasa"));
+    QCOMPARE(searches.at(0).at(1).toBool(), backwards);
 }
 
 int main(int argc, char* argv[])

@@ -26,6 +26,7 @@
         pinned: null,       // 'top', 'bottom' or {index} while a jump settles
         resident: -1,       // the last piece (totals), kept in the document wherever the reader is
         lastPiece: undefined, // its content, when the page brought it along
+        failure: '',          // why a piece could not be shown, once one could not
         scheduled: false,
     };
 
@@ -259,7 +260,7 @@
                 if (html !== undefined)
                     insert(index, html);
                 schedule();
-            }, () => {});
+            }, reason => fail(index, reason));
         const keepFrom = top - KEEP_SCREENS * screen;
         const keepTo = top + screen + KEEP_SCREENS * screen;
         for (let i = state.slots.length - 1; i >= 0; --i) {
@@ -301,6 +302,25 @@
         }
     }
 
+    // A piece that cannot be had ends the loading notices with a message the reader sees, in
+    // place of a blank that would wait for good; status() tells the program.
+    function fail(index, reason) {
+        const message = 'Defterin ' + (index + 1) + '. parçası yüklenemedi' +
+                        (reason ? ' (' + reason + ')' : '') + '. Defteri yeniden açmayı deneyin.';
+        if (state.failure === message)
+            return;
+        state.failure = message;
+        console.error(message);
+        showNotice(false);
+        if (!state.alert) {
+            state.alert = el('div', 'position:sticky;top:0;z-index:2147483647;padding:6px 12px;margin:0 0 8px;' +
+                'background:#fde2e1;border-bottom:1px solid #d98a85;font:13px sans-serif;color:#5a1410;', '');
+            state.alert.setAttribute('role', 'alert');
+            document.body.insertBefore(state.alert, document.body.firstChild);
+        }
+        state.alert.textContent = message;
+    }
+
     // The totals are what a reader looks at first: the last piece is laid out in advance and
     // stays, so that End shows it at once. Not while only the beginning is there.
     function keepLast() {
@@ -313,7 +333,7 @@
         (carried !== undefined ? Promise.resolve(carried) : fetchPiece(last)).then(html => {
             if (html !== undefined && state.resident === last && !state.slots.some(s => !s.el && s.index === last))
                 insert(last, html);
-        }, () => {});
+        }, reason => fail(last, reason));
     }
 
     // From the manifest of the page shown.
@@ -405,6 +425,10 @@
                 schedule();
                 keepLast();
                 return state.weights.length;
+            }, reason => {
+                fail(shown.length ? shown[0].index : 0, reason);
+                state.version = manifest.version; // nothing more will come: the program must not wait
+                return state.weights.length;
             });
     }
 
@@ -473,6 +497,9 @@
                 insert(index, html);
             state.pinned = null;
             return reveal();
+        }, reason => {
+            fail(index, reason);
+            return false;
         });
     }
 
@@ -484,7 +511,7 @@
     function status() {
         return {version: state.version, partial: state.partial, count: state.weights.length,
                 current: state.weights.length ? anchor().index : 0,
-                loaded: state.slots.filter(s => !s.el).map(s => s.index),
+                loaded: state.slots.filter(s => !s.el).map(s => s.index), failure: state.failure,
                 visible: state.slots.filter(s => !s.el && onScreen(s)).map(s => s.index)};
     }
 
