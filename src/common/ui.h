@@ -6,9 +6,11 @@
 namespace app {
 
 // Window geometry is designed in twips; 15 twips make one logical pixel.
+inline constexpr int kTwipsPerPixel = 15;
+
 constexpr int twips(int value)
 {
-    return value / 15;
+    return value / kTwipsPerPixel;
 }
 
 // The windows were designed for "MS Sans Serif"; where it is missing the nearest sans-serif face

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/documentpieces.h"
+#include "render/failure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,26 +14,6 @@ class QObject;
 class QThread;
 
 namespace viewer {
-
-enum class FailureKind
-{
-    Unreadable,
-    NotWellFormed,
-    StylesheetMissing,
-    StylesheetInvalid,
-    TransformFailed,
-    Refused,
-    Cancelled
-};
-
-struct RenderFailure
-{
-    FailureKind kind = FailureKind::Unreadable;
-    QString file;   // the file it is about (ledger or stylesheet), native separators
-    QString reason; // Turkish, names the cause; carries libxml2/libxslt's own detail
-    int line = 0;   // where known (not well-formed XML, stylesheet errors)
-    int column = 0;
-};
 
 struct RenderRequest
 {
@@ -80,13 +61,6 @@ void renderLedger(const RenderRequest& request, const std::function<void(RenderR
 // marked partial: a first screenful long before a large ledger is rendered whole. Nothing when
 // the ledger is small enough, or shaped so, that rendering it whole is the quicker way.
 std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget);
-
-// A readable Turkish HTML page naming the file and the cause (also what renderLedger puts in
-// `html` on failure). Self-contained (inline CSS), escaped.
-QByteArray failurePage(const RenderFailure& failure);
-
-// The heading of a failure page, e.g. "XML biçimi bozuk (satır 12, sütun 5)".
-QString failureHeading(const RenderFailure& failure);
 
 // A thread (not started) whose stack holds the recursion the engine allows; runs `work`.
 // On glibc the first call also lets all threads share the main heap (see heap_glibc.cpp).

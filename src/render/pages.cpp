@@ -1,5 +1,6 @@
 #include "render/pages.h"
-#include "render/ledgerrender.h"
+
+#include "render/failure.h"
 
 #include <QDir>
 

@@ -25,11 +25,14 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(app::programIcon());
 
-    setGeometry(twips(3060), twips(3345), twips(6540), twips(5130));
-    m_picAddress->setGeometry(0, 0, twips(6540), twips(795));
-    m_cmdYazdir->setGeometry(twips(2640), twips(180), twips(1395), twips(495));
+    setGeometry(twips(ViewerDesign::left), twips(ViewerDesign::top), twips(ViewerDesign::width),
+                twips(ViewerDesign::height));
+    m_picAddress->setGeometry(0, 0, twips(ViewerDesign::width), twips(ViewerDesign::barHeight));
+    m_cmdYazdir->setGeometry(twips(ViewerDesign::buttonLeft), twips(ViewerDesign::buttonTop),
+                             twips(ViewerDesign::buttonWidth), twips(ViewerDesign::buttonHeight));
     m_cmdYazdir->setFont(app::legacyFont(13.5, true));
-    m_brwWebBrowser->setGeometry(twips(60), twips(900), twips(5400), twips(3735));
+    m_brwWebBrowser->setGeometry(twips(ViewerDesign::browserLeft), twips(ViewerDesign::browserTop),
+                                 twips(ViewerDesign::browserWidth), twips(ViewerDesign::browserHeight));
     setTabOrder(m_brwWebBrowser, m_cmdYazdir);
     m_brwWebBrowser->setFocus();
 
@@ -72,7 +75,7 @@ void frmXML::Form_Resize()
         QTimer::singleShot(0, this, [this] { setWindowState(Qt::WindowMaximized); });
     }
     const ViewerLayout layout = computeViewerLayout(width(), height());
-    m_picAddress->setGeometry(0, 0, width(), twips(795));
+    m_picAddress->setGeometry(0, 0, width(), twips(ViewerDesign::barHeight));
     m_brwWebBrowser->resize(layout.browserWidth, layout.browserHeight);
     m_cmdYazdir->move(layout.buttonLeft, m_cmdYazdir->y());
 }

@@ -1,5 +1,7 @@
 #include "viewer/viewerlayout.h"
 
+#include "common/ui.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +9,7 @@ namespace viewer {
 
 namespace {
 
-constexpr float kTwipsPerPixel = 15.0f;
+constexpr float kTwipsPerPixel = float(app::kTwipsPerPixel);
 
 int toPixels(float twips)
 {
@@ -22,8 +24,8 @@ ViewerLayout computeViewerLayout(int clientWidth, int clientHeight)
     const float height = float(clientHeight) * kTwipsPerPixel;
     ViewerLayout layout;
     layout.browserWidth = std::max(0, toPixels(width - 100));
-    layout.browserHeight = std::max(0, toPixels(height - ViewerDesign::barHeight - 100));
-    layout.buttonLeft = toPixels((width - ViewerDesign::buttonWidth) / 2);
+    layout.browserHeight = std::max(0, toPixels(height - float(ViewerDesign::barHeight) - 100));
+    layout.buttonLeft = toPixels((width - float(ViewerDesign::buttonWidth)) / 2);
     return layout;
 }
 

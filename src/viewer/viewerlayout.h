@@ -2,16 +2,22 @@
 
 namespace viewer {
 
-// The viewer's designed geometry, in twips (15 twips make one pixel).
+// The viewer's designed geometry, in twips (common/ui.h).
 struct ViewerDesign
 {
-    static constexpr float browserLeft = 60;
-    static constexpr float browserTop = 900;
-    static constexpr float barHeight = 795;
-    static constexpr float buttonLeft = 2640;
-    static constexpr float buttonTop = 180;
-    static constexpr float buttonWidth = 1395;
-    static constexpr float buttonHeight = 495;
+    static constexpr int left = 3060;
+    static constexpr int top = 3345;
+    static constexpr int width = 6540;
+    static constexpr int height = 5130;
+    static constexpr int browserLeft = 60;
+    static constexpr int browserTop = 900;
+    static constexpr int browserWidth = 5400;
+    static constexpr int browserHeight = 3735;
+    static constexpr int barHeight = 795;
+    static constexpr int buttonLeft = 2640;
+    static constexpr int buttonTop = 180;
+    static constexpr int buttonWidth = 1395;
+    static constexpr int buttonHeight = 495;
 };
 
 struct ViewerLayout
