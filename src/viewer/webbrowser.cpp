@@ -5,12 +5,13 @@
 #include "render/urlmapping.h"
 #include "viewer/findbar.h"
 #include "web/jsliteral.h"
+#include "web/ledgerpage.h"
 #include "web/pagescripts.h"
-#include "web/printingpage.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QMenu>
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
@@ -36,6 +37,9 @@ QWebEngineProfile* makeProfile(QObject* parent)
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // A stylesheet's scripts could take the view away from the ledger; the program's own run in
+    // their own world, which this leaves on.
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     return profile;
 }
 
@@ -51,7 +55,7 @@ void prepareWebEngine()
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new PrintingPage(m_profile, m_view)), m_findBar(new FindBar(this))
+      m_view(new QWebEngineView(this)), m_page(new LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this))
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
@@ -74,6 +78,8 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::pageTitleChanged);
     connect(m_findBar, &FindBar::search, this, &WebBrowser::find);
     connect(m_findBar, &FindBar::closed, m_view, qOverload<>(&QWidget::setFocus));
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &WebBrowser::showContextMenu);
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
         auto* action = new QShortcut(keys, this, this, slot);
@@ -333,6 +339,29 @@ void WebBrowser::cancelRender()
         m_cancel->store(true);
 }
 
+QMenu* WebBrowser::createContextMenu()
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuContext"));
+    QAction* copy = menu->addAction(QStringLiteral("Kopyala"), QKeySequence::Copy, this,
+                                    [this] { m_page->triggerAction(QWebEnginePage::Copy); });
+    copy->setEnabled(m_page->hasSelection());
+    menu->addAction(QStringLiteral("Tümünü seç"), QKeySequence::SelectAll, this,
+                    [this] { m_page->triggerAction(QWebEnginePage::SelectAll); });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Bul…"), QKeySequence::Find, this, &WebBrowser::showFindBar);
+    menu->addAction(QStringLiteral("Yazdır…"), QKeySequence::Print, this,
+                    [this] { ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_PROMPTUSER); });
+    return menu;
+}
+
+void WebBrowser::showContextMenu(const QPoint& at)
+{
+    QMenu* menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(m_view->mapToGlobal(at));
+}
+
 void WebBrowser::showFindBar()
 {
     m_findBar->open();
@@ -346,11 +375,13 @@ void WebBrowser::showGoToDialog()
         return;
     runScript(QStringLiteral("__vz.status().current"), [this, count](const QVariant& current) {
         bool ok = false;
-        const int page =
-            QInputDialog::getInt(this, QStringLiteral("Sayfaya git"), QStringLiteral("Sayfa (1–%1):").arg(count),
+        // The screen shows a large ledger part by part; printed pages are counted in the preview.
+        const int part =
+            QInputDialog::getInt(this, QStringLiteral("Bölüme git"),
+                                 QStringLiteral("Ekrandaki bölüm (1–%1; bölümler basılı sayfa değildir):").arg(count),
                                  current.toInt() + 1, 1, count, 1, &ok);
         if (ok)
-            goToPiece(page - 1);
+            goToPiece(part - 1);
     });
 }
 

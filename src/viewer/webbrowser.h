@@ -2,6 +2,7 @@
 
 #include "print/printsource.h"
 #include "render/ledgerrender.h"
+#include "web/ledgerpage.h"
 #include "web/ledgerscheme.h"
 
 #include <QPointer>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class QMenu;
 class QWebEngineProfile;
 class QWebEngineView;
 
@@ -20,7 +22,6 @@ namespace viewer {
 class FindBar;
 class OfflineInterceptor;
 class PrintPreview;
-class PrintingPage;
 
 // Readies the web engine for the browser view: registers the ledger scheme and, unless
 // QT_QUICK_BACKEND says otherwise, has Qt Quick draw the view in software. Ledger pages are
@@ -80,6 +81,8 @@ public:
     void goToPiece(int index);
     void showFindBar();
     void showGoToDialog();
+    // The view's context menu: Kopyala, Tümünü seç, Bul…, Yazdır…; nothing that leaves the ledger.
+    [[nodiscard]] QMenu* createContextMenu();
 
     [[nodiscard]] QWebEngineView* view() const { return m_view; }
     [[nodiscard]] QPointer<PrintPreview> printPreview() const { return m_preview; }
@@ -139,6 +142,7 @@ private:
     void whenComposerHas(int version, const std::function<void()>& then, int attempts = 200);
     void finishNavigation();
     void pageTitleChanged(const QString& title);
+    void showContextMenu(const QPoint& at);
     void cancelRender();
     void resetSearch();
     void countMatches(const QString& term, bool backwards);
@@ -153,7 +157,7 @@ private:
     OfflineInterceptor* const m_interceptor;
     LedgerSchemeHandler* const m_scheme;
     QWebEngineView* const m_view;
-    PrintingPage* const m_page;
+    LedgerPage* const m_page;
     FindBar* const m_findBar;
     PieceLimits m_pieceLimits;
     qint64 m_quickFrom = kQuickFromBytes;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -19,7 +20,7 @@ namespace {
 
 QVariant evaluate(WebBrowser& browser, const QString& script)
 {
-    return scriptResult([&](const auto& done) { browser.view()->page()->runJavaScript(script, done); });
+    return scriptResult([&](const auto& done) { browser.runScript(script, done); });
 }
 
 bool waitIdle(WebBrowser& browser)
@@ -42,6 +43,8 @@ private slots:
     void relativeResources_servedFromLedgerFolderOnly();
     void network_isNeverReached();
     void failure_showsReadablePage();
+    void page_cannotLeaveTheLedger();
+    void contextMenu_offersOnlyWhatHelps();
     void findBarKeys_searchOnceInTheirDirection_data();
     void findBarKeys_searchOnceInTheirDirection();
 
@@ -176,6 +179,56 @@ void TestWebBrowser::failure_showsReadablePage()
     const QString text = evaluate(browser, QStringLiteral("document.body.innerText")).toString();
     QVERIFY2(text.contains(QStringLiteral("bozuk.xml")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("satır")), qPrintable(text));
+}
+
+// Nothing in the page (its script, a refresh, a link, the history) takes the view elsewhere or
+// gives it another caption; nothing reaches the address either.
+void TestWebBrowser::page_cannotLeaveTheLedger()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray address = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
+    writeFile(m_dir->filePath(QStringLiteral("kacak.xslt")),
+              stylesheet("<meta http-equiv=\"refresh\" content=\"0;url=" + address + "/yenile\"/>",
+                         "<a id=\"git\" href=\"" + address +
+                             "/bag\">git</a><script>document.title = 'Başka'; "
+                             "location.href = '" +
+                             address + "/betik';</script>"));
+    writeFile(m_dir->filePath(QStringLiteral("a.xml")),
+              ledger("kacak.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye\">"));
+    writeFile(m_dir->filePath(QStringLiteral("b.xml")), ledger("sayfa.xslt", "<p>ikinci</p>"));
+    WebBrowser browser(m_program->path());
+    browser.Navigate2(urlText(folder(), QStringLiteral("a.xml")));
+    QVERIFY(waitIdle(browser));
+    evaluate(browser, QStringLiteral("document.getElementById('git').click(), 0"));
+    QVERIFY(!server.waitForNewConnection(1500));
+    QCOMPARE(browser.view()->page()->url().scheme(), QString::fromLatin1(kLedgerScheme));
+    QCOMPARE(browser.LocationName(), QStringLiteral("Yevmiye"));
+    QCOMPARE(evaluate(browser, QStringLiteral("document.title")).toString(),
+             QStringLiteral("Yevmiye")); // no script ran
+
+    const QUrl first = browser.view()->page()->url();
+    browser.Navigate2(urlText(folder(), QStringLiteral("b.xml")));
+    QVERIFY(waitIdle(browser));
+    const QUrl second = browser.view()->page()->url();
+    QVERIFY(second != first);
+    browser.view()->page()->triggerAction(QWebEnginePage::Back);
+    QTest::qWait(500);
+    QCOMPARE(browser.view()->page()->url(), second);
+    QCOMPARE(evaluate(browser, QStringLiteral("document.getElementById('text').textContent")).toString(),
+             QStringLiteral("ikinci"));
+}
+
+void TestWebBrowser::contextMenu_offersOnlyWhatHelps()
+{
+    WebBrowser browser(m_program->path());
+    std::unique_ptr<QMenu> menu(browser.createContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            texts << action->text();
+    }
+    QCOMPARE(texts, (QStringList{"Kopyala", "Tümünü seç", "Bul…", "Yazdır…"}));
 }
 
 void TestWebBrowser::findBarKeys_searchOnceInTheirDirection_data()

@@ -1,4 +1,5 @@
 #include "render/pageprotocol.h"
+#include "web/ledgerpage.h"
 #include "web/pagescripts.h"
 
 #include <QDir>
@@ -69,6 +70,43 @@ private slots:
         QCOMPARE(used, marks);
     }
 
+    void ledgerPage_goesOnlyWhereTheProgramSendsIt_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("mainFrame");
+        QTest::addColumn<bool>("allowed");
+        const QUrl other(QStringLiteral("http://127.0.0.1:8080/x"));
+        const QUrl here(QStringLiteral("ledger://d3/a.xml"));
+        QTest::newRow("the program's load") << other << int(QWebEnginePage::NavigationTypeTyped) << true << true;
+        QTest::newRow("reload") << here << int(QWebEnginePage::NavigationTypeReload) << true << true;
+        QTest::newRow("back to an earlier ledger") << QUrl(QStringLiteral("ledger://d2/a.xml"))
+                                                   << int(QWebEnginePage::NavigationTypeBackForward) << true << false;
+        QTest::newRow("link elsewhere") << other << int(QWebEnginePage::NavigationTypeLinkClicked) << true << false;
+        QTest::newRow("link to another ledger address")
+            << QUrl(QStringLiteral("ledger://d3/b.xml")) << int(QWebEnginePage::NavigationTypeLinkClicked) << true
+            << false;
+        QTest::newRow("link within the page") << QUrl(QStringLiteral("ledger://d3/a.xml#hesap"))
+                                              << int(QWebEnginePage::NavigationTypeLinkClicked) << true << true;
+        QTest::newRow("refresh or script") << other << int(QWebEnginePage::NavigationTypeRedirect) << true << false;
+        QTest::newRow("other") << other << int(QWebEnginePage::NavigationTypeOther) << true << false;
+        QTest::newRow("form") << other << int(QWebEnginePage::NavigationTypeFormSubmitted) << true << false;
+        QTest::newRow("frame of the ledger folder")
+            << QUrl(QStringLiteral("ledger://d3/ek.html")) << int(QWebEnginePage::NavigationTypeOther) << false << true;
+        QTest::newRow("frame elsewhere") << other << int(QWebEnginePage::NavigationTypeOther) << false << false;
+    }
+
+    void ledgerPage_goesOnlyWhereTheProgramSendsIt()
+    {
+        QFETCH(QUrl, url);
+        QFETCH(int, type);
+        QFETCH(bool, mainFrame);
+        QFETCH(bool, allowed);
+        QCOMPARE(mayNavigate(QUrl(QStringLiteral("ledger://d3/a.xml")), url, QWebEnginePage::NavigationType(type),
+                             mainFrame),
+                 allowed);
+    }
+
     void scripts_spellTheProtocolsNames_data()
     {
         QTest::addColumn<QString>("script");
@@ -95,4 +133,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(PageScriptsTest)
-#include "tst_pagescripts.moc"
+#include "tst_web.moc"
