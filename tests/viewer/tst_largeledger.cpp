@@ -3,12 +3,14 @@
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineView>
 
 #include <limits>
@@ -64,6 +66,7 @@ private slots:
     void search_findsTextInALaterPiece();
     void goToPiece_bringsItIn();
     void pieceThatCannotLoad_saysSoInThePage();
+    void goToDialog_namesTheScreensParts();
     void smallLedger_isShownWholeAtOnce();
     void wholeFirst_bringsItsLastPieceWithThePage();
     void firstPage_bringsTheLastPieceOnlyWhenWhole_data();
@@ -215,6 +218,26 @@ void TestLargeLedger::pieceThatCannotLoad_saysSoInThePage()
     QTRY_VERIFY_WITH_TIMEOUT(!status(*m_browser).value(QStringLiteral("failure")).toString().isEmpty(), 10000);
     QVERIFY(inPage(*m_browser, QStringLiteral("parçası yüklenemedi")) > 0);
     QCOMPARE(inPage(*m_browser, QStringLiteral("yükleniyor")), 0);
+}
+
+void TestLargeLedger::goToDialog_namesTheScreensParts()
+{
+    openWhole();
+    QString title;
+    QString label;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            title = dialog->windowTitle();
+            label = dialog->labelText();
+            dialog->reject();
+        }
+    });
+    poll.start(50);
+    m_browser->showGoToDialog();
+    QTRY_VERIFY_WITH_TIMEOUT(!label.isEmpty(), 10000);
+    QCOMPARE(title, QStringLiteral("Bölüme git"));
+    QVERIFY2(label.contains(QStringLiteral("bölüm")) && !label.startsWith(QStringLiteral("Sayfa")), qPrintable(label));
 }
 
 void TestLargeLedger::smallLedger_isShownWholeAtOnce()
