@@ -11,10 +11,7 @@ constexpr size_t kFlushSize = 1 << 20;
 
 } // namespace
 
-CsvTableWriter::CsvTableWriter(const QString& path)
-    : m_file(path)
-{
-}
+CsvTableWriter::CsvTableWriter(const QString& path) : m_file(path) {}
 
 bool CsvTableWriter::open(QString* error)
 {
@@ -43,8 +40,8 @@ void CsvTableWriter::beginTable(std::string_view, std::span<const Column> column
 void CsvTableWriter::appendText(std::string_view text)
 {
     // A text Excel would take for a formula is kept as text, so a description cannot run as one.
-    const bool formulaLike = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' ||
-                                               text[0] == '@' || text[0] == '\t' || text[0] == '\r');
+    const bool formulaLike = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' ||
+                                               text[0] == '\t' || text[0] == '\r');
     const bool quote = formulaLike || text.find_first_of(";\"\r\n") != std::string_view::npos;
     if (!quote) {
         m_buffer += text;
@@ -78,10 +75,9 @@ void CsvTableWriter::addRow(std::span<const Value> row)
             break;
         case Value::Number: {
             const bool amount = c < m_columns.size() && m_columns[c].type == ColumnType::Amount;
-            const auto [end, ec] = amount ? std::to_chars(number, number + sizeof number, v.number,
-                                                          std::chars_format::fixed, 2)
-                                          : std::to_chars(number, number + sizeof number, v.number,
-                                                          std::chars_format::fixed, 0);
+            const auto [end, ec] =
+                amount ? std::to_chars(number, number + sizeof number, v.number, std::chars_format::fixed, 2)
+                       : std::to_chars(number, number + sizeof number, v.number, std::chars_format::fixed, 0);
             for (char* p = number; p < end && ec == std::errc(); ++p)
                 m_buffer += *p == '.' ? ',' : *p;
             break;

@@ -24,29 +24,33 @@ namespace {
 constexpr size_t kUnbalancedListLimit = 100000;
 
 constexpr Column kJournalColumns[] = {
-    {"Madde No", ColumnType::Integer, 9},       {"Tarih", ColumnType::Date, 11},
-    {"Fiş No", ColumnType::Text, 10},           {"Hesap Kodu", ColumnType::Text, 10},
-    {"Hesap Adı", ColumnType::Text, 28},        {"Alt Hesap Kodu", ColumnType::Text, 14},
-    {"Alt Hesap Adı", ColumnType::Text, 28},    {"Açıklama", ColumnType::Text, 44},
-    {"Belge Türü", ColumnType::Text, 14},       {"Belge No", ColumnType::Text, 18},
-    {"Belge Tarihi", ColumnType::Date, 11},     {"Borç", ColumnType::Amount, 16, true},
+    {"Madde No", ColumnType::Integer, 9},     {"Tarih", ColumnType::Date, 11},
+    {"Fiş No", ColumnType::Text, 10},         {"Hesap Kodu", ColumnType::Text, 10},
+    {"Hesap Adı", ColumnType::Text, 28},      {"Alt Hesap Kodu", ColumnType::Text, 14},
+    {"Alt Hesap Adı", ColumnType::Text, 28},  {"Açıklama", ColumnType::Text, 44},
+    {"Belge Türü", ColumnType::Text, 14},     {"Belge No", ColumnType::Text, 18},
+    {"Belge Tarihi", ColumnType::Date, 11},   {"Borç", ColumnType::Amount, 16, true},
     {"Alacak", ColumnType::Amount, 16, true},
 };
 
 constexpr Column kLedgerColumns[] = {
-    {"Hesap Kodu", ColumnType::Text, 10},    {"Hesap Adı", ColumnType::Text, 26},
+    {"Hesap Kodu", ColumnType::Text, 10},     {"Hesap Adı", ColumnType::Text, 26},
     {"Alt Hesap Kodu", ColumnType::Text, 14}, {"Alt Hesap Adı", ColumnType::Text, 26},
-    {"Tarih", ColumnType::Date, 11},         {"Madde No", ColumnType::Integer, 9},
-    {"Fiş No", ColumnType::Text, 10},        {"Açıklama", ColumnType::Text, 44},
-    {"Borç", ColumnType::Amount, 16, true},  {"Alacak", ColumnType::Amount, 16, true},
-    {"Bakiye", ColumnType::Amount, 16},      {"B/A", ColumnType::Text, 5},
+    {"Tarih", ColumnType::Date, 11},          {"Madde No", ColumnType::Integer, 9},
+    {"Fiş No", ColumnType::Text, 10},         {"Açıklama", ColumnType::Text, 44},
+    {"Borç", ColumnType::Amount, 16, true},   {"Alacak", ColumnType::Amount, 16, true},
+    {"Bakiye", ColumnType::Amount, 16},       {"B/A", ColumnType::Text, 5},
 };
 
 constexpr Column kAccountColumns[] = {
-    {"Hesap Kodu", ColumnType::Text, 10},   {"Hesap Adı", ColumnType::Text, 26},
-    {"Alt Hesap Kodu", ColumnType::Text, 14}, {"Alt Hesap Adı", ColumnType::Text, 26},
-    {"Satır Sayısı", ColumnType::Integer, 10, true}, {"Borç", ColumnType::Amount, 16, true},
-    {"Alacak", ColumnType::Amount, 16, true}, {"Bakiye", ColumnType::Amount, 16},
+    {"Hesap Kodu", ColumnType::Text, 10},
+    {"Hesap Adı", ColumnType::Text, 26},
+    {"Alt Hesap Kodu", ColumnType::Text, 14},
+    {"Alt Hesap Adı", ColumnType::Text, 26},
+    {"Satır Sayısı", ColumnType::Integer, 10, true},
+    {"Borç", ColumnType::Amount, 16, true},
+    {"Alacak", ColumnType::Amount, 16, true},
+    {"Bakiye", ColumnType::Amount, 16},
     {"B/A", ColumnType::Text, 5},
 };
 
@@ -62,9 +66,9 @@ constexpr Column kReportColumns[] = {
 };
 
 constexpr Column kUnbalancedColumns[] = {
-    {"Madde No", ColumnType::Integer, 9},          {"Tarih", ColumnType::Date, 11},
-    {"Fiş No", ColumnType::Text, 10},              {"Borç Toplamı", ColumnType::Amount, 16},
-    {"Alacak Toplamı", ColumnType::Amount, 16},    {"Fark", ColumnType::Amount, 16},
+    {"Madde No", ColumnType::Integer, 9},       {"Tarih", ColumnType::Date, 11},
+    {"Fiş No", ColumnType::Text, 10},           {"Borç Toplamı", ColumnType::Amount, 16},
+    {"Alacak Toplamı", ColumnType::Amount, 16}, {"Fark", ColumnType::Amount, 16},
 };
 
 constexpr std::string_view kUnbalancedSheet = "Dengesiz Maddeler";
@@ -119,10 +123,14 @@ std::string_view documentTypeText(const LineFields& line)
     if (!line.documentTypeDescription.empty())
         return line.documentTypeDescription;
     static const std::pair<std::string_view, std::string_view> names[] = {
-        {"invoice", "Fatura"},          {"check", "Çek"},
-        {"order-customer", "Müşteri Siparişi"}, {"order-vendor", "Satıcı Siparişi"},
-        {"voucher", "Fiş"},             {"shipment", "İrsaliye"},
-        {"receipt", "Makbuz"},          {"other", "Diğer"},
+        {"invoice", "Fatura"},
+        {"check", "Çek"},
+        {"order-customer", "Müşteri Siparişi"},
+        {"order-vendor", "Satıcı Siparişi"},
+        {"voucher", "Fiş"},
+        {"shipment", "İrsaliye"},
+        {"receipt", "Makbuz"},
+        {"other", "Diğer"},
     };
     for (const auto& [code, name] : names) {
         if (line.documentType == code)
@@ -153,8 +161,7 @@ class Exporter
 public:
     Exporter(LedgerReader& reader, TableWriter& writer, ExportResult& result, const QString& ledgerName)
         : m_reader(reader), m_writer(writer), m_result(result), m_ledgerName(ledgerName)
-    {
-    }
+    {}
 
     // Reads the rest of the ledger into the writer; false with the result's error or cancel set.
     bool run();
@@ -178,7 +185,7 @@ private:
     bool m_newBlock = true;
     std::vector<Unbalanced> m_unbalanced;
     std::vector<AccountTotal> m_accounts;
-    std::unordered_map<std::string, size_t> m_accountIndex; // report: code to m_accounts
+    std::unordered_map<std::string, size_t> m_accountIndex;      // report: code to m_accounts
     std::unordered_map<std::string, Unbalanced> m_ledgerEntries; // kebir: entry number to its sums
 };
 
@@ -517,8 +524,8 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
     }
 
     if (ok) {
-        QFile::setPermissions(temporaryPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                 QFile::ReadOther);
+        QFile::setPermissions(temporaryPath,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         std::error_code ec;
         std::filesystem::rename(fsPath(temporaryPath), fsPath(out.absoluteFilePath()), ec);
         if (ec) {

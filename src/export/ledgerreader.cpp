@@ -42,7 +42,9 @@ struct NameInfo
 
 NameInfo classify(const char* local, const char* ns)
 {
-    const auto is = [&](const char* a, const char* b) { return std::strcmp(a, b) == 0; };
+    const auto is = [&](const char* a, const char* b) {
+        return std::strcmp(a, b) == 0;
+    };
     if (is(local, "extensions"))
         return {Name::Skip};
     if (!ns)
@@ -100,7 +102,9 @@ NameInfo classify(const char* local, const char* ns)
 
 void trim(std::string& s)
 {
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    };
     size_t end = s.size();
     while (end > 0 && space(s[end - 1]))
         --end;
@@ -112,7 +116,10 @@ void trim(std::string& s)
 }
 
 int readCallback(void* context, char* buffer, int length);
-int closeCallback(void*) { return 0; }
+int closeCallback(void*)
+{
+    return 0;
+}
 void errorCallback(void* context, xmlErrorPtr error);
 
 } // namespace

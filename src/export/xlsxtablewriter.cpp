@@ -85,8 +85,7 @@ XlsxTableWriter::XlsxTableWriter(const QString& path, qint64 sheetRowLimit)
       // The header and totals rows, and a grand total on the last sheet, come out of the limit.
       m_dataRowsPerSheet(std::max<qint64>(1, std::min(sheetRowLimit, kExcelRowLimit) - 3)),
       m_book(std::make_unique<Workbook>())
-{
-}
+{}
 
 XlsxTableWriter::~XlsxTableWriter()
 {
@@ -226,8 +225,8 @@ void XlsxTableWriter::writeTotals(Sheet& sheet, unsigned row)
         // The cached value lets viewers that do not recalculate on opening still show the sum.
         const std::string formula =
             last >= 1 ? "=SUM(" + letters + "2:" + letters + std::to_string(last + 1) + ")" : std::string("=0");
-        b.check(worksheet_write_formula_num(sheet.ws, row, lxw_col_t(c), formula.c_str(), format,
-                                            double(sheet.sums[c])));
+        b.check(
+            worksheet_write_formula_num(sheet.ws, row, lxw_col_t(c), formula.c_str(), format, double(sheet.sums[c])));
     }
     sheet.totalsRow = row;
 }

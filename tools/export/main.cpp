@@ -82,9 +82,8 @@ int main(int argc, char** argv)
     };
     QElapsedTimer timer;
     timer.start();
-    const ledgerexport::ExportResult result =
-        ledgerexport::exportLedger(positional[0], positional[1],
-                                   csv ? ledgerexport::Format::Csv : ledgerexport::Format::Xlsx, progress);
+    const ledgerexport::ExportResult result = ledgerexport::exportLedger(
+        positional[0], positional[1], csv ? ledgerexport::Format::Csv : ledgerexport::Format::Xlsx, progress);
     if (showProgress)
         std::fputs("\n", stderr);
     if (!result.ok) {
