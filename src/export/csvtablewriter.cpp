@@ -1,5 +1,6 @@
 #include "export/csvtablewriter.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
@@ -111,8 +112,10 @@ void CsvTableWriter::flush()
 {
     if (m_writeFailed || m_buffer.empty())
         return;
-    if (m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
+    if (m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
         m_writeFailed = true;
+        m_errno = errno;
+    }
     m_buffer.clear();
 }
 
@@ -121,16 +124,19 @@ void CsvTableWriter::endTable() {}
 bool CsvTableWriter::finish(QString* error)
 {
     flush();
-    if (!m_writeFailed && !m_file.flush())
+    if (!m_writeFailed && !m_file.flush()) {
         m_writeFailed = true;
+        m_errno = errno;
+    }
     if (m_writeFailed) {
-        *error = QStringLiteral("CSV dosyası yazılamadı: %1 (disk dolu olabilir)").arg(m_file.errorString());
+        // QFile reports a short write as an unknown error; the system's reason is clearer.
+        *error = QStringLiteral("yazma hatası (%1); disk dolu olabilir").arg(qt_error_string(m_errno));
         m_file.close();
         return false;
     }
     m_file.close();
     if (m_file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("CSV dosyası kapatılamadı: %1").arg(m_file.errorString());
+        *error = QStringLiteral("dosya kapatılamadı (%1)").arg(m_file.errorString());
         return false;
     }
     return true;

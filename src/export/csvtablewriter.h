@@ -34,6 +34,7 @@ private:
     std::string m_buffer;
     int m_tables = 0;
     bool m_writeFailed = false;
+    int m_errno = 0;
     std::vector<Column> m_columns;
 };
 

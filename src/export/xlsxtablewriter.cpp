@@ -294,8 +294,8 @@ bool XlsxTableWriter::finish(QString* error)
     const lxw_error e = workbook_close(b.wb);
     b.wb = nullptr;
     if (e != LXW_NO_ERROR) {
-        *error = QStringLiteral("Excel dosyası yazılamadı: %1 (disk dolu ya da klasör yazılamıyor olabilir)")
-                     .arg(QString::fromUtf8(lxw_strerror(e)));
+        *error =
+            QStringLiteral("%1 (disk dolu ya da klasör yazılamıyor olabilir)").arg(QString::fromUtf8(lxw_strerror(e)));
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -46,6 +47,10 @@ QString helpText()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+#ifdef SIGXFSZ
+    // A file-size limit then fails the write like a full disk, and the temporary file is removed.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QStringList positional;
     bool csv = false;
     const QStringList args = app.arguments().mid(1);
