@@ -389,6 +389,9 @@ void TestExport::chosenRows_matchLedgerFieldByField()
     const auto money = [&](int col) {
         return row.count(col) ? cellCents(row.at(col), csv) : 0;
     };
+    // Entry numbers, dates and amounts are numbers to the spreadsheet, not texts.
+    for (const int col : journal ? std::initializer_list<int>{0, 1, 10} : std::initializer_list<int>{4, 5, 10})
+        QVERIFY(csv || (row.count(col) && row.at(col).type.isEmpty()));
     if (journal) {
         QCOMPARE(columnText(row, 0), xml.text(d + QStringLiteral("../c:entryNumberCounter")));
         QCOMPARE(date(1), xml.text(d + QStringLiteral("../c:enteredDate")));
