@@ -390,7 +390,8 @@ void TestExport::chosenRows_matchLedgerFieldByField()
         return row.count(col) ? cellCents(row.at(col), csv) : 0;
     };
     // Entry numbers, dates and amounts are numbers to the spreadsheet, not texts.
-    for (const int col : journal ? std::initializer_list<int>{0, 1, 10} : std::initializer_list<int>{4, 5, 10})
+    const QList<int> numeric = journal ? QList<int>{0, 1, 10} : QList<int>{4, 5, 10};
+    for (const int col : numeric)
         QVERIFY(csv || (row.count(col) && row.at(col).type.isEmpty()));
     if (journal) {
         QCOMPARE(columnText(row, 0), xml.text(d + QStringLiteral("../c:entryNumberCounter")));
