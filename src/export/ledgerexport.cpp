@@ -172,8 +172,9 @@ private:
     bool journalLine();
     bool ledgerLine();
     bool reportLine();
-    void writeAccounts(std::span<const Column> columns, std::string_view sheet);
+    void writeAccounts(bool report);
     void writeUnbalanced();
+    void collectLedgerUnbalanced();
 
     LedgerReader& m_reader;
     TableWriter& m_writer;
@@ -313,10 +314,13 @@ bool Exporter::reportLine()
     return true;
 }
 
-void Exporter::writeAccounts(std::span<const Column> columns, std::string_view sheet)
+// Kebir: per account block, with sub-accounts; report: per main account, with posting counts.
+void Exporter::writeAccounts(bool report)
 {
-    const bool report = columns.size() == std::size(kReportColumns);
-    m_writer.beginTable(sheet, columns, true);
+    if (report)
+        m_writer.beginTable("Defter Raporu", kReportColumns, true);
+    else
+        m_writer.beginTable("Hesap Toplamları", kAccountColumns, true);
     for (const AccountTotal& a : m_accounts) {
         const qint64 balance = a.debit - a.credit;
         const Value abs = money(balance < 0 ? -balance : balance);
@@ -364,6 +368,23 @@ void Exporter::writeUnbalanced()
     m_writer.endTable();
 }
 
+// Kebir: an entry's lines are spread over the account blocks, so its sums are only known at the end.
+void Exporter::collectLedgerUnbalanced()
+{
+    std::vector<const Unbalanced*> off;
+    for (const auto& [counter, entry] : m_ledgerEntries) {
+        if (entry.debit != entry.credit)
+            off.push_back(&entry);
+    }
+    // Entry numbers in numeric order (shorter digit strings first).
+    std::sort(off.begin(), off.end(), [](const Unbalanced* a, const Unbalanced* b) {
+        return a->counter.size() != b->counter.size() ? a->counter.size() < b->counter.size() : a->counter < b->counter;
+    });
+    m_result.unbalancedEntries = qint64(off.size());
+    for (size_t i = 0; i < off.size() && i < kUnbalancedListLimit; ++i)
+        m_unbalanced.push_back(*off[i]);
+}
+
 bool Exporter::run()
 {
     const LedgerKind kind = m_reader.kind();
@@ -403,24 +424,12 @@ bool Exporter::run()
                 writeUnbalanced();
             } else if (kind == LedgerKind::Ledger) {
                 m_writer.endTable();
-                std::vector<const Unbalanced*> off;
-                for (const auto& [counter, entry] : m_ledgerEntries) {
-                    if (entry.debit != entry.credit)
-                        off.push_back(&entry);
-                }
-                // Entry numbers in numeric order (shorter digit strings first).
-                std::sort(off.begin(), off.end(), [](const Unbalanced* a, const Unbalanced* b) {
-                    return a->counter.size() != b->counter.size() ? a->counter.size() < b->counter.size()
-                                                                  : a->counter < b->counter;
-                });
-                m_result.unbalancedEntries = qint64(off.size());
-                for (size_t i = 0; i < off.size() && i < kUnbalancedListLimit; ++i)
-                    m_unbalanced.push_back(*off[i]);
-                writeAccounts(kAccountColumns, "Hesap Toplamları");
+                collectLedgerUnbalanced();
+                writeAccounts(false);
                 writeUnbalanced();
             } else {
                 m_result.rows = qint64(m_accounts.size());
-                writeAccounts(kReportColumns, "Defter Raporu");
+                writeAccounts(true);
             }
             return true;
         case ReadEvent::Cancelled:
