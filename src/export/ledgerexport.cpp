@@ -24,30 +24,30 @@ namespace {
 constexpr size_t kUnbalancedListLimit = 100000;
 
 constexpr Column kJournalColumns[] = {
-    {"Madde No", ColumnType::Integer, 9},     {"Tarih", ColumnType::Date, 11},
-    {"Fiş No", ColumnType::Text, 10},         {"Hesap Kodu", ColumnType::Text, 10},
-    {"Hesap Adı", ColumnType::Text, 28},      {"Alt Hesap Kodu", ColumnType::Text, 14},
+    {"Madde No", ColumnType::Integer, 10},    {"Tarih", ColumnType::Date, 12},
+    {"Fiş No", ColumnType::Text, 10},         {"Hesap Kodu", ColumnType::Text, 12},
+    {"Hesap Adı", ColumnType::Text, 28},      {"Alt Hesap Kodu", ColumnType::Text, 16},
     {"Alt Hesap Adı", ColumnType::Text, 28},  {"Açıklama", ColumnType::Text, 44},
     {"Belge Türü", ColumnType::Text, 14},     {"Belge No", ColumnType::Text, 18},
-    {"Belge Tarihi", ColumnType::Date, 11},   {"Borç", ColumnType::Amount, 16, true},
+    {"Belge Tarihi", ColumnType::Date, 13},   {"Borç", ColumnType::Amount, 16, true},
     {"Alacak", ColumnType::Amount, 16, true},
 };
 
 constexpr Column kLedgerColumns[] = {
-    {"Hesap Kodu", ColumnType::Text, 10},     {"Hesap Adı", ColumnType::Text, 26},
-    {"Alt Hesap Kodu", ColumnType::Text, 14}, {"Alt Hesap Adı", ColumnType::Text, 26},
-    {"Tarih", ColumnType::Date, 11},          {"Madde No", ColumnType::Integer, 9},
+    {"Hesap Kodu", ColumnType::Text, 12},     {"Hesap Adı", ColumnType::Text, 26},
+    {"Alt Hesap Kodu", ColumnType::Text, 16}, {"Alt Hesap Adı", ColumnType::Text, 26},
+    {"Tarih", ColumnType::Date, 12},          {"Madde No", ColumnType::Integer, 10},
     {"Fiş No", ColumnType::Text, 10},         {"Açıklama", ColumnType::Text, 44},
     {"Borç", ColumnType::Amount, 16, true},   {"Alacak", ColumnType::Amount, 16, true},
     {"Bakiye", ColumnType::Amount, 16},       {"B/A", ColumnType::Text, 5},
 };
 
 constexpr Column kAccountColumns[] = {
-    {"Hesap Kodu", ColumnType::Text, 10},
+    {"Hesap Kodu", ColumnType::Text, 12},
     {"Hesap Adı", ColumnType::Text, 26},
-    {"Alt Hesap Kodu", ColumnType::Text, 14},
+    {"Alt Hesap Kodu", ColumnType::Text, 16},
     {"Alt Hesap Adı", ColumnType::Text, 26},
-    {"Satır Sayısı", ColumnType::Integer, 10, true},
+    {"Satır Sayısı", ColumnType::Integer, 13, true},
     {"Borç", ColumnType::Amount, 16, true},
     {"Alacak", ColumnType::Amount, 16, true},
     {"Bakiye", ColumnType::Amount, 16},
@@ -55,18 +55,18 @@ constexpr Column kAccountColumns[] = {
 };
 
 constexpr Column kReportColumns[] = {
-    {"Hesap Kodu", ColumnType::Text, 10},
+    {"Hesap Kodu", ColumnType::Text, 12},
     {"Hesap Adı", ColumnType::Text, 30},
-    {"Borç İşlem Sayısı", ColumnType::Integer, 12, true},
+    {"Borç İşlem Sayısı", ColumnType::Integer, 18, true},
     {"Borç", ColumnType::Amount, 18, true},
-    {"Alacak İşlem Sayısı", ColumnType::Integer, 12, true},
+    {"Alacak İşlem Sayısı", ColumnType::Integer, 20, true},
     {"Alacak", ColumnType::Amount, 18, true},
     {"Bakiye", ColumnType::Amount, 18},
     {"B/A", ColumnType::Text, 5},
 };
 
 constexpr Column kUnbalancedColumns[] = {
-    {"Madde No", ColumnType::Integer, 9},       {"Tarih", ColumnType::Date, 11},
+    {"Madde No", ColumnType::Integer, 10},      {"Tarih", ColumnType::Date, 12},
     {"Fiş No", ColumnType::Text, 10},           {"Borç Toplamı", ColumnType::Amount, 16},
     {"Alacak Toplamı", ColumnType::Amount, 16}, {"Fark", ColumnType::Amount, 16},
 };

@@ -63,6 +63,7 @@ struct XlsxTableWriter::Workbook
     QByteArray tmpdir;
     lxw_workbook* wb = nullptr;
     lxw_format* header = nullptr;
+    lxw_format* headerRight = nullptr;
     lxw_format* amount = nullptr;
     lxw_format* integer = nullptr;
     lxw_format* date = nullptr;
@@ -110,8 +111,12 @@ bool XlsxTableWriter::open(QString* error)
     format_set_bold(b.header);
     format_set_bg_color(b.header, 0xD9E1F2);
     format_set_bottom(b.header, LXW_BORDER_THIN);
-    format_set_text_wrap(b.header);
-    format_set_align(b.header, LXW_ALIGN_VERTICAL_TOP);
+    // Numbers sit on the right, so their titles do too.
+    b.headerRight = workbook_add_format(b.wb);
+    format_set_bold(b.headerRight);
+    format_set_bg_color(b.headerRight, 0xD9E1F2);
+    format_set_bottom(b.headerRight, LXW_BORDER_THIN);
+    format_set_align(b.headerRight, LXW_ALIGN_RIGHT);
     b.amount = workbook_add_format(b.wb);
     format_set_num_format(b.amount, "#,##0.00");
     b.integer = workbook_add_format(b.wb);
@@ -160,9 +165,15 @@ void XlsxTableWriter::openSheet()
                              : column.type == ColumnType::Integer ? b.integer
                                                                   : nullptr;
         b.check(worksheet_set_column(sheet.ws, lxw_col_t(c), lxw_col_t(c), column.width, format));
-        b.check(worksheet_write_string(sheet.ws, 0, lxw_col_t(c), column.title, b.header));
+        b.check(worksheet_write_string(sheet.ws, 0, lxw_col_t(c), column.title,
+                                       column.type == ColumnType::Text ? b.header : b.headerRight));
     }
     worksheet_freeze_panes(sheet.ws, 1, 0);
+    // Printed from the spreadsheet: A4 landscape, all columns on one page wide, the header on every page.
+    worksheet_set_paper(sheet.ws, 9);
+    worksheet_set_landscape(sheet.ws);
+    worksheet_fit_to_pages(sheet.ws, 1, 0);
+    b.check(worksheet_repeat_rows(sheet.ws, 0, 0));
     m_sheets.push_back(std::move(sheet));
 }
 
