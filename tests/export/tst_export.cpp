@@ -15,6 +15,7 @@
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
+#include <thread>
 
 using namespace ledgerexport;
 
@@ -240,6 +241,7 @@ private slots:
     void badInput_failsAndLeavesNoFile_data();
     void badInput_failsAndLeavesNoFile();
     void cancel_leavesNoFile();
+    void exportsOnTwoThreads_matchOneAtATime();
 
 private:
     QTemporaryDir m_generated;
@@ -630,6 +632,31 @@ void TestExport::cancel_leavesNoFile()
         QVERIFY(!r.ok);
         QVERIFY(r.error.isEmpty());
         QVERIFY(QDir(dir.path()).isEmpty());
+    }
+}
+
+// The viewer exports on a worker thread; two at once must not disturb each other.
+void TestExport::exportsOnTwoThreads_matchOneAtATime()
+{
+    QTemporaryDir dir;
+    const QStringList ledgers{m_genJournal, m_genLedger, m_genJournal, m_genLedger};
+    const auto sheet = [&](const QString& name) {
+        return unzipped(dir.filePath(name), QStringLiteral("xl/worksheets/sheet1.xml"));
+    };
+    QVERIFY(exportLedger(m_genJournal, dir.filePath(QStringLiteral("Y.xlsx")), Format::Xlsx).ok);
+    QVERIFY(exportLedger(m_genLedger, dir.filePath(QStringLiteral("K.xlsx")), Format::Xlsx).ok);
+    QList<ExportResult> results(ledgers.size());
+    const auto run = [&](int first) {
+        for (int i = first; i < ledgers.size(); i += 2)
+            results[i] = exportLedger(ledgers[i], dir.filePath(QStringLiteral("%1.xlsx").arg(i)), Format::Xlsx);
+    };
+    std::thread other(run, 1);
+    run(0);
+    other.join();
+    for (int i = 0; i < ledgers.size(); ++i) {
+        QVERIFY2(results[i].ok, qPrintable(results[i].error));
+        QCOMPARE(sheet(QStringLiteral("%1.xlsx").arg(i)),
+                 sheet(i % 2 ? QStringLiteral("K.xlsx") : QStringLiteral("Y.xlsx")));
     }
 }
 
