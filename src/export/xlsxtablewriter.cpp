@@ -96,9 +96,10 @@ XlsxTableWriter::~XlsxTableWriter()
 bool XlsxTableWriter::open(QString* error)
 {
     Workbook& b = *m_book;
-    b.path = QFile::encodeName(m_path);
+    // The library takes UTF-8 file names on every platform (it widens them itself on Windows).
+    b.path = QDir::toNativeSeparators(m_path).toUtf8();
     // Explicit, because the C library's own default is the root of C: on Windows.
-    b.tmpdir = QFile::encodeName(QDir::tempPath());
+    b.tmpdir = QDir::toNativeSeparators(QDir::tempPath()).toUtf8();
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = b.tmpdir.data();
