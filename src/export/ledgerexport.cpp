@@ -227,6 +227,7 @@ bool Exporter::journalLine()
     qint64 debit = 0, credit = 0;
     if (!lineAmount(debit, credit))
         return false;
+    const bool onDebit = side(l.debitCreditCode) == Side::Debit;
     m_entryDebit += debit;
     m_entryCredit += credit;
     const Value row[] = {
@@ -241,8 +242,8 @@ bool Exporter::journalLine()
         Value::ofText(documentTypeText(l)),
         Value::ofText(l.documentNumber),
         dateValue(l.documentDate),
-        debit || !credit ? money(debit) : Value{},
-        credit ? money(credit) : Value{},
+        onDebit ? money(debit) : Value{},
+        onDebit ? Value{} : money(credit),
     };
     m_writer.addRow(row);
     ++m_result.rows;
@@ -255,6 +256,7 @@ bool Exporter::ledgerLine()
     qint64 debit = 0, credit = 0;
     if (!lineAmount(debit, credit))
         return false;
+    const bool onDebit = side(l.debitCreditCode) == Side::Debit;
     if (m_newBlock) {
         m_accounts.push_back({l.accountMainID, l.accountMainDescription, l.accountSubID, l.accountSubDescription});
         m_balance = 0;
@@ -284,8 +286,8 @@ bool Exporter::ledgerLine()
         integerValue(l.lineNumberCounter),
         Value::ofText(l.documentReference),
         Value::ofText(l.detailComment),
-        debit || !credit ? money(debit) : Value{},
-        credit ? money(credit) : Value{},
+        onDebit ? money(debit) : Value{},
+        onDebit ? Value{} : money(credit),
         money(m_balance < 0 ? -m_balance : m_balance),
         Value::ofText(balanceSide(m_balance)),
     };
