@@ -6,8 +6,8 @@
 #include <functional>
 
 // Ledger lines to a spreadsheet, read straight from the XML (whatever stylesheet sits beside it).
-// Streaming: memory does not grow with the ledger. Safe to run on a worker thread; one call per
-// thread at a time, no shared state between calls.
+// Streaming: memory does not grow with the ledger. Safe to run on a worker thread, and several
+// exports may run at once: calls share no state.
 namespace ledgerexport {
 
 enum class Format
