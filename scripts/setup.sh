@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-pdf-dev  # windows, browser view, print preview
     libxslt1-dev                                # stylesheets applied in-process
     libqpdf-dev                                 # printed pages merged and cut as vector PDF
+    libxlsxwriter-dev                           # ledger lines exported to XLSX (constant-memory writer)
+    unzip                                       # export tests read the written XLSX back
     fonts-liberation2                           # metric match for the windows' designed font
     xvfb xauth                                  # headless display for the GUI tests
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks

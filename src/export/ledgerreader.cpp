@@ -1,0 +1,412 @@
+#include "export/ledgerreader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <libxml/parser.h>
+#include <libxml/xmlreader.h>
+
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+namespace ledgerexport {
+
+namespace {
+
+constexpr const char* kEdefterNs = "http://www.edefter.gov.tr";
+constexpr const char* kCorNs = "http://www.xbrl.org/int/gl/cor/2006-10-25";
+constexpr const char* kBusNs = "http://www.xbrl.org/int/gl/bus/2006-10-25";
+constexpr const char* kDsNs = "http://www.w3.org/2000/09/xmldsig#";
+
+enum class Name
+{
+    Other,
+    Skip, // subtrees with nothing to export (attachments, signatures), possibly huge
+    RootDefter,
+    RootBerat,
+    RootReport,
+    EntriesType,
+    EntryHeader,
+    EntryDetail,
+    HeaderField,
+    LineField,
+};
+
+struct NameInfo
+{
+    Name name = Name::Other;
+    std::string HeaderFields::*header = nullptr;
+    std::string LineFields::*line = nullptr;
+};
+
+NameInfo classify(const char* local, const char* ns)
+{
+    const auto is = [&](const char* a, const char* b) {
+        return std::strcmp(a, b) == 0;
+    };
+    if (is(local, "extensions"))
+        return {Name::Skip};
+    if (!ns)
+        return {};
+    if (is(ns, kEdefterNs)) {
+        if (is(local, "defter"))
+            return {Name::RootDefter};
+        if (is(local, "berat"))
+            return {Name::RootBerat};
+        if (is(local, "defterraporu"))
+            return {Name::RootReport};
+        return {};
+    }
+    if (is(ns, kDsNs))
+        return {Name::Skip};
+    if (is(ns, kBusNs)) {
+        if (is(local, "totalDebit"))
+            return {Name::HeaderField, &HeaderFields::totalDebit};
+        if (is(local, "totalCredit"))
+            return {Name::HeaderField, &HeaderFields::totalCredit};
+        return {};
+    }
+    if (!is(ns, kCorNs))
+        return {};
+    static const std::pair<const char*, NameInfo> names[] = {
+        {"entriesType", {Name::EntriesType}},
+        {"entryHeader", {Name::EntryHeader}},
+        {"entryDetail", {Name::EntryDetail}},
+        {"enteredDate", {Name::HeaderField, &HeaderFields::enteredDate}},
+        {"entryNumber", {Name::HeaderField, &HeaderFields::entryNumber}},
+        {"entryNumberCounter", {Name::HeaderField, &HeaderFields::entryNumberCounter}},
+        {"lineNumber", {Name::LineField, nullptr, &LineFields::lineNumber}},
+        {"lineNumberCounter", {Name::LineField, nullptr, &LineFields::lineNumberCounter}},
+        {"accountMainID", {Name::LineField, nullptr, &LineFields::accountMainID}},
+        {"accountMainDescription", {Name::LineField, nullptr, &LineFields::accountMainDescription}},
+        {"accountSubID", {Name::LineField, nullptr, &LineFields::accountSubID}},
+        {"accountSubDescription", {Name::LineField, nullptr, &LineFields::accountSubDescription}},
+        {"amount", {Name::LineField, nullptr, &LineFields::amount}},
+        {"debitCreditCode", {Name::LineField, nullptr, &LineFields::debitCreditCode}},
+        {"postingDate", {Name::LineField, nullptr, &LineFields::postingDate}},
+        {"documentType", {Name::LineField, nullptr, &LineFields::documentType}},
+        {"documentTypeDescription", {Name::LineField, nullptr, &LineFields::documentTypeDescription}},
+        {"documentNumber", {Name::LineField, nullptr, &LineFields::documentNumber}},
+        {"documentDate", {Name::LineField, nullptr, &LineFields::documentDate}},
+        {"documentReference", {Name::LineField, nullptr, &LineFields::documentReference}},
+        {"detailComment", {Name::LineField, nullptr, &LineFields::detailComment}},
+        {"documentApplyToNumber", {Name::LineField, nullptr, &LineFields::documentApplyToNumber}},
+    };
+    for (const auto& [text, info] : names) {
+        if (is(local, text))
+            return info;
+    }
+    return {};
+}
+
+void trim(std::string& s)
+{
+    const auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    };
+    size_t end = s.size();
+    while (end > 0 && space(s[end - 1]))
+        --end;
+    size_t begin = 0;
+    while (begin < end && space(s[begin]))
+        ++begin;
+    if (begin > 0 || end < s.size())
+        s = s.substr(begin, end - begin);
+}
+
+int readCallback(void* context, char* buffer, int length);
+int closeCallback(void*)
+{
+    return 0;
+}
+void errorCallback(void* context, xmlErrorPtr error);
+
+} // namespace
+
+struct LedgerReader::Impl
+{
+    QFile file;
+    qint64 total = 0;
+    qint64 done = 0;
+    qint64 reported = -1;
+    const Progress* progress = nullptr;
+    const std::atomic_bool* cancel = nullptr;
+    xmlTextReaderPtr reader = nullptr;
+    bool readFailed = false;
+    QString parseError;
+    int parseErrorLine = 0;
+
+    // The reader interns names in its dictionary, so a name's pointer identifies it; classify()
+    // runs once per distinct (name, namespace) pair.
+    struct PairHash
+    {
+        size_t operator()(const std::pair<const void*, const void*>& p) const
+        {
+            return std::hash<const void*>()(p.first) * 31 + std::hash<const void*>()(p.second);
+        }
+    };
+    std::unordered_map<std::pair<const void*, const void*>, NameInfo, PairHash> names;
+
+    bool rootSeen = false;
+    bool inHeader = false;
+    bool inDetail = false;
+    bool inEntriesType = false;
+    bool kindAnnounced = false;
+    std::string entriesType;
+    std::string* target = nullptr;
+    int targetDepth = -1;
+    bool started = false;
+    bool finished = false;
+    unsigned nodes = 0;
+
+    void report()
+    {
+        // About every half per cent, so that a GUI gets a few hundred updates at most.
+        if (!*progress)
+            return;
+        const qint64 step = std::max<qint64>(total / 200, 256 * 1024);
+        if (reported < 0 || done - reported >= step || done == total) {
+            reported = done;
+            (*progress)(done, total);
+        }
+    }
+};
+
+namespace {
+
+int readCallback(void* context, char* buffer, int length)
+{
+    auto* impl = static_cast<LedgerReader::Impl*>(context);
+    const qint64 n = impl->file.read(buffer, length);
+    if (n < 0) {
+        impl->readFailed = true;
+        return -1;
+    }
+    impl->done += n;
+    impl->report();
+    return int(n);
+}
+
+void errorCallback(void* context, xmlErrorPtr error)
+{
+    auto* impl = static_cast<LedgerReader::Impl*>(context);
+    if (!error || error->level < XML_ERR_ERROR || !impl->parseError.isEmpty())
+        return;
+    impl->parseError = QString::fromUtf8(error->message ? error->message : "").trimmed();
+    impl->parseErrorLine = error->line;
+}
+
+} // namespace
+
+void HeaderFields::clear()
+{
+    enteredDate.clear();
+    entryNumber.clear();
+    entryNumberCounter.clear();
+    totalDebit.clear();
+    totalCredit.clear();
+}
+
+void LineFields::clear()
+{
+    for (std::string* s :
+         {&lineNumber, &lineNumberCounter, &accountMainID, &accountMainDescription, &accountSubID,
+          &accountSubDescription, &amount, &debitCreditCode, &postingDate, &documentType, &documentTypeDescription,
+          &documentNumber, &documentDate, &documentReference, &detailComment, &documentApplyToNumber})
+        s->clear();
+}
+
+LedgerReader::LedgerReader(const QString& path, const Progress& progress, const std::atomic_bool* cancel)
+    : m_impl(std::make_unique<Impl>())
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+    m_impl->file.setFileName(path);
+    m_impl->progress = &progress;
+    m_impl->cancel = cancel;
+}
+
+LedgerReader::~LedgerReader()
+{
+    if (m_impl->reader)
+        xmlFreeTextReader(m_impl->reader);
+}
+
+ReadEvent LedgerReader::fail(const QString& reason)
+{
+    m_impl->finished = true;
+    m_error = reason;
+    return ReadEvent::Failed;
+}
+
+ReadEvent LedgerReader::next()
+{
+    Impl& d = *m_impl;
+    const QString name = QFileInfo(d.file.fileName()).fileName();
+    if (d.finished)
+        return m_error.isEmpty() ? ReadEvent::End : ReadEvent::Failed;
+    if (!d.started) {
+        d.started = true;
+        if (!d.file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("%1 açılamadı: %2.").arg(name, d.file.errorString()));
+        d.total = d.file.size();
+        // No entity expansion and no network; HUGE because attachments can be long text nodes.
+        d.reader = xmlReaderForIO(readCallback, closeCallback, &d, nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA);
+        if (!d.reader)
+            return fail(QStringLiteral("%1 okunamadı: XML okuyucu başlatılamadı.").arg(name));
+        xmlTextReaderSetStructuredErrorHandler(d.reader, errorCallback, &d);
+    }
+
+    int ret = xmlTextReaderRead(d.reader);
+    while (ret == 1) {
+        if (d.cancel && (++d.nodes & 1023) == 0 && d.cancel->load(std::memory_order_relaxed)) {
+            d.finished = true;
+            return ReadEvent::Cancelled;
+        }
+        const int type = xmlTextReaderNodeType(d.reader);
+        const int depth = xmlTextReaderDepth(d.reader);
+        if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
+            type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
+            if (d.target) {
+                if (const xmlChar* value = xmlTextReaderConstValue(d.reader))
+                    d.target->append(reinterpret_cast<const char*>(value));
+            } else if (d.inEntriesType) {
+                if (const xmlChar* value = xmlTextReaderConstValue(d.reader))
+                    d.entriesType.append(reinterpret_cast<const char*>(value));
+            }
+            ret = xmlTextReaderRead(d.reader);
+            continue;
+        }
+        if (type != XML_READER_TYPE_ELEMENT && type != XML_READER_TYPE_END_ELEMENT) {
+            ret = xmlTextReaderRead(d.reader);
+            continue;
+        }
+        const xmlChar* local = xmlTextReaderConstLocalName(d.reader);
+        const xmlChar* ns = xmlTextReaderConstNamespaceUri(d.reader);
+        auto found = d.names.find({local, ns});
+        if (found == d.names.end())
+            found = d.names
+                        .emplace(std::pair<const void*, const void*>(local, ns),
+                                 classify(reinterpret_cast<const char*>(local), reinterpret_cast<const char*>(ns)))
+                        .first;
+        const NameInfo info = found->second;
+
+        if (type == XML_READER_TYPE_END_ELEMENT) {
+            if (d.target && depth == d.targetDepth) {
+                trim(*d.target);
+                d.target = nullptr;
+            }
+            if (info.name == Name::EntriesType && d.inEntriesType) {
+                d.inEntriesType = false;
+                trim(d.entriesType);
+                if (m_kind == LedgerKind::Unknown) {
+                    if (d.entriesType == "journal")
+                        m_kind = LedgerKind::Journal;
+                    else if (d.entriesType == "ledger")
+                        m_kind = LedgerKind::Ledger;
+                    else
+                        return fail(QStringLiteral("%1 desteklenmeyen bir defter türü: \"%2\". Yevmiye (journal) ya "
+                                                   "da kebir (ledger) bekleniyordu.")
+                                        .arg(name, QString::fromStdString(d.entriesType)));
+                }
+                d.kindAnnounced = true;
+                return ReadEvent::Kind;
+            }
+            if (info.name == Name::EntryDetail && d.inDetail) {
+                d.inDetail = false;
+                return ReadEvent::Line;
+            }
+            if (info.name == Name::EntryHeader && d.inHeader) {
+                d.inHeader = false;
+                return ReadEvent::HeaderEnd;
+            }
+            ret = xmlTextReaderRead(d.reader);
+            continue;
+        }
+
+        const bool empty = xmlTextReaderIsEmptyElement(d.reader) == 1;
+        if (!d.rootSeen) {
+            d.rootSeen = true;
+            const QString root = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstName(d.reader)));
+            if (info.name == Name::RootBerat)
+                return fail(QStringLiteral("%1 bir berat: beratta aktarılacak defter satırı yok. Beratın ait olduğu "
+                                           "yevmiye (-Y-) ya da kebir (-K-) dosyasını aktarın.")
+                                .arg(name));
+            if (info.name == Name::RootReport) {
+                m_kind = LedgerKind::LedgerReport;
+                d.kindAnnounced = true;
+                return ReadEvent::Kind;
+            }
+            if (info.name != Name::RootDefter)
+                return fail(QStringLiteral("%1 bir e-Defter dosyası değil (kök öğe <%2>). Yevmiye (-Y-), kebir "
+                                           "(-K-) ya da defter raporu (-DR-) dosyası seçin.")
+                                .arg(name, root));
+        }
+        switch (info.name) {
+        case Name::Skip:
+            ret = xmlTextReaderNext(d.reader);
+            continue;
+        case Name::EntriesType:
+            if (!empty && !d.kindAnnounced) {
+                d.inEntriesType = true;
+                d.entriesType.clear();
+            }
+            break;
+        case Name::EntryHeader:
+            if (!d.kindAnnounced)
+                return fail(QStringLiteral("%1 okunamadı: defter türü (entriesType) maddelerden önce yok.").arg(name));
+            m_header.clear();
+            if (!empty) {
+                d.inHeader = true;
+                return ReadEvent::HeaderStart;
+            }
+            break;
+        case Name::EntryDetail:
+            if (d.inHeader) {
+                m_line.clear();
+                if (!empty)
+                    d.inDetail = true;
+            }
+            break;
+        case Name::HeaderField:
+            if (d.inHeader && !d.inDetail && !empty) {
+                d.target = &(m_header.*info.header);
+                d.target->clear();
+                d.targetDepth = depth;
+            }
+            break;
+        case Name::LineField:
+            if (d.inDetail && !empty) {
+                d.target = &(m_line.*info.line);
+                d.target->clear();
+                d.targetDepth = depth;
+            }
+            break;
+        default:
+            break;
+        }
+        ret = xmlTextReaderRead(d.reader);
+    }
+
+    if (ret < 0 || d.readFailed) {
+        if (d.readFailed)
+            return fail(QStringLiteral("%1 okunamadı: %2.").arg(name, d.file.errorString()));
+        const QString detail = d.parseError.isEmpty() ? QStringLiteral("bilinmeyen hata") : d.parseError;
+        return fail(QStringLiteral("%1 okunamadı: XML bozuk ya da yarım kalmış (satır %2: %3).")
+                        .arg(name)
+                        .arg(d.parseErrorLine)
+                        .arg(detail));
+    }
+    d.finished = true;
+    if (!d.rootSeen)
+        return fail(QStringLiteral("%1 okunamadı: dosya boş.").arg(name));
+    if (!d.kindAnnounced)
+        return fail(QStringLiteral("%1 bir e-Defter dosyası değil: defter türü (entriesType) bulunamadı.").arg(name));
+    d.done = d.total;
+    d.report();
+    return ReadEvent::End;
+}
+
+} // namespace ledgerexport

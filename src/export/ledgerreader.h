@@ -1,0 +1,84 @@
+#pragma once
+
+#include "export/ledgerexport.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+// A pull reader over a ledger's entries, on libxml2's xmlTextReader: a node at a time, so memory
+// stays flat whatever the file size. Field texts are kept as UTF-8 bytes; nothing is converted to
+// QString on the way, which is where most of the time would go.
+namespace ledgerexport {
+
+struct HeaderFields
+{
+    std::string enteredDate;
+    std::string entryNumber;
+    std::string entryNumberCounter;
+    std::string totalDebit;
+    std::string totalCredit;
+    void clear();
+};
+
+struct LineFields
+{
+    std::string lineNumber;
+    std::string lineNumberCounter;
+    std::string accountMainID;
+    std::string accountMainDescription;
+    std::string accountSubID;
+    std::string accountSubDescription;
+    std::string amount;
+    std::string debitCreditCode;
+    std::string postingDate;
+    std::string documentType;
+    std::string documentTypeDescription;
+    std::string documentNumber;
+    std::string documentDate;
+    std::string documentReference;
+    std::string detailComment;
+    std::string documentApplyToNumber;
+    void clear();
+};
+
+enum class ReadEvent
+{
+    Kind,        // kind() is known; comes before any header
+    HeaderStart, // an entryHeader began
+    Line,        // line() and header() (fields read so far) are filled
+    HeaderEnd,   // header() complete
+    End,         // document read to its end
+    Cancelled,
+    Failed, // error() says why
+};
+
+class LedgerReader
+{
+public:
+    LedgerReader(const QString& path, const Progress& progress, const std::atomic_bool* cancel);
+    ~LedgerReader();
+    LedgerReader(const LedgerReader&) = delete;
+    LedgerReader& operator=(const LedgerReader&) = delete;
+
+    ReadEvent next();
+
+    LedgerKind kind() const { return m_kind; }
+    const HeaderFields& header() const { return m_header; }
+    const LineFields& line() const { return m_line; }
+    const QString& error() const { return m_error; }
+
+    struct Impl; // opaque; public only so that libxml2's C callbacks can reach it
+
+private:
+    ReadEvent fail(const QString& reason);
+
+    std::unique_ptr<Impl> m_impl;
+    LedgerKind m_kind = LedgerKind::Unknown;
+    HeaderFields m_header;
+    LineFields m_line;
+    QString m_error;
+};
+
+} // namespace ledgerexport
