@@ -1,6 +1,7 @@
 #include "viewer/frmxml.h"
 
 #include "common/ui.h"
+#include "viewer/exportrunner.h"
 #include "viewer/viewerlayout.h"
 #include "viewer/webbrowser.h"
 
@@ -15,11 +16,14 @@ using app::twips;
 frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     : QWidget(owner, Qt::Window), m_picAddress(new QWidget(this)),
       m_cmdYazdir(new QPushButton(QStringLiteral("&Yazdır"), m_picAddress)),
-      m_brwWebBrowser(new WebBrowser(fallbackFolder, this)), m_timTimer(new QTimer(this))
+      m_cmdAktar(new QPushButton(QStringLiteral("&Excel'e aktar"), m_picAddress)),
+      m_brwWebBrowser(new WebBrowser(fallbackFolder, this)), m_timTimer(new QTimer(this)),
+      m_exporter(new ExportRunner(this))
 {
     setObjectName(QStringLiteral("frmXML"));
     m_picAddress->setObjectName(QStringLiteral("picAddress"));
     m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
+    m_cmdAktar->setObjectName(QStringLiteral("cmdAktar"));
     m_brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     m_timTimer->setObjectName(QStringLiteral("timTimer"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -31,6 +35,9 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     m_cmdYazdir->setGeometry(twips(ViewerDesign::buttonLeft), twips(ViewerDesign::buttonTop),
                              twips(ViewerDesign::buttonWidth), twips(ViewerDesign::buttonHeight));
     m_cmdYazdir->setFont(app::legacyFont(13.5, true));
+    m_cmdAktar->setToolTip(QStringLiteral("Defterin satırlarını Excel (XLSX) ya da CSV dosyasına yazar"));
+    m_cmdAktar->setEnabled(false);
+    m_cmdAktar->resize(m_cmdAktar->sizeHint().width(), m_cmdYazdir->height());
     m_brwWebBrowser->setGeometry(twips(ViewerDesign::browserLeft), twips(ViewerDesign::browserTop),
                                  twips(ViewerDesign::browserWidth), twips(ViewerDesign::browserHeight));
     setTabOrder(m_brwWebBrowser, m_cmdYazdir);
@@ -45,6 +52,8 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     connect(m_brwWebBrowser, &WebBrowser::PrintTemplateTeardown, this, &frmXML::brwWebBrowser_PrintTemplateTeardown);
     connect(m_timTimer, &QTimer::timeout, this, &frmXML::timTimer_Timer);
     connect(m_cmdYazdir, &QPushButton::clicked, this, &frmXML::cmdYazdir_Click);
+    connect(m_cmdAktar, &QPushButton::clicked, this, &frmXML::cmdAktar_Click);
+    connect(m_exporter, &ExportRunner::finished, this, &frmXML::updateCommands);
 }
 
 void frmXML::Form_Load()
@@ -78,16 +87,25 @@ void frmXML::Form_Resize()
     m_picAddress->setGeometry(0, 0, width(), twips(ViewerDesign::barHeight));
     m_brwWebBrowser->resize(layout.browserWidth, layout.browserHeight);
     m_cmdYazdir->move(layout.buttonLeft, m_cmdYazdir->y());
+    m_cmdAktar->move(m_cmdYazdir->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
 }
 
 void frmXML::brwWebBrowser_BeforeNavigate2()
 {
     m_timTimer->start();
+    updateCommands();
 }
 
 void frmXML::brwWebBrowser_DownloadComplete()
 {
     setWindowTitle(m_brwWebBrowser->LocationName());
+    updateCommands();
+}
+
+// The export reads the ledger file itself: there must be one, and only one export at a time.
+void frmXML::updateCommands()
+{
+    m_cmdAktar->setEnabled(!m_brwWebBrowser->documentPath().isEmpty() && !m_exporter->isRunning());
 }
 
 void frmXML::timTimer_Timer()
@@ -104,6 +122,12 @@ void frmXML::cmdYazdir_Click()
 {
     hide();
     m_brwWebBrowser->ExecWB(WebBrowser::OLECMDID_PRINTPREVIEW, WebBrowser::OLECMDEXECOPT_PROMPTUSER);
+}
+
+void frmXML::cmdAktar_Click()
+{
+    m_exporter->start(m_brwWebBrowser->documentPath());
+    updateCommands();
 }
 
 void frmXML::brwWebBrowser_PrintTemplateInstantiation()

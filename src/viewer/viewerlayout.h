@@ -18,6 +18,7 @@ struct ViewerDesign
     static constexpr int buttonTop = 180;
     static constexpr int buttonWidth = 1395;
     static constexpr int buttonHeight = 495;
+    static constexpr int buttonGap = 120; // between the Print button and the commands beside it
 };
 
 struct ViewerLayout

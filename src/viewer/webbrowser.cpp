@@ -117,8 +117,9 @@ void WebBrowser::Navigate2(const QString& url)
     resetSearch();
     emit BeforeNavigate2(url);
 
+    m_documentPath.clear();
     if (const std::optional<QString> local = localPathFromUrlText(url)) {
-        m_location = *local;
+        m_location = m_documentPath = *local;
         startRenders(*local);
         return;
     }

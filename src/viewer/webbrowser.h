@@ -71,6 +71,8 @@ public:
     [[nodiscard]] bool Busy() const { return m_stage != Stage::Shown; }
     // The document's title, or its path when it has none.
     [[nodiscard]] QString LocationName() const;
+    // The ledger file shown (the last Navigate2's), native separators; empty for other addresses.
+    [[nodiscard]] QString documentPath() const { return m_documentPath; }
     // Print preview (7, prompting the user: 1). False for commands it does not know.
     bool ExecWB(int command, int option);
 
@@ -167,6 +169,7 @@ private:
     Stage m_stage = Stage::Shown;
     QString m_title;
     QString m_location;
+    QString m_documentPath;
     std::shared_ptr<std::atomic_bool> m_cancel;
     QList<QPointer<QThread>> m_threads;
     QPointer<PrintPreview> m_preview;

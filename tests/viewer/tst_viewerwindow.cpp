@@ -1,5 +1,6 @@
 #include "print/printpreview.h"
 #include "selection/viewerhost.h"
+#include "viewer/exportrunner.h"
 #include "viewer/frmxml.h"
 #include "viewer/viewerlayout.h"
 #include "viewer/webbrowser.h"
@@ -7,6 +8,7 @@
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPageRanges>
 #include <QPdfDocument>
 #include <QPrinter>
@@ -47,6 +49,8 @@ private slots:
     void print_hidesViewer_untilPreviewCloses();
     void host_reusesViewer_andMakesItAgainAfterClose();
     void preview_savesVectorPdf_andPrintsChosenPages();
+    void export_writesTheLedgersLines_data();
+    void export_writesTheLedgersLines();
 
 private:
     QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
@@ -237,6 +241,53 @@ void TestViewerWindow::preview_savesVectorPdf_andPrintsChosenPages()
     QVERIFY(qAbs(result.pagePointSize(0).width() - a4.width()) < 2);
     QVERIFY(qAbs(result.pagePointSize(0).height() - a4.height()) < 2);
     preview->close();
+}
+
+void TestViewerWindow::export_writesTheLedgersLines_data()
+{
+    QTest::addColumn<QString>("ledger");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("journal to XLSX") << "4840012345-202403-Y-000000.xml"
+                                     << "yevmiye.xlsx" << true;
+    QTest::newRow("kebir to CSV") << "4840012345-202403-K-000000.xml"
+                                  << "kebir.csv" << true;
+    QTest::newRow("berat: nothing to export") << "4840012345-202403-YB-000000.xml"
+                                              << "berat.xlsx" << false;
+}
+
+void TestViewerWindow::export_writesTheLedgersLines()
+{
+    QFETCH(QString, ledger);
+    QFETCH(QString, target);
+    QFETCH(bool, written);
+    QVERIFY(QFile::copy(QStringLiteral(TEST_SOURCE_DIR "/tests/data/ledgers/") + ledger, m_dir->filePath(ledger)));
+    QWidget owner;
+    auto* window = new frmXML(QStringLiteral(TEST_SOURCE_DIR "/data"), &owner);
+    window->Form_Load();
+    auto* command = window->findChild<QPushButton*>(QStringLiteral("cmdAktar"));
+    QVERIFY(!command->isEnabled()); // nothing shown yet
+    window->browser()->Navigate2(ledgerUrl(ledger));
+    QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 30000);
+
+    const QString path = m_dir->filePath(target);
+    QString suggested;
+    QString message;
+    window->exporter()->setTargetChooser([&](const QString& offered) {
+        suggested = offered;
+        return path;
+    });
+    window->exporter()->setReporter([&](const QString& text, bool) { message = text; });
+    QSignalSpy finished(window->exporter(), &ExportRunner::finished);
+    command->click();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.at(0).at(0).toBool(), written);
+    QCOMPARE(QFileInfo(suggested).fileName(), QFileInfo(ledger).completeBaseName() + ".xlsx");
+    QCOMPARE(QFileInfo::exists(path), written);
+    QVERIFY2(message.contains(written ? QStringLiteral("satır aktarıldı") : QStringLiteral("berat")),
+             qPrintable(message));
+    QVERIFY(command->isEnabled());
+    delete window;
 }
 
 int main(int argc, char* argv[])
