@@ -94,10 +94,14 @@ private:
 
     void layOutNext();
     void prepared(const QVariant& result);
+    // The printed piece's PDF is written: what it began with is checked, then its last page is
+    // carried into the next piece, kept, or moved by printing more pieces with it.
     void laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors);
-    // False when the piece is being laid out again, with less carried or with nothing.
+    // Whether the blocks carried in stand where they stood; false when the piece is being laid
+    // out again, with less carried or with nothing.
     [[nodiscard]] bool acceptCarried(const QHash<QString, PdfAnchor>& anchors);
     void carryFrom(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, qsizetype first);
+    // The page's script has taken the blocks out: the piece waits while the next is laid out.
     void carryTaken(const PdfPart& part, const QList<std::pair<QString, double>>& blocks, const QVariant& result);
     // The page that holds the printed piece being laid out (its first piece's).
     [[nodiscard]] QUrl loadingUrl() const;
