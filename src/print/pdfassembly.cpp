@@ -37,6 +37,16 @@ QString why(const std::exception& error)
     return QString::fromLocal8Bit(error.what());
 }
 
+QString failedToRead(const QString& path, const std::exception& error)
+{
+    return QStringLiteral("PDF dosyası “%1” okunamadı: %2").arg(QDir::toNativeSeparators(path), why(error));
+}
+
+QString failedToWrite(const QString& path, const std::exception& error)
+{
+    return QStringLiteral("PDF dosyası “%1” yazılamadı: %2").arg(QDir::toNativeSeparators(path), why(error));
+}
+
 class Source
 {
 public:
@@ -105,6 +115,31 @@ QHash<QString, PdfAnchor> namedDestinations(QPDF& pdf, const std::vector<QPDFPag
     return anchors;
 }
 
+// Where each part's pages begin in the whole document, and after them the whole's page count.
+std::vector<int> partStarts(const QList<PdfPart>& parts)
+{
+    std::vector<int> starts;
+    int total = 0;
+    for (const PdfPart& part : parts) {
+        starts.push_back(total);
+        total += part.pageCount;
+    }
+    starts.push_back(total);
+    return starts;
+}
+
+// Why `pages` cannot be taken from a document of `total` pages; empty when they can.
+QString missingPage(const QList<int>& pages, int total)
+{
+    if (pages.isEmpty())
+        return QStringLiteral("Yazılacak sayfa yok.");
+    for (int page : pages) {
+        if (page < 0 || page >= total)
+            return QStringLiteral("Belgede %1. sayfa yok (%2 sayfa var).").arg(page + 1).arg(total);
+    }
+    return {};
+}
+
 } // namespace
 
 PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destinations)
@@ -125,8 +160,7 @@ PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destina
             }
         }
     } catch (const std::exception& error) {
-        outcome.error =
-            QStringLiteral("PDF dosyası “%1” okunamadı: %2").arg(QDir::toNativeSeparators(path), why(error));
+        outcome.error = failedToRead(path, error);
     }
     return outcome;
 }
@@ -147,23 +181,10 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
                          const KeepGoing& keepGoing)
 {
     PdfOutcome outcome;
-    // starts[i]: the first page of part i in the whole document.
-    std::vector<int> starts;
-    int total = 0;
-    for (const PdfPart& part : parts) {
-        starts.push_back(total);
-        total += part.pageCount;
-    }
-    if (pages.isEmpty()) {
-        outcome.error = QStringLiteral("Yazılacak sayfa yok.");
+    const std::vector<int> starts = partStarts(parts);
+    outcome.error = missingPage(pages, starts.back());
+    if (!outcome.error.isEmpty())
         return outcome;
-    }
-    for (int page : pages) {
-        if (page < 0 || page >= total) {
-            outcome.error = QStringLiteral("Belgede %1. sayfa yok (%2 sayfa var).").arg(page + 1).arg(total);
-            return outcome;
-        }
-    }
 
     QString reading;
     try {
@@ -205,10 +226,7 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
     } catch (const Cancelled&) {
         outcome.cancelled = true;
     } catch (const std::exception& error) {
-        outcome.error =
-            reading.isEmpty()
-                ? QStringLiteral("PDF dosyası “%1” yazılamadı: %2").arg(QDir::toNativeSeparators(output), why(error))
-                : QStringLiteral("PDF dosyası “%1” okunamadı: %2").arg(QDir::toNativeSeparators(reading), why(error));
+        outcome.error = reading.isEmpty() ? failedToWrite(output, error) : failedToRead(reading, error);
     }
     if (!outcome.ok)
         QFile::remove(output);

@@ -1,5 +1,6 @@
 #include "print/piecebook.h"
 
+#include "print/carrydecision.h"
 #include "web/ledgerscheme.h"
 #include "web/pagescripts.h"
 
@@ -23,7 +24,7 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& docu
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &PieceBook::pdfFinished);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
         fail(QStringLiteral("Sayfalar hazırlanırken tarayıcı bileşeni beklenmedik biçimde kapandı (parça %1).")
-                 .arg(m_loading + 1));
+                 .arg(m_piece.index + 1));
     });
     if (!m_pieces) {
         fail(QStringLiteral("Belge parçalara bölünmemiş; sayfaları parça parça hazırlanamaz."));
@@ -49,7 +50,7 @@ PieceBook::~PieceBook() = default;
 void PieceBook::produce(int pages)
 {
     m_target = qMax(m_target, pages);
-    if (m_loading < 0 && !hasFailed())
+    if (m_piece.index < 0 && !hasFailed())
         layOutNext();
 }
 
@@ -60,7 +61,7 @@ QString PieceBook::piecePath(int index) const
 
 QUrl PieceBook::loadingUrl() const
 {
-    return m_documents.pageUrl(m_groups.at(m_loading).first);
+    return m_documents.pageUrl(m_groups.at(m_piece.index).first);
 }
 
 void PieceBook::layOutNext()
@@ -75,64 +76,66 @@ void PieceBook::layOutNext()
         fail(QStringLiteral("Önizleme açıkken belge değişti; önizlemeyi kapatıp yeniden açın."));
         return;
     }
-    m_loading = m_next;
+    m_piece.index = m_next;
     if (m_pending)
-        m_carrying = m_pending->carry;
+        m_piece.carrying = m_pending->carry;
     m_page->load(loadingUrl());
 }
 
 void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
 {
     // Only the piece asked for counts: not the blank page of an idle book, nor a load it cut short.
-    if (m_loading < 0 || hasFailed() || loading.url() != loadingUrl() ||
+    if (m_piece.index < 0 || hasFailed() || loading.url() != loadingUrl() ||
         loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
         fail(QStringLiteral("Belgenin %1. parçası yüklenemedi: %2")
-                 .arg(m_loading + 1)
+                 .arg(m_piece.index + 1)
                  .arg(loading.errorString().isEmpty() ? QStringLiteral("yükleme yarıda kaldı.")
                                                       : loading.errorString()));
         return;
     }
     QVariantMap carry;
-    if (m_carrying)
-        carry = {{QStringLiteral("html"), m_carrying->html}};
+    if (m_piece.carrying)
+        carry = {{QStringLiteral("html"), m_piece.carrying->html}};
     QPointer<PieceBook> self(this);
     QStringList containers;
     for (const QByteArray& name : cuttableContainers())
         containers.append(QString::fromLatin1(name));
     QStringList more;
-    for (int piece = m_groups.at(m_loading).first + 1; piece <= m_groups.at(m_loading).second; ++piece)
+    const auto [first, last] = m_groups.at(m_piece.index);
+    for (int piece = first + 1; piece <= last; ++piece)
         more.append(QString::fromUtf8(m_pieces->fragments.at(piece)));
-    m_page->runJavaScript(pageScriptCall(PageScript::PrintPrepare,
-                                         {m_loading, more, m_carrying ? QVariant(carry) : QVariant(), containers}),
-                          QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
-                              if (self)
-                                  self->prepared(result);
-                          });
+    m_page->runJavaScript(
+        pageScriptCall(PageScript::PrintPrepare,
+                       {m_piece.index, more, m_piece.carrying ? QVariant(carry) : QVariant(), containers}),
+        QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
+            if (self)
+                self->prepared(result);
+        });
 }
 
 void PieceBook::prepared(const QVariant& result)
 {
-    if (m_loading < 0 || hasFailed())
+    if (m_piece.index < 0 || hasFailed())
         return;
     const QVariantMap answer = result.toMap();
-    m_ids = answer.value(QStringLiteral("ids")).toStringList();
-    if (m_carrying && !answer.value(QStringLiteral("placed")).toBool()) {
+    m_piece.ids = answer.value(QStringLiteral("ids")).toStringList();
+    if (m_piece.carrying && !answer.value(QStringLiteral("placed")).toBool()) {
         // Nothing to put in place: the last page stays.
-        m_carrying.reset();
+        m_piece.carrying.reset();
         settlePending(false);
     }
-    m_page->printWithDocumentMargins(piecePath(m_loading));
+    m_page->printWithDocumentMargins(piecePath(m_piece.index));
 }
 
 void PieceBook::pdfFinished(const QString& path, bool ok)
 {
-    if (m_loading < 0 || hasFailed() || path != piecePath(m_loading))
+    if (m_piece.index < 0 || hasFailed() || path != piecePath(m_piece.index))
         return;
     if (!ok) {
         fail(QStringLiteral("Belgenin %1. parçası PDF'e dökülemedi (“%2”).")
-                 .arg(m_loading + 1)
+                 .arg(m_piece.index + 1)
                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
@@ -148,143 +151,121 @@ void PieceBook::pdfFinished(const QString& path, bool ok)
 
 void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors)
 {
-    if (m_carrying && m_pending) {
-        // The carried blocks must stand where they stood on the page left out: only then was
-        // nothing else on it, and the page breaks where it broke. A point of leeway: a table's
-        // first row may sit a pixel lower (its cell's padding) than where a repeated header
-        // leaves it on later pages.
-        const bool same = std::all_of(m_carrying->blocks.cbegin(), m_carrying->blocks.cend(), [&](const auto& block) {
-            const PdfAnchor now = anchors.value(block.first);
-            return now.page == 0 && qAbs(now.y - block.second) < 1.0;
-        });
-        if (!same && !m_carrying->plain.isEmpty()) {
-            // Without the block before them: where a block begins a page, the engine shows the
-            // space asked for between it and its predecessor in some layouts and not in others.
-            m_carrying->html = std::exchange(m_carrying->plain, QString());
-            m_page->load(loadingUrl());
-            return;
-        }
-        if (same) {
-            const double y = m_carrying->blocks.constFirst().second;
-            if (std::none_of(m_carriedFrom.cbegin(), m_carriedFrom.cend(),
-                             [y](double other) { return qAbs(y - other) < 0.01; }))
-                m_carriedFrom.append(y);
-            m_carriedIn = m_carrying;
-        }
-        m_carrying.reset();
-        settlePending(same);
-        if (!same) {
-            // A document whose pieces do not begin as its pages do: after a few, not tried again.
-            ++m_carryFails;
-            m_page->load(loadingUrl()); // once more, without them
-            return;
-        }
-    }
-    m_carrying.reset();
-    if (m_loading + 1 >= pieceCount() || m_carryFails >= 3) {
+    if (m_piece.carrying && m_pending && !acceptCarried(anchors))
+        return;
+    m_piece.carrying.reset();
+    if (m_piece.index + 1 >= pieceCount() || m_carried.fails >= 3) {
         finishPiece(part);
         return;
     }
-    if (part.pageCount < 2) {
+    const std::optional<qsizetype> first =
+        firstCarriedBlock(m_piece.ids, anchors, part.pageCount - 1, m_carried.heights);
+    if (!first) {
         extendOrFinish(part);
         return;
     }
-    // The first block that begins on the last page, and every block after it there too.
-    const int lastPage = part.pageCount - 1;
-    qsizetype first = -1;
-    QHash<int, double> pageTop; // where the first block begins, page by page
-    for (qsizetype i = 0; i < m_ids.size(); ++i) {
-        const auto anchor = anchors.constFind(m_ids.at(i));
-        if (anchor == anchors.cend() || m_ids.at(i).isEmpty()) {
-            if (first >= 0) {
-                first = -1;
-                break;
-            }
-            continue;
-        }
-        if (!pageTop.contains(anchor->page))
-            pageTop.insert(anchor->page, anchor->y);
-        if (first < 0 && anchor->page == lastPage)
-            first = i;
+    carryFrom(part, anchors, *first);
+}
+
+bool PieceBook::acceptCarried(const QHash<QString, PdfAnchor>& anchors)
+{
+    Carry& carrying = *m_piece.carrying;
+    // The carried blocks must stand where they stood on the page left out: only then was
+    // nothing else on it, and the page breaks where it broke. A point of leeway: a table's
+    // first row may sit a pixel lower (its cell's padding) than where a repeated header
+    // leaves it on later pages.
+    const bool same = std::all_of(carrying.blocks.cbegin(), carrying.blocks.cend(), [&](const auto& block) {
+        const PdfAnchor now = anchors.value(block.first);
+        return now.page == 0 && qAbs(now.y - block.second) < 1.0;
+    });
+    if (!same && !carrying.plain.isEmpty()) {
+        // Without the block before them: where a block begins a page, the engine shows the
+        // space asked for between it and its predecessor in some layouts and not in others.
+        carrying.html = std::exchange(carrying.plain, QString());
+        m_page->load(loadingUrl());
+        return false;
     }
-    // A cheap look before the sure check, which costs a second layout: the page may begin with
-    // the rest of a block that began before, which cannot be carried. Not so when its first
-    // block begins where blocks begin on another page (under repeated column headers, say),
-    // higher than any, or where a page carried before began.
-    if (first >= 0) {
-        const double y = anchors.value(m_ids.at(first)).y; // from the page's bottom
-        const auto near = [y](const QList<double>& heights) {
-            return std::any_of(heights.cbegin(), heights.cend(), [y](double other) { return qAbs(y - other) < 1.0; });
-        };
-        bool top = true;
-        bool matched = near(m_carriedFrom);
-        for (int page = 0; page < lastPage; ++page) {
-            const auto other = pageTop.constFind(page);
-            if (other == pageTop.cend())
-                continue;
-            top = top && y > *other - 1.0;
-            matched = matched || qAbs(y - *other) < 1.0;
-        }
-        if (!top && !matched)
-            first = -1;
+    if (same) {
+        const double y = carrying.blocks.constFirst().second;
+        if (std::none_of(m_carried.heights.cbegin(), m_carried.heights.cend(),
+                         [y](double other) { return qAbs(y - other) < 0.01; }))
+            m_carried.heights.append(y);
+        m_piece.carriedIn = carrying;
     }
-    if (first < 0) {
-        extendOrFinish(part);
-        return;
+    m_piece.carrying.reset();
+    settlePending(same);
+    if (!same) {
+        // A document whose pieces do not begin as its pages do: after a few, not tried again.
+        ++m_carried.fails;
+        m_page->load(loadingUrl()); // once more, without them
+        return false;
     }
+    return true;
+}
+
+// Takes the blocks from `first` on out of the page, to begin the next piece with.
+void PieceBook::carryFrom(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, qsizetype first)
+{
     QList<std::pair<QString, double>> blocks;
-    for (qsizetype i = first; i < m_ids.size(); ++i)
-        blocks.append({m_ids.at(i), anchors.value(m_ids.at(i)).y});
+    for (qsizetype i = first; i < m_piece.ids.size(); ++i)
+        blocks.append({m_piece.ids.at(i), anchors.value(m_piece.ids.at(i)).y});
     QPointer<PieceBook> self(this);
     m_page->runJavaScript(pageScriptCall(PageScript::PrintCarry, {blocks.constFirst().first}),
                           QWebEngineScript::ApplicationWorld, [self, part, blocks](const QVariant& result) {
-                              if (!self || self->m_loading < 0 || self->hasFailed())
-                                  return;
-                              const QVariantMap carry = result.toMap();
-                              if (carry.isEmpty()) {
-                                  self->finishPiece(part);
-                                  return;
-                              }
-                              self->m_pending = Pending{part,
-                                                        {carry.value(QStringLiteral("html")).toString(),
-                                                         carry.value(QStringLiteral("plain")).toString(), blocks}};
-                              self->m_extensions = 0;
-                              self->m_carriedIn.reset();
-                              ++self->m_next;
-                              self->m_loading = -1;
-                              self->layOutNext();
+                              if (self)
+                                  self->carryTaken(part, blocks, result);
                           });
+}
+
+void PieceBook::carryTaken(const PdfPart& part, const QList<std::pair<QString, double>>& blocks, const QVariant& result)
+{
+    if (m_piece.index < 0 || hasFailed())
+        return;
+    const QVariantMap carry = result.toMap();
+    if (carry.isEmpty()) {
+        finishPiece(part);
+        return;
+    }
+    m_pending = Pending{
+        part,
+        {carry.value(QStringLiteral("html")).toString(), carry.value(QStringLiteral("plain")).toString(), blocks}};
+    moveOn();
+    layOutNext();
 }
 
 // A last page that cannot be carried stays, part empty: unless this piece, printed with the next
 // one too, ends on another page, likely one that can be carried.
 void PieceBook::extendOrFinish(const PdfPart& part)
 {
-    if (m_extensions >= 2 || m_ids.isEmpty()) { // no blocks: nothing could ever be carried
+    if (m_piece.extensions >= 2 || m_piece.ids.isEmpty()) { // no blocks: nothing could ever be carried
         finishPiece(part);
         return;
     }
-    ++m_extensions;
-    ++m_groups[m_loading].second;
-    if (++m_groups[m_loading + 1].first > m_groups.at(m_loading + 1).second)
-        m_groups.removeAt(m_loading + 1);
-    m_carrying = m_carriedIn;
+    ++m_piece.extensions;
+    ++m_groups[m_piece.index].second;
+    if (++m_groups[m_piece.index + 1].first > m_groups.at(m_piece.index + 1).second)
+        m_groups.removeAt(m_piece.index + 1);
+    m_piece.carrying = m_piece.carriedIn;
     m_page->load(loadingUrl());
 }
 
 void PieceBook::finishPiece(const PdfPart& part)
 {
-    m_extensions = 0;
-    m_carriedIn.reset();
     m_parts.append(part);
     m_pages += part.pageCount;
-    ++m_next;
-    m_loading = -1;
+    moveOn();
     emit progressed();
     if (isComplete())
         emit completed();
-    if (m_loading < 0) // a handler may already have asked for more
+    if (m_piece.index < 0) // a handler may already have asked for more
         layOutNext();
+}
+
+// The printed piece is done with: the next one is laid out afresh.
+void PieceBook::moveOn()
+{
+    m_piece = {};
+    ++m_next;
 }
 
 void PieceBook::settlePending(bool carried)
@@ -305,7 +286,7 @@ void PieceBook::fail(const QString& error)
     if (hasFailed())
         return;
     m_error = error;
-    m_loading = -1;
+    m_piece.index = -1;
     emit failed(error);
 }
 

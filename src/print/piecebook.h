@@ -76,13 +76,38 @@ private:
         Carry carry;
     };
 
+    // The printed piece in the hidden page.
+    struct Piece
+    {
+        int index = -1;                 // in the book's printed pieces; -1: none being laid out
+        QStringList ids;                // its blocks, in order
+        std::optional<Carry> carrying;  // carried into it, being tried
+        std::optional<Carry> carriedIn; // what it begins with, once shown right
+        int extensions = 0;             // pieces added to it to move its end
+    };
+    // What carrying has shown about the document so far.
+    struct CarryRecord
+    {
+        int fails = 0;         // carried blocks shown elsewhere than they stood
+        QList<double> heights; // heights on a last page that could be carried from
+    };
+
     void layOutNext();
     void prepared(const QVariant& result);
+    // The printed piece's PDF is written: what it began with is checked, then its last page is
+    // carried into the next piece, kept, or moved by printing more pieces with it.
     void laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors);
+    // Whether the blocks carried in stand where they stood; false when the piece is being laid
+    // out again, with less carried or with nothing.
+    [[nodiscard]] bool acceptCarried(const QHash<QString, PdfAnchor>& anchors);
+    void carryFrom(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, qsizetype first);
+    // The page's script has taken the blocks out: the piece waits while the next is laid out.
+    void carryTaken(const PdfPart& part, const QList<std::pair<QString, double>>& blocks, const QVariant& result);
     // The page that holds the printed piece being laid out (its first piece's).
     [[nodiscard]] QUrl loadingUrl() const;
     void extendOrFinish(const PdfPart& part);
     void finishPiece(const PdfPart& part);
+    void moveOn();
     void settlePending(bool carried);
     void loadingChanged(const QWebEngineLoadingInfo& loading);
     void pdfFinished(const QString& path, bool ok);
@@ -97,15 +122,10 @@ private:
     QList<PdfPart> m_parts;
     int m_pages = 0;
     int m_target = 0;
-    int m_loading = -1; // the piece in the hidden page, while laid out
-    int m_next = 0;     // the next piece to lay out
+    int m_next = 0; // the next printed piece to lay out
     std::optional<Pending> m_pending;
-    std::optional<Carry> m_carrying;  // carried into the piece being laid out
-    int m_carryFails = 0;             // carried blocks shown elsewhere than they stood
-    QList<double> m_carriedFrom;      // heights on a last page that could be carried from
-    std::optional<Carry> m_carriedIn; // what the piece being laid out begins with, once shown right
-    int m_extensions = 0;             // pieces added to it to move its end
-    QStringList m_ids;                // the blocks of the piece being laid out, in order
+    Piece m_piece;
+    CarryRecord m_carried;
     QString m_error;
 };
 

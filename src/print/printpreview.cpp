@@ -44,9 +44,6 @@ namespace {
 constexpr auto kPdfName = "belge.pdf";
 // The print dialog's upper page bound while the document's length is still unknown.
 constexpr int kUnknownLastPage = 999999;
-// Pages on screen are brought up to date at most this often, and never more often than
-// twice the time the last update took, so a long document is not merged over and over.
-constexpr qint64 kMergeIntervalMillis = 2000;
 
 QString number(int value)
 {
@@ -94,6 +91,25 @@ PrintPreview::PrintPreview(const PrintSource& source)
     m_page->setObjectName(QStringLiteral("spinPage"));
     m_status->setObjectName(QStringLiteral("lblStatus"));
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(makeBar());
+    layout->addWidget(m_view, 1);
+    setUpView();
+
+    m_print->setEnabled(false);
+    m_save->setEnabled(false);
+    m_page->setEnabled(false);
+    m_status->setText(QStringLiteral("Sayfalar hazırlanıyor..."));
+    connectControls();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry().adjusted(40, 40, -40, -40));
+    QWidget::show();
+}
+
+// The buttons above the pages; those only the bar holds are connected here too.
+QHBoxLayout* PrintPreview::makeBar()
+{
     auto* zoomOut = new QPushButton(QStringLiteral("−"), this);
     auto* zoomIn = new QPushButton(QStringLiteral("+"), this);
     auto* fitWidth = new QPushButton(QStringLiteral("Genişliğe sığdır"), this);
@@ -101,6 +117,11 @@ PrintPreview::PrintPreview(const PrintSource& source)
     auto* close = new QPushButton(QStringLiteral("&Kapat"), this);
     zoomOut->setToolTip(QStringLiteral("Uzaklaştır (Ctrl+-)"));
     zoomIn->setToolTip(QStringLiteral("Yakınlaştır (Ctrl++)"));
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(zoomIn, &QPushButton::clicked, this, [this] { zoomBy(1.25); });
+    connect(zoomOut, &QPushButton::clicked, this, [this] { zoomBy(0.8); });
+    connect(fitWidth, &QPushButton::clicked, this, [this] { m_view->setZoomMode(QPdfView::ZoomMode::FitToWidth); });
+    connect(fitPage, &QPushButton::clicked, this, [this] { m_view->setZoomMode(QPdfView::ZoomMode::FitInView); });
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_print);
@@ -118,10 +139,11 @@ PrintPreview::PrintPreview(const PrintSource& source)
     bar->addWidget(m_status);
     bar->addSpacing(16);
     bar->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bar);
-    layout->addWidget(m_view, 1);
+    return bar;
+}
 
+void PrintPreview::setUpView()
+{
     m_view->setDocument(m_document);
     m_view->setPageMode(QPdfView::PageMode::MultiPage);
     m_view->setZoomMode(QPdfView::ZoomMode::FitToWidth);
@@ -129,19 +151,12 @@ PrintPreview::PrintPreview(const PrintSource& source)
     QPalette dark = m_view->palette();
     dark.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
     m_view->setPalette(dark);
+}
 
-    m_print->setEnabled(false);
-    m_save->setEnabled(false);
-    m_page->setEnabled(false);
-    m_status->setText(QStringLiteral("Sayfalar hazırlanıyor..."));
-
+void PrintPreview::connectControls()
+{
     connect(m_print, &QPushButton::clicked, this, &PrintPreview::printDocument);
     connect(m_save, &QPushButton::clicked, this, &PrintPreview::savePdf);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(zoomIn, &QPushButton::clicked, this, [this] { zoomBy(1.25); });
-    connect(zoomOut, &QPushButton::clicked, this, [this] { zoomBy(0.8); });
-    connect(fitWidth, &QPushButton::clicked, this, [this] { m_view->setZoomMode(QPdfView::ZoomMode::FitToWidth); });
-    connect(fitPage, &QPushButton::clicked, this, [this] { m_view->setZoomMode(QPdfView::ZoomMode::FitInView); });
     connect(new QShortcut(QKeySequence::ZoomIn, this), &QShortcut::activated, this, [this] { zoomBy(1.25); });
     connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this, [this] { zoomBy(0.8); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
@@ -150,17 +165,13 @@ PrintPreview::PrintPreview(const PrintSource& source)
             [this] { m_view->pageNavigator()->jump(m_page->value() - 1, {}, m_view->zoomFactor()); });
     connect(m_view->pageNavigator(), &QPdfPageNavigator::currentPageChanged, this, &PrintPreview::updatePageControls);
     connect(&m_source.shownPage(), &QWebEnginePage::pdfPrintingFinished, this, &PrintPreview::pdfFinished);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->availableGeometry().adjusted(40, 40, -40, -40));
-    QWidget::show();
 }
 
 PrintPreview::~PrintPreview()
 {
     *m_closing = true;
-    if (m_merger)
-        m_merger->wait();
+    if (m_merge.thread)
+        m_merge.thread->wait();
     // The temporary PDFs go with the folder; the document must let go of them first.
     delete m_document;
     delete m_book;
@@ -240,9 +251,7 @@ void PrintPreview::piecesProgressed()
 {
     m_parts = m_book->parts();
     updateStatus();
-    const bool due = m_merges == 0 || m_book->isComplete() ||
-                     m_sinceMerge.elapsed() >= qMax(kMergeIntervalMillis, 2 * m_mergeMillis);
-    if (due)
+    if (m_merge.due(m_book->isComplete()))
         mergePieces();
 }
 
@@ -258,23 +267,23 @@ void PrintPreview::piecesFailed(const QString& error)
 
 void PrintPreview::mergePieces()
 {
-    if (m_mergeFailed)
+    if (m_merge.failed)
         return;
-    if (m_merging) {
-        m_mergeAgain = true;
+    if (m_merge.running) {
+        m_merge.again = true;
         return;
     }
-    m_merging = true;
-    m_mergeAgain = false;
-    m_sinceMerge.start();
+    m_merge.running = true;
+    m_merge.again = false;
+    m_merge.since.start();
     const QList<PdfPart> parts = m_parts;
-    const QString path = m_folder.filePath(QStringLiteral("sayfalar-%1.pdf").arg(++m_merges));
+    const QString path = m_folder.filePath(QStringLiteral("sayfalar-%1.pdf").arg(++m_merge.count));
     QPdfDocument* retired = m_retired.release();
-    m_merger = QThread::create(&PrintPreview::mergeOnThread, this, parts, path, m_closing, retired);
-    connect(m_merger, &QThread::finished, m_merger, &QObject::deleteLater);
+    m_merge.thread = QThread::create(&PrintPreview::mergeOnThread, this, parts, path, m_closing, retired);
+    connect(m_merge.thread, &QThread::finished, m_merge.thread, &QObject::deleteLater);
     if (retired)
-        retired->moveToThread(m_merger);
-    m_merger->start();
+        retired->moveToThread(m_merge.thread);
+    m_merge.thread->start();
 }
 
 // On a worker thread: the pages so far in one file, opened there too (opening a long PDF takes
@@ -303,14 +312,14 @@ void PrintPreview::mergeOnThread(const QList<PdfPart>& parts, const QString& pat
 
 void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, std::unique_ptr<QPdfDocument> opened)
 {
-    m_merging = false;
-    m_mergeMillis = m_sinceMerge.elapsed();
+    m_merge.running = false;
+    m_merge.lastMillis = m_merge.since.elapsed();
     if (outcome.cancelled)
         return;
     if (!outcome.ok || !opened) {
         // Said once: later merges would fail the same way. Printing and saving still work from
         // the pieces themselves.
-        m_mergeFailed = true;
+        m_merge.failed = true;
         report(QStringLiteral("Sayfalar önizlemeye alınamadı: %1")
                    .arg(outcome.ok ? QStringLiteral("“%1” açılamadı.").arg(QDir::toNativeSeparators(path))
                                    : outcome.error));
@@ -323,7 +332,7 @@ void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, 
         QFile::remove(previous);
     if (m_book->isComplete() && m_shownPages == m_book->pageCount())
         finish(true);
-    else if (m_mergeAgain || m_book->isComplete())
+    else if (m_merge.again || m_book->isComplete())
         mergePieces();
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QHBoxLayout;
 class QLabel;
 class QPdfDocument;
 class QPrinter;
@@ -80,6 +81,31 @@ private:
         std::atomic_int total = 0;
     };
 
+    // Merging the pieces' pages into one file for the screen, on a worker thread, now and then.
+    struct ScreenMerge
+    {
+        QPointer<QThread> thread;
+        bool running = false;
+        bool again = false;  // more pages came while it ran
+        bool failed = false; // said once; not tried again
+        int count = 0;       // merges begun, naming their files
+        QElapsedTimer since; // since the last one began
+        qint64 lastMillis = 0;
+
+        // Pages on screen are brought up to date at most this often, and never more often than
+        // twice the time the last update took, so a long document is not merged over and over.
+        static constexpr qint64 kIntervalMillis = 2000;
+
+        // Whether new pages are worth a merge now: the first and the last are at once.
+        [[nodiscard]] bool due(bool complete) const
+        {
+            return count == 0 || complete || since.elapsed() >= qMax(kIntervalMillis, 2 * lastMillis);
+        }
+    };
+
+    QHBoxLayout* makeBar();
+    void setUpView();
+    void connectControls();
     void layOut();
     void layOutPieces();
     void pdfFinished(const QString& path, bool ok);
@@ -119,14 +145,7 @@ private:
     int m_shownPages = 0;
     bool m_finished = false;
     bool m_working = false; // a print or save is waiting or working
-    // Merging the pieces' pages for the screen, on a worker thread.
-    QPointer<QThread> m_merger;
-    bool m_merging = false;
-    bool m_mergeAgain = false;
-    bool m_mergeFailed = false;
-    int m_merges = 0;
-    QElapsedTimer m_sinceMerge;
-    qint64 m_mergeMillis = 0;
+    ScreenMerge m_merge;
     std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
     std::function<bool(QPrinter&)> m_choosePrinter;
     std::function<QString()> m_chooseSaveTarget;
