@@ -11,6 +11,9 @@ packages=(
     fonts-liberation2                           # metric match for the windows' designed font
     xvfb xauth                                  # headless display for the GUI tests
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
+    libxmlsec1-dev libssl-dev openssl           # signature verification; ledgergen signs with build-time test keys
+    xmlsec1                                     # independent check of generated signatures, verification benchmark
+    time                                        # peak memory in the benchmarks (/usr/bin/time -v)
 )
 
 missing=()
