@@ -180,6 +180,8 @@ void TestVerify::tampering_isCaughtWithReason_data()
                                                "defterinkiyle aynı değil; dönem: beratta 2024-02-01";
     QTest::newRow("counter-signature altered") << "GIB-YB"
                                                << "counter" << failed << "✘ İmza geçerli · GİB onayı geçersiz";
+    QTest::newRow("chain to another root") << "KB"
+                                           << "untrusted root" << failed << "güvenilen bir köke ulaşmıyor";
     QTest::newRow("no signature") << "Y"
                                   << "unsigned" << int(verify::Status::Unsigned) << "○ İmzasız dosya (taslak)";
     QTest::newRow("reference to a local file") << "DR"
@@ -249,6 +251,11 @@ void TestVerify::tampering_isCaughtWithReason()
         doc.replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", "http://www.w3.org/2000/09/xmldsig#rsa-sha1");
     } else if (change == "entity") {
         doc.insert(doc.indexOf("<edefter:"), "<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n");
+    } else if (change == "untrusted root") {
+        options.rootsFolder = dir + "-roots";
+        QDir().mkpath(options.rootsFolder);
+        QVERIFY(run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Başka Kök", "-days", "1",
+                                "-keyout", options.rootsFolder + "/key", "-out", options.rootsFolder + "/root.pem"}));
     } else if (change == "huge") {
         options.maxFileBytes = 4096;
     }
