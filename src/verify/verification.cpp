@@ -61,11 +61,15 @@ struct Builder
 {
     VerificationResult r;
     QStringList parts;
+    bool ownFailed = false; // then the summary names only that; the rest is in the details
 
     void add(Status s, const QString& part)
     {
         r.status = worse(r.status, s);
-        parts.append(part);
+        if (!ownFailed)
+            parts.append(part);
+        if (ownFailed && s != Status::Verified)
+            r.details.append(QStringLiteral("Ayrıca: %1").arg(part));
     }
     VerificationResult done()
     {
@@ -83,6 +87,7 @@ bool ownPart(Builder& b, const Inspection& in)
     b.r.details.append(QStringLiteral("Dosya: %1").arg(QDir::toNativeSeparators(in.path)));
     if (in.unreadable) {
         b.add(*in.unreadable, QStringLiteral("Doğrulanamadı: %1").arg(in.problem));
+        b.ownFailed = true;
         return false;
     }
     b.r.details.append(QStringLiteral("Belge: %1%2")
@@ -92,10 +97,12 @@ bool ownPart(Builder& b, const Inspection& in)
     if (!in.signed_) {
         b.add(Status::Unsigned, QStringLiteral("İmzasız dosya (taslak)"));
         b.r.details.append(QStringLiteral("Dosyada imza yok: imzalanmadan önceki bir taslak olabilir"));
+        b.ownFailed = true;
         return false;
     }
     if (!in.own) {
         b.add(Status::CouldNotCheck, QStringLiteral("İmza denetlenmedi"));
+        b.ownFailed = true;
         return false;
     }
     b.r.signer = in.own->signer;
@@ -103,6 +110,7 @@ bool ownPart(Builder& b, const Inspection& in)
     if (!valid(in.own)) {
         b.r.details.append(QStringLiteral("Sonuç: %1").arg(in.own->problem));
         b.add(Status::Failed, in.own->problem);
+        b.ownFailed = true;
         return false;
     }
     b.add(Status::Verified, QStringLiteral("İmza geçerli"));
@@ -175,6 +183,11 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
         }
         return b.done();
     }
+    if (ledger.unreadable || !ledger.signed_) {
+        // A draft is not compared with berats: it says only that it is a draft.
+        b.r.details.append(QStringLiteral("Berat eşleştirmesi yapılmadı: defterin imzası yok ya da okunamadı"));
+        return b.done();
+    }
     bool matched = false;
     for (const Inspection* in : {berat, approved}) {
         if (!in)
@@ -186,7 +199,7 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
                                                "dönem ve defter numarası aynı")
                                     .arg(fileOf(in->path))
                               : QStringLiteral("Berat %1: %2").arg(fileOf(in->path), problem));
-        if (!problem.isEmpty() && ledger.signed_ && !ledger.unreadable) {
+        if (!problem.isEmpty()) {
             QString first = problem;
             first[0] = first[0].toUpper();
             b.add(Status::Failed, first);
