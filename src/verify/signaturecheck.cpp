@@ -190,7 +190,8 @@ XmlsecRun runXmlsec(xmlNodePtr signature)
     xmlSecDSigCtxPtr ctx = xmlSecDSigCtxCreate(manager);
     // The chain is checked separately, against the user's roots, so that its failure has its own message.
     ctx->keyInfoReadCtx.flags |= XMLSEC_KEYINFO_FLAGS_X509DATA_DONT_VERIFY_CERTS;
-    xmlSecPtrListAdd(&ctx->keyInfoReadCtx.enabledKeyData, BAD_CAST xmlSecKeyDataX509Id);
+    xmlSecPtrListAdd(&ctx->keyInfoReadCtx.enabledKeyData,
+                     const_cast<void*>(static_cast<const void*>(xmlSecKeyDataX509Id)));
     ctx->enabledReferenceUris =
         xmlSecTransformUriType(xmlSecTransformUriTypeEmpty | xmlSecTransformUriTypeSameDocument);
     for (xmlSecTransformId id : {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId,
