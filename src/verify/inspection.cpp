@@ -137,25 +137,39 @@ SignatureNodes findSignatures(xmlNodePtr root)
     return found;
 }
 
-// A DOCTYPE is refused before parsing: an internal subset can declare entities that expand enormously, and
-// large files need the parser's size limits lifted.
-bool startsWithDoctype(QFile& file)
+// What precedes the root element. A DOCTYPE is refused before parsing: its internal subset can declare
+// entities that expand a millionfold, and large files need the parser's size limits lifted.
+enum class Prolog
+{
+    Plain,
+    Doctype,
+    Unusual, // not plain UTF-8 markup, or longer than any real file's
+};
+
+Prolog scanProlog(QFile& file)
 {
     const QByteArray head = file.peek(64 * 1024);
     qsizetype i = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (;;) {
         while (i < head.size() && QChar::isSpace(uchar(head[i])))
             ++i;
+        if (i >= head.size())
+            return head.size() < 64 * 1024 ? Prolog::Plain : Prolog::Unusual;
+        if (head[i] != '<')
+            return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ? Prolog::Unusual : Prolog::Plain;
         const QByteArray rest = head.mid(i, 9);
+        qsizetype end = -1;
         if (rest.startsWith("<?"))
-            i = head.indexOf("?>", i);
+            end = head.indexOf("?>", i) + 2;
         else if (rest.startsWith("<!--"))
-            i = head.indexOf("-->", i);
+            end = head.indexOf("-->", i) + 3;
+        else if (rest.startsWith("<!DOCTYPE"))
+            return Prolog::Doctype;
         else
-            return rest.startsWith("<!DOCTYPE");
-        if (i < 0)
-            return false;
-        i += 2;
+            return Prolog::Plain;
+        if (end < i)
+            return Prolog::Unusual;
+        i = end;
     }
 }
 
@@ -205,10 +219,16 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
     source.file.setFileName(path);
     if (!source.file.open(QIODevice::ReadOnly))
         return give(Status::CouldNotCheck, QStringLiteral("Dosya okunamadı: %1").arg(source.file.errorString()));
-    const QString doctype = QStringLiteral("Dosyada DOCTYPE bildirimi var; e-Defter dosyalarında olmaz, güvenlik için "
-                                           "denetlenmedi");
-    if (startsWithDoctype(source.file))
-        return give(Status::CouldNotCheck, doctype);
+    switch (scanProlog(source.file)) {
+    case Prolog::Doctype:
+        return give(Status::CouldNotCheck, QStringLiteral("Dosyada DOCTYPE bildirimi var; e-Defter dosyalarında olmaz, "
+                                                          "güvenlik için denetlenmedi"));
+    case Prolog::Unusual:
+        return give(Status::CouldNotCheck, QStringLiteral("Dosyanın başı beklenen biçimde değil (UTF-8 XML bildirimi "
+                                                          "ve kök öğe beklenir); güvenlik için denetlenmedi"));
+    case Prolog::Plain:
+        break;
+    }
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     // No entities substituted, no DTD loaded, nothing from the network; blanks kept, since they are signed.
     const int parseOptions = XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
@@ -223,8 +243,6 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
         return give(Status::CouldNotCheck, problem);
     }
     xmlFreeParserCtxt(ctxt);
-    if (doc->intSubset || doc->extSubset)
-        return give(Status::CouldNotCheck, doctype);
     xmlNodePtr root = xmlDocGetRootElement(doc.get());
     if (!root || !root->ns || std::strcmp(reinterpret_cast<const char*>(root->ns->href), kEdefterNs) != 0)
         return give(Status::CouldNotCheck, QStringLiteral("Dosya bir e-Defter belgesi değil (kök öğe tanınmadı)"));

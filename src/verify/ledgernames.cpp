@@ -6,9 +6,9 @@ namespace verify::detail {
 
 std::optional<LedgerName> LedgerName::parse(const QString& fileName)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(GIB-)?(\\d{10,11})-(\\d{6})-(Y|K|YB|KB|DR)-(\\d{6})\\.xml$"),
-        QRegularExpression::CaseInsensitiveOption);
+    // Not shared between threads.
+    const QRegularExpression pattern(QStringLiteral("^(GIB-)?(\\d{10,11})-(\\d{6})-(Y|K|YB|KB|DR)-(\\d{6})\\.xml$"),
+                                     QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = pattern.match(fileName);
     if (!m.hasMatch())
         return std::nullopt;

@@ -97,10 +97,17 @@ Policy refuse(SignatureCheck::Outcome outcome, const QString& problem)
     return {problem, outcome};
 }
 
+// "#id" only: no XPointer expressions, nothing outside the file.
 bool bareName(const QString& uri)
 {
-    static const QRegularExpression name(QStringLiteral("^#[A-Za-z_][A-Za-z0-9_.\\-]*$"));
-    return name.match(uri).hasMatch();
+    if (uri.size() < 2 || uri[0] != '#' || !(uri[1].isLetter() || uri[1] == '_'))
+        return false;
+    for (qsizetype i = 2; i < uri.size(); ++i) {
+        const QChar c = uri[i];
+        if (!(c.isLetterOrNumber() || c == '_' || c == '-' || c == '.'))
+            return false;
+    }
+    return true;
 }
 
 // Only the shape real files have: two references, RSA-SHA256, SHA-256, inclusive C14N, enveloped signature.

@@ -250,7 +250,14 @@ void TestVerify::tampering_isCaughtWithReason()
     } else if (change == "sha1") {
         doc.replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", "http://www.w3.org/2000/09/xmldsig#rsa-sha1");
     } else if (change == "entity") {
-        doc.insert(doc.indexOf("<edefter:"), "<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n");
+        // Refused before parsing, whatever it declares: these entities expand to 30 MB.
+        QByteArray entities = "<!ENTITY e0 \"lol\">";
+        for (int i = 1; i < 8; ++i)
+            entities += QByteArray("<!ENTITY e%1 \"").replace("%1", QByteArray::number(i)) +
+                        QByteArray("&e%1;").replace("%1", QByteArray::number(i - 1)).repeated(10) + "\">";
+        doc.insert(doc.indexOf("<edefter:"),
+                   "<!-- yorum -->\n<!DOCTYPE x [<!ENTITY f SYSTEM \"file:///etc/passwd\">" + entities + "]>\n");
+        doc.replace("<edefter:defterraporu ", "<edefter:defterraporu b=\"&e7;&f;\" ");
     } else if (change == "untrusted root") {
         options.rootsFolder = dir + "-roots";
         QDir().mkpath(options.rootsFolder);
