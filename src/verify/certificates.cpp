@@ -1,4 +1,4 @@
-#include "certificates.h"
+#include "verify/certificates.h"
 
 #include <QDir>
 #include <QFile>

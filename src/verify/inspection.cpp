@@ -1,6 +1,6 @@
-#include "inspection.h"
+#include "verify/inspection.h"
 
-#include "certificates.h"
+#include "verify/certificates.h"
 
 #include <libxml/parser.h>
 

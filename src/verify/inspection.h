@@ -1,7 +1,7 @@
 #pragma once
 
-#include "signaturecheck.h"
-#include "verification.h"
+#include "verify/signaturecheck.h"
+#include "verify/verification.h"
 
 #include <QString>
 

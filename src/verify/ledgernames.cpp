@@ -1,4 +1,4 @@
-#include "ledgernames.h"
+#include "verify/ledgernames.h"
 
 #include <QRegularExpression>
 

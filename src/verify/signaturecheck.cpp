@@ -1,6 +1,6 @@
-#include "signaturecheck.h"
+#include "verify/signaturecheck.h"
 
-#include "certificates.h"
+#include "verify/certificates.h"
 
 #include <xmlsec/crypto.h>
 #include <xmlsec/errors.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "verification.h"
+#include "verify/verification.h"
 
 #include <libxml/tree.h>
 

@@ -1,8 +1,8 @@
-#include "verification.h"
+#include "verify/verification.h"
 
-#include "certificates.h"
-#include "inspection.h"
-#include "ledgernames.h"
+#include "verify/certificates.h"
+#include "verify/inspection.h"
+#include "verify/ledgernames.h"
 
 #include <QDir>
 #include <QFileInfo>

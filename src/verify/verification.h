@@ -75,7 +75,7 @@ struct FolderResult
 };
 
 // `cancel` is read between steps (and while reading the file); a cancelled check returns CouldNotCheck.
-// The signature check of one large file is a single step of several seconds.
+// The signature check of one file is a single step: about 20 s of one core for a 200 MB journal.
 VerificationResult verifyFile(const QString& path, const VerifyOptions& options = {},
                               const std::atomic_bool* cancel = nullptr);
 FolderResult verifyFolder(const QString& folder, const VerifyOptions& options = {},

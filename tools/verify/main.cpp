@@ -1,4 +1,4 @@
-#include "verification.h"
+#include "verify/verification.h"
 
 #include <QCoreApplication>
 #include <QDir>
