@@ -41,7 +41,8 @@ struct Inspection
     QString ownSignatureValue; // read even when the signature is not checked
 };
 
-// Reads the file (cancellable while reading) and, with checkSignatures, checks its signatures.
+// Reads the file (cancellable while reading) and, with checkSignatures, checks its signatures. Without, it
+// reads only the facts and the signature value, as a stream.
 Inspection inspect(const QString& path, const VerifyOptions& options, const Roots& roots,
                    const std::atomic_bool* cancel, bool checkSignatures);
 
