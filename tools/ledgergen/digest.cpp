@@ -4,7 +4,8 @@
 
 #include <openssl/evp.h>
 
-#include <cstring>
+#include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace ledgergen {
@@ -49,12 +50,13 @@ void DocumentDigest::head(std::string_view written)
 
 void DocumentDigest::body(std::string_view written)
 {
+    static const std::boyer_moore_horspool_searcher unitRef(kUnitRef.begin(), kUnitRef.end());
     size_t done = 0;
     for (;;) {
-        const void* hit = memmem(written.data() + done, written.size() - done, kUnitRef.data(), kUnitRef.size());
-        if (!hit)
+        const auto hit = std::search(written.begin() + std::ptrdiff_t(done), written.end(), unitRef);
+        if (hit == written.end())
             break;
-        const size_t at = size_t(static_cast<const char*>(hit) - written.data());
+        const size_t at = size_t(hit - written.begin());
         const size_t start = at > 0 ? at - 1 : 0; // the space before the attribute
         const std::string_view rest = written.substr(start);
         std::string_view replacement;
