@@ -14,6 +14,9 @@ packages=(
     xvfb xauth                                  # headless display for the GUI tests
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
     clang-format git                            # the format check the tests end with
+    libxmlsec1-dev libssl-dev openssl           # signature verification; ledgergen signs with build-time test keys
+    xmlsec1                                     # independent check of generated signatures, verification benchmark
+    time                                        # peak memory in the benchmarks (/usr/bin/time -v)
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include "attachment.h"
 #include "text.h"
 
+#include <stdexcept>
+
 namespace ledgergen {
 
 namespace {
@@ -145,6 +147,22 @@ constexpr std::string_view kRootNamespaces =
     R"( xmlns:edefter="http://www.edefter.gov.tr" xmlns:ds="http://www.w3.org/2000/09/xmldsig#")"
     R"( xmlns:xades="http://uri.etsi.org/01903/v1.3.2#" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance")"
     R"( xsi:schemaLocation="http://www.edefter.gov.tr ../xsd/edefter.xsd">)";
+
+constexpr std::string_view kRootNamespacesCanonical =
+    R"( xmlns:ds="http://www.w3.org/2000/09/xmldsig#" xmlns:edefter="http://www.edefter.gov.tr")"
+    R"( xmlns:xades="http://uri.etsi.org/01903/v1.3.2#" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance")"
+    R"( xsi:schemaLocation="http://www.edefter.gov.tr ../xsd/edefter.xsd">)";
+
+constexpr std::string_view kXbrlStartCanonical =
+    R"(  <xbrli:xbrl xmlns:gl-bus="http://www.xbrl.org/int/gl/bus/2006-10-25")"
+    R"( xmlns:gl-cor="http://www.xbrl.org/int/gl/cor/2006-10-25" xmlns:gl-muc="http://www.xbrl.org/int/gl/muc/2006-10-25")"
+    R"( xmlns:iso4217="http://www.xbrl.org/2003/iso4217" xmlns:iso639="http://www.xbrl.org/2005/iso639")"
+    R"( xmlns:link="http://www.xbrl.org/2003/linkbase" xmlns:xbrli="http://www.xbrl.org/2003/instance")"
+    R"( xmlns:xlink="http://www.w3.org/1999/xlink">)"
+    "\n"
+    R"(    <link:schemaRef xlink:href="../xsd/2006-10-25/plt/case-c-b/gl-plt-2006-10-25.xsd" xlink:type="simple">)"
+    R"(</link:schemaRef>)"
+    "\n";
 
 constexpr std::string_view kXbrlStart =
     R"(  <xbrli:xbrl xmlns:xbrli="http://www.xbrl.org/2003/instance" xmlns:link="http://www.xbrl.org/2003/linkbase")"
@@ -622,7 +640,7 @@ void Documents::ledgerBlockEnd(std::string& o) const
     close(o, 3, "gl-cor:entryHeader");
 }
 
-void Documents::endLedger(std::string& out, std::string_view extensions, const SignatureData& signature) const
+void Documents::endLedger(std::string& out, std::string_view extensions) const
 {
     close(out, 2, "gl-cor:accountingEntries");
     close(out, 1, "xbrli:xbrl");
@@ -631,8 +649,37 @@ void Documents::endLedger(std::string& out, std::string_view extensions, const S
         out += extensions;
         out += extensionsClose();
     }
-    appendSignature(out, 1, signature, nullptr);
-    out += "</edefter:defter>\n";
+}
+
+void Documents::finish(std::string& out, std::string_view root, const SignatureData& signature,
+                       const SignatureData* counterSignature)
+{
+    appendSignature(out, 1, signature, counterSignature);
+    out += "</";
+    out += root;
+    out += ">\n";
+}
+
+void Documents::canonicalHead(std::string& out, std::string_view written)
+{
+    // Canonical form drops the XML declaration and keeps the stylesheet instruction.
+    const size_t declarationEnd = written.find("?>");
+    std::string_view rest = written.substr(declarationEnd + 2);
+    for (auto [from, to] :
+         {std::pair{kRootNamespaces, kRootNamespacesCanonical}, std::pair{kXbrlStart, kXbrlStartCanonical}}) {
+        const size_t at = rest.find(from);
+        if (at == std::string_view::npos)
+            throw std::logic_error("canonicalHead: unexpected head");
+        out += rest.substr(0, at);
+        out += to;
+        rest = rest.substr(at + from.size());
+    }
+    out += rest;
+}
+
+size_t Documents::headLength(std::string_view written)
+{
+    return written.find(kXbrlStart) + kXbrlStart.size();
 }
 
 std::string Documents::attachment(const Entry& e) const
@@ -650,17 +697,17 @@ std::string Documents::attachment(const Entry& e) const
                                       "Yevmiye Madde No: " + std::to_string(e.counter)};
     std::string out = "    <extension Id=\"EK-";
     appendNumber(out, e.counter, 6);
+    // Attributes in canonical order, so that the document digest can be taken from the written bytes.
     out += "\">\n      <defterek:binaryObject xmlns:defterek=\"http://www.edefter.gov.tr/ek\" "
-           "mimeCode=\"application/pdf\" encodingCode=\"Base64\" filename=\"";
+           "encodingCode=\"Base64\" filename=\"";
     appendEscaped(out, number);
-    out += ".pdf\">";
+    out += ".pdf\" mimeCode=\"application/pdf\">";
     appendBase64(out, makePdf(lines), true);
     out += "</defterek:binaryObject>\n    </extension>\n";
     return out;
 }
 
-void Documents::berat(std::string& o, const BeratInput& in, const SignatureData& signature,
-                      const SignatureData* approval) const
+void Documents::berat(std::string& o, const BeratInput& in, bool approved) const
 {
     const bool journal = in.book == Book::Journal;
     const Context& c = journal ? m_journal : m_ledger;
@@ -674,7 +721,7 @@ void Documents::berat(std::string& o, const BeratInput& in, const SignatureData&
     appendAmount(segment, int64_t(hundredths));
     endItem(segment, "gl-bus:measurableQuantity");
 
-    prolog(o, "berat.xslt", "edefter:berat", approval != nullptr);
+    prolog(o, "berat.xslt", "edefter:berat", approved);
     xbrlStart(o, c, segment);
     documentInfo(o, c, journal ? "journal" : "ledger", journal ? "YEV" : "KEB", in.serial,
                  journal ? "yevmiye defteri beratı." : "büyük defter beratı.");
@@ -706,12 +753,10 @@ void Documents::berat(std::string& o, const BeratInput& in, const SignatureData&
     o += "<ds:SignatureValue>";
     o += in.ledgerSignatureValue;
     o += "</ds:SignatureValue>\n";
-    appendSignature(o, 1, signature, approval);
-    o += "</edefter:berat>\n";
 }
 
-void Documents::report(std::string& o, uint32_t serial, const std::vector<AccountTotals>& totals, std::string_view guid,
-                       const SignatureData& signature) const
+void Documents::report(std::string& o, uint32_t serial, const std::vector<AccountTotals>& totals,
+                       std::string_view guid) const
 {
     const Context& c = m_report;
     std::string segment;
@@ -747,8 +792,6 @@ void Documents::report(std::string& o, uint32_t serial, const std::vector<Accoun
     close(o, 3, "gl-cor:entryHeader");
     close(o, 2, "gl-cor:accountingEntries");
     close(o, 1, "xbrli:xbrl");
-    appendSignature(o, 1, signature, nullptr);
-    o += "</edefter:defterraporu>\n";
 }
 
 } // namespace ledgergen

@@ -59,16 +59,27 @@ public:
     void ledgerBlockStart(std::string& out, const Posting* first, const Posting* last) const;
     void ledgerLine(std::string& out, const Posting& posting) const { detail(out, m_ledger, posting); }
     void ledgerBlockEnd(std::string& out) const;
-    void endLedger(std::string& out, std::string_view extensions, const SignatureData& signature) const;
+    // Everything after the entries up to the signature, which the caller signs and appends with finish().
+    void endLedger(std::string& out, std::string_view extensions) const;
     // The extension element carrying a PDF copy of the entry's document.
     std::string attachment(const Entry& entry) const;
     static std::string_view extensionsOpen() { return "  <extensions>\n"; }
     static std::string_view extensionsClose() { return "  </extensions>\n"; }
 
-    void berat(std::string& out, const BeratInput& input, const SignatureData& signature,
-               const SignatureData* approval) const;
-    void report(std::string& out, uint32_t serial, const std::vector<AccountTotals>& totals, std::string_view guid,
-                const SignatureData& signature) const;
+    // approved: GİB's copy, whose declaration says standalone="no".
+    void berat(std::string& out, const BeratInput& input, bool approved) const;
+    void report(std::string& out, uint32_t serial, const std::vector<AccountTotals>& totals,
+                std::string_view guid) const;
+    // The signature (indented as the root's child) and the root's end tag.
+    static void finish(std::string& out, std::string_view root, const SignatureData& signature,
+                       const SignatureData* counterSignature);
+    // The indentation written before the signature, which its removal leaves in the canonical form.
+    static constexpr std::string_view kBeforeSignature = "  ";
+
+    // The written head (declaration to schema reference) in canonical form.
+    static void canonicalHead(std::string& out, std::string_view written);
+    // Where the head of a whole written document ends.
+    static size_t headLength(std::string_view written);
 
     std::string documentNumber(const Posting& p) const;
 

@@ -2,8 +2,10 @@
 
 #include "calendar.h"
 #include "chart.h"
+#include "digest.h"
 #include "documents.h"
 #include "entries.h"
+#include "pki.h"
 #include "random.h"
 #include "signature.h"
 #include "taxpayer.h"
@@ -48,12 +50,27 @@ public:
         m_path = path;
         m_bytes = 0;
         m_buffer.clear();
+        m_digest.reset();
         m_stream.open(path, std::ios::binary | std::ios::trunc);
         if (!m_stream)
             throw GenerationError("Dosya açılamadı: " + pathText(path));
     }
 
+    // Written and digested.
     void write(std::string_view data)
+    {
+        m_digest.body(data);
+        writeUnsigned(data);
+    }
+
+    void writeHead(std::string_view data)
+    {
+        m_digest.head(data);
+        writeUnsigned(data);
+    }
+
+    // The signature itself, which its own digest leaves out.
+    void writeUnsigned(std::string_view data)
     {
         m_buffer += data;
         m_bytes += data.size();
@@ -70,6 +87,7 @@ public:
     }
 
     uint64_t bytes() const { return m_bytes; }
+    std::string digest(std::string_view root) { return m_digest.finish(Documents::kBeforeSignature, root); }
 
 private:
     void flush()
@@ -84,7 +102,12 @@ private:
     std::ofstream m_stream;
     std::string m_buffer;
     uint64_t m_bytes = 0;
+    DocumentDigest m_digest;
 };
+
+constexpr std::string_view kDefter = "edefter:defter";
+constexpr std::string_view kBerat = "edefter:berat";
+constexpr std::string_view kReport = "edefter:defterraporu";
 
 uint64_t expectedEntries(const Options& o)
 {
@@ -146,13 +169,18 @@ public:
           m_factory(m_chart, m_taxpayer, m_period.start, o.seed, firstCounter(o), firstLineNumber(o, firstCounter(o))),
           m_partLimit(o.partBytes > 0 ? o.partBytes : kMaxPartBytes), m_attachmentsLeft(o.attachments)
     {
-        m_signer = {m_taxpayer.certificateSubject, m_taxpayer.certificateIssuer, {}};
-        m_gib = {"CN=Gelir İdaresi Başkanlığı, OU=e-Defter, O=Gelir İdaresi Başkanlığı, L=Ankara, C=TR",
-                 "CN=Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2, OU=Kamu Sertifikasyon Merkezi, "
-                 "O=TÜBİTAK, L=Gebze - Kocaeli, C=TR",
-                 "Tedarikçi"};
+        const Signer taxpayer = {m_taxpayer.certificateSubject, m_taxpayer.certificateIssuer, {}};
+        const Signer gib = {"CN=Gelir İdaresi Başkanlığı, OU=e-Defter, O=Gelir İdaresi Başkanlığı, L=Ankara, C=TR",
+                            "CN=Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2, OU=Kamu Sertifikasyon "
+                            "Merkezi, O=TÜBİTAK, L=Gebze - Kocaeli, C=TR",
+                            "Tedarikçi"};
+        m_signer = m_pki.taxpayer(taxpayer, o.seed, m_period.created);
+        m_gib = m_pki.gib(gib, o.seed, m_period.approved);
         std::string trailer;
-        m_docs.endLedger(trailer, {}, makeSignature(o.seed, "reserve", 0, m_signer, m_period.created));
+        m_docs.endLedger(trailer, {});
+        SignatureData reserve = makeSignature(o.seed, "reserve", 0, m_signer, m_period.created);
+        signDocument(reserve, std::string(32, '\0'));
+        Documents::finish(trailer, kDefter, reserve, nullptr);
         m_trailerReserve =
             trailer.size() + Documents::extensionsOpen().size() + Documents::extensionsClose().size() + 256;
     }
@@ -166,6 +194,7 @@ public:
                 throw GenerationError("Klasör oluşturulamadı: " + pathText(m_opt.outDir));
             produce();
             warnAboutOtherParts();
+            writeRoots();
             m_outcome.ok = true;
         } catch (const GenerationError& e) {
             m_outcome.ok = false;
@@ -332,17 +361,21 @@ private:
         m_sink.open(m_tempPath);
         std::string head;
         m_docs.beginLedger(head, Book::Journal, m_partIndex);
-        m_sink.write(head);
+        writeHead(m_sink, head);
     }
 
     void closePart(bool last)
     {
         const uint32_t serial = m_partIndex;
         const uint32_t part = last && m_partIndex == 1 ? 0 : m_partIndex;
-        const SignatureData journalSignature = makeSignature(m_opt.seed, "Y", serial, m_signer, m_period.created);
+        SignatureData journalSignature = makeSignature(m_opt.seed, "Y", serial, m_signer, m_period.created);
         std::string tail;
-        m_docs.endLedger(tail, m_extensions, journalSignature);
+        m_docs.endLedger(tail, m_extensions);
         m_sink.write(tail);
+        signDocument(journalSignature, m_sink.digest(kDefter));
+        tail.clear();
+        Documents::finish(tail, kDefter, journalSignature, nullptr);
+        m_sink.writeUnsigned(tail);
         m_sink.close();
         const uint64_t journalSize = m_sink.bytes();
         const std::string journalName = fileName("Y", part);
@@ -357,7 +390,7 @@ private:
 
         // Kebir part n is made from journal part n: every part then has a journal, a kebir, their berats and a
         // report that agree with each other and can be checked without the other parts.
-        const SignatureData ledgerSignature = makeSignature(m_opt.seed, "K", serial, m_signer, m_period.created);
+        SignatureData ledgerSignature = makeSignature(m_opt.seed, "K", serial, m_signer, m_period.created);
         const uint64_t ledgerSize = writeLedger(fileName("K", part), serial, ledgerSignature);
 
         Rng guids(streamSeed(m_opt.seed, "guid", serial));
@@ -366,8 +399,10 @@ private:
 
         // One report per part, beside the part's kebir and with the same number: it summarises that kebir.
         std::string report;
-        m_docs.report(report, serial, m_totals, makeGuid(guids),
-                      makeSignature(m_opt.seed, "DR", serial, m_signer, m_period.created));
+        m_docs.report(report, serial, m_totals, makeGuid(guids));
+        SignatureData reportSignature = makeSignature(m_opt.seed, "DR", serial, m_signer, m_period.created);
+        signDocument(reportSignature, DocumentDigest::ofDocument(report, Documents::kBeforeSignature, kReport));
+        Documents::finish(report, kReport, reportSignature, nullptr);
         writeSmallFile(fileName("DR", part), report);
     }
 
@@ -388,7 +423,7 @@ private:
         }
     }
 
-    uint64_t writeLedger(const std::string& name, uint32_t serial, const SignatureData& signature)
+    uint64_t writeLedger(const std::string& name, uint32_t serial, SignatureData& signature)
     {
         std::stable_sort(m_postings.begin(), m_postings.end(),
                          [](const Posting& a, const Posting& b) { return a.account < b.account; });
@@ -397,6 +432,8 @@ private:
         sink.open(path);
         std::string chunk;
         m_docs.beginLedger(chunk, Book::Ledger, serial);
+        writeHead(sink, chunk);
+        chunk.clear();
         for (auto first = m_postings.begin(); first != m_postings.end();) {
             auto last =
                 std::find_if(first, m_postings.end(), [&](const Posting& p) { return p.account != first->account; });
@@ -410,8 +447,12 @@ private:
             }
             m_docs.ledgerBlockEnd(chunk);
         }
-        m_docs.endLedger(chunk, {}, signature);
+        m_docs.endLedger(chunk, {});
         sink.write(chunk);
+        signDocument(signature, sink.digest(kDefter));
+        chunk.clear();
+        Documents::finish(chunk, kDefter, signature, nullptr);
+        sink.writeUnsigned(chunk);
         sink.close();
         m_outcome.files.push_back({name, sink.bytes()});
         return sink.bytes();
@@ -429,21 +470,56 @@ private:
         input.entries = m_partEntries;
         input.totals = &m_totals;
         input.guid = makeGuid(guids);
-        const SignatureData signature = makeSignature(m_opt.seed, type, serial, m_signer, m_period.created);
-        const SignatureData approval = makeSignature(m_opt.seed, "GIB-" + type, serial, m_gib, m_period.approved);
+        SignatureData signature = makeSignature(m_opt.seed, type, serial, m_signer, m_period.created);
+        SignatureData approval = makeSignature(m_opt.seed, "GIB-" + type, serial, m_gib, m_period.approved);
         std::string text;
-        m_docs.berat(text, input, signature, nullptr);
+        m_docs.berat(text, input, false);
+        // The XML declaration differs in GİB's copy, but canonical form drops it: one digest serves both.
+        signDocument(signature, DocumentDigest::ofDocument(text, Documents::kBeforeSignature, kBerat));
+        counterSign(approval, signature);
+        Documents::finish(text, kBerat, signature, nullptr);
         writeSmallFile(fileName(type, part), text);
         text.clear();
-        m_docs.berat(text, input, signature, &approval);
+        m_docs.berat(text, input, true);
+        Documents::finish(text, kBerat, signature, &approval);
         writeSmallFile("GIB-" + fileName(type, part), text);
+    }
+
+    // The head goes to the digest in canonical form; the rest as written.
+    static void writeHead(FileSink& sink, std::string_view head)
+    {
+        const size_t end = Documents::headLength(head);
+        sink.writeHead(head.substr(0, end));
+        sink.write(head.substr(end));
+    }
+
+    // The test roots that issued this set's certificates, for a verifier's root folder.
+    void writeRoots()
+    {
+        if (m_opt.rootsDir.empty())
+            return;
+        std::error_code ec;
+        fs::create_directories(m_opt.rootsDir, ec);
+        for (const Identity* signer : {&m_signer, &m_gib}) {
+            static constexpr char hex[] = "0123456789abcdef";
+            std::string name = "test-kok-";
+            const std::string digest = Pki::sha256(signer->names.issuer);
+            for (int i = 0; i < 4; ++i) {
+                name += hex[uint8_t(digest[size_t(i)]) >> 4];
+                name += hex[uint8_t(digest[size_t(i)]) & 15];
+            }
+            FileSink sink;
+            sink.open(m_opt.rootsDir / (name + ".pem"));
+            sink.writeUnsigned(m_pki.rootPem(signer->names.issuer));
+            sink.close();
+        }
     }
 
     void writeSmallFile(const std::string& name, const std::string& content)
     {
         FileSink sink;
         sink.open(m_opt.outDir / name);
-        sink.write(content);
+        sink.writeUnsigned(content);
         sink.close();
         m_outcome.files.push_back({name, sink.bytes()});
     }
@@ -454,8 +530,9 @@ private:
     Chart m_chart;
     Documents m_docs;
     EntryFactory m_factory;
-    Signer m_signer;
-    Signer m_gib;
+    Pki m_pki;
+    Identity m_signer;
+    Identity m_gib;
     uint64_t m_partLimit;
     uint64_t m_attachmentsLeft;
     uint64_t m_trailerReserve = 0;
@@ -479,7 +556,13 @@ private:
 
 Outcome generateMonth(const Options& options)
 {
-    return MonthGenerator(options).run();
+    try {
+        return MonthGenerator(options).run();
+    } catch (const std::exception& e) { // the test keys: a broken build
+        Outcome failed;
+        failed.error = e.what();
+        return failed;
+    }
 }
 
 } // namespace ledgergen

@@ -58,6 +58,8 @@ std::string helpText()
            "                            Bir madde hiçbir zaman iki parçaya bölünmez.\n"
            "  --attachments N           İlk N faturalı maddeye yevmiyede PDF eki (extensions) koyar;\n"
            "                            varsayılan 0 (ek yok).\n"
+           "  --roots KLASÖR            İmzaların dayandığı test kök sertifikalarını KLASÖR'e yazar\n"
+           "                            (verazidedaze-verify --roots KLASÖR ile zincir denetimi için).\n"
            "  --help                    Bu yardımı gösterir.\n"
            "\n"
            "MB = 1.048.576 bayt. Kesirli değerler kabul edilir (--part-size 0.5).\n";
@@ -92,7 +94,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         } else {
             const bool known = name == "--out" || name == "--entries" || name == "--size" || name == "--seed" ||
                                name == "--month" || name == "--taxpayer" || name == "--big-account-lines" ||
-                               name == "--part-size" || name == "--attachments";
+                               name == "--part-size" || name == "--attachments" || name == "--roots";
             return {std::nullopt, known ? name + " bir değer bekliyor." : "Bilinmeyen seçenek: " + name};
         }
         auto bad = [&](const std::string& expected) {
@@ -103,6 +105,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 return bad("klasör yolu");
             o.outDir = std::filesystem::path(std::u8string(value.begin(), value.end()));
             haveOut = true;
+        } else if (name == "--roots") {
+            if (value.empty())
+                return bad("klasör yolu");
+            o.rootsDir = std::filesystem::path(std::u8string(value.begin(), value.end()));
         } else if (name == "--entries") {
             if (!parseWhole(value, o.entries) || o.entries < 1 || o.entries > 100000000)
                 return bad("1 ile 100.000.000 arası tam sayı");

@@ -15,9 +15,10 @@ constexpr uint64_t kMaxPartBytes = 200 * kMiB;
 struct Options
 {
     std::filesystem::path outDir;
-    uint64_t entries = 300; // used when sizeBytes is 0
-    uint64_t sizeBytes = 0; // target size of the month's journal
-    uint64_t partBytes = 0; // 0: split only above kMaxPartBytes
+    std::filesystem::path rootsDir; // empty: the test roots are not written
+    uint64_t entries = 300;         // used when sizeBytes is 0
+    uint64_t sizeBytes = 0;         // target size of the month's journal
+    uint64_t partBytes = 0;         // 0: split only above kMaxPartBytes
     uint64_t seed = 1;
     int year = 2024;
     int month = 3;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calendar.h"
+#include "pki.h"
 
 #include <cstdint>
 #include <string>
@@ -10,36 +11,29 @@ namespace ledgergen {
 
 class Rng;
 
-// The values of one XAdES-BES signature block. They have the real shape and lengths (RSA-2048, SHA-256) but
-// are random: nothing here verifies, which is all a viewer needs.
+// One XAdES-BES signature block, signed for real: its SignedProperties and the signed data are digested,
+// its SignedInfo is signed with the signer's test key.
 struct SignatureData
 {
     std::string id; // suffix shared by every Id of the block
-    std::string value;
-    std::string certificate;
-    std::string modulus;
-    std::string signedPropertiesDigest;
-    std::string documentDigest;
-    std::string certificateDigest;
-    std::string serialNumber;
     std::string signingTime;
-    std::string subject;
-    std::string issuer;
-    std::string claimedRole; // empty: none
+    const Identity* signer = nullptr;
+    std::string value; // base64, wrapped
+    std::string signedPropertiesDigest;
+    std::string dataDigest; // the document, or for a counter-signature the signed block's SignatureValue
 };
 
-struct Signer
-{
-    std::string subject;
-    std::string issuer;
-    std::string claimedRole;
-};
-
-SignatureData makeSignature(uint64_t seed, std::string_view label, uint64_t index, const Signer& signer, Date day);
+// Id and signing time from the seed; nothing signed yet.
+SignatureData makeSignature(uint64_t seed, std::string_view label, uint64_t index, const Identity& signer, Date day);
 std::string makeGuid(Rng& rng);
 
+// Signs a document whose canonical form has the given raw SHA-256.
+void signDocument(SignatureData& sig, std::string_view documentDigest);
+// GİB's approval: signs `target`'s SignatureValue.
+void counterSign(SignatureData& sig, const SignatureData& target);
+
 // An enveloped signature over the whole document. With a counter-signature (GİB's approval), that block goes
-// into the unsigned properties and signs this block's SignatureValue.
+// into the unsigned properties; it is unsigned data, so the first signature stays valid.
 void appendSignature(std::string& out, int depth, const SignatureData& sig, const SignatureData* counterSignature);
 
 } // namespace ledgergen

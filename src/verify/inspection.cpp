@@ -1,0 +1,374 @@
+#include "verify/inspection.h"
+
+#include "verify/certificates.h"
+
+#include <libxml/parser.h>
+#include <libxml/xmlreader.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <cstring>
+
+namespace verify::detail {
+
+namespace {
+
+constexpr const char* kEdefterNs = "http://www.edefter.gov.tr";
+constexpr const char* kXbrliNs = "http://www.xbrl.org/2003/instance";
+constexpr const char* kGlCorNs = "http://www.xbrl.org/int/gl/cor/2006-10-25";
+constexpr const char* kGlBusNs = "http://www.xbrl.org/int/gl/bus/2006-10-25";
+
+struct Source
+{
+    QFile file;
+    const std::atomic_bool* cancel = nullptr;
+    bool cancelled = false;
+};
+
+int readSource(void* context, char* buffer, int length)
+{
+    auto* source = static_cast<Source*>(context);
+    if (source->cancel && source->cancel->load()) {
+        source->cancelled = true;
+        return -1;
+    }
+    return int(source->file.read(buffer, length));
+}
+
+struct DocFree
+{
+    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+using Doc = std::unique_ptr<xmlDoc, DocFree>;
+
+QString whitespaceRemoved(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+FileKind kindOf(const Facts& f)
+{
+    if (f.root == QLatin1String("defter"))
+        return f.entriesType == QLatin1String("ledger") ? FileKind::Ledger : FileKind::Journal;
+    if (f.root == QLatin1String("berat"))
+        return f.entriesType == QLatin1String("ledger") ? FileKind::LedgerBerat : FileKind::JournalBerat;
+    if (f.root == QLatin1String("defterraporu"))
+        return FileKind::Report;
+    return FileKind::Unknown;
+}
+
+QString changedText(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Journal:
+    case FileKind::Ledger:
+        return QStringLiteral("Defter imzalandıktan sonra değiştirilmiş");
+    case FileKind::JournalBerat:
+    case FileKind::LedgerBerat:
+        return QStringLiteral("Berat imzalandıktan sonra değiştirilmiş");
+    case FileKind::Report:
+        return QStringLiteral("Defter raporu imzalandıktan sonra değiştirilmiş");
+    case FileKind::Unknown:
+        break;
+    }
+    return QStringLiteral("Dosya imzalandıktan sonra değiştirilmiş");
+}
+
+void readFacts(xmlNodePtr root, Facts& f)
+{
+    f.root = QString::fromUtf8(reinterpret_cast<const char*>(root->name));
+    xmlNodePtr xbrl = child(root, kXbrliNs, "xbrl");
+    xmlNodePtr context = child(xbrl, kXbrliNs, "context");
+    xmlNodePtr entity = child(context, kXbrliNs, "entity");
+    f.taxpayerId = textOf(child(entity, kXbrliNs, "identifier")).trimmed();
+    if (xmlNodePtr stated = child(child(entity, kXbrliNs, "segment"), kGlBusNs, "numberOfEntries")) {
+        bool ok = false;
+        const qint64 n = textOf(stated).trimmed().toLongLong(&ok);
+        f.statedEntries = ok ? n : -1;
+    }
+    xmlNodePtr entries = child(xbrl, kGlCorNs, "accountingEntries");
+    xmlNodePtr info = child(entries, kGlCorNs, "documentInfo");
+    f.entriesType = textOf(child(info, kGlCorNs, "entriesType")).trimmed();
+    f.uniqueId = textOf(child(info, kGlCorNs, "uniqueID")).trimmed();
+    f.periodStart = textOf(child(info, kGlCorNs, "periodCoveredStart")).trimmed();
+    f.periodEnd = textOf(child(info, kGlCorNs, "periodCoveredEnd")).trimmed();
+    if (f.root == QLatin1String("defter")) {
+        f.entryCount = 0;
+        for (xmlNodePtr c = entries ? entries->children : nullptr; c; c = c->next)
+            f.entryCount += isElement(c, kGlCorNs, "entryHeader") ? 1 : 0;
+    }
+    if (xmlNodePtr value = child(root, kDsNs, "SignatureValue"))
+        f.ledgerSignatureValue = whitespaceRemoved(textOf(value));
+}
+
+// Signatures anywhere in the tree: the root's own, counter-signatures inside it, and any other.
+struct SignatureNodes
+{
+    QList<xmlNodePtr> own;
+    QList<xmlNodePtr> counter;
+    int elsewhere = 0;
+};
+
+SignatureNodes findSignatures(xmlNodePtr root)
+{
+    SignatureNodes found;
+    // Iterative: a hostile file may nest deeply.
+    for (xmlNodePtr node = root->children; node;) {
+        if (isElement(node, kDsNs, "Signature")) {
+            if (node->parent == root)
+                found.own.append(node);
+            else if (isElement(node->parent, kXadesNs, "CounterSignature"))
+                found.counter.append(node);
+            else
+                ++found.elsewhere;
+        }
+        if (node->type == XML_ELEMENT_NODE && node->children) {
+            node = node->children;
+            continue;
+        }
+        while (node && !node->next && node != root)
+            node = node->parent;
+        if (!node || node == root)
+            break;
+        node = node->next;
+    }
+    return found;
+}
+
+// What precedes the root element. A DOCTYPE is refused before parsing: its internal subset can declare
+// entities that expand a millionfold, and large files need the parser's size limits lifted.
+enum class Prolog
+{
+    Plain,
+    Doctype,
+    Unusual, // not plain UTF-8 markup, or longer than any real file's
+};
+
+Prolog scanProlog(QFile& file)
+{
+    const QByteArray head = file.peek(64 * 1024);
+    qsizetype i = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (;;) {
+        while (i < head.size() && QChar::isSpace(uchar(head[i])))
+            ++i;
+        if (i >= head.size())
+            return head.size() < 64 * 1024 ? Prolog::Plain : Prolog::Unusual;
+        if (head[i] != '<')
+            return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ? Prolog::Unusual : Prolog::Plain;
+        const QByteArray rest = head.mid(i, 9);
+        qsizetype end = -1;
+        if (rest.startsWith("<?"))
+            end = head.indexOf("?>", i) + 2;
+        else if (rest.startsWith("<!--"))
+            end = head.indexOf("-->", i) + 3;
+        else if (rest.startsWith("<!DOCTYPE"))
+            return Prolog::Doctype;
+        else
+            return Prolog::Plain;
+        if (end < i)
+            return Prolog::Unusual;
+        i = end;
+    }
+}
+
+QString parseProblem(xmlParserCtxtPtr ctxt, qint64 size)
+{
+    const xmlError* error = xmlCtxtGetLastError(ctxt);
+    const QString message = error && error->message ? QString::fromUtf8(error->message).trimmed() : QString();
+    const int line = error ? error->line : 0;
+    if (size == 0)
+        return QStringLiteral("Dosya boş");
+    if (error && (error->code == XML_ERR_DOCUMENT_END || error->code == XML_ERR_LTSLASH_REQUIRED ||
+                  error->code == XML_ERR_GT_REQUIRED || error->code == XML_ERR_TAG_NOT_FINISHED ||
+                  message.contains(QLatin1String("Premature end"))))
+        return QStringLiteral("Dosya yarıda kesilmiş ya da bozuk: XML %1. satırda bitmeden sona eriyor (%2)")
+            .arg(line)
+            .arg(message);
+    if (error && error->code == XML_ERR_DOCUMENT_EMPTY)
+        return QStringLiteral("Dosya XML değil: belge öğesi yok");
+    return QStringLiteral("Dosya geçerli bir XML değil: %1. satır: %2").arg(line).arg(message);
+}
+
+// No entities substituted, no DTD loaded, nothing from the network; blanks kept, since they are signed.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+bool named(xmlTextReaderPtr reader, const char* ns, const char* name)
+{
+    const xmlChar* uri = xmlTextReaderConstNamespaceUri(reader);
+    return uri && std::strcmp(reinterpret_cast<const char*>(uri), ns) == 0 &&
+           std::strcmp(reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader)), name) == 0;
+}
+
+// What a berat is compared with, read from its ledger as a stream: a 200 MB ledger would take 1.5 GB as a
+// tree. The few small parts needed are expanded one by one; entries are only counted.
+void streamFacts(Source& source, Inspection& result)
+{
+    struct ReaderFree
+    {
+        void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
+    };
+    std::unique_ptr<xmlTextReader, ReaderFree> reader(
+        xmlReaderForIO(readSource, nullptr, &source, nullptr, nullptr, kParseOptions));
+    Facts& f = result.facts;
+    int signatures = 0;
+    int ret = reader ? xmlTextReaderRead(reader.get()) : -1;
+    while (ret == 1) {
+        xmlTextReaderPtr r = reader.get();
+        bool skip = false;
+        if (xmlTextReaderNodeType(r) == XML_READER_TYPE_ELEMENT) {
+            const int depth = xmlTextReaderDepth(r);
+            if (depth == 0) {
+                if (!named(r, kEdefterNs, reinterpret_cast<const char*>(xmlTextReaderConstLocalName(r))))
+                    break;
+                f.root = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstLocalName(r)));
+                f.entryCount = f.root == QLatin1String("defter") ? 0 : -1;
+            } else if (depth == 2 && named(r, kXbrliNs, "context")) {
+                xmlNodePtr entity = child(xmlTextReaderExpand(r), kXbrliNs, "entity");
+                f.taxpayerId = textOf(child(entity, kXbrliNs, "identifier")).trimmed();
+                skip = true;
+            } else if (depth == 3 && named(r, kGlCorNs, "documentInfo")) {
+                xmlNodePtr info = xmlTextReaderExpand(r);
+                f.entriesType = textOf(child(info, kGlCorNs, "entriesType")).trimmed();
+                f.uniqueId = textOf(child(info, kGlCorNs, "uniqueID")).trimmed();
+                f.periodStart = textOf(child(info, kGlCorNs, "periodCoveredStart")).trimmed();
+                f.periodEnd = textOf(child(info, kGlCorNs, "periodCoveredEnd")).trimmed();
+                skip = true;
+            } else if (depth == 3 && named(r, kGlCorNs, "entryHeader")) {
+                ++f.entryCount;
+                skip = true;
+            } else if (depth == 1 && named(r, kDsNs, "Signature")) {
+                if (++signatures == 1)
+                    result.ownSignatureValue =
+                        whitespaceRemoved(textOf(child(xmlTextReaderExpand(r), kDsNs, "SignatureValue")));
+                skip = true;
+            } else if (depth == 1 && named(r, kDsNs, "SignatureValue")) {
+                f.ledgerSignatureValue = whitespaceRemoved(textOf(xmlTextReaderExpand(r)));
+                skip = true;
+            }
+        }
+        ret = skip ? xmlTextReaderNext(r) : xmlTextReaderRead(r);
+    }
+    if (source.cancelled) {
+        result.unreadable = Status::CouldNotCheck;
+        result.problem = QStringLiteral("Denetim durduruldu");
+    } else if (ret < 0 || f.root.isEmpty()) {
+        result.unreadable = Status::CouldNotCheck;
+        result.problem = f.root.isEmpty() ? QStringLiteral("Dosya bir e-Defter belgesi değil ya da XML değil")
+                                          : QStringLiteral("Dosya geçerli bir XML değil ya da yarıda kesilmiş");
+    }
+    result.kind = kindOf(f);
+    result.signed_ = signatures > 0;
+}
+
+} // namespace
+
+Inspection inspect(const QString& path, const VerifyOptions& options, const Roots& roots,
+                   const std::atomic_bool* cancel, bool checkSignatures)
+{
+    Inspection result;
+    result.path = path;
+    auto give = [&](Status status, const QString& problem) {
+        result.unreadable = status;
+        result.problem = problem;
+        return result;
+    };
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return give(Status::CouldNotCheck, QStringLiteral("Dosya bulunamadı ya da normal bir dosya değil"));
+    if (info.size() > options.maxFileBytes)
+        return give(Status::CouldNotCheck,
+                    QStringLiteral("Dosya denetlenemeyecek kadar büyük: %1 MB (sınır %2 MB)")
+                        .arg(QLocale(QLocale::Turkish).toString(double(info.size()) / 1048576.0, 'f', 1))
+                        .arg(options.maxFileBytes / 1048576));
+    if (!initialiseXmlsec())
+        return give(Status::CouldNotCheck, QStringLiteral("İmza kitaplığı (xmlsec) başlatılamadı"));
+
+    Source source;
+    source.cancel = cancel;
+    source.file.setFileName(path);
+    if (!source.file.open(QIODevice::ReadOnly))
+        return give(Status::CouldNotCheck, QStringLiteral("Dosya okunamadı: %1").arg(source.file.errorString()));
+    switch (scanProlog(source.file)) {
+    case Prolog::Doctype:
+        return give(Status::CouldNotCheck, QStringLiteral("Dosyada DOCTYPE bildirimi var; e-Defter dosyalarında olmaz, "
+                                                          "güvenlik için denetlenmedi"));
+    case Prolog::Unusual:
+        return give(Status::CouldNotCheck, QStringLiteral("Dosyanın başı beklenen biçimde değil (UTF-8 XML bildirimi "
+                                                          "ve kök öğe beklenir); güvenlik için denetlenmedi"));
+    case Prolog::Plain:
+        break;
+    }
+    if (!checkSignatures) {
+        streamFacts(source, result);
+        return result;
+    }
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    Doc doc(xmlCtxtReadIO(ctxt, readSource, nullptr, &source, nullptr, nullptr, kParseOptions));
+    if (source.cancelled) {
+        xmlFreeParserCtxt(ctxt);
+        return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+    }
+    if (!doc) {
+        const QString problem = parseProblem(ctxt, info.size());
+        xmlFreeParserCtxt(ctxt);
+        return give(Status::CouldNotCheck, problem);
+    }
+    xmlFreeParserCtxt(ctxt);
+    xmlNodePtr root = xmlDocGetRootElement(doc.get());
+    if (!root || !root->ns || std::strcmp(reinterpret_cast<const char*>(root->ns->href), kEdefterNs) != 0)
+        return give(Status::CouldNotCheck, QStringLiteral("Dosya bir e-Defter belgesi değil (kök öğe tanınmadı)"));
+    readFacts(root, result.facts);
+    result.kind = kindOf(result.facts);
+
+    const SignatureNodes signatures = findSignatures(root);
+    result.signed_ = !signatures.own.isEmpty() || signatures.elsewhere > 0;
+    if (signatures.own.size() == 1)
+        result.ownSignatureValue = whitespaceRemoved(textOf(child(signatures.own.front(), kDsNs, "SignatureValue")));
+    result.counterPresent = !signatures.counter.isEmpty();
+    if (!result.signed_)
+        return result;
+    if (signatures.own.size() > 1 || signatures.elsewhere > 0) {
+        SignatureCheck refused;
+        refused.outcome = SignatureCheck::Outcome::Unsupported;
+        refused.problem = signatures.own.size() > 1
+                              ? QStringLiteral("Dosyada %1 imza var; bir imza beklenir").arg(signatures.own.size())
+                              : QStringLiteral("Dosyada beklenmeyen bir yerde imza var");
+        result.own = refused;
+        return result;
+    }
+    if (cancel && cancel->load())
+        return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+    xmlNodePtr own = signatures.own.front();
+    result.own = checkSignature(doc.get(), own, nullptr, roots, {changedText(result.kind)});
+    if (signatures.counter.isEmpty())
+        return result;
+    if (cancel && cancel->load())
+        return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+    if (signatures.counter.size() > 1) {
+        SignatureCheck refused;
+        refused.outcome = SignatureCheck::Outcome::Unsupported;
+        refused.problem = QStringLiteral("Beratta %1 karşı imza var; bir tane beklenir").arg(signatures.counter.size());
+        result.counter = refused;
+        return result;
+    }
+    xmlNodePtr counter = signatures.counter.front();
+    // GİB's counter-signature must sit in this signature's unsigned properties and sign its SignatureValue.
+    bool inside = false;
+    for (xmlNodePtr p = counter->parent; p && !inside; p = p->parent)
+        inside = p == own;
+    if (!inside) {
+        SignatureCheck refused;
+        refused.outcome = SignatureCheck::Outcome::Unsupported;
+        refused.problem = QStringLiteral("Karşı imza beratın imzasının içinde değil");
+        result.counter = refused;
+        return result;
+    }
+    result.counter =
+        checkSignature(doc.get(), counter, child(own, kDsNs, "SignatureValue"), roots, {changedText(result.kind)});
+    return result;
+}
+
+} // namespace verify::detail

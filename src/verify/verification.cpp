@@ -1,0 +1,468 @@
+#include "verify/verification.h"
+
+#include "verify/certificates.h"
+#include "verify/inspection.h"
+#include "verify/ledgernames.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace verify {
+
+using namespace detail;
+
+namespace {
+
+QString kindText(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Journal:
+        return QStringLiteral("Yevmiye defteri");
+    case FileKind::Ledger:
+        return QStringLiteral("Büyük defter (kebir)");
+    case FileKind::JournalBerat:
+        return QStringLiteral("Yevmiye defteri beratı");
+    case FileKind::LedgerBerat:
+        return QStringLiteral("Büyük defter beratı");
+    case FileKind::Report:
+        return QStringLiteral("Defter raporu");
+    case FileKind::Unknown:
+        break;
+    }
+    return QStringLiteral("Tanınmayan belge");
+}
+
+bool isLedgerKind(FileKind k)
+{
+    return k == FileKind::Journal || k == FileKind::Ledger;
+}
+
+bool isBeratKind(FileKind k)
+{
+    return k == FileKind::JournalBerat || k == FileKind::LedgerBerat;
+}
+
+bool valid(const std::optional<SignatureCheck>& c)
+{
+    return c && c->outcome == SignatureCheck::Outcome::Valid;
+}
+
+QString fileOf(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// Builds one result: a status, the parts of the summary line, and the details.
+struct Builder
+{
+    VerificationResult r;
+    QStringList parts;
+    bool ownFailed = false; // then the summary names only that; the rest is in the details
+
+    void add(Status s, const QString& part)
+    {
+        r.status = worse(r.status, s);
+        if (!ownFailed)
+            parts.append(part);
+        if (ownFailed && s != Status::Verified)
+            r.details.append(QStringLiteral("Ayrıca: %1").arg(part));
+    }
+    VerificationResult done()
+    {
+        r.summary = markOf(r.status) + ' ' + parts.join(QStringLiteral(" · "));
+        return std::move(r);
+    }
+};
+
+// The file's own signature; false when nothing more is worth saying in the summary.
+bool ownPart(Builder& b, const Inspection& in)
+{
+    b.r.path = in.path;
+    b.r.kind = in.kind;
+    b.r.status = Status::Verified;
+    b.r.details.append(QStringLiteral("Dosya: %1").arg(QDir::toNativeSeparators(in.path)));
+    if (in.unreadable) {
+        b.add(*in.unreadable, QStringLiteral("Doğrulanamadı: %1").arg(in.problem));
+        b.ownFailed = true;
+        return false;
+    }
+    b.r.details.append(QStringLiteral("Belge: %1%2")
+                           .arg(kindText(in.kind), in.facts.uniqueId.isEmpty()
+                                                       ? QString()
+                                                       : QStringLiteral(" (%1)").arg(in.facts.uniqueId)));
+    if (!in.signed_) {
+        b.add(Status::Unsigned, QStringLiteral("İmzasız dosya (taslak)"));
+        b.r.details.append(QStringLiteral("Dosyada imza yok: imzalanmadan önceki bir taslak olabilir"));
+        b.ownFailed = true;
+        return false;
+    }
+    if (!in.own) {
+        b.add(Status::CouldNotCheck, QStringLiteral("İmza denetlenmedi"));
+        b.ownFailed = true;
+        return false;
+    }
+    b.r.signer = in.own->signer;
+    b.r.details.append(in.own->notes);
+    if (!valid(in.own)) {
+        b.r.details.append(QStringLiteral("Sonuç: %1").arg(in.own->problem));
+        b.add(Status::Failed, in.own->problem);
+        b.ownFailed = true;
+        return false;
+    }
+    b.add(Status::Verified, QStringLiteral("İmza geçerli"));
+    return true;
+}
+
+// Every difference between what the berat says about its ledger and the ledger.
+QStringList differences(const Inspection& ledger, const Inspection& berat)
+{
+    QStringList d;
+    const Facts& l = ledger.facts;
+    const Facts& b = berat.facts;
+    if (b.ledgerSignatureValue.isEmpty())
+        d.append(QStringLiteral("beratta defterin imza değeri yok"));
+    else if (ledger.ownSignatureValue.isEmpty())
+        d.append(QStringLiteral("defterin imza değeri okunamadı"));
+    else if (b.ledgerSignatureValue != ledger.ownSignatureValue)
+        d.append(QStringLiteral("berattaki imza değeri defterinkiyle aynı değil"));
+    if (b.taxpayerId != l.taxpayerId)
+        d.append(QStringLiteral("mükellef: beratta %1, defterde %2").arg(b.taxpayerId, l.taxpayerId));
+    if (b.periodStart != l.periodStart || b.periodEnd != l.periodEnd)
+        d.append(QStringLiteral("dönem: beratta %1 – %2, defterde %3 – %4")
+                     .arg(b.periodStart, b.periodEnd, l.periodStart, l.periodEnd));
+    if (b.uniqueId != l.uniqueId)
+        d.append(QStringLiteral("defter numarası (uniqueID): beratta %1, defterde %2").arg(b.uniqueId, l.uniqueId));
+    if (b.entriesType != l.entriesType)
+        d.append(QStringLiteral("defter türü: beratta %1, defterde %2").arg(b.entriesType, l.entriesType));
+    if (b.statedEntries >= 0 && l.entryCount >= 0 && b.statedEntries != l.entryCount)
+        d.append(
+            QStringLiteral("yevmiye madde sayısı: beratta %1, defterde %2").arg(b.statedEntries).arg(l.entryCount));
+    return d;
+}
+
+void approvalDetails(Builder& b, const SignatureCheck& counter, const QString& where)
+{
+    b.r.approver = counter.signer;
+    b.r.details.append(QStringLiteral("GİB onayı (%1):").arg(where));
+    for (const QString& note : counter.notes)
+        b.r.details.append(QStringLiteral("  %1").arg(note));
+    if (!valid(counter))
+        b.r.details.append(QStringLiteral("  Sonuç: %1").arg(counter.problem));
+}
+
+// A berat of a ledger: its own signature, what it says about the ledger, and (GİB's copy) the approval.
+// Returns the problem, empty when it holds.
+QString beratProblem(const Inspection& berat, const Inspection& ledger)
+{
+    if (berat.unreadable)
+        return QStringLiteral("berat okunamadı: %1").arg(berat.problem);
+    if (!berat.signed_)
+        return QStringLiteral("berat imzasız");
+    if (!valid(berat.own))
+        return QStringLiteral("beratın imzası geçersiz: %1").arg(berat.own ? berat.own->problem : QString());
+    const QStringList d = differences(ledger, berat);
+    if (!d.isEmpty())
+        return QStringLiteral("berat bu deftere ait değil: %1").arg(d.join(QStringLiteral("; ")));
+    return {};
+}
+
+VerificationResult ledgerResult(const Inspection& ledger, const Inspection* berat, const Inspection* approved,
+                                const QStringList& sought)
+{
+    Builder b;
+    const bool ownValid = ownPart(b, ledger);
+    if (!berat && !approved) {
+        if (!sought.isEmpty()) {
+            b.r.details.append(QStringLiteral("Berat bulunamadı; aranan: %1").arg(sought.join(QStringLiteral(", "))));
+            if (ownValid)
+                b.add(Status::Verified, QStringLiteral("Berat bulunamadı"));
+        }
+        return b.done();
+    }
+    if (ledger.unreadable || !ledger.signed_) {
+        // A draft is not compared with berats: it says only that it is a draft.
+        b.r.details.append(QStringLiteral("Berat eşleştirmesi yapılmadı: defterin imzası yok ya da okunamadı"));
+        return b.done();
+    }
+    bool matched = false;
+    for (const Inspection* in : {berat, approved}) {
+        if (!in)
+            continue;
+        b.r.companions.append(in->path);
+        const QString problem = beratProblem(*in, ledger);
+        b.r.details.append(
+            problem.isEmpty() ? QStringLiteral("Berat %1: imzası geçerli, bu defterin imza değerini taşıyor; mükellef, "
+                                               "dönem ve defter numarası aynı")
+                                    .arg(fileOf(in->path))
+                              : QStringLiteral("Berat %1: %2").arg(fileOf(in->path), problem));
+        if (!problem.isEmpty()) {
+            QString first = problem;
+            first[0] = first[0].toUpper();
+            b.add(Status::Failed, first);
+        }
+        matched = matched || problem.isEmpty();
+    }
+    if (!ownValid)
+        return b.done();
+    if (matched)
+        b.parts.append(QStringLiteral("Beratıyla eşleşiyor"));
+    if (!approved) {
+        b.parts.append(QStringLiteral("GİB onayı bulunamadı"));
+        b.r.details.append(QStringLiteral("GİB onaylı berat (GIB-…) klasörde yok"));
+    } else if (!approved->unreadable && approved->counter) {
+        approvalDetails(b, *approved->counter, fileOf(approved->path));
+        if (valid(approved->counter)) {
+            if (beratProblem(*approved, ledger).isEmpty())
+                b.parts.append(QStringLiteral("GİB onaylı"));
+        } else {
+            b.add(Status::Failed, QStringLiteral("GİB onayı geçersiz: %1").arg(approved->counter->problem));
+        }
+    } else if (!approved->unreadable) {
+        b.add(Status::Failed, QStringLiteral("GİB onaylı beratta GİB'in imzası yok"));
+    }
+    return b.done();
+}
+
+VerificationResult beratResult(const Inspection& berat, bool approvedName, const Inspection* ledger,
+                               const QString& sought, bool ledgerSignatureChecked)
+{
+    Builder b;
+    const bool ownValid = ownPart(b, berat);
+    if (berat.counter) {
+        approvalDetails(b, *berat.counter, QStringLiteral("bu dosyadaki karşı imza"));
+        if (!valid(berat.counter))
+            b.add(Status::Failed, QStringLiteral("GİB onayı geçersiz: %1").arg(berat.counter->problem));
+        else if (ownValid)
+            b.parts.append(QStringLiteral("GİB onaylı"));
+    } else if (approvedName && ownValid) {
+        b.add(Status::Failed, QStringLiteral("GİB onayı (karşı imza) yok"));
+    }
+    if (berat.unreadable || !berat.signed_)
+        return b.done();
+    if (!ledger) {
+        if (!sought.isEmpty()) {
+            b.r.details.append(QStringLiteral("Defteri bulunamadı; aranan: %1").arg(sought));
+            if (ownValid)
+                b.parts.append(QStringLiteral("Defteri bulunamadı"));
+        }
+        return b.done();
+    }
+    b.r.companions.append(ledger->path);
+    if (ledger->unreadable) {
+        b.r.details.append(QStringLiteral("Defter %1 okunamadı: %2").arg(fileOf(ledger->path), ledger->problem));
+        b.parts.append(QStringLiteral("Defteri denetlenemedi"));
+        return b.done();
+    }
+    const QStringList d = differences(*ledger, berat);
+    if (d.isEmpty()) {
+        b.r.details.append(QStringLiteral("Defter %1: imza değeri, mükellef, dönem ve defter numarası beratla aynı")
+                               .arg(fileOf(ledger->path)));
+        if (!ledgerSignatureChecked)
+            b.r.details.append(QStringLiteral("Defterin kendi imzası burada denetlenmedi; defteri ayrıca doğrulayın"));
+        if (ownValid)
+            b.parts.append(QStringLiteral("Defteriyle eşleşiyor"));
+    } else {
+        b.r.details.append(QStringLiteral("Defter %1: %2").arg(fileOf(ledger->path), d.join(QStringLiteral("; "))));
+        b.add(Status::Failed, QStringLiteral("Berat bu deftere ait değil: %1").arg(d.join(QStringLiteral("; "))));
+    }
+    return b.done();
+}
+
+VerificationResult plainResult(const Inspection& in, const QString& note)
+{
+    Builder b;
+    ownPart(b, in);
+    if (in.counter) {
+        approvalDetails(b, *in.counter, QStringLiteral("bu dosyadaki karşı imza"));
+        if (!valid(in.counter))
+            b.add(Status::Failed, QStringLiteral("Karşı imza geçersiz: %1").arg(in.counter->problem));
+    }
+    if (!note.isEmpty())
+        b.r.details.append(note);
+    return b.done();
+}
+
+void addGaps(VerificationResult& r)
+{
+    if (r.status == Status::Verified)
+        r.details.append(QStringLiteral("Denetlenmeyenler: sertifikaların iptal durumu (çevrimiçi sorgu yapılmaz)"));
+}
+
+QString rootsFolderOf(const VerifyOptions& options)
+{
+    return options.rootsFolder.isEmpty() ? defaultRootsFolder() : options.rootsFolder;
+}
+
+bool cancelled(const std::atomic_bool* cancel)
+{
+    return cancel && cancel->load();
+}
+
+VerificationResult cancelledResult(const QString& path)
+{
+    VerificationResult r;
+    r.path = path;
+    r.status = Status::CouldNotCheck;
+    r.summary = markOf(r.status) + QStringLiteral(" Denetim durduruldu");
+    return r;
+}
+
+} // namespace
+
+QString defaultRootsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/verazidedaze/kokler");
+}
+
+QString markOf(Status status)
+{
+    switch (status) {
+    case Status::Verified:
+        return QStringLiteral("✔");
+    case Status::Unsigned:
+        return QStringLiteral("○");
+    case Status::Failed:
+        return QStringLiteral("✘");
+    case Status::CouldNotCheck:
+        break;
+    }
+    return QStringLiteral("⚠");
+}
+
+Status worse(Status a, Status b)
+{
+    auto rank = [](Status s) {
+        switch (s) {
+        case Status::Failed:
+            return 3;
+        case Status::CouldNotCheck:
+            return 2;
+        case Status::Unsigned:
+            return 1;
+        case Status::Verified:
+            break;
+        }
+        return 0;
+    };
+    return rank(a) >= rank(b) ? a : b;
+}
+
+VerificationResult verifyFile(const QString& path, const VerifyOptions& options, const std::atomic_bool* cancel)
+{
+    const Roots roots(rootsFolderOf(options));
+    const Inspection main = inspect(path, options, roots, cancel, true);
+    const QFileInfo info(path);
+    const std::optional<LedgerName> name = LedgerName::parse(info.fileName());
+    VerificationResult result;
+    if (!options.checkCompanions || main.unreadable) {
+        result = plainResult(main, {});
+    } else if (cancelled(cancel)) {
+        return cancelledResult(path);
+    } else if (isLedgerKind(main.kind) && name && name->isLedger()) {
+        const QDir dir = info.dir();
+        std::optional<Inspection> berat;
+        std::optional<Inspection> approved;
+        const QString beratPath = findSibling(dir, name->berat(false).fileName());
+        const QString approvedPath = findSibling(dir, name->berat(true).fileName());
+        if (!beratPath.isEmpty())
+            berat = inspect(beratPath, options, roots, cancel, true);
+        if (!approvedPath.isEmpty())
+            approved = inspect(approvedPath, options, roots, cancel, true);
+        if (cancelled(cancel))
+            return cancelledResult(path);
+        result = ledgerResult(main, berat ? &*berat : nullptr, approved ? &*approved : nullptr,
+                              {name->berat(false).fileName(), name->berat(true).fileName()});
+    } else if (isBeratKind(main.kind) && name && name->isBerat()) {
+        const QString ledgerName = name->ledger().fileName();
+        const QString ledgerPath = findSibling(info.dir(), ledgerName);
+        std::optional<Inspection> ledger;
+        // The ledger's own signature is its own check (and the long one); here only what the berat states.
+        if (!ledgerPath.isEmpty())
+            ledger = inspect(ledgerPath, options, roots, cancel, false);
+        if (cancelled(cancel))
+            return cancelledResult(path);
+        result = beratResult(main, name->gib, ledger ? &*ledger : nullptr, ledgerName, false);
+    } else {
+        result = plainResult(main, isLedgerKind(main.kind) || isBeratKind(main.kind)
+                                       ? QStringLiteral("Dosya adı e-Defter adlandırmasına (VKN-YYYYAA-T-NNNNNN.xml) "
+                                                        "uymadığından berat ve defter eşleştirmesi yapılmadı")
+                                       : QString());
+    }
+    addGaps(result);
+    return result;
+}
+
+FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, const std::atomic_bool* cancel)
+{
+    FolderResult folderResult;
+    const Roots roots(rootsFolderOf(options));
+    const QDir dir(folder);
+    QStringList files = dir.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // Each file is read once; berats and ledgers are then matched from what was read.
+    QHash<QString, std::shared_ptr<Inspection>> inspected;
+    for (const QString& file : files) {
+        if (cancelled(cancel)) {
+            folderResult.files.append(cancelledResult(dir.filePath(file)));
+            folderResult.status = worse(folderResult.status, Status::CouldNotCheck);
+            return folderResult;
+        }
+        inspected.insert(file, std::make_shared<Inspection>(inspect(dir.filePath(file), options, roots, cancel, true)));
+    }
+    auto find = [&](const LedgerName& n) -> const Inspection* {
+        for (auto it = inspected.cbegin(); it != inspected.cend(); ++it)
+            if (it.key().compare(n.fileName(), Qt::CaseInsensitive) == 0)
+                return it.value().get();
+        return nullptr;
+    };
+    auto add = [&](VerificationResult r) {
+        addGaps(r);
+        folderResult.status = worse(folderResult.status, r.status);
+        folderResult.files.append(std::move(r));
+    };
+    QStringList done;
+    for (const QString& file : files) {
+        if (done.contains(file))
+            continue;
+        const Inspection& in = *inspected[file];
+        const std::optional<LedgerName> name = LedgerName::parse(file);
+        if (name && name->isLedger() && isLedgerKind(in.kind)) {
+            const Inspection* berat = find(name->berat(false));
+            const Inspection* approved = find(name->berat(true));
+            add(ledgerResult(in, berat, approved, {name->berat(false).fileName(), name->berat(true).fileName()}));
+            if (!berat && !approved)
+                folderResult.ledgersWithoutBerat.append(in.path);
+            for (const Inspection* b : {berat, approved}) {
+                if (!b)
+                    continue;
+                const QString bName = fileOf(b->path);
+                add(beratResult(*b, bName.startsWith(QLatin1String("GIB-"), Qt::CaseInsensitive), &in, {}, true));
+                done.append(bName);
+            }
+        } else if (name && name->isBerat() && (isBeratKind(in.kind) || in.unreadable)) {
+            const Inspection* ledger = find(name->ledger());
+            if (ledger)
+                continue; // comes after its ledger
+            add(beratResult(in, name->gib, nullptr, name->ledger().fileName(), true));
+            folderResult.beratsWithoutLedger.append(in.path);
+        } else {
+            add(plainResult(in, {}));
+        }
+        done.append(file);
+    }
+    // Berats whose ledger came later in name order were skipped above and then added with it; any left over
+    // (their ledger unreadable as a ledger) are added now.
+    for (const QString& file : files)
+        if (!done.contains(file)) {
+            const Inspection& in = *inspected[file];
+            const std::optional<LedgerName> name = LedgerName::parse(file);
+            add(beratResult(in, name && name->gib, name ? find(name->ledger()) : nullptr, {}, true));
+        }
+    return folderResult;
+}
+
+} // namespace verify

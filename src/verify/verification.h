@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <optional>
+
+// Is this the ledger GİB approved, unchanged since it was signed? Checks one e-Defter file's signature, its
+// berats or ledger beside it, and GİB's approval. No widgets: safe to call on a worker thread, any number at
+// once. Nothing is ever fetched: a signature that points outside its own file is refused.
+namespace verify {
+
+enum class Status
+{
+    Verified,      // signature valid and nothing that was checked failed
+    Unsigned,      // no signature: a draft
+    Failed,        // something was checked and is wrong: changed, not matching, unsupported, refused
+    CouldNotCheck, // the file could not be checked at all: unreadable, not XML, too big, cancelled
+};
+
+enum class FileKind
+{
+    Unknown,
+    Journal,      // yevmiye (Y)
+    Ledger,       // kebir (K)
+    JournalBerat, // YB, GIB-…-YB
+    LedgerBerat,  // KB, GIB-…-KB
+    Report,       // defter raporu (DR)
+};
+
+// One signer as the embedded certificate and the signed properties name them.
+struct SignerInfo
+{
+    QString subject;        // the certificate's subject, most specific part first
+    QString identityNumber; // the subject's SERIALNUMBER: VKN or TCKN
+    QString issuer;
+    QString certificateSerial; // decimal
+    QDateTime validFrom;
+    QDateTime validUntil;
+    QDateTime signingTime; // xades:SigningTime; invalid when absent
+};
+
+struct VerifyOptions
+{
+    // Root (or issuing) certificates trusted for the chain check, PEM or DER, one per file. Empty:
+    // defaultRootsFolder(). A missing or empty folder means the chain is not checked, and results say so.
+    QString rootsFolder;
+    // For a ledger, check its berats and GİB's approval beside it; for a berat, its ledger.
+    bool checkCompanions = true;
+    // Bigger files are not read (parts are at most 200 MB; the parsed tree takes about eight times the file).
+    qint64 maxFileBytes = qint64(512) * 1024 * 1024;
+};
+
+struct VerificationResult
+{
+    QString path;
+    FileKind kind = FileKind::Unknown;
+    Status status = Status::CouldNotCheck;
+    QString summary; // one Turkish line that starts with its mark, e.g. "✔ İmza geçerli · Beratıyla eşleşiyor"
+    QStringList details; // one fact per line for a details window: signer, times, certificates, berat, gaps
+    std::optional<SignerInfo> signer;
+    std::optional<SignerInfo> approver; // GİB's counter-signature (the file's own, or its GIB- berat's)
+    QStringList companions;             // berats of a ledger, or the ledger of a berat, that were checked
+};
+
+struct FolderResult
+{
+    QList<VerificationResult> files;  // every e-Defter file by name; each ledger with its berats after it
+    QStringList ledgersWithoutBerat;  // paths
+    QStringList beratsWithoutLedger;  // paths
+    Status status = Status::Verified; // the worst of files (Failed before CouldNotCheck before Unsigned)
+};
+
+// `cancel` is read between steps (and while reading the file); a cancelled check returns CouldNotCheck.
+// The signature check of one file is a single step: about 20 s of one core for a 200 MB journal.
+VerificationResult verifyFile(const QString& path, const VerifyOptions& options = {},
+                              const std::atomic_bool* cancel = nullptr);
+FolderResult verifyFolder(const QString& folder, const VerifyOptions& options = {},
+                          const std::atomic_bool* cancel = nullptr);
+
+// <config>/verazidedaze/kokler, e.g. ~/.config/verazidedaze/kokler on Linux.
+QString defaultRootsFolder();
+// "✔", "○", "✘", "⚠".
+QString markOf(Status status);
+// The worse of two: Failed, then CouldNotCheck, then Unsigned, then Verified.
+Status worse(Status a, Status b);
+
+} // namespace verify
