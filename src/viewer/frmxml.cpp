@@ -2,10 +2,13 @@
 
 #include "common/ui.h"
 #include "viewer/exportrunner.h"
+#include "viewer/verificationdetails.h"
+#include "viewer/verificationrunner.h"
 #include "viewer/viewerlayout.h"
 #include "viewer/webbrowser.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QPushButton>
 #include <QTimer>
 
@@ -17,13 +20,14 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     : QWidget(owner, Qt::Window), m_picAddress(new QWidget(this)),
       m_cmdYazdir(new QPushButton(QStringLiteral("&Yazdır"), m_picAddress)),
       m_cmdAktar(new QPushButton(QStringLiteral("&Excel'e aktar"), m_picAddress)),
-      m_brwWebBrowser(new WebBrowser(fallbackFolder, this)), m_timTimer(new QTimer(this)),
-      m_exporter(new ExportRunner(this))
+      m_cmdImza(new QPushButton(m_picAddress)), m_brwWebBrowser(new WebBrowser(fallbackFolder, this)),
+      m_timTimer(new QTimer(this)), m_exporter(new ExportRunner(this)), m_verifier(new VerificationRunner(this))
 {
     setObjectName(QStringLiteral("frmXML"));
     m_picAddress->setObjectName(QStringLiteral("picAddress"));
     m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
     m_cmdAktar->setObjectName(QStringLiteral("cmdAktar"));
+    m_cmdImza->setObjectName(QStringLiteral("cmdImza"));
     m_brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     m_timTimer->setObjectName(QStringLiteral("timTimer"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -38,6 +42,10 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     m_cmdAktar->setToolTip(QStringLiteral("Defterin satırlarını Excel (XLSX) ya da CSV dosyasına yazar"));
     m_cmdAktar->setEnabled(false);
     m_cmdAktar->resize(m_cmdAktar->sizeHint().width(), m_cmdYazdir->height());
+    m_cmdImza->setFlat(true);
+    m_cmdImza->setCursor(Qt::PointingHandCursor);
+    m_cmdImza->setToolTip(QStringLiteral("Ayrıntılar için tıklayın"));
+    m_cmdImza->hide();
     m_brwWebBrowser->setGeometry(twips(ViewerDesign::browserLeft), twips(ViewerDesign::browserTop),
                                  twips(ViewerDesign::browserWidth), twips(ViewerDesign::browserHeight));
     setTabOrder(m_brwWebBrowser, m_cmdYazdir);
@@ -54,6 +62,8 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     connect(m_cmdYazdir, &QPushButton::clicked, this, &frmXML::cmdYazdir_Click);
     connect(m_cmdAktar, &QPushButton::clicked, this, &frmXML::cmdAktar_Click);
     connect(m_exporter, &ExportRunner::finished, this, &frmXML::updateCommands);
+    connect(m_verifier, &VerificationRunner::verified, this, &frmXML::verificationDone);
+    connect(m_cmdImza, &QPushButton::clicked, this, &frmXML::cmdImza_Click);
 }
 
 void frmXML::Form_Load()
@@ -88,11 +98,18 @@ void frmXML::Form_Resize()
     m_brwWebBrowser->resize(layout.browserWidth, layout.browserHeight);
     m_cmdYazdir->move(layout.buttonLeft, m_cmdYazdir->y());
     m_cmdAktar->move(m_cmdYazdir->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
+    const int lineLeft = m_cmdAktar->geometry().right() + 1 + twips(ViewerDesign::buttonGap);
+    m_cmdImza->setGeometry(lineLeft, m_cmdYazdir->y(), std::max(0, width() - lineLeft - twips(ViewerDesign::buttonGap)),
+                           m_cmdYazdir->height());
 }
 
 void frmXML::brwWebBrowser_BeforeNavigate2()
 {
     m_timTimer->start();
+    // The check of the ledger shown before must never appear under this one.
+    m_verifier->cancel();
+    m_verification.reset();
+    m_cmdImza->hide();
     updateCommands();
 }
 
@@ -100,6 +117,36 @@ void frmXML::brwWebBrowser_DownloadComplete()
 {
     setWindowTitle(m_brwWebBrowser->LocationName());
     updateCommands();
+    // Once the whole ledger is on screen: the check never delays it, nor competes with its render.
+    const QString path = m_brwWebBrowser->documentPath();
+    if (!m_brwWebBrowser->Busy() && !path.isEmpty() && !m_verification && !m_verifier->isRunning()) {
+        m_cmdImza->setText(QStringLiteral("İmza denetleniyor…"));
+        m_cmdImza->setStyleSheet(QString());
+        m_cmdImza->show();
+        m_verifier->start(path);
+    }
+}
+
+void frmXML::verificationDone(const verify::VerificationResult& result)
+{
+    m_verification = result;
+    static const QHash<verify::Status, QString> colours = {{verify::Status::Verified, QStringLiteral("#1b6e20")},
+                                                           {verify::Status::Failed, QStringLiteral("#b3261e")},
+                                                           {verify::Status::Unsigned, QStringLiteral("#555555")},
+                                                           {verify::Status::CouldNotCheck, QStringLiteral("#8a5a00")}};
+    m_cmdImza->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; text-align: left; }").arg(colours.value(result.status)));
+    m_cmdImza->setText(result.summary);
+    m_cmdImza->show();
+}
+
+void frmXML::cmdImza_Click()
+{
+    if (!m_verification)
+        return;
+    auto* details = new VerificationDetails(*m_verification, this);
+    details->setAttribute(Qt::WA_DeleteOnClose);
+    details->open();
 }
 
 // The export reads the ledger file itself: there must be one, and only one export at a time.

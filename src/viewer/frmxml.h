@@ -1,6 +1,10 @@
 #pragma once
 
+#include "verify/verification.h"
+
 #include <QWidget>
+
+#include <optional>
 
 class QPushButton;
 class QTimer;
@@ -8,10 +12,12 @@ class QTimer;
 namespace viewer {
 
 class ExportRunner;
+class VerificationRunner;
 class WebBrowser;
 
 // The viewer window: one ledger in the browser view under a bar with the Print button (and,
-// beside it, the export of the ledger's lines to a spreadsheet); always maximized; its caption says "Bekleyiniz..."
+// beside it, the export of the ledger's lines to a spreadsheet and what the check of its
+// signature found); always maximized; its caption says "Bekleyiniz..."
 // while the document loads, then names it.
 class frmXML : public QWidget
 {
@@ -27,6 +33,7 @@ public:
 
     [[nodiscard]] WebBrowser* browser() const { return m_brwWebBrowser; }
     [[nodiscard]] ExportRunner* exporter() const { return m_exporter; }
+    [[nodiscard]] VerificationRunner* verifier() const { return m_verifier; }
 
     // Shows the window maximized and lays it out; run once, by whoever loads it.
     void Form_Load();
@@ -43,15 +50,20 @@ private:
     void cmdYazdir_Click();
     void cmdAktar_Click();
     void updateCommands();
+    void verificationDone(const verify::VerificationResult& result);
+    void cmdImza_Click();
     void brwWebBrowser_PrintTemplateInstantiation();
     void brwWebBrowser_PrintTemplateTeardown();
 
     QWidget* const m_picAddress;
     QPushButton* const m_cmdYazdir;
     QPushButton* const m_cmdAktar;
+    QPushButton* const m_cmdImza;
     WebBrowser* const m_brwWebBrowser;
     QTimer* const m_timTimer;
     ExportRunner* const m_exporter;
+    VerificationRunner* const m_verifier;
+    std::optional<verify::VerificationResult> m_verification; // of the ledger on screen
 };
 
 } // namespace viewer

@@ -4,6 +4,7 @@
 #include "render/documentsearch.h"
 #include "render/urlmapping.h"
 #include "viewer/findbar.h"
+#include "viewer/worknotice.h"
 #include "web/jsliteral.h"
 #include "web/ledgerpage.h"
 #include "web/pagescripts.h"
@@ -55,7 +56,8 @@ void prepareWebEngine()
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this))
+      m_view(new QWebEngineView(this)), m_page(new LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this)),
+      m_workNotice(new WorkNotice(this)), m_workTimer(new QTimer(this))
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
@@ -73,7 +75,12 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_workNotice);
     layout->addWidget(m_findBar);
+    m_workTimer->setSingleShot(true);
+    m_workTimer->setInterval(kWorkNoticeAfterMs);
+    connect(m_workTimer, &QTimer::timeout, this, &WebBrowser::showWorkNotice);
+    connect(m_workNotice, &WorkNotice::stopRequested, this, &WebBrowser::stop);
     connect(m_page, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::pageTitleChanged);
     connect(m_findBar, &FindBar::search, this, &WebBrowser::find);
@@ -113,6 +120,8 @@ void WebBrowser::Navigate2(const QString& url)
         m_page->triggerAction(QWebEnginePage::Stop);
     }
     m_stage = Stage::Rendering;
+    m_workNotice->hide();
+    m_workTimer->start();
     m_title.clear();
     resetSearch();
     emit BeforeNavigate2(url);
@@ -323,6 +332,8 @@ void WebBrowser::whenComposerHas(int version, const std::function<void()>& then,
 void WebBrowser::finishNavigation()
 {
     m_stage = Stage::Shown;
+    m_workTimer->stop();
+    m_workNotice->hide();
     emit DownloadComplete();
 }
 
@@ -332,6 +343,25 @@ void WebBrowser::pageTitleChanged(const QString& title)
     // internal address.
     if (m_page->url().scheme() != QLatin1String(kLedgerScheme) && title != m_page->url().toString())
         m_title = title;
+}
+
+void WebBrowser::setWorkNoticeAfter(int milliseconds)
+{
+    m_workTimer->setInterval(milliseconds);
+}
+
+// Only while the ledger is still being rendered: loading what is rendered takes no long.
+void WebBrowser::showWorkNotice()
+{
+    if (m_stage == Stage::Rendering || m_stage == Stage::BeginningShown)
+        m_workNotice->show();
+}
+
+void WebBrowser::stop()
+{
+    m_workNotice->hide();
+    // The render ends with a page saying it was stopped, which then takes the view's place.
+    cancelRender();
 }
 
 void WebBrowser::cancelRender()

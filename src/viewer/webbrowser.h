@@ -14,12 +14,14 @@
 #include <memory>
 
 class QMenu;
+class QTimer;
 class QWebEngineProfile;
 class QWebEngineView;
 
 namespace viewer {
 
 class FindBar;
+class WorkNotice;
 class OfflineInterceptor;
 class PrintPreview;
 
@@ -83,6 +85,11 @@ public:
     void goToPiece(int index);
     void showFindBar();
     void showGoToDialog();
+    // Stops preparing the document: what was rendered so far is dropped and a page says so.
+    void stop();
+    // How long a navigation may work before the view says so and offers to stop it.
+    static constexpr int kWorkNoticeAfterMs = 10000;
+    void setWorkNoticeAfter(int milliseconds);
     // The view's context menu: Kopyala, Tümünü seç, Bul…, Yazdır…; nothing that leaves the ledger.
     [[nodiscard]] QMenu* createContextMenu();
 
@@ -145,6 +152,7 @@ private:
     void finishNavigation();
     void pageTitleChanged(const QString& title);
     void showContextMenu(const QPoint& at);
+    void showWorkNotice();
     void cancelRender();
     void resetSearch();
     void countMatches(const QString& term, bool backwards);
@@ -161,6 +169,8 @@ private:
     QWebEngineView* const m_view;
     LedgerPage* const m_page;
     FindBar* const m_findBar;
+    WorkNotice* const m_workNotice;
+    QTimer* const m_workTimer;
     PieceLimits m_pieceLimits;
     qint64 m_quickFrom = kQuickFromBytes;
     qint64 m_quickBudget = kQuickBudgetBytes;

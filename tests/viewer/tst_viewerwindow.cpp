@@ -2,6 +2,8 @@
 #include "selection/viewerhost.h"
 #include "viewer/exportrunner.h"
 #include "viewer/frmxml.h"
+#include "viewer/verificationdetails.h"
+#include "viewer/verificationrunner.h"
 #include "viewer/viewerlayout.h"
 #include "viewer/webbrowser.h"
 #include "viewertestsupport.h"
@@ -11,7 +13,9 @@
 #include <QFileInfo>
 #include <QPageRanges>
 #include <QPdfDocument>
+#include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -51,9 +55,15 @@ private slots:
     void preview_savesVectorPdf_andPrintsChosenPages();
     void export_writesTheLedgersLines_data();
     void export_writesTheLedgersLines();
+    void verification_showsItsLineForTheLedgerOnScreen_data();
+    void verification_showsItsLineForTheLedgerOnScreen();
+    void verification_ofAnEarlierLedger_neverShowsUnderTheNext();
 
 private:
     QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
+    // A signed month from the generator in the test folder; the journal's name.
+    QString signedJournal();
+    frmXML* viewerFor(QWidget& owner);
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -287,6 +297,98 @@ void TestViewerWindow::export_writesTheLedgersLines()
     QVERIFY2(message.contains(written ? QStringLiteral("satır aktarıldı") : QStringLiteral("berat")),
              qPrintable(message));
     QVERIFY(command->isEnabled());
+    delete window;
+}
+
+QString TestViewerWindow::signedJournal()
+{
+    QProcess generator;
+    generator.start(QStringLiteral(LEDGERGEN_PATH),
+                    {"--out", m_dir->path(), "--entries", "30", "--seed", "3", "--month", "2024-03"});
+    if (!generator.waitForFinished(60000) || generator.exitCode() != 0)
+        return {};
+    return QDir(m_dir->path()).entryList({"*-Y-*.xml"}).value(0);
+}
+
+frmXML* TestViewerWindow::viewerFor(QWidget& owner)
+{
+    auto* window = new frmXML(QStringLiteral(TEST_SOURCE_DIR "/data"), &owner);
+    verify::VerifyOptions options;
+    options.rootsFolder = m_dir->filePath(QStringLiteral("kokler")); // none: the chain goes unchecked
+    window->verifier()->setOptions(options);
+    window->Form_Load();
+    return window;
+}
+
+void TestViewerWindow::verification_showsItsLineForTheLedgerOnScreen_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("signed journal") << ""
+                                    << "✔ İmza geçerli · Beratıyla eşleşiyor · GİB onaylı";
+    QTest::newRow("an amount changed") << "amount"
+                                       << "✘ Defter imzalandıktan sonra değiştirilmiş";
+    QTest::newRow("a draft") << "draft"
+                             << "○ İmzasız dosya (taslak)";
+}
+
+void TestViewerWindow::verification_showsItsLineForTheLedgerOnScreen()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, line);
+    QString name = signedJournal();
+    QVERIFY(!name.isEmpty());
+    if (change == QLatin1String("amount")) {
+        QFile file(m_dir->filePath(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype at = bytes.indexOf('>', bytes.indexOf("<gl-cor:amount")) + 1;
+        bytes[at] = bytes.at(at) == '9' ? '8' : char(bytes.at(at) + 1);
+        file.seek(0);
+        file.write(bytes);
+    } else if (change == QLatin1String("draft")) {
+        QFile file(m_dir->filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        const qsizetype from = bytes.indexOf("<ds:Signature");
+        const QByteArray end = "</ds:Signature>";
+        bytes.remove(from, bytes.indexOf(end, from) + end.size() - from);
+        name = QStringLiteral("taslak.xml");
+        writeFile(m_dir->filePath(name), bytes);
+    }
+    QWidget owner;
+    frmXML* window = viewerFor(owner);
+    auto* status = window->findChild<QPushButton*>(QStringLiteral("cmdImza"));
+    window->browser()->Navigate2(ledgerUrl(name));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), line, 60000);
+    QVERIFY(status->isVisible());
+
+    status->click();
+    auto* details = window->findChild<VerificationDetails*>();
+    QVERIFY(details);
+    QVERIFY(!details->findChild<QPlainTextEdit*>(QStringLiteral("txtAyrinti"))->toPlainText().isEmpty());
+    delete window;
+}
+
+void TestViewerWindow::verification_ofAnEarlierLedger_neverShowsUnderTheNext()
+{
+    const QString journal = signedJournal();
+    QVERIFY(!journal.isEmpty());
+    QWidget owner;
+    frmXML* window = viewerFor(owner);
+    auto* status = window->findChild<QPushButton*>(QStringLiteral("cmdImza"));
+    QSignalSpy results(window->verifier(), &VerificationRunner::verified);
+    window->browser()->Navigate2(ledgerUrl(journal));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("İmza denetleniyor…"), 30000);
+    window->browser()->Navigate2(ledgerUrl(QStringLiteral("a.xml")));
+    // Not a ledger at all: it says so.
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("⚠")), 30000);
+    const QString line = status->text();
+    QTest::qWait(1500); // room for the journal's check to end, which must not show
+    QCOMPARE(status->text(), line);
+    for (const QList<QVariant>& result : std::as_const(results))
+        QVERIFY(result.at(0).value<verify::VerificationResult>().path.endsWith(QLatin1String("a.xml")));
     delete window;
 }
 

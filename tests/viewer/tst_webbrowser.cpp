@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ private slots:
     void network_isNeverReached();
     void failure_showsReadablePage();
     void page_cannotLeaveTheLedger();
+    void longWork_saysSo_andStops();
     void contextMenu_offersOnlyWhatHelps();
     void findBarKeys_searchOnceInTheirDirection_data();
     void findBarKeys_searchOnceInTheirDirection();
@@ -217,6 +219,24 @@ void TestWebBrowser::page_cannotLeaveTheLedger()
     QCOMPARE(browser.view()->page()->url(), second);
     QCOMPARE(evaluate(browser, QStringLiteral("document.getElementById('text').textContent")).toString(),
              QStringLiteral("ikinci"));
+}
+
+void TestWebBrowser::longWork_saysSo_andStops()
+{
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xslt")), slowStylesheet());
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledger("yavas.xslt", slowBody(40000)));
+    WebBrowser browser(m_program->path());
+    browser.setWorkNoticeAfter(300);
+    browser.show();
+    auto* notice = browser.findChild<QWidget*>(QStringLiteral("WorkNotice"));
+    browser.Navigate2(urlText(folder(), QStringLiteral("yavas.xml")));
+    QVERIFY(!notice->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 5000);
+    notice->findChild<QPushButton*>(QStringLiteral("cmdDurdur"))->click();
+    QVERIFY(QTest::qWaitFor([&] { return !browser.Busy(); }, 10000));
+    QVERIFY(!notice->isVisible());
+    const QString text = evaluate(browser, QStringLiteral("document.body.innerText")).toString();
+    QVERIFY2(text.contains(QStringLiteral("iptal")), qPrintable(text));
 }
 
 void TestWebBrowser::contextMenu_offersOnlyWhatHelps()

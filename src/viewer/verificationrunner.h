@@ -1,0 +1,48 @@
+#pragma once
+
+#include "verify/verification.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+namespace viewer {
+
+// Checks the shown ledger's signature, its berats and GİB's approval on a worker thread, after
+// the ledger is on screen: it never delays the first screen nor blocks the window. A result comes
+// only for the ledger still asked about: one shown before never appears under another.
+class VerificationRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit VerificationRunner(QObject* parent = nullptr);
+    ~VerificationRunner() override;
+
+    // Checks `path`, dropping any check still running for another file.
+    void start(const QString& path);
+    // Drops the running check, if any; nothing will be reported for it.
+    void cancel();
+    [[nodiscard]] bool isRunning() const { return m_thread != nullptr; }
+    [[nodiscard]] QString path() const { return m_path; }
+
+    void setOptions(const verify::VerifyOptions& options) { m_options = options; }
+
+signals:
+    void verified(const verify::VerificationResult& result);
+
+private:
+    void finished(int generation, const verify::VerificationResult& result);
+
+    verify::VerifyOptions m_options;
+    QString m_path;
+    int m_generation = 0;
+    QPointer<QThread> m_thread;
+    std::shared_ptr<std::atomic_bool> m_cancel;
+    QList<QPointer<QThread>> m_retired; // cancelled checks still winding down
+};
+
+} // namespace viewer
