@@ -12,6 +12,9 @@ packages=(
     xvfb xauth                                  # headless display for the GUI tests
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
     clang-format git                            # the format check the tests end with
+    qt6-translations-l10n                       # Qt's own dialogs in Turkish
+    g++-mingw-w64-x86-64-posix                  # the Windows-only sources compiled as a check
+    dpkg-dev desktop-file-utils appstream       # the .deb's library dependencies; menu entry and metainfo checks
 )
 
 missing=()
