@@ -31,6 +31,22 @@ for file in /usr/bin/verazidedaze /usr/bin/verazidedaze-render /usr/share/verazi
     [ -e "$file" ] || fail "$file not installed"
 done
 desktop-file-validate /usr/share/applications/example.pelvora.verazidedaze.desktop || fail "desktop entry invalid"
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net /usr/share/metainfo/example.pelvora.verazidedaze.metainfo.xml >/dev/null ||
+        fail "metainfo invalid"
+fi
+say "desktop entry and metainfo valid"
+
+# The same tree unpacked anywhere finds its stylesheets in ../share/verazidedaze.
+unpacked="$(mktemp -d /tmp/verazidedaze-unpacked.XXXXXX)"
+dpkg-deb -x "$deb" "$unpacked/elsewhere"
+mkdir "$unpacked/bare"
+cp "$(ls build/bin/samples/*-Y-*.xml | head -n 1)" "$unpacked/bare/"
+"$unpacked/elsewhere/usr/bin/verazidedaze-render" "$unpacked"/bare/*.xml >"$unpacked/out.html" ||
+    fail "the unpacked tree's renderer failed"
+grep -qi "<table" "$unpacked/out.html" || fail "the unpacked tree rendered no ledger"
+rm -rf "$unpacked"
+say "unpacked elsewhere: the renderer found its stylesheets beside it"
 
 user="vzcheck$$"
 home="$(mktemp -d /tmp/verazidedaze-home.XXXXXX)"

@@ -20,6 +20,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pelvora"));
     QApplication::setApplicationName(QStringLiteral("verazidedaze"));
+    // Ties the windows to the installed menu entry (its icon and name in docks and task lists).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.pelvora.verazidedaze"));
     // Qt's own dialogs (print, save, input) speak the program's language; without the catalogs
     // they stay English and nothing else is lost.
     (void)app::installTurkishQtTranslations(application);
