@@ -11,4 +11,6 @@ export QT_LOGGING_RULES="qt.webenginecontext.info=false"
 status=0
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" ctest --test-dir build --output-on-failure --timeout 600 || status=$?
 scripts/check-format.sh || status=1
+scripts/check-windows.sh || status=1
+scripts/package-check.sh || status=1
 exit "$status"

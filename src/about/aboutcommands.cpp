@@ -14,7 +14,7 @@ void runSupport(QWidget* owner)
 {
     // No console on any platform, unlike a shell's start command.
     const SupportCommand command([owner](const QString& message) { showPlainMessage(owner, message); },
-                                 [](const QUrl& url) { QDesktopServices::openUrl(url); });
+                                 [](const QUrl& url) { return QDesktopServices::openUrl(url); });
     command.run();
 }
 

@@ -4,6 +4,7 @@
 #include "common/appinfo.h"
 #include "common/ui.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +48,18 @@ QPoint screenOrigin(const QWidget* owner)
 }
 
 } // namespace
+
+int missingTextHeight(const QFont& font, const QString& text, const QSize& box)
+{
+    const QFontMetrics metrics(font);
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, box.width(), QWIDGETSIZE_MAX), Qt::AlignLeft | Qt::TextWordWrap, text);
+    const int missing = needed.height() - box.height();
+    if (missing <= 0)
+        return 0;
+    const int line = metrics.lineSpacing();
+    return (missing + line - 1) / line * line;
+}
 
 frmAbout::frmAbout(Registry& registry, ProgramStarter& starter, QWidget* owner, MessageShower showMessage)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -100,6 +113,7 @@ void frmAbout::layOutControls()
         makeTextBlack(label);
     m_lblDescription->setWordWrap(true);
     m_lblDisclaimer->setWordWrap(true);
+    growToFitTexts();
 
     // A sunken border around a 32 × 32 picture.
     m_picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -110,6 +124,25 @@ void frmAbout::layOutControls()
     m_cmdOK->setDefault(true);
     setTabOrder(m_cmdOK, m_cmdSysInfo);
     m_cmdOK->setFocus();
+}
+
+// The designed heights hold the texts in the designer's font; a wider installed face needs more
+// lines. The description's extra lines push the separator, the disclaimer and the buttons down
+// with it; the disclaimer's extra lines only lengthen the window. Nothing else moves.
+void frmAbout::growToFitTexts()
+{
+    const int description =
+        missingTextHeight(m_lblDescription->font(), m_lblDescription->text(), m_lblDescription->contentsRect().size());
+    const int disclaimer =
+        missingTextHeight(m_lblDisclaimer->font(), m_lblDisclaimer->text(), m_lblDisclaimer->contentsRect().size());
+    if (description + disclaimer == 0)
+        return;
+    m_lowerBlockShift = description;
+    m_lblDescription->resize(m_lblDescription->width(), m_lblDescription->height() + description);
+    for (QWidget* below : std::initializer_list<QWidget*>{m_lblDisclaimer, m_cmdOK, m_cmdSysInfo})
+        below->move(below->x(), below->y() + description);
+    m_lblDisclaimer->resize(m_lblDisclaimer->width(), m_lblDisclaimer->height() + disclaimer);
+    setFixedSize(width(), height() + description + disclaimer);
 }
 
 void frmAbout::connectHandlers()
@@ -159,8 +192,10 @@ void frmAbout::paintEvent(QPaintEvent* event)
     QDialog::paintEvent(event);
     QPainter painter(this);
     const int right = twips(5654);
-    painter.fillRect(QRect(QPoint(twips(90), twips(2445)), QPoint(right, twips(2445))), QColor(128, 128, 128));
-    painter.fillRect(QRect(QPoint(twips(105), twips(2460)), QPoint(right, twips(2460) + 1)), Qt::white);
+    const int grey = twips(2445) + m_lowerBlockShift;
+    const int white = twips(2460) + m_lowerBlockShift;
+    painter.fillRect(QRect(QPoint(twips(90), grey), QPoint(right, grey)), QColor(128, 128, 128));
+    painter.fillRect(QRect(QPoint(twips(105), white), QPoint(right, white + 1)), Qt::white);
 }
 
 } // namespace about

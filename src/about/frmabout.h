@@ -10,6 +10,10 @@ class QPushButton;
 
 namespace about {
 
+// How much taller than `box` the text wrapped at the box's width is, rounded up to whole lines of
+// the font; 0 when it fits.
+int missingTextHeight(const QFont& font, const QString& text, const QSize& box);
+
 // The About window: the program's icon, title and version, what the program is, the template date
 // it follows, and a way to the system-information tool. Modal over its owner; made anew for each
 // opening.
@@ -28,6 +32,7 @@ protected:
 
 private:
     void layOutControls();
+    void growToFitTexts();
     void connectHandlers();
 
     void Form_Load();
@@ -35,6 +40,7 @@ private:
     void cmdSysInfo_Click();
 
     MessageShower m_showMessage;
+    int m_lowerBlockShift = 0; // how far the description's extra lines pushed the lower block down
     SysInfoLauncher m_launcher;
 
     QPushButton* const m_cmdOK;

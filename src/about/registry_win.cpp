@@ -9,7 +9,18 @@
 #include <windows.h>
 #include <winreg.h>
 
+#include <type_traits>
+
 namespace about {
+
+// The reader's constants stand in for these headers' on every platform: they must agree.
+static_assert(sizeof(RegistryKey) == sizeof(HKEY));
+static_assert(std::is_same_v<RegistryStatus, LSTATUS>);
+static_assert(kKeyRead == KEY_READ);
+static_assert(kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ && kRegBinary == REG_BINARY && kRegDword == REG_DWORD);
+static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorInvalidHandle == ERROR_INVALID_HANDLE &&
+              kErrorMoreData == ERROR_MORE_DATA);
 
 namespace {
 

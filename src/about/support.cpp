@@ -26,6 +26,13 @@ QUrl supportPageUrl()
     return url;
 }
 
+QString browserUnavailableNotice()
+{
+    return QStringLiteral("Web tarayıcısı açılamadı. Destek sayfasına ulaşmak için bu adresi tarayıcınızın adres "
+                          "satırına yazın:\n\n") +
+           supportPageUrl().toString();
+}
+
 SupportCommand::SupportCommand(Notifier notify, UrlOpener openUrl)
     : m_notify(std::move(notify)), m_openUrl(std::move(openUrl))
 {}
@@ -33,7 +40,8 @@ SupportCommand::SupportCommand(Notifier notify, UrlOpener openUrl)
 void SupportCommand::run() const
 {
     m_notify(supportNotice());
-    m_openUrl(supportPageUrl());
+    if (!m_openUrl(supportPageUrl()))
+        m_notify(browserUnavailableNotice());
 }
 
 } // namespace about

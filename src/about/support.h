@@ -16,12 +16,16 @@ QString supportNotice();
 // The maker's support page: https on the support host, /contact.asp with a bare query key.
 QUrl supportPageUrl();
 
+// Said when no web browser could be started: the support page's address, to be typed by hand.
+QString browserUnavailableNotice();
+
 // The Support command: the notice first, then the support page in the default browser once the
-// user has closed the notice. Whether the browser opened is not followed up.
+// user has closed the notice. When no browser can be started, the user is given the address.
 class SupportCommand
 {
 public:
-    using UrlOpener = std::function<void(const QUrl& url)>;
+    // True when a browser was started with the page.
+    using UrlOpener = std::function<bool(const QUrl& url)>;
 
     SupportCommand(Notifier notify, UrlOpener openUrl);
     void run() const;

@@ -1,13 +1,16 @@
 #include "common/appinfo.h"
 #include "common/paths.h"
+#include "common/translations.h"
 #include "selection/foldermemory.h"
 #include "selection/frmrazoravsec.h"
+#include "selection/openwith.h"
 #include "selection/programcommands.h"
 #include "selection/volumes.h"
 #include "viewer/webbrowser.h"
 #include "web/pagescripts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -17,6 +20,11 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pelvora"));
     QApplication::setApplicationName(QStringLiteral("verazidedaze"));
+    // Ties the windows to the installed menu entry (its icon and name in docks and task lists).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.pelvora.verazidedaze"));
+    // Qt's own dialogs (print, save, input) speak the program's language; without the catalogs
+    // they stay English and nothing else is lost.
+    (void)app::installTurkishQtTranslations(application);
     // Without its page scripts the viewer would show pages that never fill: a broken build.
     if (const QStringList missing = viewer::missingPageScripts(); !missing.isEmpty()) {
         QMessageBox::critical(nullptr, app::programTitle(),
@@ -34,5 +42,6 @@ int main(int argc, char* argv[])
 
     selection::frmRazoravSec window({volumes, memory, commands, programFolder});
     window.show();
+    window.openRequested(selection::decideOpen(QApplication::arguments().mid(1), QDir::currentPath()));
     return QApplication::exec();
 }

@@ -48,6 +48,32 @@ bool folderExists(const QString& path)
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
+QString describeFileError(const std::error_code& error)
+{
+    using std::errc;
+    static const std::pair<errc, const char*> reasons[] = {
+        {errc::no_such_file_or_directory, "böyle bir dosya ya da klasör yok"},
+        {errc::permission_denied, "bu işlem için izniniz yok"},
+        {errc::operation_not_permitted, "bu işlem için izniniz yok"},
+        {errc::not_a_directory, "yolun bir parçası klasör değil"},
+        {errc::is_a_directory, "bu bir klasör, dosya değil"},
+        {errc::read_only_file_system, "disk yalnızca okunabilir"},
+        {errc::no_space_on_device, "diskte yer kalmadı"},
+        {errc::io_error, "disk okunurken ya da yazılırken bir aygıt hatası oluştu"},
+        {errc::no_such_device, "sürücü hazır değil"},
+        {errc::no_such_device_or_address, "sürücü hazır değil"},
+        {errc::device_or_resource_busy, "dosya başka bir program tarafından kullanılıyor"},
+        {errc::filename_too_long, "dosya yolu çok uzun"},
+        {errc::too_many_files_open, "aynı anda açılabilecek dosya sayısı aşıldı"},
+        {errc::too_many_files_open_in_system, "aynı anda açılabilecek dosya sayısı aşıldı"},
+    };
+    for (const auto& [condition, reason] : reasons) {
+        if (error == condition)
+            return QString::fromUtf8(reason);
+    }
+    return QString::fromLocal8Bit(error.message());
+}
+
 std::filesystem::path toFsPath(const QString& path)
 {
     const QByteArray utf8 = path.toUtf8();

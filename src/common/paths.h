@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <system_error>
 
 namespace app {
 
@@ -21,6 +22,10 @@ QString pathJoin(const QString& folder, const QString& name);
 // A regular file that is not hidden.
 bool fileExists(const QString& path);
 bool folderExists(const QString& path);
+
+// Why a file-system call failed, in Turkish for the failures a user meets (missing, no permission,
+// read-only or full disk, drive gone); anything rarer keeps the system's own message.
+QString describeFileError(const std::error_code& error);
 
 std::filesystem::path toFsPath(const QString& path);
 QString fromFsPath(const std::filesystem::path& path);

@@ -35,12 +35,12 @@ DirEntries readEntries(const QString& folder)
     std::error_code ec;
     const fs::path path = app::toFsPath(folder);
     if (!fs::is_directory(path, ec)) {
-        result.error = ec ? QString::fromLocal8Bit(ec.message()) : QStringLiteral("Klasör bulunamadı");
+        result.error = ec ? app::describeFileError(ec) : QStringLiteral("böyle bir klasör yok");
         return result;
     }
     fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
     if (ec) {
-        result.error = QString::fromLocal8Bit(ec.message());
+        result.error = app::describeFileError(ec);
         return result;
     }
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
@@ -56,7 +56,7 @@ DirEntries readEntries(const QString& folder)
             result.files.append(name);
     }
     if (ec)
-        result.error = QString::fromLocal8Bit(ec.message());
+        result.error = app::describeFileError(ec);
     return result;
 }
 

@@ -8,6 +8,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
 
 namespace selection {
 
@@ -44,14 +47,23 @@ std::optional<QString> readFirstLine(const QString& path)
 
 } // namespace
 
+bool probeWritable(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        QTemporaryFile probe(app::pathJoin(path, QStringLiteral("verazidedaze-XXXXXX.tmp")));
+        return probe.open(); // removed again when it goes out of scope
+    }
+    QFile file(path);
+    return info.isFile() && file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
 FolderMemory::FolderMemory(QString filePath) : m_filePath(std::move(filePath)) {}
 
-QString FolderMemory::locate(const QString& programFolder, const QString& configFolder)
+QString FolderMemory::locate(const QString& programFolder, const QString& configFolder, const WritableProbe& writable)
 {
     const QString beside = app::pathJoin(programFolder, QString::fromLatin1(kFileName));
-    const QFileInfo file(beside);
-    const bool usable = file.exists() ? file.isWritable() && QFileInfo(programFolder).isWritable()
-                                      : QFileInfo(programFolder).isWritable();
+    const bool usable = writable(programFolder) && (!QFileInfo::exists(beside) || writable(beside));
     if (usable || configFolder.isEmpty())
         return beside;
     return app::pathJoin(QDir::toNativeSeparators(configFolder), QString::fromLatin1(kFileName));
@@ -67,9 +79,13 @@ QString FolderMemory::save(const QString& drive, const QString& folder) const
     const QByteArray bytes = encode(drive + QLatin1Char('\t') + folder + QStringLiteral("\r\n"));
     // Written beside and renamed over, so a failed write never leaves a half-written line.
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("Klasör hafıza dosyası “%1” yazılamadı: %2").arg(m_filePath, file.errorString());
-    return {};
+    errno = 0;
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {};
+    // The failing system call's own code, read before anything else can change it.
+    const std::error_code code(errno, std::generic_category());
+    const QString reason = code ? app::describeFileError(code) : file.errorString();
+    return QStringLiteral("Klasör hafıza dosyası “%1” yazılamadı: %2").arg(m_filePath, reason);
 }
 
 QString FolderMemory::restore(const QString& programFolder, const QList<Volume>& volumes) const

@@ -7,6 +7,7 @@
 #include "selection/filelistbox.h"
 #include "selection/filepattern.h"
 #include "selection/foldermemory.h"
+#include "selection/openwith.h"
 #include "selection/selectioncommands.h"
 #include "selection/volumes.h"
 
@@ -16,6 +17,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+
+#include <utility>
 
 namespace selection {
 
@@ -101,17 +104,35 @@ void frmRazoravSec::Form_Load()
 }
 
 // Drive first, folder second: the folder assignment has the last word.
-void frmRazoravSec::applyPlace(const QString& place)
+bool frmRazoravSec::applyPlace(const QString& place)
 {
     if (place.isEmpty())
-        return;
+        return false;
     const QStringList fields = place.split(QLatin1Char('\t'));
     if (!m_drive1->setDrive(fields.at(0))) {
         report(QStringLiteral("“%1” sürücüsü hazır değil: artık bağlı görünmüyor.").arg(fields.at(0)));
-        return;
+        return false;
     }
-    if (!m_dir1->setPath(fields.value(1)))
+    if (!m_dir1->setPath(fields.value(1))) {
         report(m_dir1->lastError());
+        return false;
+    }
+    return true;
+}
+
+void frmRazoravSec::openRequested(const OpenRequest& request)
+{
+    if (request.action == OpenRequest::Action::Refuse)
+        report(request.message);
+    if (request.action != OpenRequest::Action::Show)
+        return;
+    if (!applyPlace(driveTextOf(request.folder) + QLatin1Char('\t') + request.folder))
+        return;
+    // A file outside the ledger pattern is not listed, yet it was asked for by name: show it anyway.
+    const QList<QListWidgetItem*> found = m_file1->findItems(request.fileName, Qt::MatchExactly);
+    if (!found.isEmpty())
+        m_file1->setCurrentItem(found.constFirst());
+    m_context.commands.show(m_file1->path(), request.fileName);
 }
 
 void frmRazoravSec::Drive1_Change()
@@ -126,7 +147,9 @@ void frmRazoravSec::Dir1_Change()
 {
     if (const QString error = m_file1->setPath(m_dir1->path()); !error.isEmpty())
         report(error);
-    if (const QString error = m_context.memory.save(m_drive1->drive(), m_dir1->path()); !error.isEmpty())
+    const QString error = m_context.memory.save(m_drive1->drive(), m_dir1->path());
+    // Once per run: the place stays unwritable, and a box at every folder change helps nobody.
+    if (!error.isEmpty() && !std::exchange(m_memoryFailureReported, true))
         report(error);
 }
 
@@ -156,10 +179,15 @@ void frmRazoravSec::Form_DblClick()
     m_context.commands.about(this);
 }
 
+// Closing is never refused: nothing needs saving, the folder memory is written at each change.
 void frmRazoravSec::Form_QueryUnload()
 {
-    // Closing the selection window ends the program, with every other window.
     m_closing = true;
+}
+
+// Closing the selection window ends the program, with every other window.
+void frmRazoravSec::Form_Unload()
+{
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this && window->isVisible())
             window->close();
@@ -198,8 +226,10 @@ void frmRazoravSec::mouseDoubleClickEvent(QMouseEvent* event)
 void frmRazoravSec::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (!m_closing)
-        Form_QueryUnload();
+    if (m_closing)
+        return;
+    Form_QueryUnload();
+    Form_Unload();
 }
 
 } // namespace selection

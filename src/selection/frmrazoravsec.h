@@ -14,6 +14,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class FolderMemory;
+struct OpenRequest;
 class SelectionCommands;
 class Volumes;
 
@@ -41,6 +42,10 @@ class frmRazoravSec : public QWidget
 public:
     explicit frmRazoravSec(SelectionContext context, QWidget* parent = nullptr);
 
+    // A file named on the command line: the lists go to its drive and folder, it is selected and
+    // shown as Show shows it; a refused file is reported and the lists stay where they are.
+    void openRequested(const OpenRequest& request);
+
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -58,14 +63,16 @@ private:
     void cmdYazdir_Click();
     void Form_DblClick();
     void Form_QueryUnload();
+    void Form_Unload();
 
     void runShow();
-    void applyPlace(const QString& place);
+    bool applyPlace(const QString& place);
     void report(const QString& message);
     [[nodiscard]] QString driveTextOf(const QString& folder) const;
 
     SelectionContext m_context;
     bool m_closing = false;
+    bool m_memoryFailureReported = false;
 
     QPushButton* const m_cmdGoster;
     DriveListBox* const m_drive1;

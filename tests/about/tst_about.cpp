@@ -1,3 +1,4 @@
+#include "about/support.h"
 #include "about/sysinfolauncher.h"
 #include "fakes.h"
 
@@ -41,6 +42,8 @@ private slots:
     void startSysInfo();
     void detachedStarter_data();
     void detachedStarter();
+    void support_data();
+    void support();
 };
 
 void TestAbout::getKeyValue_data()
@@ -184,6 +187,32 @@ void TestAbout::detachedStarter()
                         dir.filePath(QStringLiteral("a folder/sys info"))));
     const QString path = relative.isEmpty() ? QString() : QDir::toNativeSeparators(dir.filePath(relative));
     QCOMPARE(DetachedStarter().start(path), started);
+}
+
+void TestAbout::support_data()
+{
+    QTest::addColumn<bool>("browserStarts");
+    QTest::newRow("browser starts") << true;
+    QTest::newRow("no browser") << false;
+}
+
+// The notice comes first; without a browser the user still learns where the page is.
+void TestAbout::support()
+{
+    QFETCH(bool, browserStarts);
+    QStringList events;
+    const SupportCommand command([&](const QString& message) { events << "notice " + message; },
+                                 [&](const QUrl& url) {
+                                     events << "open " + url.toString();
+                                     return browserStarts;
+                                 });
+    command.run();
+    const QString page = supportPageUrl().toString();
+    QStringList expected{"notice " + supportNotice(), "open " + page};
+    if (!browserStarts)
+        expected << "notice " + browserUnavailableNotice();
+    QCOMPARE(events, expected);
+    QVERIFY(browserUnavailableNotice().endsWith(page));
 }
 
 QTEST_GUILESS_MAIN(TestAbout)

@@ -1,10 +1,12 @@
 #include "about/aboutcommands.h"
 #include "about/frmabout.h"
 #include "common/appinfo.h"
+#include "common/ui.h"
 #include "fakes.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -66,6 +68,9 @@ class TestAboutWindow : public QObject
 private slots:
     void init();
     void texts_areExact();
+    void missingTextHeight_wholeLines_data();
+    void missingTextHeight_wholeLines();
+    void wrappedTexts_showWhole_lowerBlockMovesDown();
     void keysAndClicks_data();
     void keysAndClicks();
     void reopening_showsAFreshWindowWithTheSameContent();
@@ -113,6 +118,52 @@ void TestAboutWindow::texts_areExact()
     const QImage ownerIcon = redIcon().pixmap(32, 32).toImage();
     QCOMPARE(window.windowIcon().pixmap(32, 32).toImage(), ownerIcon);
     QCOMPARE(window.findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().toImage(), ownerIcon);
+}
+
+void TestAboutWindow::missingTextHeight_wholeLines_data()
+{
+    QTest::addColumn<int>("linesShort"); // lines the box lacks; -1: a line to spare
+    QTest::newRow("room to spare") << -1;
+    QTest::newRow("exact") << 0;
+    QTest::newRow("one line short") << 1;
+    QTest::newRow("three lines short") << 3;
+}
+
+void TestAboutWindow::missingTextHeight_wholeLines()
+{
+    QFETCH(int, linesShort);
+    const QFont font = app::legacyFont(8, false);
+    const QFontMetrics metrics(font);
+    const QString text = QStringLiteral("Bu tarihten sonra şablonlar üzerinde değişiklik olabilir. ").repeated(6);
+    const int width = 200;
+    const int needed = metrics.boundingRect(QRect(0, 0, width, 10000), Qt::AlignLeft | Qt::TextWordWrap, text).height();
+    // A box a pixel taller than `linesShort` lines short still lacks that many whole lines.
+    const int height = needed - linesShort * metrics.lineSpacing() + (linesShort > 0 ? 1 : 0);
+    QCOMPARE(missingTextHeight(font, text, QSize(width, height)), qMax(0, linesShort) * metrics.lineSpacing());
+}
+
+// With the fonts installed here the description needs a line more than designed.
+void TestAboutWindow::wrappedTexts_showWhole_lowerBlockMovesDown()
+{
+    const frmAbout window(m_registry, m_starter, m_owner.get(), m_recordMessage);
+    const auto* description = window.findChild<QLabel*>(QStringLiteral("lblDescription"));
+    const auto* disclaimer = window.findChild<QLabel*>(QStringLiteral("lblDisclaimer"));
+    for (const QLabel* label : {description, disclaimer}) {
+        const QRect needed =
+            QFontMetrics(label->font())
+                .boundingRect(QRect(0, 0, label->width(), 10000), Qt::AlignLeft | Qt::TextWordWrap, label->text());
+        QVERIFY2(needed.height() <= label->contentsRect().height(), qPrintable(label->objectName()));
+    }
+    using app::twips;
+    const int shift = description->height() - twips(1170);
+    QCOMPARE(description->geometry().topLeft(), QPoint(twips(1050), twips(1125)));
+    QCOMPARE(disclaimer->geometry().topLeft(), QPoint(twips(255), twips(2625) + shift));
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("cmdOK"))->pos(), QPoint(twips(4245), twips(2625) + shift));
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("cmdSysInfo"))->pos(), QPoint(twips(4260), twips(3075) + shift));
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("lblVersion"))->geometry(),
+             QRect(twips(1050), twips(780), twips(3885), twips(225)));
+    QCOMPARE(window.height() - disclaimer->geometry().bottom(), twips(3555) - twips(3450) + 1);
+    QCOMPARE(window.width(), twips(5730));
 }
 
 void TestAboutWindow::keysAndClicks_data()

@@ -1,5 +1,6 @@
 #include "common/appinfo.h"
 #include "common/paths.h"
+#include "common/translations.h"
 #include "common/ui.h"
 
 #include <QDir>
@@ -20,6 +21,9 @@ private slots:
     void existenceTests();
     void dataFolder_prefersStylesheetsBesideTheProgram();
     void twips_makeLogicalPixels();
+    void fileErrors_turkishWhereKnown_data();
+    void fileErrors_turkishWhereKnown();
+    void qtTranslations_turkishDialogTexts();
 };
 
 void TestApp::versionTexts_data()
@@ -111,6 +115,41 @@ void TestApp::twips_makeLogicalPixels()
     static_assert(app::twips(6735) == 449);
     static_assert(app::twips(7755) == 517);
     QCOMPARE(app::twips(15), 1);
+}
+
+void TestApp::fileErrors_turkishWhereKnown_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("reason"); // empty: the system's own message
+    QTest::newRow("missing") << int(std::errc::no_such_file_or_directory) << "böyle bir dosya ya da klasör yok";
+    QTest::newRow("no permission") << int(std::errc::permission_denied) << "bu işlem için izniniz yok";
+    QTest::newRow("read-only disk") << int(std::errc::read_only_file_system) << "disk yalnızca okunabilir";
+    QTest::newRow("disk full") << int(std::errc::no_space_on_device) << "diskte yer kalmadı";
+    QTest::newRow("rare") << int(std::errc::protocol_error) << "";
+}
+
+void TestApp::fileErrors_turkishWhereKnown()
+{
+    QFETCH(int, code);
+    QFETCH(QString, reason);
+    const std::error_code error(code, std::generic_category());
+    QCOMPARE(app::describeFileError(error), reason.isEmpty() ? QString::fromLocal8Bit(error.message()) : reason);
+    // The system's codes map the same way (Win32 codes on Windows, errno elsewhere).
+    if (!reason.isEmpty())
+        QCOMPARE(app::describeFileError(std::error_code(code, std::system_category())), reason);
+}
+
+void TestApp::qtTranslations_turkishDialogTexts()
+{
+    QTemporaryDir empty;
+    QCOMPARE(app::installTurkishQtTranslations(*QCoreApplication::instance(), empty.path()), app::kQtCatalogs);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+
+    // Debian 12 has no Turkish catalog for the web engine; the base one is what the dialogs use.
+    const QStringList missing = app::installTurkishQtTranslations(*QCoreApplication::instance());
+    QVERIFY2(!missing.contains(QStringLiteral("qtbase")), "qtbase_tr.qm missing: install qt6-translations-l10n");
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("İptal"));
+    QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Yazdır"));
 }
 
 QTEST_GUILESS_MAIN(TestApp)

@@ -1,6 +1,7 @@
 #include "selection/filepattern.h"
 #include "selection/folderlisting.h"
 #include "selection/foldermemory.h"
+#include "selection/openwith.h"
 #include "selection/showcommand.h"
 #include "selection/volumes.h"
 
@@ -60,7 +61,12 @@ private slots:
     void memory_rememberedFolderOrDriveGone_givesNothing_data();
     void memory_rememberedFolderOrDriveGone_givesNothing();
     void memory_unwritableLocation_reportsError();
-    void memory_locate_usesConfigFolderWhenProgramFolderUnwritable();
+    void memory_locate_data();
+    void memory_locate();
+    void memory_probeWritable_writesForRealAndLeavesNothing();
+
+    void openWith_data();
+    void openWith();
 
     void urlText_data();
     void urlText();
@@ -195,6 +201,7 @@ void TestSelectionCore::listFolders_missingFolder_reportsReason()
     const QString missing = native(m_temp.filePath(QStringLiteral("yok")));
     const FolderListing listing = listFolders(missing, native("/"));
     QVERIFY(!listing.ok());
+    QCOMPARE(listing.error, QStringLiteral("böyle bir dosya ya da klasör yok"));
     QVERIFY(listing.rows.isEmpty());
     QVERIFY(describeReadError(missing, listing.error).contains(missing));
 }
@@ -314,14 +321,50 @@ void TestSelectionCore::memory_unwritableLocation_reportsError()
     QVERIFY2(error.contains(QStringLiteral("dosya")), qPrintable(error));
 }
 
-void TestSelectionCore::memory_locate_usesConfigFolderWhenProgramFolderUnwritable()
+void TestSelectionCore::memory_locate_data()
+{
+    QTest::addColumn<bool>("folderWritable");
+    QTest::addColumn<int>("dirLog"); // 0: none, 1: writable, 2: read-only
+    QTest::addColumn<bool>("inConfig");
+    QTest::newRow("writable folder, first run") << true << 0 << false;
+    QTest::newRow("writable folder and dir.log") << true << 1 << false;
+    QTest::newRow("read-only folder, first run") << false << 0 << true;
+    // Saving writes a temporary file beside dir.log: a writable dir.log alone is not enough.
+    QTest::newRow("read-only folder, writable dir.log") << false << 1 << true;
+    QTest::newRow("writable folder, read-only dir.log") << true << 2 << true;
+}
+
+// The answers come from the probe handed in: the tests run as root, who may write anywhere.
+void TestSelectionCore::memory_locate()
+{
+    QFETCH(bool, folderWritable);
+    QFETCH(int, dirLog);
+    QFETCH(bool, inConfig);
+    QTemporaryDir dir;
+    const QString program = native(dir.path());
+    const QString beside = program + QDir::separator() + "dir.log";
+    const QString config = native(dir.filePath(QStringLiteral("config")));
+    if (dirLog != 0)
+        writeAll(beside, "/\t/\r\n");
+    const WritableProbe probe = [&](const QString& path) {
+        return path == program ? folderWritable : dirLog == 1;
+    };
+    QCOMPARE(FolderMemory::locate(program, config, probe), inConfig ? config + QDir::separator() + "dir.log" : beside);
+}
+
+void TestSelectionCore::memory_probeWritable_writesForRealAndLeavesNothing()
 {
     QTemporaryDir dir;
-    const QString config = native(dir.filePath(QStringLiteral("config")));
-    const QString writable = native(dir.path());
-    QCOMPARE(FolderMemory::locate(writable, config), writable + QDir::separator() + "dir.log");
-    const QString missing = native(dir.filePath(QStringLiteral("salt-okunur/program")));
-    QCOMPARE(FolderMemory::locate(missing, config), config + QDir::separator() + "dir.log");
+    const QString file = dir.filePath(QStringLiteral("dir.log"));
+    writeAll(file, "x");
+    QVERIFY(probeWritable(native(dir.path())));
+    QVERIFY(probeWritable(native(file)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"dir.log"});
+    QCOMPARE(readAll(file), QByteArray("x"));
+    QVERIFY(!probeWritable(native(dir.filePath(QStringLiteral("salt-okunur/program")))));
+    // A regular file where a folder should be: nothing can be created under it.
+    QVERIFY(!probeWritable(native(dir.filePath(QStringLiteral("dir.log/alt")))));
 }
 
 namespace {
@@ -355,6 +398,52 @@ QStringList names(const std::array<const char*, 4>& list)
 }
 
 } // namespace
+
+void TestSelectionCore::openWith_data()
+{
+    QTest::addColumn<QString>("argument"); // "@" stands for the temporary folder; "-" for none
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("expected"); // for Show the bare name, else a part of the message
+    const int nothing = int(OpenRequest::Action::Nothing);
+    const int show = int(OpenRequest::Action::Show);
+    const int refuse = int(OpenRequest::Action::Refuse);
+    QTest::newRow("no argument") << "-" << nothing << "";
+    QTest::newRow("ledger") << "@/Defter 2025/1234567890-202501-Y-000001.xml" << show
+                            << "1234567890-202501-Y-000001.xml";
+    QTest::newRow("relative, upper-case suffix, BOM") << "Defter 2025/yevmiye.XML" << show << "yevmiye.XML";
+    QTest::newRow("file URL") << "file://@/Defter%202025/1234567890-202501-Y-000001.xml" << show
+                              << "1234567890-202501-Y-000001.xml";
+    QTest::newRow("missing") << "@/Defter 2025/silindi.xml" << refuse << "bulunamadı";
+    QTest::newRow("not .xml") << "@/Defter 2025/notlar.txt" << refuse << "XML dosyası değil";
+    QTest::newRow(".xml that is no XML") << "@/Defter 2025/bozuk.xml" << refuse << "XML dosyası değil";
+    QTest::newRow("folder") << "@/Defter 2025" << refuse << "klasör";
+}
+
+void TestSelectionCore::openWith()
+{
+    QFETCH(QString, argument);
+    QFETCH(int, action);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Defter 2025"));
+    QVERIFY(QDir().mkpath(folder));
+    writeAll(folder + "/1234567890-202501-Y-000001.xml", "<?xml version=\"1.0\"?><edefter:defter/>");
+    writeAll(folder + "/yevmiye.XML", "\xEF\xBB\xBF\r\n  <defter/>");
+    writeAll(folder + "/notlar.txt", "<defter/>");
+    writeAll(folder + "/bozuk.xml", "%PDF-1.4\n<<>>");
+    const QStringList arguments = argument == "-" ? QStringList() : QStringList{argument.replace('@', dir.path())};
+
+    const OpenRequest request = decideOpen(arguments, dir.path());
+    QCOMPARE(int(request.action), action);
+    if (action == int(OpenRequest::Action::Show)) {
+        QCOMPARE(request.folder, native(folder));
+        QCOMPARE(request.fileName, expected);
+    } else {
+        QVERIFY2(request.message.contains(expected), qPrintable(request.message));
+    }
+    if (action == int(OpenRequest::Action::Refuse))
+        QVERIFY2(request.message.contains(native(folder)), qPrintable(request.message));
+}
 
 void TestSelectionCore::urlText_data()
 {

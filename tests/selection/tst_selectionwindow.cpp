@@ -3,6 +3,7 @@
 #include "selection/filelistbox.h"
 #include "selection/foldermemory.h"
 #include "selection/frmrazoravsec.h"
+#include "selection/openwith.h"
 #include "selection/selectioncommands.h"
 #include "selection/volumes.h"
 
@@ -107,7 +108,10 @@ private slots:
     void vanishedFolder_reportsAndStays();
     void driveNotReady_reportsAndStaysOnLastDrive();
     void unplugDrive_chosenFromList_reportsAndStays();
-    void memoryCannotBeWritten_reportsAndKeepsWorking();
+    void memoryCannotBeWritten_reportedOnceAndKeepsWorking();
+
+    void openWith_data();
+    void openWith();
 
     void closing_endsWithEveryOtherWindow();
 
@@ -437,16 +441,52 @@ void TestSelectionWindow::unplugDrive_chosenFromList_reportsAndStays()
     QCOMPARE(window->findChild<DirListBox*>()->path(), path("prog"));
 }
 
-void TestSelectionWindow::memoryCannotBeWritten_reportsAndKeepsWorking()
+void TestSelectionWindow::memoryCannotBeWritten_reportedOnceAndKeepsWorking()
 {
     touch(path("engel"));
     const auto window = makeWindow(path("engel/dir.log"));
     QCOMPARE(m_messages.size(), 1); // the first folder change at start-up
+    QVERIFY2(m_messages.constFirst().contains(QStringLiteral("dir.log")), qPrintable(m_messages.constFirst()));
     auto* dir = window->findChild<DirListBox*>();
     QVERIFY(dir->setPath(path("Müşteri Defterleri/2025 Ocak")));
-    QCOMPARE(m_messages.size(), 2);
-    QVERIFY2(m_messages.constLast().contains(QStringLiteral("dir.log")), qPrintable(m_messages.constLast()));
-    QCOMPARE(window->findChild<FileListBox*>()->count(), 2);
+    QVERIFY(dir->setPath(path("Müşteri Defterleri")));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(dir->path(), path("Müşteri Defterleri"));
+}
+
+void TestSelectionWindow::openWith_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("folder"); // where the lists end up
+    QTest::addColumn<QString>("shown");  // empty: nothing shown, one message
+    QTest::newRow("ledger on another drive") << "vol2/Defter 2025/GIB-1234567890-202502-KB-000000.xml"
+                                             << "vol2/Defter 2025"
+                                             << "GIB-1234567890-202502-KB-000000.xml";
+    QTest::newRow("missing file") << "vol2/Defter 2025/silindi.xml"
+                                  << "prog"
+                                  << "";
+    QTest::newRow("not XML") << "Müşteri Defterleri/2025 Ocak/notlar.txt"
+                             << "prog"
+                             << "";
+}
+
+void TestSelectionWindow::openWith()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, folder);
+    QFETCH(QString, shown);
+    const auto window = makeWindow();
+    QFile ledger(path("vol2/Defter 2025/GIB-1234567890-202502-KB-000000.xml"));
+    QVERIFY(ledger.open(QIODevice::WriteOnly) && ledger.write("<defter/>") > 0);
+    ledger.close();
+    window->openRequested(decideOpen({path(file)}, path("work")));
+
+    QCOMPARE(window->findChild<DirListBox*>()->path(), path(folder));
+    QCOMPARE(m_commands.calls, shown.isEmpty() ? QStringList() : QStringList{"show " + path(folder) + '|' + shown});
+    QCOMPARE(window->findChild<FileListBox*>()->fileName(), shown);
+    QCOMPARE(m_messages.size(), shown.isEmpty() ? 1 : 0);
+    if (!shown.isEmpty())
+        QCOMPARE(window->findChild<DriveListBox*>()->drive(), path("vol2") + " [YEDEK]");
 }
 
 void TestSelectionWindow::closing_endsWithEveryOtherWindow()
