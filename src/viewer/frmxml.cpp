@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QHash>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 namespace viewer {
@@ -101,6 +102,7 @@ void frmXML::Form_Resize()
     const int lineLeft = m_cmdAktar->geometry().right() + 1 + twips(ViewerDesign::buttonGap);
     m_cmdImza->setGeometry(lineLeft, m_cmdYazdir->y(), std::max(0, width() - lineLeft - twips(ViewerDesign::buttonGap)),
                            m_cmdYazdir->height());
+    showVerificationLine();
 }
 
 void frmXML::brwWebBrowser_BeforeNavigate2()
@@ -110,6 +112,7 @@ void frmXML::brwWebBrowser_BeforeNavigate2()
     m_verifier->cancel();
     m_verification.reset();
     m_cmdImza->hide();
+    m_verificationLine.clear();
     updateCommands();
 }
 
@@ -120,8 +123,9 @@ void frmXML::brwWebBrowser_DownloadComplete()
     // Once the whole ledger is on screen: the check never delays it, nor competes with its render.
     const QString path = m_brwWebBrowser->documentPath();
     if (!m_brwWebBrowser->Busy() && !path.isEmpty() && !m_verification && !m_verifier->isRunning()) {
-        m_cmdImza->setText(QStringLiteral("İmza denetleniyor…"));
+        m_verificationLine = QStringLiteral("İmza denetleniyor…");
         m_cmdImza->setStyleSheet(QString());
+        showVerificationLine();
         m_cmdImza->show();
         m_verifier->start(path);
     }
@@ -136,8 +140,20 @@ void frmXML::verificationDone(const verify::VerificationResult& result)
                                                            {verify::Status::CouldNotCheck, QStringLiteral("#8a5a00")}};
     m_cmdImza->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; text-align: left; }").arg(colours.value(result.status)));
-    m_cmdImza->setText(result.summary);
+    m_verificationLine = result.summary;
+    showVerificationLine();
     m_cmdImza->show();
+}
+
+// Shortened to the room beside the buttons; the whole line is the tooltip, the details a click away.
+void frmXML::showVerificationLine()
+{
+    const int room = m_cmdImza->width() - 2 * m_cmdImza->style()->pixelMetric(QStyle::PM_ButtonMargin);
+    const QString shown = m_cmdImza->fontMetrics().elidedText(m_verificationLine, Qt::ElideRight, std::max(0, room));
+    m_cmdImza->setText(shown);
+    m_cmdImza->setToolTip(shown == m_verificationLine
+                              ? QStringLiteral("Ayrıntılar için tıklayın")
+                              : m_verificationLine + QStringLiteral("\nAyrıntılar için tıklayın"));
 }
 
 void frmXML::cmdImza_Click()

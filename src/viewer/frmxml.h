@@ -34,6 +34,8 @@ public:
     [[nodiscard]] WebBrowser* browser() const { return m_brwWebBrowser; }
     [[nodiscard]] ExportRunner* exporter() const { return m_exporter; }
     [[nodiscard]] VerificationRunner* verifier() const { return m_verifier; }
+    // What the signature check says of the ledger on screen (the bar may show it shortened).
+    [[nodiscard]] QString verificationLine() const { return m_verificationLine; }
 
     // Shows the window maximized and lays it out; run once, by whoever loads it.
     void Form_Load();
@@ -52,6 +54,7 @@ private:
     void updateCommands();
     void verificationDone(const verify::VerificationResult& result);
     void cmdImza_Click();
+    void showVerificationLine();
     void brwWebBrowser_PrintTemplateInstantiation();
     void brwWebBrowser_PrintTemplateTeardown();
 
@@ -64,6 +67,7 @@ private:
     ExportRunner* const m_exporter;
     VerificationRunner* const m_verifier;
     std::optional<verify::VerificationResult> m_verification; // of the ledger on screen
+    QString m_verificationLine;
 };
 
 } // namespace viewer
