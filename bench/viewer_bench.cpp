@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "piecelimits.h"
 #include "treememory.h"
+#include "viewer/verificationrunner.h"
 #include "viewer/webbrowser.h"
 #include "web/ledgerscheme.h"
 
@@ -89,12 +90,30 @@ double xsltprocSeconds(const QString& ledger)
 
 struct Figures
 {
-    qint64 first = -1;     // ms to the first content
-    qint64 notBusy = -1;   // ms to the view no longer busy
-    qint64 reachable = -1; // ms to the last piece shown after a jump to it
-    qint64 block = 0;      // longest GUI block, ms
-    qint64 peak = 0;       // peak memory of the process tree, bytes
+    qint64 first = -1;       // ms to the first content
+    qint64 notBusy = -1;     // ms to the view no longer busy
+    qint64 reachable = -1;   // ms to the last piece shown after a jump to it
+    qint64 block = 0;        // longest GUI block, ms
+    qint64 peak = 0;         // peak memory of the process tree, bytes
+    qint64 verified = -1;    // VZ_VERIFY: ms the signature check took once the ledger was shown
+    qint64 verifyBlock = -1; // and the longest GUI block meanwhile
 };
+
+// The viewer's check of the shown ledger's signature: on its worker, with the view still up.
+void verifyShown(const QString& ledger, Figures& figures)
+{
+    viewer::VerificationRunner verifier;
+    bool done = false;
+    QObject::connect(&verifier, &viewer::VerificationRunner::verified, [&] { done = true; });
+    BlockWatch blocks;
+    blocks.reset();
+    QElapsedTimer clock;
+    clock.start();
+    verifier.start(QFileInfo(ledger).absoluteFilePath());
+    if (waitFor([&] { return done; }, 600000))
+        figures.verified = clock.elapsed();
+    figures.verifyBlock = blocks.longest();
+}
 
 Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
 {
@@ -150,6 +169,8 @@ Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
             figures.reachable = shownAt.toLongLong() - startedAt;
     }
     figures.block = blocks.longest();
+    if (idle && qEnvironmentVariableIsSet("VZ_VERIFY"))
+        verifyShown(ledger, figures);
     figures.peak = memory.peak();
     return figures;
 }
@@ -174,6 +195,8 @@ void measure(const QString& ledger, bool whole, int runs, TreeMemory& memory)
         best.reachable = better(figures.reachable, best.reachable);
         worstBlock = std::max(worstBlock, figures.block);
         worstPeak = std::max(worstPeak, figures.peak);
+        best.verified = better(figures.verified, best.verified);
+        best.verifyBlock = std::max(best.verifyBlock, figures.verifyBlock);
     }
     std::printf("%-34s %7.1f MB  first %6.2f s  idle %6.2f s  last page %6.2f s  xsltproc %6.2f s  "
                 "ratio %5.2f  GUI block %4lld ms  peak tree %6.0f MB%s\n",
@@ -181,6 +204,9 @@ void measure(const QString& ledger, bool whole, int runs, TreeMemory& memory)
                 best.notBusy / 1000.0, best.reachable / 1000.0, xsltproc,
                 best.reachable > 0 ? best.reachable / 1000.0 / xsltproc : 0.0, worstBlock, worstPeak / 1048576.0,
                 best.reachable > 0 ? "" : "  (did not finish)");
+    if (best.verifyBlock >= 0)
+        std::printf("%-34s            verified in %6.2f s  GUI block while verifying %4lld ms\n", "",
+                    best.verified / 1000.0, best.verifyBlock);
     std::fflush(stdout);
 }
 
@@ -195,7 +221,8 @@ int main(int argc, char* argv[])
     if (files.isEmpty()) {
         std::fprintf(stderr, "usage: verazidedaze-viewerbench [--whole] LEDGER.xml...\n"
                              "  --whole  hand the web view the whole page at once (no pieces, no beginning first)\n"
-                             "environment: REPEAT=runs per ledger (default 3; best times, worst block and memory)\n");
+                             "environment: REPEAT=runs per ledger (default 3; best times, worst block and memory)\n"
+                             "             VZ_VERIFY=1 also checks each shown ledger's signature as the viewer does\n");
         return 64;
     }
     const int runs = qEnvironmentVariableIsSet("REPEAT") ? qMax(1, qEnvironmentVariableIntValue("REPEAT")) : 3;

@@ -2,6 +2,7 @@
 # Generates journals and kebirs of the given sizes (MB) and measures how the viewer shows them.
 # usage: bench/viewer_bench.sh [--whole] [SIZE_MB...]   (default: 13 50 200)
 # REPEAT=runs per ledger (default 3): the best times are kept, the worst GUI block and memory.
+# VZ_VERIFY=1: then the viewer's signature check of each shown ledger, and the GUI block meanwhile.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
