@@ -5,13 +5,13 @@
 #include "render/urlmapping.h"
 #include "viewer/findbar.h"
 #include "viewer/worknotice.h"
-#include "web/jsliteral.h"
 #include "web/ledgerpage.h"
 #include "web/pagescripts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QJsonDocument>
 #include <QMenu>
 #include <QShortcut>
 #include <QThread>
@@ -306,7 +306,7 @@ void WebBrowser::completeInPlace()
 {
     m_stage = Stage::CompletingInPlace;
     const int navigation = m_navigation;
-    runScript(QStringLiteral("__vz.complete(%1)").arg(QString::fromUtf8(m_scheme->manifest())));
+    runScript(composerCall("complete", {QJsonDocument::fromJson(m_scheme->manifest()).toVariant()}));
     whenComposerHas(m_scheme->version(), [this, navigation] {
         if (navigation == m_navigation)
             finishNavigation();
@@ -317,8 +317,8 @@ void WebBrowser::completeInPlace()
 void WebBrowser::whenComposerHas(int version, const std::function<void()>& then, int attempts)
 {
     const int navigation = m_navigation;
-    runScript(QStringLiteral("window.__vz ? __vz.status().version : 0"), [this, version, then, attempts,
-                                                                          navigation](const QVariant& shown) {
+    runScript(composerCall("status"), [this, version, then, attempts, navigation](const QVariant& status) {
+        const QVariant shown = status.toMap().value(QStringLiteral("version"));
         if (navigation != m_navigation)
             return;
         if (shown.toInt() >= version || attempts <= 0) {
@@ -404,7 +404,8 @@ void WebBrowser::showGoToDialog()
     const int count = pieces ? int(pieces->count()) : 1;
     if (count <= 1)
         return;
-    runScript(QStringLiteral("__vz.status().current"), [this, count](const QVariant& current) {
+    runScript(composerCall("status"), [this, count](const QVariant& status) {
+        const QVariant current = status.toMap().value(QStringLiteral("current"));
         bool ok = false;
         // The screen shows a large ledger part by part; printed pages are counted in the preview.
         const int part =
@@ -418,7 +419,7 @@ void WebBrowser::showGoToDialog()
 
 void WebBrowser::goToPiece(int index)
 {
-    runScript(QStringLiteral("__vz.goTo(%1)").arg(index));
+    runScript(composerCall("goTo", {index}));
 }
 
 void WebBrowser::resetSearch()
@@ -483,7 +484,8 @@ void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> 
         return;
     }
     // From where the reader is, not from the top of the ledger.
-    runScript(QStringLiteral("window.__vz ? __vz.status().current : 0"), [this, navigation, term](const QVariant& at) {
+    runScript(composerCall("status"), [this, navigation, term](const QVariant& status) {
+        const QVariant at = status.toMap().value(QStringLiteral("current"));
         if (navigation != m_navigation || term != m_search.term)
             return;
         const int piece = at.toInt();
@@ -510,7 +512,7 @@ void WebBrowser::revealMatch()
     int occurrence = m_search.current;
     while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece))
         occurrence -= m_search.counts.at(piece++);
-    runScript(QStringLiteral("__vz.highlight(%1, %2, %3)").arg(piece).arg(jsLiteral(m_search.term)).arg(occurrence));
+    runScript(composerCall("highlight", {piece, m_search.term, occurrence}));
     updateFindStatus();
     emit searchUpdated();
 }

@@ -47,6 +47,15 @@ QString pageScriptCall(PageScript script, const QVariantList& arguments)
     return QLatin1Char('(') + function + QLatin1String(")(") + literals.join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
+QString composerCall(const char* method, const QVariantList& arguments)
+{
+    QStringList literals;
+    for (const QVariant& argument : arguments)
+        literals.append(argument.isNull() ? QStringLiteral("null") : jsLiteral(argument));
+    const QString name = QString::fromLatin1(method);
+    return QStringLiteral("window.__vz ? __vz.%1(%2) : null").arg(name, literals.join(QLatin1Char(',')));
+}
+
 QStringList missingPageScripts(const QString& folder)
 {
     const QString from = folder.isEmpty() ? QString::fromLatin1(kBuiltIn) : folder;

@@ -20,6 +20,10 @@ QString pageScript(PageScript script);
 // A script that is a function expression, called with `arguments` (each a JavaScript literal).
 QString pageScriptCall(PageScript script, const QVariantList& arguments);
 
+// A call of the composer's `method` (complete, goTo, highlight, status) in the page it runs in;
+// when the page has no composer the call gives null.
+QString composerCall(const char* method, const QVariantList& arguments = {});
+
 // The scripts missing below `folder` (the built-in ones by default), by file name: the program
 // refuses to start without them rather than show pages that never fill.
 QStringList missingPageScripts(const QString& folder = {});
