@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.sheetRowLimit = 50;
     const ledgerexport::ExportResult result = ledgerexport::exportLedger(
         ledger, out, xlsx ? ledgerexport::Format::Xlsx : ledgerexport::Format::Csv, {}, nullptr, options);
-    fuzz::require(result.ok == QFileInfo::exists(out));
-    fuzz::require(result.ok || !result.error.isEmpty());
+    fuzz::require(result.ok == QFileInfo::exists(out), "result.ok == QFileInfo::exists(out)");
+    fuzz::require(result.ok || !result.error.isEmpty(), "result.ok || !result.error.isEmpty()");
     return 0;
 }

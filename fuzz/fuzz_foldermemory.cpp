@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const selection::FolderMemory memory(file);
     const QString place = memory.restore(fuzz::workFolder(), volumes);
     if (!place.isEmpty())
-        fuzz::require(place.count(u'\t') >= 1);
+        fuzz::require(place.count(u'\t') >= 1, "place.count(u'\\t') >= 1");
     return 0;
 }

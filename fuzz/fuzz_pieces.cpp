@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         viewer::cutIntoPieces(doc, viewer::PieceLimits{4 * scale, 10 * scale, 20 * scale},
                               (data[0] & 0x80) ? viewer::Completeness::Partial : viewer::Completeness::Whole);
     xmlFreeDoc(doc);
-    fuzz::require(pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count());
+    fuzz::require(pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count(),
+                  "pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count()");
     for (qsizetype i = 0; i < pieces.count(); ++i)
         (void)viewer::countMatches(pieces.page(i), QStringLiteral("a"));
     return 0;

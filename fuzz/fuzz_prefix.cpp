@@ -27,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::optional<viewer::detail::LedgerPrefix> prefix = viewer::detail::findLedgerPrefix(path, budget);
     if (!prefix)
         return 0;
-    fuzz::require(prefix->bytes > 0 && prefix->bytes <= bytes.size());
+    fuzz::require(prefix->bytes > 0 && prefix->bytes <= bytes.size(),
+                  "prefix->bytes > 0 && prefix->bytes <= bytes.size()");
     if (wellFormed(bytes))
-        fuzz::require(wellFormed(bytes.left(prefix->bytes) + prefix->closing));
+        fuzz::require(wellFormed(bytes.left(prefix->bytes) + prefix->closing),
+                      "wellFormed(bytes.left(prefix->bytes) + prefix->closing)");
     return 0;
 }

@@ -25,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         (data[0] & 2) ? viewer::renderLedgerBeginning(request, 512).value_or(viewer::RenderResult{})
                       : viewer::renderLedger(request);
     // Never a blank page: a failure always carries its page.
-    fuzz::require(result.ok() || !result.html.isEmpty());
+    fuzz::require(result.ok() || !result.html.isEmpty(), "result.ok() || !result.html.isEmpty()");
     return 0;
 }

@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     request.ledgerPath = ledger;
     request.availableMemory = qint64(8) << 30;
     const viewer::RenderResult result = viewer::renderLedger(request);
-    fuzz::require(result.ok() || !result.html.isEmpty());
-    fuzz::require(QDir(fuzz::workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size() ==
-                  2);
+    fuzz::require(result.ok() || !result.html.isEmpty(), "result.ok() || !result.html.isEmpty()");
+    fuzz::require(
+        QDir(fuzz::workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size() == 2,
+        "QDir(fuzz::workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size() == 2");
     return 0;
 }

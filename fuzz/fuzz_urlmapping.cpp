@@ -31,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)viewer::localPathFromUrlTextFor(text, viewer::PathStyle::Windows);
     const std::optional<QString> path = viewer::resourcePathInFolder(folder, text);
     if (path)
-        fuzz::require(path->startsWith(folder + u'/') && QFileInfo(*path).isFile());
+        fuzz::require(path->startsWith(folder + u'/') && QFileInfo(*path).isFile(),
+                      "path->startsWith(folder + u'/') && QFileInfo(*path).isFile()");
     return 0;
 }

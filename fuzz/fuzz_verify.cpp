@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.rootsFolder = fuzz::workFolder() + QStringLiteral("/kokler-yok");
     options.checkCompanions = false;
     const verify::VerificationResult result = verify::verifyFile(path, options);
-    fuzz::require(!result.summary.isEmpty());
+    fuzz::require(!result.summary.isEmpty(), "!result.summary.isEmpty()");
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace fuzz {
@@ -16,9 +17,10 @@ namespace fuzz {
 inline const QString& workFolder()
 {
     static QTemporaryDir dir;
-    if (!dir.isValid())
+    static const QString path = dir.isValid() ? dir.path() : QString();
+    if (path.isEmpty())
         std::abort();
-    return dir.path();
+    return path;
 }
 
 inline QString writeFile(const QString& name, const QByteArray& bytes)
@@ -36,10 +38,12 @@ inline QByteArray bytesOf(const uint8_t* data, size_t size)
 }
 
 // A property that must hold: a crash libFuzzer records with its input.
-inline void require(bool condition)
+inline void require(bool condition, const char* what)
 {
-    if (!condition)
-        std::abort();
+    if (condition)
+        return;
+    std::fprintf(stderr, "fuzz: does not hold: %s\n", what);
+    std::abort();
 }
 
 } // namespace fuzz
