@@ -259,7 +259,9 @@ PiecedDocument Cutter::run()
     m_target = &result.head;
     m_out = xmlOutputBufferCreateIO(
         [](void* context, const char* bytes, int length) {
-            static_cast<Cutter*>(context)->m_target->append(bytes, length);
+            // Closing the buffer writes once more, when the last target is long gone.
+            if (QByteArray* target = static_cast<Cutter*>(context)->m_target)
+                target->append(bytes, length);
             return length;
         },
         nullptr, this, nullptr);
@@ -358,6 +360,7 @@ QByteArray Cutter::serialiseHead(xmlNode* html, xmlNode* head, xmlNode* body)
         writeNode(head);
     writeStartTag(body, nullptr);
     xmlOutputBufferFlush(m_out);
+    m_target = nullptr;
     return bytes;
 }
 
@@ -450,6 +453,7 @@ QByteArray Cutter::serialisePiece(qsizetype first, qsizetype last, bool isLast)
             writeNode(node);
     }
     xmlOutputBufferFlush(m_out);
+    m_target = nullptr;
     return bytes;
 }
 

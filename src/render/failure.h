@@ -13,7 +13,8 @@ enum class FailureKind
     StylesheetInvalid,
     TransformFailed,
     Refused,
-    Cancelled
+    Cancelled,
+    TooLarge // the transform would need more memory than the machine has free
 };
 
 struct RenderFailure

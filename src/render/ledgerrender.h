@@ -22,6 +22,8 @@ struct RenderRequest
     const std::atomic_bool* cancel = nullptr; // when set true, give up early (result: Cancelled)
     // When set, an HTML page comes back cut into pieces (RenderResult::pieces) instead of whole.
     std::optional<PieceLimits> pieces;
+    // Bytes the render may use; unset: availableMemory() when the render starts.
+    std::optional<qint64> availableMemory;
 };
 
 // Milliseconds per phase, for logs and benchmarks.
@@ -61,6 +63,15 @@ void renderLedger(const RenderRequest& request, const std::function<void(RenderR
 // marked partial: a first screenful long before a large ledger is rendered whole. Nothing when
 // the ledger is small enough, or shaped so, that rendering it whole is the quicker way.
 std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget);
+
+// The memory a render of `ledgerBytes` of ledger needs at its peak (the ledger's tree, the
+// result's tree and the page written from it); a render is refused (FailureKind::TooLarge) before
+// reading when this exceeds the memory available.
+qint64 estimatedRenderMemory(qint64 ledgerBytes);
+
+// Bytes this process can still allocate without the machine swapping: the system's available
+// memory, and no more than an address-space limit leaves. Nothing when the platform cannot say.
+std::optional<qint64> availableMemory();
 
 // A thread (not started) whose stack holds the recursion the engine allows; runs `work`.
 // On glibc the first call also lets all threads share the main heap (see heap_glibc.cpp).

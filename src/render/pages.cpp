@@ -30,6 +30,9 @@ QString hint(FailureKind kind)
                               "yüzden gösterilmedi. Dosyanın kaynağını kontrol edin.");
     case FailureKind::Cancelled:
         return QStringLiteral("Görüntüleme yarıda bırakıldı.");
+    case FailureKind::TooLarge:
+        return QStringLiteral("Açık programları kapatıp yeniden deneyin ya da defteri belleği daha büyük bir "
+                              "bilgisayarda açın. Excel'e aktarma bu sınıra takılmaz.");
     }
     return {};
 }
@@ -62,6 +65,8 @@ QString failureHeading(const RenderFailure& failure)
         return QStringLiteral("Güvenlik nedeniyle reddedildi");
     case FailureKind::Cancelled:
         return QStringLiteral("İşlem iptal edildi");
+    case FailureKind::TooLarge:
+        return QStringLiteral("Defter bu bilgisayarın boş belleği için çok büyük");
     }
     return {};
 }

@@ -10,6 +10,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xpath.h>
 #include <libxslt/documents.h>
 #include <libxslt/extensions.h>
 #include <libxslt/extra.h>
@@ -359,13 +360,20 @@ TransformScope::~TransformScope()
 }
 
 // libxslt checks its state between instructions, so setting it from here stops the transform
-// soon after a cancel request, at no cost to the transform itself.
+// soon after a cancel request, at no cost to the transform itself. One XPath expression can run
+// for minutes without reaching the next instruction (//*[count(//*) > 0]); libxml2 counts the
+// steps of an expression only under a limit, and exceeding it ends the expression with an error.
 void TransformScope::watchForCancel()
 {
     std::unique_lock lock(m_mutex);
     while (!m_finished) {
         if (m_session.cancelled()) {
-            m_session.transform->state = XSLT_STATE_STOPPED;
+            xsltTransformContextPtr transform = m_session.transform;
+            transform->state = XSLT_STATE_STOPPED;
+            if (transform->xpathCtxt != nullptr) {
+                transform->xpathCtxt->opCount = 1;
+                transform->xpathCtxt->opLimit = 1;
+            }
             return;
         }
         m_wake.wait_for(lock, kCancelPollInterval);

@@ -2,11 +2,18 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using viewer::FailureKind;
 
@@ -132,7 +139,11 @@ private slots:
     void unsafeRequests_areRefusedWithNothingWritten();
     void noStylesheet_showsEscapedTree();
     void otherOutputEncoding_stillReachesViewAsUtf8();
+    void cancel_stopsTheTransform_data();
     void cancel_stopsTheTransform();
+    void tooLarge_refusedBeforeReading_data();
+    void tooLarge_refusedBeforeReading();
+    void addressSpaceLimit_refusesInsteadOfFailing();
     void concurrentRenders_keepTheirOwnMessages();
 
 private:
@@ -522,23 +533,40 @@ void TestLedgerRender::otherOutputEncoding_stillReachesViewAsUtf8()
     QVERIFY(!result.html.contains("8859"));
 }
 
+void TestLedgerRender::cancel_stopsTheTransform_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("elements");
+    // About 25 million result nodes: many seconds of work unless the cancel request stops it.
+    QTest::newRow("nested loops") << QByteArray("<table><xsl:for-each select=\"//a\"><xsl:for-each select=\"//a\">"
+                                                "<tr><td>x</td></tr></xsl:for-each></xsl:for-each></table>")
+                                  << 5000;
+    // One XPath expression, quadratic in the document (xsltproc: 4 s of CPU): no instruction
+    // boundary to stop at.
+    QTest::newRow("one quadratic expression")
+        << QByteArray("<p><xsl:value-of select=\"count(//*[count(//*) &gt; count(preceding::*)])\"/></p>") << 20000;
+}
+
 void TestLedgerRender::cancel_stopsTheTransform()
 {
-    // About 25 million result nodes: many seconds of work unless the cancel request stops it.
-    write(QStringLiteral("y.xslt"),
-          stylesheetWithBody("<table><xsl:for-each select=\"//a\"><xsl:for-each select=\"//a\"><tr><td>x</td></tr>"
-                             "</xsl:for-each></xsl:for-each></table>"));
+    QFETCH(QByteArray, body);
+    QFETCH(int, elements);
+    write(QStringLiteral("y.xslt"), stylesheetWithBody(body));
     const QString ledger =
-        write(QStringLiteral("y.xml"), ledgerNaming("y.xslt", "<d>" + QByteArray("<a/>").repeated(5000) + "</d>"));
+        write(QStringLiteral("y.xml"), ledgerNaming("y.xslt", "<d>" + QByteArray("<a/>").repeated(elements) + "</d>"));
     std::atomic_bool cancel = false;
     viewer::RenderRequest cancelled = request(ledger);
     cancelled.cancel = &cancel;
     viewer::RenderResult result;
     QThread* thread = viewer::createRenderThread([&] { result = viewer::renderLedger(cancelled); });
     thread->start();
-    QTest::qWait(200);
+    QTest::qWait(300);
+    QVERIFY2(!thread->isFinished(), "the transform ended before it could be cancelled");
+    QElapsedTimer clock;
+    clock.start();
     cancel = true;
     QVERIFY(thread->wait(10000));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
     delete thread;
     QVERIFY(!result.ok());
     QCOMPARE(result.failure->kind, FailureKind::Cancelled);
@@ -547,6 +575,83 @@ void TestLedgerRender::cancel_stopsTheTransform()
     // Asked before it starts, it reads nothing.
     const viewer::RenderResult early = viewer::renderLedger(cancelled);
     QCOMPARE(early.failure->kind, FailureKind::Cancelled);
+}
+
+void TestLedgerRender::tooLarge_refusedBeforeReading_data()
+{
+    QTest::addColumn<qint64>("available");
+    QTest::addColumn<QString>("detail"); // empty: rendered
+
+    const qint64 mb = 1 << 20;
+    QTest::newRow("fits") << 100 * mb << "";
+    QTest::newRow("needs more than is free") << 60 * mb << "bu bilgisayarda şu an 60 MB boş";
+    QTest::newRow("nothing free") << qint64(0) << "şu an 0 MB boş";
+}
+
+void TestLedgerRender::tooLarge_refusedBeforeReading()
+{
+    QFETCH(qint64, available);
+    QFETCH(QString, detail);
+    write(QStringLiteral("y.xslt"), kHtmlStylesheet);
+    const QString ledger = write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"));
+    viewer::RenderRequest limited = request(ledger);
+    limited.availableMemory = available;
+    const viewer::RenderResult result = viewer::renderLedger(limited);
+    if (detail.isEmpty()) {
+        QVERIFY2(result.ok(), qPrintable(result.failure->reason));
+        return;
+    }
+    QVERIFY(!result.ok());
+    QCOMPARE(result.failure->kind, FailureKind::TooLarge);
+    QCOMPARE(result.timings.parse, 0);
+    const QString estimate = QStringLiteral("yaklaşık %1 MB").arg(viewer::estimatedRenderMemory(0) >> 20);
+    QVERIFY2(result.failure->reason.contains(estimate), qPrintable(result.failure->reason));
+    QVERIFY2(result.failure->reason.contains(detail), qPrintable(result.failure->reason));
+    QVERIFY(QString::fromUtf8(result.html).contains(QStringLiteral("çok büyük")));
+}
+
+// A real limit, in a child process: its address space capped a little above what it holds, a
+// ledger whose tree would not fit is refused with the message, not failed half-way or killed.
+void TestLedgerRender::addressSpaceLimit_refusesInsteadOfFailing()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer reserves terabytes of address space");
+#else
+    write(QStringLiteral("y.xslt"), kHtmlStylesheet);
+    QByteArray body = "<defter>";
+    body += QByteArray("<satir>1</satir>\n").repeated(1 << 20);
+    body += "</defter>";
+    const QString ledger = write(QStringLiteral("y.xml"), ledgerNaming("y.xslt", body));
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // A failure here must end the child, not run the test framework's crash handler in it.
+        std::signal(SIGSEGV, SIG_DFL);
+        std::signal(SIGABRT, SIG_DFL);
+        alarm(30);
+        const std::optional<qint64> before = viewer::availableMemory();
+        QFile status(QStringLiteral("/proc/self/status"));
+        qint64 used = 0;
+        if (status.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("VmSize:"))
+                    used = line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+            }
+        }
+        const rlimit limit{rlim_t(used + (128 << 20)), rlim_t(used + (128 << 20))};
+        if (used == 0 || !before || setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(100);
+        const std::optional<qint64> after = viewer::availableMemory();
+        if (!after || *after > (128 << 20))
+            _exit(101);
+        const viewer::RenderResult result = viewer::renderLedger(request(ledger));
+        _exit(result.ok() ? 0 : 10 + int(result.failure->kind));
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), qPrintable(QStringLiteral("signal %1").arg(WTERMSIG(status))));
+    QCOMPARE(WEXITSTATUS(status), 10 + int(FailureKind::TooLarge));
+#endif
 }
 
 void TestLedgerRender::concurrentRenders_keepTheirOwnMessages()

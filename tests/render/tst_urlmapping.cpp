@@ -114,6 +114,8 @@ void TestUrlMapping::resource_staysInsideTheFolder_data()
                            << "";
     QTest::newRow("link out") << "dis-bag/gizli.txt"
                               << "";
+    QTest::newRow("link to a sibling named like the folder") << "eski/gizli.txt"
+                                                             << "";
     QTest::newRow("missing") << "yok.css"
                              << "";
     QTest::newRow("folder") << "img"
@@ -129,12 +131,15 @@ void TestUrlMapping::resource_staysInsideTheFolder()
     QTemporaryDir dir;
     const QString ledgers = dir.path() + QStringLiteral("/defterler");
     QVERIFY(QDir().mkpath(ledgers + QStringLiteral("/img")));
+    QVERIFY(QDir().mkpath(ledgers + QStringLiteral("-eski")));
     for (const QString& name : {QStringLiteral("/gizli.txt"), QStringLiteral("/defterler/stil.css"),
-                                QStringLiteral("/defterler/img/logo a.png"), QStringLiteral("/defterler/şekil.png")}) {
+                                QStringLiteral("/defterler/img/logo a.png"), QStringLiteral("/defterler/şekil.png"),
+                                QStringLiteral("/defterler-eski/gizli.txt")}) {
         QFile file(dir.path() + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     QVERIFY(QFile::link(dir.path(), ledgers + QStringLiteral("/dis-bag")));
+    QVERIFY(QFile::link(ledgers + QStringLiteral("-eski"), ledgers + QStringLiteral("/eski")));
     QVERIFY(QFile::link(ledgers + QStringLiteral("/stil.css"), ledgers + QStringLiteral("/ic-bag.css")));
 
     const std::optional<QString> path = viewer::resourcePathInFolder(ledgers, request);

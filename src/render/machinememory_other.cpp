@@ -1,0 +1,11 @@
+#include "render/ledgerrender.h"
+
+namespace viewer {
+
+// Not measured on this platform yet: no render is refused for its size.
+std::optional<qint64> availableMemory()
+{
+    return std::nullopt;
+}
+
+} // namespace viewer
