@@ -179,7 +179,7 @@ void WebBrowser::startRenders(const QString& localPath)
     // fraction of a second and the whole should lose none.
     startWholeRender(localPath);
     const int navigation = m_navigation;
-    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), m_pieceLimits};
+    const RenderRequest request = renderRequest(localPath);
     QPointer<WebBrowser> self(this);
     runOnRenderThread([self, navigation, localPath, request, budget = m_quickBudget, cancel = m_cancel] {
         std::optional<RenderResult> result = renderLedgerBeginning(request, budget);
@@ -196,7 +196,7 @@ void WebBrowser::startRenders(const QString& localPath)
 void WebBrowser::startWholeRender(const QString& localPath)
 {
     const int navigation = m_navigation;
-    const RenderRequest request{localPath, m_fallbackFolder, m_cancel.get(), m_pieceLimits};
+    const RenderRequest request = renderRequest(localPath);
     QPointer<WebBrowser> self(this);
     runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
         renderLedger(request, [&](RenderResult result) {
@@ -210,6 +210,16 @@ void WebBrowser::startWholeRender(const QString& localPath)
                 Qt::QueuedConnection);
         });
     });
+}
+
+RenderRequest WebBrowser::renderRequest(const QString& localPath) const
+{
+    RenderRequest request;
+    request.ledgerPath = localPath;
+    request.fallbackFolder = m_fallbackFolder;
+    request.cancel = m_cancel.get();
+    request.pieces = m_pieceLimits;
+    return request;
 }
 
 void WebBrowser::runOnRenderThread(std::function<void()> work)

@@ -141,6 +141,7 @@ private:
 
     void startRenders(const QString& localPath);
     void startWholeRender(const QString& localPath);
+    [[nodiscard]] RenderRequest renderRequest(const QString& localPath) const;
     void runOnRenderThread(std::function<void()> work);
     void start(QThread* thread);
     void beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result);
