@@ -22,6 +22,9 @@ struct RenderRequest
     const std::atomic_bool* cancel = nullptr; // when set true, give up early (result: Cancelled)
     // When set, an HTML page comes back cut into pieces (RenderResult::pieces) instead of whole.
     std::optional<PieceLimits> pieces;
+    // The program's own stylesheet (of the same name in `fallbackFolder`, or the one for the
+    // ledger's kind when the name is not one of ours) instead of the one beside the ledger.
+    bool programStylesheets = false;
 };
 
 // Milliseconds per phase, for logs and benchmarks.
