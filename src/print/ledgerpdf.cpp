@@ -10,6 +10,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
+#include <utility>
+
 namespace viewer {
 
 namespace {
@@ -45,6 +47,7 @@ LedgerPdf::LedgerPdf(QObject* parent)
 LedgerPdf::~LedgerPdf()
 {
     delete m_book;
+    delete m_retired; // its page must go before the profile
     m_page->waitForPrint();
     delete m_page; // before the profile it uses
 }
@@ -143,8 +146,8 @@ void LedgerPdf::finish(PdfOutcome outcome)
 {
     if (m_book) {
         m_book->disconnect(this);
-        m_book->deleteLater();
-        m_book = nullptr;
+        m_book->deleteLater(); // it may be what called
+        m_retired = std::exchange(m_book, nullptr);
     }
     // The last layout need not stay in memory while the next ledger renders.
     m_page->setUrl(QUrl(QStringLiteral("about:blank")));

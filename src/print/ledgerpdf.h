@@ -52,6 +52,7 @@ private:
     QString m_target;
     std::unique_ptr<QTemporaryDir> m_folder;
     PieceBook* m_book = nullptr;
+    QPointer<PieceBook> m_retired;
     bool m_loading = false;
 };
 

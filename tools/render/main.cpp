@@ -184,6 +184,9 @@ int main(int argc, char* argv[])
     std::unique_ptr<QCoreApplication> owner;
     if (pdf) {
         viewer::registerLedgerScheme();
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+            qputenv("QT_QUICK_BACKEND", "software");
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
             qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

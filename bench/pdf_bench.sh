@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Whole journals to PDF, side by side: `verazidedaze-render --pdf` against Chromium's headless
+# --print-to-pdf of the same file (browser start included), with our stylesheet beside it.
+# For each size: seconds, pages (pdfinfo), pages per second, peak memory (/usr/bin/time -v: the
+# largest single process; the web engine's own processes are not summed) and the ratios.
+# Usage: bench/pdf_bench.sh [MB ...]     (default: 1.8 13 55; add 200 for the memory bar)
+# Environment: BUILD=build folder (default build), CHROMIUM=0 skips the browser,
+#              CHROMIUM_TIMEOUT=seconds before the browser is given up (default 900).
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD:-$here/build}"
+render="$build/bin/verazidedaze-render"
+generator="$build/bin/ledgergen"
+sizes=("$@")
+[[ ${#sizes[@]} -gt 0 ]] || sizes=(1.8 13 55)
+use_chromium="${CHROMIUM:-1}"
+chromium_timeout="${CHROMIUM_TIMEOUT:-900}"
+
+for tool in "$render" "$generator"; do
+    [[ -x "$tool" ]] || { echo "missing: $tool (build the project)" >&2; exit 1; }
+done
+
+# The yardstick and the measuring tools, from Debian; here only, not in setup.sh.
+needed=(poppler-utils time)
+[[ "$use_chromium" == 0 ]] || needed+=(chromium)
+missing=()
+for package in "${needed[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+    sudo=""
+    [[ "$(id -u)" -eq 0 ]] || sudo="sudo"
+    $sudo apt-get update
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+[[ "$(id -u)" -ne 0 ]] || export QTWEBENGINE_DISABLE_SANDBOX=1
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-qt.webenginecontext.info=false}"
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+    XDG_RUNTIME_DIR="$(mktemp -d)"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# run NAME COMMAND...: times COMMAND, keeps its peak memory; sets seconds, peak_mb, status.
+run() {
+    local name="$1"
+    shift
+    local start end
+    start=$(date +%s.%N)
+    set +e
+    /usr/bin/time -v -o "$work/$name.time" "$@" >"$work/$name.out" 2>&1
+    status=$?
+    set -e
+    end=$(date +%s.%N)
+    seconds=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.2f", b - a}')
+    peak_mb=$(awk -F: '/Maximum resident/ {printf "%.0f", $2 / 1024}' "$work/$name.time")
+}
+
+pages_of() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
+rate() { awk -v p="${1:-0}" -v s="$2" 'BEGIN {printf "%.1f", p / s}'; }
+
+printf '%-8s %-9s %8s %6s %8s %8s\n' size printer seconds pages pages/s "peak MB"
+for size in "${sizes[@]}"; do
+    folder="$work/$size"
+    mkdir -p "$folder"
+    "$generator" --out "$folder" --size "$size" --seed 1 >/dev/null
+    cp "$build/bin/yevmiye.xslt" "$folder"/
+    journal="$(ls "$folder"/*-Y-*.xml)"
+    sync # written back before the measuring starts
+
+    run ours "$render" --pdf "$folder/ours.pdf" "$journal"
+    ours_s=$seconds
+    ours_pages=$(pages_of "$folder/ours.pdf")
+    [[ $status -eq 0 ]] || { echo "verazidedaze-render failed ($status):"; tail -5 "$work/ours.out"; }
+    printf '%-8s %-9s %8.1f %6s %8s %8s\n' "$size" ours "$ours_s" "${ours_pages:-0}" \
+        "$(rate "$ours_pages" "$ours_s")" "$peak_mb"
+
+    if [[ "$use_chromium" != 0 ]]; then
+        rm -rf "$work/profile"
+        run chromium timeout "$chromium_timeout" chromium --headless --no-sandbox --disable-gpu \
+            --no-first-run --disable-background-networking --disable-component-update --disable-sync \
+            --user-data-dir="$work/profile" --allow-file-access-from-files \
+            --print-to-pdf="$folder/chromium.pdf" "file://$journal"
+        chromium_pages=$(pages_of "$folder/chromium.pdf")
+        [[ -n "$chromium_pages" ]] || echo "chromium: no file (status $status)"
+        printf '%-8s %-9s %8.1f %6s %8s %8s\n' "$size" chromium "$seconds" "${chromium_pages:-0}" \
+            "$(rate "$chromium_pages" "$seconds")" "$peak_mb"
+        [[ -z "$chromium_pages" ]] ||
+            printf '%-8s time ours/chromium %s\n' "$size" "$(awk -v a="$ours_s" -v b="$seconds" 'BEGIN {printf "%.2f", a / b}')"
+    fi
+    rm -rf "$folder" "$work/profile"
+done
