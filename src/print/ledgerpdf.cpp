@@ -42,6 +42,8 @@ LedgerPdf::LedgerPdf(QObject* parent)
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
     connect(m_page, &QWebEnginePage::loadFinished, this, &LedgerPdf::pageLoaded);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
+    // The web engine's processes start while the first ledger renders, not after.
+    m_page->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
 LedgerPdf::~LedgerPdf()

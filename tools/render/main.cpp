@@ -15,7 +15,9 @@
 
 #include <algorithm>
 #include <cstdio>
+
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -139,8 +141,13 @@ int printPdfs(const QList<std::pair<QString, QString>>& jobs, const viewer::Rend
         request.ledgerPath = ledger;
         viewer::PdfOutcome outcome;
         QEventLoop loop;
+        QElapsedTimer shown;
+        shown.start();
         QObject::connect(&printer, &viewer::LedgerPdf::progressed, &loop, [&](int pages) {
-            writeError(QStringLiteral("%1 %2: %3 sayfa…\r").arg(counter, name).arg(pages));
+            if (shown.elapsed() < 1000) // a line a second at most, readable in a log too
+                return;
+            shown.restart();
+            writeError(QStringLiteral("%1 %2: %3 sayfa…\n").arg(counter, name).arg(pages));
         });
         QObject::connect(&printer, &viewer::LedgerPdf::finished, &loop, [&](const viewer::PdfOutcome& done) {
             outcome = done;
