@@ -2,7 +2,7 @@
 # Whole journals to PDF, side by side: `verazidedaze-render --pdf` against Chromium's headless
 # --print-to-pdf of the same file (browser start included), with our stylesheet beside it.
 # For each size: seconds, pages (pdfinfo), pages per second, peak memory (/usr/bin/time -v: the
-# largest single process; the web engine's own processes are not summed) and the ratios.
+# largest single process; and the whole process tree, sampled) and the time ratio.
 # Usage: bench/pdf_bench.sh [MB ...]     (default: 1.8 13 55; add 200 for the memory bar)
 # Environment: BUILD=build folder (default build), CHROMIUM=0 skips the browser,
 #              CHROMIUM_UP_TO=largest size in MB the browser is given (default 13: at 55 MB it
@@ -49,25 +49,48 @@ fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# run NAME COMMAND...: times COMMAND, keeps its peak memory; sets seconds, peak_mb, status.
+# The resident memory of process $1 and all its descendants, in kB.
+tree_kb() {
+    ps -e -o pid=,ppid=,rss= | awk -v root="$1" '
+        { parent[$1] = $2; rss[$1] = $3 }
+        END {
+            for (p in parent) {
+                for (q = p; q != "" && q != 0 && q != 1; q = parent[q])
+                    if (q == root) { total += rss[p]; break }
+            }
+            print total + 0
+        }'
+}
+
+# run NAME COMMAND...: times COMMAND; sets seconds, status, peak_mb (/usr/bin/time -v: the
+# largest single process) and tree_mb (the whole process tree, sampled twice a second: the web
+# engines' helper processes included).
 run() {
     local name="$1"
     shift
-    local start end
+    local start end pid now peak=0
     start=$(date +%s.%N)
+    /usr/bin/time -v -o "$work/$name.time" "$@" >"$work/$name.out" 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        now=$(tree_kb "$pid")
+        ((now > peak)) && peak=$now
+        sleep 0.5
+    done
     set +e
-    /usr/bin/time -v -o "$work/$name.time" "$@" >"$work/$name.out" 2>&1
+    wait "$pid"
     status=$?
     set -e
     end=$(date +%s.%N)
     seconds=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.2f", b - a}')
     peak_mb=$(awk -F: '/Maximum resident/ {printf "%.0f", $2 / 1024}' "$work/$name.time")
+    tree_mb=$((peak / 1024))
 }
 
 pages_of() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
 rate() { awk -v p="${1:-0}" -v s="$2" 'BEGIN {printf "%.1f", p / s}'; }
 
-printf '%-8s %-9s %8s %6s %8s %8s\n' size printer seconds pages pages/s "peak MB"
+printf '%-8s %-9s %8s %6s %8s %8s %8s\n' size printer seconds pages pages/s "peak MB" "tree MB"
 for size in "${sizes[@]}"; do
     folder="$work/$size"
     mkdir -p "$folder"
@@ -80,8 +103,8 @@ for size in "${sizes[@]}"; do
     ours_s=$seconds
     ours_pages=$(pages_of "$folder/ours.pdf")
     [[ $status -eq 0 ]] || { echo "verazidedaze-render failed ($status):"; tail -5 "$work/ours.out"; }
-    printf '%-8s %-9s %8.1f %6s %8s %8s\n' "$size" ours "$ours_s" "${ours_pages:-0}" \
-        "$(rate "$ours_pages" "$ours_s")" "$peak_mb"
+    printf '%-8s %-9s %8.1f %6s %8s %8s %8s\n' "$size" ours "$ours_s" "${ours_pages:-0}" \
+        "$(rate "$ours_pages" "$ours_s")" "$peak_mb" "$tree_mb"
 
     if [[ "$use_chromium" != 0 ]] && awk -v s="$size" -v m="$chromium_up_to" 'BEGIN {exit !(s <= m)}'; then
         rm -rf "$work/profile"
@@ -91,8 +114,8 @@ for size in "${sizes[@]}"; do
             --print-to-pdf="$folder/chromium.pdf" "file://$journal"
         chromium_pages=$(pages_of "$folder/chromium.pdf")
         [[ -n "$chromium_pages" ]] || echo "chromium: no file (status $status)"
-        printf '%-8s %-9s %8.1f %6s %8s %8s\n' "$size" chromium "$seconds" "${chromium_pages:-0}" \
-            "$(rate "$chromium_pages" "$seconds")" "$peak_mb"
+        printf '%-8s %-9s %8.1f %6s %8s %8s %8s\n' "$size" chromium "$seconds" "${chromium_pages:-0}" \
+            "$(rate "$chromium_pages" "$seconds")" "$peak_mb" "$tree_mb"
         [[ -z "$chromium_pages" ]] ||
             printf '%-8s time ours/chromium %s\n' "$size" "$(awk -v a="$ours_s" -v b="$seconds" 'BEGIN {printf "%.2f", a / b}')"
     fi
