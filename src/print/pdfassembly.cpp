@@ -140,7 +140,70 @@ QString missingPage(const QList<int>& pages, int total)
     return {};
 }
 
+// The stamp's type: a standard font every reader has, so nothing is embedded.
+constexpr double kStampFontSize = 8;
+// The baseline's height above the page's lower edge: inside the smallest bottom margin in use
+// (our stylesheets keep 11 mm free, the default is 12 mm).
+constexpr double kStampBaseline = 12;
+constexpr char kStampFont[] = "/VzSayfaNo";
+
+// Helvetica's advance widths (per 1000) for the characters the stamp uses, to centre it.
+double helveticaWidth(const std::string& text)
+{
+    double width = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            width += 556;
+        else if (c == 'S')
+            width += 667;
+        else if (c == 'a')
+            width += 556;
+        else if (c == 'y')
+            width += 500;
+        else // ' ', '/', 'f'
+            width += 278;
+    }
+    return width * kStampFontSize / 1000;
+}
+
+// Every page of `pdf` (in order: the pages `pages` of a whole of `total`) gets its number at the
+// foot, centred in its visible box. The page's own drawing is wrapped in q/Q so whatever state
+// it leaves cannot move or recolour the number.
+void stampPageNumbers(QPDF& pdf, const QList<int>& pages, int total)
+{
+    QPDFObjectHandle font = pdf.makeIndirectObject(
+        QPDFObjectHandle::parse("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>"));
+    QPDFObjectHandle save = QPDFObjectHandle::newStream(&pdf, "q\n");
+    std::vector<QPDFPageObjectHelper> written = QPDFPageDocumentHelper(pdf).getAllPages();
+    for (size_t i = 0; i < written.size(); ++i) {
+        QPDFPageObjectHelper& page = written[i];
+        const QPDFObjectHandle::Rectangle box = page.getCropBox().getArrayAsRectangle();
+        const std::string text = pageNumberText(pages.at(qsizetype(i)) + 1, total).toStdString();
+        const double x = (box.llx + box.urx - helveticaWidth(text)) / 2;
+        const double y = qMin(box.lly, box.ury) + kStampBaseline;
+        QPDFObjectHandle resources = page.getAttribute("/Resources", true);
+        if (!resources.isDictionary()) {
+            resources = QPDFObjectHandle::newDictionary();
+            page.getObjectHandle().replaceKey("/Resources", resources);
+        }
+        QPDFObjectHandle fonts = resources.getKey("/Font");
+        fonts = fonts.isDictionary() ? fonts.shallowCopy() : QPDFObjectHandle::newDictionary();
+        fonts.replaceKey(kStampFont, font);
+        resources.replaceKey("/Font", fonts);
+        page.addPageContents(save, true);
+        const std::string stamp = "Q q 0.35 g BT " + std::string(kStampFont) + " " +
+                                  std::to_string(int(kStampFontSize)) + " Tf " + std::to_string(x) + " " +
+                                  std::to_string(y) + " Td (" + text + ") Tj ET Q\n";
+        page.addPageContents(QPDFObjectHandle::newStream(&pdf, stamp), false);
+    }
+}
+
 } // namespace
+
+QString pageNumberText(int page, int total)
+{
+    return QStringLiteral("Sayfa %1 / %2").arg(page).arg(total);
+}
 
 PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destinations)
 {
@@ -178,7 +241,7 @@ QList<int> allPages(const QList<PdfPart>& parts)
 }
 
 PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& output,
-                         const KeepGoing& keepGoing)
+                         PageNumbers numbers, const KeepGoing& keepGoing)
 {
     PdfOutcome outcome;
     const std::vector<int> starts = partStarts(parts);
@@ -215,6 +278,8 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
         }
         for (auto& [index, source] : sources)
             source->release();
+        if (numbers == PageNumbers::Stamped)
+            stampPageNumbers(merged, pages, starts.back());
 
         reading.clear();
         QPDFWriter writer(merged, nativeName(output).c_str());
@@ -272,7 +337,9 @@ PdfOutcome saveThrough(const QString& target, const std::function<PdfOutcome(con
 PdfOutcome savePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& target,
                         const KeepGoing& keepGoing)
 {
-    return saveThrough(target, [&](const QString& partial) { return writePdfPages(parts, pages, partial, keepGoing); });
+    return saveThrough(target, [&](const QString& partial) {
+        return writePdfPages(parts, pages, partial, PageNumbers::Stamped, keepGoing);
+    });
 }
 
 PdfOutcome savePdfCopy(const QString& source, const QString& target)

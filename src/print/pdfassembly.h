@@ -42,15 +42,26 @@ PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destina
 // Every page of `parts` laid end to end, as 0-based page numbers.
 QList<int> allPages(const QList<PdfPart>& parts);
 
+enum class PageNumbers
+{
+    None,
+    // "Sayfa k / N" at the foot of every page written, k its place in the whole of `parts` and
+    // N the whole's page count: what the user prints or saves, whatever the stylesheet.
+    Stamped,
+};
+
+// The text stamped at the foot of page `page` (1-based) of `total`.
+QString pageNumberText(int page, int total);
+
 // Writes `pages` (0-based across `parts` laid end to end, in the order given) to `output` as a
 // new PDF. Pages are copied as they are, vector content and all: nothing is rasterised. Only
 // the objects the copied pages use are read, so a few pages of a long document cost little.
 PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& output,
-                         const KeepGoing& keepGoing = {});
+                         PageNumbers numbers, const KeepGoing& keepGoing = {});
 
-// writePdfPages() for a file the user chose: written under a temporary name in the same folder
-// and renamed over `target` only once complete, so a failure or a cancel leaves nothing
-// half-written there (and an existing file as it was).
+// writePdfPages(), numbered, for a file the user chose: written under a temporary name in the
+// same folder and renamed over `target` only once complete, so a failure or a cancel leaves
+// nothing half-written there (and an existing file as it was).
 PdfOutcome savePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& target,
                         const KeepGoing& keepGoing = {});
 

@@ -74,17 +74,12 @@ PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& p
 {
     if (parts.isEmpty() || pages.isEmpty())
         return {false, false, 0, QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.")};
-    QString path = parts.constFirst().path;
-    QList<int> toDraw = pages;
-    const QString gatheredPath = QDir(scratchFolder).filePath(QStringLiteral("yazdirilacak.pdf"));
-    if (parts.size() > 1) {
-        path = gatheredPath;
-        const PdfOutcome gathered =
-            writePdfPages(parts, pages, path, [&progress] { return !progress || progress(0, 0); });
-        if (!gathered.ok)
-            return {false, gathered.cancelled, 0, gathered.error};
-        toDraw = allPages({{path, gathered.pages}});
-    }
+    // Gathered even from one file: the pages get their numbers on the way.
+    const QString path = QDir(scratchFolder).filePath(QStringLiteral("yazdirilacak.pdf"));
+    const PdfOutcome gathered =
+        writePdfPages(parts, pages, path, PageNumbers::Stamped, [&progress] { return !progress || progress(0, 0); });
+    if (!gathered.ok)
+        return {false, gathered.cancelled, 0, gathered.error};
     PrintOutcome outcome;
     {
         QPdfDocument document;
@@ -92,9 +87,9 @@ PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& p
             outcome.error =
                 QStringLiteral("Yazdırılacak sayfalar okunamadı (“%1”).").arg(QDir::toNativeSeparators(path));
         else
-            outcome = printPages(document, toDraw, printer, progress);
+            outcome = printPages(document, allPages({{path, gathered.pages}}), printer, progress);
     }
-    QFile::remove(gatheredPath);
+    QFile::remove(path);
     return outcome;
 }
 

@@ -32,9 +32,10 @@ struct PrintOutcome
 PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinter& printer,
                         const std::function<bool(int done, int total)>& progress = {});
 
-// `pages` (0-based across `parts` laid end to end) on the printer, as printPages() draws them.
-// Pages from several files are first gathered into one, vector, in `scratchFolder`, and that
-// file is removed afterwards. Runs where it is called: meant for a worker thread.
+// `pages` (0-based across `parts` laid end to end) on the printer, as printPages() draws them,
+// each with its number in the whole. They are first gathered into one file, vector and
+// numbered, in `scratchFolder`, and that file is removed afterwards. Runs where it is called: meant for a worker
+// thread.
 PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
                                 QPrinter& printer, const std::function<bool(int done, int total)>& progress = {});
 

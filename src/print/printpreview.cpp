@@ -42,6 +42,7 @@ namespace viewer {
 namespace {
 
 constexpr auto kPdfName = "belge.pdf";
+constexpr auto kNumberedPdfName = "belge-numarali.pdf";
 // The print dialog's upper page bound while the document's length is still unknown.
 constexpr int kUnknownLastPage = 999999;
 
@@ -222,16 +223,22 @@ void PrintPreview::pdfFinished(const QString& path, bool ok)
     if (path != m_folder.filePath(QString::fromLatin1(kPdfName)))
         return; // another print of the same page
     const PdfOutcome counted = ok ? countPdfPages(path) : PdfOutcome{};
+    // What is shown is what is printed and saved: numbered.
+    const QString numbered = m_folder.filePath(QString::fromLatin1(kNumberedPdfName));
+    const PdfOutcome written = counted.ok ? writePdfPages({{path, counted.pages}}, allPages({{path, counted.pages}}),
+                                                          numbered, PageNumbers::Stamped)
+                                          : counted;
     auto* document = new QPdfDocument(this);
-    if (!counted.ok || document->load(path) != QPdfDocument::Error::None) {
+    if (!written.ok || document->load(numbered) != QPdfDocument::Error::None) {
         delete document;
         report(QStringLiteral("Baskı önizlemesi hazırlanamadı: belge sayfalara dökülemedi.%1")
-                   .arg(counted.error.isEmpty() ? QString() : QLatin1Char(' ') + counted.error));
+                   .arg(written.error.isEmpty() ? QString() : QLatin1Char(' ') + written.error));
         finish(false);
         return;
     }
     m_parts = {{path, counted.pages}};
-    showPdf(document, path);
+    m_shownNumbered = true;
+    showPdf(document, numbered);
     finish(true);
 }
 
@@ -278,8 +285,10 @@ void PrintPreview::mergePieces()
     m_merge.since.start();
     const QList<PdfPart> parts = m_parts;
     const QString path = m_folder.filePath(QStringLiteral("sayfalar-%1.pdf").arg(++m_merge.count));
+    // Numbers only once the whole document's page count is known.
+    const PageNumbers numbers = m_book->isComplete() ? PageNumbers::Stamped : PageNumbers::None;
     QPdfDocument* retired = m_retired.release();
-    m_merge.thread = QThread::create(&PrintPreview::mergeOnThread, this, parts, path, m_closing, retired);
+    m_merge.thread = QThread::create(&PrintPreview::mergeOnThread, this, parts, path, numbers, m_closing, retired);
     connect(m_merge.thread, &QThread::finished, m_merge.thread, &QObject::deleteLater);
     if (retired)
         retired->moveToThread(m_merge.thread);
@@ -288,11 +297,11 @@ void PrintPreview::mergePieces()
 
 // On a worker thread: the pages so far in one file, opened there too (opening a long PDF takes
 // longer than the window may wait), then handed to the window.
-void PrintPreview::mergeOnThread(const QList<PdfPart>& parts, const QString& path,
+void PrintPreview::mergeOnThread(const QList<PdfPart>& parts, const QString& path, PageNumbers numbers,
                                  const std::shared_ptr<std::atomic_bool>& closing, QPdfDocument* retired)
 {
     delete retired;
-    const PdfOutcome outcome = writePdfPages(parts, allPages(parts), path, [closing] { return !*closing; });
+    const PdfOutcome outcome = writePdfPages(parts, allPages(parts), path, numbers, [closing] { return !*closing; });
     auto opened = std::make_shared<std::unique_ptr<QPdfDocument>>();
     if (outcome.ok) {
         *opened = std::make_unique<QPdfDocument>();
@@ -307,10 +316,12 @@ void PrintPreview::mergeOnThread(const QList<PdfPart>& parts, const QString& pat
     }
     // Dropped, document and all, if the window is gone by then.
     QMetaObject::invokeMethod(
-        this, [this, outcome, path, opened] { piecesMerged(outcome, path, std::move(*opened)); }, Qt::QueuedConnection);
+        this, [this, outcome, path, numbers, opened] { piecesMerged(outcome, path, numbers, std::move(*opened)); },
+        Qt::QueuedConnection);
 }
 
-void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, std::unique_ptr<QPdfDocument> opened)
+void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, PageNumbers numbers,
+                                std::unique_ptr<QPdfDocument> opened)
 {
     m_merge.running = false;
     m_merge.lastMillis = m_merge.since.elapsed();
@@ -327,10 +338,11 @@ void PrintPreview::piecesMerged(const PdfOutcome& outcome, const QString& path, 
         return;
     }
     const QString previous = m_shownPath;
+    m_shownNumbered = numbers == PageNumbers::Stamped;
     showPdf(opened.release(), path);
     if (!previous.isEmpty() && previous != path)
         QFile::remove(previous);
-    if (m_book->isComplete() && m_shownPages == m_book->pageCount())
+    if (m_book->isComplete() && m_shownNumbered && m_shownPages == m_book->pageCount())
         finish(true);
     else if (m_merge.again || m_book->isComplete())
         mergePieces();
@@ -449,8 +461,8 @@ void PrintPreview::savePdf()
         target += QLatin1String(".pdf");
     if (!waitForPages(std::numeric_limits<int>::max()))
         return;
-    // The file on screen, when it already holds every page, is the document as it is.
-    if (m_shownPages == pageCount()) {
+    // The file on screen, when it already holds every page numbered, is the document as it is.
+    if (m_shownNumbered && m_shownPages == pageCount()) {
         const PdfOutcome outcome = savePdfCopy(m_shownPath, target);
         if (!outcome.ok)
             report(outcome.error);

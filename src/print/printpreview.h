@@ -112,9 +112,10 @@ private:
     void piecesProgressed();
     void piecesFailed(const QString& error);
     void mergePieces();
-    void mergeOnThread(const QList<PdfPart>& parts, const QString& path,
+    void mergeOnThread(const QList<PdfPart>& parts, const QString& path, PageNumbers numbers,
                        const std::shared_ptr<std::atomic_bool>& closing, QPdfDocument* retired);
-    void piecesMerged(const PdfOutcome& outcome, const QString& path, std::unique_ptr<QPdfDocument> opened);
+    void piecesMerged(const PdfOutcome& outcome, const QString& path, PageNumbers numbers,
+                      std::unique_ptr<QPdfDocument> opened);
     void showPdf(QPdfDocument* document, const QString& path);
     void finish(bool ok);
     void updateStatus();
@@ -143,6 +144,7 @@ private:
     QList<PdfPart> m_parts; // the document's pages, as laid out so far
     QString m_shownPath;
     int m_shownPages = 0;
+    bool m_shownNumbered = false; // the pages on screen carry their numbers in the whole
     bool m_finished = false;
     bool m_working = false; // a print or save is waiting or working
     ScreenMerge m_merge;

@@ -122,6 +122,58 @@ StylesheetLocation locateStylesheet(const QString& href, const QString& ledgerPa
     return location;
 }
 
+// The first child element of `parent` named `localName` (any namespace).
+xmlNodePtr childElement(xmlNodePtr parent, const char* localName)
+{
+    for (xmlNodePtr node = parent ? parent->children : nullptr; node != nullptr; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, BAD_CAST localName))
+            return node;
+    }
+    return nullptr;
+}
+
+// Which of the program's stylesheets shows this kind of ledger; empty when the kind is unknown.
+QString stylesheetForKind(xmlDocPtr doc)
+{
+    const xmlNodePtr root = xmlDocGetRootElement(doc);
+    if (root == nullptr)
+        return {};
+    if (xmlStrEqual(root->name, BAD_CAST "berat"))
+        return QStringLiteral("berat.xslt");
+    if (xmlStrEqual(root->name, BAD_CAST "defterraporu"))
+        return QStringLiteral("defterraporu.xslt");
+    if (!xmlStrEqual(root->name, BAD_CAST "defter"))
+        return {};
+    const xmlNodePtr type = childElement(
+        childElement(childElement(childElement(root, "xbrl"), "accountingEntries"), "documentInfo"), "entriesType");
+    xmlChar* content = type ? xmlNodeGetContent(type) : nullptr;
+    const QString entries = QString::fromUtf8(reinterpret_cast<const char*>(content)).trimmed();
+    xmlFree(content);
+    if (entries == u"journal")
+        return QStringLiteral("yevmiye.xslt");
+    if (entries == u"ledger")
+        return QStringLiteral("kebir.xslt");
+    return {};
+}
+
+// The program's own stylesheet for the ledger: the one of the name it asks for, when that is one
+// of ours, else the one for its kind. Nothing found leaves the location without a path.
+StylesheetLocation programStylesheet(const std::optional<QString>& href, xmlDocPtr doc, const QString& fallbackFolder)
+{
+    static const QStringList ours{QStringLiteral("berat.xslt"), QStringLiteral("kebir.xslt"),
+                                  QStringLiteral("yevmiye.xslt"), QStringLiteral("defterraporu.xslt")};
+    QString name = href ? QFileInfo(QUrl::fromPercentEncoding(href->toUtf8())).fileName().toLower() : QString();
+    if (!ours.contains(name))
+        name = stylesheetForKind(doc);
+    StylesheetLocation location;
+    if (name.isEmpty())
+        return location;
+    location.beside = location.fallback = QDir::cleanPath(fallbackFolder + u'/' + name);
+    if (QFileInfo(location.fallback).isFile())
+        location.path = location.fallback;
+    return location;
+}
+
 QString nodeText(xmlNodePtr node)
 {
     xmlChar* content = xmlNodeGetContent(node);
@@ -408,17 +460,24 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
     xmlDocPtr doc = parsed.doc;
 
     const std::optional<QString> href = stylesheetHref(doc);
-    if (!href)
-        return renderStylesheetless(std::move(result), doc, ledgerPath);
-
-    const StylesheetLocation location = locateStylesheet(*href, ledgerPath, request.fallbackFolder);
+    StylesheetLocation location;
+    if (request.programStylesheets)
+        location = programStylesheet(href, doc, request.fallbackFolder);
+    // A ledger of no kind we know is shown as it asks, whatever the choice.
+    const bool ours = !location.beside.isEmpty();
+    if (!ours) {
+        if (!href)
+            return renderStylesheetless(std::move(result), doc, ledgerPath);
+        location = locateStylesheet(*href, ledgerPath, request.fallbackFolder);
+    }
     if (location.path.isEmpty()) {
         xmlFreeDoc(doc);
         if (!location.refusal.isEmpty())
             return failed(result, FailureKind::Refused, ledgerPath, location.refusal);
-        QString reason = QStringLiteral("Belgenin istediği stil sayfası \"%1\" defterin yanında yok: %2")
-                             .arg(*href, native(location.beside));
-        if (!location.fallback.isEmpty())
+        QString reason = ours ? QStringLiteral("Programın kendi stil sayfası yok: %1").arg(native(location.fallback))
+                              : QStringLiteral("Belgenin istediği stil sayfası \"%1\" defterin yanında yok: %2")
+                                    .arg(*href, native(location.beside));
+        if (!location.fallback.isEmpty() && !ours)
             reason += QStringLiteral("\nProgram klasöründe de yok: %1").arg(native(location.fallback));
         return failed(result, FailureKind::StylesheetMissing, location.beside, reason);
     }

@@ -24,6 +24,9 @@ struct RenderRequest
     std::optional<PieceLimits> pieces;
     // Bytes the render may use; unset: availableMemory() when the render starts.
     std::optional<qint64> availableMemory;
+    // The program's own stylesheet (of the same name in `fallbackFolder`, or the one for the
+    // ledger's kind when the name is not one of ours) instead of the one beside the ledger.
+    bool programStylesheets = false;
 };
 
 // Milliseconds per phase, for logs and benchmarks.

@@ -21,6 +21,7 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     : QWidget(owner, Qt::Window), m_picAddress(new QWidget(this)),
       m_cmdYazdir(new QPushButton(QStringLiteral("&Yazdır"), m_picAddress)),
       m_cmdAktar(new QPushButton(QStringLiteral("&Excel'e aktar"), m_picAddress)),
+      m_chkProgram(new QPushButton(QStringLiteral("&Program görünümü"), m_picAddress)),
       m_cmdImza(new QPushButton(m_picAddress)), m_brwWebBrowser(new WebBrowser(fallbackFolder, this)),
       m_timTimer(new QTimer(this)), m_exporter(new ExportRunner(this)), m_verifier(new VerificationRunner(this))
 {
@@ -29,6 +30,11 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
     m_cmdAktar->setObjectName(QStringLiteral("cmdAktar"));
     m_cmdImza->setObjectName(QStringLiteral("cmdImza"));
+    m_chkProgram->setObjectName(QStringLiteral("chkProgram"));
+    m_chkProgram->setCheckable(true);
+    m_chkProgram->setToolTip(
+        QStringLiteral("Defteri yanındaki şablonlar yerine programın kendi şablonlarıyla gösterir"));
+    m_chkProgram->resize(m_chkProgram->sizeHint().width(), m_cmdYazdir->height());
     m_brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     m_timTimer->setObjectName(QStringLiteral("timTimer"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -62,6 +68,7 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     connect(m_timTimer, &QTimer::timeout, this, &frmXML::timTimer_Timer);
     connect(m_cmdYazdir, &QPushButton::clicked, this, &frmXML::cmdYazdir_Click);
     connect(m_cmdAktar, &QPushButton::clicked, this, &frmXML::cmdAktar_Click);
+    connect(m_chkProgram, &QPushButton::toggled, this, &frmXML::chkProgram_Toggled);
     connect(m_exporter, &ExportRunner::finished, this, &frmXML::updateCommands);
     connect(m_verifier, &VerificationRunner::verified, this, &frmXML::verificationDone);
     connect(m_cmdImza, &QPushButton::clicked, this, &frmXML::cmdImza_Click);
@@ -99,7 +106,8 @@ void frmXML::Form_Resize()
     m_brwWebBrowser->resize(layout.browserWidth, layout.browserHeight);
     m_cmdYazdir->move(layout.buttonLeft, m_cmdYazdir->y());
     m_cmdAktar->move(m_cmdYazdir->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
-    const int lineLeft = m_cmdAktar->geometry().right() + 1 + twips(ViewerDesign::buttonGap);
+    m_chkProgram->move(m_cmdAktar->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
+    const int lineLeft = m_chkProgram->geometry().right() + 1 + twips(ViewerDesign::buttonGap);
     m_cmdImza->setGeometry(lineLeft, m_cmdYazdir->y(), std::max(0, width() - lineLeft - twips(ViewerDesign::buttonGap)),
                            m_cmdYazdir->height());
     showVerificationLine();
@@ -191,6 +199,13 @@ void frmXML::cmdAktar_Click()
 {
     m_exporter->start(m_brwWebBrowser->documentPath());
     updateCommands();
+}
+
+// Renders the ledger again in place; the caption, the search and the print follow what is shown.
+void frmXML::chkProgram_Toggled(bool on)
+{
+    m_brwWebBrowser->setProgramStylesheets(on);
+    m_brwWebBrowser->renderAgain();
 }
 
 void frmXML::brwWebBrowser_PrintTemplateInstantiation()

@@ -51,6 +51,7 @@ private:
     void timTimer_Timer();
     void cmdYazdir_Click();
     void cmdAktar_Click();
+    void chkProgram_Toggled(bool on);
     void updateCommands();
     void verificationDone(const verify::VerificationResult& result);
     void cmdImza_Click();
@@ -61,6 +62,7 @@ private:
     QWidget* const m_picAddress;
     QPushButton* const m_cmdYazdir;
     QPushButton* const m_cmdAktar;
+    QPushButton* const m_chkProgram;
     QPushButton* const m_cmdImza;
     WebBrowser* const m_brwWebBrowser;
     QTimer* const m_timTimer;

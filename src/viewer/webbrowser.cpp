@@ -127,6 +127,7 @@ void WebBrowser::Navigate2(const QString& url)
     emit BeforeNavigate2(url);
 
     m_documentPath.clear();
+    m_navigated = url;
     if (const std::optional<QString> local = localPathFromUrlText(url)) {
         m_location = m_documentPath = *local;
         startRenders(*local);
@@ -219,6 +220,7 @@ RenderRequest WebBrowser::renderRequest(const QString& localPath) const
     request.fallbackFolder = m_fallbackFolder;
     request.cancel = m_cancel.get();
     request.pieces = m_pieceLimits;
+    request.programStylesheets = m_programStylesheets;
     return request;
 }
 
@@ -353,6 +355,12 @@ void WebBrowser::pageTitleChanged(const QString& title)
     // internal address.
     if (m_page->url().scheme() != QLatin1String(kLedgerScheme) && title != m_page->url().toString())
         m_title = title;
+}
+
+void WebBrowser::renderAgain()
+{
+    if (!m_navigated.isEmpty())
+        Navigate2(m_navigated);
 }
 
 void WebBrowser::setWorkNoticeAfter(int milliseconds)

@@ -67,6 +67,11 @@ public:
         m_quickBudget = budgetBytes;
     }
 
+    // Renders through the program's own stylesheets instead of those beside the ledger, from the
+    // next navigation on. Off by default, and not remembered.
+    void setProgramStylesheets(bool on) { m_programStylesheets = on; }
+    [[nodiscard]] bool programStylesheets() const { return m_programStylesheets; }
+
     // Starts a navigation and returns at once.
     void Navigate2(const QString& url);
     // True from Navigate2 until the whole document can be reached on screen.
@@ -75,6 +80,8 @@ public:
     [[nodiscard]] QString LocationName() const;
     // The ledger file shown (the last Navigate2's), native separators; empty for other addresses.
     [[nodiscard]] QString documentPath() const { return m_documentPath; }
+    // Renders the document shown again, through the stylesheets now chosen.
+    void renderAgain();
     // Print preview (7, prompting the user: 1). False for commands it does not know.
     bool ExecWB(int command, int option);
 
@@ -181,6 +188,8 @@ private:
     QString m_title;
     QString m_location;
     QString m_documentPath;
+    QString m_navigated; // the last Navigate2's URL text
+    bool m_programStylesheets = false;
     std::shared_ptr<std::atomic_bool> m_cancel;
     QList<QPointer<QThread>> m_threads;
     QPointer<PrintPreview> m_preview;

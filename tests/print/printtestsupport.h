@@ -23,14 +23,15 @@ using namespace viewer;
 // pages (4, 4 and 2 rows) and every page's rows are known in advance.
 inline constexpr int kRowsPerPiece = 10;
 inline constexpr int kPagesPerPiece = 3;
-inline constexpr auto kRowStyle =
-    "@page { size: A4; margin: 15mm } div.r { height: 60mm; margin: 0; break-inside: avoid }";
+inline constexpr auto kPageRule = "@page { size: A4; margin: 15mm } ";
+inline constexpr auto kRowStyle = "div.r { height: 60mm; margin: 0; break-inside: avoid }";
 
-inline PiecedDocument rowsInPieces(int pieces)
+// Without a page rule the default margins (12 mm) still leave room for four rows a page.
+inline PiecedDocument rowsInPieces(int pieces, bool pageRule = true)
 {
     PiecedDocument document;
     document.head = QByteArray("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Satırlar</title><style>") +
-                    kRowStyle + "</style></head><body>";
+                    (pageRule ? kPageRule : "") + kRowStyle + "</style></head><body>";
     document.tail = "</body></html>";
     int row = 1;
     for (int piece = 0; piece < pieces; ++piece) {
@@ -112,14 +113,14 @@ class PrintTestBase : public QObject
 {
 protected:
     // A profile whose scheme serves a document of `pieces` pieces (rowsInPieces()).
-    void serve(int pieces, bool inTables = false)
+    void serve(int pieces, bool inTables = false, bool pageRule = true)
     {
         m_profile = std::make_unique<QWebEngineProfile>();
         m_scheme = new LedgerSchemeHandler(m_profile.get());
         m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
         RenderedDocument document;
         document.pieces =
-            std::make_shared<const PiecedDocument>(inTables ? tableInPieces(pieces) : rowsInPieces(pieces));
+            std::make_shared<const PiecedDocument>(inTables ? tableInPieces(pieces) : rowsInPieces(pieces, pageRule));
         (void)m_scheme->publish(m_dir->path(), QStringLiteral("satirlar.xml"), std::move(document));
     }
 

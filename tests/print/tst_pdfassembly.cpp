@@ -46,19 +46,22 @@ void TestPdfAssembly::pageRange_givesExactlyThosePages_data()
 {
     QTest::addColumn<int>("first"); // from 1, as the user gives them
     QTest::addColumn<int>("last");
-    QTest::newRow("inside the first piece") << 1 << 2;
-    QTest::newRow("across one boundary") << 3 << 5;
-    QTest::newRow("across three pieces") << 2 << 8;
-    QTest::newRow("one whole middle piece") << 4 << 6;
-    QTest::newRow("the last page alone") << 12 << 12;
-    QTest::newRow("every page") << 1 << 12;
+    QTest::addColumn<bool>("pageRule"); // the document's own @page rule
+    QTest::newRow("inside the first piece") << 1 << 2 << true;
+    QTest::newRow("across one boundary") << 3 << 5 << true;
+    QTest::newRow("across three pieces") << 2 << 8 << true;
+    QTest::newRow("one whole middle piece") << 4 << 6 << true;
+    QTest::newRow("the last page alone") << 12 << 12 << true;
+    QTest::newRow("every page") << 1 << 12 << true;
+    QTest::newRow("every page, no page rule") << 1 << 12 << false;
 }
 
 void TestPdfAssembly::pageRange_givesExactlyThosePages()
 {
     QFETCH(int, first);
     QFETCH(int, last);
-    serve(4);
+    QFETCH(bool, pageRule);
+    serve(4, false, pageRule);
     PieceBook book(m_profile.get(), *m_scheme, m_dir->path());
     QVERIFY(layOutAll(book));
 
@@ -75,6 +78,9 @@ void TestPdfAssembly::pageRange_givesExactlyThosePages()
     for (int i = 0; i < printed.pageCount(); ++i) {
         QVERIFY(isA4(printed.pagePointSize(i)));
         QCOMPARE(rowsOn(printed, i), expectedRows(first - 1 + i));
+        // Numbered in the whole document, whichever pages are printed.
+        const QString text = printed.getAllText(i).text();
+        QVERIFY2(text.contains(QStringLiteral("Sayfa %1 / 12").arg(first + i)), qPrintable(text));
     }
     QCOMPARE(leftovers(m_dir->path()), QStringList());
 }

@@ -1,4 +1,5 @@
 #include "previewtestsupport.h"
+#include "print/ledgerpdf.h"
 #include "print/piecebook.h"
 #include "print/printpreview.h"
 #include "viewer/frmxml.h"
@@ -87,6 +88,26 @@ void TestPrintPreview::preview_showsPiecesAsTheyCome_andWholeSaveEqualsShownPage
     QCOMPARE(rows.size(), 240);
     for (int i = 0; i < rows.size(); ++i)
         QCOMPARE(rows.at(i), i + 1);
+    for (int i = 0; i < whole.pageCount(); ++i) // numbered across the pieces' joins
+        QVERIFY(whole.getAllText(i).text().contains(QStringLiteral("Sayfa %1 / %2").arg(i + 1).arg(whole.pageCount())));
+
+    // Printed without a window, as the render tool prints: the same pages.
+    LedgerPdf printer;
+    QSignalSpy printed(&printer, &LedgerPdf::finished);
+    const QString headless = m_dir->filePath(QStringLiteral("penceresiz.pdf"));
+    RenderRequest request;
+    request.ledgerPath = m_dir->filePath(QStringLiteral("parcali.xml"));
+    request.fallbackFolder = m_dir->path();
+    printer.print(request, headless);
+    QVERIFY(printed.wait(120000));
+    const auto outcome = printed.first().first().value<PdfOutcome>();
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.pages, preview->pageCount());
+    QPdfDocument same;
+    QCOMPARE(same.load(headless), QPdfDocument::Error::None);
+    QCOMPARE(same.pageCount(), whole.pageCount());
+    for (int i = 0; i < same.pageCount(); ++i)
+        QCOMPARE(same.getAllText(i).text(), whole.getAllText(i).text());
     preview->close();
 }
 

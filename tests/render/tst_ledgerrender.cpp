@@ -184,18 +184,29 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder_data()
     QTest::addColumn<QString>("besideName"); // empty: none beside the ledger
     QTest::addColumn<bool>("inProgramFolder");
     QTest::addColumn<QString>("expectedFrom");
+    QTest::addColumn<bool>("ours");           // the program's own stylesheets asked for
+    QTest::addColumn<QString>("programName"); // empty: the name the ledger asks for
 
-    QTest::newRow("beside") << "defterler" << QByteArray("yevmiye.xslt") << "yevmiye.xslt" << false << "beside";
-    QTest::newRow("only in program folder") << "defterler" << QByteArray("yevmiye.xslt") << "" << true << "program";
-    QTest::newRow("beside wins") << "defterler" << QByteArray("kebir.xslt") << "kebir.xslt" << true << "beside";
+    QTest::newRow("beside") << "defterler" << QByteArray("yevmiye.xslt") << "yevmiye.xslt" << false << "beside" << false
+                            << "";
+    QTest::newRow("only in program folder")
+        << "defterler" << QByteArray("yevmiye.xslt") << "" << true << "program" << false << "";
+    QTest::newRow("beside wins") << "defterler" << QByteArray("kebir.xslt") << "kebir.xslt" << true << "beside" << false
+                                 << "";
     QTest::newRow("folder with space, hash, percent, turkish")
-        << "Şirket 2024 #1 %41 ığ" << QByteArray("yevmiye.xslt") << "yevmiye.xslt" << false << "beside";
+        << "Şirket 2024 #1 %41 ığ" << QByteArray("yevmiye.xslt") << "yevmiye.xslt" << false << "beside" << false << "";
     QTest::newRow("fallback from such a folder")
-        << "Şirket 2024 #1 %41 ığ" << QByteArray("berat.xslt") << "" << true << "program";
+        << "Şirket 2024 #1 %41 ığ" << QByteArray("berat.xslt") << "" << true << "program" << false << "";
     QTest::newRow("escaped href") << "defterler" << QByteArray("stil%20sayfas%C4%B1.xslt") << "stil sayfası.xslt"
-                                  << false << "beside";
+                                  << false << "beside" << false << "";
     QTest::newRow("subfolder href") << "defterler" << QByteArray("xslt/yevmiye.xslt") << "xslt/yevmiye.xslt" << true
-                                    << "beside";
+                                    << "beside" << false << "";
+    QTest::newRow("program's own over beside")
+        << "defterler" << QByteArray("yevmiye.xslt") << "yevmiye.xslt" << true << "program" << true << "";
+    QTest::newRow("program's own by kind, name unknown")
+        << "defterler" << QByteArray("resmi.xslt") << "resmi.xslt" << true << "program" << true << "yevmiye.xslt";
+    QTest::newRow("program's own missing: says so")
+        << "defterler" << QByteArray("yevmiye.xslt") << "yevmiye.xslt" << false << "none" << true << "";
 }
 
 void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
@@ -205,18 +216,31 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
     QFETCH(QString, besideName);
     QFETCH(bool, inProgramFolder);
     QFETCH(QString, expectedFrom);
+    QFETCH(bool, ours);
+    QFETCH(QString, programName);
 
-    const QString ledger = write(folder + QStringLiteral("/YEV 2024#01.xml"), ledgerNaming(href));
+    // A journal by its kind, as real ledgers say it.
+    const QByteArray journal =
+        "<defter><xbrli:xbrl xmlns:xbrli=\"x\"><gl-cor:accountingEntries xmlns:gl-cor=\"g\">"
+        "<gl-cor:documentInfo><gl-cor:entriesType>journal</gl-cor:entriesType>"
+        "</gl-cor:documentInfo></gl-cor:accountingEntries></xbrli:xbrl><satir/><satir/></defter>";
+    const QString ledger = write(folder + QStringLiteral("/YEV 2024#01.xml"), ledgerNaming(href, journal));
     const FileState before = stateOf(ledger);
     QString beside;
     if (!besideName.isEmpty())
         beside = write(folder + u'/' + besideName, QByteArray(kHtmlStylesheet).replace("MARKER", "beside"));
-    const QString name = QFileInfo(QUrl::fromPercentEncoding(href)).fileName();
+    const QString name = programName.isEmpty() ? QFileInfo(QUrl::fromPercentEncoding(href)).fileName() : programName;
     const QString program = inProgramFolder ? write(QStringLiteral("program/") + name,
                                                     QByteArray(kHtmlStylesheet).replace("MARKER", "program"))
                                             : QString();
 
-    const viewer::RenderResult result = viewer::renderLedger(request(ledger));
+    viewer::RenderRequest asked = request(ledger);
+    asked.programStylesheets = ours;
+    const viewer::RenderResult result = viewer::renderLedger(asked);
+    if (expectedFrom == u"none") {
+        QCOMPARE(int(result.failure->kind), int(FailureKind::StylesheetMissing));
+        return;
+    }
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.html.contains("<p>" + expectedFrom.toUtf8() + " 2</p>"));
     QCOMPARE(result.title, QStringLiteral("Yevmiye Defteri"));
@@ -224,10 +248,12 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
     QCOMPARE(QFileInfo(result.stylesheetPath).canonicalFilePath(),
              QFileInfo(expectedFrom == u"beside" ? beside : program).canonicalFilePath());
     QVERIFY(stateOf(ledger) == before);
-    viewer::renderLedger(request(ledger), [&](viewer::RenderResult delivered) {
+    viewer::renderLedger(asked, [&](viewer::RenderResult delivered) {
         QCOMPARE(delivered.html, result.html);
         QCOMPARE(delivered.title, result.title);
     });
+    if (ours && !beside.isEmpty()) // and back: the choice off shows the one beside again
+        QVERIFY(viewer::renderLedger(request(ledger)).html.contains("<p>beside 2</p>"));
 }
 
 void TestLedgerRender::nodeSet_bothSpellingsWork_data()

@@ -1,13 +1,23 @@
 #include "common/paths.h"
+#include "print/ledgerpdf.h"
 #include "render/ledgerrender.h"
+#include "web/ledgerscheme.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -78,17 +88,144 @@ bool writePieces(const viewer::PiecedDocument& document, const QString& folder)
     return true;
 }
 
+// Exit codes of the PDF mode.
+enum PdfExit
+{
+    AllPrinted = 0,
+    SomeFailed = 1,
+    NothingPrinted = 2,
+    Usage = 64,
+};
+
+// The ledgers named: files as they are, folders by the XML files in them, in name order.
+QStringList ledgersIn(const QStringList& arguments)
+{
+    QStringList ledgers;
+    for (const QString& argument : arguments) {
+        const QFileInfo info(argument);
+        if (!info.isDir()) {
+            ledgers.append(argument);
+            continue;
+        }
+        const QDir folder(argument);
+        for (const QString& name :
+             folder.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+            ledgers.append(folder.filePath(name));
+    }
+    return ledgers;
+}
+
+// LEDGER.xml -> FOLDER/LEDGER.pdf; a name already taken in this run gets a number.
+QString pdfTarget(const QString& folder, const QString& ledger, QSet<QString>& taken)
+{
+    const QString base = QFileInfo(ledger).completeBaseName();
+    QString target = QDir(folder).filePath(base + QStringLiteral(".pdf"));
+    for (int n = 2; taken.contains(target); ++n)
+        target = QDir(folder).filePath(QStringLiteral("%1-%2.pdf").arg(base).arg(n));
+    taken.insert(target);
+    return target;
+}
+
+int printPdfs(const QList<std::pair<QString, QString>>& jobs, const viewer::RenderRequest& prototype)
+{
+    viewer::LedgerPdf printer;
+    int printed = 0;
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        const auto& [ledger, target] = jobs.at(i);
+        const QString name = QDir::toNativeSeparators(ledger);
+        const QString counter = QStringLiteral("[%1/%2]").arg(i + 1).arg(jobs.size());
+        writeError(QStringLiteral("%1 %2: hazırlanıyor…\n").arg(counter, name));
+        QElapsedTimer clock;
+        clock.start();
+        viewer::RenderRequest request = prototype;
+        request.ledgerPath = ledger;
+        viewer::PdfOutcome outcome;
+        QEventLoop loop;
+        QElapsedTimer shown;
+        shown.start();
+        QObject::connect(&printer, &viewer::LedgerPdf::progressed, &loop, [&](int pages) {
+            if (shown.elapsed() < 1000) // a line a second at most, readable in a log too
+                return;
+            shown.restart();
+            writeError(QStringLiteral("%1 %2: %3 sayfa…\n").arg(counter, name).arg(pages));
+        });
+        QObject::connect(&printer, &viewer::LedgerPdf::finished, &loop, [&](const viewer::PdfOutcome& done) {
+            outcome = done;
+            loop.quit();
+        });
+        printer.print(request, target);
+        loop.exec();
+        if (outcome.ok) {
+            ++printed;
+            writeError(QStringLiteral("%1 %2 → %3: %4 sayfa, %5 sn\n")
+                           .arg(counter, name, QDir::toNativeSeparators(target))
+                           .arg(outcome.pages)
+                           .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+        } else {
+            writeError(QStringLiteral("%1 %2: PDF yazılamadı: %3\n").arg(counter, name, outcome.error));
+        }
+    }
+    if (jobs.size() > 1)
+        writeError(QStringLiteral("%1 defterden %2 tanesi PDF'e yazıldı.\n").arg(jobs.size()).arg(printed));
+    return printed == jobs.size() ? AllPrinted : printed > 0 ? SomeFailed : NothingPrinted;
+}
+
+bool wantsPdf(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--pdf" || argument == "--pdf-dir" || argument.startsWith("--pdf=") ||
+            argument.startsWith("--pdf-dir="))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
+    // PDF output needs the web engine: a GUI application, though it never shows a window; with
+    // no display it draws off screen.
+    const bool pdf = wantsPdf(argc, argv);
+    std::unique_ptr<QCoreApplication> owner;
+    if (pdf) {
+        viewer::registerLedgerScheme();
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+            qputenv("QT_QUICK_BACKEND", "software");
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        owner = std::make_unique<QApplication>(argc, argv);
+    } else {
+        owner = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& application = *owner;
     QCoreApplication::setApplicationName(QStringLiteral("verazidedaze-render"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Bir e-Defter dosyasını görüntüleyicinin motoruyla HTML'ye çevirip standart çıktıya yazar."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Bir e-Defter dosyasını görüntüleyicinin motoruyla HTML'ye çevirip standart çıktıya yazar; --pdf ya da "
+        "--pdf-dir ile defterleri, pencere açmadan, baskı önizlemesindeki sayfalarıyla ve sayfa numaralarıyla PDF'e "
+        "yazar.\n\n"
+        "PDF çıkış kodları: 0 hepsi yazıldı, 1 bazıları yazılamadı, 2 hiçbiri yazılamadı, 64 kullanım hatası."));
     parser.addHelpOption();
+    const QCommandLineOption pdfFile(
+        QStringLiteral("pdf"),
+        QStringLiteral("Defteri bu PDF dosyasına yaz. Birden çok defter ya da klasör verilirse ve bu bir klasörse "
+                       "--pdf-dir gibi davranır."),
+        QStringLiteral("dosya.pdf"));
+    const QCommandLineOption pdfFolder(
+        QStringLiteral("pdf-dir"),
+        QStringLiteral("Her defteri bu klasöre, defterin adıyla ayrı bir PDF dosyası olarak yaz (ör. bir yılın "
+                       "defterlerini arşivlemek için). Klasör yoksa oluşturulur; klasör olarak verilen "
+                       "bağımsız değişkenlerdeki .xml dosyalarının hepsi yazılır."),
+        QStringLiteral("klasör"));
+    const QCommandLineOption programStylesheets(
+        QStringLiteral("program-stylesheets"),
+        QStringLiteral("Defterin yanındaki stil sayfaları yerine programın kendi stil sayfalarını kullan "
+                       "(görüntüleyicideki \"Program görünümü\")."));
     const QCommandLineOption fallback(QStringLiteral("fallback"),
                                       QStringLiteral("Defterin yanında olmayan stil sayfalarının aranacağı klasör."),
                                       QStringLiteral("klasör"), app::dataFolder());
@@ -104,17 +241,49 @@ int main(int argc, char* argv[])
                                        QStringLiteral("Yalnızca defterin başını (yaklaşık bu kadar baytlık tam "
                                                       "kayıtları) işle, ilk ekran gibi."),
                                        QStringLiteral("bayt"));
-    parser.addOptions({fallback, page, timing, pieces, beginning});
-    parser.addPositionalArgument(QStringLiteral("dosya"), QStringLiteral("Gösterilecek defter dosyası."));
+    parser.addOptions({fallback, page, timing, pieces, beginning, pdfFile, pdfFolder, programStylesheets});
+    parser.addPositionalArgument(QStringLiteral("dosya"),
+                                 QStringLiteral("Gösterilecek defter dosyası (PDF için birden çok defter ya da klasör "
+                                                "olabilir)."),
+                                 QStringLiteral("defter..."));
     parser.process(application);
+
+    viewer::RenderRequest request;
+    request.fallbackFolder = parser.value(fallback);
+    request.programStylesheets = parser.isSet(programStylesheets);
+    if (pdf) {
+        const QStringList ledgers = ledgersIn(parser.positionalArguments());
+        QString folder = parser.value(pdfFolder);
+        const QString file = parser.value(pdfFile);
+        const bool many = ledgers.size() > 1 ||
+                          std::any_of(parser.positionalArguments().cbegin(), parser.positionalArguments().cend(),
+                                      [](const QString& a) { return QFileInfo(a).isDir(); });
+        if (folder.isEmpty() && many && (QFileInfo(file).isDir() || file.endsWith(u'/')))
+            folder = file;
+        if (ledgers.isEmpty() || (folder.isEmpty() && (many || file.isEmpty()))) {
+            writeError(ledgers.isEmpty() && !parser.positionalArguments().isEmpty()
+                           ? QStringLiteral("verazidedaze-render: verilen klasörlerde defter (.xml) yok.\n")
+                           : QStringLiteral("verazidedaze-render: birden çok defter için --pdf-dir KLASÖR "
+                                            "gerekir; tek defter için --pdf DOSYA.pdf.\n\n") +
+                                 parser.helpText());
+            return ledgers.isEmpty() && !parser.positionalArguments().isEmpty() ? NothingPrinted : Usage;
+        }
+        if (!folder.isEmpty() && !QDir().mkpath(folder)) {
+            writeError(QStringLiteral("verazidedaze-render: klasör oluşturulamadı: %1\n")
+                           .arg(QDir::toNativeSeparators(folder)));
+            return NothingPrinted;
+        }
+        QList<std::pair<QString, QString>> jobs;
+        QSet<QString> taken;
+        for (const QString& ledger : ledgers)
+            jobs.append({ledger, folder.isEmpty() ? file : pdfTarget(folder, ledger, taken)});
+        return printPdfs(jobs, request);
+    }
     if (parser.positionalArguments().size() != 1) {
         writeError(parser.helpText());
         return 64;
     }
-
-    viewer::RenderRequest request;
     request.ledgerPath = parser.positionalArguments().constFirst();
-    request.fallbackFolder = parser.value(fallback);
     if (parser.isSet(pieces))
         request.pieces = viewer::PieceLimits{};
     const qint64 budget = parser.value(beginning).toLongLong();

@@ -1,0 +1,160 @@
+#include "print/ledgerpdf.h"
+
+#include "print/piecebook.h"
+#include "web/ledgerscheme.h"
+#include "web/printingpage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+#include <utility>
+
+namespace viewer {
+
+namespace {
+
+constexpr auto kPdfName = "belge.pdf";
+
+// Off the record and offline, scripts of the ledger's stylesheet off: as the viewer shows it.
+QWebEngineProfile* makeProfile(QObject* parent)
+{
+    auto* profile = new QWebEngineProfile(parent);
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    QWebEngineSettings* settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    profile->setUrlRequestInterceptor(new OfflineInterceptor(profile));
+    return profile;
+}
+
+} // namespace
+
+LedgerPdf::LedgerPdf(QObject* parent)
+    : QObject(parent), m_profile(makeProfile(this)), m_scheme(new LedgerSchemeHandler(m_profile)),
+      m_page(new PrintingPage(m_profile, this))
+{
+    m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
+    connect(m_page, &QWebEnginePage::loadFinished, this, &LedgerPdf::pageLoaded);
+    connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
+    // The web engine's processes start while the first ledger renders, not after.
+    m_page->setUrl(QUrl(QStringLiteral("about:blank")));
+}
+
+LedgerPdf::~LedgerPdf()
+{
+    delete m_book;
+    delete m_retired; // its page must go before the profile
+    m_page->waitForPrint();
+    delete m_page; // before the profile it uses
+}
+
+void LedgerPdf::print(RenderRequest request, const QString& target)
+{
+    m_target = target;
+    m_ledger = QFileInfo(request.ledgerPath).absoluteFilePath();
+    m_folder = std::make_unique<QTemporaryDir>();
+    if (!m_folder->isValid()) {
+        finish({false, false, 0, QStringLiteral("Geçici klasör oluşturulamadı (%1).").arg(m_folder->errorString())});
+        return;
+    }
+    if (!request.pieces)
+        request.pieces = PieceLimits{};
+    QPointer<LedgerPdf> self(this);
+    QThread* thread = createRenderThread([self, request] {
+        renderLedger(request, [&](RenderResult result) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, result = std::move(result)]() mutable {
+                    if (self)
+                        self->rendered(std::move(result));
+                },
+                Qt::QueuedConnection);
+        });
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}
+
+void LedgerPdf::rendered(RenderResult result)
+{
+    if (!result.ok()) {
+        const RenderFailure& failure = *result.failure;
+        finish({false, false, 0, QStringLiteral("%1: %2").arg(failureHeading(failure), failure.reason)});
+        return;
+    }
+    RenderedDocument document;
+    document.mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
+    if (result.pieces)
+        document.pieces = std::make_shared<const PiecedDocument>(std::move(*result.pieces));
+    else
+        document.html = std::move(result.html);
+    const bool inPieces = document.pieces && document.pieces->count() > 1;
+    const QFileInfo ledger(m_ledger);
+    const QUrl url = m_scheme->publish(ledger.absolutePath(), ledger.fileName(), std::move(document));
+    if (!inPieces) {
+        m_loading = true;
+        m_page->load(url);
+        return;
+    }
+    // As the preview lays a document in pieces out.
+    m_book = new PieceBook(m_profile, *m_scheme, m_folder->path());
+    connect(m_book, &PieceBook::progressed, this, [this] { emit progressed(m_book->pageCount()); });
+    connect(m_book, &PieceBook::completed, this, &LedgerPdf::bookDone);
+    connect(m_book, &PieceBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
+    m_book->produce();
+}
+
+void LedgerPdf::pageLoaded(bool ok)
+{
+    if (!m_loading)
+        return;
+    m_loading = false;
+    if (!ok) {
+        finish({false, false, 0, QStringLiteral("Belge tarayıcı bileşeninde açılamadı.")});
+        return;
+    }
+    m_page->printWithDocumentMargins(m_folder->filePath(QString::fromLatin1(kPdfName)));
+}
+
+void LedgerPdf::pagePrinted(const QString& path, bool ok)
+{
+    if (!m_folder || path != m_folder->filePath(QString::fromLatin1(kPdfName)))
+        return;
+    if (!ok) {
+        finish({false, false, 0, QStringLiteral("Belge sayfalara dökülemedi.")});
+        return;
+    }
+    const PdfOutcome counted = countPdfPages(path);
+    if (!counted.ok) {
+        finish(counted);
+        return;
+    }
+    const QList<PdfPart> parts{{path, counted.pages}};
+    finish(savePdfPages(parts, allPages(parts), m_target));
+}
+
+void LedgerPdf::bookDone()
+{
+    finish(savePdfPages(m_book->parts(), allPages(m_book->parts()), m_target));
+}
+
+void LedgerPdf::finish(PdfOutcome outcome)
+{
+    if (m_book) {
+        m_book->disconnect(this);
+        m_book->deleteLater(); // it may be what called
+        m_retired = std::exchange(m_book, nullptr);
+    }
+    // The last layout need not stay in memory while the next ledger renders.
+    m_page->setUrl(QUrl(QStringLiteral("about:blank")));
+    m_folder.reset();
+    emit finished(outcome);
+}
+
+} // namespace viewer

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "print/pdfassembly.h"
+#include "render/ledgerrender.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QWebEngineProfile;
+
+namespace viewer {
+
+class LedgerSchemeHandler;
+class PieceBook;
+class PrintingPage;
+
+// Prints a ledger to a numbered PDF file without a window, with the same pages the print
+// preview shows: rendered as the viewer renders it, then laid out by the print book when it
+// comes in pieces, else by a printing page, and numbered as the preview numbers it. One ledger
+// at a time; the next may be asked for once finished() has come.
+class LedgerPdf : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LedgerPdf(QObject* parent = nullptr);
+    ~LedgerPdf() override;
+
+    // `request.pieces` unset: cut as the viewer cuts.
+    void print(RenderRequest request, const QString& target);
+
+signals:
+    // Pages laid out so far, of a document in pieces.
+    void progressed(int pages);
+    // `outcome.pages` is the file's page count; a failure says what and why, in Turkish.
+    void finished(const PdfOutcome& outcome);
+
+private:
+    void rendered(RenderResult result);
+    void pageLoaded(bool ok);
+    void pagePrinted(const QString& path, bool ok);
+    void bookDone();
+    void finish(PdfOutcome outcome);
+
+    QWebEngineProfile* const m_profile;
+    LedgerSchemeHandler* const m_scheme;
+    PrintingPage* const m_page;
+    QString m_ledger;
+    QString m_target;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    PieceBook* m_book = nullptr;
+    QPointer<PieceBook> m_retired;
+    bool m_loading = false;
+};
+
+} // namespace viewer
