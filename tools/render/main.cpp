@@ -39,6 +39,8 @@ int exitCode(viewer::FailureKind kind)
         return 7;
     case viewer::FailureKind::Cancelled:
         return 8;
+    case viewer::FailureKind::TooLarge:
+        return 9;
     }
     return 1;
 }
