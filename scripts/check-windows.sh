@@ -38,15 +38,22 @@ printf 'typedef struct UConverter UConverter;\ntypedef char16_t UChar;\n' >"$stu
 ln -s /usr/include/libxslt/*.h /usr/include/x86_64-linux-gnu/libxslt/*.h "$stubs/libxslt/"
 ln -s /usr/include/libexslt "$stubs/libexslt"
 ln -s /usr/include/qpdf "$stubs/qpdf"
-flags+=(-idirafter "$stubs")
+# The export's XLSX writer, and OpenSSL and xmlsec for the signature check; xmlsec's defines as its
+# pkg-config file gives them. OpenSSL's configuration headers live in the multiarch folder.
+ln -s /usr/include/xlsxwriter.h /usr/include/xlsxwriter "$stubs/"
+mkdir -p "$stubs/openssl"
+ln -s /usr/include/openssl/*.h /usr/include/x86_64-linux-gnu/openssl/*.h "$stubs/openssl/" 2>/dev/null || true
+ln -s /usr/include/xmlsec1/xmlsec "$stubs/xmlsec"
+flags+=(-idirafter "$stubs" -DXMLSEC_NO_SIZE_T -DXMLSEC_NO_GOST=1 -DXMLSEC_NO_GOST2012=1
+    -DXMLSEC_NO_CRYPTO_DYNAMIC_LOADING=1 -DXMLSEC_CRYPTO_OPENSSL=1 -D__XMLSEC_FUNCTION__=__func__)
 
 # What CMake builds on Windows: every source but the Linux twins, the Windows-only files first.
 windows_only=(src/selection/volumes_win.cpp src/about/registry_win.cpp src/render/urlmapping_win.cpp
-    src/render/heap_other.cpp)
+    src/render/heap_other.cpp src/render/machinememory_other.cpp)
 sources=("${windows_only[@]}")
 for source in src/*/*.cpp; do
     case "$source" in
-    *_unix.cpp | *_glibc.cpp | *_win.cpp | src/render/heap_other.cpp) ;;
+    *_unix.cpp | *_glibc.cpp | *_linux.cpp | *_win.cpp | src/render/heap_other.cpp | src/render/machinememory_other.cpp) ;;
     *) sources+=("$source") ;;
     esac
 done
