@@ -18,17 +18,10 @@ namespace {
 
 constexpr auto kPdfName = "belge.pdf";
 
-// Off the record and offline, scripts of the ledger's stylesheet off: as the viewer shows it.
+// Offline, as the viewer shows it.
 QWebEngineProfile* makeProfile(QObject* parent)
 {
-    auto* profile = new QWebEngineProfile(parent);
-    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    QWebEngineSettings* settings = profile->settings();
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    QWebEngineProfile* profile = makeLedgerProfile(parent);
     profile->setUrlRequestInterceptor(new OfflineInterceptor(profile));
     return profile;
 }

@@ -1,7 +1,7 @@
 #include "verify/verification.h"
 
 #include "verify/certificates.h"
-#include "verify/inspection.h"
+#include "verify/filefacts.h"
 #include "verify/ledgernames.h"
 
 #include <QDir>

@@ -26,26 +26,6 @@
 
 namespace viewer {
 
-namespace {
-
-QWebEngineProfile* makeProfile(QObject* parent)
-{
-    // Off the record: nothing of a ledger is cached on disk.
-    auto* profile = new QWebEngineProfile(parent);
-    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    QWebEngineSettings* settings = profile->settings();
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    // A stylesheet's scripts could take the view away from the ledger; the program's own run in
-    // their own world, which this leaves on.
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    return profile;
-}
-
-} // namespace
-
 void prepareWebEngine()
 {
     registerLedgerScheme();
@@ -54,7 +34,7 @@ void prepareWebEngine()
 }
 
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
-    : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeProfile(this)),
+    : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeLedgerProfile(this)),
       m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
       m_view(new QWebEngineView(this)), m_page(new LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this)),
       m_workNotice(new WorkNotice(this)), m_workTimer(new QTimer(this))

@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeDatabase>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
@@ -169,6 +171,19 @@ void LedgerSchemeHandler::replyPieces(QWebEngineUrlRequestJob* job, const QStrin
         replyBytes(job, printPage(*pieces, index), "text/html;charset=utf-8");
     else
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+}
+
+QWebEngineProfile* makeLedgerProfile(QObject* parent)
+{
+    auto* profile = new QWebEngineProfile(parent);
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    QWebEngineSettings* settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    return profile;
 }
 
 void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)

@@ -8,6 +8,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlSchemeHandler>
 
+class QWebEngineProfile;
+
 #include <memory>
 
 namespace viewer {
@@ -73,6 +75,11 @@ private:
     Published m_document;
     int m_nextId = 1;
 };
+
+// A profile for ledger pages: off the record (nothing cached on disk), no local file or remote
+// access, no plugins, and no scripts of the page itself (a stylesheet's scripts could take the view
+// away from the ledger; the program's own run in their own world, which this leaves on).
+QWebEngineProfile* makeLedgerProfile(QObject* parent);
 
 // The page may reach nothing but its own scheme and inline data: no network, no local files.
 class OfflineInterceptor final : public QWebEngineUrlRequestInterceptor

@@ -1,4 +1,4 @@
-#include "verify/inspection.h"
+#include "verify/filefacts.h"
 
 #include "verify/certificates.h"
 
