@@ -1,5 +1,7 @@
 #include "print/carrydecision.h"
 
+#include <QMap>
+
 #include <algorithm>
 
 namespace viewer {
@@ -55,6 +57,28 @@ std::optional<qsizetype> firstCarriedBlock(const QStringList& ids, const QHash<Q
     if (!top && !matched)
         return std::nullopt;
     return first;
+}
+
+std::optional<PageMatch> matchingPage(const QHash<QString, PdfAnchor>& earlier, const QHash<QString, PdfAnchor>& later)
+{
+    QMap<int, QStringList> laterPages; // in page order
+    for (auto it = later.cbegin(); it != later.cend(); ++it)
+        laterPages[it->page].append(it.key());
+    QHash<int, int> earlierCounts;
+    for (const PdfAnchor& anchor : earlier)
+        ++earlierCounts[anchor.page];
+    for (auto page = laterPages.cbegin(); page != laterPages.cend(); ++page) {
+        const PdfAnchor first = earlier.value(page->constFirst());
+        if (first.page < 0 || earlierCounts.value(first.page) != page->size())
+            continue;
+        const bool same = std::all_of(page->cbegin(), page->cend(), [&](const QString& id) {
+            const auto there = earlier.constFind(id);
+            return there != earlier.cend() && there->page == first.page && near(there->y, later.value(id).y);
+        });
+        if (same)
+            return PageMatch{first.page, page.key()};
+    }
+    return std::nullopt;
 }
 
 } // namespace viewer

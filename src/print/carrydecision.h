@@ -20,4 +20,19 @@ namespace viewer {
                                                          const QHash<QString, PdfAnchor>& anchors, int lastPage,
                                                          const QList<double>& carriedFrom);
 
+// Two layouts of the same pieces, begun differently, that lay a page out alike: page
+// `earlierPage` of the earlier layout and page `laterPage` of the later one.
+struct PageMatch
+{
+    int earlierPage = 0;
+    int laterPage = 0;
+};
+
+// The first page of a later layout (`later`: its PDF's named destinations) that the earlier
+// one also lays out: the same blocks, each at the same height, and no others. From there on
+// the two go on alike, a page beginning where the same content left off; none when no page
+// matches.
+[[nodiscard]] std::optional<PageMatch> matchingPage(const QHash<QString, PdfAnchor>& earlier,
+                                                    const QHash<QString, PdfAnchor>& later);
+
 } // namespace viewer

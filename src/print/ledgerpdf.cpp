@@ -1,6 +1,6 @@
 #include "print/ledgerpdf.h"
 
-#include "print/piecebook.h"
+#include "print/parallelbook.h"
 #include "web/ledgerscheme.h"
 #include "web/printingpage.h"
 
@@ -95,11 +95,12 @@ void LedgerPdf::rendered(RenderResult result)
         m_page->load(url);
         return;
     }
-    // As the preview lays a document in pieces out.
-    m_book = new PieceBook(m_profile, *m_scheme, m_folder->path());
-    connect(m_book, &PieceBook::progressed, this, [this] { emit progressed(m_book->pageCount()); });
-    connect(m_book, &PieceBook::completed, this, &LedgerPdf::bookDone);
-    connect(m_book, &PieceBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
+    // As the preview lays a document in pieces out, on every core (each book's browser process
+    // holds a printed piece laid out: a few hundred megabytes at most).
+    m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), qBound(1, QThread::idealThreadCount(), 4));
+    connect(m_book, &ParallelBook::progressed, this, [this] { emit progressed(m_book->pageCount()); });
+    connect(m_book, &ParallelBook::completed, this, &LedgerPdf::bookDone);
+    connect(m_book, &ParallelBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
     m_book->produce();
 }
 

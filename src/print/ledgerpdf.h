@@ -14,12 +14,12 @@ class QWebEngineProfile;
 namespace viewer {
 
 class LedgerSchemeHandler;
-class PieceBook;
+class ParallelBook;
 class PrintingPage;
 
 // Prints a ledger to a numbered PDF file without a window, with the same pages the print
-// preview shows: rendered as the viewer renders it, then laid out by the print book when it
-// comes in pieces, else by a printing page, and numbered as the preview numbers it. One ledger
+// preview shows: rendered as the viewer renders it, then laid out by print books working side
+// by side when it comes in pieces, else by a printing page, and numbered as the preview numbers it. One ledger
 // at a time; the next may be asked for once finished() has come.
 class LedgerPdf : public QObject
 {
@@ -51,8 +51,8 @@ private:
     QString m_ledger;
     QString m_target;
     std::unique_ptr<QTemporaryDir> m_folder;
-    PieceBook* m_book = nullptr;
-    QPointer<PieceBook> m_retired;
+    ParallelBook* m_book = nullptr;
+    QPointer<ParallelBook> m_retired;
     bool m_loading = false;
 };
 

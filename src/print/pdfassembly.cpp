@@ -266,15 +266,16 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
             if (!source) {
                 reading = parts.at(index).path;
                 source = std::make_unique<Source>(reading, keepOpen);
-                if (int(source->pages().size()) < parts.at(index).pageCount) {
+                const PdfPart& part = parts.at(index);
+                if (part.firstPage < 0 || int(source->pages().size()) < part.firstPage + part.pageCount) {
                     outcome.error = QStringLiteral("PDF dosyası “%1” beklenen %2 sayfa yerine %3 sayfa içeriyor.")
                                         .arg(QDir::toNativeSeparators(reading))
-                                        .arg(parts.at(index).pageCount)
+                                        .arg(part.firstPage + part.pageCount)
                                         .arg(source->pages().size());
                     return outcome;
                 }
             }
-            mergedPages.addPage(source->pages().at(size_t(page - *at)), false);
+            mergedPages.addPage(source->pages().at(size_t(parts.at(index).firstPage + page - *at)), false);
         }
         for (auto& [index, source] : sources)
             source->release();

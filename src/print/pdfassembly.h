@@ -8,12 +8,13 @@
 
 namespace viewer {
 
-// A PDF file whose first `pageCount` pages are a stretch of a document's pages (a piece's file
-// may hold one more, left out).
+// A PDF file whose `pageCount` pages from `firstPage` (0-based) on are a stretch of a document's
+// pages (a piece's file may hold more, left out).
 struct PdfPart
 {
     QString path;
     int pageCount = 0;
+    int firstPage = 0;
 };
 
 struct PdfOutcome

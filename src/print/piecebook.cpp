@@ -16,7 +16,8 @@
 
 namespace viewer {
 
-PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent)
+PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent,
+                     int firstPiece)
     : QObject(parent), m_documents(documents), m_folder(std::move(folder)), m_page(new PrintingPage(profile, this)),
       m_pieces(documents.current().pieces)
 {
@@ -43,6 +44,7 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& docu
     }
     if (m_pieces->count() > 0)
         m_groups.append({first, int(m_pieces->count()) - 1});
+    m_first = m_next = std::clamp(firstPiece, 0, pieceCount());
 }
 
 PieceBook::~PieceBook() = default;
@@ -106,13 +108,12 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
     const auto [first, last] = m_groups.at(m_piece.index);
     for (int piece = first + 1; piece <= last; ++piece)
         more.append(QString::fromUtf8(m_pieces->fragments.at(piece)));
-    m_page->runJavaScript(
-        pageScriptCall(PageScript::PrintPrepare,
-                       {m_piece.index, more, m_piece.carrying ? QVariant(carry) : QVariant(), containers}),
-        QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
-            if (self)
-                self->prepared(result);
-        });
+    m_page->runJavaScript(pageScriptCall(PageScript::PrintPrepare,
+                                         {first, more, m_piece.carrying ? QVariant(carry) : QVariant(), containers}),
+                          QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
+                              if (self)
+                                  self->prepared(result);
+                          });
 }
 
 void PieceBook::prepared(const QVariant& result)
@@ -229,6 +230,7 @@ void PieceBook::carryTaken(const PdfPart& part, const QList<std::pair<QString, d
     m_pending = Pending{
         part,
         {carry.value(QStringLiteral("html")).toString(), carry.value(QStringLiteral("plain")).toString(), blocks}};
+    emit pieceLaidOut(part, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
     moveOn();
     layOutNext();
 }
@@ -251,6 +253,7 @@ void PieceBook::extendOrFinish(const PdfPart& part)
 
 void PieceBook::finishPiece(const PdfPart& part)
 {
+    emit pieceLaidOut(part, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
     m_parts.append(part);
     m_pages += part.pageCount;
     moveOn();

@@ -33,8 +33,10 @@ class PieceBook : public QObject
 
 public:
     // `documents` serves the document to lay out (its current one, which must be in pieces).
+    // `firstPiece`: the printed piece to begin with, on a page of its own (for laying a document
+    // out in several books at once).
     PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder,
-              QObject* parent = nullptr);
+              QObject* parent = nullptr, int firstPiece = 0);
     ~PieceBook() override;
 
     // Lays pieces out, in order, until at least `pages` pages exist or every piece is laid out;
@@ -43,15 +45,19 @@ public:
 
     // Printed pieces, each one or more of the document's pieces.
     [[nodiscard]] int pieceCount() const { return int(m_groups.size()); }
-    [[nodiscard]] int piecesDone() const { return int(m_parts.size()); }
+    [[nodiscard]] int piecesDone() const { return m_first + int(m_parts.size()); }
     [[nodiscard]] int pageCount() const { return m_pages; }
     [[nodiscard]] bool isComplete() const { return piecesDone() == pieceCount(); }
     [[nodiscard]] bool hasFailed() const { return !m_error.isEmpty(); }
     [[nodiscard]] QString error() const { return m_error; }
-    // Each laid-out piece's PDF and its page count, in document order.
+    // Each laid-out piece's PDF and its page count, in document order, from the first piece on.
     [[nodiscard]] const QList<PdfPart>& parts() const { return m_parts; }
 
 signals:
+    // A printed piece is laid out for good: `part` counts every page of its PDF, also a last
+    // page that is then carried into the next piece (parts() leaves that one out); it holds the
+    // document's pieces `first` to `last`.
+    void pieceLaidOut(const PdfPart& part, int first, int last);
     // One more piece is laid out.
     void progressed();
     // Every piece is laid out.
@@ -122,7 +128,8 @@ private:
     QList<PdfPart> m_parts;
     int m_pages = 0;
     int m_target = 0;
-    int m_next = 0; // the next printed piece to lay out
+    int m_first = 0; // the printed piece begun with
+    int m_next = 0;  // the next printed piece to lay out
     std::optional<Pending> m_pending;
     Piece m_piece;
     CarryRecord m_carried;

@@ -1,5 +1,6 @@
 #include "previewtestsupport.h"
 #include "print/carrydecision.h"
+#include "print/parallelbook.h"
 #include "print/piecebook.h"
 #include "web/printingpage.h"
 
@@ -23,6 +24,8 @@ private slots:
 
     void carriedBlocks_firstOnTheLastPage_data();
     void carriedBlocks_firstOnTheLastPage();
+    void matchingPage_laidOutAlike_data();
+    void matchingPage_laidOutAlike();
     void book_laysOutOnlyThePiecesAskedFor();
     void book_documentReplaced_failsNamingWhy();
     void book_deletedWhileLayingOut_keepsProcessAlive();
@@ -108,6 +111,48 @@ void TestPieceBook::carriedBlocks_firstOnTheLastPage()
     }
     const std::optional<qsizetype> carried = firstCarriedBlock(ids, anchors, lastPage, carriedFrom);
     QCOMPARE(carried ? int(*carried) : -1, first);
+}
+
+void TestPieceBook::matchingPage_laidOutAlike_data()
+{
+    // Two layouts as "block:page@height" lists; the pages that match, or -1s.
+    QTest::addColumn<QString>("earlier");
+    QTest::addColumn<QString>("later");
+    QTest::addColumn<int>("earlierPage");
+    QTest::addColumn<int>("laterPage");
+    QTest::newRow("begun one page apart, alike from the start") << "a:0@800 b:0@500 c:1@800 d:1@500"
+                                                                << "c:0@800 d:0@500" << 1 << 0;
+    QTest::newRow("breaking elsewhere at first, alike from the later's second page")
+        << "a:0@800 b:0@400 c:1@800 d:1@500 e:1@200 f:2@800 g:2@400"
+        << "b:0@800 c:0@400 d:1@800 e:1@500 f:2@800 g:2@400" << 2 << 2;
+    QTest::newRow("a point lower in one: the same") << "c:0@800 d:0@500"
+                                                    << "c:0@799.4 d:0@500.5" << 0 << 0;
+    QTest::newRow("two points lower in one") << "c:0@800 d:0@500"
+                                             << "c:0@800 d:0@498" << -1 << -1;
+    QTest::newRow("one more block on the earlier's page") << "c:0@800 d:0@500 e:0@200"
+                                                          << "c:0@800 d:0@500 e:1@800" << -1 << -1;
+    QTest::newRow("nothing in common") << "a:0@800"
+                                       << "b:0@800" << -1 << -1;
+}
+
+void TestPieceBook::matchingPage_laidOutAlike()
+{
+    QFETCH(QString, earlier);
+    QFETCH(QString, later);
+    QFETCH(int, earlierPage);
+    QFETCH(int, laterPage);
+    const auto anchors = [](const QString& text) {
+        QHash<QString, PdfAnchor> result;
+        static const QRegularExpression block(QStringLiteral("(\\w+):(\\d+)@([\\d.]+)"));
+        for (auto it = block.globalMatch(text); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            result.insert(match.captured(1), {match.captured(2).toInt(), match.captured(3).toDouble()});
+        }
+        return result;
+    };
+    const std::optional<PageMatch> match = matchingPage(anchors(earlier), anchors(later));
+    QCOMPARE(match ? match->earlierPage : -1, earlierPage);
+    QCOMPARE(match ? match->laterPage : -1, laterPage);
 }
 
 void TestPieceBook::book_laysOutOnlyThePiecesAskedFor()
@@ -322,6 +367,22 @@ void TestPieceBook::preview_pagesAsTheWholeWould()
     for (int i = 0; i < rows.size(); ++i)
         QCOMPARE(rows.at(i), i + 1);
     preview->close();
+
+    // Laid out by three books at once, as the headless printer does: the same pages.
+    QTemporaryDir folder;
+    ParallelBook books(browser.shownPage().profile(), browser.documents(), folder.path(), 3);
+    QVERIFY(books.bookCount() >= 2);
+    QSignalSpy completed(&books, &ParallelBook::completed);
+    books.produce();
+    QVERIFY(completed.wait(120000));
+    const QString saved = folder.filePath(QStringLiteral("kitaplar.pdf"));
+    QVERIFY(writePdfPages(books.parts(), allPages(books.parts()), saved, PageNumbers::None).ok);
+    QPdfDocument together;
+    QCOMPARE(together.load(saved), QPdfDocument::Error::None);
+    QList<QList<int>> parallel;
+    for (int page = 0; page < together.pageCount(); ++page)
+        parallel.append(rowsOn(together, page));
+    QCOMPARE(parallel, pages);
 }
 
 int main(int argc, char* argv[])

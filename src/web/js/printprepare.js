@@ -4,7 +4,10 @@
 // kept whole in the view (a short account) may still break across pages: their own parts are
 // marked as blocks too, the way the cutter marks them, down to rows, so that a page can be
 // carried from any row.
-// Called as (piece, more, carry, containers); returns {placed, ids}.
+// A block is named after the piece it comes from and its place among that piece's blocks, so that
+// it has the same name in every layout of that piece, whatever was printed with it.
+// Called as (piece, more, carry, containers): `piece` the document's piece loaded, `more` the
+// pieces after it; returns {placed, ids}.
 (function (piece, more, carry, containers) {
     const isContent = e => e.hasAttribute('data-vz-u') || e.hasAttribute('data-vz-f');
     // The pieces printed with this one join it holder by holder, their openings left out (all
@@ -27,11 +30,25 @@
                 into.appendChild(child);
         }
     };
-    for (const html of more) {
+    const source = new Map(); // block → the piece it comes from
+    const originOf = element => {
+        for (let at = element; at && at !== document.body; at = at.parentElement) {
+            if (source.has(at))
+                return source.get(at);
+        }
+        const inner = Array.from(element.querySelectorAll('[data-vz-u]')).reverse().find(u => source.has(u));
+        return inner ? source.get(inner) : piece;
+    };
+    for (const unit of document.querySelectorAll('[data-vz-u]'))
+        source.set(unit, piece);
+    more.forEach((html, i) => {
         const range = document.createRange();
         range.selectNodeContents(document.body);
-        append(range.createContextualFragment(html), document.body);
-    }
+        const fragment = range.createContextualFragment(html);
+        for (const unit of fragment.querySelectorAll('[data-vz-u]'))
+            source.set(unit, piece + 1 + i);
+        append(fragment, document.body);
+    });
     const merge = (from, into) => {
         const at = Array.from(into.children).find(isContent) || null;
         let leading = true;
@@ -89,8 +106,10 @@
         while (last >= 0 && !isContent(children[last]))
             --last;
         for (const child of last < 0 ? [] : children.slice(last + 1)) {
-            if (!/^(THEAD|TFOOT|COLGROUP|COL|CAPTION|SCRIPT|STYLE)$/.test(child.tagName))
+            if (!/^(THEAD|TFOOT|COLGROUP|COL|CAPTION|SCRIPT|STYLE)$/.test(child.tagName)) {
                 child.setAttribute('data-vz-u', '');
+                source.set(child, originOf(children[last]));
+            }
         }
     }
     for (const unit of document.querySelectorAll('[data-vz-u]')) {
@@ -101,9 +120,14 @@
     const box = document.createElement('div');
     box.style.display = 'none';
     box.setAttribute('data-vz-own', '');
-    const ids = units.map((unit, i) => {
-        if (!unit.id)
-            unit.id = 'vz-' + piece + '-' + i;
+    const named = new Map(); // piece → blocks named
+    const ids = units.map(unit => {
+        if (!unit.id) {
+            const origin = originOf(unit);
+            const place = named.get(origin) || 0;
+            named.set(origin, place + 1);
+            unit.id = 'vz-' + origin + '-' + place;
+        }
         if (!/^[A-Za-z][A-Za-z0-9_-]*$/.test(unit.id))
             return '';
         const link = document.createElement('a');

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "print/pdfassembly.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class QWebEngineProfile;
+
+namespace viewer {
+
+class LedgerSchemeHandler;
+class PieceBook;
+
+// Lays a whole document served in pieces out with several print books at once, each in a
+// browser process of its own, so that a long ledger's pages come as many times faster as
+// there are cores. Book k begins afresh at its share of the printed pieces; the book before it
+// goes on past that point until one of its pages matches a page of book k, block for block at
+// the same heights. From there on the two would lay the pages out alike, so book k's are taken.
+// Where no page ever matches, the earlier book lays the rest out itself: the pages are always
+// those one book would give.
+class ParallelBook : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `books`: at most this many at once (one per core); fewer for a short document.
+    ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, int books,
+                 QObject* parent = nullptr);
+    ~ParallelBook() override;
+
+    void produce();
+
+    // Pages laid out so far by the books still needed: for progress only.
+    [[nodiscard]] int pageCount() const;
+    [[nodiscard]] int bookCount() const { return int(m_books.size()); }
+    // Once completed: the document's pages, stretch by stretch.
+    [[nodiscard]] QList<PdfPart> parts() const;
+
+signals:
+    void progressed();
+    void completed();
+    void failed(const QString& error);
+
+private:
+    // Where a book's pages stop being taken: a page of one of its printed pieces.
+    struct Place
+    {
+        int piece = 0;
+        int page = 0;
+    };
+    struct Book
+    {
+        QPointer<PieceBook> book;
+        QList<PdfPart> laidOut; // every page of each printed piece, in order
+        QList<QHash<QString, PdfAnchor>> anchors;
+        QList<std::pair<int, int>> holds; // the document's pieces each printed piece holds
+        std::optional<Place> stop;        // its pages end here; the next book's begin at `next`
+        Place next;
+        bool dropped = false; // an earlier book laid its pages out itself
+        bool complete = false;
+    };
+
+    void laidOut(int index, const PdfPart& part, std::pair<int, int> holds);
+    // Whether a page of the book at `index` matches one of the next live book's, the pieces
+    // at `earlierPiece` and `laterPiece` only or, where -1, all of that book's; if so, it stops.
+    void compare(int index, int earlierPiece, int laterPiece);
+    void discard(int index);
+    void bookComplete(int index);
+    void settle();
+    [[nodiscard]] QList<int> liveBooks() const;
+
+    QList<Book> m_books;
+    bool m_done = false;
+};
+
+} // namespace viewer
