@@ -58,6 +58,7 @@ private slots:
     void verification_showsItsLineForTheLedgerOnScreen_data();
     void verification_showsItsLineForTheLedgerOnScreen();
     void verification_ofAnEarlierLedger_neverShowsUnderTheNext();
+    void programView_showsOurStylesheetAndBack();
 
 private:
     QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
@@ -388,6 +389,26 @@ void TestViewerWindow::verification_ofAnEarlierLedger_neverShowsUnderTheNext()
     QCOMPARE(window->verificationLine(), line);
     for (const QList<QVariant>& result : std::as_const(results))
         QVERIFY(result.at(0).value<verify::VerificationResult>().path.endsWith(QLatin1String("a.xml")));
+    delete window;
+}
+
+// The stylesheet beside the ledger is shown until the user asks for the program's own, in place.
+void TestViewerWindow::programView_showsOurStylesheetAndBack()
+{
+    const QString name = signedJournal();
+    QVERIFY(!name.isEmpty());
+    writeFile(m_dir->filePath(QStringLiteral("yevmiye.xslt")),
+              QByteArray(stylesheet()).replace("<xsl:value-of select=\"/defter/@title\"/>", "Yanındaki"));
+    QWidget owner;
+    frmXML* window = viewerFor(owner);
+    auto* program = window->findChild<QPushButton*>(QStringLiteral("chkProgram"));
+    QVERIFY(!program->isChecked());
+    window->browser()->Navigate2(ledgerUrl(name));
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Yanındaki"), 30000);
+    program->click();
+    QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith(QStringLiteral("Yevmiye Defteri")), 30000);
+    program->click();
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Yanındaki"), 30000);
     delete window;
 }
 
