@@ -30,17 +30,20 @@ QWebEngineProfile* makeProfile(QObject* parent)
 
 LedgerPdf::LedgerPdf(QObject* parent)
     : QObject(parent), m_profile(makeProfile(this)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_page(new PrintingPage(m_profile, this))
+      m_page(new PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4))
 {
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
     connect(m_page, &QWebEnginePage::loadFinished, this, &LedgerPdf::pageLoaded);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
     // The web engine's processes start while the first ledger renders, not after.
     m_page->setUrl(QUrl(QStringLiteral("about:blank")));
+    prepareBookPages();
 }
 
 LedgerPdf::~LedgerPdf()
 {
+    qDeleteAll(std::exchange(m_bookPages, {})); // before the profile
+    qDeleteAll(std::exchange(m_warmingPages, {}));
     delete m_book;
     delete m_retired; // its page must go before the profile
     m_page->waitForPrint();
@@ -97,7 +100,7 @@ void LedgerPdf::rendered(RenderResult result)
     }
     // As the preview lays a document in pieces out, on every core (each book's browser process
     // holds a printed piece laid out: a few hundred megabytes at most).
-    m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), qBound(1, QThread::idealThreadCount(), 4));
+    m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), m_books, nullptr, std::exchange(m_bookPages, {}));
     connect(m_book, &ParallelBook::progressed, this, [this] { emit progressed(m_book->pageCount()); });
     connect(m_book, &ParallelBook::completed, this, &LedgerPdf::bookDone);
     connect(m_book, &ParallelBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
@@ -148,7 +151,22 @@ void LedgerPdf::finish(PdfOutcome outcome)
     // The last layout need not stay in memory while the next ledger renders.
     m_page->setUrl(QUrl(QStringLiteral("about:blank")));
     m_folder.reset();
+    prepareBookPages();
     emit finished(outcome);
+}
+
+void LedgerPdf::prepareBookPages()
+{
+    while (m_bookPages.size() + m_warmingPages.size() < m_books) {
+        auto* page = new PrintingPage(m_profile, this);
+        m_warmingPages.append(page);
+        // Handed to a book only once loaded: a blank page still loading would cut the book's load short.
+        connect(page, &QWebEnginePage::loadFinished, this, [this, page] {
+            if (m_warmingPages.removeOne(page))
+                m_bookPages.append(page);
+        });
+        page->setUrl(QUrl(QStringLiteral("about:blank")));
+    }
 }
 
 } // namespace viewer

@@ -3,6 +3,7 @@
 #include "print/pdfassembly.h"
 #include "render/ledgerrender.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -44,10 +45,15 @@ private:
     void pagePrinted(const QString& path, bool ok);
     void bookDone();
     void finish(PdfOutcome outcome);
+    // Pages for the next ledger's print books, their browser processes started while it renders.
+    void prepareBookPages();
 
     QWebEngineProfile* const m_profile;
     LedgerSchemeHandler* const m_scheme;
     PrintingPage* const m_page;
+    const int m_books;                   // print books at once: one per core
+    QList<PrintingPage*> m_bookPages;    // for the next ledger's
+    QList<PrintingPage*> m_warmingPages; // still loading a blank page
     QString m_ledger;
     QString m_target;
     std::unique_ptr<QTemporaryDir> m_folder;

@@ -2,6 +2,7 @@
 
 #include "print/carrydecision.h"
 #include "print/piecebook.h"
+#include "web/printingpage.h"
 
 #include <QDir>
 
@@ -10,7 +11,7 @@
 namespace viewer {
 
 ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, int books,
-                           QObject* parent)
+                           QObject* parent, QList<PrintingPage*> pages)
     : QObject(parent)
 {
     const QDir root(folder);
@@ -18,7 +19,8 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
         const QString name = QString::number(m_books.size() + 1);
         root.mkpath(name);
         Book book;
-        book.book = new PieceBook(profile, documents, root.filePath(name), this, first);
+        book.book = new PieceBook(profile, documents, root.filePath(name), this, first,
+                                  pages.isEmpty() ? nullptr : pages.takeFirst());
         m_books.append(book);
     };
     start(0);
@@ -27,6 +29,7 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
     const int count = std::clamp(pieces / 2, 1, qMax(1, books));
     for (int k = 1; k < count; ++k)
         start((k * (pieces - 1) + count / 2) / count);
+    qDeleteAll(pages);
     for (int k = 0; k < int(m_books.size()); ++k) {
         PieceBook* book = m_books.at(k).book;
         connect(book, &PieceBook::pieceLaidOut, this, [this, k](const PdfPart& part, int first, int last) {

@@ -16,6 +16,7 @@ namespace viewer {
 
 class LedgerSchemeHandler;
 class PieceBook;
+class PrintingPage;
 
 // Lays a whole document served in pieces out with several print books at once, each in a
 // browser process of its own, so that a long ledger's pages come as many times faster as
@@ -29,9 +30,11 @@ class ParallelBook : public QObject
     Q_OBJECT
 
 public:
-    // `books`: at most this many at once (one per core); fewer for a short document.
+    // `books`: at most this many at once (one per core); fewer for a short document. `pages`:
+    // pages of `profile` to lay out in, one per book, whose browser processes may already run;
+    // the book takes them (those not needed go).
     ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, int books,
-                 QObject* parent = nullptr);
+                 QObject* parent = nullptr, QList<PrintingPage*> pages = {});
     ~ParallelBook() override;
 
     void produce();

@@ -17,10 +17,11 @@
 namespace viewer {
 
 PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent,
-                     int firstPiece)
-    : QObject(parent), m_documents(documents), m_folder(std::move(folder)), m_page(new PrintingPage(profile, this)),
-      m_pieces(documents.current().pieces)
+                     int firstPiece, PrintingPage* page)
+    : QObject(parent), m_documents(documents), m_folder(std::move(folder)),
+      m_page(page ? page : new PrintingPage(profile, this)), m_pieces(documents.current().pieces)
 {
+    m_page->setParent(this);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &PieceBook::loadingChanged);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &PieceBook::pdfFinished);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {

@@ -34,9 +34,10 @@ class PieceBook : public QObject
 public:
     // `documents` serves the document to lay out (its current one, which must be in pieces).
     // `firstPiece`: the printed piece to begin with, on a page of its own (for laying a document
-    // out in several books at once).
+    // out in several books at once). `page`: one of `profile`'s to lay out in, whose browser
+    // process may already be running; the book takes it. Without, it makes its own.
     PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder,
-              QObject* parent = nullptr, int firstPiece = 0);
+              QObject* parent = nullptr, int firstPiece = 0, PrintingPage* page = nullptr);
     ~PieceBook() override;
 
     // Lays pieces out, in order, until at least `pages` pages exist or every piece is laid out;
