@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -19,18 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 int parentOf(int pid)
 {
@@ -78,7 +67,7 @@ struct Snapshot
 
 Snapshot snapshot()
 {
-    waitFor([] { return false; }, 2000); // late deletions and the engine's own tidying up
+    QTest::qWait(2000); // late deletions and the engine's own tidying up
     return {treeResident(), entriesIn("/proc/self/task"), entriesIn("/proc/self/fd")};
 }
 
@@ -95,7 +84,7 @@ bool workThrough(selection::ViewerWindowHost& host, const QString& ledger, const
     host.ensureOpen();
     host.navigate(QStringLiteral("file://") + QFileInfo(ledger).absoluteFilePath());
     viewer::WebBrowser* browser = host.window()->browser();
-    if (!waitFor([&] { return !browser->Busy(); }, 300000))
+    if (!QTest::qWaitFor([&] { return !browser->Busy(); }, 300000))
         return false;
     const auto& pieces = browser->documents().current().pieces;
     if (pieces && pieces->count() > 1)
@@ -105,17 +94,17 @@ bool workThrough(selection::ViewerWindowHost& host, const QString& ledger, const
     const QMetaObject::Connection connection =
         QObject::connect(browser, &viewer::WebBrowser::searchUpdated, [&] { searched = true; });
     browser->find(QStringLiteral("kasa"));
-    waitFor([&] { return searched; }, 60000);
+    (void)QTest::qWaitFor([&] { return searched; }, 60000);
     QObject::disconnect(connection);
     if (!pdf.isEmpty()) {
         bool printed = false;
         QObject::connect(browser->view()->page(), &QWebEnginePage::pdfPrintingFinished, [&] { printed = true; });
         browser->view()->page()->printToPdf(pdf);
-        waitFor([&] { return printed; }, 120000);
+        (void)QTest::qWaitFor([&] { return printed; }, 120000);
         QFile::remove(pdf);
     }
     host.window()->close();
-    return waitFor([&] { return host.window() == nullptr; }, 10000);
+    return QTest::qWaitFor([&] { return host.window() == nullptr; }, 10000);
 }
 
 } // namespace

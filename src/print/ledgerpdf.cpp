@@ -37,7 +37,6 @@ LedgerPdf::LedgerPdf(QObject* parent)
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
     // The web engine's processes start while the first ledger renders, not after.
     m_page->setUrl(QUrl(QStringLiteral("about:blank")));
-    prepareBookPages();
 }
 
 LedgerPdf::~LedgerPdf()
@@ -52,6 +51,7 @@ LedgerPdf::~LedgerPdf()
 
 void LedgerPdf::print(RenderRequest request, const QString& target)
 {
+    prepareBookPages(); // while the ledger renders
     m_target = target;
     m_ledger = QFileInfo(request.ledgerPath).absoluteFilePath();
     m_folder = std::make_unique<QTemporaryDir>();
@@ -151,7 +151,6 @@ void LedgerPdf::finish(PdfOutcome outcome)
     // The last layout need not stay in memory while the next ledger renders.
     m_page->setUrl(QUrl(QStringLiteral("about:blank")));
     m_folder.reset();
-    prepareBookPages();
     emit finished(outcome);
 }
 

@@ -45,14 +45,14 @@ private:
     void pagePrinted(const QString& path, bool ok);
     void bookDone();
     void finish(PdfOutcome outcome);
-    // Pages for the next ledger's print books, their browser processes started while it renders.
+    // Pages for the ledger's print books, their browser processes started while it renders.
     void prepareBookPages();
 
     QWebEngineProfile* const m_profile;
     LedgerSchemeHandler* const m_scheme;
     PrintingPage* const m_page;
     const int m_books;                   // print books at once: one per core
-    QList<PrintingPage*> m_bookPages;    // for the next ledger's
+    QList<PrintingPage*> m_bookPages;    // ready for the ledger's books
     QList<PrintingPage*> m_warmingPages; // still loading a blank page
     QString m_ledger;
     QString m_target;

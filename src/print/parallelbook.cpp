@@ -32,9 +32,10 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
     qDeleteAll(pages);
     for (int k = 0; k < int(m_books.size()); ++k) {
         PieceBook* book = m_books.at(k).book;
-        connect(book, &PieceBook::pieceLaidOut, this, [this, k](const PdfPart& part, int first, int last) {
-            laidOut(k, part, {first, last});
-        });
+        connect(book, &PieceBook::pieceLaidOut, this,
+                [this, k](const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last) {
+                    laidOut(k, part, anchors, {first, last});
+                });
         connect(book, &PieceBook::completed, this, [this, k] { bookComplete(k); });
         connect(book, &PieceBook::failed, this, [this](const QString& error) {
             if (m_done)
@@ -77,13 +78,11 @@ int ParallelBook::pageCount() const
     return pages;
 }
 
-void ParallelBook::laidOut(int index, const PdfPart& part, std::pair<int, int> holds)
+void ParallelBook::laidOut(int index, const PdfPart& part, const QHash<QString, PdfAnchor>& anchors,
+                           std::pair<int, int> holds)
 {
     if (m_done)
         return;
-    QHash<QString, PdfAnchor> anchors;
-    if (!countPdfPages(part.path, &anchors).ok)
-        anchors.clear(); // matches nothing; its own book reports the file
     Book& book = m_books[index];
     book.laidOut.append(part);
     book.anchors.append(anchors);

@@ -69,7 +69,7 @@ private:
         bool complete = false;
     };
 
-    void laidOut(int index, const PdfPart& part, std::pair<int, int> holds);
+    void laidOut(int index, const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, std::pair<int, int> holds);
     // Whether a page of the book at `index` matches one of the next live book's, the pieces
     // at `earlierPiece` and `laterPiece` only or, where -1, all of that book's; if so, it stops.
     void compare(int index, int earlierPiece, int laterPiece);

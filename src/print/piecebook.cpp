@@ -148,6 +148,7 @@ void PieceBook::pdfFinished(const QString& path, bool ok)
         fail(counted.error);
         return;
     }
+    m_piece.anchors = anchors; // shared, not copied
     laidOut({path, counted.pages}, anchors);
 }
 
@@ -231,7 +232,7 @@ void PieceBook::carryTaken(const PdfPart& part, const QList<std::pair<QString, d
     m_pending = Pending{
         part,
         {carry.value(QStringLiteral("html")).toString(), carry.value(QStringLiteral("plain")).toString(), blocks}};
-    emit pieceLaidOut(part, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
+    emit pieceLaidOut(part, m_piece.anchors, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
     moveOn();
     layOutNext();
 }
@@ -254,7 +255,7 @@ void PieceBook::extendOrFinish(const PdfPart& part)
 
 void PieceBook::finishPiece(const PdfPart& part)
 {
-    emit pieceLaidOut(part, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
+    emit pieceLaidOut(part, m_piece.anchors, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
     m_parts.append(part);
     m_pages += part.pageCount;
     moveOn();

@@ -56,9 +56,9 @@ public:
 
 signals:
     // A printed piece is laid out for good: `part` counts every page of its PDF, also a last
-    // page that is then carried into the next piece (parts() leaves that one out); it holds the
-    // document's pieces `first` to `last`.
-    void pieceLaidOut(const PdfPart& part, int first, int last);
+    // page that is then carried into the next piece (parts() leaves that one out), `anchors` are
+    // its blocks' places there; it holds the document's pieces `first` to `last`.
+    void pieceLaidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last);
     // One more piece is laid out.
     void progressed();
     // Every piece is laid out.
@@ -86,11 +86,12 @@ private:
     // The printed piece in the hidden page.
     struct Piece
     {
-        int index = -1;                 // in the book's printed pieces; -1: none being laid out
-        QStringList ids;                // its blocks, in order
-        std::optional<Carry> carrying;  // carried into it, being tried
-        std::optional<Carry> carriedIn; // what it begins with, once shown right
-        int extensions = 0;             // pieces added to it to move its end
+        int index = -1;                    // in the book's printed pieces; -1: none being laid out
+        QStringList ids;                   // its blocks, in order
+        std::optional<Carry> carrying;     // carried into it, being tried
+        std::optional<Carry> carriedIn;    // what it begins with, once shown right
+        int extensions = 0;                // pieces added to it to move its end
+        QHash<QString, PdfAnchor> anchors; // its blocks' places in its latest PDF
     };
     // What carrying has shown about the document so far.
     struct CarryRecord

@@ -244,6 +244,12 @@ private slots:
     void exportsOnTwoThreads_matchOneAtATime();
 
 private:
+    // A table's ledger column: empty for the generated journal, "K" for its kebir, else a path.
+    QString generatedOr(const QString& ledger) const
+    {
+        return ledger.isEmpty() ? m_genJournal : ledger == QLatin1String("K") ? m_genLedger : ledger;
+    }
+
     QTemporaryDir m_generated;
     QString m_genJournal;
     QString m_genLedger;
@@ -282,10 +288,7 @@ void TestExport::linesAndSums_matchLedger()
     QFETCH(bool, csv);
     QFETCH(QString, table);
     QFETCH(int, debitColumn);
-    if (ledger.isEmpty())
-        ledger = m_genJournal;
-    else if (ledger == QLatin1String("K"))
-        ledger = m_genLedger;
+    ledger = generatedOr(ledger);
     QTemporaryDir dir;
     const QString out = dir.filePath(csv ? QStringLiteral("out.csv") : QStringLiteral("out.xlsx"));
     qint64 lastDone = -1, lastTotal = 0;
@@ -361,10 +364,7 @@ void TestExport::chosenRows_matchLedgerFieldByField()
     QFETCH(QString, ledger);
     QFETCH(bool, csv);
     QFETCH(int, line);
-    if (ledger.isEmpty())
-        ledger = m_genJournal;
-    else if (ledger == QLatin1String("K"))
-        ledger = m_genLedger;
+    ledger = generatedOr(ledger);
     QTemporaryDir dir;
     const QString out = dir.filePath(csv ? QStringLiteral("out.csv") : QStringLiteral("out.xlsx"));
     const ExportResult r = exportLedger(ledger, out, csv ? Format::Csv : Format::Xlsx);
