@@ -48,7 +48,7 @@ flags+=(-idirafter "$stubs" -DXMLSEC_NO_SIZE_T -DXMLSEC_NO_GOST=1 -DXMLSEC_NO_GO
     -DXMLSEC_NO_CRYPTO_DYNAMIC_LOADING=1 -DXMLSEC_CRYPTO_OPENSSL=1 -D__XMLSEC_FUNCTION__=__func__)
 
 # What CMake builds on Windows: every source but the Linux twins, the Windows-only files first.
-windows_only=(src/selection/volumes_win.cpp src/about/registry_win.cpp src/render/urlmapping_win.cpp
+windows_only=(src/selection/volumes_win.cpp src/about/registry_win.cpp src/render/urlmapping_win.cpp src/common/taskbar_win.cpp
     src/render/heap_other.cpp src/render/machinememory_other.cpp)
 sources=("${windows_only[@]}")
 for source in src/*/*.cpp; do

@@ -12,6 +12,8 @@ packages=(
     unzip                                       # export tests read the written XLSX back
     fonts-liberation2                           # metric match for the windows' designed font
     xvfb xauth                                  # headless display for the GUI tests
+    icewm                                       # window manager with a taskbar: the window test reads what it is told
+    libxcb1-dev                                 # the taskbar hint is written on the X window itself
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
     clang-format git                            # the format check the tests end with
     libxmlsec1-dev libssl-dev openssl           # signature verification; ledgergen signs with build-time test keys

@@ -2,6 +2,7 @@
 
 #include "about/support.h"
 #include "common/appinfo.h"
+#include "common/taskbar.h"
 #include "common/ui.h"
 
 #include <QFontMetrics>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace about {
 
@@ -183,6 +185,14 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+// No taskbar entry of its own: on Windows its owner sees to that, elsewhere the window manager is told.
+void frmAbout::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        app::keepOffTaskbar(windowHandle());
+    QDialog::showEvent(event);
 }
 
 // The etched separator between the upper and the lower block: a grey line over a white one,

@@ -1,5 +1,6 @@
 #include "selection/frmrazoravsec.h"
 
+#include "about/messagebox.h"
 #include "common/appinfo.h"
 #include "common/ui.h"
 #include "selection/dirlistbox.h"
@@ -26,8 +27,7 @@ using app::twips;
 
 void showMessageBox(QWidget* parent, const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, app::programTitle(), message, QMessageBox::Ok, parent);
-    box.exec();
+    about::showMessage(parent, message, QMessageBox::Warning);
 }
 
 frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)

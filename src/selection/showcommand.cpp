@@ -50,9 +50,7 @@ QString ShowCommand::run(const QString& folder, const QString& fileName)
     }
     m_reportedMissing.append(newlyMissing);
 
-    // A viewer left open behind other windows has no taskbar button: bring it forward.
-    if (m_viewer.ensureOpen())
-        m_viewer.bringToFront();
+    m_viewer.ensureOpen();
     m_viewer.navigate(ledgerUrlText(folder, fileName));
 
     if (newlyMissing.isEmpty())

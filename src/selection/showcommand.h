@@ -31,9 +31,9 @@ class LedgerViewer
 {
 public:
     virtual ~LedgerViewer() = default;
-    // Creates and shows the viewer when it is not open; true when it was open already.
+    // Creates and shows the viewer when it is not open; true when it was open already (it is then
+    // left where it lies, behind other windows or not).
     virtual bool ensureOpen() = 0;
-    virtual void bringToFront() = 0;
     virtual void navigate(const QString& urlText) = 0;
 };
 

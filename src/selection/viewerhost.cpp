@@ -21,16 +21,6 @@ bool ViewerWindowHost::ensureOpen()
     return false;
 }
 
-void ViewerWindowHost::bringToFront()
-{
-    if (!m_window)
-        return;
-    if (m_window->isHidden())
-        m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
-}
-
 void ViewerWindowHost::navigate(const QString& urlText)
 {
     if (m_window)

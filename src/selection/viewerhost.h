@@ -19,14 +19,13 @@ public:
     ~ViewerWindowHost() override;
 
     bool ensureOpen() override;
-    void bringToFront() override;
     void navigate(const QString& urlText) override;
 
     [[nodiscard]] viewer::frmXML* window() const;
 
 private:
     QString m_fallbackFolder;
-    QWidget m_owner; // never shown: it keeps the viewer off the taskbar
+    QWidget m_owner; // never shown: on Windows it keeps the viewer off the taskbar
     QPointer<viewer::frmXML> m_window;
 };
 

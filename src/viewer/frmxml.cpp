@@ -1,5 +1,6 @@
 #include "viewer/frmxml.h"
 
+#include "common/taskbar.h"
 #include "common/ui.h"
 #include "viewer/exportrunner.h"
 #include "viewer/verificationdetails.h"
@@ -10,6 +11,7 @@
 #include <QEvent>
 #include <QHash>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 
@@ -93,6 +95,15 @@ void frmXML::changeEvent(QEvent* event)
     // Minimizing or restoring changes the state without always changing the size.
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+}
+
+// Every show, the one after print preview too; a show the window system reports (restoring) comes
+// after the window is mapped, when the hint can no longer be written.
+void frmXML::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        app::keepOffTaskbar(windowHandle());
+    QWidget::showEvent(event);
 }
 
 void frmXML::Form_Resize()

@@ -26,9 +26,9 @@ class frmXML : public QWidget
 public:
     static constexpr char kBusyCaption[] = "Bekleyiniz...";
 
-    // `owner` is a window that is never shown: owned windows get no taskbar button, which keeps
-    // the program to one button, the selection window's. `fallbackFolder` holds the program's
-    // stylesheets.
+    // `owner` is a window that is never shown: on Windows owned windows get no taskbar button,
+    // which keeps the program to one button, the selection window's; elsewhere the window tells
+    // the window manager so itself. `fallbackFolder` holds the program's stylesheets.
     frmXML(const QString& fallbackFolder, QWidget* owner);
 
     [[nodiscard]] WebBrowser* browser() const { return m_brwWebBrowser; }
@@ -43,6 +43,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Resize();

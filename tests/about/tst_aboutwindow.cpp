@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -76,6 +77,8 @@ private slots:
     void reopening_showsAFreshWindowWithTheSameContent();
     void whileOpen_otherWindowsTakeNoInput();
     void support_showsNoticeThenOpensPage();
+    void message_overParentOnScreen_elseScreenCentre_data();
+    void message_overParentOnScreen_elseScreenCentre();
 
 private:
     std::unique_ptr<QWidget> m_owner;
@@ -306,6 +309,31 @@ void TestAboutWindow::support_showsNoticeThenOpensPage()
         recorder.urls,
         QList<QUrl>({QUrl(
             QStringLiteral("https://%1/contact.asp?verazidedazedestek").arg(QString::fromUtf8(app::kSupportHost)))}));
+}
+
+void TestAboutWindow::message_overParentOnScreen_elseScreenCentre_data()
+{
+    QTest::addColumn<bool>("parentOnScreen");
+    // As at start-up: the selection window is shown, but no window manager has placed it yet.
+    QTest::newRow("parent not on screen yet") << false;
+    QTest::newRow("parent on screen") << true;
+}
+
+void TestAboutWindow::message_overParentOnScreen_elseScreenCentre()
+{
+    QFETCH(bool, parentOnScreen);
+    m_owner->move(400, 300); // room around it: the box is not pushed back inside the screen
+    m_owner->show();
+    if (parentOnScreen)
+        QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
+    QPoint centre;
+    whileModal([&] { showPlainMessage(m_owner.get(), QStringLiteral("“x.txt” bir XML dosyası değil")); },
+               [&](QWidget* modal) { centre = modal != nullptr ? modal->frameGeometry().center() : QPoint(); });
+    // Over the parent as Qt places it, give or take its guess at the frame; else the screen's centre.
+    const QPoint screenCentre = m_owner->screen()->availableGeometry().center();
+    const QRect expected =
+        parentOnScreen ? m_owner->frameGeometry() : QRect(screenCentre, QSize(1, 1)).adjusted(-2, -2, 2, 2);
+    QVERIFY2(expected.contains(centre), qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
 }
 
 QTEST_MAIN(TestAboutWindow)

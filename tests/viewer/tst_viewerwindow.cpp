@@ -124,7 +124,7 @@ void TestViewerWindow::design_namesTextsAndFont()
     QCOMPARE(window->focusWidget() == nullptr || window->browser()->isAncestorOf(window->focusWidget()), true);
     QVERIFY(window->windowState() & Qt::WindowMaximized);
     QVERIFY(window->windowTitle().isEmpty());
-    // Owned by a window that is never shown: no taskbar button of its own.
+    // Owned by a window that is never shown: on Windows that keeps it off the taskbar.
     QVERIFY(window->windowHandle()->transientParent() != nullptr);
     delete window;
 }
@@ -200,9 +200,6 @@ void TestViewerWindow::host_reusesViewer_andMakesItAgainAfterClose()
     QVERIFY(first && first->isVisible());
     QVERIFY(host.ensureOpen());
     QCOMPARE(host.window(), first.data());
-    first->hide(); // left behind: a Show brings it back and forward
-    host.bringToFront();
-    QVERIFY(first->isVisible());
 
     first->close();
     QTRY_VERIFY(first.isNull());
