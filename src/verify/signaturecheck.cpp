@@ -494,7 +494,7 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
     if (shown) {
         SignerInfo info = describe(shown);
         info.signingTime = signingTime;
-        info.signatureAlgorithm = method ? QString::fromLatin1(method->name) : QString();
+        info.signatureAlgorithm = method ? QString::fromLatin1(method->name) : methodUri;
         check.signer = info;
         check.notes.append(QStringLiteral("İmzalayan: %1").arg(info.subject));
         if (!info.identityNumber.isEmpty())
@@ -503,7 +503,7 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         check.notes.append(QStringLiteral("Sertifika seri no: %1 · geçerlilik %2 – %3")
                                .arg(info.certificateSerial, dateText(info.validFrom), dateText(info.validUntil)));
         check.notes.append(QStringLiteral("Anahtar: %1 · imza algoritması: %2")
-                               .arg(info.key, method ? info.signatureAlgorithm : methodUri));
+                               .arg(info.key, info.signatureAlgorithm));
     }
     check.notes.append(signingTime.isValid() ? QStringLiteral("İmza zamanı: %1").arg(dateText(signingTime))
                                              : QStringLiteral("İmza zamanı (SigningTime) yok"));

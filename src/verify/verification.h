@@ -42,7 +42,7 @@ struct SignerInfo
     QDateTime validUntil;
     QDateTime signingTime; // xades:SigningTime; invalid when absent
     QString key;                // the certificate's key, e.g. "ECDSA P-384", "RSA 2048 bit"
-    QString signatureAlgorithm; // e.g. "ECDSA-SHA384"; empty when the signature names none we know
+    QString signatureAlgorithm; // e.g. "ECDSA-SHA384"; the signature's URI for one we do not know
 };
 
 struct VerifyOptions
