@@ -488,8 +488,8 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         if (certDigestBits && shaDigest(derOf(c.get()), certDigestBits) == certDigest)
             signing = c.get();
     X509* shown = signing ? signing : (embedded.empty() ? nullptr : embedded.front().get());
-    const QString methodUri = attribute(child(child(signature, kDsNs, "SignedInfo"), kDsNs, "SignatureMethod"),
-                                        "Algorithm");
+    const QString methodUri =
+        attribute(child(child(signature, kDsNs, "SignedInfo"), kDsNs, "SignatureMethod"), "Algorithm");
     const Method* method = methodOf(methodUri);
     if (shown) {
         SignerInfo info = describe(shown);
@@ -502,8 +502,7 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         check.notes.append(QStringLiteral("Sertifikayı veren: %1").arg(info.issuer));
         check.notes.append(QStringLiteral("Sertifika seri no: %1 · geçerlilik %2 – %3")
                                .arg(info.certificateSerial, dateText(info.validFrom), dateText(info.validUntil)));
-        check.notes.append(QStringLiteral("Anahtar: %1 · imza algoritması: %2")
-                               .arg(info.key, info.signatureAlgorithm));
+        check.notes.append(QStringLiteral("Anahtar: %1 · imza algoritması: %2").arg(info.key, info.signatureAlgorithm));
     }
     check.notes.append(signingTime.isValid() ? QStringLiteral("İmza zamanı: %1").arg(dateText(signingTime))
                                              : QStringLiteral("İmza zamanı (SigningTime) yok"));

@@ -67,8 +67,8 @@ struct Builder
 {
     VerificationResult r;
     QStringList parts;
-    bool ownFailed = false;   // then the summary names only that; the rest is in the details
-    bool unreadable = false;  // something could not be checked for another reason than its algorithm
+    bool ownFailed = false;  // then the summary names only that; the rest is in the details
+    bool unreadable = false; // something could not be checked for another reason than its algorithm
 
     void add(Status s, const QString& part)
     {
@@ -203,7 +203,7 @@ QString beratProblem(const Inspection& berat, const Inspection& ledger)
 QString approvalProblem(const SignatureCheck& counter)
 {
     return (counter.outcome == SignatureCheck::Outcome::Uncheckable ? QStringLiteral("GİB onayı denetlenemedi: %1")
-                                                                     : QStringLiteral("GİB onayı geçersiz: %1"))
+                                                                    : QStringLiteral("GİB onayı geçersiz: %1"))
         .arg(counter.problem);
 }
 
@@ -320,7 +320,7 @@ VerificationResult plainResult(const Inspection& in, const QString& note)
         approvalDetails(b, *in.counter, QStringLiteral("bu dosyadaki karşı imza"));
         if (!valid(in.counter))
             b.addSignature(*in.counter, (uncheckable(in.counter) ? QStringLiteral("Karşı imza denetlenemedi: %1")
-                                                                  : QStringLiteral("Karşı imza geçersiz: %1"))
+                                                                 : QStringLiteral("Karşı imza geçersiz: %1"))
                                             .arg(in.counter->problem));
     }
     if (!note.isEmpty())

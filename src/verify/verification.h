@@ -40,7 +40,7 @@ struct SignerInfo
     QString certificateSerial; // decimal
     QDateTime validFrom;
     QDateTime validUntil;
-    QDateTime signingTime; // xades:SigningTime; invalid when absent
+    QDateTime signingTime;      // xades:SigningTime; invalid when absent
     QString key;                // the certificate's key, e.g. "ECDSA P-384", "RSA 2048 bit"
     QString signatureAlgorithm; // e.g. "ECDSA-SHA384"; the signature's URI for one we do not know
 };

@@ -249,9 +249,10 @@ OwnSignature ownSignature(const QByteArray& doc)
 // Length of r and of s for an ECDSA method as the generator pairs curve and digest; 0 for RSA.
 int ecdsaHalf(const QString& method)
 {
-    return method.endsWith("ecdsa-sha256") ? 32 : method.endsWith("ecdsa-sha384") ? 48
-                                              : method.endsWith("ecdsa-sha512") ? 66
-                                                                                : 0;
+    return method.endsWith("ecdsa-sha256")   ? 32
+           : method.endsWith("ecdsa-sha384") ? 48
+           : method.endsWith("ecdsa-sha512") ? 66
+                                             : 0;
 }
 
 // XML-DSig's r‖s for a DER-encoded ECDSA value (a SEQUENCE of the INTEGERs r and s), each padded to `half`.
@@ -784,7 +785,8 @@ void TestLedgerGen::keyOption_signsWithThatKey_data()
     const QString p384 = "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha384";
     QTest::newRow("rsa by default") << "company" << rsa << 256;
     QTest::newRow("ecdsa: P-384, DER as real seals") << "ecdsa" << p384 << -1;
-    QTest::newRow("ecdsa-raw P-256: r‖s") << "ecdsa-raw" << "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha256" << 64;
+    QTest::newRow("ecdsa-raw P-256: r‖s") << "ecdsa-raw"
+                                          << "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha256" << 64;
     QTest::newRow("mixed: June in RSA") << "mixed-june" << rsa << 256;
     QTest::newRow("mixed: July in ECDSA") << "mixed-july" << p384 << -1;
 }
@@ -804,8 +806,8 @@ void TestLedgerGen::keyOption_signsWithThatKey()
             QVERIFY2(own.value.startsWith('\x30') && own.value.size() > 2 * ecdsaHalf(method) + 4 &&
                          own.value.size() <= 2 * ecdsaHalf(method) + 8,
                      qPrintable(name));
-        QCOMPARE(own.counterMethod, name.startsWith("GIB-") ? "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256"
-                                                            : QString());
+        QCOMPARE(own.counterMethod,
+                 name.startsWith("GIB-") ? "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256" : QString());
     }
 }
 

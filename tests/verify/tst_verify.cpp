@@ -113,7 +113,8 @@ void TestVerify::initTestCase()
         {"ecdsa", {"--entries", "20", "--seed", "7", "--month", "2025-07", "--key", "ecdsa"}},
         {"ecdsa-raw", {"--entries", "20", "--seed", "7", "--month", "2025-08", "--key", "ecdsa-raw"}},
         {"p256", {"--entries", "20", "--seed", "8", "--month", "2025-09", "--key", "ecdsa", "--curve", "P-256"}},
-        {"p256-raw", {"--entries", "20", "--seed", "8", "--month", "2025-10", "--key", "ecdsa-raw", "--curve", "P-256"}},
+        {"p256-raw",
+         {"--entries", "20", "--seed", "8", "--month", "2025-10", "--key", "ecdsa-raw", "--curve", "P-256"}},
         {"p521", {"--entries", "20", "--seed", "9", "--month", "2025-11", "--key", "ecdsa", "--curve", "P-521"}},
     };
     for (auto it = sets.begin(); it != sets.end(); ++it) {
@@ -234,18 +235,18 @@ void TestVerify::tampering_isCaughtWithReason_data()
         << "ecdsa/GIB-KB"
         << "unknown method" << couldNot << "○ İmza geçerli · GİB onayı denetlenemedi";
     // Malformed values are refused before any check, whatever r and s hold.
-    QTest::newRow("DER with trailing bytes") << "ecdsa/DR"
-                                             << "der:300602010102010100" << failed
-                                             << "✘ İmza değeri bozuk: DER dizisinden sonra 1 bayt fazla var";
+    QTest::newRow("DER with trailing bytes")
+        << "ecdsa/DR"
+        << "der:300602010102010100" << failed << "✘ İmza değeri bozuk: DER dizisinden sonra 1 bayt fazla var";
     QTest::newRow("DER with a negative INTEGER") << "ecdsa/DR"
                                                  << "der:3006020181020101" << failed << "r tamsayısı negatif";
     QTest::newRow("DER with an INTEGER longer than the order")
         << "ecdsa/DR"
         << "der:30360231" + QString("01") + QString("00").repeated(48) + "020101" << failed
         << "r tamsayısı eğrinin mertebesinden uzun (49 bayt; en çok 48)";
-    QTest::newRow("r‖s of the wrong length") << "ecdsa/DR"
-                                             << "der:" + QString("11").repeated(95) << failed
-                                             << "ne DER ne de 96 baytlık r‖s (95 bayt)";
+    QTest::newRow("r‖s of the wrong length")
+        << "ecdsa/DR"
+        << "der:" + QString("11").repeated(95) << failed << "ne DER ne de 96 baytlık r‖s (95 bayt)";
     QTest::newRow("external entity") << "DR"
                                      << "entity" << couldNot << "DOCTYPE";
     QTest::newRow("huge file") << "Y"
@@ -281,7 +282,8 @@ void TestVerify::tampering_isCaughtWithReason()
         flipInside(doc, "<ds:SignatureValue Id=", 0);
     } else if (change.startsWith("der:")) {
         const QByteArray value = between(doc, "<ds:SignatureValue Id=", "</ds:SignatureValue>", 0);
-        const QByteArray fresh = value.left(value.indexOf('>') + 1) + QByteArray::fromHex(change.mid(4).toLatin1()).toBase64();
+        const QByteArray fresh =
+            value.left(value.indexOf('>') + 1) + QByteArray::fromHex(change.mid(4).toLatin1()).toBase64();
         doc.replace(value, fresh);
     } else if (change == "unknown method") {
         doc.replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", kUnknownMethod.toLatin1());
@@ -386,13 +388,14 @@ void TestVerify::commandLine_exitCodesAndJson_data()
                            .replace("<gl-cor:amount contextRef=\"now\" unitRef=\"try\" decimals=\"INF\">",
                                     "<gl-cor:amount contextRef=\"now\" unitRef=\"try\" decimals=\"INF\">1"));
     const QString uncheckable = m_tmp.filePath("cli") + '/' + QFileInfo(file("KB")).fileName();
-    writeAll(uncheckable, readAll(file("KB")).replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256",
-                                                        kUnknownMethod.toLatin1()));
+    writeAll(
+        uncheckable,
+        readAll(file("KB")).replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", kUnknownMethod.toLatin1()));
     QTest::newRow("verified folder") << QStringList{m_tmp.filePath("person")} << 0 << QStringList(7, "verified");
     QTest::newRow("could not check") << QStringList{file("DR"), notXml} << 2
                                      << QStringList{"verified", "could-not-check"};
-    QTest::newRow("an algorithm we cannot check") << QStringList{uncheckable, file("DR", "ecdsa")} << 2
-                                                  << QStringList{"could-not-check", "verified"};
+    QTest::newRow("an algorithm we cannot check")
+        << QStringList{uncheckable, file("DR", "ecdsa")} << 2 << QStringList{"could-not-check", "verified"};
     QTest::newRow("failure comes first") << QStringList{notXml, tampered} << 1
                                          << QStringList{"could-not-check", "failed"};
 }
@@ -411,7 +414,8 @@ void TestVerify::commandLine_exitCodesAndJson()
     for (const QJsonValue& f : json["files"].toArray()) {
         got.append(f["status"].toString());
         if (f["signer"].isObject())
-            QVERIFY(!f["signer"]["key"].toString().isEmpty() && !f["signer"]["signatureAlgorithm"].toString().isEmpty());
+            QVERIFY(!f["signer"]["key"].toString().isEmpty() &&
+                    !f["signer"]["signatureAlgorithm"].toString().isEmpty());
     }
     QCOMPARE(got, statuses);
     QCOMPARE(json["exitCode"].toInt(), exitCode);

@@ -244,7 +244,8 @@ std::string signEcdsa(const EVP_PKEY* key, std::string_view data, bool raw)
 
 Pki::Pki()
     : m_root(loadKey(testkeys::kRoot)), m_taxpayer(loadKey(testkeys::kTaxpayer)), m_gib(loadKey(testkeys::kGib)),
-      m_ec256(loadKey(testkeys::kEcdsa256)), m_ec384(loadKey(testkeys::kEcdsa384)), m_ec521(loadKey(testkeys::kEcdsa521))
+      m_ec256(loadKey(testkeys::kEcdsa256)), m_ec384(loadKey(testkeys::kEcdsa384)),
+      m_ec521(loadKey(testkeys::kEcdsa521))
 {}
 
 std::string Identity::signatureMethod() const
