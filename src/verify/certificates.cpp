@@ -6,7 +6,10 @@
 
 #include <openssl/bio.h>
 #include <openssl/bn.h>
+#include <openssl/core_names.h>
+#include <openssl/ec.h>
 #include <openssl/evp.h>
+#include <openssl/objects.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
@@ -29,10 +32,45 @@ Certificate certificateFromBase64(const QByteArray& base64)
 
 QByteArray sha256(const QByteArray& bytes)
 {
+    return shaDigest(bytes, 256);
+}
+
+QByteArray shaDigest(const QByteArray& bytes, int bits)
+{
+    const EVP_MD* md = bits == 256 ? EVP_sha256() : bits == 384 ? EVP_sha384() : bits == 512 ? EVP_sha512() : nullptr;
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    EVP_Digest(bytes.constData(), size_t(bytes.size()), digest, &length, EVP_sha256(), nullptr);
+    if (!md || EVP_Digest(bytes.constData(), size_t(bytes.size()), digest, &length, md, nullptr) != 1)
+        return {};
     return QByteArray(reinterpret_cast<const char*>(digest), int(length));
+}
+
+KeyFacts keyOf(X509* certificate)
+{
+    KeyFacts facts;
+    EVP_PKEY* key = certificate ? X509_get0_pubkey(certificate) : nullptr;
+    if (!key)
+        return facts;
+    const int bits = EVP_PKEY_get_bits(key);
+    if (EVP_PKEY_is_a(key, "RSA")) {
+        facts.type = KeyFacts::Type::Rsa;
+        facts.text = QStringLiteral("RSA %1 bit").arg(bits);
+        return facts;
+    }
+    if (EVP_PKEY_is_a(key, "EC")) {
+        char group[80] = {};
+        EVP_PKEY_get_utf8_string_param(key, OSSL_PKEY_PARAM_GROUP_NAME, group, sizeof group, nullptr);
+        const char* nist = EC_curve_nid2nist(OBJ_txt2nid(group));
+        const QString curve = nist ? QString::fromLatin1(nist) : QString::fromLatin1(group);
+        if (curve == QLatin1String("P-256") || curve == QLatin1String("P-384") || curve == QLatin1String("P-521")) {
+            facts.type = KeyFacts::Type::Ec;
+            facts.orderBytes = (bits + 7) / 8;
+        }
+        facts.text = QStringLiteral("ECDSA %1").arg(curve.isEmpty() ? QStringLiteral("(eğrisi bilinmiyor)") : curve);
+        return facts;
+    }
+    facts.text = QStringLiteral("%1 %2 bit").arg(QString::fromLatin1(EVP_PKEY_get0_type_name(key))).arg(bits);
+    return facts;
 }
 
 QByteArray derOf(X509* certificate)
@@ -120,6 +158,7 @@ SignerInfo describe(X509* certificate)
     info.certificateSerial = serialText(certificate);
     info.validFrom = timeOf(X509_get0_notBefore(certificate));
     info.validUntil = timeOf(X509_get0_notAfter(certificate));
+    info.key = keyOf(certificate).text;
     return info;
 }
 

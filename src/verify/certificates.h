@@ -20,8 +20,24 @@ using Certificate = std::unique_ptr<X509, X509Free>;
 
 Certificate certificateFromBase64(const QByteArray& base64);
 QByteArray sha256(const QByteArray& bytes);
+// SHA-256, SHA-384 or SHA-512 by its size in bits; empty for any other.
+QByteArray shaDigest(const QByteArray& bytes, int bits);
 QByteArray derOf(X509* certificate);
 SignerInfo describe(X509* certificate);
+
+struct KeyFacts
+{
+    enum class Type
+    {
+        Other,
+        Rsa,
+        Ec, // on a NIST prime curve: P-256, P-384, P-521
+    };
+    Type type = Type::Other;
+    int orderBytes = 0; // EC: length of the curve's order, the length of r and of s
+    QString text;       // "ECDSA P-384", "RSA 2048 bit"
+};
+KeyFacts keyOf(X509* certificate);
 
 struct ChainCheck
 {

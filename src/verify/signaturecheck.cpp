@@ -10,7 +10,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 namespace verify::detail {
@@ -19,8 +21,52 @@ namespace {
 
 constexpr const char* kC14n = "http://www.w3.org/TR/2001/REC-xml-c14n-20010315";
 constexpr const char* kC14nComments = "http://www.w3.org/TR/2001/REC-xml-c14n-20010315#WithComments";
-constexpr const char* kRsaSha256 = "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256";
 constexpr const char* kSha256 = "http://www.w3.org/2001/04/xmlenc#sha256";
+
+// What e-seals sign with today. Anything else is either SHA-1 (refused: too weak) or not checked at all.
+struct Method
+{
+    const char* uri;
+    KeyFacts::Type key;
+    const char* name;
+};
+constexpr Method kMethods[] = {
+    {"http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", KeyFacts::Type::Rsa, "RSA-SHA256"},
+    {"http://www.w3.org/2001/04/xmldsig-more#rsa-sha384", KeyFacts::Type::Rsa, "RSA-SHA384"},
+    {"http://www.w3.org/2001/04/xmldsig-more#rsa-sha512", KeyFacts::Type::Rsa, "RSA-SHA512"},
+    {"http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha256", KeyFacts::Type::Ec, "ECDSA-SHA256"},
+    {"http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha384", KeyFacts::Type::Ec, "ECDSA-SHA384"},
+    {"http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha512", KeyFacts::Type::Ec, "ECDSA-SHA512"},
+};
+constexpr const char* kSha1Methods[] = {"http://www.w3.org/2000/09/xmldsig#rsa-sha1",
+                                        "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha1",
+                                        "http://www.w3.org/2000/09/xmldsig#dsa-sha1"};
+struct Digest
+{
+    const char* uri;
+    int bits;
+};
+constexpr Digest kDigests[] = {{kSha256, 256},
+                               {"http://www.w3.org/2001/04/xmldsig-more#sha384", 384},
+                               {"http://www.w3.org/2001/04/xmlenc#sha512", 512}};
+constexpr const char* kSha1 = "http://www.w3.org/2000/09/xmldsig#sha1";
+
+const Method* methodOf(const QString& uri)
+{
+    for (const Method& m : kMethods)
+        if (uri == QLatin1String(m.uri))
+            return &m;
+    return nullptr;
+}
+
+// 0 for a digest we do not know.
+int digestBits(const QString& uri)
+{
+    for (const Digest& d : kDigests)
+        if (uri == QLatin1String(d.uri))
+            return d.bits;
+    return 0;
+}
 constexpr const char* kEnveloped = "http://www.w3.org/2000/09/xmldsig#enveloped-signature";
 
 thread_local QString t_xmlsecError;
@@ -110,7 +156,7 @@ bool bareName(const QString& uri)
     return true;
 }
 
-// Only the shape real files have: two references, RSA-SHA256, SHA-256, inclusive C14N, enveloped signature.
+// Only the shape real files have: two references, inclusive C14N, enveloped signature, and the algorithms above.
 // Checked before any digest is computed, so that nothing outside the file is ever read.
 Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString& targetId)
 {
@@ -120,10 +166,15 @@ Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString&
         return refuse(O::Unsupported, QStringLiteral("İmzada SignedInfo bölümü yok"));
     const QString c14n = attribute(child(info, kDsNs, "CanonicalizationMethod"), "Algorithm");
     if (c14n != kC14n && c14n != kC14nComments)
-        return refuse(O::Unsupported, QStringLiteral("Desteklenmeyen kanonikleştirme algoritması: %1").arg(c14n));
+        return refuse(O::Uncheckable, QStringLiteral("Bu kanonikleştirme algoritması denetlenemiyor: %1").arg(c14n));
     const QString method = attribute(child(info, kDsNs, "SignatureMethod"), "Algorithm");
-    if (method != kRsaSha256)
-        return refuse(O::Unsupported, QStringLiteral("Desteklenmeyen imza algoritması: %1").arg(method));
+    if (std::any_of(std::begin(kSha1Methods), std::end(kSha1Methods),
+                    [&](const char* weak) { return method == QLatin1String(weak); }))
+        return refuse(O::Invalid, QStringLiteral("İmza SHA-1 ile atılmış (%1): SHA-1 artık güvenli sayılmadığından "
+                                                 "bu imza kabul edilmez")
+                                      .arg(method));
+    if (!methodOf(method))
+        return refuse(O::Uncheckable, QStringLiteral("Bu imza algoritması denetlenemiyor: %1").arg(method));
     if (!ownProperties)
         return refuse(O::Unsupported, QStringLiteral("İmzada XAdES imza özellikleri (SignedProperties) yok"));
 
@@ -140,14 +191,17 @@ Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString&
                                                      "hiçbir şey getirilmedi, imza geçersiz sayıldı")
                                           .arg(uri.left(200)));
         const QString digest = attribute(child(reference, kDsNs, "DigestMethod"), "Algorithm");
-        if (digest != kSha256)
-            return refuse(O::Unsupported, QStringLiteral("Desteklenmeyen özet algoritması: %1").arg(digest));
+        if (digest == QLatin1String(kSha1))
+            return refuse(O::Invalid, QStringLiteral("İmzadaki bir özet SHA-1 ile alınmış: SHA-1 artık güvenli "
+                                                     "sayılmadığından bu imza kabul edilmez"));
+        if (!digestBits(digest))
+            return refuse(O::Uncheckable, QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(digest));
         QStringList transforms;
         for (xmlNodePtr t : children(child(reference, kDsNs, "Transforms"), kDsNs, "Transform"))
             transforms.append(attribute(t, "Algorithm"));
         for (const QString& t : transforms)
             if (t != kEnveloped && t != kC14n && t != kC14nComments)
-                return refuse(O::Unsupported, QStringLiteral("Desteklenmeyen dönüşüm algoritması: %1").arg(t));
+                return refuse(O::Uncheckable, QStringLiteral("Bu dönüşüm algoritması denetlenemiyor: %1").arg(t));
         if (uri.isEmpty()) {
             if (transforms.value(0) != kEnveloped || transforms.count(kEnveloped) != 1)
                 return refuse(O::Unsupported, QStringLiteral("Belgenin tamamına başvuru \"enveloped-signature\" "
@@ -176,6 +230,131 @@ Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString&
     return {};
 }
 
+// One DER length (short form, or long form in as few bytes as it takes); -1 when malformed.
+qsizetype derLength(const QByteArray& der, qsizetype& at)
+{
+    if (at >= der.size())
+        return -1;
+    const auto first = uchar(der[at++]);
+    if (first < 0x80)
+        return first;
+    const int count = first & 0x7f;
+    if (count == 0 || count > 2 || at + count > der.size() || uchar(der[at]) == 0)
+        return -1;
+    qsizetype length = 0;
+    for (int i = 0; i < count; ++i)
+        length = length * 256 + uchar(der[at++]);
+    return length < 0x80 ? -1 : length;
+}
+
+// A DER SEQUENCE of the two INTEGERs r and s as r‖s, each padded to `size` bytes.
+std::optional<QByteArray> rsFromDer(const QByteArray& der, int size, QString& problem)
+{
+    qsizetype at = 0;
+    if (der.isEmpty() || uchar(der[at++]) != 0x30) {
+        problem = QStringLiteral("DER dizisi (SEQUENCE) ile başlamıyor");
+        return std::nullopt;
+    }
+    const qsizetype length = derLength(der, at);
+    if (length < 0 || at + length > der.size()) {
+        problem = QStringLiteral("DER dizisinin uzunluğu bozuk");
+        return std::nullopt;
+    }
+    if (at + length < der.size()) {
+        problem = QStringLiteral("DER dizisinden sonra %1 bayt fazla var").arg(der.size() - at - length);
+        return std::nullopt;
+    }
+    QByteArray rs;
+    for (const char* name : {"r", "s"}) {
+        if (at >= der.size() || uchar(der[at++]) != 0x02) {
+            problem = QStringLiteral("DER dizisinde %1 tamsayısı (INTEGER) yok").arg(QLatin1String(name));
+            return std::nullopt;
+        }
+        const qsizetype n = derLength(der, at);
+        if (n <= 0 || at + n > der.size()) {
+            problem = QStringLiteral("%1 tamsayısının uzunluğu bozuk").arg(QLatin1String(name));
+            return std::nullopt;
+        }
+        QByteArray value = der.mid(at, n);
+        at += n;
+        if (uchar(value[0]) & 0x80) {
+            problem = QStringLiteral("%1 tamsayısı negatif").arg(QLatin1String(name));
+            return std::nullopt;
+        }
+        if (value.size() > 1 && value[0] == 0 && !(uchar(value[1]) & 0x80)) {
+            problem = QStringLiteral("%1 tamsayısı gereksiz sıfırla başlıyor").arg(QLatin1String(name));
+            return std::nullopt;
+        }
+        if (value.size() > 1 && value[0] == 0)
+            value.remove(0, 1);
+        if (value.size() > size) {
+            problem = QStringLiteral("%1 tamsayısı eğrinin mertebesinden uzun (%2 bayt; en çok %3)")
+                          .arg(QLatin1String(name))
+                          .arg(value.size())
+                          .arg(size);
+            return std::nullopt;
+        }
+        if (value.count('\0') == value.size()) {
+            problem = QStringLiteral("%1 tamsayısı sıfır").arg(QLatin1String(name));
+            return std::nullopt;
+        }
+        rs += QByteArray(size - value.size(), '\0') + value;
+    }
+    if (at != der.size()) {
+        problem = QStringLiteral("DER dizisinde r ve s'den sonra fazladan öğe var");
+        return std::nullopt;
+    }
+    return rs;
+}
+
+// An ECDSA value as r‖s, the form xmlsec takes. Real e-seals write it DER-encoded, XML-DSig prescribes r‖s:
+// the value itself says which, a well-formed DER SEQUENCE being taken as DER.
+std::optional<QByteArray> ecdsaValue(const QByteArray& value, int orderBytes, QString& problem)
+{
+    QString derProblem;
+    if (std::optional<QByteArray> rs = rsFromDer(value, orderBytes, derProblem))
+        return rs;
+    if (value.size() == 2 * orderBytes)
+        return value;
+    problem = !value.isEmpty() && uchar(value[0]) == 0x30
+                  ? QStringLiteral("İmza değeri bozuk: %1").arg(derProblem)
+                  : QStringLiteral("İmza değeri bozuk: ne DER ne de %1 baytlık r‖s (%2 bayt)")
+                        .arg(2 * orderBytes)
+                        .arg(value.size());
+    return std::nullopt;
+}
+
+// Hands xmlsec a SignatureValue in another encoding for as long as it lives, then puts the file's own text back
+// exactly: a counter-signature signs that text.
+class ValueStandIn
+{
+public:
+    ValueStandIn(xmlNodePtr value, const QByteArray& bytes) : m_value(value)
+    {
+        if (!value)
+            return;
+        m_children = value->children;
+        m_last = value->last;
+        value->children = value->last = nullptr;
+        xmlNodeAddContent(value, BAD_CAST bytes.toBase64().constData());
+    }
+    ~ValueStandIn()
+    {
+        if (!m_value)
+            return;
+        xmlFreeNodeList(m_value->children);
+        m_value->children = m_children;
+        m_value->last = m_last;
+    }
+    ValueStandIn(const ValueStandIn&) = delete;
+    ValueStandIn& operator=(const ValueStandIn&) = delete;
+
+private:
+    xmlNodePtr m_value;
+    xmlNodePtr m_children = nullptr;
+    xmlNodePtr m_last = nullptr;
+};
+
 struct XmlsecRun
 {
     bool ran = false; // false: xmlsec could not process the signature at all
@@ -201,11 +380,14 @@ XmlsecRun runXmlsec(xmlNodePtr signature)
                      const_cast<void*>(static_cast<const void*>(xmlSecKeyDataX509Id)));
     ctx->enabledReferenceUris =
         xmlSecTransformUriType(xmlSecTransformUriTypeEmpty | xmlSecTransformUriTypeSameDocument);
-    for (xmlSecTransformId id : {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId,
-                                 xmlSecTransformEnvelopedId, xmlSecTransformSha256Id})
+    for (xmlSecTransformId id :
+         {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId, xmlSecTransformEnvelopedId,
+          xmlSecTransformSha256Id, xmlSecTransformSha384Id, xmlSecTransformSha512Id})
         xmlSecDSigCtxEnableReferenceTransform(ctx, id);
     for (xmlSecTransformId id :
-         {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId, xmlSecTransformRsaSha256Id})
+         {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId, xmlSecTransformRsaSha256Id,
+          xmlSecTransformRsaSha384Id, xmlSecTransformRsaSha512Id, xmlSecTransformEcdsaSha256Id,
+          xmlSecTransformEcdsaSha384Id, xmlSecTransformEcdsaSha512Id})
         xmlSecDSigCtxEnableSignatureTransform(ctx, id);
 
     if (xmlSecDSigCtxVerify(ctx, signature) >= 0) {
@@ -301,13 +483,18 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
             if (Certificate parsed = certificateFromBase64(textOf(c).toLatin1()))
                 embedded.push_back(std::move(parsed));
     X509* signing = nullptr;
+    const int certDigestBits = digestBits(certDigestMethod);
     for (const Certificate& c : embedded)
-        if (certDigestMethod == kSha256 && sha256(derOf(c.get())) == certDigest)
+        if (certDigestBits && shaDigest(derOf(c.get()), certDigestBits) == certDigest)
             signing = c.get();
     X509* shown = signing ? signing : (embedded.empty() ? nullptr : embedded.front().get());
+    const QString methodUri =
+        attribute(child(child(signature, kDsNs, "SignedInfo"), kDsNs, "SignatureMethod"), "Algorithm");
+    const Method* method = methodOf(methodUri);
     if (shown) {
         SignerInfo info = describe(shown);
         info.signingTime = signingTime;
+        info.signatureAlgorithm = method ? QString::fromLatin1(method->name) : methodUri;
         check.signer = info;
         check.notes.append(QStringLiteral("İmzalayan: %1").arg(info.subject));
         if (!info.identityNumber.isEmpty())
@@ -315,6 +502,7 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         check.notes.append(QStringLiteral("Sertifikayı veren: %1").arg(info.issuer));
         check.notes.append(QStringLiteral("Sertifika seri no: %1 · geçerlilik %2 – %3")
                                .arg(info.certificateSerial, dateText(info.validFrom), dateText(info.validUntil)));
+        check.notes.append(QStringLiteral("Anahtar: %1 · imza algoritması: %2").arg(info.key, info.signatureAlgorithm));
     }
     check.notes.append(signingTime.isValid() ? QStringLiteral("İmza zamanı: %1").arg(dateText(signingTime))
                                              : QStringLiteral("İmza zamanı (SigningTime) yok"));
@@ -335,11 +523,45 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         check.problem = QStringLiteral("İmzada okunabilir bir sertifika yok");
         return check;
     }
+    if (certDigestMethod == QLatin1String(kSha1)) {
+        check.problem = QStringLiteral("İmzalayanın sertifikasının özeti SHA-1 ile alınmış: SHA-1 artık güvenli "
+                                       "sayılmadığından bu imza kabul edilmez");
+        return check;
+    }
+    if (!certDigestMethod.isEmpty() && !certDigestBits) {
+        check.outcome = O::Uncheckable;
+        check.problem = QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(certDigestMethod);
+        return check;
+    }
 
+    const QString swapped = QStringLiteral("Gömülü sertifika imzalayanın sertifikası değil: XAdES sertifika özeti "
+                                           "tutmuyor (sertifika değiştirilmiş)");
+    const KeyFacts key = keyOf(shown);
+    if (key.type != method->key) {
+        check.problem = signing ? QStringLiteral("İmza algoritması (%1) sertifikadaki anahtara (%2) uymuyor")
+                                      .arg(QLatin1String(method->name), key.text)
+                                : swapped;
+        return check;
+    }
+    std::optional<ValueStandIn> standIn;
+    if (key.type == KeyFacts::Type::Ec) {
+        const auto decoded =
+            QByteArray::fromBase64Encoding(check.signatureValue.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        QString problem = QStringLiteral("İmza değeri base64 değil");
+        const std::optional<QByteArray> rs =
+            decoded ? ecdsaValue(*decoded, key.orderBytes, problem) : std::optional<QByteArray>();
+        if (!rs) {
+            check.problem = signing ? problem : swapped;
+            return check;
+        }
+        if (*rs != *decoded)
+            standIn.emplace(value, *rs);
+    }
     const XmlsecRun run = runXmlsec(signature);
+    standIn.reset();
     const QString propertiesUri = '#' + attribute(properties, "Id");
     if (!run.ran) {
-        check.problem = QStringLiteral("İmza denetlenemedi (xmlsec: %1)").arg(run.error.left(300));
+        check.problem = signing ? QStringLiteral("İmza denetlenemedi (xmlsec: %1)").arg(run.error.left(300)) : swapped;
         return check;
     }
     if (run.failedUris.contains(QString())) {
@@ -355,8 +577,7 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         return check;
     }
     if (!signing) {
-        check.problem = QStringLiteral("Gömülü sertifika imzalayanın sertifikası değil: XAdES sertifika özeti "
-                                       "tutmuyor (sertifika değiştirilmiş)");
+        check.problem = swapped;
         return check;
     }
     if (!run.valid) {

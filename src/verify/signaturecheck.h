@@ -19,8 +19,9 @@ struct SignatureCheck
     {
         Valid,
         Invalid,     // checked and wrong
-        Unsupported, // an algorithm or a shape real files never have
+        Unsupported, // a shape real files never have
         Refused,     // points outside the file
+        Uncheckable, // an algorithm this program cannot check: nothing proven either way
     };
     Outcome outcome = Outcome::Invalid;
     QString problem;   // Turkish: what failed and why

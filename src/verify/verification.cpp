@@ -51,6 +51,12 @@ bool valid(const std::optional<SignatureCheck>& c)
     return c && c->outcome == SignatureCheck::Outcome::Valid;
 }
 
+// An algorithm we cannot check proves nothing either way: that is not a failure.
+bool uncheckable(const std::optional<SignatureCheck>& c)
+{
+    return c && c->outcome == SignatureCheck::Outcome::Uncheckable;
+}
+
 QString fileOf(const QString& path)
 {
     return QFileInfo(path).fileName();
@@ -61,20 +67,41 @@ struct Builder
 {
     VerificationResult r;
     QStringList parts;
-    bool ownFailed = false; // then the summary names only that; the rest is in the details
+    bool ownFailed = false;  // then the summary names only that; the rest is in the details
+    bool unreadable = false; // something could not be checked for another reason than its algorithm
 
     void add(Status s, const QString& part)
+    {
+        unreadable = unreadable || s == Status::CouldNotCheck;
+        append(s, part);
+    }
+    // A signature whose algorithm we cannot check.
+    void addUncheckable(const QString& part) { append(Status::CouldNotCheck, part); }
+    // A signature's outcome: failed, or not checked when its algorithm is one we cannot check.
+    void addSignature(const SignatureCheck& c, const QString& part)
+    {
+        if (c.outcome == SignatureCheck::Outcome::Uncheckable)
+            addUncheckable(part);
+        else
+            add(Status::Failed, part);
+    }
+    VerificationResult done()
+    {
+        // Only an algorithm we cannot check: nothing proven either way, marked like a draft rather than a
+        // warning about the file.
+        const bool nothingProven = r.status == Status::CouldNotCheck && !unreadable;
+        r.summary = markOf(nothingProven ? Status::Unsigned : r.status) + ' ' + parts.join(QStringLiteral(" · "));
+        return std::move(r);
+    }
+
+private:
+    void append(Status s, const QString& part)
     {
         r.status = worse(r.status, s);
         if (!ownFailed)
             parts.append(part);
         if (ownFailed && s != Status::Verified)
             r.details.append(QStringLiteral("Ayrıca: %1").arg(part));
-    }
-    VerificationResult done()
-    {
-        r.summary = markOf(r.status) + ' ' + parts.join(QStringLiteral(" · "));
-        return std::move(r);
     }
 };
 
@@ -109,7 +136,7 @@ bool ownPart(Builder& b, const Inspection& in)
     b.r.details.append(in.own->notes);
     if (!valid(in.own)) {
         b.r.details.append(QStringLiteral("Sonuç: %1").arg(in.own->problem));
-        b.add(Status::Failed, in.own->problem);
+        b.addSignature(*in.own, in.own->problem);
         b.ownFailed = true;
         return false;
     }
@@ -162,12 +189,22 @@ QString beratProblem(const Inspection& berat, const Inspection& ledger)
         return QStringLiteral("berat okunamadı: %1").arg(berat.problem);
     if (!berat.signed_)
         return QStringLiteral("berat imzasız");
-    if (!valid(berat.own))
+    if (!valid(berat.own) && !uncheckable(berat.own))
         return QStringLiteral("beratın imzası geçersiz: %1").arg(berat.own ? berat.own->problem : QString());
     const QStringList d = differences(ledger, berat);
     if (!d.isEmpty())
         return QStringLiteral("berat bu deftere ait değil: %1").arg(d.join(QStringLiteral("; ")));
+    if (uncheckable(berat.own))
+        return QStringLiteral("beratın imzası denetlenemedi: %1").arg(berat.own->problem);
     return {};
+}
+
+// The summary's words for GİB's approval when it does not hold.
+QString approvalProblem(const SignatureCheck& counter)
+{
+    return (counter.outcome == SignatureCheck::Outcome::Uncheckable ? QStringLiteral("GİB onayı denetlenemedi: %1")
+                                                                    : QStringLiteral("GİB onayı geçersiz: %1"))
+        .arg(counter.problem);
 }
 
 VerificationResult ledgerResult(const Inspection& ledger, const Inspection* berat, const Inspection* approved,
@@ -202,7 +239,10 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
         if (!problem.isEmpty()) {
             QString first = problem;
             first[0] = first[0].toUpper();
-            b.add(Status::Failed, first);
+            if (uncheckable(in->own) && differences(ledger, *in).isEmpty())
+                b.addUncheckable(first);
+            else
+                b.add(Status::Failed, first);
         }
         matched = matched || problem.isEmpty();
     }
@@ -219,7 +259,7 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
             if (beratProblem(*approved, ledger).isEmpty())
                 b.parts.append(QStringLiteral("GİB onaylı"));
         } else {
-            b.add(Status::Failed, QStringLiteral("GİB onayı geçersiz: %1").arg(approved->counter->problem));
+            b.addSignature(*approved->counter, approvalProblem(*approved->counter));
         }
     } else if (!approved->unreadable) {
         b.add(Status::Failed, QStringLiteral("GİB onaylı beratta GİB'in imzası yok"));
@@ -235,7 +275,7 @@ VerificationResult beratResult(const Inspection& berat, bool approvedName, const
     if (berat.counter) {
         approvalDetails(b, *berat.counter, QStringLiteral("bu dosyadaki karşı imza"));
         if (!valid(berat.counter))
-            b.add(Status::Failed, QStringLiteral("GİB onayı geçersiz: %1").arg(berat.counter->problem));
+            b.addSignature(*berat.counter, approvalProblem(*berat.counter));
         else if (ownValid)
             b.parts.append(QStringLiteral("GİB onaylı"));
     } else if (approvedName && ownValid) {
@@ -279,7 +319,9 @@ VerificationResult plainResult(const Inspection& in, const QString& note)
     if (in.counter) {
         approvalDetails(b, *in.counter, QStringLiteral("bu dosyadaki karşı imza"));
         if (!valid(in.counter))
-            b.add(Status::Failed, QStringLiteral("Karşı imza geçersiz: %1").arg(in.counter->problem));
+            b.addSignature(*in.counter, (uncheckable(in.counter) ? QStringLiteral("Karşı imza denetlenemedi: %1")
+                                                                 : QStringLiteral("Karşı imza geçersiz: %1"))
+                                            .arg(in.counter->problem));
     }
     if (!note.isEmpty())
         b.r.details.append(note);

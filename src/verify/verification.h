@@ -17,8 +17,8 @@ enum class Status
 {
     Verified,      // signature valid and nothing that was checked failed
     Unsigned,      // no signature: a draft
-    Failed,        // something was checked and is wrong: changed, not matching, unsupported, refused
-    CouldNotCheck, // the file could not be checked at all: unreadable, not XML, too big, cancelled
+    Failed,        // something was checked and is wrong: changed, not matching, unsupported, refused, weak
+    CouldNotCheck, // not checked: unreadable, not XML, too big, cancelled, or an algorithm we cannot check
 };
 
 enum class FileKind
@@ -40,7 +40,9 @@ struct SignerInfo
     QString certificateSerial; // decimal
     QDateTime validFrom;
     QDateTime validUntil;
-    QDateTime signingTime; // xades:SigningTime; invalid when absent
+    QDateTime signingTime;      // xades:SigningTime; invalid when absent
+    QString key;                // the certificate's key, e.g. "ECDSA P-384", "RSA 2048 bit"
+    QString signatureAlgorithm; // e.g. "ECDSA-SHA384"; the signature's URI for one we do not know
 };
 
 struct VerifyOptions

@@ -153,12 +153,13 @@ void frmXML::brwWebBrowser_DownloadComplete()
 void frmXML::verificationDone(const verify::VerificationResult& result)
 {
     m_verification = result;
-    static const QHash<verify::Status, QString> colours = {{verify::Status::Verified, QStringLiteral("#1b6e20")},
-                                                           {verify::Status::Failed, QStringLiteral("#b3261e")},
-                                                           {verify::Status::Unsigned, QStringLiteral("#555555")},
-                                                           {verify::Status::CouldNotCheck, QStringLiteral("#8a5a00")}};
-    m_cmdImza->setStyleSheet(
-        QStringLiteral("QPushButton { color: %1; text-align: left; }").arg(colours.value(result.status)));
+    // The colour follows the line's mark: a signature we cannot check proves nothing, grey like a draft.
+    static const QHash<QString, QString> colours = {{verify::markOf(verify::Status::Verified), "#1b6e20"},
+                                                    {verify::markOf(verify::Status::Failed), "#b3261e"},
+                                                    {verify::markOf(verify::Status::Unsigned), "#555555"},
+                                                    {verify::markOf(verify::Status::CouldNotCheck), "#8a5a00"}};
+    m_cmdImza->setStyleSheet(QStringLiteral("QPushButton { color: %1; text-align: left; }")
+                                 .arg(colours.value(result.summary.section(QLatin1Char(' '), 0, 0))));
     m_verificationLine = result.summary;
     showVerificationLine();
     m_cmdImza->show();

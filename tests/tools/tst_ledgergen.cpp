@@ -224,6 +224,51 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The file's own signature: its method and its value, decoded.
+struct OwnSignature
+{
+    QString method;
+    QString counterMethod; // GİB's, in GIB- berats
+    QByteArray valueText;  // as written
+    QByteArray value;
+};
+
+OwnSignature ownSignature(const QByteArray& doc)
+{
+    static const QRegularExpression method(R"re(<ds:SignatureMethod Algorithm="([^"]+)")re");
+    static const QRegularExpression value(R"re(<ds:SignatureValue Id="[^"]+">([^<]+)<)re");
+    OwnSignature own;
+    QRegularExpressionMatchIterator methods = method.globalMatch(QString::fromUtf8(doc));
+    own.method = methods.hasNext() ? methods.next().captured(1) : QString();
+    own.counterMethod = methods.hasNext() ? methods.next().captured(1) : QString();
+    own.valueText = value.match(QString::fromUtf8(doc)).captured(1).toLatin1();
+    own.value = QByteArray::fromBase64(own.valueText);
+    return own;
+}
+
+// Length of r and of s for an ECDSA method as the generator pairs curve and digest; 0 for RSA.
+int ecdsaHalf(const QString& method)
+{
+    return method.endsWith("ecdsa-sha256")   ? 32
+           : method.endsWith("ecdsa-sha384") ? 48
+           : method.endsWith("ecdsa-sha512") ? 66
+                                             : 0;
+}
+
+// XML-DSig's r‖s for a DER-encoded ECDSA value (a SEQUENCE of the INTEGERs r and s), each padded to `half`.
+QByteArray rsFromDer(const QByteArray& der, int half)
+{
+    qsizetype at = uchar(der.at(1)) == 0x81 ? 3 : 2;
+    QByteArray rs;
+    for (int i = 0; i < 2; ++i) {
+        const int n = uchar(der.at(at + 1));
+        const QByteArray v = der.mid(at + 2, n).right(half); // without the sign byte
+        rs += QByteArray(half - v.size(), '\0') + v;
+        at += 2 + n;
+    }
+    return rs;
+}
+
 } // namespace
 
 class TestLedgerGen : public QObject
@@ -253,6 +298,8 @@ private slots:
     void taxpayer_identityNumberAndNames();
     void bigAccountLines_giveOneKebirBlockOfThatSize();
     void attachments_arePdfsInJournalOnly();
+    void keyOption_signsWithThatKey_data();
+    void keyOption_signsWithThatKey();
     void sameSeed_sameBytes_otherSeed_otherEntries();
     void rerunIntoSameFolder_namesLeftOverParts();
     void badOptions_failWithMessageAndWriteNothing_data();
@@ -288,6 +335,10 @@ void TestLedgerGen::initTestCase()
         {"person-branch", {"--taxpayer", "person", "--branch", "--entries", "60", "--month", "2024-02"}},
         {"big-account", {"--entries", "40", "--big-account-lines", "1200", "--seed", "14"}},
         {"size", {"--size", "0.3", "--seed", "15", "--month", "2025-01"}},
+        {"ecdsa", {"--entries", "60", "--seed", "16", "--month", "2025-08", "--key", "ecdsa"}},
+        {"ecdsa-raw", {"--entries", "30", "--seed", "17", "--key", "ecdsa-raw", "--curve", "P-256"}},
+        {"mixed-june", {"--entries", "30", "--seed", "18", "--month", "2025-06", "--key", "mixed"}},
+        {"mixed-july", {"--entries", "30", "--seed", "18", "--month", "2025-07", "--key", "mixed"}},
     };
     QStringList files;
     for (auto it = scenarios.begin(); it != scenarios.end(); ++it) {
@@ -333,19 +384,29 @@ void TestLedgerGen::everyFile_validatesAgainstSchema()
 }
 
 // An independent verifier, so that the generator's signatures are known good before our own verifier is
-// tested on them.
+// tested on them. xmlsec1 takes ECDSA values only as r‖s: a DER value is rewritten so in a copy, where only the
+// file's own signature is checked (GİB's counter-signature signs the value as written).
 void TestLedgerGen::everyFile_signaturesVerifyWithXmlsec1()
 {
     QFETCH(QString, file);
-    QList<QStringList> checks = {{}};
+    QList<QStringList> checks = {{file}};
+    const QByteArray doc = readAll(file);
+    const OwnSignature own = ownSignature(doc);
+    const int half = ecdsaHalf(own.method);
+    if (half && own.value.size() != 2 * half) {
+        checks[0][0] = m_tmp.filePath("rs-" + QFileInfo(file).fileName());
+        QFile copy(checks[0][0]);
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+        copy.write(QByteArray(doc).replace(own.valueText, rsFromDer(own.value, half).toBase64()));
+    }
     if (QFileInfo(file).fileName().startsWith("GIB-"))
         checks.append({"--id-attr:Id", "SignatureValue", "--node-xpath",
-                       "//*[local-name()='CounterSignature']/*[local-name()='Signature']"});
+                       "//*[local-name()='CounterSignature']/*[local-name()='Signature']", file});
     for (const QStringList& extra : checks) {
         QProcess xmlsec;
         xmlsec.start("xmlsec1", QStringList{"--verify", "--enabled-key-data", "x509", "--insecure", "--id-attr:Id",
                                             "SignedProperties"} +
-                                    extra + QStringList{file});
+                                    extra);
         QVERIFY2(xmlsec.waitForFinished(60000), "xmlsec1 missing or hanging (package xmlsec1)");
         const QString report = QString::fromUtf8(xmlsec.readAllStandardError());
         QVERIFY2(xmlsec.exitCode() == 0 && report.contains("SignedInfo References (ok/all): 2/2"),
@@ -715,17 +776,54 @@ void TestLedgerGen::attachments_arePdfsInJournalOnly()
     QVERIFY(parseDoc(path("person-branch", "Y", "000000")).attachments.isEmpty()); // off by default
 }
 
+void TestLedgerGen::keyOption_signsWithThatKey_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<int>("valueBytes"); // -1: DER
+    const QString rsa = "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256";
+    const QString p384 = "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha384";
+    QTest::newRow("rsa by default") << "company" << rsa << 256;
+    QTest::newRow("ecdsa: P-384, DER as real seals") << "ecdsa" << p384 << -1;
+    QTest::newRow("ecdsa-raw P-256: r‖s") << "ecdsa-raw"
+                                          << "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha256" << 64;
+    QTest::newRow("mixed: June in RSA") << "mixed-june" << rsa << 256;
+    QTest::newRow("mixed: July in ECDSA") << "mixed-july" << p384 << -1;
+}
+
+void TestLedgerGen::keyOption_signsWithThatKey()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, method);
+    QFETCH(int, valueBytes);
+    const QString dir = m_scenarios[scenario].dir;
+    for (const QString& name : QDir(dir).entryList({"*.xml"}, QDir::Files)) {
+        const OwnSignature own = ownSignature(readAll(dir + '/' + name));
+        QCOMPARE(own.method, method);
+        if (valueBytes > 0)
+            QCOMPARE(own.value.size(), valueBytes);
+        else // a SEQUENCE, at most two bytes of sign padding longer than r‖s
+            QVERIFY2(own.value.startsWith('\x30') && own.value.size() > 2 * ecdsaHalf(method) + 4 &&
+                         own.value.size() <= 2 * ecdsaHalf(method) + 8,
+                     qPrintable(name));
+        QCOMPARE(own.counterMethod,
+                 name.startsWith("GIB-") ? "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256" : QString());
+    }
+}
+
 void TestLedgerGen::sameSeed_sameBytes_otherSeed_otherEntries()
 {
-    const Scenario& s = m_scenarios["split"];
-    const QString again = m_tmp.filePath("split-again");
-    QStringList args = s.args;
-    args[1] = again;
-    QCOMPARE(runGenerator(args).exitCode, 0);
-    const QStringList names = QDir(s.dir).entryList(QDir::Files, QDir::Name);
-    QCOMPARE(QDir(again).entryList(QDir::Files, QDir::Name), names);
-    for (const QString& name : names)
-        QVERIFY2(readAll(s.dir + '/' + name) == readAll(again + '/' + name), qPrintable(name));
+    for (const QString scenario : {"split", "ecdsa"}) {
+        const Scenario& s = m_scenarios[scenario];
+        const QString again = m_tmp.filePath(scenario + "-again");
+        QStringList args = s.args;
+        args[1] = again;
+        QCOMPARE(runGenerator(args).exitCode, 0);
+        const QStringList names = QDir(s.dir).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(QDir(again).entryList(QDir::Files, QDir::Name), names);
+        for (const QString& name : names)
+            QVERIFY2(readAll(s.dir + '/' + name) == readAll(again + '/' + name), qPrintable(name));
+    }
 
     const QString other = m_tmp.filePath("company-other-seed");
     QStringList otherArgs = m_scenarios["company"].args;
@@ -761,6 +859,8 @@ void TestLedgerGen::badOptions_failWithMessageAndWriteNothing_data()
     QTest::newRow("unknown taxpayer") << QStringList{"--taxpayer", "firm"};
     QTest::newRow("missing value") << QStringList{"--seed"};
     QTest::newRow("seed not a number") << QStringList{"--seed", "abc"};
+    QTest::newRow("unknown key") << QStringList{"--key", "dsa"};
+    QTest::newRow("unknown curve") << QStringList{"--curve", "P-192"};
 }
 
 void TestLedgerGen::badOptions_failWithMessageAndWriteNothing()
@@ -782,7 +882,7 @@ void TestLedgerGen::help_namesEveryOption()
     const Run run = runGenerator({"--help"});
     QCOMPARE(run.exitCode, 0);
     for (const char* option : {"--out", "--entries", "--size", "--seed", "--month", "--taxpayer", "--branch",
-                               "--big-account-lines", "--part-size", "--attachments", "--help"})
+                               "--big-account-lines", "--part-size", "--attachments", "--key", "--curve", "--help"})
         QVERIFY2(run.out.contains(option), option);
 }
 

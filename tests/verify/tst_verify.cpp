@@ -66,6 +66,9 @@ QByteArray between(const QByteArray& doc, const QByteArray& open, const QByteArr
     return doc.mid(start, doc.indexOf(close, start) - start);
 }
 
+// RSASSA-PSS: real, but not among the algorithms e-seals use.
+const QString kUnknownMethod = QStringLiteral("http://www.w3.org/2007/05/xmldsig-more#sha256-rsa-MGF1");
+
 } // namespace
 
 class TestVerify : public QObject
@@ -107,6 +110,12 @@ void TestVerify::initTestCase()
         {"march", {"--entries", "40", "--attachments", "1", "--seed", "5", "--month", "2024-03"}},
         {"february", {"--entries", "30", "--seed", "5", "--month", "2024-02"}},
         {"person", {"--entries", "20", "--seed", "6", "--taxpayer", "person"}},
+        {"ecdsa", {"--entries", "20", "--seed", "7", "--month", "2025-07", "--key", "ecdsa"}},
+        {"ecdsa-raw", {"--entries", "20", "--seed", "7", "--month", "2025-08", "--key", "ecdsa-raw"}},
+        {"p256", {"--entries", "20", "--seed", "8", "--month", "2025-09", "--key", "ecdsa", "--curve", "P-256"}},
+        {"p256-raw",
+         {"--entries", "20", "--seed", "8", "--month", "2025-10", "--key", "ecdsa-raw", "--curve", "P-256"}},
+        {"p521", {"--entries", "20", "--seed", "9", "--month", "2025-11", "--key", "ecdsa", "--curve", "P-521"}},
     };
     for (auto it = sets.begin(); it != sets.end(); ++it) {
         int code = -1;
@@ -126,13 +135,25 @@ void TestVerify::generatedFile_verifies_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("roots");
     QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("key");
     const QString both = "✔ İmza geçerli · Beratıyla eşleşiyor · GİB onaylı";
-    QTest::newRow("journal") << file("Y") << true << both;
-    QTest::newRow("kebir") << file("K") << true << both;
-    QTest::newRow("journal berat") << file("YB") << true << "✔ İmza geçerli · Defteriyle eşleşiyor";
-    QTest::newRow("GİB kebir berat") << file("GIB-KB") << true << "✔ İmza geçerli · GİB onaylı · Defteriyle eşleşiyor";
-    QTest::newRow("report") << file("DR") << true << "✔ İmza geçerli";
-    QTest::newRow("person, no roots") << file("Y", "person") << false << both;
+    const QString approved = "✔ İmza geçerli · GİB onaylı · Defteriyle eşleşiyor";
+    const QString rsa = "RSA 2048 bit · imza algoritması: RSA-SHA256";
+    const QString p384 = "ECDSA P-384 · imza algoritması: ECDSA-SHA384";
+    const QString p256 = "ECDSA P-256 · imza algoritması: ECDSA-SHA256";
+    QTest::newRow("journal") << file("Y") << true << both << rsa;
+    QTest::newRow("kebir") << file("K") << true << both << rsa;
+    QTest::newRow("journal berat") << file("YB") << true << "✔ İmza geçerli · Defteriyle eşleşiyor" << rsa;
+    QTest::newRow("GİB kebir berat") << file("GIB-KB") << true << approved << rsa;
+    QTest::newRow("report") << file("DR") << true << "✔ İmza geçerli" << rsa;
+    QTest::newRow("person, no roots") << file("Y", "person") << false << both << rsa;
+    QTest::newRow("ECDSA P-384 DER journal") << file("Y", "ecdsa") << true << both << p384;
+    QTest::newRow("ECDSA P-384 DER, GİB's approval RSA") << file("GIB-YB", "ecdsa") << true << approved << p384;
+    QTest::newRow("ECDSA P-384 r‖s kebir") << file("K", "ecdsa-raw") << true << both << p384;
+    QTest::newRow("ECDSA P-256 DER, GİB's approval RSA") << file("GIB-KB", "p256") << true << approved << p256;
+    QTest::newRow("ECDSA P-256 r‖s journal") << file("Y", "p256-raw") << true << both << p256;
+    QTest::newRow("ECDSA P-521 DER report") << file("DR", "p521") << true << "✔ İmza geçerli"
+                                            << "ECDSA P-521 · imza algoritması: ECDSA-SHA512";
 }
 
 void TestVerify::generatedFile_verifies()
@@ -140,6 +161,7 @@ void TestVerify::generatedFile_verifies()
     QFETCH(QString, path);
     QFETCH(bool, roots);
     QFETCH(QString, summary);
+    QFETCH(QString, key);
     verify::VerifyOptions options = withRoots();
     if (!roots)
         options.rootsFolder = m_tmp.filePath("no-roots");
@@ -151,6 +173,7 @@ void TestVerify::generatedFile_verifies()
     QVERIFY(r.signer->signingTime.isValid());
     const QString chain = roots ? "güvenilen köke ulaşıyor" : "zinciri denetlenmedi";
     QVERIFY2(r.details.join('\n').contains(chain), qPrintable(r.details.join('\n')));
+    QVERIFY2(r.details.contains("Anahtar: " + key), qPrintable(r.details.join('\n')));
 }
 
 void TestVerify::tampering_isCaughtWithReason_data()
@@ -194,8 +217,36 @@ void TestVerify::tampering_isCaughtWithReason_data()
                                << "truncated" << couldNot << "yarıda kesilmiş";
     QTest::newRow("two signatures") << "KB"
                                     << "two signatures" << failed << "2 imza var";
+    QTest::newRow("rsa-sha1 is too weak") << "KB"
+                                          << "sha1" << failed << "✘ İmza SHA-1 ile atılmış";
     QTest::newRow("unknown algorithm") << "KB"
-                                       << "sha1" << failed << "Desteklenmeyen imza algoritması";
+                                       << "unknown method" << couldNot
+                                       << "○ Bu imza algoritması denetlenemiyor: " + kUnknownMethod;
+    QTest::newRow("ECDSA: amount changed") << "ecdsa/Y"
+                                           << "amount" << failed << changed;
+    QTest::newRow("ECDSA: certificate swapped") << "ecdsa/KB"
+                                                << "certificate" << failed << "sertifika değiştirilmiş";
+    QTest::newRow("ECDSA berat: own signature altered") << "ecdsa/GIB-YB"
+                                                        << "own value" << failed << "✘ İmza değeri geçersiz";
+    QTest::newRow("ECDSA berat: GİB's RSA counter-signature altered")
+        << "ecdsa/GIB-YB"
+        << "counter" << failed << "✘ İmza geçerli · GİB onayı geçersiz";
+    QTest::newRow("ECDSA berat: GİB's counter-signature in an unknown algorithm")
+        << "ecdsa/GIB-KB"
+        << "unknown method" << couldNot << "○ İmza geçerli · GİB onayı denetlenemedi";
+    // Malformed values are refused before any check, whatever r and s hold.
+    QTest::newRow("DER with trailing bytes")
+        << "ecdsa/DR"
+        << "der:300602010102010100" << failed << "✘ İmza değeri bozuk: DER dizisinden sonra 1 bayt fazla var";
+    QTest::newRow("DER with a negative INTEGER") << "ecdsa/DR"
+                                                 << "der:3006020181020101" << failed << "r tamsayısı negatif";
+    QTest::newRow("DER with an INTEGER longer than the order")
+        << "ecdsa/DR"
+        << "der:30360231" + QString("01") + QString("00").repeated(48) + "020101" << failed
+        << "r tamsayısı eğrinin mertebesinden uzun (49 bayt; en çok 48)";
+    QTest::newRow("r‖s of the wrong length")
+        << "ecdsa/DR"
+        << "der:" + QString("11").repeated(95) << failed << "ne DER ne de 96 baytlık r‖s (95 bayt)";
     QTest::newRow("external entity") << "DR"
                                      << "entity" << couldNot << "DOCTYPE";
     QTest::newRow("huge file") << "Y"
@@ -209,8 +260,10 @@ void TestVerify::tampering_isCaughtWithReason()
     QFETCH(int, status);
     QFETCH(QString, reason);
     const QString dir = m_tmp.filePath("tampered-" + QString(QTest::currentDataTag()).replace(' ', '-'));
-    copyFolder(m_tmp.filePath("march"), dir);
-    const QString path = dir + '/' + QFileInfo(file(type)).fileName();
+    const QString set = type.contains('/') ? type.section('/', 0, 0) : QStringLiteral("march");
+    type = type.section('/', -1);
+    copyFolder(m_tmp.filePath(set), dir);
+    const QString path = dir + '/' + QFileInfo(file(type, set)).fileName();
     QByteArray doc = readAll(path);
     verify::VerifyOptions options = withRoots();
     if (change == "amount") {
@@ -225,6 +278,15 @@ void TestVerify::tampering_isCaughtWithReason()
         doc.replace("<gl-cor:entryNumber contextRef=", "<gl-cor:entryNumber  contextRef=");
     } else if (change == "value") {
         flipInside(doc, "<ds:SignatureValue", 0);
+    } else if (change == "own value") {
+        flipInside(doc, "<ds:SignatureValue Id=", 0);
+    } else if (change.startsWith("der:")) {
+        const QByteArray value = between(doc, "<ds:SignatureValue Id=", "</ds:SignatureValue>", 0);
+        const QByteArray fresh =
+            value.left(value.indexOf('>') + 1) + QByteArray::fromHex(change.mid(4).toLatin1()).toBase64();
+        doc.replace(value, fresh);
+    } else if (change == "unknown method") {
+        doc.replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", kUnknownMethod.toLatin1());
     } else if (change == "certificate") {
         const QByteArray gibCertificate =
             between(readAll(file("GIB-YB")), "<ds:X509Certificate>", "</ds:X509Certificate>", 1);
@@ -325,9 +387,15 @@ void TestVerify::commandLine_exitCodesAndJson_data()
     writeAll(tampered, readAll(file("DR"))
                            .replace("<gl-cor:amount contextRef=\"now\" unitRef=\"try\" decimals=\"INF\">",
                                     "<gl-cor:amount contextRef=\"now\" unitRef=\"try\" decimals=\"INF\">1"));
+    const QString uncheckable = m_tmp.filePath("cli") + '/' + QFileInfo(file("KB")).fileName();
+    writeAll(
+        uncheckable,
+        readAll(file("KB")).replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", kUnknownMethod.toLatin1()));
     QTest::newRow("verified folder") << QStringList{m_tmp.filePath("person")} << 0 << QStringList(7, "verified");
     QTest::newRow("could not check") << QStringList{file("DR"), notXml} << 2
                                      << QStringList{"verified", "could-not-check"};
+    QTest::newRow("an algorithm we cannot check")
+        << QStringList{uncheckable, file("DR", "ecdsa")} << 2 << QStringList{"could-not-check", "verified"};
     QTest::newRow("failure comes first") << QStringList{notXml, tampered} << 1
                                          << QStringList{"could-not-check", "failed"};
 }
@@ -343,8 +411,12 @@ void TestVerify::commandLine_exitCodesAndJson()
     QCOMPARE(code, exitCode);
     const QJsonObject json = QJsonDocument::fromJson(out).object();
     QStringList got;
-    for (const QJsonValue& f : json["files"].toArray())
+    for (const QJsonValue& f : json["files"].toArray()) {
         got.append(f["status"].toString());
+        if (f["signer"].isObject())
+            QVERIFY(!f["signer"]["key"].toString().isEmpty() &&
+                    !f["signer"]["signatureAlgorithm"].toString().isEmpty());
+    }
     QCOMPARE(got, statuses);
     QCOMPARE(json["exitCode"].toInt(), exitCode);
 }

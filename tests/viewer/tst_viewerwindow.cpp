@@ -322,21 +322,38 @@ void TestViewerWindow::verification_showsItsLineForTheLedgerOnScreen_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("colour");
     QTest::newRow("signed journal") << ""
-                                    << "✔ İmza geçerli · Beratıyla eşleşiyor · GİB onaylı";
+                                    << "✔ İmza geçerli · Beratıyla eşleşiyor · GİB onaylı"
+                                    << "#1b6e20";
     QTest::newRow("an amount changed") << "amount"
-                                       << "✘ Defter imzalandıktan sonra değiştirilmiş";
+                                       << "✘ Defter imzalandıktan sonra değiştirilmiş"
+                                       << "#b3261e";
     QTest::newRow("a draft") << "draft"
-                             << "○ İmzasız dosya (taslak)";
+                             << "○ İmzasız dosya (taslak)"
+                             << "#555555";
+    // Nothing proven either way: grey like a draft, not red.
+    QTest::newRow("an algorithm we cannot check")
+        << "algorithm"
+        << "○ Bu imza algoritması denetlenemiyor: http://www.w3.org/2007/05/xmldsig-more#sha256-rsa-MGF1"
+        << "#555555";
 }
 
 void TestViewerWindow::verification_showsItsLineForTheLedgerOnScreen()
 {
     QFETCH(QString, change);
     QFETCH(QString, line);
+    QFETCH(QString, colour);
     QString name = signedJournal();
     QVERIFY(!name.isEmpty());
-    if (change == QLatin1String("amount")) {
+    if (change == QLatin1String("algorithm")) {
+        QFile file(m_dir->filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll().replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256",
+                                                        "http://www.w3.org/2007/05/xmldsig-more#sha256-rsa-MGF1");
+        file.close();
+        writeFile(m_dir->filePath(name), bytes);
+    } else if (change == QLatin1String("amount")) {
         QFile file(m_dir->filePath(name));
         QVERIFY(file.open(QIODevice::ReadWrite));
         QByteArray bytes = file.readAll();
@@ -361,6 +378,7 @@ void TestViewerWindow::verification_showsItsLineForTheLedgerOnScreen()
     window->browser()->Navigate2(ledgerUrl(name));
     QTRY_COMPARE_WITH_TIMEOUT(window->verificationLine(), line, 60000);
     QVERIFY(status->isVisible());
+    QVERIFY2(status->styleSheet().contains(colour), qPrintable(status->styleSheet()));
 
     status->click();
     auto* details = window->findChild<VerificationDetails*>();

@@ -1,7 +1,7 @@
 # Turns the test keys made at build time into a source file, so that ledgergen signs wherever it is run.
-# -DKEYS=folder with root.pem, taxpayer.pem, gib.pem; -DOUT=header to write.
+# -DKEYS=folder with root.pem, taxpayer.pem, gib.pem, ecdsa256.pem, ecdsa384.pem, ecdsa521.pem; -DOUT=header to write.
 set(_text "// Generated at build time from freshly made test keys; never commit.\n#pragma once\n\nnamespace ledgergen::testkeys {\n\n")
-foreach(_name root taxpayer gib)
+foreach(_name root taxpayer gib ecdsa256 ecdsa384 ecdsa521)
     file(READ "${KEYS}/${_name}.pem" _pem)
     string(SUBSTRING "${_name}" 0 1 _first)
     string(TOUPPER "${_first}" _first)

@@ -174,7 +174,7 @@ public:
                             "CN=Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2, OU=Kamu Sertifikasyon "
                             "Merkezi, O=TÜBİTAK, L=Gebze - Kocaeli, C=TR",
                             "Tedarikçi"};
-        m_signer = m_pki.taxpayer(taxpayer, o.seed, m_period.created);
+        m_signer = m_pki.taxpayer(sealed(taxpayer), o.seed, m_period.created, keyChoice());
         m_gib = m_pki.gib(gib, o.seed, m_period.approved);
         std::string trailer;
         m_docs.endLedger(trailer, {});
@@ -213,6 +213,23 @@ private:
         uint64_t done;
         uint64_t of;
     };
+
+    KeyChoice keyChoice() const
+    {
+        const bool ec = m_opt.key == Options::Key::Ecdsa || m_opt.key == Options::Key::EcdsaRaw ||
+                        (m_opt.key == Options::Key::Mixed && m_opt.month >= 7);
+        return {ec ? m_opt.curve : 0, m_opt.key == Options::Key::EcdsaRaw};
+    }
+
+    // Company seals with EC keys come from the authority's newer issuing certificate.
+    Signer sealed(Signer names) const
+    {
+        const std::string_view older = "Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2";
+        const size_t at = names.issuer.find(older);
+        if (keyChoice().curve != 0 && at != std::string::npos)
+            names.issuer[at + older.size() - 1] = '3';
+        return names;
+    }
 
     bool sizeMode() const { return m_opt.sizeBytes > 0; }
     uint64_t journalBytes() const { return m_closedBytes + (m_partOpen ? m_sink.bytes() : 0); }

@@ -58,6 +58,12 @@ std::string helpText()
            "                            Bir madde hiçbir zaman iki parçaya bölünmez.\n"
            "  --attachments N           İlk N faturalı maddeye yevmiyede PDF eki (extensions) koyar;\n"
            "                            varsayılan 0 (ek yok).\n"
+           "  --key rsa|ecdsa|ecdsa-raw|mixed\n"
+           "                            Mükellefin mührü: RSA (varsayılan); ECDSA, imza değeri gerçek\n"
+           "                            mühürlerdeki gibi DER; ECDSA, değer XML-DSig'deki gibi r‖s;\n"
+           "                            mixed: Temmuz'dan önceki aylar RSA, Temmuz'dan sonrakiler ECDSA\n"
+           "                            (DER). GİB'in karşı imzası her zaman RSA.\n"
+           "  --curve P-256|P-384|P-521 ECDSA anahtarının eğrisi (varsayılan P-384, gerçek mühürlerdeki gibi).\n"
            "  --roots KLASÖR            İmzaların dayandığı test kök sertifikalarını KLASÖR'e yazar\n"
            "                            (verazidedaze-verify --roots KLASÖR ile zincir denetimi için).\n"
            "  --help                    Bu yardımı gösterir.\n"
@@ -94,7 +100,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         } else {
             const bool known = name == "--out" || name == "--entries" || name == "--size" || name == "--seed" ||
                                name == "--month" || name == "--taxpayer" || name == "--big-account-lines" ||
-                               name == "--part-size" || name == "--attachments" || name == "--roots";
+                               name == "--part-size" || name == "--attachments" || name == "--roots" ||
+                               name == "--key" || name == "--curve";
             return {std::nullopt, known ? name + " bir değer bekliyor." : "Bilinmeyen seçenek: " + name};
         }
         auto bad = [&](const std::string& expected) {
@@ -136,6 +143,21 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         } else if (name == "--attachments") {
             if (!parseWhole(value, o.attachments) || o.attachments > 10000)
                 return bad("0 ile 10.000 arası tam sayı");
+        } else if (name == "--key") {
+            if (value == "rsa")
+                o.key = Options::Key::Rsa;
+            else if (value == "ecdsa")
+                o.key = Options::Key::Ecdsa;
+            else if (value == "ecdsa-raw")
+                o.key = Options::Key::EcdsaRaw;
+            else if (value == "mixed")
+                o.key = Options::Key::Mixed;
+            else
+                return bad("rsa, ecdsa, ecdsa-raw ya da mixed");
+        } else if (name == "--curve") {
+            if (value != "P-256" && value != "P-384" && value != "P-521")
+                return bad("P-256, P-384 ya da P-521");
+            o.curve = std::stoi(value.substr(2));
         } else {
             return {std::nullopt, "Bilinmeyen seçenek: " + name};
         }

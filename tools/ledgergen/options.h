@@ -26,6 +26,17 @@ struct Options
     bool branch = false;
     uint64_t bigAccountLines = 0;
     uint64_t attachments = 0;
+    // The taxpayer's seal: RSA, ECDSA (value DER as real seals write it, or r‖s), or RSA before July and ECDSA
+    // from July on. GİB's counter-signature stays RSA.
+    enum class Key
+    {
+        Rsa,
+        Ecdsa,
+        EcdsaRaw,
+        Mixed,
+    };
+    Key key = Key::Rsa;
+    int curve = 384; // of an EC key: 256, 384 or 521
     bool help = false;
 };
 

@@ -6,7 +6,9 @@
 #include <openssl/bio.h>
 #include <openssl/bn.h>
 #include <openssl/core_names.h>
+#include <openssl/ec.h>
 #include <openssl/evp.h>
+#include <openssl/objects.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
@@ -82,6 +84,14 @@ X509_NAME* parseName(const std::string& text)
     return name;
 }
 
+std::string sha512(std::string_view data)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha512(), nullptr);
+    return std::string(reinterpret_cast<char*>(digest), length);
+}
+
 std::string timeText(Date d)
 {
     char buffer[32];
@@ -152,10 +162,104 @@ std::string serialFrom(uint64_t seed)
     return s;
 }
 
+struct BnFree
+{
+    void operator()(BIGNUM* n) const { BN_clear_free(n); }
+};
+using Bn = std::unique_ptr<BIGNUM, BnFree>;
+
+// ECDSA over the SHA-2 that fits the curve, with a nonce drawn from the key and the message (as RFC 6979 does,
+// more simply), so that one seed always gives the same bytes; OpenSSL 3.0 draws it at random. Test keys only.
+// The value is DER (a SEQUENCE of the INTEGERs r and s), or r‖s, each padded to the order's length.
+std::string signEcdsa(const EVP_PKEY* key, std::string_view data, bool raw)
+{
+    char groupName[64] = {};
+    BIGNUM* privateKey = nullptr;
+    if (!EVP_PKEY_get_utf8_string_param(key, OSSL_PKEY_PARAM_GROUP_NAME, groupName, sizeof groupName, nullptr) ||
+        !EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_PRIV_KEY, &privateKey))
+        fail("EC anahtarı okunamadı");
+    const Bn d(privateKey);
+    std::unique_ptr<EC_GROUP, decltype(&EC_GROUP_free)> group(EC_GROUP_new_by_curve_name(OBJ_txt2nid(groupName)),
+                                                              &EC_GROUP_free);
+    std::unique_ptr<BN_CTX, decltype(&BN_CTX_free)> ctx(BN_CTX_new(), &BN_CTX_free);
+    std::unique_ptr<EC_POINT, decltype(&EC_POINT_free)> point(EC_POINT_new(group.get()), &EC_POINT_free);
+    if (!group || !ctx || !point)
+        fail("EC eğrisi kurulamadı");
+    const BIGNUM* n = EC_GROUP_get0_order(group.get());
+    const int bits = BN_num_bits(n);
+    const int size = (bits + 7) / 8;
+    const EVP_MD* md = bits <= 256 ? EVP_sha256() : bits <= 384 ? EVP_sha384() : EVP_sha512();
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digestLength = 0;
+    EVP_Digest(data.data(), data.size(), digest, &digestLength, md, nullptr);
+    const Bn e(BN_bin2bn(digest, int(digestLength), nullptr));
+    if (int(digestLength) * 8 > bits)
+        BN_rshift(e.get(), e.get(), int(digestLength) * 8 - bits);
+
+    std::string secret(size_t(size), '\0');
+    BN_bn2binpad(d.get(), reinterpret_cast<unsigned char*>(secret.data()), size);
+    const Bn k(BN_new()), r(BN_new()), s(BN_new()), x(BN_new());
+    for (unsigned char counter = 0;; ++counter) {
+        if (counter == 255)
+            fail("ECDSA imzası hesaplanamadı");
+        std::string seed = secret + std::string(reinterpret_cast<char*>(digest), digestLength);
+        seed += char(counter);
+        std::string wide = sha512(seed + 'a') + sha512(seed + 'b');
+        BN_bin2bn(reinterpret_cast<const unsigned char*>(wide.data()), int(wide.size()), k.get());
+        BN_mod(k.get(), k.get(), n, ctx.get());
+        if (BN_is_zero(k.get()) || !EC_POINT_mul(group.get(), point.get(), k.get(), nullptr, nullptr, ctx.get()) ||
+            !EC_POINT_get_affine_coordinates(group.get(), point.get(), x.get(), nullptr, ctx.get()))
+            continue;
+        BN_nnmod(r.get(), x.get(), n, ctx.get());
+        if (BN_is_zero(r.get()))
+            continue;
+        // s = k⁻¹ (e + r·d) mod n
+        BN_mod_mul(s.get(), r.get(), d.get(), n, ctx.get());
+        BN_mod_add(s.get(), s.get(), e.get(), n, ctx.get());
+        BN_mod_inverse(k.get(), k.get(), n, ctx.get());
+        BN_mod_mul(s.get(), s.get(), k.get(), n, ctx.get());
+        if (!BN_is_zero(s.get()))
+            break;
+    }
+    if (raw) {
+        std::string value(size_t(2 * size), '\0');
+        auto* out = reinterpret_cast<unsigned char*>(value.data());
+        BN_bn2binpad(r.get(), out, size);
+        BN_bn2binpad(s.get(), out + size, size);
+        return value;
+    }
+    ECDSA_SIG* sig = ECDSA_SIG_new();
+    ECDSA_SIG_set0(sig, BN_dup(r.get()), BN_dup(s.get()));
+    unsigned char* der = nullptr;
+    const int length = i2d_ECDSA_SIG(sig, &der);
+    ECDSA_SIG_free(sig);
+    if (length <= 0)
+        fail("ECDSA imzası kodlanamadı");
+    std::string value(reinterpret_cast<char*>(der), size_t(length));
+    OPENSSL_free(der);
+    return value;
+}
+
 } // namespace
 
-Pki::Pki() : m_root(loadKey(testkeys::kRoot)), m_taxpayer(loadKey(testkeys::kTaxpayer)), m_gib(loadKey(testkeys::kGib))
+Pki::Pki()
+    : m_root(loadKey(testkeys::kRoot)), m_taxpayer(loadKey(testkeys::kTaxpayer)), m_gib(loadKey(testkeys::kGib)),
+      m_ec256(loadKey(testkeys::kEcdsa256)), m_ec384(loadKey(testkeys::kEcdsa384)),
+      m_ec521(loadKey(testkeys::kEcdsa521))
 {}
+
+std::string Identity::signatureMethod() const
+{
+    switch (choice.curve) {
+    case 0:
+        return "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256";
+    case 256:
+        return "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha256";
+    case 384:
+        return "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha384";
+    }
+    return "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha512";
+}
 
 Pki::~Pki() = default;
 
@@ -172,9 +276,15 @@ Identity Pki::issue(const EVP_PKEY* key, const Signer& names, uint64_t serialSee
     return id;
 }
 
-Identity Pki::taxpayer(const Signer& names, uint64_t seed, Date from)
+Identity Pki::taxpayer(const Signer& names, uint64_t seed, Date from, KeyChoice key)
 {
-    return issue(m_taxpayer.get(), names, streamSeed(seed, "certificate"), from);
+    const EVP_PKEY* pkey = key.curve == 0     ? m_taxpayer.get()
+                           : key.curve == 256 ? m_ec256.get()
+                           : key.curve == 384 ? m_ec384.get()
+                                              : m_ec521.get();
+    Identity id = issue(pkey, names, streamSeed(seed, "certificate"), from);
+    id.choice = key;
+    return id;
 }
 
 Identity Pki::gib(const Signer& names, uint64_t seed, Date from)
@@ -195,8 +305,11 @@ std::string Pki::rootPem(const std::string& issuer) const
     return pem;
 }
 
-std::string Pki::sign(const EVP_PKEY* key, std::string_view data)
+std::string Pki::sign(const Identity& signer, std::string_view data)
 {
+    if (signer.choice.curve != 0)
+        return signEcdsa(signer.key, data, signer.choice.rawValue);
+    const EVP_PKEY* key = signer.key;
     EVP_MD_CTX* ctx = EVP_MD_CTX_new();
     size_t length = 0;
     std::string signature;

@@ -25,13 +25,22 @@ struct Signer
     std::string claimedRole;
 };
 
+// Which key the taxpayer's seal has: RSA, or EC on a curve (256, 384, 521), and how an ECDSA value is written.
+struct KeyChoice
+{
+    int curve = 0;         // 0: RSA
+    bool rawValue = false; // ECDSA: r‖s as XML-DSig prescribes; otherwise DER, as real e-seals write it
+};
+
 // A signer's key with the certificate issued to it.
 struct Identity
 {
     const EVP_PKEY* key = nullptr;
+    KeyChoice choice;
     std::string certificate;  // DER
     std::string serialNumber; // decimal, as XAdES writes it
     Signer names;
+    std::string signatureMethod() const;
 };
 
 // Test keys made when ledgergen is built (never committed) and the certificates issued with them. The
@@ -43,15 +52,15 @@ public:
     Pki();
     ~Pki();
 
-    // The taxpayer's seal or e-signature, and GİB's, valid from a year before `from` for five years.
-    Identity taxpayer(const Signer& names, uint64_t seed, Date from);
+    // The taxpayer's seal or e-signature, and GİB's (RSA), valid from a year before `from` for five years.
+    Identity taxpayer(const Signer& names, uint64_t seed, Date from, KeyChoice key = {});
     Identity gib(const Signer& names, uint64_t seed, Date from);
 
     // PEM of the self-signed test root named `issuer`, for a verifier's root folder.
     std::string rootPem(const std::string& issuer) const;
 
-    // RSA-SHA256 (PKCS #1 v1.5, deterministic).
-    static std::string sign(const EVP_PKEY* key, std::string_view data);
+    // RSA-SHA256 (PKCS #1 v1.5), or ECDSA with the SHA-2 that fits the curve; deterministic either way.
+    static std::string sign(const Identity& signer, std::string_view data);
     static std::string sha256(std::string_view data);
     static std::string modulus(const EVP_PKEY* key);
 
@@ -61,6 +70,9 @@ private:
     Pkey m_root;
     Pkey m_taxpayer;
     Pkey m_gib;
+    Pkey m_ec256;
+    Pkey m_ec384;
+    Pkey m_ec521;
 };
 
 } // namespace ledgergen

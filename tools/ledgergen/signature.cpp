@@ -95,7 +95,7 @@ void signedInfo(Xml& x, int d, const SignatureData& sig, const SignatureData* ta
     const std::string& id = sig.id;
     x.line(d, "<ds:SignedInfo" + std::string(x.apex()) + ">");
     x.empty(d + 1, "ds:CanonicalizationMethod", R"( Algorithm="http://www.w3.org/TR/2001/REC-xml-c14n-20010315")");
-    x.empty(d + 1, "ds:SignatureMethod", R"( Algorithm="http://www.w3.org/2001/04/xmldsig-more#rsa-sha256")");
+    x.empty(d + 1, "ds:SignatureMethod", " Algorithm=\"" + sig.signer->signatureMethod() + '"');
     x.line(d + 1, R"(<ds:Reference Id="Signed-Properties-Reference-Id-)" + id +
                       R"(" Type="http://uri.etsi.org/01903#SignedProperties" URI="#Signed-Properties-Id-)" + id +
                       "\">");
@@ -164,7 +164,7 @@ void sign(SignatureData& sig, int depth, const SignatureData* target)
     text.clear();
     Xml info(text, true);
     signedInfo(info, depth + 1, sig, target);
-    sig.value = base64(Pki::sign(sig.signer->key, fragment(std::move(text))));
+    sig.value = base64(Pki::sign(*sig.signer, fragment(std::move(text))));
 }
 
 // signedValueOf: for a counter-signature, the block whose SignatureValue it signs instead of the document.
@@ -181,12 +181,15 @@ void appendBlock(std::string& out, int d, const SignatureData& sig, const Signat
     x.element(d + 3, "<ds:X509Certificate>", base64(sig.signer->certificate), "</ds:X509Certificate>");
     x.element(d + 3, "<ds:X509SubjectName>", sig.signer->names.subject, "</ds:X509SubjectName>");
     x.line(d + 2, "</ds:X509Data>");
-    x.line(d + 2, "<ds:KeyValue>");
-    x.line(d + 3, "<ds:RSAKeyValue>");
-    x.element(d + 4, "<ds:Modulus>", base64(Pki::modulus(sig.signer->key)), "</ds:Modulus>");
-    x.line(d + 4, "<ds:Exponent>AQAB</ds:Exponent>");
-    x.line(d + 3, "</ds:RSAKeyValue>");
-    x.line(d + 2, "</ds:KeyValue>");
+    // Real EC seals name their key by the certificate alone.
+    if (sig.signer->choice.curve == 0) {
+        x.line(d + 2, "<ds:KeyValue>");
+        x.line(d + 3, "<ds:RSAKeyValue>");
+        x.element(d + 4, "<ds:Modulus>", base64(Pki::modulus(sig.signer->key)), "</ds:Modulus>");
+        x.line(d + 4, "<ds:Exponent>AQAB</ds:Exponent>");
+        x.line(d + 3, "</ds:RSAKeyValue>");
+        x.line(d + 2, "</ds:KeyValue>");
+    }
     x.line(d + 1, "</ds:KeyInfo>");
     x.line(d + 1, "<ds:Object>");
     x.line(d + 2, R"(<xades:QualifyingProperties Target="#Signature-Id-)" + id + "\">");

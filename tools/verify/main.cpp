@@ -36,9 +36,10 @@ QString helpText()
                "  --help           Bu yardımı gösterir.\n"
                "\n"
                "Çıkış kodları (öncelik sırasıyla):\n"
-               "  1  en az bir dosyada hata: imza geçersiz, dosya değiştirilmiş, berat eşleşmiyor, desteklenmeyen\n"
-               "     ya da reddedilen imza (başka dosyalar denetlenemese de 1)\n"
-               "  2  hata yok, ama en az bir dosya denetlenemedi (okunamadı, XML değil, çok büyük) ya da imzasız\n"
+               "  1  en az bir dosyada hata: imza geçersiz, dosya değiştirilmiş, berat eşleşmiyor, beklenmeyen\n"
+               "     biçimde, reddedilen ya da SHA-1 ile atılmış imza (başka dosyalar denetlenemese de 1)\n"
+               "  2  hata yok, ama en az bir dosya denetlenemedi (okunamadı, XML değil, çok büyük, imzası bu\n"
+               "     programın denetleyemediği bir algoritmayla atılmış) ya da imzasız\n"
                "  0  bütün dosyaların imzası geçerli\n"
                "  3  kullanım hatası\n")
         .arg(QDir::toNativeSeparators(verify::defaultRootsFolder()));
@@ -94,7 +95,9 @@ QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
                        {"certificateSerial", s->certificateSerial},
                        {"validFrom", s->validFrom.toString(Qt::ISODate)},
                        {"validUntil", s->validUntil.toString(Qt::ISODate)},
-                       {"signingTime", s->signingTime.isValid() ? s->signingTime.toString(Qt::ISODate) : QString()}};
+                       {"signingTime", s->signingTime.isValid() ? s->signingTime.toString(Qt::ISODate) : QString()},
+                       {"key", s->key},
+                       {"signatureAlgorithm", s->signatureAlgorithm}};
 }
 
 QJsonObject resultJson(const verify::VerificationResult& r)
