@@ -57,7 +57,7 @@ std::optional<Amount> Amount::parse(std::string_view text, Fault* fault)
         return failed(Fault::TooPrecise);
     if (fractionDigits == 1)
         fraction *= 10;
-    if (tooLarge || whole > kLimit / 100 || whole * 100 + fraction > kLimit)
+    if (tooLarge || whole > kLimit / 100 || whole * 100 + fraction >= kLimit)
         return failed(Fault::OutOfRange);
     const std::int64_t kurus = whole * 100 + fraction;
     return Amount(negative ? -kurus : kurus);

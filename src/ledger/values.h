@@ -20,10 +20,11 @@ public:
         None,
         NotANumber, // not a plain decimal with a dot: "10.000,00", "1e5", "+5", ""
         TooPrecise, // a third decimal that is not zero: "65671.865"
-        OutOfRange, // more than 90 trillion lira: beyond what a spreadsheet number holds exactly
+        OutOfRange, // 90 trillion lira or more: beyond what a spreadsheet number holds exactly
     };
 
-    // Up to 90,000,000,000,000.00 either way: sums of a few thousand such lines still fit in 64 bits.
+    // Amounts stay below 90,000,000,000,000.00 either way (the stylesheets draw the same line), and sums
+    // of a thousand such lines still fit in 64 bits.
     static constexpr std::int64_t kLimit = 9'000'000'000'000'000;
 
     constexpr Amount() = default;
