@@ -193,7 +193,7 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
     <xsl:choose>
       <xsl:when test="$gecersizler and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..)))">
         <!-- Its amount as written, on the side its code names (debit when it names none). -->
-        <tr class="satir gecersiz">
+        <tr class="satir gecersiz{substring(' alacak', 1, 7 * ($bc = 'C' or $bc = 'credit'))}">
           <td colspan="2"></td>
           <td><xsl:value-of select="$hesap/gl-cor:accountMainID"/></td>
           <td><xsl:value-of select="$hesap/gl-cor:accountMainDescription"/></td>
