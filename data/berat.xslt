@@ -38,6 +38,8 @@
         or not(gl-cor:amount[round(. div 180000000000000) = 0
           and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])]"/>
   <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id())]"/>
+  <!-- Tested once per line: a boolean, since every use of a node-set variable copies the set. -->
+  <xsl:variable name="gecersizVar" select="boolean($gecersizler)"/>
   <xsl:variable name="segment" select="$xbrl/xbrli:context/xbrli:entity/xbrli:segment"/>
   <xsl:variable name="imza" select="/*/ds:Signature"/>
   <xsl:variable name="imzaOzellikleri" select="$imza/ds:Object/xades:QualifyingProperties/xades:SignedProperties/xades:SignedSignatureProperties"/>
@@ -130,7 +132,7 @@
           <tbody class="hesaplar">
             <!-- One row per account, in the order of first appearance; its debit and credit lines summed. -->
             <xsl:for-each select="$satirlar[generate-id() = generate-id(key('hesap', normalize-space(gl-cor:account/gl-cor:accountMainID))[1])]">
-              <xsl:variable name="grup" select="key('hesap', normalize-space(gl-cor:account/gl-cor:accountMainID))[not($gecersizler and key('gecersiz', generate-id()))]"/>
+              <xsl:variable name="grup" select="key('hesap', normalize-space(gl-cor:account/gl-cor:accountMainID))[not($gecersizVar and key('gecersiz', generate-id()))]"/>
               <tr class="hesap">
                 <td class="kod"><xsl:value-of select="gl-cor:account/gl-cor:accountMainID"/></td>
                 <td class="ad"><xsl:value-of select="gl-cor:account/gl-cor:accountMainDescription"/></td>

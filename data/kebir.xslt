@@ -49,6 +49,8 @@
                   and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
                        and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]]"/>
   <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id())]"/>
+  <!-- Tested once per line: a boolean, since every use of a node-set variable copies the set. -->
+  <xsl:variable name="gecersizVar" select="boolean($gecersizler)"/>
 
   <!-- Taxpayer identity, shared by the header and the title. -->
   <xsl:variable name="kimlikNo" select="normalize-space($xbrl/xbrli:context/xbrli:entity/xbrli:identifier)"/>
@@ -158,7 +160,7 @@ tr.kayitli-bakiye td { font-style: italic; }
   <xsl:template name="hesap">
     <xsl:variable name="satir" select="gl-cor:entryDetail"/>
     <xsl:variable name="hesap" select="$satir[1]/gl-cor:account"/>
-    <xsl:variable name="sayilan" select="$satir[not($gecersizler and key('gecersiz', generate-id()))]"/>
+    <xsl:variable name="sayilan" select="$satir[not($gecersizVar and key('gecersiz', generate-id()))]"/>
     <xsl:variable name="alacak" select="sum($sayilan[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
     <xsl:variable name="borc" select="sum($sayilan/gl-cor:amount) - $alacak"/>
     <tr>
@@ -293,8 +295,8 @@ tr.kayitli-bakiye td { font-style: italic; }
       <xsl:call-template name="parca">
         <xsl:with-param name="kalan" select="$kalan[position() &gt; $boy]"/>
         <xsl:with-param name="boy" select="$boy"/>
-        <xsl:with-param name="toplam" select="$toplam + sum($ilk[not($gecersizler and key('gecersiz', generate-id()))]/gl-cor:amount)"/>
-        <xsl:with-param name="alacak" select="$alacak + sum($ilk[not($gecersizler and key('gecersiz', generate-id()))][normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+        <xsl:with-param name="toplam" select="$toplam + sum($ilk[not($gecersizVar and key('gecersiz', generate-id()))]/gl-cor:amount)"/>
+        <xsl:with-param name="alacak" select="$alacak + sum($ilk[not($gecersizVar and key('gecersiz', generate-id()))][normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
       </xsl:call-template>
     </xsl:if>
   </xsl:template>
@@ -309,7 +311,7 @@ tr.kayitli-bakiye td { font-style: italic; }
     <xsl:param name="toplam"/>
     <xsl:param name="alacak"/>
     <xsl:for-each select="$satir[1]">
-      <xsl:variable name="gecersiz" select="$gecersizler and key('gecersiz', generate-id())"/>
+      <xsl:variable name="gecersiz" select="$gecersizVar and key('gecersiz', generate-id())"/>
       <!-- A line marked "geçersiz" adds nothing to the running sums. -->
       <xsl:variable name="tutar" select="sum(gl-cor:amount[not($gecersiz)])"/>
       <xsl:variable name="bc" select="normalize-space(gl-cor:debitCreditCode)"/>
@@ -377,7 +379,7 @@ tr.kayitli-bakiye td { font-style: italic; }
   </xsl:template>
 
   <xsl:template name="toplamlar">
-    <xsl:variable name="sayilan" select="$satirlar[not($gecersizler and key('gecersiz', generate-id()))]"/>
+    <xsl:variable name="sayilan" select="$satirlar[not($gecersizVar and key('gecersiz', generate-id()))]"/>
     <xsl:variable name="alacak" select="sum($sayilan[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
     <xsl:variable name="borc" select="sum($sayilan/gl-cor:amount) - $alacak"/>
     <tbody class="toplamlar">

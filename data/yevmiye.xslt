@@ -54,8 +54,10 @@
                   and substring(., 9, 2) != '00' and substring(., 1, 4) != '0000'
                   and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
                        and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]]"/>
-  <xsl:variable name="gecersizMaddeler" select="$maddeler[key('gecersizMadde', generate-id())]"/>
-  <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id()) or ($gecersizMaddeler and key('gecersizMadde', generate-id(..)))]"/>
+  <xsl:variable name="gecersizMaddeVar" select="boolean($maddeler[key('gecersizMadde', generate-id())])"/>
+  <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id()) or ($gecersizMaddeVar and key('gecersizMadde', generate-id(..)))]"/>
+  <!-- Tested once per line: a boolean, since every use of a node-set variable copies the set. -->
+  <xsl:variable name="gecersizVar" select="boolean($gecersizler)"/>
 
   <!-- Taxpayer identity, shared by the header and the title. -->
   <xsl:variable name="kimlikNo" select="normalize-space($xbrl/xbrli:context/xbrli:entity/xbrli:identifier)"/>
@@ -191,7 +193,7 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
     <xsl:variable name="hesap" select="gl-cor:account"/>
     <xsl:variable name="bc" select="normalize-space(gl-cor:debitCreditCode)"/>
     <xsl:choose>
-      <xsl:when test="$gecersizler and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..)))">
+      <xsl:when test="$gecersizVar and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..)))">
         <!-- Its amount as written, on the side its code names (debit when it names none). -->
         <tr class="satir gecersiz{substring(' alacak', 1, 7 * ($bc = 'C' or $bc = 'credit'))}">
           <td colspan="2"></td>
@@ -256,7 +258,7 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
 
   <!-- Journal totals come from the lines themselves: they are what the reader adds up. -->
   <xsl:template name="toplamlar">
-    <xsl:variable name="sayilan" select="$satirlar[not($gecersizler and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..))))]"/>
+    <xsl:variable name="sayilan" select="$satirlar[not($gecersizVar and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..))))]"/>
     <xsl:variable name="alacak" select="sum($sayilan[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
     <xsl:variable name="borc" select="sum($sayilan/gl-cor:amount) - $alacak"/>
     <tbody class="toplamlar">
