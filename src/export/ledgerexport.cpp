@@ -168,11 +168,12 @@ private:
 
 bool Exporter::failLine(const QString& what, const std::string& value, const QString& why)
 {
-    m_result.error = QStringLiteral("%1 okunamadı: %2. satırda %3 geçersiz%4: \"%5\" (dosyada %6. satır).")
+    const long fileLine = m_reader.sourceLine();
+    m_result.error = QStringLiteral("%1 okunamadı: %2. satırda %3 geçersiz%4: \"%5\"%6.")
                          .arg(m_ledgerName)
                          .arg(m_result.lines + 1)
-                         .arg(what, why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why), text(value))
-                         .arg(m_reader.sourceLine());
+                         .arg(what, why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why), text(value),
+                              fileLine > 0 ? QStringLiteral(" (dosyada %1. satır)").arg(fileLine) : QString());
     return false;
 }
 

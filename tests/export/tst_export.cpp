@@ -571,7 +571,8 @@ void TestExport::badInput_failsAndLeavesNoFile_data()
                                           << "out.xlsx" << false << qint64(0) << "tutar geçersiz (çok büyük)";
     QTest::newRow("unknown debit/credit code")
         << "edit|>D</gl-cor:debitCreditCode>|>X</gl-cor:debitCreditCode>"
-        << "out.xlsx" << false << qint64(0) << "1. satırda borç/alacak kodu geçersiz (D ya da C olmalı): \"X\"";
+        << "out.xlsx" << false << qint64(0)
+        << "1. satırda borç/alacak kodu geçersiz (D ya da C olmalı): \"X\" (dosyada 83. satır).";
     QTest::newRow("date 9999-99-99") << "edit|>2024-03-05</gl-cor:postingDate>|>9999-99-99</gl-cor:postingDate>"
                                      << "out.xlsx" << false << qint64(0) << "kayıt tarihi geçersiz";
     QTest::newRow("30 February") << "edit|>2024-03-05</gl-cor:enteredDate>|>2024-02-30</gl-cor:enteredDate>"
