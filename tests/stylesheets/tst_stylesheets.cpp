@@ -3,6 +3,7 @@
 #include "htmlcheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -121,6 +122,7 @@ private slots:
     void report_tableAddsUp();
     void faultyLedger_isShownNotHidden_data();
     void faultyLedger_isShownNotHidden();
+    void manyGecersizLines_areMarkedInLinearTime();
 
 private:
     void allLedgers() { ledgers(QString()); }
@@ -545,6 +547,24 @@ void TestStylesheets::faultyLedger_isShownNotHidden()
     const auto r = render(text);
     QVERIFY2(r.errors.isEmpty(), qPrintable(r.errors));
     QCOMPARE(r.page.count(xpath), expected);
+}
+
+// A kebir block of 20,000 lines, every one with an unknown code: each line's test once copied the set
+// of such lines, which took minutes. The limit is a guard against that, not a speed test.
+void TestStylesheets::manyGecersizLines_areMarkedInLinearTime()
+{
+    QByteArray text = readFile(QStringLiteral(LEDGER_FIXTURE_DIR "/4840012345-202403-K-000000.xml"));
+    const qsizetype begin = text.indexOf("<gl-cor:entryDetail>");
+    const qsizetype end = text.indexOf("</gl-cor:entryDetail>", begin) + qsizetype(strlen("</gl-cor:entryDetail>"));
+    QByteArray line = text.mid(begin, end - begin);
+    line.replace(">debit<", ">X<");
+    text.insert(end, line.repeated(20000));
+    QElapsedTimer timer;
+    timer.start();
+    const auto r = render(text);
+    QVERIFY2(timer.elapsed() < 30000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(r.errors.isEmpty(), qPrintable(r.errors));
+    QCOMPARE(r.page.count(QStringLiteral("//tbody[@class='satirlar']/tr[@class='gecersiz']")), 20000);
 }
 
 QTEST_GUILESS_MAIN(TestStylesheets)
