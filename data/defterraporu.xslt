@@ -24,6 +24,21 @@
   <xsl:variable name="belge" select="$kayitlar/gl-cor:documentInfo"/>
   <xsl:variable name="kurum" select="$kayitlar/gl-cor:entityInformation"/>
   <xsl:variable name="satirlar" select="$kayitlar/gl-cor:entryHeader/gl-cor:entryDetail"/>
+  <!--
+    Lines that cannot be read one way only are shown marked "geçersiz" and left out of every total, so
+    that no total looks balanced on a line the program would have to guess at: a debit/credit code
+    other than D, C, debit, credit; an amount that is not a plain decimal with at most two decimals
+    (zeros beyond are harmless), or of 90 trillion or more, or Infinity. Keys, so that the checks
+    run once per line, each on the field itself; a ledger without such lines then pays a lookup per
+    line more.
+  -->
+  <xsl:key name="gecersiz" use="generate-id()" match="gl-cor:entryDetail[
+        not(gl-cor:debitCreditCode[contains('|D|C|debit|credit|', concat('|', normalize-space(translate(., '|', ' ')), '|'))])
+        or not(gl-cor:amount[round(. div 180000000000000) = 0
+          and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])]"/>
+  <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id())]"/>
+  <!-- Tested once per line: a boolean, since every use of a node-set variable copies the set. -->
+  <xsl:variable name="gecersizVar" select="boolean($gecersizler)"/>
   <xsl:variable name="segment" select="$xbrl/xbrli:context/xbrli:entity/xbrli:segment"/>
   <xsl:variable name="imza" select="/*/ds:Signature"/>
   <xsl:variable name="imzaOzellikleri" select="$imza/ds:Object/xades:QualifyingProperties/xades:SignedProperties/xades:SignedSignatureProperties"/>
@@ -99,7 +114,7 @@
       <tbody class="hesaplar">
         <!-- One row per account, in the order of first appearance; its debit and credit lines summed. -->
         <xsl:for-each select="$satirlar[generate-id() = generate-id(key('hesap', normalize-space(gl-cor:account/gl-cor:accountMainID))[1])]">
-          <xsl:variable name="grup" select="key('hesap', normalize-space(gl-cor:account/gl-cor:accountMainID))"/>
+          <xsl:variable name="grup" select="key('hesap', normalize-space(gl-cor:account/gl-cor:accountMainID))[not($gecersizVar and key('gecersiz', generate-id()))]"/>
           <xsl:call-template name="hesapSatiri">
             <xsl:with-param name="borc" select="$grup[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']"/>
             <xsl:with-param name="alacak" select="$grup[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']"/>
@@ -107,8 +122,8 @@
         </xsl:for-each>
       </tbody>
       <tbody class="toplamlar">
-        <xsl:variable name="borc" select="$satirlar[normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']"/>
-        <xsl:variable name="alacak" select="$satirlar[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']"/>
+        <xsl:variable name="borc" select="$satirlar[not($gecersizVar and key('gecersiz', generate-id()))][normalize-space(gl-cor:debitCreditCode) = 'D' or normalize-space(gl-cor:debitCreditCode) = 'debit']"/>
+        <xsl:variable name="alacak" select="$satirlar[not($gecersizVar and key('gecersiz', generate-id()))][normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']"/>
         <tr class="genel-toplam">
           <td colspan="2">Toplam</td>
           <td class="sayi borc-sayisi">
@@ -134,8 +149,12 @@
             </xsl:call-template>
           </td>
         </tr>
+        <xsl:call-template name="gecersizNotu">
+          <xsl:with-param name="sutun" select="6"/>
+        </xsl:call-template>
       </tbody>
     </table>
+    <xsl:call-template name="gecersizListesi"/>
   </xsl:template>
 
   <xsl:template name="hesapSatiri">
@@ -201,6 +220,18 @@ tr.hesap td { border-bottom: 0.25pt solid #ddd; }
   </xsl:template>
 
   <!-- ===== Shared with berat.xslt: the sections about the taxpayer, accountant and document ===== -->
+
+  <!-- Lines marked "geçersiz", one paragraph each: this view shows only sums, so each is named here. -->
+  <xsl:template name="gecersizListesi">
+    <xsl:for-each select="$gecersizler">
+      <p class="gecersiz">
+        <xsl:value-of select="concat('Satır ', normalize-space(gl-cor:lineNumber), ' (hesap ', normalize-space(gl-cor:account/gl-cor:accountMainID), ', tutar ', normalize-space(gl-cor:amount), '): ')"/>
+        <xsl:call-template name="gecersizNeden"/>
+        <xsl:text>. Toplamlara katılmadı.</xsl:text>
+      </p>
+    </xsl:for-each>
+  </xsl:template>
+
 
   <xsl:template name="mukellefBilgileri">
     <h2>MÜKELLEF BİLGİLERİ</h2>
@@ -390,6 +421,39 @@ tr.hesap td { border-bottom: 0.25pt solid #ddd; }
 
   <!-- ===== Shared by the four stylesheets: header, labels, numbers, dates, base style ===== -->
 
+  <!-- Why a line is "geçersiz"; the context is the line. -->
+  <xsl:template name="gecersizNeden">
+    <b class="gecersiz">
+      <xsl:text>geçersiz: </xsl:text>
+      <xsl:choose>
+        <xsl:when test="not(gl-cor:debitCreditCode[contains('|D|C|debit|credit|', concat('|', normalize-space(translate(., '|', ' ')), '|'))])">
+          <xsl:value-of select="concat('borç/alacak kodu &quot;', gl-cor:debitCreditCode, '&quot;')"/>
+        </xsl:when>
+        <xsl:when test="not(gl-cor:amount[round(. div 180000000000000) = 0
+          and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])">
+          <xsl:value-of select="concat('tutar &quot;', normalize-space(gl-cor:amount), '&quot;')"/>
+        </xsl:when>
+        <xsl:otherwise>takvimde olmayan tarih</xsl:otherwise>
+      </xsl:choose>
+    </b>
+  </xsl:template>
+
+  <!-- Says how many lines the totals above leave out; nothing when every line could be read. -->
+  <xsl:template name="gecersizNotu">
+    <xsl:param name="sutun"/>
+    <xsl:if test="$gecersizler">
+      <tr class="gecersiz">
+        <td colspan="{$sutun}" class="etiket">
+          <b class="gecersiz">
+            <xsl:value-of select="format-number(count($gecersizler), '#.##0', 'tr')"/>
+            <xsl:text> geçersiz satır toplamlara katılmadı.</xsl:text>
+          </b>
+        </td>
+      </tr>
+    </xsl:if>
+  </xsl:template>
+
+
   <xsl:template name="mukellefBasligi">
     <xsl:param name="baslik"/>
     <xsl:param name="kimlik" select="true()"/>
@@ -564,6 +628,7 @@ tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
 span.e { color: #555; font-style: normal; }
 span.e ~ span.e { margin-left: 6pt; }
+b.gecersiz, tr.gecersiz > td { color: #b00000; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }

@@ -26,6 +26,31 @@
   <xsl:variable name="kurum" select="$kayitlar/gl-cor:entityInformation"/>
   <xsl:variable name="hesaplar" select="$kayitlar/gl-cor:entryHeader"/>
   <xsl:variable name="satirlar" select="$hesaplar/gl-cor:entryDetail"/>
+  <!--
+    Lines that cannot be read one way only are shown marked "geçersiz" and left out of every total, so
+    that no total looks balanced on a line the program would have to guess at: a debit/credit code
+    other than D, C, debit, credit; an amount that is not a plain decimal with at most two decimals
+    (zeros beyond are harmless), or of 90 trillion or more, or Infinity; a date shaped YYYY-MM-DD
+    that is no day of the calendar. Keys, so that the checks run once per
+    line, each on the field itself; a ledger without such lines then pays a lookup per line more.
+  -->
+  <xsl:key name="gecersiz" use="generate-id()" match="gl-cor:entryDetail[
+        not(gl-cor:debitCreditCode[contains('|D|C|debit|credit|', concat('|', normalize-space(translate(., '|', ' ')), '|'))])
+        or not(gl-cor:amount[round(. div 180000000000000) = 0
+          and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])
+        or gl-cor:postingDate[substring(translate(., '123456789', '000000000'), 1, 10) = '0000-00-00'
+          and not(substring(., 9, 2) &lt;= substring('--312931303130313130313031', substring(., 6, 2) * 2 + 1, 2)
+                  and substring(., 9, 2) != '00' and substring(., 1, 4) != '0000'
+                  and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
+                       and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]
+        or gl-cor:documentDate[substring(translate(., '123456789', '000000000'), 1, 10) = '0000-00-00'
+          and not(substring(., 9, 2) &lt;= substring('--312931303130313130313031', substring(., 6, 2) * 2 + 1, 2)
+                  and substring(., 9, 2) != '00' and substring(., 1, 4) != '0000'
+                  and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
+                       and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]]"/>
+  <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id())]"/>
+  <!-- Tested once per line: a boolean, since every use of a node-set variable copies the set. -->
+  <xsl:variable name="gecersizVar" select="boolean($gecersizler)"/>
 
   <!-- Taxpayer identity, shared by the header and the title. -->
   <xsl:variable name="kimlikNo" select="normalize-space($xbrl/xbrli:context/xbrli:entity/xbrli:identifier)"/>
@@ -135,8 +160,9 @@ tr.kayitli-bakiye td { font-style: italic; }
   <xsl:template name="hesap">
     <xsl:variable name="satir" select="gl-cor:entryDetail"/>
     <xsl:variable name="hesap" select="$satir[1]/gl-cor:account"/>
-    <xsl:variable name="alacak" select="sum($satir[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
-    <xsl:variable name="borc" select="sum($satir/gl-cor:amount) - $alacak"/>
+    <xsl:variable name="sayilan" select="$satir[not($gecersizVar and key('gecersiz', generate-id()))]"/>
+    <xsl:variable name="alacak" select="sum($sayilan[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="borc" select="sum($sayilan/gl-cor:amount) - $alacak"/>
     <tr>
       <xsl:attribute name="class">
         <xsl:text>hesap</xsl:text>
@@ -269,8 +295,8 @@ tr.kayitli-bakiye td { font-style: italic; }
       <xsl:call-template name="parca">
         <xsl:with-param name="kalan" select="$kalan[position() &gt; $boy]"/>
         <xsl:with-param name="boy" select="$boy"/>
-        <xsl:with-param name="toplam" select="$toplam + sum($ilk/gl-cor:amount)"/>
-        <xsl:with-param name="alacak" select="$alacak + sum($ilk[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
+        <xsl:with-param name="toplam" select="$toplam + sum($ilk[not($gecersizVar and key('gecersiz', generate-id()))]/gl-cor:amount)"/>
+        <xsl:with-param name="alacak" select="$alacak + sum($ilk[not($gecersizVar and key('gecersiz', generate-id()))][normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
       </xsl:call-template>
     </xsl:if>
   </xsl:template>
@@ -285,8 +311,10 @@ tr.kayitli-bakiye td { font-style: italic; }
     <xsl:param name="toplam"/>
     <xsl:param name="alacak"/>
     <xsl:for-each select="$satir[1]">
-      <xsl:variable name="tutar" select="number(gl-cor:amount)"/>
-      <xsl:variable name="bc" select="string(gl-cor:debitCreditCode)"/>
+      <xsl:variable name="gecersiz" select="$gecersizVar and key('gecersiz', generate-id())"/>
+      <!-- A line marked "geçersiz" adds nothing to the running sums. -->
+      <xsl:variable name="tutar" select="sum(gl-cor:amount[not($gecersiz)])"/>
+      <xsl:variable name="bc" select="normalize-space(gl-cor:debitCreditCode)"/>
       <xsl:variable name="alacakMi" select="$bc = 'C' or $bc = 'credit'"/>
       <xsl:variable name="t" select="$toplam + $tutar"/>
       <xsl:variable name="a" select="$alacak + $tutar * $alacakMi"/>
@@ -295,12 +323,20 @@ tr.kayitli-bakiye td { font-style: italic; }
       <xsl:variable name="bakiye" select="$kumulatifBorc - $a"/>
       <xsl:variable name="bicimli" select="format-number($tutar, '#.##0,00', 'tr')"/>
       <tr>
+        <xsl:if test="$gecersiz"><xsl:attribute name="class">gecersiz</xsl:attribute></xsl:if>
         <!-- YYYY-MM-DD rearranged into DD.MM.YYYY by one translate() call. -->
         <td><xsl:value-of select="translate('HI.FG.ABCD', 'ABCD-FG-HI', gl-cor:postingDate)"/></td>
         <td><xsl:value-of select="gl-cor:lineNumberCounter"/></td>
         <td><xsl:value-of select="gl-cor:documentReference"/></td>
-        <td><xsl:value-of select="gl-cor:detailComment"/></td>
+        <td>
+          <xsl:if test="$gecersiz"><xsl:call-template name="gecersizNeden"/><xsl:text> </xsl:text></xsl:if>
+          <xsl:value-of select="gl-cor:detailComment"/>
+        </td>
         <xsl:choose>
+          <xsl:when test="$gecersiz">
+            <td><xsl:if test="not($alacakMi)"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+            <td><xsl:if test="$alacakMi"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+          </xsl:when>
           <xsl:when test="$alacakMi">
             <td></td>
             <td><xsl:value-of select="$bicimli"/><xsl:if test="$bicimli = ''"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
@@ -343,8 +379,9 @@ tr.kayitli-bakiye td { font-style: italic; }
   </xsl:template>
 
   <xsl:template name="toplamlar">
-    <xsl:variable name="alacak" select="sum($satirlar[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
-    <xsl:variable name="borc" select="sum($satirlar/gl-cor:amount) - $alacak"/>
+    <xsl:variable name="sayilan" select="$satirlar[not($gecersizVar and key('gecersiz', generate-id()))]"/>
+    <xsl:variable name="alacak" select="sum($sayilan[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="borc" select="sum($sayilan/gl-cor:amount) - $alacak"/>
     <tbody class="toplamlar">
       <tr class="genel-toplam">
         <td colspan="4" class="etiket">
@@ -371,6 +408,9 @@ tr.kayitli-bakiye td { font-style: italic; }
         <xsl:with-param name="alacak" select="$alacak"/>
         <xsl:with-param name="sol" select="4"/>
         <xsl:with-param name="sag" select="3"/>
+      </xsl:call-template>
+      <xsl:call-template name="gecersizNotu">
+        <xsl:with-param name="sutun" select="9"/>
       </xsl:call-template>
     </tbody>
   </xsl:template>
@@ -406,6 +446,39 @@ tr.kayitli-bakiye td { font-style: italic; }
   </xsl:template>
 
   <!-- ===== Shared by the four stylesheets: header, labels, numbers, dates, base style ===== -->
+
+  <!-- Why a line is "geçersiz"; the context is the line. -->
+  <xsl:template name="gecersizNeden">
+    <b class="gecersiz">
+      <xsl:text>geçersiz: </xsl:text>
+      <xsl:choose>
+        <xsl:when test="not(gl-cor:debitCreditCode[contains('|D|C|debit|credit|', concat('|', normalize-space(translate(., '|', ' ')), '|'))])">
+          <xsl:value-of select="concat('borç/alacak kodu &quot;', gl-cor:debitCreditCode, '&quot;')"/>
+        </xsl:when>
+        <xsl:when test="not(gl-cor:amount[round(. div 180000000000000) = 0
+          and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])">
+          <xsl:value-of select="concat('tutar &quot;', normalize-space(gl-cor:amount), '&quot;')"/>
+        </xsl:when>
+        <xsl:otherwise>takvimde olmayan tarih</xsl:otherwise>
+      </xsl:choose>
+    </b>
+  </xsl:template>
+
+  <!-- Says how many lines the totals above leave out; nothing when every line could be read. -->
+  <xsl:template name="gecersizNotu">
+    <xsl:param name="sutun"/>
+    <xsl:if test="$gecersizler">
+      <tr class="gecersiz">
+        <td colspan="{$sutun}" class="etiket">
+          <b class="gecersiz">
+            <xsl:value-of select="format-number(count($gecersizler), '#.##0', 'tr')"/>
+            <xsl:text> geçersiz satır toplamlara katılmadı.</xsl:text>
+          </b>
+        </td>
+      </tr>
+    </xsl:if>
+  </xsl:template>
+
 
   <xsl:template name="mukellefBasligi">
     <xsl:param name="baslik"/>
@@ -581,6 +654,7 @@ tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
 span.e { color: #555; font-style: normal; }
 span.e ~ span.e { margin-left: 6pt; }
+b.gecersiz, tr.gecersiz > td { color: #b00000; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }

@@ -26,6 +26,38 @@
   <xsl:variable name="kurum" select="$kayitlar/gl-cor:entityInformation"/>
   <xsl:variable name="maddeler" select="$kayitlar/gl-cor:entryHeader"/>
   <xsl:variable name="satirlar" select="$maddeler/gl-cor:entryDetail"/>
+  <!--
+    Lines that cannot be read one way only are shown marked "geçersiz" and left out of every total, so
+    that no total looks balanced on a line the program would have to guess at: a debit/credit code
+    other than D, C, debit, credit; an amount that is not a plain decimal with at most two decimals
+    (zeros beyond are harmless), or of 90 trillion or more, or Infinity; a date shaped YYYY-MM-DD
+    that is no day of the calendar (the entry's date too). Keys, so that the checks run once per
+    line, each on the field itself; a ledger without such lines then pays a lookup per line more.
+  -->
+  <xsl:key name="gecersiz" use="generate-id()" match="gl-cor:entryDetail[
+        not(gl-cor:debitCreditCode[contains('|D|C|debit|credit|', concat('|', normalize-space(translate(., '|', ' ')), '|'))])
+        or not(gl-cor:amount[round(. div 180000000000000) = 0
+          and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])
+        or gl-cor:postingDate[substring(translate(., '123456789', '000000000'), 1, 10) = '0000-00-00'
+          and not(substring(., 9, 2) &lt;= substring('--312931303130313130313031', substring(., 6, 2) * 2 + 1, 2)
+                  and substring(., 9, 2) != '00' and substring(., 1, 4) != '0000'
+                  and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
+                       and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]
+        or gl-cor:documentDate[substring(translate(., '123456789', '000000000'), 1, 10) = '0000-00-00'
+          and not(substring(., 9, 2) &lt;= substring('--312931303130313130313031', substring(., 6, 2) * 2 + 1, 2)
+                  and substring(., 9, 2) != '00' and substring(., 1, 4) != '0000'
+                  and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
+                       and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]]"/>
+  <xsl:key name="gecersizMadde" use="generate-id()" match="gl-cor:entryHeader[gl-cor:enteredDate[
+          substring(translate(., '123456789', '000000000'), 1, 10) = '0000-00-00'
+          and not(substring(., 9, 2) &lt;= substring('--312931303130313130313031', substring(., 6, 2) * 2 + 1, 2)
+                  and substring(., 9, 2) != '00' and substring(., 1, 4) != '0000'
+                  and (substring(., 6, 5) != '02-29' or substring(., 1, 4) mod 4 = 0
+                       and (substring(., 1, 4) mod 100 != 0 or substring(., 1, 4) mod 400 = 0)))]]"/>
+  <xsl:variable name="gecersizMaddeVar" select="boolean($maddeler[key('gecersizMadde', generate-id())])"/>
+  <xsl:variable name="gecersizler" select="$satirlar[key('gecersiz', generate-id()) or ($gecersizMaddeVar and key('gecersizMadde', generate-id(..)))]"/>
+  <!-- Tested once per line: a boolean, since every use of a node-set variable copies the set. -->
+  <xsl:variable name="gecersizVar" select="boolean($gecersizler)"/>
 
   <!-- Taxpayer identity, shared by the header and the title. -->
   <xsl:variable name="kimlikNo" select="normalize-space($xbrl/xbrli:context/xbrli:entity/xbrli:identifier)"/>
@@ -159,8 +191,19 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
   <xsl:template name="satir">
     <xsl:variable name="tutar" select="format-number(gl-cor:amount, '#.##0,00', 'tr')"/>
     <xsl:variable name="hesap" select="gl-cor:account"/>
-    <xsl:variable name="bc" select="string(gl-cor:debitCreditCode)"/>
+    <xsl:variable name="bc" select="normalize-space(gl-cor:debitCreditCode)"/>
     <xsl:choose>
+      <xsl:when test="$gecersizVar and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..)))">
+        <!-- Its amount as written, on the side its code names (debit when it names none). -->
+        <tr class="satir gecersiz{substring(' alacak', 1, 7 * ($bc = 'C' or $bc = 'credit'))}">
+          <td colspan="2"></td>
+          <td><xsl:value-of select="$hesap/gl-cor:accountMainID"/></td>
+          <td><xsl:value-of select="$hesap/gl-cor:accountMainDescription"/></td>
+          <td><xsl:call-template name="gecersizNeden"/><xsl:value-of select="concat(' ', gl-cor:detailComment)"/></td>
+          <td><xsl:if test="not($bc = 'C' or $bc = 'credit')"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+          <td><xsl:if test="$bc = 'C' or $bc = 'credit'"><xsl:value-of select="gl-cor:amount"/></xsl:if></td>
+        </tr>
+      </xsl:when>
       <xsl:when test="$bc = 'C' or $bc = 'credit'">
         <tr class="satir alacak">
           <td colspan="2"></td>
@@ -215,8 +258,9 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
 
   <!-- Journal totals come from the lines themselves: they are what the reader adds up. -->
   <xsl:template name="toplamlar">
-    <xsl:variable name="alacak" select="sum($satirlar[gl-cor:debitCreditCode = 'C' or gl-cor:debitCreditCode = 'credit']/gl-cor:amount)"/>
-    <xsl:variable name="borc" select="sum($satirlar/gl-cor:amount) - $alacak"/>
+    <xsl:variable name="sayilan" select="$satirlar[not($gecersizVar and (key('gecersiz', generate-id()) or key('gecersizMadde', generate-id(..))))]"/>
+    <xsl:variable name="alacak" select="sum($sayilan[normalize-space(gl-cor:debitCreditCode) = 'C' or normalize-space(gl-cor:debitCreditCode) = 'credit']/gl-cor:amount)"/>
+    <xsl:variable name="borc" select="sum($sayilan/gl-cor:amount) - $alacak"/>
     <tbody class="toplamlar">
       <tr class="genel-toplam">
         <td colspan="5" class="etiket">
@@ -242,6 +286,9 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
         <xsl:with-param name="alacak" select="$alacak"/>
         <xsl:with-param name="sol" select="5"/>
         <xsl:with-param name="sag" select="0"/>
+      </xsl:call-template>
+      <xsl:call-template name="gecersizNotu">
+        <xsl:with-param name="sutun" select="7"/>
       </xsl:call-template>
     </tbody>
   </xsl:template>
@@ -317,6 +364,39 @@ tr.satir + tr > td > i ~ i { margin-left: 6pt; }
   </xsl:template>
 
   <!-- ===== Shared by the four stylesheets: header, labels, numbers, dates, base style ===== -->
+
+  <!-- Why a line is "geçersiz"; the context is the line. -->
+  <xsl:template name="gecersizNeden">
+    <b class="gecersiz">
+      <xsl:text>geçersiz: </xsl:text>
+      <xsl:choose>
+        <xsl:when test="not(gl-cor:debitCreditCode[contains('|D|C|debit|credit|', concat('|', normalize-space(translate(., '|', ' ')), '|'))])">
+          <xsl:value-of select="concat('borç/alacak kodu &quot;', gl-cor:debitCreditCode, '&quot;')"/>
+        </xsl:when>
+        <xsl:when test="not(gl-cor:amount[round(. div 180000000000000) = 0
+          and translate(substring(substring-after(., '.'), 3), '0 &#9;&#10;&#13;', '') = ''])">
+          <xsl:value-of select="concat('tutar &quot;', normalize-space(gl-cor:amount), '&quot;')"/>
+        </xsl:when>
+        <xsl:otherwise>takvimde olmayan tarih</xsl:otherwise>
+      </xsl:choose>
+    </b>
+  </xsl:template>
+
+  <!-- Says how many lines the totals above leave out; nothing when every line could be read. -->
+  <xsl:template name="gecersizNotu">
+    <xsl:param name="sutun"/>
+    <xsl:if test="$gecersizler">
+      <tr class="gecersiz">
+        <td colspan="{$sutun}" class="etiket">
+          <b class="gecersiz">
+            <xsl:value-of select="format-number(count($gecersizler), '#.##0', 'tr')"/>
+            <xsl:text> geçersiz satır toplamlara katılmadı.</xsl:text>
+          </b>
+        </td>
+      </tr>
+    </xsl:if>
+  </xsl:template>
+
 
   <xsl:template name="mukellefBasligi">
     <xsl:param name="baslik"/>
@@ -492,6 +572,7 @@ tr { break-inside: avoid; page-break-inside: avoid; }
 table.sayfa th.tutar, td.tutar { text-align: right; font-variant-numeric: tabular-nums; }
 span.e { color: #555; font-style: normal; }
 span.e ~ span.e { margin-left: 6pt; }
+b.gecersiz, tr.gecersiz > td { color: #b00000; }
 tbody.toplamlar td { font-weight: bold; border-top: 0.75pt solid #000; border-bottom: 1.5pt double #000; padding: 3pt; }
 tbody.toplamlar tr.fark td { font-weight: normal; font-style: italic; border-top: none; }
 table.duzen { width: 100%; border-collapse: collapse; }

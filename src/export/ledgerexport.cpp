@@ -1,8 +1,8 @@
 #include "export/ledgerexport.h"
 
 #include "export/csvtablewriter.h"
-#include "export/ledgerreader.h"
 #include "export/xlsxtablewriter.h"
+#include "ledger/values.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,12 +10,17 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <unordered_map>
 #include <vector>
 
 namespace ledgerexport {
+
+using ledger::HeaderFields;
+using ledger::LedgerReader;
+using ledger::LineFields;
+using ledger::ReadEvent;
+using ledger::Side;
 
 namespace {
 
@@ -79,35 +84,6 @@ QString text(const std::string& s)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// Amounts in whole kuruş, so that sums and balance checks are exact.
-bool parseAmount(const std::string& s, qint64& cents)
-{
-    double value = 0;
-    const char* end = s.data() + s.size();
-    const char* begin = s.data() + (!s.empty() && s[0] == '+' ? 1 : 0);
-    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::fixed);
-    if (ec != std::errc() || ptr != end || s.empty() || !std::isfinite(value) || std::fabs(value) > 9e13)
-        return false;
-    cents = std::llround(value * 100);
-    return true;
-}
-
-enum class Side
-{
-    Debit,
-    Credit,
-    Unknown,
-};
-
-Side side(const std::string& code)
-{
-    if (code == "D" || code == "debit")
-        return Side::Debit;
-    if (code == "C" || code == "credit")
-        return Side::Credit;
-    return Side::Unknown;
-}
-
 Value money(qint64 cents)
 {
     return Value::ofNumber(double(cents) / 100.0);
@@ -167,8 +143,8 @@ public:
     bool run();
 
 private:
-    bool failLine(const QString& what, const std::string& value);
-    bool lineAmount(qint64& debit, qint64& credit);
+    bool failLine(const QString& what, const std::string& value, const QString& why = {});
+    bool lineAmount(qint64& debit, qint64& credit, bool& onDebit);
     bool journalLine();
     bool ledgerLine();
     bool reportLine();
@@ -190,34 +166,29 @@ private:
     std::unordered_map<std::string, Unbalanced> m_ledgerEntries; // kebir: entry number to its sums
 };
 
-bool Exporter::failLine(const QString& what, const std::string& value)
+bool Exporter::failLine(const QString& what, const std::string& value, const QString& why)
 {
-    m_result.error = QStringLiteral("%1 okunamadı: %2. satırda %3 geçersiz: \"%4\".")
+    const long fileLine = m_reader.sourceLine();
+    m_result.error = QStringLiteral("%1 okunamadı: %2. satırda %3 geçersiz%4: \"%5\"%6.")
                          .arg(m_ledgerName)
                          .arg(m_result.lines + 1)
-                         .arg(what, text(value));
+                         .arg(what, why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why), text(value),
+                              fileLine > 0 ? QStringLiteral(" (dosyada %1. satır)").arg(fileLine) : QString());
     return false;
 }
 
-bool Exporter::lineAmount(qint64& debit, qint64& credit)
+// Amounts in whole kuruş, so that sums and balance checks are exact; a line the ledger layer cannot
+// read (a third decimal, an unknown side, a date that is no day) stops the export with its place.
+bool Exporter::lineAmount(qint64& debit, qint64& credit, bool& onDebit)
 {
-    const LineFields& line = m_reader.line();
-    qint64 cents = 0;
-    if (!parseAmount(line.amount, cents))
-        return failLine(QStringLiteral("tutar"), line.amount);
-    switch (side(line.debitCreditCode)) {
-    case Side::Debit:
-        debit = cents;
-        credit = 0;
-        return true;
-    case Side::Credit:
-        debit = 0;
-        credit = cents;
-        return true;
-    case Side::Unknown:
-        break;
-    }
-    return failLine(QStringLiteral("borç/alacak kodu"), line.debitCreditCode);
+    ledger::Amount amount;
+    Side side = Side::Debit;
+    if (const auto fault = ledger::readLine(m_reader.header(), m_reader.line(), amount, side))
+        return failLine(fault->what, fault->value, fault->why);
+    onDebit = side == Side::Debit;
+    debit = onDebit ? amount.kurus() : 0;
+    credit = onDebit ? 0 : amount.kurus();
+    return true;
 }
 
 bool Exporter::journalLine()
@@ -225,9 +196,9 @@ bool Exporter::journalLine()
     const HeaderFields& h = m_reader.header();
     const LineFields& l = m_reader.line();
     qint64 debit = 0, credit = 0;
-    if (!lineAmount(debit, credit))
+    bool onDebit = true;
+    if (!lineAmount(debit, credit, onDebit))
         return false;
-    const bool onDebit = side(l.debitCreditCode) == Side::Debit;
     m_entryDebit += debit;
     m_entryCredit += credit;
     const Value row[] = {
@@ -254,9 +225,9 @@ bool Exporter::ledgerLine()
 {
     const LineFields& l = m_reader.line();
     qint64 debit = 0, credit = 0;
-    if (!lineAmount(debit, credit))
+    bool onDebit = true;
+    if (!lineAmount(debit, credit, onDebit))
         return false;
-    const bool onDebit = side(l.debitCreditCode) == Side::Debit;
     if (m_newBlock) {
         m_accounts.push_back({l.accountMainID, l.accountMainDescription, l.accountSubID, l.accountSubDescription});
         m_balance = 0;
@@ -300,7 +271,8 @@ bool Exporter::reportLine()
 {
     const LineFields& l = m_reader.line();
     qint64 debit = 0, credit = 0;
-    if (!lineAmount(debit, credit))
+    bool onDebit = true;
+    if (!lineAmount(debit, credit, onDebit))
         return false;
     auto [it, added] = m_accountIndex.emplace(l.accountMainID, m_accounts.size());
     if (added)
@@ -312,7 +284,7 @@ bool Exporter::reportLine()
         return failLine(QStringLiteral("işlem sayısı"), n);
     account.debit += debit;
     account.credit += credit;
-    (side(l.debitCreditCode) == Side::Debit ? account.debitCount : account.creditCount) += count;
+    (onDebit ? account.debitCount : account.creditCount) += count;
     return true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ledger/ledgerreader.h"
+
 #include <QString>
 
 #include <atomic>
-#include <functional>
 
 // Ledger lines to a spreadsheet, read straight from the XML (whatever stylesheet sits beside it).
 // Streaming: memory does not grow with the ledger. Safe to run on a worker thread, and several
@@ -16,13 +17,9 @@ enum class Format
     Csv,
 };
 
-enum class LedgerKind
-{
-    Unknown,
-    Journal,      // yevmiye (-Y-): one row per line
-    Ledger,       // kebir (-K-): one row per line with running balance, plus account totals
-    LedgerReport, // defter raporu (-DR-): account totals
-};
+// Journal: one row per line. Kebir: one row per line with running balance, plus account totals.
+// Defter raporu: account totals.
+using ledger::LedgerKind;
 
 // What a sheet can hold, header row included.
 inline constexpr qint64 kExcelRowLimit = 1048576;
@@ -45,9 +42,7 @@ struct ExportResult
     qint64 unbalancedEntries = 0; // entries whose debit and credit sums differ
 };
 
-// done and total are bytes of the ledger read; called on the exporting thread, at most a few
-// hundred times per file.
-using Progress = std::function<void(qint64 done, qint64 total)>;
+using ledger::Progress;
 
 // Writes outPath (replacing it) through a temporary file in the same folder, so that outPath
 // is either the complete export or untouched: nothing is left behind on failure or cancel.

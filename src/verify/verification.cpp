@@ -7,8 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QStandardPaths>
 
+#include <filesystem>
 #include <memory>
 
 namespace verify {
@@ -344,6 +346,20 @@ bool cancelled(const std::atomic_bool* cancel)
     return cancel && cancel->load();
 }
 
+// Why a folder entry leads to no file at all, in Turkish; empty when it leads to one.
+QString unreadableEntry(const QFileInfo& entry)
+{
+    if (entry.isSymLink() && !entry.exists()) {
+        std::error_code ec;
+        (void)std::filesystem::status(std::filesystem::path(entry.absoluteFilePath().toStdU16String()), ec);
+        if (ec == std::errc::too_many_symbolic_link_levels)
+            return QStringLiteral("Sembolik bağ döngüsü: bağ dönüp kendini gösteriyor, dosyaya ulaşılamıyor");
+        return QStringLiteral("Sembolik bağın gösterdiği dosya yok: %1")
+            .arg(QDir::toNativeSeparators(entry.symLinkTarget()));
+    }
+    return {};
+}
+
 VerificationResult cancelledResult(const QString& path)
 {
     VerificationResult r;
@@ -444,30 +460,50 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, c
     FolderResult folderResult;
     const Roots roots(rootsFolderOf(options));
     const QDir dir(folder);
-    QStringList files = dir.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    // Each file is read once; berats and ledgers are then matched from what was read.
+    // System too: on Unix that lists links that lead nowhere (or round in a loop), so they are named
+    // instead of skipped without a word.
+    const QFileInfoList entries =
+        dir.entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
+    QStringList files;
+    files.reserve(entries.size());
+    folderResult.files.reserve(entries.size());
+    // Each file is read once; berats and ledgers are then matched from what was read, by name without
+    // regard to case (names arrive as .XML too).
     QHash<QString, std::shared_ptr<Inspection>> inspected;
-    for (const QString& file : files) {
+    QHash<QString, const Inspection*> byFoldedName;
+    for (const QFileInfo& entry : entries) {
+        const QString file = entry.fileName();
         if (cancelled(cancel)) {
             folderResult.files.append(cancelledResult(dir.filePath(file)));
             folderResult.status = worse(folderResult.status, Status::CouldNotCheck);
             return folderResult;
         }
-        inspected.insert(file, std::make_shared<Inspection>(inspect(dir.filePath(file), options, roots, cancel, true)));
+        auto in = std::make_shared<Inspection>();
+        if (const QString reason = unreadableEntry(entry); !reason.isEmpty()) {
+            in->path = dir.filePath(file);
+            in->unreadable = Status::CouldNotCheck;
+            in->problem = reason;
+            folderResult.unreadable.append({in->path, reason});
+        } else {
+            *in = inspect(dir.filePath(file), options, roots, cancel, true);
+            // Asked only of a file that failed, since it costs a system call.
+            if (in->unreadable && entry.isFile() && !entry.isReadable())
+                folderResult.unreadable.append({in->path, QStringLiteral("Dosya okunamıyor: okuma izni yok")});
+        }
+        files.append(file);
+        byFoldedName.insert(file.toCaseFolded(), in.get());
+        inspected.insert(file, std::move(in));
     }
     auto find = [&](const LedgerName& n) -> const Inspection* {
-        for (auto it = inspected.cbegin(); it != inspected.cend(); ++it)
-            if (it.key().compare(n.fileName(), Qt::CaseInsensitive) == 0)
-                return it.value().get();
-        return nullptr;
+        return byFoldedName.value(n.fileName().toCaseFolded(), nullptr);
     };
     auto add = [&](VerificationResult r) {
         addGaps(r);
         folderResult.status = worse(folderResult.status, r.status);
         folderResult.files.append(std::move(r));
     };
-    QStringList done;
-    for (const QString& file : files) {
+    QSet<QString> done;
+    for (const QString& file : std::as_const(files)) {
         if (done.contains(file))
             continue;
         const Inspection& in = *inspected[file];
@@ -483,7 +519,7 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, c
                     continue;
                 const QString bName = fileOf(b->path);
                 add(beratResult(*b, bName.startsWith(QLatin1String("GIB-"), Qt::CaseInsensitive), &in, {}, true));
-                done.append(bName);
+                done.insert(bName);
             }
         } else if (name && name->isBerat() && (isBeratKind(in.kind) || in.unreadable)) {
             const Inspection* ledger = find(name->ledger());
@@ -494,11 +530,11 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, c
         } else {
             add(plainResult(in, {}));
         }
-        done.append(file);
+        done.insert(file);
     }
     // Berats whose ledger came later in name order were skipped above and then added with it; any left over
     // (their ledger unreadable as a ledger) are added now.
-    for (const QString& file : files)
+    for (const QString& file : std::as_const(files))
         if (!done.contains(file)) {
             const Inspection& in = *inspected[file];
             const std::optional<LedgerName> name = LedgerName::parse(file);

@@ -68,11 +68,20 @@ struct VerificationResult
     QStringList companions;             // berats of a ledger, or the ledger of a berat, that were checked
 };
 
+// A folder entry that could not be opened at all: a symbolic link in a loop or to nothing, a file
+// without read permission. It is among the files too, as not checked.
+struct UnreadableEntry
+{
+    QString path;
+    QString reason; // Turkish
+};
+
 struct FolderResult
 {
-    QList<VerificationResult> files;  // every e-Defter file by name; each ledger with its berats after it
-    QStringList ledgersWithoutBerat;  // paths
-    QStringList beratsWithoutLedger;  // paths
+    QList<VerificationResult> files; // every e-Defter file by name; each ledger with its berats after it
+    QStringList ledgersWithoutBerat; // paths
+    QStringList beratsWithoutLedger; // paths
+    QList<UnreadableEntry> unreadable;
     Status status = Status::Verified; // the worst of files (Failed before CouldNotCheck before Unsigned)
 };
 

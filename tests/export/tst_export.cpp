@@ -1,4 +1,5 @@
 #include "export/ledgerexport.h"
+#include "ledger/values.h"
 
 #include <QDate>
 #include <QDir>
@@ -241,6 +242,10 @@ private slots:
     void badInput_failsAndLeavesNoFile_data();
     void badInput_failsAndLeavesNoFile();
     void cancel_leavesNoFile();
+    void amount_isExactOrNamesItsFault_data();
+    void amount_isExactOrNamesItsFault();
+    void impossibleDate_isToldFromOddShapes_data();
+    void impossibleDate_isToldFromOddShapes();
     void exportsOnTwoThreads_matchOneAtATime();
 
 private:
@@ -452,6 +457,11 @@ void TestExport::editedLedger_showsInExport_data()
         << kJournal << comment << QByteArray("=1+2") << true << "" << 1 << 7 << "'=1+2";
     QTest::newRow("formula-like text stays text xlsx")
         << kJournal << comment << QByteArray("=1+2") << false << "Yevmiye" << 1 << 7 << "=1+2";
+    // Zeros after the second decimal are exact, and a lone decimal is tenths.
+    QTest::newRow("third decimal zero") << kJournal << QByteArray(">10000.00<") << QByteArray(">10000.000<") << true
+                                        << "" << 1 << 11 << "10000,00";
+    QTest::newRow("one decimal") << kJournal << QByteArray(">10000.00<") << QByteArray(">0.5<") << true << "" << 1 << 11
+                                 << "0,50";
     QTest::newRow("all balanced") << kJournal << QByteArray() << QByteArray() << false << "Dengesiz Maddeler" << 1 << 0
                                   << "Borç ve alacak toplamları farklı olan madde yok.";
     // The first line of an entry raised by one kuruş.
@@ -551,8 +561,27 @@ void TestExport::badInput_failsAndLeavesNoFile_data()
                              << "out.xlsx" << false << qint64(0) << "açılamadı";
     QTest::newRow("berat") << kBerat << "out.xlsx" << false << qint64(0) << "berat";
     QTest::newRow("approved kebir berat") << kGibBerat << "out.csv" << true << qint64(0) << "berat";
-    QTest::newRow("bad amount") << "bad amount"
-                                << "out.xlsx" << false << qint64(0) << "tutar geçersiz";
+    // "edit|from|to": the fixture journal with its first `from` replaced; each names the place and the reason.
+    QTest::newRow("bad amount") << "edit|>10000.00</gl-cor:amount>|>10.000,00</gl-cor:amount>"
+                                << "out.xlsx" << false << qint64(0) << "1. satırda tutar geçersiz: \"10.000,00\"";
+    QTest::newRow("third decimal, never rounded")
+        << "edit|>10000.00</gl-cor:amount>|>65671.865</gl-cor:amount>"
+        << "out.csv" << true << qint64(0) << "tutar geçersiz (ikiden çok ondalık basamak): \"65671.865\"";
+    QTest::newRow("amount of 400 digits") << "edit|>10000.00<|>1" + QString(400, u'0') + "<"
+                                          << "out.xlsx" << false << qint64(0) << "tutar geçersiz (çok büyük)";
+    QTest::newRow("unknown debit/credit code")
+        << "edit|>D</gl-cor:debitCreditCode>|>X</gl-cor:debitCreditCode>"
+        << "out.xlsx" << false << qint64(0)
+        << "1. satırda borç/alacak kodu geçersiz (D ya da C olmalı): \"X\" (dosyada 83. satır).";
+    QTest::newRow("date 9999-99-99") << "edit|>2024-03-05</gl-cor:postingDate>|>9999-99-99</gl-cor:postingDate>"
+                                     << "out.xlsx" << false << qint64(0) << "kayıt tarihi geçersiz";
+    QTest::newRow("30 February") << "edit|>2024-03-05</gl-cor:enteredDate>|>2024-02-30</gl-cor:enteredDate>"
+                                 << "out.csv" << true << qint64(0) << "madde tarihi geçersiz";
+    QTest::newRow("29 February of a common year")
+        << "edit|>2024-03-05</gl-cor:documentDate>|>2023-02-29</gl-cor:documentDate>"
+        << "out.xlsx" << false << qint64(0) << "belge tarihi geçersiz";
+    QTest::newRow("report amount with a third decimal") << "report|>1235068.14<|>1235068.145<"
+                                                        << "out.xlsx" << false << qint64(0) << "3. satırda tutar";
     QTest::newRow("folder missing") << kJournal << "yok/out.xlsx" << false << qint64(0) << "klasör yok";
     QTest::newRow("folder not writable") << kJournal << "/proc/out.xlsx" << false << qint64(0) << "yazılamıyor";
     QTest::newRow("target is a folder") << kJournal << "sub" << false << qint64(0) << "yerine konamadı";
@@ -588,8 +617,10 @@ void TestExport::badInput_failsAndLeavesNoFile()
         ledger = write({});
     } else if (ledger == QLatin1String("missing")) {
         ledger = source.filePath(QStringLiteral("yok.xml"));
-    } else if (ledger == QLatin1String("bad amount")) {
-        ledger = edited(kJournal, source.path(), ">10000.00</gl-cor:amount>", ">10.000,00</gl-cor:amount>");
+    } else if (const QStringList edit = ledger.split(u'|'); edit.size() == 3) {
+        ledger = edited(edit[0] == QLatin1String("report") ? kReport : kJournal, source.path(), edit[1].toUtf8(),
+                        edit[2].toUtf8());
+        QVERIFY(!ledger.isEmpty());
     } else if (ledger == QLatin1String("K")) {
         ledger = m_genLedger;
     }
@@ -613,6 +644,81 @@ void TestExport::badInput_failsAndLeavesNoFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("sub")});
     QVERIFY(QDir(dir.filePath(QStringLiteral("sub"))).isEmpty());
+}
+
+void TestExport::amount_isExactOrNamesItsFault_data()
+{
+    using Fault = ledger::Amount::Fault;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("kurus");
+    QTest::addColumn<int>("fault");
+    const auto row = [](const char* name, const QString& text, qint64 kurus, Fault fault) {
+        QTest::newRow(name) << text << kurus << int(fault);
+    };
+    row("two decimals", "1200.00", 120000, Fault::None);
+    row("one decimal", "200.0", 20000, Fault::None);
+    row("whole", "5", 500, Fault::None);
+    row("no whole part", ".5", 50, Fault::None);
+    row("point at the end", "5.", 500, Fault::None);
+    row("negative", "-3.10", -310, Fault::None);
+    row("zeros after the second decimal", "1.250", 125, Fault::None);
+    row("not exact as a double", "0.29", 29, Fault::None);
+    row("largest", "89999999999999.99", 8'999'999'999'999'999, Fault::None);
+    row("third decimal", "65671.865", 0, Fault::TooPrecise);
+    row("a tenth of a kuruş", "0.001", 0, Fault::TooPrecise);
+    row("turkish form", "10.000,00", 0, Fault::NotANumber);
+    row("exponent", "1e5", 0, Fault::NotANumber);
+    row("plus sign", "+5", 0, Fault::NotANumber);
+    row("empty", "", 0, Fault::NotANumber);
+    row("sign alone", "-", 0, Fault::NotANumber);
+    row("point alone", ".", 0, Fault::NotANumber);
+    row("space inside", "1 000", 0, Fault::NotANumber);
+    row("90 trillion", "90000000000000", 0, Fault::OutOfRange);
+    row("400 digits", "1" + QString(400, u'0'), 0, Fault::OutOfRange);
+}
+
+void TestExport::amount_isExactOrNamesItsFault()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, kurus);
+    QFETCH(int, fault);
+    ledger::Amount::Fault found = ledger::Amount::Fault::None;
+    const auto amount = ledger::Amount::parse(text.toStdString(), &found);
+    QCOMPARE(int(found), fault);
+    QCOMPARE(amount.has_value(), fault == int(ledger::Amount::Fault::None));
+    if (amount) {
+        QCOMPARE(amount->kurus(), kurus);
+        QCOMPARE(ledger::Amount::parse(amount->toString())->kurus(), kurus);
+    }
+}
+
+void TestExport::impossibleDate_isToldFromOddShapes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("impossible");
+    QTest::newRow("leap day") << "2024-02-29" << false;
+    QTest::newRow("leap day of 2000") << "2000-02-29" << false;
+    QTest::newRow("leap day of a common year") << "2023-02-29" << true;
+    QTest::newRow("leap day of 1900") << "1900-02-29" << true;
+    QTest::newRow("30 February") << "2024-02-30" << true;
+    QTest::newRow("31 April") << "2024-04-31" << true;
+    QTest::newRow("30 April") << "2024-04-30" << false;
+    QTest::newRow("all nines") << "9999-99-99" << true;
+    QTest::newRow("month 13") << "2024-13-01" << true;
+    QTest::newRow("month 0") << "2024-00-10" << true;
+    QTest::newRow("day 0") << "2024-03-00" << true;
+    QTest::newRow("year 0") << "0000-01-01" << true;
+    QTest::newRow("with a time") << "2024-03-05T10:00:00" << false;
+    QTest::newRow("impossible with a zone") << "2024-02-30+03:00" << true;
+    QTest::newRow("another shape is not judged") << "05.03.2024" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestExport::impossibleDate_isToldFromOddShapes()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, impossible);
+    QCOMPARE(ledger::isImpossibleDate(text.toStdString()), impossible);
 }
 
 void TestExport::cancel_leavesNoFile()

@@ -3,6 +3,7 @@
 #include "htmlcheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -121,6 +122,7 @@ private slots:
     void report_tableAddsUp();
     void faultyLedger_isShownNotHidden_data();
     void faultyLedger_isShownNotHidden();
+    void manyGecersizLines_areMarkedInLinearTime();
 
 private:
     void allLedgers() { ledgers(QString()); }
@@ -215,6 +217,9 @@ void TestStylesheets::everyLedger_rendersCleanlyInTurkishForm()
              branch.isEmpty() ? 0 : 1);
     QCOMPARE(page.text(QStringLiteral("//p[%1]").arg(classIs("defter-aciklama"))),
              ledger.text(info + QStringLiteral("/cor:entriesComment")));
+
+    // A valid ledger has no line marked "geçersiz" (the style sheet only names the class).
+    QCOMPARE(page.count(QStringLiteral("//body//*[contains(@class, 'gecersiz')]")), 0);
 
     // No label is left standing without its value.
     QCOMPARE(page.count(QStringLiteral("(//span[@class='e'] | //i)[normalize-space(following-sibling::node()[1])='']")),
@@ -479,13 +484,51 @@ void TestStylesheets::faultyLedger_isShownNotHidden_data()
         << journal << ">11800<"
         << ">11.800 TL<"
         << "//tr[contains(@class, 'satir')]/td[6][.='11.800 TL']" << 1;
-    QTest::newRow("unreadable amount in a total") << journal << ">11800<"
-                                                  << ">11.800 TL<"
-                                                  << "//tbody[@class='toplamlar']//td[.='hesaplanamadı']" << 2;
+    QTest::newRow("unreadable amount left out of the totals")
+        << journal << ">11800<"
+        << ">11.800 TL<"
+        << "//tbody[@class='toplamlar']/tr[@class='gecersiz']//b[.='1 geçersiz satır toplamlara katılmadı.']" << 1;
     QTest::newRow("recorded account total that disagrees with its lines")
         << kebir << ">10000.00</gl-bus:totalDebit>"
         << ">9000.00</gl-bus:totalDebit>"
         << "//tr[@class='kayitli-bakiye']/td[contains(@class, 'borc')][.='9.000,00']" << 1;
+    // Lines that cannot be read one way only: marked, shown as written, and out of the balanced totals.
+    const QString berat = QStringLiteral("4840012345-202403-YB-000000.xml");
+    const QString report = QStringLiteral("4840012345-202403-DR-000000.xml");
+    const QString marked = QStringLiteral("//tr[contains(@class, 'gecersiz')]/td[4]/b[.='geçersiz: %1']");
+    QTest::newRow("unknown debit/credit code") << journal << ">debit<"
+                                               << ">X<" << marked.arg("borç/alacak kodu \"X\"") << 1;
+    QTest::newRow("unknown code unbalances the totals") << journal << ">debit<"
+                                                        << ">X<"
+                                                        << "//tbody[@class='toplamlar']/tr[@class='fark']" << 1;
+    QTest::newRow("third decimal, as written") << journal << ">11800<"
+                                               << ">65671.865<"
+                                               << "//tr[contains(@class, 'gecersiz')]/td[6][.='65671.865']" << 1;
+    QTest::newRow("400 digits, never Infinity")
+        << journal << ">11800<"
+        << ">1" + QString(400, u'0') + "<"
+        << "//b[starts-with(., 'geçersiz: tutar')] | //td[contains(., 'Infinity')]" << 1;
+    QTest::newRow("third decimal of zero is exact") << journal << ">11800<"
+                                                    << ">11800.000<"
+                                                    << "//b[@class='gecersiz']" << 0;
+    QTest::newRow("posting date 9999-99-99")
+        << journal << ">2024-03-14</gl-cor:postingDate>"
+        << ">9999-99-99</gl-cor:postingDate>" << marked.arg("takvimde olmayan tarih") << 2;
+    QTest::newRow("entry dated 30 February marks its lines")
+        << journal << ">2024-03-31</gl-cor:enteredDate>"
+        << ">2024-02-30</gl-cor:enteredDate>" << marked.arg("takvimde olmayan tarih") << 3;
+    QTest::newRow("kebir unknown code") << kebir << ">debit<"
+                                        << ">X<" << marked.arg("borç/alacak kodu \"X\"") << 1;
+    QTest::newRow("kebir posting date 30 February") << kebir << ">2024-03-05</gl-cor:postingDate>"
+                                                    << ">2024-02-30</gl-cor:postingDate>"
+                                                    << "//tbody[@class='satirlar']/tr[@class='gecersiz']" << 2;
+    QTest::newRow("berat amount with a third decimal") << berat << ">246913.58<"
+                                                       << ">246913.585<"
+                                                       << "//p[@class='gecersiz']" << 1;
+    QTest::newRow("report amount with a third decimal")
+        << report << ">1235068.14<"
+        << ">1235068.145<"
+        << "//p[@class='gecersiz'] | //tbody[@class='toplamlar']/tr[@class='gecersiz']" << 2;
     QTest::newRow("kebir with words for debit and credit") << kebir << ">D<"
                                                            << ">debit<"
                                                            << "//tbody[@class='satirlar']/tr/td[5][.!='']" << 4;
@@ -504,6 +547,24 @@ void TestStylesheets::faultyLedger_isShownNotHidden()
     const auto r = render(text);
     QVERIFY2(r.errors.isEmpty(), qPrintable(r.errors));
     QCOMPARE(r.page.count(xpath), expected);
+}
+
+// A kebir block of 20,000 lines, every one with an unknown code: each line's test once copied the set
+// of such lines, which took minutes. The limit is a guard against that, not a speed test.
+void TestStylesheets::manyGecersizLines_areMarkedInLinearTime()
+{
+    QByteArray text = readFile(QStringLiteral(LEDGER_FIXTURE_DIR "/4840012345-202403-K-000000.xml"));
+    const qsizetype begin = text.indexOf("<gl-cor:entryDetail>");
+    const qsizetype end = text.indexOf("</gl-cor:entryDetail>", begin) + qsizetype(strlen("</gl-cor:entryDetail>"));
+    QByteArray line = text.mid(begin, end - begin);
+    line.replace(">debit<", ">X<");
+    text.insert(end, line.repeated(20000));
+    QElapsedTimer timer;
+    timer.start();
+    const auto r = render(text);
+    QVERIFY2(timer.elapsed() < 30000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(r.errors.isEmpty(), qPrintable(r.errors));
+    QCOMPARE(r.page.count(QStringLiteral("//tbody[@class='satirlar']/tr[@class='gecersiz']")), 20000);
 }
 
 QTEST_GUILESS_MAIN(TestStylesheets)

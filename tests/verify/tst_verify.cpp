@@ -356,6 +356,16 @@ void TestVerify::folder_listsLedgersWithoutBeratAndBeratsWithoutLedger()
         r.files.begin();
     QCOMPARE(r.files.value(journal + 1).summary, "✔ İmza geçerli · Defteriyle eşleşiyor");
     QCOMPARE(r.files.value(journal).summary, "✔ İmza geçerli · Beratıyla eşleşiyor · GİB onaylı");
+
+    // Links that go round in a loop or lead nowhere are named, not skipped without a word.
+    QVERIFY(QFile::link(dir + "/loop.xml", dir + "/loop.xml"));
+    QVERIFY(QFile::link(dir + "/yok.xml", dir + "/dangling.xml"));
+    const verify::FolderResult links = verify::verifyFolder(dir, withRoots());
+    QCOMPARE(links.files.size(), 8);
+    QCOMPARE(links.status, verify::Status::CouldNotCheck);
+    QCOMPARE(links.unreadable.size(), 2);
+    QCOMPARE(links.unreadable[0].path, dir + "/dangling.xml");
+    QVERIFY2(links.unreadable[1].reason.contains("döngü"), qPrintable(links.unreadable[1].reason));
 }
 
 void TestVerify::cancelledOrConcurrent_checksStaySound()
@@ -396,6 +406,12 @@ void TestVerify::commandLine_exitCodesAndJson_data()
                                      << QStringList{"verified", "could-not-check"};
     QTest::newRow("an algorithm we cannot check")
         << QStringList{uncheckable, file("DR", "ecdsa")} << 2 << QStringList{"could-not-check", "verified"};
+    const QString looped = m_tmp.filePath("looped");
+    QDir().mkpath(looped);
+    QFile::copy(file("DR"), looped + '/' + QFileInfo(file("DR")).fileName());
+    QFile::link(looped + "/loop.xml", looped + "/loop.xml");
+    QTest::newRow("symbolic link loop in a folder")
+        << QStringList{looped} << 2 << QStringList{"verified", "could-not-check"};
     QTest::newRow("failure comes first") << QStringList{notXml, tampered} << 1
                                          << QStringList{"could-not-check", "failed"};
 }

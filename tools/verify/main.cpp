@@ -24,7 +24,8 @@ QString helpText()
                "\n"
                "Bir defter (…-Y-…, …-K-…) için aynı klasörde beratı (…-YB-…, …-KB-…) ve GİB onaylı beratı\n"
                "(GIB-…) aranır; bir berat için defteri. Bir klasör verilirse içindeki bütün .xml dosyaları\n"
-               "denetlenir; beratı olmayan defterler ve defteri olmayan beratlar ayrıca listelenir.\n"
+               "denetlenir; beratı olmayan defterler, defteri olmayan beratlar ve açılamayan girdiler (döngüye\n"
+               "giren ya da boşluğu gösteren sembolik bağlar, okunamayan dosyalar) ayrıca listelenir.\n"
                "\n"
                "Seçenekler:\n"
                "  --roots KLASÖR   Güvenilen kök (ya da ara) sertifikaların klasörü: PEM ya da DER, dosya başına\n"
@@ -178,6 +179,7 @@ int main(int argc, char** argv)
     QJsonArray jsonFiles;
     QJsonArray withoutBerat;
     QJsonArray withoutLedger;
+    QJsonArray unreadable;
     int counts[4] = {};
     auto report = [&](const verify::VerificationResult& r) {
         worst = verify::worse(worst, r.status);
@@ -210,6 +212,12 @@ int main(int argc, char** argv)
                 if (!json)
                     print(stdout, QStringLiteral("Defteri olmayan berat: %1\n").arg(QFileInfo(p).fileName()));
             }
+            for (const verify::UnreadableEntry& e : folder.unreadable) {
+                unreadable.append(QJsonObject{{"path", e.path}, {"reason", e.reason}});
+                if (!json)
+                    print(stdout,
+                          QStringLiteral("Okunamayan girdi: %1 (%2)\n").arg(QFileInfo(e.path).fileName(), e.reason));
+            }
         } else {
             report(verify::verifyFile(target, options));
         }
@@ -219,6 +227,7 @@ int main(int argc, char** argv)
         const QJsonObject out{{"files", jsonFiles},
                               {"ledgersWithoutBerat", withoutBerat},
                               {"beratsWithoutLedger", withoutLedger},
+                              {"unreadableEntries", unreadable},
                               {"exitCode", code}};
         print(stdout, QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented)));
     } else {

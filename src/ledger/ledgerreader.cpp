@@ -1,4 +1,4 @@
-#include "export/ledgerreader.h"
+#include "ledger/ledgerreader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace ledgerexport {
+namespace ledger {
 
 namespace {
 
@@ -158,6 +158,7 @@ struct LedgerReader::Impl
     int targetDepth = -1;
     bool started = false;
     bool finished = false;
+    long detailLine = 0;
     unsigned nodes = 0;
 
     void report()
@@ -233,6 +234,11 @@ LedgerReader::~LedgerReader()
         xmlFreeTextReader(m_impl->reader);
 }
 
+long LedgerReader::sourceLine() const
+{
+    return m_impl->detailLine;
+}
+
 ReadEvent LedgerReader::fail(const QString& reason)
 {
     m_impl->finished = true;
@@ -253,7 +259,8 @@ ReadEvent LedgerReader::next()
         d.total = d.file.size();
         // No entity expansion and no network; HUGE because attachments can be long text nodes.
         d.reader = xmlReaderForIO(readCallback, closeCallback, &d, nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA);
+                                  XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA |
+                                      XML_PARSE_BIG_LINES);
         if (!d.reader)
             return fail(QStringLiteral("%1 okunamadı: XML okuyucu başlatılamadı.").arg(name));
         xmlTextReaderSetStructuredErrorHandler(d.reader, errorCallback, &d);
@@ -270,6 +277,8 @@ ReadEvent LedgerReader::next()
         if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
             type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
             if (d.target) {
+                if (d.inDetail && d.detailLine == 0)
+                    d.detailLine = xmlGetLineNo(xmlTextReaderCurrentNode(d.reader));
                 if (const xmlChar* value = xmlTextReaderConstValue(d.reader))
                     d.target->append(reinterpret_cast<const char*>(value));
             } else if (d.inEntriesType) {
@@ -366,6 +375,7 @@ ReadEvent LedgerReader::next()
         case Name::EntryDetail:
             if (d.inHeader) {
                 m_line.clear();
+                d.detailLine = 0; // taken from its first text: element nodes keep no line past 65,535
                 if (!empty)
                     d.inDetail = true;
             }
@@ -409,4 +419,4 @@ ReadEvent LedgerReader::next()
     return ReadEvent::End;
 }
 
-} // namespace ledgerexport
+} // namespace ledger

@@ -1,16 +1,28 @@
 #pragma once
 
-#include "export/ledgerexport.h"
-
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
 // A pull reader over a ledger's entries, on libxml2's xmlTextReader: a node at a time, so memory
 // stays flat whatever the file size. Field texts are kept as UTF-8 bytes; nothing is converted to
 // QString on the way, which is where most of the time would go.
-namespace ledgerexport {
+namespace ledger {
+
+enum class LedgerKind
+{
+    Unknown,
+    Journal,      // yevmiye (-Y-)
+    Ledger,       // kebir (-K-)
+    LedgerReport, // defter raporu (-DR-)
+};
+
+// done and total are bytes of the ledger read; called on the reading thread, at most a few hundred
+// times per file.
+using Progress = std::function<void(qint64 done, qint64 total)>;
 
 struct HeaderFields
 {
@@ -68,6 +80,8 @@ public:
     const HeaderFields& header() const { return m_header; }
     const LineFields& line() const { return m_line; }
     const QString& error() const { return m_error; }
+    // The line of the file where the current ledger line's first field is, for messages; 0 if none.
+    long sourceLine() const;
 
     struct Impl; // opaque; public only so that libxml2's C callbacks can reach it
 
@@ -81,4 +95,4 @@ private:
     QString m_error;
 };
 
-} // namespace ledgerexport
+} // namespace ledger
