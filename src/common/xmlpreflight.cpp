@@ -58,7 +58,7 @@ public:
     {
         const char* end = data + size;
         const char* p = data;
-        while (p < end) {
+        while (p < end && !m_stopped) {
             p = step(p, end);
             if (m_verdict != Verdict::Fine) {
                 m_line += std::count(data, std::min(p, end), '\n') + 1;
@@ -66,7 +66,7 @@ public:
             }
         }
         m_line += std::count(data, end, '\n');
-        return true;
+        return !m_stopped;
     }
 
     XmlPreflight result() const
@@ -111,6 +111,8 @@ private:
     {
         switch (m_state) {
         case State::Text: {
+            if (m_namespaces.empty())
+                return outside(p, end);
             const void* lt = std::memchr(p, '<', size_t(end - p));
             if (lt == nullptr)
                 return end;
@@ -165,6 +167,29 @@ private:
             return p;
         case State::EndTag:
             return endTag(p, end);
+        }
+        return end;
+    }
+
+    // Outside the root element only blanks may stand between markup (and a byte-order mark first).
+    // Anything else ends the parser's reading there, and so the scan: random bytes are no XML,
+    // not a document with a DOCTYPE.
+    const char* outside(const char* p, const char* end)
+    {
+        for (; p < end; ++p, m_started = true) {
+            const char c = *p;
+            if (c == '<') {
+                m_started = true;
+                m_state = State::Open;
+                return p + 1;
+            }
+            const bool bom = !m_started && c == '\xEF' && end - p >= 3 && p[1] == '\xBB' && p[2] == '\xBF';
+            if (bom)
+                p += 2;
+            else if (!isSpace(c))
+                m_stopped = true;
+            if (m_stopped)
+                return end;
         }
         return end;
     }
@@ -414,6 +439,8 @@ private:
     const XmlShapeLimits m_limits;
     Verdict m_verdict = Verdict::Fine;
     State m_state = State::Text;
+    bool m_started = false; // past the first byte
+    bool m_stopped = false; // the parser stops before what follows
     qint64 m_line = 0;
     int m_matched = 0;
     QByteArray m_bang;

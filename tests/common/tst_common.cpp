@@ -190,6 +190,9 @@ void TestApp::xmlPreflight_refusesHostileShapes_data()
     QTest::newRow("ledger-like") << head + "<defter xmlns=\"e\" a='>'><!-- <x><y> --><![CDATA[<z>]]>"
                                            "<b c=\"<d>\">t</b><e/></defter>"
                                  << false << int(V::Fine) << 0;
+    QTest::newRow("no markup where the parser stops")
+        << "garbage <!ENTITY a \"b\">" + repeated("<a>", 300) << false << int(V::Fine) << 0;
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF\n" + repeated("<a>", 257) << false << int(V::TooDeep) << 2;
     QTest::newRow("depth at the limit") << repeated("<a>", 256) + repeated("</a>", 256) << false << int(V::Fine) << 0;
     QTest::newRow("depth over the limit")
         << head + repeated("<a>\n", 257) + repeated("</a>", 257) << false << int(V::TooDeep) << 259;
