@@ -136,7 +136,7 @@ private:
         case State::ElementName:
             return elementName(p, end);
         case State::Tag:
-            return tag(p);
+            return tag(p, end);
         case State::AttributeName:
             return attributeName(p, end);
         case State::AfterName:
@@ -232,7 +232,7 @@ private:
         m_namespaces.push_back(0);
         m_attributes = 0;
         m_nameBytes = 0;
-        m_element.clear();
+        m_elementLength = 0;
         m_state = State::ElementName;
         return p;
     }
@@ -297,19 +297,21 @@ private:
                 m_state = State::Tag;
                 return p;
             }
-            if (m_element.size() < kShownNameBytes)
-                m_element += c;
+            if (m_elementLength < kShownNameBytes)
+                m_element[m_elementLength++] = c;
             if (nameTooLong())
                 return fail(Verdict::NameTooLong, p);
         }
         return end;
     }
 
-    const char* tag(const char* p)
+    const char* tag(const char* p, const char* end)
     {
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p == end)
+            return end;
         const char c = *p;
-        if (isSpace(c))
-            return p + 1;
         if (c == '>') {
             m_state = State::Text;
             return p + 1;
@@ -325,7 +327,7 @@ private:
             return p;
         }
         m_nameBytes = 0;
-        m_attributeStart.clear();
+        m_attributeStartLength = 0;
         m_state = State::AttributeName;
         return p;
     }
@@ -336,15 +338,16 @@ private:
             const char c = *p;
             if (isSpace(c) || c == '=' || c == '/' || c == '>' || c == '"' || c == '\'') {
                 m_state = State::AfterName;
-                if (m_attributeStart == "xmlns" || m_attributeStart == "xmlns:") {
+                const QByteArrayView start(m_attributeStart, m_attributeStartLength);
+                if (start == "xmlns" || start == "xmlns:") {
                     ++m_namespaces.back();
                     if (++m_inScope > m_limits.maxNamespaces)
                         return fail(Verdict::TooManyNamespaces, p);
                 }
                 return p;
             }
-            if (m_attributeStart.size() < 6)
-                m_attributeStart += c;
+            if (m_attributeStartLength < qsizetype(sizeof m_attributeStart))
+                m_attributeStart[m_attributeStartLength++] = c;
             if (nameTooLong())
                 return fail(Verdict::NameTooLong, p);
         }
@@ -392,7 +395,7 @@ private:
     QString describe() const
     {
         const QString where = QStringLiteral("%1. satırda").arg(m_line);
-        const QString element = QString::fromUtf8(m_element);
+        const QString element = QString::fromUtf8(m_element, m_elementLength);
         QString what;
         switch (m_verdict) {
         case Verdict::Doctype:
@@ -454,8 +457,10 @@ private:
     bool m_endNameDone = false;
     qint64 m_valueBytes = 0;
     qint64 m_markupBytes = 0;
-    QByteArray m_element;
-    QByteArray m_attributeStart;
+    char m_element[kShownNameBytes] = {}; // the start of the open element's name, for messages
+    qsizetype m_elementLength = 0;
+    char m_attributeStart[6] = {}; // enough to tell "xmlns" and "xmlns:" from other names
+    qsizetype m_attributeStartLength = 0;
 };
 
 // UTF-16 files are scanned as the UTF-8 they decode to; any other encoding a parser accepts
