@@ -230,6 +230,9 @@ private:
         if (m_namespaces.size() >= size_t(m_limits.maxDepth))
             return fail(Verdict::TooDeep, p);
         m_namespaces.push_back(0);
+        m_steps += qint64(m_namespaces.size()) + m_inScope;
+        if (m_limits.maxCanonicalSteps >= 0 && m_steps > m_limits.maxCanonicalSteps)
+            return fail(Verdict::TooComplex, p);
         m_attributes = 0;
         m_nameBytes = 0;
         m_elementLength = 0;
@@ -424,6 +427,12 @@ private:
                        .arg(element)
                        .arg(m_limits.maxValueBytes >> 20);
             break;
+        case Verdict::TooComplex:
+            return QStringLiteral("%1 dosyanın imzasını denetlemek %2 milyon adımı aşıyor: küçük öğeler çok sayıda, "
+                                  "derin iç içe ya da çok sayıda ad alanı içinde (gerçek e-Defter dosyaları bunun onda "
+                                  "birini gerektirir). Denetim dakikalarca sürerdi; dosya güvenlik için okunmadı.")
+                .arg(where)
+                .arg(m_limits.maxCanonicalSteps / 1000000);
         case Verdict::MarkupTooLong:
             what =
                 m_state == State::CData
@@ -452,6 +461,7 @@ private:
     quint32 m_recent = 0;
     std::vector<int> m_namespaces; // declarations made by each open element
     int m_inScope = 0;
+    qint64 m_steps = 0; // canonicalisation steps so far: ancestors and namespaces of each element
     int m_attributes = 0;
     int m_nameBytes = 0;
     bool m_endNameDone = false;
@@ -527,6 +537,11 @@ QString fileTypeName(std::filesystem::file_type type)
 }
 
 } // namespace
+
+qint64 canonicalStepsFor(qint64 fileBytes)
+{
+    return 10000000 + std::max<qint64>(0, fileBytes);
+}
 
 XmlPreflight preflightXml(QByteArrayView bytes, const XmlShapeLimits& limits)
 {
