@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <mutex>
 
@@ -602,9 +603,10 @@ bool insideFolder(const QString& path, const QString& folder)
     const QString relative = QDir(folder).relativeFilePath(QDir::cleanPath(path));
     if (relative == u".." || relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative))
         return false;
-    const QFileInfo info(path);
-    if (!info.isSymLink() && (!info.exists() || !info.isFile()))
-        return true; // missing, a folder, a pipe: reading it fails and says why
+    // Missing, a folder, a pipe, a link that leads nowhere or round in a loop: reading it fails and says why.
+    std::error_code error;
+    if (std::filesystem::status(app::toFsPath(path), error).type() != std::filesystem::file_type::regular)
+        return true;
     return resourcePathInFolder(folder, QString::fromUtf8(QUrl::toPercentEncoding(relative, "/"))).has_value();
 }
 

@@ -429,6 +429,10 @@ void TestLedgerRender::failures_becomeReadablePages_data()
         << ledgerNaming("y.xslt") << QByteArray("mkfifo") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
         << "FIFO";
+    QTest::newRow("stylesheet is a link loop")
+        << ledgerNaming("y.xslt") << QByteArray("link loop") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << "y.xslt"
+        << "döngü";
     QTest::newRow("stylesheet is a folder")
         << ledgerNaming("y.xslt") << QByteArray("mkdir") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
@@ -458,6 +462,8 @@ void TestLedgerRender::failures_becomeReadablePages()
         const QString path = m_dir->filePath(name);
         if (bytes == "mkfifo")
             return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+        if (bytes == "link loop")
+            return QFile::link(path, path);
         return bytes == "mkdir" ? QDir().mkdir(path) : !write(name, bytes).isEmpty();
     };
     QVERIFY(ledger.isNull() || place(QStringLiteral("defter <1>.xml"), ledger));
