@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang into build-fuzz/ and runs each for SECONDS, starting
 # from seed inputs made by ledgergen; prints one line per target: executions, coverage, findings.
-# Inputs that crash are kept in build-fuzz/findings/, the grown corpora in build-fuzz/corpus/.
+# Inputs that crash, or take more than 10 s or 2 GB, are kept in build-fuzz/findings/, the grown
+# corpora in build-fuzz/corpus/.
 # usage: scripts/fuzz.sh SECONDS [TARGET...]   (default: every fuzz_* target)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}"
 shift
 targets=(fuzz_render fuzz_stylesheet fuzz_pieces fuzz_prefix fuzz_foldermemory fuzz_urlmapping fuzz_search
-         fuzz_verify fuzz_export)
+         fuzz_verify fuzz_export fuzz_preflight)
 [ $# -eq 0 ] || targets=("$@")
 
 # libFuzzer's runtime comes with Debian's clang.
@@ -59,7 +60,7 @@ fi
 
 seedsOf() {
     case "$1" in
-    fuzz_render | fuzz_prefix | fuzz_verify | fuzz_export) echo "$seeds/ledgers" ;;
+    fuzz_render | fuzz_prefix | fuzz_verify | fuzz_export | fuzz_preflight) echo "$seeds/ledgers" ;;
     fuzz_stylesheet) echo "$seeds/stylesheets" ;;
     fuzz_pieces) echo "$seeds/html" ;;
     fuzz_foldermemory) echo "$seeds/foldermemory" ;;
@@ -75,9 +76,10 @@ for target in "${targets[@]}"; do
     mkdir -p "$corpus"
     log="$out/logs/$target.log"
     before=$(ls "$out/findings" | grep -c "^$target-" || true)
-    # Findings do not stop the run: each crash is kept and the next target runs.
-    "$out/fuzz/$target" "$corpus" "$(seedsOf "$target")" -max_total_time="$seconds" -timeout=30 \
-        -rss_limit_mb=4096 -max_len=262144 -print_final_stats=1 \
+    # Findings do not stop the run: each crash is kept and the next target runs. An input that
+    # takes more than 10 s or 2 GB is a finding too: every tool must answer any file in that.
+    "$out/fuzz/$target" "$corpus" "$(seedsOf "$target")" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -max_len=262144 -print_final_stats=1 \
         -artifact_prefix="$out/findings/$target-" > "$log" 2>&1 || true
     after=$(ls "$out/findings" | grep -c "^$target-" || true)
     executions=$(grep -oE '^stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo "?")

@@ -64,6 +64,7 @@ QString describeFileError(const std::error_code& error)
         {errc::no_such_device_or_address, "sürücü hazır değil"},
         {errc::device_or_resource_busy, "dosya başka bir program tarafından kullanılıyor"},
         {errc::filename_too_long, "dosya yolu çok uzun"},
+        {errc::too_many_symbolic_link_levels, "sembolik bağlantılar bir döngü oluşturuyor ya da çok iç içe"},
         {errc::too_many_files_open, "aynı anda açılabilecek dosya sayısı aşıldı"},
         {errc::too_many_files_open_in_system, "aynı anda açılabilecek dosya sayısı aşıldı"},
     };

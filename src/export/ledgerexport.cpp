@@ -4,6 +4,8 @@
 #include "export/xlsxtablewriter.h"
 #include "ledger/values.h"
 
+#include "common/xmlpreflight.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -446,6 +448,15 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
     const QFileInfo out(outPath);
     const QString outName = out.fileName();
 
+    if (const app::XmlPreflight preflight = app::preflightXmlFile(ledgerPath, {}, -1, cancel); !preflight.ok()) {
+        using Verdict = app::XmlPreflight::Verdict;
+        result.cancelled = preflight.verdict == Verdict::Cancelled;
+        if (!result.cancelled)
+            result.error = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile
+                               ? QStringLiteral("%1 açılamadı: %2.").arg(ledgerName, preflight.problem)
+                               : QStringLiteral("%1 okunamadı: %2").arg(ledgerName, preflight.problem);
+        return result;
+    }
     // Read up to the kind first: a file that is no ledger never gets as far as creating anything.
     LedgerReader reader(ledgerPath, progress, cancel);
     switch (reader.next()) {

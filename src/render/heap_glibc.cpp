@@ -21,6 +21,11 @@ void shareMainHeap()
     });
 }
 
+std::size_t allocationSize(void* block)
+{
+    return malloc_usable_size(block);
+}
+
 void releaseFreedMemory()
 {
     malloc_trim(0);

@@ -1,5 +1,7 @@
 #include "render/ledgerprefix.h"
 
+#include "common/xmlpreflight.h"
+
 #include <QFile>
 
 #include <libxml/parser.h>
@@ -83,8 +85,13 @@ void refuseSubset(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
 
 std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
 {
+    // Read no further than this: a first record running longer makes no quicker first screen. A pipe
+    // would block the open below and a hostile shape the parser; the whole render refuses them.
+    const qint64 reach = 4 * budget;
+    if (budget <= 0 || !app::preflightXmlFile(path, {}, reach).ok())
+        return std::nullopt;
     QFile file(path);
-    if (budget <= 0 || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const qint64 size = file.size();
     // Rendering a small file whole costs less than rendering it twice.
@@ -106,8 +113,8 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
     ctxt->_private = &scan;
     scan.ctxt = ctxt;
     QByteArray chunk;
-    while (!scan.cut && !scan.refused && ctxt->disableSAX == 0) {
-        chunk = file.read(kChunk);
+    while (!scan.cut && !scan.refused && ctxt->disableSAX == 0 && file.pos() < reach) {
+        chunk = file.read(qMin(kChunk, reach - file.pos()));
         if (chunk.isEmpty())
             break;
         if (xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), 0) != 0)

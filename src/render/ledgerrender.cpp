@@ -109,7 +109,14 @@ StylesheetLocation locateStylesheet(const QString& href, const QString& ledgerPa
                               ? relative
                               : QDir::cleanPath(QFileInfo(ledgerPath).absolutePath() + u'/' + relative);
     }
-    if (QFileInfo(location.beside).isFile()) {
+    if (!detail::insideFolder(location.beside, QFileInfo(ledgerPath).absolutePath())) {
+        location.refusal =
+            QStringLiteral("Stil sayfası defterin klasörünün dışında, yüklenmedi: %1").arg(native(location.beside));
+        return location;
+    }
+    // A folder, a pipe or a link loop of that name is no reason to look elsewhere: reading it says what it is.
+    const QFileInfo beside(location.beside);
+    if (beside.exists() || beside.isSymLink()) {
         location.path = location.beside;
         return location;
     }
@@ -256,6 +263,11 @@ bool isBlank(const QByteArray& bytes)
     return true;
 }
 
+QString sizeText(qint64 bytes);
+
+constexpr qint64 kOutputPerLedgerByte = 20;
+constexpr qint64 kOutputMargin = qint64(256) << 20;
+
 // The compiled stylesheet, or nullptr with the failure set in `result`.
 xsltStylesheetPtr compileStylesheet(RenderResult& result, detail::RenderSession& session, const QString& path)
 {
@@ -333,7 +345,7 @@ private:
 // source tree.
 RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& session, xmlDocPtr doc,
                                    xsltStylesheetPtr style, const QString& ledgerPath,
-                                   const std::optional<PieceLimits>& pieces, Leftovers& leftovers)
+                                   const std::optional<PieceLimits>& pieces, Leftovers& leftovers, qint64 budget)
 {
     QElapsedTimer timer;
     timer.start();
@@ -348,6 +360,7 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
     xmlDocPtr output = nullptr;
     {
         detail::TransformScope scope(session, transform);
+        detail::OutputBound bound(session, budget);
         output = xsltApplyStylesheetUser(style, doc, nullptr, nullptr, nullptr, transform);
     }
     const bool stateOk = transform->state == XSLT_STATE_OK;
@@ -360,6 +373,16 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
     if (session.cancelled()) {
         xmlFreeDoc(output);
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
+    }
+    if (session.outgrown) {
+        xmlFreeDoc(output);
+        return failed(result, FailureKind::TransformFailed, ledgerPath,
+                      stylesheetNote + QStringLiteral("\nStil sayfasının çıktısı %1 sınırını aştı (defterin %2 "
+                                                      "katı artı %3, en çok boş belleğin yarısı); bilgisayar "
+                                                      "yavaşlamasın ve program kapanmasın diye durduruldu.")
+                                           .arg(sizeText(budget))
+                                           .arg(kOutputPerLedgerByte)
+                                           .arg(sizeText(kOutputMargin)));
     }
     // A refused load fails the page even where the stylesheet would carry on without it.
     if (!session.refusal.isEmpty()) {
@@ -409,6 +432,16 @@ QString sizeText(qint64 bytes)
     if (bytes < qint64(1024) * 1024 * 1024)
         return QStringLiteral("%1 MB").arg(qRound64(bytes / kMiB));
     return QStringLiteral("%1 GB").arg(turkish.toString(bytes / (kMiB * 1024.0), 'f', 1));
+}
+
+// What a transform may hold beyond the ledger's tree, in the libraries' memory: its result tree,
+// temporary trees, node sets and variables. A stylesheet recursing once per line holds its variables
+// at every level (50,000 lines of a compact 1.5 MB kebir needed more than 94 MB); one that loops over
+// the whole document inside such a loop grows without end, and is stopped instead of taking the machine.
+qint64 outputBudget(qint64 ledgerBytes, std::optional<qint64> available)
+{
+    const qint64 bound = kOutputPerLedgerByte * qMax<qint64>(0, ledgerBytes) + kOutputMargin;
+    return available ? qMin(bound, *available / 2) : bound;
 }
 
 // The reason a ledger of `ledgerBytes` is not rendered with `available` bytes free; empty when it fits.
@@ -482,6 +515,9 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
         return failed(result, FailureKind::StylesheetMissing, location.beside, reason);
     }
     result.stylesheetPath = native(location.path);
+    session.readableFolders = {QFileInfo(ledgerPath).absolutePath()};
+    if (location.path == location.fallback)
+        session.readableFolders.append(request.fallbackFolder);
     xsltStylesheetPtr style = compileStylesheet(result, session, location.path);
     result.timings.compile = timer.elapsed();
     if (style == nullptr) {
@@ -493,7 +529,9 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
         xsltFreeStylesheet(style);
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
     }
-    result = transformAndSerialise(std::move(result), session, doc, style, ledgerPath, request.pieces, leftovers);
+    result = transformAndSerialise(
+        std::move(result), session, doc, style, ledgerPath, request.pieces, leftovers,
+        outputBudget(ledgerBytes, request.availableMemory ? request.availableMemory : availableMemory()));
     leftovers.drop(style);
     return result;
 }

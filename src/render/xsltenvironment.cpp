@@ -1,5 +1,10 @@
 #include "render/xsltenvironment.h"
 
+#include "common/paths.h"
+#include "common/xmlpreflight.h"
+#include "render/urlmapping.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -19,9 +24,14 @@
 #include <libxslt/xslt.h>
 #include <libxslt/xsltutils.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <limits>
 #include <mutex>
 
 namespace viewer::detail {
@@ -34,6 +44,11 @@ thread_local bool tl_renderThread = false;
 constexpr int kMaxMessages = 200;
 constexpr int kMaxMessageLength = 4000;
 constexpr std::chrono::milliseconds kCancelPollInterval{50};
+
+// The libraries' memory this thread holds (allocated here, less what was freed here), and the
+// most it may hold before the transform running on it is stopped.
+thread_local qint64 tl_heldBytes = 0;
+thread_local qint64 tl_heldLimit = std::numeric_limits<qint64>::max();
 
 xsltSecurityPrefsPtr g_securityPrefs = nullptr;
 xmlExternalEntityLoader g_defaultEntityLoader = nullptr;
@@ -134,13 +149,23 @@ xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadT
         noteRefusal(QStringLiteral("Yerel olmayan adres yüklenmedi: %1").arg(QString::fromUtf8(uriText)));
         return nullptr;
     }
+    // A stylesheet reaches its own folder and the ledger's: what it reads lands in a page the
+    // user may print and pass on.
+    const QStringList folders = tl_session != nullptr ? tl_session->readableFolders : QStringList();
+    if (std::none_of(folders.begin(), folders.end(), [&](const QString& f) { return insideFolder(path, f); })) {
+        noteRefusal(QStringLiteral("Stil sayfası defterin klasörü dışındaki bir dosyayı okumak istedi, okunmadı: %1")
+                        .arg(QDir::toNativeSeparators(path)));
+        return nullptr;
+    }
     // document('') reads the stylesheet itself, which may declare internal entities (&nbsp;), so
     // every loaded file gets the stylesheet rules: internal entities only, within libxml2's limits.
     ParsedDocument parsed = parseFile(path, uriText, ParsePurpose::Stylesheet, dict);
+    // A file that cannot be read is no empty document: the page would quietly lack what it holds.
     if (parsed.outcome == ParseOutcome::Refused)
         noteRefusal(parsed.reason);
-    else if (parsed.outcome != ParseOutcome::Parsed && tl_session != nullptr)
-        tl_session->addMessage(QStringLiteral("%1: %2").arg(path, parsed.reason));
+    else if (parsed.outcome != ParseOutcome::Parsed && parsed.outcome != ParseOutcome::Cancelled)
+        noteRefusal(QStringLiteral("Stil sayfasının okumak istediği dosya okunamadı: %1: %2")
+                        .arg(QDir::toNativeSeparators(path), parsed.reason));
     return parsed.doc;
 }
 
@@ -154,8 +179,64 @@ xmlParserInputPtr localOnlyEntityLoader(const char* url, const char* id, xmlPars
     return g_defaultEntityLoader(url, id, context);
 }
 
+void stopOutgrownTransform()
+{
+    tl_heldLimit = std::numeric_limits<qint64>::max();
+    if (tl_session == nullptr || tl_session->transform == nullptr)
+        return;
+    tl_session->outgrown = true;
+    xsltTransformContextPtr transform = tl_session->transform;
+    transform->state = XSLT_STATE_STOPPED;
+    if (transform->xpathCtxt != nullptr) {
+        transform->xpathCtxt->opCount = 1;
+        transform->xpathCtxt->opLimit = 1;
+    }
+}
+
+void hold(qint64 bytes)
+{
+    tl_heldBytes += bytes;
+    if (tl_heldBytes > tl_heldLimit)
+        stopOutgrownTransform();
+}
+
+void* countedMalloc(size_t size)
+{
+    void* block = std::malloc(size);
+    if (block != nullptr)
+        hold(qint64(allocationSize(block)));
+    return block;
+}
+
+void* countedRealloc(void* old, size_t size)
+{
+    const qint64 before = old != nullptr ? qint64(allocationSize(old)) : 0;
+    void* block = std::realloc(old, size);
+    if (block != nullptr)
+        hold(qint64(allocationSize(block)) - before);
+    return block;
+}
+
+void countedFree(void* block)
+{
+    if (block != nullptr)
+        tl_heldBytes -= qint64(allocationSize(block));
+    std::free(block);
+}
+
+char* countedStrdup(const char* text)
+{
+    const size_t size = std::strlen(text) + 1;
+    auto* copy = static_cast<char*>(countedMalloc(size));
+    if (copy != nullptr)
+        std::memcpy(copy, text, size);
+    return copy;
+}
+
 void initialiseLibraries()
 {
+    // Plain malloc underneath, so blocks allocated before this, or freed by others, stay valid.
+    xmlGcMemSetup(countedFree, countedMalloc, countedMalloc, countedRealloc, countedStrdup);
     xmlInitParser();
     xsltInit();
     exsltRegisterAll();
@@ -198,16 +279,22 @@ struct FileInput
     QByteArray closing;
 };
 
+int readFailed(FileInput& input)
+{
+    const std::error_code code(errno, std::generic_category());
+    input.failed = true;
+    input.error = code ? app::describeFileError(code) : input.file.errorString();
+    return -1;
+}
+
 // The rest of a prefix read: the file up to the cut, then the closing tags.
 int readPrefix(FileInput& input, char* buffer, int length)
 {
     if (input.remaining > 0) {
+        errno = 0;
         const qint64 count = input.file.read(buffer, qMin<qint64>(length, input.remaining));
-        if (count < 0) {
-            input.failed = true;
-            input.error = input.file.errorString();
-            return -1;
-        }
+        if (count < 0)
+            return readFailed(input);
         input.remaining -= count;
         return int(count);
     }
@@ -226,12 +313,10 @@ int readInput(void* context, char* buffer, int length)
     }
     if (input->remaining >= 0)
         return readPrefix(*input, buffer, length);
+    errno = 0;
     const qint64 count = input->file.read(buffer, length);
-    if (count < 0) {
-        input->failed = true;
-        input->error = input->file.errorString();
-        return -1;
-    }
+    if (count < 0)
+        return readFailed(*input);
     return int(count);
 }
 
@@ -380,6 +465,18 @@ void TransformScope::watchForCancel()
     }
 }
 
+OutputBound::OutputBound(RenderSession& session, qint64 budget) : m_previousLimit(tl_heldLimit)
+{
+    session.outgrown = false;
+    tl_heldLimit = budget >= std::numeric_limits<qint64>::max() - tl_heldBytes ? std::numeric_limits<qint64>::max()
+                                                                               : tl_heldBytes + budget;
+}
+
+OutputBound::~OutputBound()
+{
+    tl_heldLimit = m_previousLimit;
+}
+
 void ensureInitialised()
 {
     static std::once_flag once;
@@ -396,18 +493,23 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
         input.closing = prefix->closing;
     }
     input.file.setFileName(path);
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        result.reason = QStringLiteral("Böyle bir dosya yok");
+    app::XmlShapeLimits limits;
+    limits.allowDoctype = purpose == ParsePurpose::Stylesheet;
+    const app::XmlPreflight preflight = app::preflightXmlFile(path, limits, prefix ? prefix->bytes : -1,
+                                                              tl_session != nullptr ? tl_session->cancel : nullptr);
+    if (!preflight.ok()) {
+        result.reason = preflight.problem;
+        if (preflight.verdict == app::XmlPreflight::Verdict::Cancelled)
+            result.outcome = ParseOutcome::Cancelled;
+        else if (preflight.verdict != app::XmlPreflight::Verdict::Unreadable &&
+                 preflight.verdict != app::XmlPreflight::Verdict::NotRegularFile)
+            result.outcome = ParseOutcome::Refused;
         return result;
     }
-    if (info.isDir()) {
-        result.reason = QStringLiteral("Bu bir klasör, dosya değil");
-        return result;
-    }
+    errno = 0;
     if (!input.file.open(QIODevice::ReadOnly)) {
-        result.reason = info.isReadable() ? input.file.errorString()
-                                          : QStringLiteral("Okuma izni yok (%1)").arg(input.file.errorString());
+        const std::error_code code(errno, std::generic_category());
+        result.reason = code ? app::describeFileError(code) : input.file.errorString();
         return result;
     }
 
@@ -494,6 +596,18 @@ QString localFileFromUri(const QByteArray& uri)
     if (text.contains(scheme))
         return {}; // http:, ftp:, data: and the like; a one-letter "scheme" is a Windows drive
     return QUrl::fromPercentEncoding(uri);
+}
+
+bool insideFolder(const QString& path, const QString& folder)
+{
+    const QString relative = QDir(folder).relativeFilePath(QDir::cleanPath(path));
+    if (relative == u".." || relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative))
+        return false;
+    // Missing, a folder, a pipe, a link that leads nowhere or round in a loop: reading it fails and says why.
+    std::error_code error;
+    if (std::filesystem::status(app::toFsPath(path), error).type() != std::filesystem::file_type::regular)
+        return true;
+    return resourcePathInFolder(folder, QString::fromUtf8(QUrl::toPercentEncoding(relative, "/"))).has_value();
 }
 
 void applySecurity(xsltTransformContextPtr transform)

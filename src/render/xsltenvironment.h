@@ -20,11 +20,14 @@ namespace viewer::detail {
 struct RenderSession
 {
     const std::atomic_bool* cancel = nullptr;
-    QStringList messages;   // library messages, in order
-    QString refusal;        // why a security check refused something; empty when none did
+    QStringList messages; // library messages, in order
+    QString refusal;      // why a security check refused something; empty when none did
+    // The folders a stylesheet may read from (document(), xsl:include, xsl:import); none when empty.
+    QStringList readableFolders;
     int firstLine = 0;      // the first line number a message named
     QString pendingMessage; // a message the libraries print in pieces, until its newline
     xsltTransformContextPtr transform = nullptr;
+    bool outgrown = false; // the transform held more than its OutputBound allowed, and was stopped
 
     [[nodiscard]] bool cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
     void addMessage(const QString& message);
@@ -69,6 +72,21 @@ private:
     std::thread m_watcher;
 };
 
+// While it lives, a transform on this thread that holds more than `budget` bytes of the libraries'
+// memory beyond what the thread held when it began (its result tree, temporary trees, node sets)
+// is stopped at its next step, and the session marked outgrown.
+class OutputBound
+{
+public:
+    OutputBound(RenderSession& session, qint64 budget);
+    ~OutputBound();
+    OutputBound(const OutputBound&) = delete;
+    OutputBound& operator=(const OutputBound&) = delete;
+
+private:
+    qint64 m_previousLimit = 0;
+};
+
 void ensureInitialised();
 
 enum class ParsePurpose
@@ -107,12 +125,18 @@ QByteArray fileUrl(const QString& path);
 // The local file a URI libxslt asks for names; empty when it is not a local file.
 QString localFileFromUri(const QByteArray& uri);
 
+// Whether `path` lies inside `folder`, by the check that guards the page's own requests (no "..",
+// no symlink leading out). A missing file inside counts as inside: reading it fails with its reason.
+bool insideFolder(const QString& path, const QString& folder);
+
 // Per-transform security: no file writes, no folder creation, no network.
 void applySecurity(xsltTransformContextPtr transform);
 
 // Lets render threads allocate from the process's main heap; call before starting one
 // (heap_glibc.cpp, heap_other.cpp).
 void shareMainHeap();
+// The usable size of a malloc block, for counting the libraries' memory; 0 where unknown.
+std::size_t allocationSize(void* block);
 // Gives the memory a finished transform freed back to the system: without it the heap keeps
 // the high-water mark of the largest ledger shown so far.
 void releaseFreedMemory();

@@ -1,6 +1,7 @@
 #include "selection/openwith.h"
 
 #include "common/paths.h"
+#include "common/xmlpreflight.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,9 @@ OpenRequest decideOpen(const QStringList& arguments, const QString& workingFolde
             .arg(path);
     if (info.suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive) != 0)
         return refuse(notXml);
+    // Opening a pipe would wait for a writer, before the program is even on screen.
+    if (const app::XmlPreflight look = app::preflightXmlFile(info.absoluteFilePath(), {}, 0); !look.ok())
+        return refuse(QStringLiteral("“%1” dosyası açılamadı: %2.").arg(path, look.problem));
     QFile file(info.absoluteFilePath());
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {

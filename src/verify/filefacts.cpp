@@ -2,6 +2,8 @@
 
 #include "verify/certificates.h"
 
+#include "common/xmlpreflight.h"
+
 #include <libxml/parser.h>
 #include <libxml/xmlreader.h>
 
@@ -276,13 +278,21 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
         return result;
     };
     const QFileInfo info(path);
-    if (!info.isFile())
-        return give(Status::CouldNotCheck, QStringLiteral("Dosya bulunamadı ya da normal bir dosya değil"));
     if (info.size() > options.maxFileBytes)
         return give(Status::CouldNotCheck,
                     QStringLiteral("Dosya denetlenemeyecek kadar büyük: %1 MB (sınır %2 MB)")
                         .arg(QLocale(QLocale::Turkish).toString(double(info.size()) / 1048576.0, 'f', 1))
                         .arg(options.maxFileBytes / 1048576));
+    app::XmlShapeLimits limits;
+    limits.maxCanonicalSteps = checkSignatures ? app::canonicalStepsFor(info.size()) : -1;
+    if (const app::XmlPreflight preflight = app::preflightXmlFile(path, limits, -1, cancel); !preflight.ok()) {
+        using Verdict = app::XmlPreflight::Verdict;
+        if (preflight.verdict == Verdict::Cancelled)
+            return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+        const bool unread = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile;
+        return give(Status::CouldNotCheck,
+                    unread ? QStringLiteral("Dosya okunamadı: %1").arg(preflight.problem) : preflight.problem);
+    }
     if (!initialiseXmlsec())
         return give(Status::CouldNotCheck, QStringLiteral("İmza kitaplığı (xmlsec) başlatılamadı"));
 

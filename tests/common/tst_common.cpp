@@ -2,11 +2,14 @@
 #include "common/paths.h"
 #include "common/translations.h"
 #include "common/ui.h"
+#include "common/xmlpreflight.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestApp : public QObject
 {
@@ -24,6 +27,10 @@ private slots:
     void fileErrors_turkishWhereKnown_data();
     void fileErrors_turkishWhereKnown();
     void qtTranslations_turkishDialogTexts();
+    void xmlPreflight_refusesHostileShapes_data();
+    void xmlPreflight_refusesHostileShapes();
+    void xmlPreflight_refusesWhatIsNoRegularFile_data();
+    void xmlPreflight_refusesWhatIsNoRegularFile();
 };
 
 void TestApp::versionTexts_data()
@@ -125,6 +132,8 @@ void TestApp::fileErrors_turkishWhereKnown_data()
     QTest::newRow("no permission") << int(std::errc::permission_denied) << "bu işlem için izniniz yok";
     QTest::newRow("read-only disk") << int(std::errc::read_only_file_system) << "disk yalnızca okunabilir";
     QTest::newRow("disk full") << int(std::errc::no_space_on_device) << "diskte yer kalmadı";
+    QTest::newRow("symlink loop") << int(std::errc::too_many_symbolic_link_levels)
+                                  << "sembolik bağlantılar bir döngü oluşturuyor ya da çok iç içe";
     QTest::newRow("rare") << int(std::errc::protocol_error) << "";
 }
 
@@ -150,6 +159,151 @@ void TestApp::qtTranslations_turkishDialogTexts()
     QVERIFY2(!missing.contains(QStringLiteral("qtbase")), "qtbase_tr.qm missing: install qt6-translations-l10n");
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("İptal"));
     QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Yazdır"));
+}
+
+namespace {
+
+QByteArray repeated(const QByteArray& piece, int times)
+{
+    return piece.repeated(times);
+}
+
+QByteArray attributes(const char* prefix, int count)
+{
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out += ' ' + QByteArray(prefix) + QByteArray::number(i) + "=\"v\"";
+    return out;
+}
+
+} // namespace
+
+void TestApp::xmlPreflight_refusesHostileShapes_data()
+{
+    using V = app::XmlPreflight::Verdict;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("stylesheet"); // a DOCTYPE is allowed
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<int>("line"); // where the refusal names it; 0: not checked
+
+    const QByteArray head = "<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/xsl\" href=\"y.xslt\"?>\n";
+    QTest::newRow("ledger-like") << head + "<defter xmlns=\"e\" a='>'><!-- <x><y> --><![CDATA[<z>]]>"
+                                           "<b c=\"<d>\">t</b><e/></defter>"
+                                 << false << int(V::Fine) << 0;
+    QTest::newRow("no markup where the parser stops")
+        << "garbage <!ENTITY a \"b\">" + repeated("<a>", 300) << false << int(V::Fine) << 0;
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF\n" + repeated("<a>", 257) << false << int(V::TooDeep) << 2;
+    QTest::newRow("depth at the limit") << repeated("<a>", 256) + repeated("</a>", 256) << false << int(V::Fine) << 0;
+    QTest::newRow("depth over the limit")
+        << head + repeated("<a>\n", 257) + repeated("</a>", 257) << false << int(V::TooDeep) << 259;
+    QTest::newRow("empty elements do not nest")
+        << "<r>" + repeated("<a/>", 5000) + "</r>" << false << int(V::Fine) << 0;
+    QTest::newRow("markup inside comments, PIs, CDATA and values is no element")
+        << "<r><!--" + repeated("<a>", 300) + "--><?p " + repeated("<a>", 300) + "?><![CDATA[" + repeated("<a>", 300) +
+               "]]><v w=\"" + repeated("<a>", 300) + "\"/></r>"
+        << false << int(V::Fine) << 0;
+    QTest::newRow("attributes at the limit") << "<r" + attributes("a", 256) + "/>" << false << int(V::Fine) << 0;
+    QTest::newRow("attributes over the limit")
+        << "<r\n" + attributes("a", 257) + "/>" << false << int(V::TooManyAttributes) << 2;
+    QTest::newRow("namespaces over the limit on one element count as attributes")
+        << "<r" + attributes("xmlns:n", 257) + "/>" << false << int(V::TooManyAttributes) << 1;
+    QTest::newRow("namespaces over the limit in scope")
+        << "<r" + attributes("xmlns:n", 200) + "><s" + attributes("xmlns:m", 57) + "/></r>" << false
+        << int(V::TooManyNamespaces) << 1;
+    QTest::newRow("namespaces of closed siblings leave scope")
+        << "<r" + attributes("xmlns:n", 200) + ">" + repeated("<s" + attributes("xmlns:m", 56) + "/>", 3) + "</r>"
+        << false << int(V::Fine) << 0;
+    QTest::newRow("long element name") << "<" + QByteArray(1001, 'a') + "/>" << false << int(V::NameTooLong) << 1;
+    QTest::newRow("long attribute name") << "<r " + QByteArray(1001, 'a') + "=\"\"/>" << false << int(V::NameTooLong)
+                                         << 1;
+    QTest::newRow("long end-tag name") << "<r></" + QByteArray(1001, 'a') + ">" << false << int(V::NameTooLong) << 1;
+    QTest::newRow("long attribute value")
+        << "<r a=\"" + QByteArray((1 << 20) + 1, 'x') + "\"/>" << false << int(V::ValueTooLong) << 1;
+    QTest::newRow("long comment") << "<r>\n<!--" + QByteArray((1 << 20) + 1, 'x') + "--></r>" << false
+                                  << int(V::MarkupTooLong) << 2;
+    QTest::newRow("long processing instruction")
+        << "<r><?p " + QByteArray(1 << 20, 'x') + "?></r>" << false << int(V::MarkupTooLong) << 1;
+    QTest::newRow("CDATA of attachment size is allowed")
+        << "<r><![CDATA[" + QByteArray(7 << 20, 'x') + "]]></r>" << false << int(V::Fine) << 0;
+    QTest::newRow("long CDATA") << "<r><![CDATA[" + QByteArray((8 << 20) + 1, 'x') + "]]></r>" << false
+                                << int(V::MarkupTooLong) << 1;
+    QTest::newRow("long text is allowed") << "<r>" + QByteArray(3 << 20, 'x') + "</r>" << false << int(V::Fine) << 0;
+    QTest::newRow("doctype") << head + "<!DOCTYPE r [<!ENTITY a \"b\">]><r/>" << false << int(V::Doctype) << 3;
+    QTest::newRow("declaration outside a doctype")
+        << QByteArray("<!ENTITY a \"b\"><r/>") << false << int(V::Doctype) << 1;
+    QTest::newRow("stylesheet doctype with '>' and ']' in literals and comments")
+        << "<!DOCTYPE x [<!ENTITY nbsp \"&#160;>]\"><!-- ]> don't --><!ENTITY q '\"'>]>" + repeated("<a>", 256) +
+               repeated("</a>", 256)
+        << true << int(V::Fine) << 0;
+    QTest::newRow("stylesheet still nests within the limit")
+        << "<!DOCTYPE x [<!ENTITY nbsp \"&#160;\">]>" + repeated("<a>", 257) << true << int(V::TooDeep) << 1;
+    QTest::newRow("UTF-16 is scanned as what it says")
+        << ("\xFF\xFE" +
+            QByteArray(reinterpret_cast<const char*>(QString::fromLatin1(repeated("<a>", 257)).utf16()), 257 * 3 * 2))
+        << false << int(V::TooDeep) << 1;
+    // The file is read in chunks of 1 MiB: a comment's end split across two of them.
+    QTest::newRow("terminator across a read boundary")
+        << "<r><!--" + QByteArray((1 << 20) - 8, 'x') + "-->" + repeated("<a>", 257) << false << int(V::TooDeep) << 1;
+}
+
+void TestApp::xmlPreflight_refusesHostileShapes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, stylesheet);
+    QFETCH(int, verdict);
+    QFETCH(int, line);
+    app::XmlShapeLimits limits;
+    limits.allowDoctype = stylesheet;
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("d.xml")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    for (const app::XmlPreflight& result :
+         {app::preflightXml(bytes, limits), app::preflightXmlFile(file.fileName(), limits)}) {
+        QCOMPARE(int(result.verdict), verdict);
+        QCOMPARE(result.problem.isEmpty(), result.ok());
+        if (line > 0) {
+            QCOMPARE(result.line, line);
+            QVERIFY2(result.problem.startsWith(QStringLiteral("%1. satırda").arg(line)), qPrintable(result.problem));
+        }
+    }
+}
+
+void TestApp::xmlPreflight_refusesWhatIsNoRegularFile_data()
+{
+    using V = app::XmlPreflight::Verdict;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("named pipe") << "fifo" << int(V::NotRegularFile) << "adlandırılmış kanal";
+    QTest::newRow("device") << "/dev/urandom" << int(V::NotRegularFile) << "aygıt";
+    QTest::newRow("folder") << "folder" << int(V::NotRegularFile) << "klasör";
+    QTest::newRow("symlink loop") << "loop" << int(V::Unreadable) << "döngü";
+    QTest::newRow("missing") << "missing" << int(V::Unreadable) << "böyle bir dosya";
+    QTest::newRow("symlink to a regular file") << "link" << int(V::Fine) << "";
+}
+
+void TestApp::xmlPreflight_refusesWhatIsNoRegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, verdict);
+    QFETCH(QString, words);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("d.xml"));
+    if (kind == u"fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkdir(path));
+    else if (kind == u"loop")
+        QVERIFY(QFile::link(path, path));
+    else if (kind == u"link")
+        QVERIFY(QFile(dir.filePath(QStringLiteral("t"))).open(QIODevice::WriteOnly) &&
+                QFile::link(dir.filePath(QStringLiteral("t")), path));
+    else if (kind.startsWith(u'/'))
+        path = kind;
+    const app::XmlPreflight result = app::preflightXmlFile(path);
+    QCOMPARE(int(result.verdict), verdict);
+    QVERIFY2(result.problem.contains(words), qPrintable(result.problem));
 }
 
 QTEST_GUILESS_MAIN(TestApp)

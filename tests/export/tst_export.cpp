@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace ledgerexport;
@@ -589,6 +591,19 @@ void TestExport::badInput_failsAndLeavesNoFile_data()
                                     << "out.xlsx" << false << qint64(16384) << "yazılamadı";
     QTest::newRow("disk full csv") << "K"
                                    << "out.csv" << true << qint64(4096) << "yazılamadı";
+    // Shapes that kept libxml2's stream reader busy for minutes, refused before it reads them.
+    QTest::newRow("doctype") << "hostile doctype"
+                             << "out.csv" << true << qint64(0) << "DOCTYPE";
+    QTest::newRow("deep nesting") << "hostile deep"
+                                  << "out.csv" << true << qint64(0) << "256 düzey";
+    QTest::newRow("many attributes") << "hostile attributes"
+                                     << "out.csv" << true << qint64(0) << "256 nitelik";
+    QTest::newRow("long attribute value") << "hostile value"
+                                          << "out.csv" << true << qint64(0) << "nitelik değeri";
+    QTest::newRow("long CDATA section") << "hostile cdata"
+                                        << "out.csv" << true << qint64(0) << "CDATA";
+    QTest::newRow("named pipe") << "fifo"
+                                << "out.csv" << true << qint64(0) << "FIFO";
 }
 
 void TestExport::badInput_failsAndLeavesNoFile()
@@ -623,6 +638,22 @@ void TestExport::badInput_failsAndLeavesNoFile()
         QVERIFY(!ledger.isEmpty());
     } else if (ledger == QLatin1String("K")) {
         ledger = m_genLedger;
+    } else if (ledger.startsWith(QLatin1String("hostile "))) {
+        const QByteArray entries = "<gl-cor:accountingEntries>";
+        const std::map<QString, QByteArray> before = {
+            {"doctype", "<!DOCTYPE d [<!ENTITY a \"b\">]>"},
+            {"deep", QByteArray("<a>").repeated(300) + QByteArray("</a>").repeated(300)},
+            {"attributes", "<a" + QByteArray(" b=\"\"").repeated(300) + "/>"},
+            {"value", "<a b=\"" + QByteArray(2 << 20, 'v') + "\"/>"},
+            {"cdata", "<a><![CDATA[" + QByteArray(9 << 20, 'c') + "]]></a>"},
+        };
+        const QString shape = ledger.mid(8);
+        ledger = shape == u"doctype"
+                     ? edited(kJournal, source.path(), "<edefter:defter ", before.at(shape) + "<edefter:defter ")
+                     : edited(kJournal, source.path(), entries, before.at(shape) + entries);
+    } else if (ledger == QLatin1String("fifo")) {
+        ledger = source.filePath(QStringLiteral("in.xml"));
+        QCOMPARE(mkfifo(QFile::encodeName(ledger).constData(), 0600), 0);
     }
     const QString out = QDir(dir.path()).absoluteFilePath(target);
 
@@ -634,9 +665,12 @@ void TestExport::badInput_failsAndLeavesNoFile()
         small.rlim_cur = rlim_t(fileSizeLimit);
         setrlimit(RLIMIT_FSIZE, &small);
     }
+    QElapsedTimer timer;
+    timer.start();
     const ExportResult r = exportLedger(ledger, out, csv ? Format::Csv : Format::Xlsx);
     if (fileSizeLimit > 0)
         setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY2(timer.elapsed() < 20000, "a guard against hangs, not a speed test");
 
     QVERIFY(!r.ok);
     QVERIFY(!r.cancelled);

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 #include <libxml/HTMLparser.h>
 #include <libxml/xpath.h>
 
@@ -317,6 +319,12 @@ void TestDocumentPieces::prefix_nothingForSmallFilesOrDtds_data()
     QByteArray withDtd = ledgerXml(400, 10);
     withDtd.insert(withDtd.indexOf("<edefter:defter"), "<!DOCTYPE edefter:defter [<!ENTITY e \"x\">]>");
     QTest::newRow("dtd") << withDtd;
+    // What the whole render refuses is not parsed for a first screen either.
+    QByteArray deep = ledgerXml(400, 10);
+    deep.insert(deep.indexOf('>', deep.indexOf("<edefter:defter")) + 1,
+                QByteArray("<a>").repeated(300) + QByteArray("</a>").repeated(300));
+    QTest::newRow("deep nesting") << deep;
+    QTest::newRow("named pipe") << QByteArray("mkfifo");
 }
 
 void TestDocumentPieces::prefix_nothingForSmallFilesOrDtds()
@@ -324,7 +332,10 @@ void TestDocumentPieces::prefix_nothingForSmallFilesOrDtds()
     QFETCH(QByteArray, xml);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.xml"));
-    writeFile(path, xml);
+    if (xml == "mkfifo")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        writeFile(path, xml);
     QVERIFY(!detail::findLedgerPrefix(path, 60000).has_value());
 }
 

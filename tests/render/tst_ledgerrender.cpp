@@ -12,6 +12,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -409,6 +410,42 @@ void TestLedgerRender::failures_becomeReadablePages_data()
                                   << kind(FailureKind::TransformFailed) << "Dönüştürme hatası"
                                   << "defter <1>.xml"
                                   << "çıktı";
+    // Hostile shapes are refused before the parser sees them, whose checks are quadratic.
+    QTest::newRow("ledger nests too deep")
+        << ledgerNaming("y.xslt", "<defter>" + QByteArray("<a>").repeated(300) + "</defter>") << good
+        << kind(FailureKind::Refused) << "Güvenlik nedeniyle reddedildi"
+        << "defter <1>.xml"
+        << "256 düzey";
+    QTest::newRow("ledger with too many attributes")
+        << ledgerNaming("y.xslt", "<defter" + QByteArray(" a=\"\"").repeated(300) + "/>") << good
+        << kind(FailureKind::Refused) << "Güvenlik nedeniyle reddedildi"
+        << "defter <1>.xml"
+        << "256 nitelik";
+    QTest::newRow("ledger is a named pipe")
+        << QByteArray("mkfifo") << good << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << "defter <1>.xml"
+        << "FIFO";
+    QTest::newRow("stylesheet is a named pipe")
+        << ledgerNaming("y.xslt") << QByteArray("mkfifo") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << "y.xslt"
+        << "FIFO";
+    QTest::newRow("stylesheet is a link loop")
+        << ledgerNaming("y.xslt") << QByteArray("link loop") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << "y.xslt"
+        << "döngü";
+    QTest::newRow("stylesheet is a folder")
+        << ledgerNaming("y.xslt") << QByteArray("mkdir") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << "y.xslt"
+        << "klasör";
+    // Every element for every element for every element: stopped long before it takes the machine.
+    QTest::newRow("output without bound")
+        << ledgerNaming("y.xslt", "<defter>" + QByteArray("<satir>1234567890</satir>").repeated(2000) + "</defter>")
+        << stylesheetWithBody("<xsl:for-each select=\"//*\"><xsl:for-each select=\"//*\"><xsl:for-each "
+                              "select=\"//*\"><p><xsl:value-of select=\".\"/></p></xsl:for-each></xsl:for-each>"
+                              "</xsl:for-each>")
+        << kind(FailureKind::TransformFailed) << "Dönüştürme hatası"
+        << "defter <1>.xml"
+        << "sınırını aştı";
 }
 
 void TestLedgerRender::failures_becomeReadablePages()
@@ -421,12 +458,21 @@ void TestLedgerRender::failures_becomeReadablePages()
     QFETCH(QString, detail);
 
     const QString ledgerPath = m_dir->path() + QStringLiteral("/defter <1>.xml");
-    if (!ledger.isNull())
-        write(QStringLiteral("defter <1>.xml"), ledger);
-    if (!stylesheet.isNull())
-        write(QStringLiteral("y.xslt"), stylesheet);
+    const auto place = [&](const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir->filePath(name);
+        if (bytes == "mkfifo")
+            return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+        if (bytes == "link loop")
+            return QFile::link(path, path);
+        return bytes == "mkdir" ? QDir().mkdir(path) : !write(name, bytes).isEmpty();
+    };
+    QVERIFY(ledger.isNull() || place(QStringLiteral("defter <1>.xml"), ledger));
+    QVERIFY(stylesheet.isNull() || place(QStringLiteral("y.xslt"), stylesheet));
 
+    QElapsedTimer timer;
+    timer.start();
     const viewer::RenderResult result = viewer::renderLedger(request(ledgerPath));
+    QVERIFY2(timer.elapsed() < 20000, "a guard against hangs, not a speed test");
     QVERIFY(!result.ok());
     QCOMPARE(int(result.failure->kind), kind);
     QVERIFY2(viewer::failureHeading(*result.failure).startsWith(heading),
@@ -481,11 +527,11 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten_data()
     QTest::newRow("external entity in the ledger")
         << QByteArray("<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"y.xslt\"?>\n"
                       "<!DOCTYPE defter [<!ENTITY gizli SYSTEM \"gizli.txt\">]><defter>&gizli;</defter>")
-        << QByteArray(kHtmlStylesheet) << "gizli";
+        << QByteArray(kHtmlStylesheet) << "DOCTYPE";
     QTest::newRow("entity bomb in the ledger")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;"
                       "&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><d>&c;&c;&c;&c;</d>")
-        << QByteArray(kHtmlStylesheet) << "entity";
+        << QByteArray(kHtmlStylesheet) << "DOCTYPE";
     QTest::newRow("external entity in the stylesheet")
         << ledgerNaming("y.xslt")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE xsl:stylesheet [<!ENTITY gizli SYSTEM \"gizli.txt\">]>"
@@ -495,6 +541,29 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten_data()
     QTest::newRow("external entity via document()")
         << ledgerNaming("y.xslt") << stylesheetWithBody("<p><xsl:value-of select=\"document('ek.xml')\"/></p>")
         << "gizli";
+    // A stylesheet reads inside the ledger's folder only: OUT/ is a folder elsewhere, UP/ the same
+    // reached with "..", and "kisayol" a link in the ledger's folder leading there.
+    const auto reads = [](const QByteArray& uri) {
+        return stylesheetWithBody("<p><xsl:value-of select=\"document('" + uri + "')\"/></p>");
+    };
+    QTest::newRow("document() of an absolute path outside")
+        << ledgerNaming("y.xslt") << reads("OUT/gizli.xml") << "gizli.xml";
+    QTest::newRow("document() of a file URL outside")
+        << ledgerNaming("y.xslt") << reads("OUTURL/gizli.xml") << "gizli.xml";
+    QTest::newRow("document() going up") << ledgerNaming("y.xslt") << reads("UP/gizli.xml") << "gizli.xml";
+    QTest::newRow("document() through a link leading out")
+        << ledgerNaming("y.xslt") << reads("kisayol/gizli.xml") << "gizli.xml";
+    QTest::newRow("document() of a missing file is an error")
+        << ledgerNaming("y.xslt") << reads("yok.xml") << "yok.xml";
+    QTest::newRow("xsl:include from outside")
+        << ledgerNaming("y.xslt")
+        << QByteArray("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                      "<xsl:include href=\"UP/gizli.xslt\"/></xsl:stylesheet>")
+        << "gizli.xslt";
+    QTest::newRow("stylesheet instruction going up")
+        << ledgerNaming("UP/gizli.xslt") << QByteArray(kHtmlStylesheet) << "gizli.xslt";
+    QTest::newRow("stylesheet instruction naming an absolute path")
+        << ledgerNaming("OUT/gizli.xslt") << QByteArray(kHtmlStylesheet) << "gizli.xslt";
 }
 
 void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten()
@@ -503,10 +572,21 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten()
     QFETCH(QByteArray, stylesheet);
     QFETCH(QString, detail);
 
-    const QString ledgerPath = write(QStringLiteral("defter.xml"), ledger);
-    // Absolute targets: a relative exsl:document href resolves against the working folder.
-    write(QStringLiteral("y.xslt"),
-          QByteArray(stylesheet).replace("DIR/", QUrl::fromLocalFile(m_dir->path()).toEncoded() + '/'));
+    QTemporaryDir outside;
+    QFile secret(outside.filePath(QStringLiteral("gizli.xml")));
+    QVERIFY(secret.open(QIODevice::WriteOnly) && secret.write("<g>GIZLI-ICERIK</g>") > 0);
+    secret.close();
+    QVERIFY(QFile::copy(secret.fileName(), outside.filePath(QStringLiteral("gizli.xslt"))));
+    QVERIFY(QFile::link(outside.path(), m_dir->filePath(QStringLiteral("kisayol"))));
+    const auto placed = [&](QByteArray text) {
+        // Absolute targets: a relative exsl:document href resolves against the working folder.
+        return text.replace("DIR/", QUrl::fromLocalFile(m_dir->path()).toEncoded() + '/')
+            .replace("OUTURL/", QUrl::fromLocalFile(outside.path()).toEncoded() + '/')
+            .replace("OUT/", QFile::encodeName(outside.path()) + '/')
+            .replace("UP/", QFile::encodeName(QDir(m_dir->path()).relativeFilePath(outside.path())) + '/');
+    };
+    const QString ledgerPath = write(QStringLiteral("defter.xml"), placed(ledger));
+    write(QStringLiteral("y.xslt"), placed(stylesheet));
     write(QStringLiteral("gizli.txt"), "GIZLI-ICERIK");
     write(QStringLiteral("ek.xml"), "<!DOCTYPE e [<!ENTITY gizli SYSTEM \"gizli.txt\">]><e>&gizli;</e>");
     const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace selection;
 
 namespace {
@@ -416,6 +418,7 @@ void TestSelectionCore::openWith_data()
     QTest::newRow("not .xml") << "@/Defter 2025/notlar.txt" << refuse << "XML dosyası değil";
     QTest::newRow(".xml that is no XML") << "@/Defter 2025/bozuk.xml" << refuse << "XML dosyası değil";
     QTest::newRow("folder") << "@/Defter 2025" << refuse << "klasör";
+    QTest::newRow("named pipe") << "@/Defter 2025/kanal.xml" << refuse << "FIFO";
 }
 
 void TestSelectionCore::openWith()
@@ -430,6 +433,7 @@ void TestSelectionCore::openWith()
     writeAll(folder + "/yevmiye.XML", "\xEF\xBB\xBF\r\n  <defter/>");
     writeAll(folder + "/notlar.txt", "<defter/>");
     writeAll(folder + "/bozuk.xml", "%PDF-1.4\n<<>>");
+    QCOMPARE(mkfifo(QFile::encodeName(folder + "/kanal.xml").constData(), 0600), 0);
     const QStringList arguments = argument == "-" ? QStringList() : QStringList{argument.replace('@', dir.path())};
 
     const OpenRequest request = decideOpen(arguments, dir.path());

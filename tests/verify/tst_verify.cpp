@@ -1,6 +1,7 @@
 #include "verify/verification.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +11,8 @@
 #include <QTest>
 
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -251,6 +254,17 @@ void TestVerify::tampering_isCaughtWithReason_data()
                                      << "entity" << couldNot << "DOCTYPE";
     QTest::newRow("huge file") << "Y"
                                << "huge" << couldNot << "denetlenemeyecek kadar büyük";
+    // Shapes that kept libxml2 and canonicalisation busy for minutes, refused before either reads them.
+    QTest::newRow("deep nesting") << "Y"
+                                  << "deep" << couldNot << "256 düzey";
+    QTest::newRow("many attributes") << "Y"
+                                     << "attributes" << couldNot << "256 nitelik";
+    QTest::newRow("many namespaces in scope") << "Y"
+                                              << "namespaces" << couldNot << "ad alanı";
+    QTest::newRow("many elements in many namespaces") << "Y"
+                                                      << "elements" << couldNot << "milyon adımı aşıyor";
+    QTest::newRow("named pipe") << "Y"
+                                << "fifo" << couldNot << "FIFO";
 }
 
 void TestVerify::tampering_isCaughtWithReason()
@@ -327,10 +341,37 @@ void TestVerify::tampering_isCaughtWithReason()
                                 "-keyout", options.rootsFolder + "/key", "-out", options.rootsFolder + "/root.pem"}));
     } else if (change == "huge") {
         options.maxFileBytes = 4096;
+    } else if (change == "elements") {
+        // Within every shape limit, yet canonicalising it for the signature takes each element through
+        // 200 namespaces: at 20 MB, minutes.
+        QByteArray shape = "<w";
+        for (int i = 0; i < 200; ++i)
+            shape += " xmlns:n" + QByteArray::number(i) + "=\"u\"";
+        doc.insert(doc.indexOf("<gl-cor:accountingEntries>"),
+                   shape + ">" + QByteArray("<y/>").repeated(60000) + "</w>");
+    } else if (change == "deep" || change == "attributes" || change == "namespaces") {
+        const auto attributes = [](const char* prefix, int count) {
+            QByteArray out;
+            for (int i = 0; i < count; ++i)
+                out += ' ' + QByteArray(prefix) + QByteArray::number(i) + "=\"u\"";
+            return out;
+        };
+        const QByteArray shape = change == "deep" ? QByteArray("<a>").repeated(300) + QByteArray("</a>").repeated(300)
+                                 : change == "attributes"
+                                     ? "<a" + attributes("b", 300) + "/>"
+                                     : "<a" + attributes("xmlns:n", 200) + "><b" + attributes("xmlns:m", 60) + "/></a>";
+        doc.insert(doc.indexOf("<gl-cor:accountingEntries>"), shape);
     }
-    if (change != "other berat")
+    if (change == "fifo") {
+        QFile::remove(path);
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (change != "other berat") {
         writeAll(path, doc);
+    }
+    QElapsedTimer timer;
+    timer.start();
     const verify::VerificationResult r = verify::verifyFile(path, options);
+    QVERIFY2(timer.elapsed() < 20000, "a guard against hangs, not a speed test");
     QVERIFY2(int(r.status) == status && r.summary.contains(reason),
              qPrintable(QString("status %1: %2\n%3").arg(int(r.status)).arg(r.summary, r.details.join('\n'))));
 }
