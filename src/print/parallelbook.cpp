@@ -33,9 +33,8 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
     for (int k = 0; k < int(m_books.size()); ++k) {
         PieceBook* book = m_books.at(k).book;
         connect(book, &PieceBook::pieceLaidOut, this,
-                [this, k](const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last) {
-                    laidOut(k, part, anchors, {first, last});
-                });
+                [this, k](const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last,
+                          const QHash<int, QStringList>& given) { laidOut(k, part, anchors, {first, last}, given); });
         connect(book, &PieceBook::completed, this, [this, k] { bookComplete(k); });
         connect(book, &PieceBook::failed, this, [this](const QString& error) {
             if (m_done)
@@ -79,10 +78,15 @@ int ParallelBook::pageCount() const
 }
 
 void ParallelBook::laidOut(int index, const PdfPart& part, const QHash<QString, PdfAnchor>& anchors,
-                           std::pair<int, int> holds)
+                           std::pair<int, int> holds, const QHash<int, QStringList>& given)
 {
     if (m_done)
         return;
+    // Each layout of a piece names its blocks alike; one cut short names fewer.
+    for (auto piece = given.cbegin(); piece != given.cend(); ++piece) {
+        if (piece.value().size() > m_blocks.value(piece.key()).size())
+            m_blocks.insert(piece.key(), piece.value());
+    }
     Book& book = m_books[index];
     book.laidOut.append(part);
     book.anchors.append(anchors);
@@ -176,7 +180,7 @@ void ParallelBook::settle()
     }
 }
 
-QList<PdfPart> ParallelBook::parts() const
+QList<PdfPart> ParallelBook::parts(QList<QHash<QString, PdfAnchor>>* anchors) const
 {
     QList<PdfPart> parts;
     Place from;
@@ -188,8 +192,11 @@ QList<PdfPart> ParallelBook::parts() const
             part.firstPage = piece == from.piece ? from.page : 0;
             const int end = book.stop && piece == last ? book.stop->page : part.pageCount;
             part.pageCount = end - part.firstPage;
-            if (part.pageCount > 0)
-                parts.append(part);
+            if (part.pageCount <= 0)
+                continue;
+            parts.append(part);
+            if (anchors)
+                anchors->append(book.anchors.at(piece));
         }
         if (!book.stop)
             break;

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -277,6 +278,7 @@ PiecedDocument Cutter::run()
         result.fragments.append(whole);
         result.weights.append(html ? weigh(html) : 1);
         result.hashes.append(qHash(whole));
+        result.blocks.append(0);
         xmlOutputBufferClose(m_out);
         return result;
     }
@@ -336,6 +338,9 @@ PiecedDocument Cutter::run()
         const bool isLast = piece + 1 == qsizetype(ranges.size());
         result.fragments.append(serialisePiece(ranges[piece].first, ranges[piece].second, isLast));
         result.hashes.append(qHash(result.fragments.constLast()));
+        result.blocks.append(int(std::count_if(m_items.begin() + ranges[piece].first,
+                                               m_items.begin() + ranges[piece].second + 1,
+                                               [](const Item& item) { return item.kind == Item::Unit; })));
     }
     result.tail = "</body></html>\n";
     xmlOutputBufferClose(m_out);

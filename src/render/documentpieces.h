@@ -32,6 +32,7 @@ struct PiecedDocument
     QList<QByteArray> fragments; // the body's content, piece by piece
     QList<int> weights;          // each piece's weight, for estimating its height before it is shown
     QList<size_t> hashes;        // each piece's content, hashed: a piece unchanged need not be shown anew
+    QList<int> blocks;           // each piece's repeated blocks: printing checks that every one reached the pages
     QByteArray tail;             // </body></html>
     QString title;
     int printWeight = 0; // pieces printed together weigh up to this much; 0: each alone
