@@ -69,10 +69,22 @@ QList<int> ParallelBook::liveBooks() const
 
 int ParallelBook::pageCount() const
 {
+    // As parts() will lay them end to end; a book that has not yet found where the next takes
+    // over counts only up to where the next began, not the pages both lay out.
     int pages = 0;
-    for (const int k : liveBooks()) {
-        for (const PdfPart& part : m_books.at(k).laidOut)
-            pages += part.pageCount;
+    Place from;
+    const QList<int> live = liveBooks();
+    for (qsizetype at = 0; at < live.size(); ++at) {
+        const Book& book = m_books.at(live.at(at));
+        const Book* next = at + 1 < live.size() ? &m_books.at(live.at(at + 1)) : nullptr;
+        for (int piece = from.piece; piece < int(book.laidOut.size()); ++piece) {
+            if ((book.stop && piece > book.stop->piece) ||
+                (!book.stop && next && !next->holds.isEmpty() && book.holds.at(piece).first >= next->holds.constFirst().first))
+                break;
+            const int end = book.stop && piece == book.stop->piece ? book.stop->page : book.laidOut.at(piece).pageCount;
+            pages += qMax(0, end - (piece == from.piece ? from.page : 0));
+        }
+        from = book.stop ? book.next : Place{};
     }
     return pages;
 }

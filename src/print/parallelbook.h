@@ -40,7 +40,8 @@ public:
 
     void produce();
 
-    // Pages laid out so far by the books still needed: for progress only.
+    // Pages laid out so far by the books still needed, as they will follow each other: for
+    // progress only (it may still fall back a little where a book's page is carried or taken over).
     [[nodiscard]] int pageCount() const;
     [[nodiscard]] int bookCount() const { return int(m_books.size()); }
     // Once completed: the document's pages, stretch by stretch, with each stretch's file's named

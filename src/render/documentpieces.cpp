@@ -242,6 +242,35 @@ void Cutter::expand(Frame* frame)
     m_items.push_back({Item::Trail, {}, frame, 0});
 }
 
+// Cuts every text below `root` longer than `limit` bytes, at a character's start, and says how
+// much is left out.
+void shortenLongTexts(xmlNode* root, int limit)
+{
+    for (xmlNode* node = root; node;) {
+        if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) && node->content &&
+            xmlStrlen(node->content) > limit) {
+            const QByteArray text(reinterpret_cast<const char*>(node->content));
+            int end = limit;
+            while (end > 0 && (uchar(text.at(end)) & 0xC0) == 0x80)
+                --end;
+            const qsizetype left = QString::fromUtf8(text.mid(end)).size();
+            const QByteArray shown =
+                text.left(end) + QStringLiteral(" … [metnin kalan %L1 karakteri, sayfaya dökülemeyecek kadar uzun "
+                                                "olduğundan gösterilmiyor]")
+                                     .arg(left)
+                                     .toUtf8();
+            xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(shown.constData()), int(shown.size()));
+        }
+        if (node->children && node->type == XML_ELEMENT_NODE) {
+            node = node->children;
+            continue;
+        }
+        while (node != root && !node->next)
+            node = node->parent;
+        node = node == root ? nullptr : node->next;
+    }
+}
+
 PiecedDocument Cutter::run()
 {
     PiecedDocument result;
@@ -283,6 +312,7 @@ PiecedDocument Cutter::run()
         return result;
     }
 
+    shortenLongTexts(body, m_limits.longestText);
     result.head = serialiseHead(html, head, body);
     weigh(body);
     m_body = makeFrame(body, nullptr);
