@@ -35,6 +35,13 @@ LedgerPdf::LedgerPdf(QObject* parent)
       m_page(new PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4))
 {
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
+    // A printed piece takes a second or two: a layout that gives none for minutes never will.
+    m_stalled.setSingleShot(true);
+    m_stalled.setInterval(std::chrono::minutes(5));
+    connect(&m_stalled, &QTimer::timeout, this, [this] {
+        finish({false, false, 0,
+                QStringLiteral("Tarayıcı bileşeni beş dakikadır tek bir sayfa bile hazırlamadı; PDF yazılmadı.")});
+    });
     connect(m_page, &QWebEnginePage::loadingChanged, this, &LedgerPdf::pageLoaded);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
     // The web engine's processes start while the first ledger renders, not after.
@@ -101,6 +108,7 @@ void LedgerPdf::rendered(RenderResult result)
     if (!inPieces) {
         m_loading = url;
         m_page->load(url);
+        m_stalled.start();
         return;
     }
     // As the preview lays a document in pieces out, on every core (each book's browser process
@@ -114,8 +122,10 @@ void LedgerPdf::rendered(RenderResult result)
     connect(m_book, &ParallelBook::progressed, this, [this] {
         // Books overlap while they look for the page where one takes over: never count down.
         m_shownPages = qMax(m_shownPages, m_book->pageCount());
+        m_stalled.start();
         emit progressed(m_shownPages);
     });
+    m_stalled.start();
     connect(m_book, &ParallelBook::completed, this, &LedgerPdf::bookDone);
     connect(m_book, &ParallelBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
     m_book->produce();
@@ -167,6 +177,7 @@ void LedgerPdf::bookDone()
 
 void LedgerPdf::finish(PdfOutcome outcome)
 {
+    m_stalled.stop();
     if (m_book) {
         m_book->disconnect(this);
         m_book->deleteLater(); // it may be what called

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -64,6 +65,7 @@ private:
     QPointer<ParallelBook> m_retired;
     QUrl m_loading; // the document the page is loading, to print once loaded
     int m_shownPages = 0;
+    QTimer m_stalled; // no page laid out for this long: the layout is given up
 };
 
 } // namespace viewer
