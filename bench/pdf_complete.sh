@@ -48,7 +48,7 @@ tally() {
     done
 }
 
-printf '%-8s %-8s %5s %9s %6s %7s\n' entries mode runs complete short failed
+printf '%-8s %-9s %5s %9s %6s %7s\n' entries mode runs complete short failed
 for entries in "${sizes[@]}"; do
     folder="$work/$entries"
     "$generator" --out "$folder" --entries "$entries" >/dev/null
@@ -65,7 +65,7 @@ for entries in "${sizes[@]}"; do
             tail -1 "$work/log" >&2
         fi
     done
-    printf '%-8s %-8s %5s %9s %6s %7s\n' "$entries" --pdf "$runs" "$complete" "$short" "$failed"
+    printf '%-8s %-9s %5s %9s %6s %7s\n' "$entries" --pdf "$runs" "$complete" "$short" "$failed"
 
     complete=0 short=0 failed=0
     rm -rf "$work/in" "$work/out"
@@ -77,5 +77,5 @@ for entries in "${sizes[@]}"; do
     "$render" --pdf-dir "$work/out" "$work"/in/* >"$work/log" 2>&1 || true
     failed=$(grep -c 'PDF yazılamadı' "$work/log" || true)
     tally "$entries" "$work"/out/*.pdf
-    printf '%-8s %-8s %5s %9s %6s %7s\n' "$entries" --pdf-dir "$runs" "$complete" "$short" "$failed"
+    printf '%-8s %-9s %5s %9s %6s %7s\n' "$entries" --pdf-dir "$runs" "$complete" "$short" "$failed"
 done

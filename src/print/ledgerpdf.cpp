@@ -135,7 +135,8 @@ void LedgerPdf::pageLoaded(const QWebEngineLoadingInfo& loading)
 {
     // Only the end of the document's own load: the blank page before it may end after it began,
     // and a page printed then holds only what had arrived.
-    if (m_loading.isEmpty() || loading.url() != m_loading || loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+    if (m_loading.isEmpty() || loading.url() != m_loading ||
+        loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
     m_loading.clear();
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {

@@ -34,7 +34,9 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
         PieceBook* book = m_books.at(k).book;
         connect(book, &PieceBook::pieceLaidOut, this,
                 [this, k](const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last,
-                          const QHash<int, QStringList>& given) { laidOut(k, part, anchors, {first, last}, given); });
+                          const QHash<int, QStringList>& given) {
+                    laidOut(k, part, anchors, {first, last}, given);
+                });
         connect(book, &PieceBook::completed, this, [this, k] { bookComplete(k); });
         connect(book, &PieceBook::failed, this, [this](const QString& error) {
             if (m_done)
@@ -79,7 +81,8 @@ int ParallelBook::pageCount() const
         const Book* next = at + 1 < live.size() ? &m_books.at(live.at(at + 1)) : nullptr;
         for (int piece = from.piece; piece < int(book.laidOut.size()); ++piece) {
             if ((book.stop && piece > book.stop->piece) ||
-                (!book.stop && next && !next->holds.isEmpty() && book.holds.at(piece).first >= next->holds.constFirst().first))
+                (!book.stop && next && !next->holds.isEmpty() &&
+                 book.holds.at(piece).first >= next->holds.constFirst().first))
                 break;
             const int end = book.stop && piece == book.stop->piece ? book.stop->page : book.laidOut.at(piece).pageCount;
             pages += qMax(0, end - (piece == from.piece ? from.page : 0));

@@ -7,6 +7,7 @@
 #include <libxml/xmlIO.h>
 
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -255,9 +256,9 @@ void shortenLongTexts(xmlNode* root, int limit)
                 --end;
             const qsizetype left = QString::fromUtf8(text.mid(end)).size();
             const QByteArray shown =
-                text.left(end) + QStringLiteral(" … [metnin kalan %L1 karakteri, sayfaya dökülemeyecek kadar uzun "
+                text.left(end) + QStringLiteral(" … [metnin kalan %1 karakteri, sayfaya dökülemeyecek kadar uzun "
                                                 "olduğundan gösterilmiyor]")
-                                     .arg(left)
+                                     .arg(QLocale(QLocale::Turkish).toString(left))
                                      .toUtf8();
             xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(shown.constData()), int(shown.size()));
         }
@@ -368,9 +369,9 @@ PiecedDocument Cutter::run()
         const bool isLast = piece + 1 == qsizetype(ranges.size());
         result.fragments.append(serialisePiece(ranges[piece].first, ranges[piece].second, isLast));
         result.hashes.append(qHash(result.fragments.constLast()));
-        result.blocks.append(int(std::count_if(m_items.begin() + ranges[piece].first,
-                                               m_items.begin() + ranges[piece].second + 1,
-                                               [](const Item& item) { return item.kind == Item::Unit; })));
+        result.blocks.append(
+            int(std::count_if(m_items.begin() + ranges[piece].first, m_items.begin() + ranges[piece].second + 1,
+                              [](const Item& item) { return item.kind == Item::Unit; })));
     }
     result.tail = "</body></html>\n";
     xmlOutputBufferClose(m_out);

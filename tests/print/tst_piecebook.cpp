@@ -173,18 +173,17 @@ void TestPieceBook::blockCount_missesWhatNeverReachedThePages_data()
     QTest::addColumn<QStringList>("parts");
     QTest::addColumn<int>("missing");
     QTest::addColumn<int>("firstPiece");
-    QTest::newRow("every block on a page") << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+2|a:0 b:1", "0+1|c:0"}
-                                           << 0 << -1;
+    QTest::newRow("every block on a page")
+        << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+2|a:0 b:1", "0+1|c:0"} << 0 << -1;
     QTest::newRow("carried: on the next part's page")
         << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+1|a:0 b:1", "0+1|b:0 c:0"} << 0 << -1;
-    QTest::newRow("only on a page left out") << QList<int>{2, 1} << "0=a,b;1=c"
-                                             << QStringList{"0+1|a:0 b:1", "0+1|c:0"} << 1 << 0;
-    QTest::newRow("a piece laid out short") << QList<int>{2, 3} << "0=a,b;1=c" << QStringList{"0+2|a:0 b:1 c:1"} << 2
-                                            << 1;
+    QTest::newRow("only on a page left out")
+        << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+1|a:0 b:1", "0+1|c:0"} << 1 << 0;
+    QTest::newRow("a piece laid out short")
+        << QList<int>{2, 3} << "0=a,b;1=c" << QStringList{"0+2|a:0 b:1 c:1"} << 2 << 1;
     QTest::newRow("a piece never laid out") << QList<int>{2, 3} << "0=a,b" << QStringList{"0+2|a:0 b:1"} << 3 << 1;
     QTest::newRow("no place in the PDF") << QList<int>{1} << "0=a" << QStringList{"0+1|"} << 1 << 0;
-    QTest::newRow("without names: counted, not looked for") << QList<int>{2} << "0=," << QStringList{"0+1|"} << 0
-                                                            << -1;
+    QTest::newRow("without names: counted, not looked for") << QList<int>{2} << "0=," << QStringList{"0+1|"} << 0 << -1;
 }
 
 void TestPieceBook::blockCount_missesWhatNeverReachedThePages()
@@ -458,7 +457,8 @@ void TestPieceBook::headlessPdf_everyEntryEveryTime()
     QProcess generator;
     generator.start(QStringLiteral(LEDGERGEN_PATH), {"--out", m_dir->path(), "--entries", QString::number(entries)});
     QVERIFY(generator.waitForFinished(60000) && generator.exitCode() == 0);
-    QVERIFY(QFile::copy(QStringLiteral(TEST_PROGRAM_DIR "/yevmiye.xslt"), m_dir->filePath(QStringLiteral("yevmiye.xslt"))));
+    QVERIFY(
+        QFile::copy(QStringLiteral(TEST_PROGRAM_DIR "/yevmiye.xslt"), m_dir->filePath(QStringLiteral("yevmiye.xslt"))));
     RenderRequest request;
     request.ledgerPath = m_dir->filePath(QDir(m_dir->path()).entryList({QStringLiteral("*-Y-*.xml")}).value(0));
     QList<int> expected;

@@ -4,6 +4,7 @@
 #include "render/ledgerrender.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -285,9 +286,12 @@ void TestDocumentPieces::longText_shownUpToTheLimitWithANote_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown"); // before the note; the whole text when there is none
     QTest::addColumn<int>("left");      // characters left out; 0: no note
-    QTest::newRow("at the limit") << "ABCDEFGHIJ" << "ABCDEFGHIJ" << 0;
-    QTest::newRow("one byte over") << "ABCDEFGHIJK" << "ABCDEFGHIJ" << 1;
-    QTest::newRow("the limit inside a character") << "ABCDEFGHIŞŞ" << "ABCDEFGHI" << 2;
+    QTest::newRow("at the limit") << "ABCDEFGHIJ"
+                                  << "ABCDEFGHIJ" << 0;
+    QTest::newRow("one byte over") << "ABCDEFGHIJK"
+                                   << "ABCDEFGHIJ" << 1;
+    QTest::newRow("the limit inside a character") << "ABCDEFGHIŞŞ"
+                                                  << "ABCDEFGHI" << 2;
     QTest::newRow("megabytes without a break") << QString(1 << 20, u'A') << "AAAAAAAAAA" << (1 << 20) - 10;
 }
 
@@ -302,7 +306,7 @@ void TestDocumentPieces::longText_shownUpToTheLimitWithANote()
         cut("<html><head><title>T</title></head><body><p>" + text.toUtf8() + "</p><p>kısa</p></body></html>", limits);
     QCOMPARE(pieces.count(), 1);
     const QString body = QString::fromUtf8(pieces.fragments.constFirst());
-    const QString note = QStringLiteral(" … [metnin kalan %L1 karakteri").arg(left);
+    const QString note = QStringLiteral(" … [metnin kalan %1 karakteri").arg(QLocale(QLocale::Turkish).toString(left));
     QVERIFY2(body.contains(">" + shown + (left > 0 ? note : QStringLiteral("</p>"))), qPrintable(body.left(200)));
     QVERIFY(body.contains(QStringLiteral(">kısa</p>")));
 }
