@@ -1,5 +1,6 @@
 #include "print/ledgerpdf.h"
 
+#include "print/blockcount.h"
 #include "print/parallelbook.h"
 #include "web/ledgerscheme.h"
 #include "web/printingpage.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -33,7 +35,14 @@ LedgerPdf::LedgerPdf(QObject* parent)
       m_page(new PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4))
 {
     m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
-    connect(m_page, &QWebEnginePage::loadFinished, this, &LedgerPdf::pageLoaded);
+    // A printed piece takes a second or two: a layout that gives none for minutes never will.
+    m_stalled.setSingleShot(true);
+    m_stalled.setInterval(std::chrono::minutes(5));
+    connect(&m_stalled, &QTimer::timeout, this, [this] {
+        finish({false, false, 0,
+                QStringLiteral("Tarayıcı bileşeni beş dakikadır tek bir sayfa bile hazırlamadı; PDF yazılmadı.")});
+    });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &LedgerPdf::pageLoaded);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
     // The web engine's processes start while the first ledger renders, not after.
     m_page->setUrl(QUrl(QStringLiteral("about:blank")));
@@ -90,29 +99,47 @@ void LedgerPdf::rendered(RenderResult result)
         document.pieces = std::make_shared<const PiecedDocument>(std::move(*result.pieces));
     else
         document.html = std::move(result.html);
-    const bool inPieces = document.pieces && document.pieces->count() > 1;
+    // A page with a body, even in one piece, is laid out by a book: its blocks are named there, and
+    // counted on the pages before the file is written.
+    const bool inPieces = document.pieces && !document.pieces->head.isEmpty();
+    const int pieceCount = document.pieces ? int(document.pieces->count()) : 0;
     const QFileInfo ledger(m_ledger);
     const QUrl url = m_scheme->publish(ledger.absolutePath(), ledger.fileName(), std::move(document));
     if (!inPieces) {
-        m_loading = true;
+        m_loading = url;
         m_page->load(url);
+        m_stalled.start();
         return;
     }
     // As the preview lays a document in pieces out, on every core (each book's browser process
     // holds a printed piece laid out: a few hundred megabytes at most).
-    m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), m_books, nullptr, std::exchange(m_bookPages, {}));
-    connect(m_book, &ParallelBook::progressed, this, [this] { emit progressed(m_book->pageCount()); });
+    const int books = pieceCount > 1 ? m_books : 1;
+    QList<PrintingPage*> pages = std::exchange(m_bookPages, {});
+    while (pages.size() > books) // kept warm for the next ledger
+        m_bookPages.append(pages.takeLast());
+    m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), books, nullptr, pages);
+    m_shownPages = 0;
+    connect(m_book, &ParallelBook::progressed, this, [this] {
+        // Books overlap while they look for the page where one takes over: never count down.
+        m_shownPages = qMax(m_shownPages, m_book->pageCount());
+        m_stalled.start();
+        emit progressed(m_shownPages);
+    });
+    m_stalled.start();
     connect(m_book, &ParallelBook::completed, this, &LedgerPdf::bookDone);
     connect(m_book, &ParallelBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
     m_book->produce();
 }
 
-void LedgerPdf::pageLoaded(bool ok)
+void LedgerPdf::pageLoaded(const QWebEngineLoadingInfo& loading)
 {
-    if (!m_loading)
+    // Only the end of the document's own load: the blank page before it may end after it began,
+    // and a page printed then holds only what had arrived.
+    if (m_loading.isEmpty() || loading.url() != m_loading ||
+        loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
-    m_loading = false;
-    if (!ok) {
+    m_loading.clear();
+    if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
         finish({false, false, 0, QStringLiteral("Belge tarayıcı bileşeninde açılamadı.")});
         return;
     }
@@ -138,11 +165,20 @@ void LedgerPdf::pagePrinted(const QString& path, bool ok)
 
 void LedgerPdf::bookDone()
 {
-    finish(savePdfPages(m_book->parts(), allPages(m_book->parts()), m_target));
+    QList<QHash<QString, PdfAnchor>> anchors;
+    const QList<PdfPart> parts = m_book->parts(&anchors);
+    const QString missing =
+        missingBlocksMessage(countBlocks(m_scheme->current().pieces->blocks, m_book->blocks(), parts, anchors));
+    if (!missing.isEmpty()) {
+        finish({false, false, 0, missing});
+        return;
+    }
+    finish(savePdfPages(parts, allPages(parts), m_target));
 }
 
 void LedgerPdf::finish(PdfOutcome outcome)
 {
+    m_stalled.stop();
     if (m_book) {
         m_book->disconnect(this);
         m_book->deleteLater(); // it may be what called

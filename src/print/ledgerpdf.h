@@ -7,9 +7,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
 
 #include <memory>
 
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
 namespace viewer {
@@ -20,7 +23,8 @@ class PrintingPage;
 
 // Prints a ledger to a numbered PDF file without a window, with the same pages the print
 // preview shows: rendered as the viewer renders it, then laid out by print books working side
-// by side when it comes in pieces, else by a printing page, and numbered as the preview numbers it. One ledger
+// by side when it is a page with a body (its blocks counted on the pages: a file that would miss
+// one is not written), else by a printing page, and numbered as the preview numbers it. One ledger
 // at a time; the next may be asked for once finished() has come.
 class LedgerPdf : public QObject
 {
@@ -41,7 +45,7 @@ signals:
 
 private:
     void rendered(RenderResult result);
-    void pageLoaded(bool ok);
+    void pageLoaded(const QWebEngineLoadingInfo& loading);
     void pagePrinted(const QString& path, bool ok);
     void bookDone();
     void finish(PdfOutcome outcome);
@@ -59,7 +63,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_folder;
     ParallelBook* m_book = nullptr;
     QPointer<ParallelBook> m_retired;
-    bool m_loading = false;
+    QUrl m_loading; // the document the page is loading, to print once loaded
+    int m_shownPages = 0;
+    QTimer m_stalled; // no page laid out for this long: the layout is given up
 };
 
 } // namespace viewer

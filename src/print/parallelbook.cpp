@@ -33,8 +33,9 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
     for (int k = 0; k < int(m_books.size()); ++k) {
         PieceBook* book = m_books.at(k).book;
         connect(book, &PieceBook::pieceLaidOut, this,
-                [this, k](const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last) {
-                    laidOut(k, part, anchors, {first, last});
+                [this, k](const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last,
+                          const QHash<int, QStringList>& given) {
+                    laidOut(k, part, anchors, {first, last}, given);
                 });
         connect(book, &PieceBook::completed, this, [this, k] { bookComplete(k); });
         connect(book, &PieceBook::failed, this, [this](const QString& error) {
@@ -70,19 +71,37 @@ QList<int> ParallelBook::liveBooks() const
 
 int ParallelBook::pageCount() const
 {
+    // As parts() will lay them end to end; a book that has not yet found where the next takes
+    // over counts only up to where the next began, not the pages both lay out.
     int pages = 0;
-    for (const int k : liveBooks()) {
-        for (const PdfPart& part : m_books.at(k).laidOut)
-            pages += part.pageCount;
+    Place from;
+    const QList<int> live = liveBooks();
+    for (qsizetype at = 0; at < live.size(); ++at) {
+        const Book& book = m_books.at(live.at(at));
+        const Book* next = at + 1 < live.size() ? &m_books.at(live.at(at + 1)) : nullptr;
+        for (int piece = from.piece; piece < int(book.laidOut.size()); ++piece) {
+            if ((book.stop && piece > book.stop->piece) ||
+                (!book.stop && next && !next->holds.isEmpty() &&
+                 book.holds.at(piece).first >= next->holds.constFirst().first))
+                break;
+            const int end = book.stop && piece == book.stop->piece ? book.stop->page : book.laidOut.at(piece).pageCount;
+            pages += qMax(0, end - (piece == from.piece ? from.page : 0));
+        }
+        from = book.stop ? book.next : Place{};
     }
     return pages;
 }
 
 void ParallelBook::laidOut(int index, const PdfPart& part, const QHash<QString, PdfAnchor>& anchors,
-                           std::pair<int, int> holds)
+                           std::pair<int, int> holds, const QHash<int, QStringList>& given)
 {
     if (m_done)
         return;
+    // Each layout of a piece names its blocks alike; one cut short names fewer.
+    for (auto piece = given.cbegin(); piece != given.cend(); ++piece) {
+        if (piece.value().size() > m_blocks.value(piece.key()).size())
+            m_blocks.insert(piece.key(), piece.value());
+    }
     Book& book = m_books[index];
     book.laidOut.append(part);
     book.anchors.append(anchors);
@@ -176,7 +195,7 @@ void ParallelBook::settle()
     }
 }
 
-QList<PdfPart> ParallelBook::parts() const
+QList<PdfPart> ParallelBook::parts(QList<QHash<QString, PdfAnchor>>* anchors) const
 {
     QList<PdfPart> parts;
     Place from;
@@ -188,8 +207,11 @@ QList<PdfPart> ParallelBook::parts() const
             part.firstPage = piece == from.piece ? from.page : 0;
             const int end = book.stop && piece == last ? book.stop->page : part.pageCount;
             part.pageCount = end - part.firstPage;
-            if (part.pageCount > 0)
-                parts.append(part);
+            if (part.pageCount <= 0)
+                continue;
+            parts.append(part);
+            if (anchors)
+                anchors->append(book.anchors.at(piece));
         }
         if (!book.stop)
             break;

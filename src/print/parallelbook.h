@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -39,11 +40,15 @@ public:
 
     void produce();
 
-    // Pages laid out so far by the books still needed: for progress only.
+    // Pages laid out so far by the books still needed, as they will follow each other: for
+    // progress only (it may still fall back a little where a book's page is carried or taken over).
     [[nodiscard]] int pageCount() const;
     [[nodiscard]] int bookCount() const { return int(m_books.size()); }
-    // Once completed: the document's pages, stretch by stretch.
-    [[nodiscard]] QList<PdfPart> parts() const;
+    // Once completed: the document's pages, stretch by stretch, with each stretch's file's named
+    // places in `anchors` when asked.
+    [[nodiscard]] QList<PdfPart> parts(QList<QHash<QString, PdfAnchor>>* anchors = nullptr) const;
+    // The names of the blocks each of the document's pieces brought to its layouts, by piece.
+    [[nodiscard]] const QHash<int, QStringList>& blocks() const { return m_blocks; }
 
 signals:
     void progressed();
@@ -69,7 +74,8 @@ private:
         bool complete = false;
     };
 
-    void laidOut(int index, const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, std::pair<int, int> holds);
+    void laidOut(int index, const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, std::pair<int, int> holds,
+                 const QHash<int, QStringList>& given);
     // Whether a page of the book at `index` matches one of the next live book's, the pieces
     // at `earlierPiece` and `laterPiece` only or, where -1, all of that book's; if so, it stops.
     void compare(int index, int earlierPiece, int laterPiece);
@@ -79,6 +85,7 @@ private:
     [[nodiscard]] QList<int> liveBooks() const;
 
     QList<Book> m_books;
+    QHash<int, QStringList> m_blocks;
     bool m_done = false;
 };
 

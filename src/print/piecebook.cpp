@@ -123,6 +123,10 @@ void PieceBook::prepared(const QVariant& result)
         return;
     const QVariantMap answer = result.toMap();
     m_piece.ids = answer.value(QStringLiteral("ids")).toStringList();
+    m_piece.given.clear();
+    const QVariantMap given = answer.value(QStringLiteral("given")).toMap();
+    for (auto piece = given.cbegin(); piece != given.cend(); ++piece)
+        m_piece.given.insert(piece.key().toInt(), piece.value().toStringList());
     if (m_piece.carrying && !answer.value(QStringLiteral("placed")).toBool()) {
         // Nothing to put in place: the last page stays.
         m_piece.carrying.reset();
@@ -232,7 +236,8 @@ void PieceBook::carryTaken(const PdfPart& part, const QList<std::pair<QString, d
     m_pending = Pending{
         part,
         {carry.value(QStringLiteral("html")).toString(), carry.value(QStringLiteral("plain")).toString(), blocks}};
-    emit pieceLaidOut(part, m_piece.anchors, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
+    emit pieceLaidOut(part, m_piece.anchors, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second,
+                      m_piece.given);
     moveOn();
     layOutNext();
 }
@@ -255,7 +260,8 @@ void PieceBook::extendOrFinish(const PdfPart& part)
 
 void PieceBook::finishPiece(const PdfPart& part)
 {
-    emit pieceLaidOut(part, m_piece.anchors, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second);
+    emit pieceLaidOut(part, m_piece.anchors, m_groups.at(m_piece.index).first, m_groups.at(m_piece.index).second,
+                      m_piece.given);
     m_parts.append(part);
     m_pages += part.pageCount;
     moveOn();

@@ -57,8 +57,10 @@ public:
 signals:
     // A printed piece is laid out for good: `part` counts every page of its PDF, also a last
     // page that is then carried into the next piece (parts() leaves that one out), `anchors` are
-    // its blocks' places there; it holds the document's pieces `first` to `last`.
-    void pieceLaidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last);
+    // its blocks' places there; it holds the document's pieces `first` to `last`, and `given`
+    // names the blocks each of those brought, by piece ('' for one without a usable name).
+    void pieceLaidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, int first, int last,
+                      const QHash<int, QStringList>& given);
     // One more piece is laid out.
     void progressed();
     // Every piece is laid out.
@@ -92,6 +94,7 @@ private:
         std::optional<Carry> carriedIn;    // what it begins with, once shown right
         int extensions = 0;                // pieces added to it to move its end
         QHash<QString, PdfAnchor> anchors; // its blocks' places in its latest PDF
+        QHash<int, QStringList> given;     // the blocks its document pieces brought, by piece
     };
     // What carrying has shown about the document so far.
     struct CarryRecord

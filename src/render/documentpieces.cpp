@@ -7,8 +7,10 @@
 #include <libxml/xmlIO.h>
 
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -241,6 +243,35 @@ void Cutter::expand(Frame* frame)
     m_items.push_back({Item::Trail, {}, frame, 0});
 }
 
+// Cuts every text below `root` longer than `limit` bytes, at a character's start, and says how
+// much is left out.
+void shortenLongTexts(xmlNode* root, int limit)
+{
+    for (xmlNode* node = root; node;) {
+        if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) && node->content &&
+            xmlStrlen(node->content) > limit) {
+            const QByteArray text(reinterpret_cast<const char*>(node->content));
+            int end = limit;
+            while (end > 0 && (uchar(text.at(end)) & 0xC0) == 0x80)
+                --end;
+            const qsizetype left = QString::fromUtf8(text.mid(end)).size();
+            const QByteArray shown =
+                text.left(end) + QStringLiteral(" … [metnin kalan %1 karakteri, sayfaya dökülemeyecek kadar uzun "
+                                                "olduğundan gösterilmiyor]")
+                                     .arg(QLocale(QLocale::Turkish).toString(left))
+                                     .toUtf8();
+            xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(shown.constData()), int(shown.size()));
+        }
+        if (node->children && node->type == XML_ELEMENT_NODE) {
+            node = node->children;
+            continue;
+        }
+        while (node != root && !node->next)
+            node = node->parent;
+        node = node == root ? nullptr : node->next;
+    }
+}
+
 PiecedDocument Cutter::run()
 {
     PiecedDocument result;
@@ -277,10 +308,12 @@ PiecedDocument Cutter::run()
         result.fragments.append(whole);
         result.weights.append(html ? weigh(html) : 1);
         result.hashes.append(qHash(whole));
+        result.blocks.append(0);
         xmlOutputBufferClose(m_out);
         return result;
     }
 
+    shortenLongTexts(body, m_limits.longestText);
     result.head = serialiseHead(html, head, body);
     weigh(body);
     m_body = makeFrame(body, nullptr);
@@ -336,6 +369,9 @@ PiecedDocument Cutter::run()
         const bool isLast = piece + 1 == qsizetype(ranges.size());
         result.fragments.append(serialisePiece(ranges[piece].first, ranges[piece].second, isLast));
         result.hashes.append(qHash(result.fragments.constLast()));
+        result.blocks.append(
+            int(std::count_if(m_items.begin() + ranges[piece].first, m_items.begin() + ranges[piece].second + 1,
+                              [](const Item& item) { return item.kind == Item::Unit; })));
     }
     result.tail = "</body></html>\n";
     xmlOutputBufferClose(m_out);

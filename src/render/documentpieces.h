@@ -19,6 +19,10 @@ struct PieceLimits
     int unitWeight = 600;   // a block heavier than this is cut into its own children
     int pieceWeight = 1500; // a piece holds blocks up to about this weight
     int printWeight = 3000; // pieces printed together weigh up to about this much
+    // A text longer than this many bytes is shown up to there, with a note of what is left out:
+    // the web engine takes minutes to lay out a text of megabytes (an attachment's base64, say)
+    // and thousands of pages to print it.
+    int longestText = 64 * 1024;
 };
 
 // A rendered ledger cut into pieces that each make a whole HTML page: the document's head, the
@@ -32,6 +36,7 @@ struct PiecedDocument
     QList<QByteArray> fragments; // the body's content, piece by piece
     QList<int> weights;          // each piece's weight, for estimating its height before it is shown
     QList<size_t> hashes;        // each piece's content, hashed: a piece unchanged need not be shown anew
+    QList<int> blocks;           // each piece's repeated blocks: printing checks that every one reached the pages
     QByteArray tail;             // </body></html>
     QString title;
     int printWeight = 0; // pieces printed together weigh up to this much; 0: each alone

@@ -1,13 +1,18 @@
 #include "previewtestsupport.h"
+#include "print/blockcount.h"
 #include "print/carrydecision.h"
+#include "print/ledgerpdf.h"
 #include "print/parallelbook.h"
 #include "print/piecebook.h"
 #include "web/printingpage.h"
 
 #include <QApplication>
 #include <QPdfDocument>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace viewer;
 using namespace viewertest;
@@ -26,6 +31,8 @@ private slots:
     void carriedBlocks_firstOnTheLastPage();
     void matchingPage_laidOutAlike_data();
     void matchingPage_laidOutAlike();
+    void blockCount_missesWhatNeverReachedThePages_data();
+    void blockCount_missesWhatNeverReachedThePages();
     void book_laysOutOnlyThePiecesAskedFor();
     void book_documentReplaced_failsNamingWhy();
     void book_deletedWhileLayingOut_keepsProcessAlive();
@@ -35,6 +42,8 @@ private slots:
     void piecePages_showTaxpayerHeaderOnce_andColumnHeadersOnEvery();
     void preview_pagesAsTheWholeWould_data();
     void preview_pagesAsTheWholeWould();
+    void headlessPdf_everyEntryEveryTime_data();
+    void headlessPdf_everyEntryEveryTime();
 };
 
 void TestPieceBook::init()
@@ -153,6 +162,53 @@ void TestPieceBook::matchingPage_laidOutAlike()
     const std::optional<PageMatch> match = matchingPage(anchors(earlier), anchors(later));
     QCOMPARE(match ? match->earlierPage : -1, earlierPage);
     QCOMPARE(match ? match->laterPage : -1, laterPage);
+}
+
+void TestPieceBook::blockCount_missesWhatNeverReachedThePages_data()
+{
+    // Each piece's blocks as cut and as laid out ("piece=name,name;…", an empty name for a block
+    // without one), and the parts as "first+count|name:page …" (pages of the part's file).
+    QTest::addColumn<QList<int>>("given");
+    QTest::addColumn<QString>("laidOut");
+    QTest::addColumn<QStringList>("parts");
+    QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("firstPiece");
+    QTest::newRow("every block on a page")
+        << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+2|a:0 b:1", "0+1|c:0"} << 0 << -1;
+    QTest::newRow("carried: on the next part's page")
+        << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+1|a:0 b:1", "0+1|b:0 c:0"} << 0 << -1;
+    QTest::newRow("only on a page left out")
+        << QList<int>{2, 1} << "0=a,b;1=c" << QStringList{"0+1|a:0 b:1", "0+1|c:0"} << 1 << 0;
+    QTest::newRow("a piece laid out short")
+        << QList<int>{2, 3} << "0=a,b;1=c" << QStringList{"0+2|a:0 b:1 c:1"} << 2 << 1;
+    QTest::newRow("a piece never laid out") << QList<int>{2, 3} << "0=a,b" << QStringList{"0+2|a:0 b:1"} << 3 << 1;
+    QTest::newRow("no place in the PDF") << QList<int>{1} << "0=a" << QStringList{"0+1|"} << 1 << 0;
+    QTest::newRow("without names: counted, not looked for") << QList<int>{2} << "0=," << QStringList{"0+1|"} << 0 << -1;
+}
+
+void TestPieceBook::blockCount_missesWhatNeverReachedThePages()
+{
+    QFETCH(QList<int>, given);
+    QFETCH(QString, laidOut);
+    QFETCH(QStringList, parts);
+    QFETCH(int, missing);
+    QFETCH(int, firstPiece);
+    QHash<int, QStringList> names;
+    for (const QString& piece : laidOut.split(u';'))
+        names.insert(piece.section(u'=', 0, 0).toInt(), piece.section(u'=', 1).split(u','));
+    QList<PdfPart> files;
+    QList<QHash<QString, PdfAnchor>> anchors;
+    for (const QString& part : parts) {
+        const QString pages = part.section(u'|', 0, 0);
+        files.append({QString(), pages.section(u'+', 1).toInt(), pages.section(u'+', 0, 0).toInt()});
+        anchors.append(QHash<QString, PdfAnchor>());
+        for (const QString& anchor : part.section(u'|', 1).split(u' ', Qt::SkipEmptyParts))
+            anchors.last().insert(anchor.section(u':', 0, 0), {anchor.section(u':', 1).toInt(), 0});
+    }
+    const BlockCount count = countBlocks(given, names, files, anchors);
+    QCOMPARE(count.missing, missing);
+    QCOMPARE(count.firstPiece, firstPiece);
+    QCOMPARE(missingBlocksMessage(count).isEmpty(), missing == 0);
 }
 
 void TestPieceBook::book_laysOutOnlyThePiecesAskedFor()
@@ -383,6 +439,56 @@ void TestPieceBook::preview_pagesAsTheWholeWould()
     for (int page = 0; page < together.pageCount(); ++page)
         parallel.append(rowsOn(together, page));
     QCOMPARE(parallel, pages);
+}
+
+void TestPieceBook::headlessPdf_everyEntryEveryTime_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::newRow("one piece") << 20;
+    QTest::newRow("pieces for several books") << 200;
+}
+
+// A generated journal with our stylesheet beside it, printed again and again by printers of its
+// own, each printing it twice: first while its pages still start up (a single ledger), then as
+// the next of a folder's ledgers. Every entry is in every file, once, in order.
+void TestPieceBook::headlessPdf_everyEntryEveryTime()
+{
+    QFETCH(int, entries);
+    QProcess generator;
+    generator.start(QStringLiteral(LEDGERGEN_PATH), {"--out", m_dir->path(), "--entries", QString::number(entries)});
+    QVERIFY(generator.waitForFinished(60000) && generator.exitCode() == 0);
+    QVERIFY(
+        QFile::copy(QStringLiteral(TEST_PROGRAM_DIR "/yevmiye.xslt"), m_dir->filePath(QStringLiteral("yevmiye.xslt"))));
+    RenderRequest request;
+    request.ledgerPath = m_dir->filePath(QDir(m_dir->path()).entryList({QStringLiteral("*-Y-*.xml")}).value(0));
+    QList<int> expected;
+    for (int entry = 1; entry <= entries; ++entry)
+        expected.append(entry);
+    static const QRegularExpression entry(QStringLiteral("Fiş No: (\\d+)"));
+    for (int printer = 0; printer < 2; ++printer) {
+        LedgerPdf pdf;
+        for (int run = 0; run < 2; ++run) {
+            QSignalSpy finished(&pdf, &LedgerPdf::finished);
+            QList<int> progress{0};
+            connect(&pdf, &LedgerPdf::progressed, this, [&](int pages) { progress.append(pages); });
+            const QString target = m_dir->filePath(QStringLiteral("yevmiye-%1-%2.pdf").arg(printer).arg(run));
+            pdf.print(request, target);
+            QVERIFY(finished.wait(120000));
+            const auto outcome = finished.first().first().value<PdfOutcome>();
+            QVERIFY2(outcome.ok, qPrintable(outcome.error));
+            QPdfDocument document;
+            QCOMPARE(document.load(target), QPdfDocument::Error::None);
+            QCOMPARE(document.pageCount(), outcome.pages);
+            QList<int> found;
+            for (int page = 0; page < document.pageCount(); ++page) {
+                for (const QRegularExpressionMatch& match : entry.globalMatch(document.getAllText(page).text()))
+                    found.append(match.captured(1).toInt());
+            }
+            QCOMPARE(found, expected);
+            QVERIFY2(std::is_sorted(progress.cbegin(), progress.cend()), qPrintable(QDebug::toString(progress)));
+            pdf.disconnect(this);
+        }
+    }
 }
 
 int main(int argc, char* argv[])

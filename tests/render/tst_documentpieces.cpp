@@ -4,6 +4,7 @@
 #include "render/ledgerrender.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,6 +136,8 @@ private slots:
     void closingBlocks_onlyOfClassesNewAtTheEnd();
     void partial_leavesTotalsOut();
     void notAPage_isOnePiece();
+    void longText_shownUpToTheLimitWithANote_data();
+    void longText_shownUpToTheLimitWithANote();
 
     void prefix_cutsAfterWholeRecords_intoAWellFormedDocument();
     void prefix_cutsInsideARecordTooLargeToTakeWhole();
@@ -165,6 +168,7 @@ void TestDocumentPieces::journal_everyEntryOnceInOrder_totalsOnlyLast()
     for (qsizetype i = 0; i < pieces.count(); ++i) {
         const QByteArray page = pieces.page(i);
         seen << cellTexts(page, QStringLiteral("m"));
+        QCOMPARE(pieces.blocks.value(i), count(pieces.fragments.at(i), "data-vz-u="));
         const bool last = i + 1 == pieces.count();
         QCOMPARE(count(page, "Genel Toplam"), last ? 1 : 0);
         QCOMPARE(count(page, "son not"), last ? 1 : 0);
@@ -277,6 +281,36 @@ void TestDocumentPieces::notAPage_isOnePiece()
     xmlFreeDoc(doc);
     QCOMPARE(pieces.count(), 1);
     QVERIFY(pieces.page(0).contains("<a>2</a>"));
+}
+
+void TestDocumentPieces::longText_shownUpToTheLimitWithANote_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown"); // before the note; the whole text when there is none
+    QTest::addColumn<int>("left");      // characters left out; 0: no note
+    QTest::newRow("at the limit") << "ABCDEFGHIJ"
+                                  << "ABCDEFGHIJ" << 0;
+    QTest::newRow("one byte over") << "ABCDEFGHIJK"
+                                   << "ABCDEFGHIJ" << 1;
+    QTest::newRow("the limit inside a character") << "ABCDEFGHIŞŞ"
+                                                  << "ABCDEFGHI" << 2;
+    QTest::newRow("megabytes without a break") << QString(1 << 20, u'A') << "AAAAAAAAAA" << (1 << 20) - 10;
+}
+
+void TestDocumentPieces::longText_shownUpToTheLimitWithANote()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(int, left);
+    PieceLimits limits;
+    limits.longestText = 10;
+    const PiecedDocument pieces =
+        cut("<html><head><title>T</title></head><body><p>" + text.toUtf8() + "</p><p>kısa</p></body></html>", limits);
+    QCOMPARE(pieces.count(), 1);
+    const QString body = QString::fromUtf8(pieces.fragments.constFirst());
+    const QString note = QStringLiteral(" … [metnin kalan %1 karakteri").arg(QLocale(QLocale::Turkish).toString(left));
+    QVERIFY2(body.contains(">" + shown + (left > 0 ? note : QStringLiteral("</p>"))), qPrintable(body.left(200)));
+    QVERIFY(body.contains(QStringLiteral(">kısa</p>")));
 }
 
 void TestDocumentPieces::prefix_cutsAfterWholeRecords_intoAWellFormedDocument()

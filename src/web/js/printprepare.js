@@ -7,7 +7,9 @@
 // A block is named after the piece it comes from and its place among that piece's blocks, so that
 // it has the same name in every layout of that piece, whatever was printed with it.
 // Called as (piece, more, carry, containers): `piece` the document's piece loaded, `more` the
-// pieces after it; returns {placed, ids}.
+// pieces after it; returns {placed, ids, given}: `given` names, piece by piece, the blocks the
+// document's pieces brought (not those carried in), '' for one without a name a PDF can hold, so
+// that the printed pages can be checked for every one of them.
 (function (piece, more, carry, containers) {
     const isContent = e => e.hasAttribute('data-vz-u') || e.hasAttribute('data-vz-f');
     // The pieces printed with this one join it holder by holder, their openings left out (all
@@ -49,6 +51,7 @@
             source.set(unit, piece + 1 + i);
         append(fragment, document.body);
     });
+    const given = Array.from(source.keys());
     const merge = (from, into) => {
         const at = Array.from(into.children).find(isContent) || null;
         let leading = true;
@@ -136,5 +139,9 @@
         return unit.id;
     });
     document.body.appendChild(box);
-    return {placed, ids};
+    const usable = new Set(ids);
+    const blocks = {};
+    for (const unit of given)
+        (blocks[source.get(unit)] = blocks[source.get(unit)] || []).push(usable.has(unit.id) ? unit.id : '');
+    return {placed, ids, given: blocks};
 });
