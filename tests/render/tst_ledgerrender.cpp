@@ -704,7 +704,8 @@ void TestLedgerRender::tooLarge_refusedBeforeReading()
     limited.availableMemory = available;
     const viewer::RenderResult result = viewer::renderLedger(limited);
     if (detail.isEmpty()) {
-        QVERIFY2(result.ok(), qPrintable(result.failure->reason));
+        // QVERIFY2 builds its message even when the check holds: no failure to read then.
+        QVERIFY2(result.ok(), result.ok() ? "" : qPrintable(result.failure->reason));
         return;
     }
     QVERIFY(!result.ok());
