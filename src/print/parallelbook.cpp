@@ -7,6 +7,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <limits>
 
 namespace viewer {
 
@@ -21,6 +22,7 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
         Book book;
         book.book = new PieceBook(profile, documents, root.filePath(name), this, first,
                                   pages.isEmpty() ? nullptr : pages.takeFirst());
+        book.startsAt = book.book->firstDocumentPiece();
         m_books.append(book);
     };
     start(0);
@@ -170,6 +172,7 @@ void ParallelBook::settle()
             continue;
         if (book.complete && !m_done) {
             m_done = true;
+            m_complete = true;
             emit completed();
         }
         return;
@@ -194,6 +197,45 @@ QList<PdfPart> ParallelBook::parts() const
         if (!book.stop)
             break;
         from = book.next;
+    }
+    return parts;
+}
+
+QList<PdfPart> ParallelBook::settledParts() const
+{
+    if (m_complete)
+        return parts();
+    QList<PdfPart> parts;
+    Place from;
+    const QList<int> live = liveBooks();
+    for (qsizetype at = 0; at < live.size(); ++at) {
+        const Book& book = m_books.at(live.at(at));
+        const auto take = [&](int piece, PdfPart part, int end) {
+            part.firstPage = piece == from.piece ? from.page : 0;
+            part.pageCount = end - part.firstPage;
+            if (part.pageCount > 0)
+                parts.append(part);
+        };
+        if (book.stop) {
+            for (int piece = from.piece; piece <= book.stop->piece; ++piece) {
+                const PdfPart& part = book.laidOut.at(piece);
+                take(piece, part, piece == book.stop->piece ? book.stop->page : part.pageCount);
+            }
+            from = book.next;
+            continue;
+        }
+        // The first book still going: a page of its may yet be where the next book's pages are
+        // taken from, but only in pieces that book lays out too.
+        const int before =
+            at + 1 < live.size() ? m_books.at(live.at(at + 1)).startsAt : std::numeric_limits<int>::max();
+        const QList<PdfPart> kept = book.book ? book.book->parts() : QList<PdfPart>();
+        int piece = from.piece;
+        for (; piece < int(kept.size()) && book.holds.at(piece).second < before; ++piece)
+            take(piece, kept.at(piece), kept.at(piece).pageCount);
+        // A piece laid out whose last page may still go to the next: the pages before it stay.
+        if (piece == int(kept.size()) && piece < int(book.laidOut.size()) && book.holds.at(piece).second < before)
+            take(piece, book.laidOut.at(piece), book.laidOut.at(piece).pageCount - 1);
+        break;
     }
     return parts;
 }

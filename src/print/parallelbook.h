@@ -44,6 +44,10 @@ public:
     [[nodiscard]] int bookCount() const { return int(m_books.size()); }
     // Once completed: the document's pages, stretch by stretch.
     [[nodiscard]] QList<PdfPart> parts() const;
+    // The document's first pages, those that stay whatever the books still find: parts() once
+    // completed. Each call's pages begin with the last call's.
+    [[nodiscard]] QList<PdfPart> settledParts() const;
+    [[nodiscard]] bool isComplete() const { return m_complete; }
 
 signals:
     void progressed();
@@ -65,6 +69,7 @@ private:
         QList<std::pair<int, int>> holds; // the document's pieces each printed piece holds
         std::optional<Place> stop;        // its pages end here; the next book's begin at `next`
         Place next;
+        int startsAt = 0;     // the document's piece it begins with
         bool dropped = false; // an earlier book laid its pages out itself
         bool complete = false;
     };
@@ -80,6 +85,7 @@ private:
 
     QList<Book> m_books;
     bool m_done = false;
+    bool m_complete = false;
 };
 
 } // namespace viewer

@@ -48,6 +48,8 @@ public:
     [[nodiscard]] int pieceCount() const { return int(m_groups.size()); }
     [[nodiscard]] int piecesDone() const { return m_first + int(m_parts.size()); }
     [[nodiscard]] int pageCount() const { return m_pages; }
+    // The document's piece the book begins with.
+    [[nodiscard]] int firstDocumentPiece() const { return m_groups.isEmpty() ? 0 : m_groups.value(m_first).first; }
     [[nodiscard]] bool isComplete() const { return piecesDone() == pieceCount(); }
     [[nodiscard]] bool hasFailed() const { return !m_error.isEmpty(); }
     [[nodiscard]] QString error() const { return m_error; }
