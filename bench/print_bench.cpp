@@ -9,6 +9,7 @@
 // preview (1 s, 5 s and complete); WHOLE=1 prints the ledger as one piece; VZ_PIECE as in
 // piecelimits.h.
 #include "piecelimits.h"
+#include "print/pagestrip.h"
 #include "print/printpreview.h"
 #include "treememory.h"
 #include "viewer/webbrowser.h"
@@ -204,6 +205,9 @@ int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
     if (!shots.isEmpty()) {
         QTest::qWait(500); // the pages on screen drawn
         preview->grab().save(shots + QStringLiteral("/preview-complete.png"));
+        preview->findChild<viewer::PageStrip*>()->fitPage(); // a whole page, its number at the foot
+        QTest::qWait(500);
+        preview->grab().save(shots + QStringLiteral("/preview-complete-page.png"));
     }
     std::printf("preview: first page shown %.2f s, all %d pages shown %.1f s (%.1f pages/s), %d books, longest GUI "
                 "block %lld ms (%lld ms busy), peak tree RSS %lld MB\n",

@@ -1,7 +1,7 @@
 #include "print/pagestrip.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPdfDocument>
 #include <QScrollBar>
 #include <QThread>
@@ -49,13 +49,15 @@ public:
                 image.setDevicePixelRatio(ratio);
             }
         }
-        QMetaObject::invokeMethod(asker, [done, image] { done(image); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            asker, [done, image] { done(image); }, Qt::QueuedConnection);
     }
 
 private:
     QPdfDocument* open(const QString& path)
     {
-        const auto found = std::find_if(m_open.begin(), m_open.end(), [&](const auto& each) { return each.first == path; });
+        const auto found =
+            std::find_if(m_open.begin(), m_open.end(), [&](const auto& each) { return each.first == path; });
         if (found != m_open.end())
             return found->second.get();
         auto document = std::make_unique<QPdfDocument>();
@@ -73,7 +75,8 @@ private:
 };
 
 PageStrip::PageStrip(QWidget* parent)
-    : QAbstractScrollArea(parent), m_thread(new QThread(this)), m_renderer(new PageRenderer(m_firstWanted, m_lastWanted))
+    : QAbstractScrollArea(parent), m_thread(new QThread(this)),
+      m_renderer(new PageRenderer(m_firstWanted, m_lastWanted))
 {
     setObjectName(QStringLiteral("pageStrip"));
     m_renderer->moveToThread(m_thread);
@@ -266,11 +269,12 @@ void PageStrip::requestVisible(int first, int last)
         m_asked.insert(page);
         const Page where = m_pages.at(page);
         const QString path = m_files.at(where.file);
-        const auto done = [this, page](const QImage& image) { rendered(page, image); };
-        QMetaObject::invokeMethod(
-            m_renderer, [renderer = m_renderer, strip = this, done, page, path, index = where.index, size, ratio] {
-                renderer->render(strip, done, page, path, index, size, ratio);
-            });
+        const auto done = [this, page](const QImage& image) {
+            rendered(page, image);
+        };
+        QMetaObject::invokeMethod(m_renderer,
+                                  [renderer = m_renderer, strip = this, done, page, path, index = where.index, size,
+                                   ratio] { renderer->render(strip, done, page, path, index, size, ratio); });
     }
 }
 

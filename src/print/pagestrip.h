@@ -36,6 +36,7 @@ public:
     [[nodiscard]] int pageCount() const { return int(m_pages.size()); }
     // Once the whole document's length is known, each page shows its number in it, as printed.
     void setTotal(int total);
+    [[nodiscard]] int total() const { return m_total; }
 
     void fitWidth();
     void fitPage();

@@ -29,6 +29,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 
+#include <utility>
+
 namespace viewer {
 
 namespace {
@@ -142,11 +144,14 @@ void PrintPreview::connectControls()
 
 PrintPreview::~PrintPreview()
 {
+    m_closing = true;
+    // An open dialog goes first, while what its answer would reach is still whole.
+    qDeleteAll(findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly));
     if (m_job && m_job->worker) {
         // Written files are asked between pages whether to go on: this is short.
         *m_job->cancelled = true;
         m_job->worker->wait();
-        delete m_job->worker;
+        delete std::exchange(m_job->worker, nullptr);
     }
     // Its browser pages go before the folder their files are in.
     delete m_book;
@@ -224,9 +229,10 @@ void PrintPreview::layOutPieces()
 void PrintPreview::booksProgressed()
 {
     const bool complete = m_book->isComplete();
+    if (complete)
+        m_layout = Layout::Complete; // the pages are shown numbered
     showParts(complete ? m_book->parts() : m_book->settledParts());
     if (complete) {
-        m_layout = Layout::Complete;
         // The pages' files stay in the folder; the books' browser pages are no longer needed.
         m_book->disconnect(this);
         m_book->deleteLater();

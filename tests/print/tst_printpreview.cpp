@@ -1,5 +1,6 @@
 #include "previewtestsupport.h"
 #include "print/ledgerpdf.h"
+#include "print/pagestrip.h"
 #include "print/parallelbook.h"
 #include "print/piecebook.h"
 #include "print/printpreview.h"
@@ -121,6 +122,7 @@ void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages()
     QVERIFY(ready.wait(120000));
     QCOMPARE(ready.first().first().toBool(), true);
     QCOMPARE(preview->state(), PrintPreview::State::Complete);
+    QCOMPARE(preview->findChild<PageStrip*>()->total(), preview->pageCount()); // numbered on screen too
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     // The first pages are shown before the last piece is laid out.
     QVERIFY(shown.count() >= 2);
