@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace viewer {
 
@@ -57,6 +58,21 @@ void ParallelBook::produce()
     for (const Book& book : std::as_const(m_books)) {
         if (book.book)
             book.book->produce();
+    }
+}
+
+void ParallelBook::holdLaterBooks(bool hold)
+{
+    bool first = true;
+    for (const int k : liveBooks()) {
+        const Book& book = m_books.at(k);
+        if (book.stop || !book.book) // its pages are settled; it goes
+            continue;
+        // The first may have been held before the book ahead of it stopped.
+        if (std::exchange(first, false) || !hold)
+            book.book->produce();
+        else
+            book.book->hold();
     }
 }
 

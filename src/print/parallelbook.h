@@ -38,6 +38,10 @@ public:
     ~ParallelBook() override;
 
     void produce();
+    // While held, only the first book still going lays pieces out, with the cores to itself: for
+    // the document's first pages, wanted soon. The others go on once released. Asked again as
+    // pages come: the first book still going changes when the one ahead of it stops.
+    void holdLaterBooks(bool hold);
 
     // Pages laid out so far by the books still needed: for progress only.
     [[nodiscard]] int pageCount() const;

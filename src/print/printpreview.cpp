@@ -232,6 +232,8 @@ void PrintPreview::booksProgressed()
     if (complete)
         m_layout = Layout::Complete; // the pages are shown numbered
     showParts(complete ? m_book->parts() : m_book->settledParts());
+    if (m_holding && !complete)
+        m_book->holdLaterBooks(true);
     if (complete) {
         // The pages' files stay in the folder; the books' browser pages are no longer needed.
         m_book->disconnect(this);
@@ -373,7 +375,17 @@ void PrintPreview::beginJob(std::unique_ptr<Job> job)
     m_cancel->show();
     m_progress->show();
     m_jobTicker->start();
+    // A range waits for the first book alone, as fast as one book lays it out.
+    holdLaterBooks(m_job->needed != kWholeDocument && m_pageCount < m_job->needed);
     advanceJob();
+}
+
+void PrintPreview::holdLaterBooks(bool hold)
+{
+    if (!m_book || (!hold && !m_holding))
+        return;
+    m_holding = hold;
+    m_book->holdLaterBooks(hold);
 }
 
 // The job's pages are there: it is written. Asked whenever pages come.
@@ -385,6 +397,7 @@ void PrintPreview::advanceJob()
         updateStatus();
         return;
     }
+    holdLaterBooks(false);
     const QList<int> pages = m_job->printer ? requestedPages(*m_job->printer, m_pageCount) : allPages(m_parts);
     if (pages.isEmpty()) {
         report(QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok: belge %1 sayfa.")
@@ -450,6 +463,7 @@ void PrintPreview::cancelJob()
 
 void PrintPreview::endJob(bool ok)
 {
+    holdLaterBooks(false);
     m_job.reset();
     m_jobTicker->stop();
     m_cancel->hide();

@@ -133,6 +133,7 @@ private:
     void startWriting(const QList<int>& pages);
     void jobWritten(bool ok, bool cancelled, const QString& error);
     void endJob(bool ok);
+    void holdLaterBooks(bool hold);
     void updateStatus();
     void report(const QString& message);
     [[nodiscard]] bool canStartJob() const;
@@ -156,6 +157,7 @@ private:
     QString m_error;
     std::unique_ptr<Job> m_job;
     bool m_choosing = false; // a print or save dialog is open
+    bool m_holding = false;  // the books after the first wait while a job waits for the first pages
     QTimer* const m_jobTicker;
     std::function<bool(QPrinter&)> m_choosePrinter;
     std::function<QString()> m_chooseSaveTarget;
