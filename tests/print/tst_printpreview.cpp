@@ -54,6 +54,17 @@ int pageProcesses()
     return count;
 }
 
+// Each page of `parts` laid end to end, as its file and its page there.
+QList<std::pair<QString, int>> pagesOf(const QList<PdfPart>& parts)
+{
+    QList<std::pair<QString, int>> pages;
+    for (const PdfPart& part : parts) {
+        for (int i = 0; i < part.pageCount; ++i)
+            pages.append({part.path, part.firstPage + i});
+    }
+    return pages;
+}
+
 // A browser page one of the preview's books lays pieces out in.
 QWebEnginePage* bookPage(const PrintPreview& preview)
 {
@@ -119,9 +130,15 @@ void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages()
     preview->setReporter([&](const QString& message) { problems << message; });
     QSignalSpy shown(preview.data(), &PrintPreview::pagesShown);
     QSignalSpy ready(preview.data(), &PrintPreview::ready);
+    QList<QList<std::pair<QString, int>>> seen; // the pages on screen, each time more came
+    connect(preview.data(), &PrintPreview::pagesShown, this, [&] { seen.append(pagesOf(preview->parts())); });
     QVERIFY(ready.wait(120000));
     QCOMPARE(ready.first().first().toBool(), true);
     QCOMPARE(preview->state(), PrintPreview::State::Complete);
+    // A page once shown stays: the books never replace it with another book's.
+    const QList<std::pair<QString, int>> final = pagesOf(preview->parts());
+    for (const auto& earlier : seen)
+        QCOMPARE(final.mid(0, earlier.size()), earlier);
     QCOMPARE(preview->findChild<PageStrip*>()->total(), preview->pageCount()); // numbered on screen too
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     // The first pages are shown before the last piece is laid out.
