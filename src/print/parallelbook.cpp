@@ -7,6 +7,8 @@
 #include <QDir>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace viewer {
 
@@ -21,6 +23,7 @@ ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler
         Book book;
         book.book = new PieceBook(profile, documents, root.filePath(name), this, first,
                                   pages.isEmpty() ? nullptr : pages.takeFirst());
+        book.startsAt = book.book->firstDocumentPiece();
         m_books.append(book);
     };
     start(0);
@@ -56,6 +59,21 @@ void ParallelBook::produce()
     for (const Book& book : std::as_const(m_books)) {
         if (book.book)
             book.book->produce();
+    }
+}
+
+void ParallelBook::holdLaterBooks(bool hold)
+{
+    bool first = true;
+    for (const int k : liveBooks()) {
+        const Book& book = m_books.at(k);
+        if (book.stop || !book.book) // its pages are settled; it goes
+            continue;
+        // The first may have been held before the book ahead of it stopped.
+        if (std::exchange(first, false) || !hold)
+            book.book->produce();
+        else
+            book.book->hold();
     }
 }
 
@@ -189,6 +207,7 @@ void ParallelBook::settle()
             continue;
         if (book.complete && !m_done) {
             m_done = true;
+            m_complete = true;
             emit completed();
         }
         return;
@@ -216,6 +235,45 @@ QList<PdfPart> ParallelBook::parts(QList<QHash<QString, PdfAnchor>>* anchors) co
         if (!book.stop)
             break;
         from = book.next;
+    }
+    return parts;
+}
+
+QList<PdfPart> ParallelBook::settledParts() const
+{
+    if (m_complete)
+        return parts();
+    QList<PdfPart> parts;
+    Place from;
+    const QList<int> live = liveBooks();
+    for (qsizetype at = 0; at < live.size(); ++at) {
+        const Book& book = m_books.at(live.at(at));
+        const auto take = [&](int piece, PdfPart part, int end) {
+            part.firstPage = piece == from.piece ? from.page : 0;
+            part.pageCount = end - part.firstPage;
+            if (part.pageCount > 0)
+                parts.append(part);
+        };
+        if (book.stop) {
+            for (int piece = from.piece; piece <= book.stop->piece; ++piece) {
+                const PdfPart& part = book.laidOut.at(piece);
+                take(piece, part, piece == book.stop->piece ? book.stop->page : part.pageCount);
+            }
+            from = book.next;
+            continue;
+        }
+        // The first book still going: a page of its may yet be where the next book's pages are
+        // taken from, but only in pieces that book lays out too.
+        const int before =
+            at + 1 < live.size() ? m_books.at(live.at(at + 1)).startsAt : std::numeric_limits<int>::max();
+        const QList<PdfPart> kept = book.book ? book.book->parts() : QList<PdfPart>();
+        int piece = from.piece;
+        for (; piece < int(kept.size()) && book.holds.at(piece).second < before; ++piece)
+            take(piece, kept.at(piece), kept.at(piece).pageCount);
+        // A piece laid out whose last page may still go to the next: the pages before it stay.
+        if (piece == int(kept.size()) && piece < int(book.laidOut.size()) && book.holds.at(piece).second < before)
+            take(piece, book.laidOut.at(piece), book.laidOut.at(piece).pageCount - 1);
+        break;
     }
     return parts;
 }

@@ -39,6 +39,10 @@ public:
     ~ParallelBook() override;
 
     void produce();
+    // While held, only the first book still going lays pieces out, with the cores to itself: for
+    // the document's first pages, wanted soon. The others go on once released. Asked again as
+    // pages come: the first book still going changes when the one ahead of it stops.
+    void holdLaterBooks(bool hold);
 
     // Pages laid out so far by the books still needed, as they will follow each other: for
     // progress only (it may still fall back a little where a book's page is carried or taken over).
@@ -49,6 +53,10 @@ public:
     [[nodiscard]] QList<PdfPart> parts(QList<QHash<QString, PdfAnchor>>* anchors = nullptr) const;
     // The names of the blocks each of the document's pieces brought to its layouts, by piece.
     [[nodiscard]] const QHash<int, QStringList>& blocks() const { return m_blocks; }
+    // The document's first pages, those that stay whatever the books still find: parts() once
+    // completed. Each call's pages begin with the last call's.
+    [[nodiscard]] QList<PdfPart> settledParts() const;
+    [[nodiscard]] bool isComplete() const { return m_complete; }
 
 signals:
     void progressed();
@@ -70,6 +78,7 @@ private:
         QList<std::pair<int, int>> holds; // the document's pieces each printed piece holds
         std::optional<Place> stop;        // its pages end here; the next book's begin at `next`
         Place next;
+        int startsAt = 0;     // the document's piece it begins with
         bool dropped = false; // an earlier book laid its pages out itself
         bool complete = false;
     };
@@ -87,6 +96,7 @@ private:
     QList<Book> m_books;
     QHash<int, QStringList> m_blocks;
     bool m_done = false;
+    bool m_complete = false;
 };
 
 } // namespace viewer

@@ -53,6 +53,7 @@ PieceBook::~PieceBook() = default;
 void PieceBook::produce(int pages)
 {
     m_target = qMax(m_target, pages);
+    m_held = false;
     if (m_piece.index < 0 && !hasFailed())
         layOutNext();
 }
@@ -69,7 +70,7 @@ QUrl PieceBook::loadingUrl() const
 
 void PieceBook::layOutNext()
 {
-    if (m_next >= pieceCount() || (m_pages >= m_target && !m_pending)) {
+    if (m_next >= pieceCount() || m_held || (m_pages >= m_target && !m_pending)) {
         // Idle: the last piece's layout need not stay in memory.
         m_page->setUrl(QUrl(QStringLiteral("about:blank")));
         return;

@@ -43,11 +43,16 @@ public:
     // Lays pieces out, in order, until at least `pages` pages exist or every piece is laid out;
     // asking again with more goes on from there.
     void produce(int pages = std::numeric_limits<int>::max());
+    // Lays no more pieces out after the one under way, until asked to produce() again; a last
+    // page waiting to be carried waits with it.
+    void hold() { m_held = true; }
 
     // Printed pieces, each one or more of the document's pieces.
     [[nodiscard]] int pieceCount() const { return int(m_groups.size()); }
     [[nodiscard]] int piecesDone() const { return m_first + int(m_parts.size()); }
     [[nodiscard]] int pageCount() const { return m_pages; }
+    // The document's piece the book begins with.
+    [[nodiscard]] int firstDocumentPiece() const { return m_groups.isEmpty() ? 0 : m_groups.value(m_first).first; }
     [[nodiscard]] bool isComplete() const { return piecesDone() == pieceCount(); }
     [[nodiscard]] bool hasFailed() const { return !m_error.isEmpty(); }
     [[nodiscard]] QString error() const { return m_error; }
@@ -135,6 +140,7 @@ private:
     int m_target = 0;
     int m_first = 0; // the printed piece begun with
     int m_next = 0;  // the next printed piece to lay out
+    bool m_held = false;
     std::optional<Pending> m_pending;
     Piece m_piece;
     CarryRecord m_carried;

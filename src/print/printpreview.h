@@ -2,39 +2,51 @@
 
 #include "print/pdfassembly.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <memory>
 
-class QHBoxLayout;
 class QLabel;
-class QPdfDocument;
 class QPrinter;
-class QPdfView;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QDialog;
 class QThread;
+class QTimer;
 
 namespace viewer {
 
-class PieceBook;
+class PageStrip;
+class ParallelBook;
 class PrintSource;
 
 // The browser view's print preview: the document laid out on A4 pages (vector PDF made by the
 // web engine), from which the user prints to a printer of their choice or saves a PDF. A
-// document in pieces is laid out piece by piece and its pages appear as they are made; printing
-// or saving may be asked for at any time and waits for the pages it needs. Only the pages on
-// screen are drawn, so long documents preview in bounded memory.
+// document in pieces is laid out by several print books at once, as the headless printer lays
+// it out, and its pages appear as they are settled. Printing or saving may be asked for at any
+// time: it waits for the pages it needs while the pages go on coming, then writes on a worker
+// thread. Nothing here waits inside its own calls; every step is an answer to an event.
 class PrintPreview : public QWidget
 {
     Q_OBJECT
 
 public:
+    enum class State
+    {
+        LayingOut, // pages still coming
+        Complete,  // every page shown
+        Printing,  // a print or save waits for its pages or is being written
+        Cancelled, // closed before its work was done; the work is stopped
+        Failed,    // laying out stopped on an error, said in the window
+    };
+    Q_ENUM(State)
+
     // Shown as soon as it is made; deletes itself when closed. `source` outlives it.
     explicit PrintPreview(const PrintSource& source);
     ~PrintPreview() override;
@@ -44,115 +56,112 @@ public:
     // The source holds more of its document than before.
     void sourceChanged();
 
-    [[nodiscard]] QPdfDocument* document() const { return m_document; }
-    // The PDF on screen.
-    [[nodiscard]] QString pdfPath() const { return m_shownPath; }
-    // The pieces' layout, for a document in pieces; null otherwise.
-    [[nodiscard]] PieceBook* book() const { return m_book; }
-    // The document's pages known so far, and whether that is all of them.
-    [[nodiscard]] int pageCount() const;
-    [[nodiscard]] bool allPagesKnown() const;
+    [[nodiscard]] State state() const;
+    // The pages shown so far, as files, and their count; whether that is all of them.
+    [[nodiscard]] const QList<PdfPart>& parts() const { return m_parts; }
+    [[nodiscard]] int pageCount() const { return m_pageCount; }
+    [[nodiscard]] bool allPagesKnown() const { return m_layout == Layout::Complete; }
+    // The books laying the document out, for a document in pieces; null otherwise or once done.
+    [[nodiscard]] ParallelBook* book() const { return m_book; }
+    [[nodiscard]] int bookCount() const { return m_bookCount; }
+    // The folder of the laid-out pages; it goes with the window.
+    [[nodiscard]] QString workFolder() const { return m_folder.path(); }
 
-    // Tests answer the dialogs themselves; `cancelWhen` is asked while a print or save waits or
-    // works, as though the user pressed Cancel.
+    // Tests answer the dialogs themselves.
     void setPrinterChooser(std::function<bool(QPrinter&)> chooser) { m_choosePrinter = std::move(chooser); }
     void setSaveTargetChooser(std::function<QString()> chooser) { m_chooseSaveTarget = std::move(chooser); }
     void setReporter(std::function<void(const QString&)> reporter) { m_report = std::move(reporter); }
-    void setCancelWhen(std::function<bool()> cancelWhen) { m_cancelWhen = std::move(cancelWhen); }
 
 public slots:
     void printDocument();
     void savePdf();
+    // İptal: the print or save waiting or working stops; the pages go on coming.
+    void cancelJob();
 
 signals:
-    // More pages are on screen.
+    // More pages are on screen: `count` in all.
     void pagesShown(int count);
     // Every page is laid out and shown (or laying them out failed).
     void ready(bool ok);
+    // A print or save has ended: written, cancelled (`ok` false, nothing said) or failed (said).
+    void jobFinished(bool ok);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct Task
+    enum class Layout
     {
-        std::atomic_bool cancelled = false;
-        std::atomic_int done = 0;
-        std::atomic_int total = 0;
+        Waiting, // for the source to hold the whole document
+        LayingOut,
+        Complete,
+        Failed,
     };
-
-    // Merging the pieces' pages into one file for the screen, on a worker thread, now and then.
-    struct ScreenMerge
+    // A print or save: waits for `needed` pages (all: the whole document), then is written on `worker`.
+    struct Job
     {
-        QPointer<QThread> thread;
-        bool running = false;
-        bool again = false;  // more pages came while it ran
-        bool failed = false; // said once; not tried again
-        int count = 0;       // merges begun, naming their files
-        QElapsedTimer since; // since the last one began
-        qint64 lastMillis = 0;
-
-        // Pages on screen are brought up to date at most this often, and never more often than
-        // twice the time the last update took, so a long document is not merged over and over.
-        static constexpr qint64 kIntervalMillis = 2000;
-
-        // Whether new pages are worth a merge now: the first and the last are at once.
-        [[nodiscard]] bool due(bool complete) const
+        enum class Kind
         {
-            return count == 0 || complete || since.elapsed() >= qMax(kIntervalMillis, 2 * lastMillis);
-        }
+            Save,
+            PdfFile,
+            Printer,
+        };
+        Kind kind = Kind::Save;
+        int needed = 0;
+        QString target;
+        std::unique_ptr<QPrinter> printer;
+        std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
+        std::shared_ptr<std::atomic_int> done = std::make_shared<std::atomic_int>(0);
+        std::shared_ptr<std::atomic_int> total = std::make_shared<std::atomic_int>(0);
+        QThread* worker = nullptr;
     };
+    static constexpr int kWholeDocument = std::numeric_limits<int>::max();
 
-    QHBoxLayout* makeBar();
-    void setUpView();
+    void makeBar();
     void connectControls();
     void layOut();
     void layOutPieces();
-    void pdfFinished(const QString& path, bool ok);
-    void piecesProgressed();
-    void piecesFailed(const QString& error);
-    void mergePieces();
-    void mergeOnThread(const QList<PdfPart>& parts, const QString& path, PageNumbers numbers,
-                       const std::shared_ptr<std::atomic_bool>& closing, QPdfDocument* retired);
-    void piecesMerged(const PdfOutcome& outcome, const QString& path, PageNumbers numbers,
-                      std::unique_ptr<QPdfDocument> opened);
-    void showPdf(QPdfDocument* document, const QString& path);
+    void pagePrinted(const QString& path, bool ok);
+    void booksProgressed();
+    void booksFailed(const QString& error);
+    void showParts(const QList<PdfPart>& parts);
     void finish(bool ok);
+    // Opens `dialog` without waiting for it; `accepted` runs once it is gone, if it was accepted.
+    void openDialog(QDialog* dialog, const std::function<void()>& accepted);
+    void beginJob(std::unique_ptr<Job> job);
+    void advanceJob();
+    void startWriting(const QList<int>& pages);
+    void jobWritten(bool ok, bool cancelled, const QString& error);
+    void endJob(bool ok);
+    void holdLaterBooks(bool hold);
     void updateStatus();
-    void updatePageControls();
-    void zoomBy(qreal factor);
     void report(const QString& message);
-
-    [[nodiscard]] bool canPrint() const;
-    [[nodiscard]] bool waitForPages(int needed);
-    bool runTask(const QString& label, const std::function<void(Task&)>& work);
-    void writePdfFile(const QList<int>& pages, const QString& target);
-    void printOnPrinter(const QList<int>& pages, QPrinter& printer);
+    [[nodiscard]] bool canStartJob() const;
 
     const PrintSource& m_source;
-    bool m_started = false;
+    Layout m_layout = Layout::Waiting;
+    bool m_closing = false;
     QTemporaryDir m_folder;
-    QPdfDocument* m_document;
-    std::unique_ptr<QPdfDocument> m_retired; // the document last on screen, to be closed off the GUI thread
-    QPdfView* const m_view;
+    PageStrip* const m_strip;
     QLabel* const m_status;
+    QProgressBar* const m_progress;
     QPushButton* const m_print;
     QPushButton* const m_save;
+    QPushButton* const m_cancel;
     QSpinBox* const m_page;
-    QLabel* const m_pageCount;
-    PieceBook* m_book = nullptr;
-    QList<PdfPart> m_parts; // the document's pages, as laid out so far
-    QString m_shownPath;
-    int m_shownPages = 0;
-    bool m_shownNumbered = false; // the pages on screen carry their numbers in the whole
-    bool m_finished = false;
-    bool m_working = false; // a print or save is waiting or working
-    ScreenMerge m_merge;
-    std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
+    QLabel* const m_pageCountLabel;
+    ParallelBook* m_book = nullptr;
+    int m_bookCount = 0;
+    QList<PdfPart> m_parts; // the pages shown, as laid out
+    int m_pageCount = 0;
+    QString m_error;
+    std::unique_ptr<Job> m_job;
+    bool m_choosing = false; // a print or save dialog is open
+    bool m_holding = false;  // the books after the first wait while a job waits for the first pages
+    QTimer* const m_jobTicker;
     std::function<bool(QPrinter&)> m_choosePrinter;
     std::function<QString()> m_chooseSaveTarget;
     std::function<void(const QString&)> m_report;
-    std::function<bool()> m_cancelWhen;
 };
 
 } // namespace viewer

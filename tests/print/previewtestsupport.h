@@ -61,6 +61,20 @@ inline QByteArray numbers(int count)
     return body;
 }
 
+// The rows on page `page` (from 0) of `parts` laid end to end.
+inline QList<int> rowsOnPart(const QList<viewer::PdfPart>& parts, int page)
+{
+    for (const viewer::PdfPart& part : parts) {
+        if (page < part.pageCount) {
+            QPdfDocument pdf;
+            pdf.load(part.path);
+            return rowsOn(pdf, part.firstPage + page);
+        }
+        page -= part.pageCount;
+    }
+    return {};
+}
+
 class PreviewTestBase : public PrintTestBase
 {
 protected:
@@ -95,7 +109,10 @@ protected:
         const QString saved =
             m_dir->filePath(QStringLiteral("sayfalar-%1.pdf").arg(QDateTime::currentMSecsSinceEpoch()));
         preview.setSaveTargetChooser([&] { return saved; });
+        QSignalSpy written(&preview, &PrintPreview::jobFinished);
         preview.savePdf();
+        if (!written.wait(120000) || !written.first().first().toBool())
+            return {};
         QPdfDocument pdf;
         if (pdf.load(saved) != QPdfDocument::Error::None)
             return {};

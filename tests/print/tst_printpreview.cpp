@@ -1,21 +1,77 @@
 #include "previewtestsupport.h"
 #include "print/ledgerpdf.h"
+#include "print/pagestrip.h"
+#include "print/parallelbook.h"
 #include "print/piecebook.h"
 #include "print/printpreview.h"
 #include "viewer/frmxml.h"
 #include "viewer/webbrowser.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QPageRanges>
 #include <QPdfDocument>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEnginePage>
+
+#include <csignal>
 
 using namespace viewer;
 using namespace viewertest;
 using namespace printtest;
+
+namespace {
+
+// The web engine's page processes that are this test's: forked by its zygote, which it started.
+int pageProcesses()
+{
+    const auto parentOf = [](const QString& pid) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            return QString();
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("PPid:"))
+                return QString::fromLatin1(line.mid(5).trimmed());
+        }
+        return QString();
+    };
+    const auto isEngine = [](const QString& pid) {
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        return command.open(QIODevice::ReadOnly) && command.readAll().contains("QtWebEngineProcess");
+    };
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    int count = 0;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+        const QString parent = parentOf(pid);
+        if (isEngine(pid) && isEngine(parent) && parentOf(parent) == self)
+            ++count;
+    }
+    return count;
+}
+
+// Each page of `parts` laid end to end, as its file and its page there.
+QList<std::pair<QString, int>> pagesOf(const QList<PdfPart>& parts)
+{
+    QList<std::pair<QString, int>> pages;
+    for (const PdfPart& part : parts) {
+        for (int i = 0; i < part.pageCount; ++i)
+            pages.append({part.path, part.firstPage + i});
+    }
+    return pages;
+}
+
+// A browser page one of the preview's books lays pieces out in.
+QWebEnginePage* bookPage(const PrintPreview& preview)
+{
+    return preview.book() ? preview.book()->findChild<QWebEnginePage*>() : nullptr;
+}
+
+} // namespace
 
 // The print preview window: pages shown as they come, printing and saving ranges, cancelling, closing.
 class TestPrintPreview : public PreviewTestBase
@@ -26,11 +82,14 @@ private slots:
     void init();
     void cleanup();
 
-    void preview_showsPiecesAsTheyCome_andWholeSaveEqualsShownPages();
+    void preview_pagesAreTheHeadlessPrintersPages_data();
+    void preview_pagesAreTheHeadlessPrintersPages();
     void preview_printsRangeAcrossPieces_data();
     void preview_printsRangeAcrossPieces();
     void preview_cancelWhileWaiting_leavesNoTarget_data();
     void preview_cancelWhileWaiting_leavesNoTarget();
+    void preview_closedWhileLayingOut_leavesNoFilesNorProcesses();
+    void preview_pieceFails_saysSoAndDoesNotHang();
     void preview_hidesViewerUntilClosed_forDocumentInPieces();
     void viewerClosedWhilePreviewPrepares_keepsProcessAlive();
 };
@@ -48,50 +107,63 @@ void TestPrintPreview::cleanup()
     m_dir.reset();
 }
 
-void TestPrintPreview::preview_showsPiecesAsTheyCome_andWholeSaveEqualsShownPages()
+void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages_data()
 {
+    QTest::addColumn<bool>("inTables");
+    QTest::addColumn<bool>("ruled");
+    QTest::newRow("rows: the books' pages join") << false << false;
+    // Only the first page shows the rule: no later book's page ever matches, the first lays out all.
+    QTest::newRow("ruled rows: the books' pages never join") << true << true;
+}
+
+// Laid out by the same books as the headless printer, shown as they come and saved whole: the
+// same pages, page for page.
+void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages()
+{
+    QFETCH(bool, inTables);
+    QFETCH(bool, ruled);
     WebBrowser browser(m_dir->path());
-    QPointer<PrintPreview> preview = openPreview(browser, 240);
+    QPointer<PrintPreview> preview = openPreview(browser, 240, inTables, ruled);
     QVERIFY(preview);
-    QVERIFY(preview->book());
+    QVERIFY(preview->bookCount() >= 2);
     QStringList problems;
     preview->setReporter([&](const QString& message) { problems << message; });
     QSignalSpy shown(preview.data(), &PrintPreview::pagesShown);
     QSignalSpy ready(preview.data(), &PrintPreview::ready);
+    QList<QList<std::pair<QString, int>>> seen; // the pages on screen, each time more came
+    connect(preview.data(), &PrintPreview::pagesShown, this, [&] { seen.append(pagesOf(preview->parts())); });
     QVERIFY(ready.wait(120000));
     QCOMPARE(ready.first().first().toBool(), true);
+    QCOMPARE(preview->state(), PrintPreview::State::Complete);
+    // A page once shown stays: the books never replace it with another book's.
+    const QList<std::pair<QString, int>> final = pagesOf(preview->parts());
+    for (const auto& earlier : seen)
+        QCOMPARE(final.mid(0, earlier.size()), earlier);
+    QCOMPARE(preview->findChild<PageStrip*>()->total(), preview->pageCount()); // numbered on screen too
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     // The first pages are shown before the last piece is laid out.
     QVERIFY(shown.count() >= 2);
     QVERIFY(shown.first().first().toInt() < preview->pageCount());
-    QCOMPARE(preview->document()->pageCount(), preview->pageCount());
+    // The pages shown are where the document's parts put them, none lost or repeated.
+    QList<int> rows;
+    for (int page = 0; page < preview->pageCount(); ++page)
+        rows += rowsOnPart(preview->parts(), page);
+    QCOMPARE(rows.size(), 240);
+    for (int i = 0; i < rows.size(); ++i)
+        QCOMPARE(rows.at(i), i + 1);
 
     const QString saved = m_dir->filePath(QStringLiteral("tamami.pdf"));
     preview->setSaveTargetChooser([&] { return saved; });
+    QSignalSpy written(preview.data(), &PrintPreview::jobFinished);
     preview->savePdf();
+    QCOMPARE(preview->state(), PrintPreview::State::Printing);
+    QVERIFY(written.wait(60000));
+    QCOMPARE(written.first().first().toBool(), true);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QPdfDocument whole;
     QCOMPARE(whole.load(saved), QPdfDocument::Error::None);
     QCOMPARE(whole.pageCount(), preview->pageCount());
-    // Every piece's pages, in order: the rows run 1…240 with none lost or repeated.
-    QList<int> rows;
-    int page = 0;
-    for (const PdfPart& part : preview->book()->parts()) {
-        QPdfDocument piece;
-        QCOMPARE(piece.load(part.path), QPdfDocument::Error::None);
-        QVERIFY(piece.pageCount() - part.pageCount <= 1); // a last page carried into the next piece
-        for (int i = 0; i < part.pageCount; ++i, ++page) {
-            QCOMPARE(rowsOn(whole, page), rowsOn(piece, i));
-            rows += rowsOn(whole, page);
-        }
-    }
-    QCOMPARE(rows.size(), 240);
-    for (int i = 0; i < rows.size(); ++i)
-        QCOMPARE(rows.at(i), i + 1);
-    for (int i = 0; i < whole.pageCount(); ++i) // numbered across the pieces' joins
-        QVERIFY(whole.getAllText(i).text().contains(QStringLiteral("Sayfa %1 / %2").arg(i + 1).arg(whole.pageCount())));
 
-    // Printed without a window, as the render tool prints: the same pages.
     LedgerPdf printer;
     QSignalSpy printed(&printer, &LedgerPdf::finished);
     const QString headless = m_dir->filePath(QStringLiteral("penceresiz.pdf"));
@@ -102,12 +174,13 @@ void TestPrintPreview::preview_showsPiecesAsTheyCome_andWholeSaveEqualsShownPage
     QVERIFY(printed.wait(120000));
     const auto outcome = printed.first().first().value<PdfOutcome>();
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
-    QCOMPARE(outcome.pages, preview->pageCount());
     QPdfDocument same;
     QCOMPARE(same.load(headless), QPdfDocument::Error::None);
     QCOMPARE(same.pageCount(), whole.pageCount());
-    for (int i = 0; i < same.pageCount(); ++i)
+    for (int i = 0; i < same.pageCount(); ++i) {
         QCOMPARE(same.getAllText(i).text(), whole.getAllText(i).text());
+        QVERIFY(whole.getAllText(i).text().contains(QStringLiteral("Sayfa %1 / %2").arg(i + 1).arg(whole.pageCount())));
+    }
     preview->close();
 }
 
@@ -131,8 +204,8 @@ void TestPrintPreview::preview_printsRangeAcrossPieces()
     QStringList problems;
     preview->setReporter([&](const QString& message) { problems << message; });
     // Asked for at once: the print waits for the pages it needs.
-    QTRY_VERIFY_WITH_TIMEOUT(preview->book()->piecesDone() >= 1, 30000);
-    const int firstPieceEnd = preview->book()->parts().constFirst().pageCount;
+    QTRY_VERIFY_WITH_TIMEOUT(preview->parts().size() >= 2, 30000);
+    const int firstPieceEnd = preview->parts().constFirst().pageCount;
     const int first = firstPieceEnd + fromEnd;
     const int last = first + length - 1;
     const QString printed = m_dir->filePath(QStringLiteral("aralik.pdf"));
@@ -144,19 +217,20 @@ void TestPrintPreview::preview_printsRangeAcrossPieces()
         printer.setPageRanges(ranges);
         return true;
     });
+    QSignalSpy written(preview.data(), &PrintPreview::jobFinished);
     preview->printDocument();
+    QVERIFY(written.wait(120000));
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QCOMPARE(written.first().first().toBool(), true);
 
-    QTRY_VERIFY_WITH_TIMEOUT(preview->document()->pageCount() >= last, 120000);
     QPdfDocument result;
     QCOMPARE(result.load(printed), QPdfDocument::Error::None);
     QCOMPARE(result.pageCount(), length);
-    QPdfDocument& whole = *preview->document();
     for (int i = 0; i < length; ++i) {
         QVERIFY(isA4(result.pagePointSize(i)));
         const QList<int> rows = rowsOn(result, i);
         QVERIFY(!rows.isEmpty());
-        QCOMPARE(rows, rowsOn(whole, first - 1 + i));
+        QCOMPARE(rows, rowsOnPart(preview->parts(), first - 1 + i));
     }
     preview->close();
 }
@@ -188,11 +262,15 @@ void TestPrintPreview::preview_cancelWhileWaiting_leavesNoTarget()
         return true; // every page: it waits for the last piece
     });
     preview->setSaveTargetChooser([&] { return target; });
-    int asked = 0;
-    preview->setCancelWhen([&] { return ++asked >= 2; });
+    QSignalSpy written(preview.data(), &PrintPreview::jobFinished);
     saveWhole ? preview->savePdf() : preview->printDocument();
-    QVERIFY(asked >= 2);
-    QVERIFY(!preview->book()->isComplete());
+    QCOMPARE(preview->state(), PrintPreview::State::Printing);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->pageCount() > 0, 30000); // pages come while it waits
+    QVERIFY(!preview->allPagesKnown());
+    preview->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(written.first().first().toBool(), false);
+    QCOMPARE(preview->state(), PrintPreview::State::LayingOut);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QCOMPARE(QFile::exists(target), fileBefore);
     if (fileBefore) {
@@ -202,12 +280,65 @@ void TestPrintPreview::preview_cancelWhileWaiting_leavesNoTarget()
     }
     QCOMPARE(leftovers(m_dir->path()), QStringList());
     // Laying out goes on: the preview still fills up after a cancelled print.
-    QTRY_VERIFY_WITH_TIMEOUT(preview->book()->isComplete() && preview->document()->pageCount() == preview->pageCount(),
-                             120000);
-    const QString folder = QFileInfo(preview->pdfPath()).absolutePath();
+    QSignalSpy ready(preview.data(), &PrintPreview::ready);
+    QVERIFY(ready.wait(120000));
+    QCOMPARE(QFile::exists(target), fileBefore);
+    const QString folder = preview->workFolder();
     preview->close();
     QTRY_VERIFY(preview.isNull());
     QVERIFY(!QFileInfo::exists(folder)); // its temporary files go with it
+}
+
+// Closed while its books lay pages out: within a second it is gone, and so are its files and
+// its books' browser processes.
+void TestPrintPreview::preview_closedWhileLayingOut_leavesNoFilesNorProcesses()
+{
+    WebBrowser browser(m_dir->path());
+    QPointer<PrintPreview> preview = openPreview(browser, 240);
+    QVERIFY(preview);
+    QSignalSpy shown(preview.data(), &PrintPreview::pagesShown);
+    QVERIFY(shown.wait(30000));
+    QVERIFY(!preview->allPagesKnown());
+    QTRY_VERIFY_WITH_TIMEOUT(pageProcesses() >= preview->bookCount() + 1, 10000);
+    const QString folder = preview->workFolder();
+    QVERIFY(QFileInfo::exists(folder));
+    QElapsedTimer clock;
+    clock.start();
+    preview->close();
+    QTRY_VERIFY_WITH_TIMEOUT(preview.isNull(), 1000);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!QFileInfo::exists(folder));
+    // The viewer's own page keeps its process.
+    QTRY_COMPARE_WITH_TIMEOUT(pageProcesses(), 1, 10000);
+}
+
+// A piece whose browser process dies: the preview says so and stops, a waiting save with it.
+void TestPrintPreview::preview_pieceFails_saysSoAndDoesNotHang()
+{
+    WebBrowser browser(m_dir->path());
+    QPointer<PrintPreview> preview = openPreview(browser, 240);
+    QVERIFY(preview);
+    QStringList problems;
+    preview->setReporter([&](const QString& message) { problems << message; });
+    preview->setSaveTargetChooser([&] { return m_dir->filePath(QStringLiteral("kayit.pdf")); });
+    QSignalSpy written(preview.data(), &PrintPreview::jobFinished);
+    QSignalSpy ready(preview.data(), &PrintPreview::ready);
+    preview->savePdf();
+    QWebEnginePage* page = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((page = bookPage(*preview)) && page->renderProcessPid() > 0, 30000);
+    QVERIFY(::kill(pid_t(page->renderProcessPid()), SIGKILL) == 0);
+    QVERIFY(ready.wait(30000));
+    QCOMPARE(ready.first().first().toBool(), false);
+    QCOMPARE(preview->state(), PrintPreview::State::Failed);
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(written.first().first().toBool(), false);
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.first().contains(QStringLiteral("beklenmedik biçimde kapandı")), qPrintable(problems.first()));
+    const auto* status = preview->findChild<QLabel*>(QStringLiteral("lblStatus"));
+    QVERIFY(status->text().contains(QStringLiteral("beklenmedik biçimde kapandı")));
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("kayit.pdf"))));
+    preview->close();
+    QTRY_VERIFY(preview.isNull());
 }
 
 void TestPrintPreview::preview_hidesViewerUntilClosed_forDocumentInPieces()
@@ -226,7 +357,7 @@ void TestPrintPreview::preview_hidesViewerUntilClosed_forDocumentInPieces()
     QSignalSpy shown(preview.data(), &PrintPreview::pagesShown);
     QVERIFY(shown.wait(30000));
     QVERIFY(!window->isVisible());
-    QVERIFY(!preview->book()->isComplete());
+    QVERIFY(!preview->allPagesKnown());
     preview->close(); // while pieces are still being laid out
     QTRY_VERIFY(preview.isNull());
     QCOMPARE(visibility, (QStringList{"instantiated: hidden", "torn down: shown"}));
