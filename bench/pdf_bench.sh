@@ -38,16 +38,8 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-[[ "$(id -u)" -ne 0 ]] || export QTWEBENGINE_DISABLE_SANDBOX=1
-export QT_LOGGING_RULES="${QT_LOGGING_RULES:-qt.webenginecontext.info=false}"
-if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
-    XDG_RUNTIME_DIR="$(mktemp -d)"
-    chmod 700 "$XDG_RUNTIME_DIR"
-    export XDG_RUNTIME_DIR
-fi
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=webengine-env.sh
+source "$(dirname "$0")/webengine-env.sh"
 
 # The resident memory of process $1 and all its descendants, in kB.
 tree_kb() {

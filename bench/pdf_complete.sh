@@ -22,16 +22,8 @@ for tool in "$render" "$generator"; do
 done
 command -v pdftotext >/dev/null || { echo "missing: pdftotext (apt-get install poppler-utils)" >&2; exit 1; }
 
-[[ "$(id -u)" -ne 0 ]] || export QTWEBENGINE_DISABLE_SANDBOX=1
-export QT_LOGGING_RULES="${QT_LOGGING_RULES:-qt.webenginecontext.info=false}"
-if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
-    XDG_RUNTIME_DIR="$(mktemp -d)"
-    chmod 700 "$XDG_RUNTIME_DIR"
-    export XDG_RUNTIME_DIR
-fi
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=webengine-env.sh
+source "$(dirname "$0")/webengine-env.sh"
 
 # tally ENTRIES PDF...: counts complete and short files into `complete` and `short`.
 tally() {
