@@ -1,6 +1,5 @@
 #include "print/ledgerpdf.h"
 
-#include "print/blockcount.h"
 #include "print/parallelbook.h"
 #include "web/ledgerscheme.h"
 #include "web/printingpage.h"
@@ -165,14 +164,12 @@ void LedgerPdf::pagePrinted(const QString& path, bool ok)
 
 void LedgerPdf::bookDone()
 {
-    QList<QHash<QString, PdfAnchor>> anchors;
-    const QList<PdfPart> parts = m_book->parts(&anchors);
-    const QString missing =
-        missingBlocksMessage(countBlocks(m_scheme->current().pieces->blocks, m_book->blocks(), parts, anchors));
+    const QString missing = m_book->missingBlocks(m_scheme->current().pieces->blocks);
     if (!missing.isEmpty()) {
         finish({false, false, 0, missing});
         return;
     }
+    const QList<PdfPart> parts = m_book->parts();
     finish(savePdfPages(parts, allPages(parts), m_target));
 }
 

@@ -1,5 +1,6 @@
 #include "print/parallelbook.h"
 
+#include "print/blockcount.h"
 #include "print/carrydecision.h"
 #include "print/piecebook.h"
 #include "web/printingpage.h"
@@ -237,6 +238,13 @@ QList<PdfPart> ParallelBook::parts(QList<QHash<QString, PdfAnchor>>* anchors) co
         from = book.next;
     }
     return parts;
+}
+
+QString ParallelBook::missingBlocks(const QList<int>& given) const
+{
+    QList<QHash<QString, PdfAnchor>> anchors;
+    const QList<PdfPart> laidOut = parts(&anchors);
+    return missingBlocksMessage(countBlocks(given, m_blocks, laidOut, anchors));
 }
 
 QList<PdfPart> ParallelBook::settledParts() const

@@ -53,6 +53,9 @@ public:
     [[nodiscard]] QList<PdfPart> parts(QList<QHash<QString, PdfAnchor>>* anchors = nullptr) const;
     // The names of the blocks each of the document's pieces brought to its layouts, by piece.
     [[nodiscard]] const QHash<int, QStringList>& blocks() const { return m_blocks; }
+    // Once completed: the user's message when a block of `given` (each piece's, as the document
+    // was cut) is not on the pages; empty when every one is. A short document is never printed.
+    [[nodiscard]] QString missingBlocks(const QList<int>& given) const;
     // The document's first pages, those that stay whatever the books still find: parts() once
     // completed. Each call's pages begin with the last call's.
     [[nodiscard]] QList<PdfPart> settledParts() const;
