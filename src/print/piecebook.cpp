@@ -48,7 +48,16 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& docu
     m_first = m_next = std::clamp(firstPiece, 0, pieceCount());
 }
 
-PieceBook::~PieceBook() = default;
+PieceBook::~PieceBook()
+{
+    // A book dropped while others go on: its page stays with the owner until its print is
+    // written. Without an owner, the page waits for it as it goes.
+    if (parent() && m_page->isPrinting()) {
+        m_page->disconnect(this);
+        m_page->setParent(parent());
+        m_page->deleteWhenPrinted();
+    }
+}
 
 void PieceBook::produce(int pages)
 {

@@ -79,6 +79,17 @@ void PrintingPage::printWithDocumentMargins(const QString& path)
                   });
 }
 
+void PrintingPage::deleteWhenPrinted()
+{
+    *m_alive = false; // a margins answer still to come prints nothing
+    if (!m_printing) {
+        deleteLater();
+        return;
+    }
+    connect(this, &QWebEnginePage::pdfPrintingFinished, this, &QObject::deleteLater);
+    connect(this, &QWebEnginePage::renderProcessTerminated, this, &QObject::deleteLater);
+}
+
 void PrintingPage::waitForPrint()
 {
     if (!m_printing)

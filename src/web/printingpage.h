@@ -31,6 +31,11 @@ public:
     // second, one document or piece at most. For owners that must not let the page's view go
     // first.
     void waitForPrint();
+    [[nodiscard]] bool isPrinting() const { return m_printing; }
+    // Deletes the page once a running print has finished (or the renderer has gone), at once
+    // when none runs; no print starts any more. For owners that go while the program goes on:
+    // waiting inside a deferred delete holds up the web engine's prints, this one's included.
+    void deleteWhenPrinted();
 
 private:
     bool m_printing = false;

@@ -7,6 +7,7 @@
 #include "web/printingpage.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPdfDocument>
 #include <QProcess>
 #include <QSignalSpy>
@@ -36,6 +37,7 @@ private slots:
     void book_laysOutOnlyThePiecesAskedFor();
     void book_documentReplaced_failsNamingWhy();
     void book_deletedWhileLayingOut_keepsProcessAlive();
+    void book_droppedWhilePrinting_othersGoOn();
     void pageLayout_takesTheDocumentsMargins_data();
     void pageLayout_takesTheDocumentsMargins();
     void piecePages_printWithTheDocumentsMarginsOnly();
@@ -263,6 +265,38 @@ void TestPieceBook::book_deletedWhileLayingOut_keepsProcessAlive()
         m_scheme = nullptr;
         m_profile.reset();
     }
+}
+
+void TestPieceBook::book_droppedWhilePrinting_othersGoOn()
+{
+    // As a book of several is dropped when another has laid its last piece out, its own page
+    // still printing: the others must not be held up while that print finishes.
+    serve(6);
+    QObject owner;
+    QDir(m_dir->path()).mkpath(QStringLiteral("1"));
+    QDir(m_dir->path()).mkpath(QStringLiteral("2"));
+    QPointer<PieceBook> dropped =
+        new PieceBook(m_profile.get(), *m_scheme, m_dir->filePath(QStringLiteral("1")), &owner);
+    auto* other = new PieceBook(m_profile.get(), *m_scheme, m_dir->filePath(QStringLiteral("2")), &owner);
+    QPointer<PrintingPage> page = dropped->findChild<PrintingPage*>();
+    QVERIFY(page);
+    bool wasPrinting = false;
+    // Dropped from the web engine's own signals, as the books are.
+    const auto drop = [&] {
+        if (dropped && page && page->isPrinting()) {
+            wasPrinting = true;
+            dropped->deleteLater();
+        }
+    };
+    connect(other, &PieceBook::progressed, &owner, drop);
+    connect(other->findChild<PrintingPage*>(), &QWebEnginePage::loadingChanged, &owner, drop);
+    QSignalSpy completed(other, &PieceBook::completed);
+    dropped->produce();
+    other->produce();
+    QVERIFY(completed.wait(30000));
+    if (!wasPrinting)
+        QSKIP("The page was never caught printing.");
+    QTRY_VERIFY_WITH_TIMEOUT(!page, 10000); // gone once its print was written
 }
 
 void TestPieceBook::pageLayout_takesTheDocumentsMargins_data()
