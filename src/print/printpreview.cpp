@@ -229,13 +229,6 @@ void PrintPreview::layOutPieces()
 void PrintPreview::booksProgressed()
 {
     const bool complete = m_book->isComplete();
-    if (complete) {
-        if (const QString missing = m_book->missingBlocks(m_source.documents().current().pieces->blocks);
-            !missing.isEmpty()) {
-            booksFailed(missing);
-            return;
-        }
-    }
     if (complete)
         m_layout = Layout::Complete; // the pages are shown numbered
     showParts(complete ? m_book->parts() : m_book->settledParts());
