@@ -11,7 +11,7 @@ inline void pieceLimitsFromEnvironment(viewer::WebBrowser& browser)
     if (!qEnvironmentVariableIsSet("VZ_PIECE"))
         return;
     const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
-    viewer::PieceLimits pieceLimits;
+    render::PieceLimits pieceLimits;
     pieceLimits.unitWeight = limits.value(0).toInt();
     pieceLimits.pieceWeight = limits.value(1).toInt();
     if (limits.size() > 2)

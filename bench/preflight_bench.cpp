@@ -25,7 +25,7 @@ int main(int argc, char** argv)
         }
     QElapsedTimer timer;
     timer.start();
-    const app::XmlPreflight preflight = app::preflightXmlFile(path);
+    const common::XmlPreflight preflight = common::preflightXmlFile(path);
     const qint64 scan = timer.restart();
     xmlDocPtr doc =
         xmlReadFile(argv[1], nullptr,

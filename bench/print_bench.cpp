@@ -116,25 +116,25 @@ bool waitFor(const typename QtPrivate::FunctionPointer<Signal>::Object* sender, 
     return done();
 }
 
-viewer::PrintPreview* openPreview(viewer::WebBrowser& browser, QString& problem)
+print::PrintPreview* openPreview(viewer::WebBrowser& browser, QString& problem)
 {
     browser.ExecWB(viewer::WebBrowser::OLECMDID_PRINTPREVIEW, viewer::WebBrowser::OLECMDEXECOPT_PROMPTUSER);
-    viewer::PrintPreview* preview = browser.printPreview();
+    print::PrintPreview* preview = browser.printPreview();
     preview->setReporter([&](const QString& message) { problem = message; });
     return preview;
 }
 
 // Prints through the preview as the chooser says and waits for the file; false when it failed.
-bool printToFile(viewer::PrintPreview& preview, const std::function<bool(QPrinter&)>& chooser)
+bool printToFile(print::PrintPreview& preview, const std::function<bool(QPrinter&)>& chooser)
 {
     bool ok = false;
     bool done = false;
-    QObject::connect(&preview, &viewer::PrintPreview::jobFinished, &preview,
+    QObject::connect(&preview, &print::PrintPreview::jobFinished, &preview,
                      [&](bool result) { ok = result, done = true; });
     preview.setPrinterChooser(chooser);
     preview.printDocument();
     return waitFor(
-               &preview, &viewer::PrintPreview::jobFinished, [&] { return done; }, 60 * 60 * 1000) &&
+               &preview, &print::PrintPreview::jobFinished, [&] { return done; }, 60 * 60 * 1000) &&
            ok;
 }
 
@@ -151,11 +151,11 @@ int printRange(viewer::WebBrowser& browser, int pages, TreeMemory& sampler)
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("sayfalar.pdf"));
     QString problem;
-    viewer::PrintPreview* preview = openPreview(browser, problem);
+    print::PrintPreview* preview = openPreview(browser, problem);
     // The live page of a one-piece document is laid out first; a document in pieces is not.
     if (preview->bookCount() == 0 &&
         !waitFor(
-            preview, &viewer::PrintPreview::ready, [&] { return preview->allPagesKnown(); }, 10 * 60 * 1000))
+            preview, &print::PrintPreview::ready, [&] { return preview->allPagesKnown(); }, 10 * 60 * 1000))
         return 1;
     QElapsedTimer clock;
     clock.start();
@@ -184,13 +184,13 @@ int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
     clock.start();
     GuiBlockWatch watch;
     QString problem;
-    viewer::PrintPreview* preview = openPreview(browser, problem);
+    print::PrintPreview* preview = openPreview(browser, problem);
     bool ok = false;
     double firstShown = -1;
-    QObject::connect(preview, &viewer::PrintPreview::pagesShown, preview,
+    QObject::connect(preview, &print::PrintPreview::pagesShown, preview,
                      [&] { firstShown = firstShown < 0 ? clock.elapsed() / 1000.0 : firstShown; });
     bool done = false;
-    QObject::connect(preview, &viewer::PrintPreview::ready, preview, [&](bool result) { ok = result, done = true; });
+    QObject::connect(preview, &print::PrintPreview::ready, preview, [&](bool result) { ok = result, done = true; });
     const QString shots = qEnvironmentVariable("SHOTS");
     for (const int second : {1, 5}) {
         if (!shots.isEmpty())
@@ -199,13 +199,13 @@ int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
             });
     }
     if (!waitFor(
-            preview, &viewer::PrintPreview::ready, [&] { return done; }, 60 * 60 * 1000))
+            preview, &print::PrintPreview::ready, [&] { return done; }, 60 * 60 * 1000))
         std::printf("preview: not done after an hour\n");
     const double seconds = clock.elapsed() / 1000.0;
     if (!shots.isEmpty()) {
         QTest::qWait(500); // the pages on screen drawn
         preview->grab().save(shots + QStringLiteral("/preview-complete.png"));
-        preview->findChild<viewer::PageStrip*>()->fitPage(); // a whole page, its number at the foot
+        preview->findChild<print::PageStrip*>()->fitPage(); // a whole page, its number at the foot
         QTest::qWait(500);
         preview->grab().save(shots + QStringLiteral("/preview-complete-page.png"));
     }
@@ -229,7 +229,7 @@ int printWhole(viewer::WebBrowser& browser, TreeMemory& sampler)
     clock.start();
     GuiBlockWatch watch;
     QString problem;
-    viewer::PrintPreview* preview = openPreview(browser, problem);
+    print::PrintPreview* preview = openPreview(browser, problem);
     const bool ok = printToFile(*preview, [&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(target);

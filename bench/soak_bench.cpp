@@ -124,7 +124,7 @@ int main(int argc, char* argv[])
     const int printEvery =
         qEnvironmentVariableIsSet("PRINT_EVERY") ? qMax(1, qEnvironmentVariableIntValue("PRINT_EVERY")) : 50;
     QTemporaryDir scratch;
-    selection::ViewerWindowHost host(app::dataFolder());
+    selection::ViewerWindowHost host(common::dataFolder());
     report("start", snapshot());
     Snapshot afterTwenty;
     QElapsedTimer clock;

@@ -118,7 +118,7 @@ void verifyShown(const QString& ledger, Figures& figures)
 Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
 {
     Figures figures;
-    viewer::WebBrowser browser(app::dataFolder());
+    viewer::WebBrowser browser(common::dataFolder());
     pieceLimitsFromEnvironment(browser);
     if (qEnvironmentVariableIsSet("VZ_QUICK")) { // from which size (bytes) the beginning comes first, its size
         const QStringList quick = qEnvironmentVariable("VZ_QUICK").split(QLatin1Char(','));

@@ -15,13 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (doc == nullptr)
         return 0;
     const int scale = 1 + data[0] % 16;
-    const viewer::PiecedDocument pieces =
-        viewer::cutIntoPieces(doc, viewer::PieceLimits{4 * scale, 10 * scale, 20 * scale},
-                              (data[0] & 0x80) ? viewer::Completeness::Partial : viewer::Completeness::Whole);
+    const render::PiecedDocument pieces =
+        render::cutIntoPieces(doc, render::PieceLimits{4 * scale, 10 * scale, 20 * scale},
+                              (data[0] & 0x80) ? render::Completeness::Partial : render::Completeness::Whole);
     xmlFreeDoc(doc);
     fuzz::require(pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count(),
                   "pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count()");
     for (qsizetype i = 0; i < pieces.count(); ++i)
-        (void)viewer::countMatches(pieces.page(i), QStringLiteral("a"));
+        (void)render::countMatches(pieces.page(i), QStringLiteral("a"));
     return 0;
 }

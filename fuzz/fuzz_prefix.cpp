@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qint64 budget = 16 + (data[0] | (data[1] << 8)) % 4096;
     const QByteArray bytes = fuzz::bytesOf(data + 2, size - 2);
     const QString path = fuzz::writeFile(QStringLiteral("defter.xml"), bytes);
-    const std::optional<viewer::detail::LedgerPrefix> prefix = viewer::detail::findLedgerPrefix(path, budget);
+    const std::optional<render::detail::LedgerPrefix> prefix = render::detail::findLedgerPrefix(path, budget);
     if (!prefix)
         return 0;
     fuzz::require(prefix->bytes > 0 && prefix->bytes <= bytes.size(),

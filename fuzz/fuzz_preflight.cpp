@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = fuzz::bytesOf(data, size);
-    app::XmlShapeLimits limits;
+    common::XmlShapeLimits limits;
     limits.maxDepth = 8; // small limits, so that short inputs reach them
     limits.maxAttributes = 4;
     limits.maxNamespaces = 3;
@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     limits.maxCdataBytes = 64;
     limits.maxCanonicalSteps = 200;
     limits.allowDoctype = size % 2 == 0;
-    const app::XmlPreflight whole = app::preflightXml(bytes, limits);
-    const app::XmlPreflight read = app::preflightXmlFile(fuzz::writeFile(QStringLiteral("p.xml"), bytes), limits);
+    const common::XmlPreflight whole = common::preflightXml(bytes, limits);
+    const common::XmlPreflight read = common::preflightXmlFile(fuzz::writeFile(QStringLiteral("p.xml"), bytes), limits);
     fuzz::require(whole.verdict == read.verdict, "whole.verdict == read.verdict");
     fuzz::require(whole.line == read.line, "whole.line == read.line");
     fuzz::require(whole.ok() == whole.problem.isEmpty(), "whole.ok() == whole.problem.isEmpty()");

@@ -15,15 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const QString ledger = fuzz::writeFile(QStringLiteral("defter.xml"), fuzz::bytesOf(data + 1, size - 1));
-    viewer::RenderRequest request;
+    render::RenderRequest request;
     request.ledgerPath = ledger;
     request.fallbackFolder = QStringLiteral(FUZZ_DATA_DIR);
     request.availableMemory = qint64(8) << 30;
     if (data[0] & 1)
-        request.pieces = viewer::PieceLimits{60, 150, 300};
-    const viewer::RenderResult result =
-        (data[0] & 2) ? viewer::renderLedgerBeginning(request, 512).value_or(viewer::RenderResult{})
-                      : viewer::renderLedger(request);
+        request.pieces = render::PieceLimits{60, 150, 300};
+    const render::RenderResult result =
+        (data[0] & 2) ? render::renderLedgerBeginning(request, 512).value_or(render::RenderResult{})
+                      : render::renderLedger(request);
     // Never a blank page: a failure always carries its page.
     fuzz::require(result.ok() || !result.html.isEmpty(), "result.ok() || !result.html.isEmpty()");
     return 0;

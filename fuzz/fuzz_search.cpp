@@ -8,11 +8,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qsizetype split = bytes.indexOf('\0');
     const QString term = QString::fromUtf8(split < 0 ? bytes.left(8) : bytes.left(split));
     const QByteArray html = split < 0 ? bytes : bytes.mid(split + 1);
-    const QString folded = viewer::foldForSearch(term);
-    fuzz::require(viewer::foldForSearch(folded) == folded, "viewer::foldForSearch(folded) == folded");
-    const int count = viewer::countMatches(html, term);
+    const QString folded = render::foldForSearch(term);
+    fuzz::require(render::foldForSearch(folded) == folded, "render::foldForSearch(folded) == folded");
+    const int count = render::countMatches(html, term);
     fuzz::require(count >= 0, "count >= 0");
-    const QList<int> perPiece = viewer::countMatchesPerPiece({html, html}, term);
+    const QList<int> perPiece = render::countMatchesPerPiece({html, html}, term);
     fuzz::require(perPiece.size() == 2 && perPiece[0] == count && perPiece[1] == count,
                   "perPiece.size() == 2 && perPiece[0] == count && perPiece[1] == count");
     return 0;

@@ -13,10 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         "<defter><madde no=\"1\"><satir borc=\"10.5\">Kasa</satir><satir alacak=\"10.5\">Banka</satir></madde>"
         "<madde no=\"2\"><satir borc=\"3\">Şğİı</satir></madde></defter>\n");
     fuzz::writeFile(QStringLiteral("s.xslt"), fuzz::bytesOf(data, size));
-    viewer::RenderRequest request;
+    render::RenderRequest request;
     request.ledgerPath = ledger;
     request.availableMemory = qint64(8) << 30;
-    const viewer::RenderResult result = viewer::renderLedger(request);
+    const render::RenderResult result = render::renderLedger(request);
     fuzz::require(result.ok() || !result.html.isEmpty(), "result.ok() || !result.html.isEmpty()");
     fuzz::require(
         QDir(fuzz::workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size() == 2,

@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const QString folder = ledgerFolder();
     const QString text = QString::fromUtf8(fuzz::bytesOf(data, size));
-    (void)viewer::localPathFromUrlTextFor(text, viewer::PathStyle::Posix);
-    (void)viewer::localPathFromUrlTextFor(text, viewer::PathStyle::Windows);
-    const std::optional<QString> path = viewer::resourcePathInFolder(folder, text);
+    (void)render::localPathFromUrlTextFor(text, render::PathStyle::Posix);
+    (void)render::localPathFromUrlTextFor(text, render::PathStyle::Windows);
+    const std::optional<QString> path = render::resourcePathInFolder(folder, text);
     if (path)
         fuzz::require(path->startsWith(folder + u'/') && QFileInfo(*path).isFile(),
                       "path->startsWith(folder + u'/') && QFileInfo(*path).isFile()");

@@ -16,7 +16,7 @@
 
 namespace about {
 
-using app::twips;
+using common::twips;
 
 namespace {
 
@@ -105,7 +105,7 @@ void frmAbout::layOutControls()
     m_lblTitle->setGeometry(twips(1050), twips(240), twips(3885), twips(480));
     m_lblVersion->setGeometry(twips(1050), twips(780), twips(3885), twips(225));
 
-    const QFont font = app::legacyFont(8, false);
+    const QFont font = common::legacyFont(8, false);
     for (QWidget* control : std::initializer_list<QWidget*>{m_cmdOK, m_cmdSysInfo, m_lblDescription, m_lblDisclaimer,
                                                             m_lblTitle, m_lblVersion})
         control->setFont(font);
@@ -155,12 +155,12 @@ void frmAbout::connectHandlers()
 
 void frmAbout::Form_Load()
 {
-    const QIcon icon = parentWidget() != nullptr ? parentWidget()->windowIcon() : app::programIcon();
+    const QIcon icon = parentWidget() != nullptr ? parentWidget()->windowIcon() : common::programIcon();
     setWindowIcon(icon);
     m_picIcon->setPixmap(icon.pixmap(32, 32));
-    setWindowTitle(app::programTitle());
-    m_lblVersion->setText(app::longVersionText());
-    m_lblTitle->setText(app::programTitle());
+    setWindowTitle(common::programTitle());
+    m_lblVersion->setText(common::longVersionText());
+    m_lblTitle->setText(common::programTitle());
 }
 
 void frmAbout::cmdOK_Click()
@@ -191,7 +191,7 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
 void frmAbout::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
-        app::keepOffTaskbar(windowHandle());
+        common::keepOffTaskbar(windowHandle());
     QDialog::showEvent(event);
 }
 

@@ -39,7 +39,7 @@ protected:
 
 void showMessage(QWidget* parent, const QString& message, QMessageBox::Icon icon)
 {
-    PlacedMessageBox box(icon, app::programTitle(), message, QMessageBox::Ok, parent);
+    PlacedMessageBox box(icon, common::programTitle(), message, QMessageBox::Ok, parent);
     box.exec();
 }
 

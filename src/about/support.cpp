@@ -7,7 +7,7 @@ namespace about {
 QString supportPhone()
 {
     // A telephone number reads as one unit: wrapped labels must not break it across lines.
-    return QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp);
+    return QString::fromUtf8(common::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 QString supportNotice()
@@ -20,7 +20,7 @@ QUrl supportPageUrl()
 {
     QUrl url;
     url.setScheme(QStringLiteral("https"));
-    url.setHost(QString::fromUtf8(app::kSupportHost));
+    url.setHost(QString::fromUtf8(common::kSupportHost));
     url.setPath(QStringLiteral("/contact.asp"));
     url.setQuery(QStringLiteral("verazidedazedestek"));
     return url;

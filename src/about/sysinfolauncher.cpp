@@ -84,8 +84,8 @@ bool SysInfoLauncher::startTool()
         if (!GetKeyValue(kHKeyLocalMachine, QString::fromLatin1(kSysInfoFolderKey),
                          QString::fromLatin1(kSysInfoFolderValue), toolPath))
             return false;
-        const QString candidate = app::pathJoin(toolPath, QString::fromLatin1(kSysInfoExecutable));
-        if (!app::fileExists(candidate))
+        const QString candidate = common::pathJoin(toolPath, QString::fromLatin1(kSysInfoExecutable));
+        if (!common::fileExists(candidate))
             return false;
         toolPath = candidate;
     }

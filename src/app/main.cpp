@@ -24,21 +24,21 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.pelvora.verazidedaze"));
     // Qt's own dialogs (print, save, input) speak the program's language; without the catalogs
     // they stay English and nothing else is lost.
-    (void)app::installTurkishQtTranslations(application);
+    (void)common::installTurkishQtTranslations(application);
     // Without its page scripts the viewer would show pages that never fill: a broken build.
-    if (const QStringList missing = viewer::missingPageScripts(); !missing.isEmpty()) {
-        QMessageBox::critical(nullptr, app::programTitle(),
+    if (const QStringList missing = web::missingPageScripts(); !missing.isEmpty()) {
+        QMessageBox::critical(nullptr, common::programTitle(),
                               QStringLiteral("Program eksik kurulmuş: sayfa betikleri bulunamadı (%1). "
                                              "Programı yeniden kurun.")
                                   .arg(missing.join(QStringLiteral(", "))));
         return 1;
     }
 
-    const QString programFolder = app::programFolder();
+    const QString programFolder = common::programFolder();
     const selection::SystemVolumes volumes;
     const selection::FolderMemory memory(selection::FolderMemory::locate(
         programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
-    selection::ProgramCommands commands(app::dataFolder());
+    selection::ProgramCommands commands(common::dataFolder());
 
     selection::frmRazoravSec window({volumes, memory, commands, programFolder});
     window.show();

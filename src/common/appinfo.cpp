@@ -1,6 +1,6 @@
 #include "common/appinfo.h"
 
-namespace app {
+namespace common {
 
 QString programTitle()
 {
@@ -22,4 +22,4 @@ QString longVersionText(const Version& v)
     return QStringLiteral("Version ") + versionNumber(v);
 }
 
-} // namespace app
+} // namespace common

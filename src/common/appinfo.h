@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace app {
+namespace common {
 
 struct Version
 {
@@ -28,4 +28,4 @@ QString shortVersionText(const Version& v = kVersion);
 // "Version 0.0.25", the About window's label.
 QString longVersionText(const Version& v = kVersion);
 
-} // namespace app
+} // namespace common

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace app {
+namespace common {
 
 namespace {
 constexpr auto kStylesheetProbe = "yevmiye.xslt";
@@ -87,4 +87,4 @@ QString fromFsPath(const std::filesystem::path& path)
     return QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()), qsizetype(utf8.size()));
 }
 
-} // namespace app
+} // namespace common

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace app {
+namespace common {
 
 // Folder of the executable, without a trailing separator (except a root).
 QString programFolder();
@@ -30,4 +30,4 @@ QString describeFileError(const std::error_code& error);
 std::filesystem::path toFsPath(const QString& path);
 QString fromFsPath(const std::filesystem::path& path);
 
-} // namespace app
+} // namespace common

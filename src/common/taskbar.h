@@ -2,7 +2,7 @@
 
 class QWindow;
 
-namespace app {
+namespace common {
 
 // Tells the window manager that `window` has no entry of its own in the taskbar: the program keeps
 // to one, the selection window's. Call it each time right before the window is shown, since a
@@ -10,4 +10,4 @@ namespace app {
 // (Wayland), nothing happens.
 void keepOffTaskbar(QWindow* window);
 
-} // namespace app
+} // namespace common

@@ -13,7 +13,7 @@
 #include <vector>
 #endif
 
-namespace app {
+namespace common {
 
 #if QT_CONFIG(xcb)
 namespace {
@@ -65,4 +65,4 @@ void keepOffTaskbar(QWindow* window)
 #endif
 }
 
-} // namespace app
+} // namespace common

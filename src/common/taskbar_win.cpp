@@ -1,9 +1,9 @@
 #include "common/taskbar.h"
 
-namespace app {
+namespace common {
 
 // An owned window gets no taskbar button on Windows: the viewer's hidden owner and the About
 // window's owner already see to it.
 void keepOffTaskbar(QWindow* /*window*/) {}
 
-} // namespace app
+} // namespace common

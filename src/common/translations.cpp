@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace app {
+namespace common {
 
 QStringList installTurkishQtTranslations(QCoreApplication& application, const QString& folder)
 {
@@ -23,4 +23,4 @@ QStringList installTurkishQtTranslations(QCoreApplication& application, const QS
     return missing;
 }
 
-} // namespace app
+} // namespace common

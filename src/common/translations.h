@@ -5,7 +5,7 @@
 
 class QCoreApplication;
 
-namespace app {
+namespace common {
 
 // Qt's own catalogs whose texts the program's users meet: the print, file and input dialogs
 // (qtbase) and the web view (qtwebengine).
@@ -16,4 +16,4 @@ inline const QStringList kQtCatalogs{QStringLiteral("qtbase"), QStringLiteral("q
 // Returns the catalogs that could not be loaded; the program runs on with Qt's English texts.
 QStringList installTurkishQtTranslations(QCoreApplication& application, const QString& folder = {});
 
-} // namespace app
+} // namespace common

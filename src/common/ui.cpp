@@ -1,6 +1,6 @@
 #include "common/ui.h"
 
-namespace app {
+namespace common {
 
 QFont legacyFont(qreal pointSize, bool bold)
 {
@@ -20,4 +20,4 @@ QIcon programIcon()
     return QIcon(QStringLiteral(":/verazidedaze/verazidedaze.png"));
 }
 
-} // namespace app
+} // namespace common

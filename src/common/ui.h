@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QIcon>
 
-namespace app {
+namespace common {
 
 // Window geometry is designed in twips; 15 twips make one logical pixel.
 inline constexpr int kTwipsPerPixel = 15;
@@ -20,4 +20,4 @@ QFont legacyFont(qreal pointSize, bool bold);
 // The program's 32 × 32 icon, shared by every window.
 QIcon programIcon();
 
-} // namespace app
+} // namespace common

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace app {
+namespace common {
 
 namespace {
 
@@ -588,4 +588,4 @@ XmlPreflight preflightXmlFile(const QString& path, const XmlShapeLimits& limits,
     return feeder.result();
 }
 
-} // namespace app
+} // namespace common

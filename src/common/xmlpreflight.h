@@ -10,7 +10,7 @@
 // right shape keeps a parser busy for minutes; this refuses such shapes (and what no e-Defter file
 // holds: a DOCTYPE, a file that is not a regular file) at the cost of one read of the bytes.
 // Large text is no concern of it: attachments may be long.
-namespace app {
+namespace common {
 
 struct XmlShapeLimits
 {
@@ -65,4 +65,4 @@ struct XmlPreflight
 // ledgers need, and 10 million (about two seconds) whatever the size.
 [[nodiscard]] qint64 canonicalStepsFor(qint64 fileBytes);
 
-} // namespace app
+} // namespace common

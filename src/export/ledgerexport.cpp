@@ -448,8 +448,8 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
     const QFileInfo out(outPath);
     const QString outName = out.fileName();
 
-    if (const app::XmlPreflight preflight = app::preflightXmlFile(ledgerPath, {}, -1, cancel); !preflight.ok()) {
-        using Verdict = app::XmlPreflight::Verdict;
+    if (const common::XmlPreflight preflight = common::preflightXmlFile(ledgerPath, {}, -1, cancel); !preflight.ok()) {
+        using Verdict = common::XmlPreflight::Verdict;
         result.cancelled = preflight.verdict == Verdict::Cancelled;
         if (!result.cancelled)
             result.error = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile

@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-namespace viewer {
+namespace print {
 
 BlockCount countBlocks(const QList<int>& given, const QHash<int, QStringList>& laidOut, const QList<PdfPart>& parts,
                        const QList<QHash<QString, PdfAnchor>>& anchors)
@@ -41,4 +41,4 @@ QString missingBlocksMessage(const BlockCount& count)
         .arg(count.firstPiece + 1);
 }
 
-} // namespace viewer
+} // namespace print

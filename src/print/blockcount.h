@@ -6,7 +6,7 @@
 #include <QList>
 #include <QStringList>
 
-namespace viewer {
+namespace print {
 
 // What a document's printed pages hold of the blocks it was given.
 struct BlockCount
@@ -28,4 +28,4 @@ struct BlockCount
 // The user's message for blocks missing from the pages; empty when none is.
 [[nodiscard]] QString missingBlocksMessage(const BlockCount& count);
 
-} // namespace viewer
+} // namespace print

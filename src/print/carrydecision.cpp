@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace viewer {
+namespace print {
 
 namespace {
 
@@ -81,4 +81,4 @@ std::optional<PageMatch> matchingPage(const QHash<QString, PdfAnchor>& earlier, 
     return std::nullopt;
 }
 
-} // namespace viewer
+} // namespace print

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace viewer {
+namespace print {
 
 // Which blocks a printed piece's last page carries into the next piece: the index in `ids` (the
 // piece's blocks in order, as named destinations of its PDF) of the first block that begins on
@@ -35,4 +35,4 @@ struct PageMatch
 [[nodiscard]] std::optional<PageMatch> matchingPage(const QHash<QString, PdfAnchor>& earlier,
                                                     const QHash<QString, PdfAnchor>& later);
 
-} // namespace viewer
+} // namespace print

@@ -13,7 +13,7 @@
 
 #include <utility>
 
-namespace viewer {
+namespace print {
 
 namespace {
 
@@ -22,18 +22,18 @@ constexpr auto kPdfName = "belge.pdf";
 // Offline, as the viewer shows it.
 QWebEngineProfile* makeProfile(QObject* parent)
 {
-    QWebEngineProfile* profile = makeLedgerProfile(parent);
-    profile->setUrlRequestInterceptor(new OfflineInterceptor(profile));
+    QWebEngineProfile* profile = web::makeLedgerProfile(parent);
+    profile->setUrlRequestInterceptor(new web::OfflineInterceptor(profile));
     return profile;
 }
 
 } // namespace
 
 LedgerPdf::LedgerPdf(QObject* parent)
-    : QObject(parent), m_profile(makeProfile(this)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_page(new PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4))
+    : QObject(parent), m_profile(makeProfile(this)), m_scheme(new web::LedgerSchemeHandler(m_profile)),
+      m_page(new web::PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4))
 {
-    m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
+    m_profile->installUrlSchemeHandler(web::kLedgerScheme, m_scheme);
     // A printed piece takes a second or two: a layout that gives none for minutes never will.
     m_stalled.setSingleShot(true);
     m_stalled.setInterval(std::chrono::minutes(5));
@@ -57,7 +57,7 @@ LedgerPdf::~LedgerPdf()
     delete m_page; // before the profile it uses
 }
 
-void LedgerPdf::print(RenderRequest request, const QString& target)
+void LedgerPdf::print(render::RenderRequest request, const QString& target)
 {
     prepareBookPages(); // while the ledger renders
     m_target = target;
@@ -68,10 +68,10 @@ void LedgerPdf::print(RenderRequest request, const QString& target)
         return;
     }
     if (!request.pieces)
-        request.pieces = PieceLimits{};
+        request.pieces = render::PieceLimits{};
     QPointer<LedgerPdf> self(this);
-    QThread* thread = createRenderThread([self, request] {
-        renderLedger(request, [&](RenderResult result) {
+    QThread* thread = render::createRenderThread([self, request] {
+        render::renderLedger(request, [&](render::RenderResult result) {
             QMetaObject::invokeMethod(
                 self,
                 [self, result = std::move(result)]() mutable {
@@ -85,17 +85,17 @@ void LedgerPdf::print(RenderRequest request, const QString& target)
     thread->start();
 }
 
-void LedgerPdf::rendered(RenderResult result)
+void LedgerPdf::rendered(render::RenderResult result)
 {
     if (!result.ok()) {
-        const RenderFailure& failure = *result.failure;
-        finish({false, false, 0, QStringLiteral("%1: %2").arg(failureHeading(failure), failure.reason)});
+        const render::RenderFailure& failure = *result.failure;
+        finish({false, false, 0, QStringLiteral("%1: %2").arg(render::failureHeading(failure), failure.reason)});
         return;
     }
-    RenderedDocument document;
+    web::RenderedDocument document;
     document.mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
     if (result.pieces)
-        document.pieces = std::make_shared<const PiecedDocument>(std::move(*result.pieces));
+        document.pieces = std::make_shared<const render::PiecedDocument>(std::move(*result.pieces));
     else
         document.html = std::move(result.html);
     // A page with a body, even in one piece, is laid out by a book: its blocks are named there, and
@@ -113,7 +113,7 @@ void LedgerPdf::rendered(RenderResult result)
     // As the preview lays a document in pieces out, on every core (each book's browser process
     // holds a printed piece laid out: a few hundred megabytes at most).
     const int books = pieceCount > 1 ? m_books : 1;
-    QList<PrintingPage*> pages = std::exchange(m_bookPages, {});
+    QList<web::PrintingPage*> pages = std::exchange(m_bookPages, {});
     while (pages.size() > books) // kept warm for the next ledger
         m_bookPages.append(pages.takeLast());
     m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), books, nullptr, pages);
@@ -190,7 +190,7 @@ void LedgerPdf::finish(PdfOutcome outcome)
 void LedgerPdf::prepareBookPages()
 {
     while (m_bookPages.size() + m_warmingPages.size() < m_books) {
-        auto* page = new PrintingPage(m_profile, this);
+        auto* page = new web::PrintingPage(m_profile, this);
         m_warmingPages.append(page);
         // Handed to a book only once loaded: a blank page still loading would cut the book's load short.
         connect(page, &QWebEnginePage::loadFinished, this, [this, page] {
@@ -201,4 +201,4 @@ void LedgerPdf::prepareBookPages()
     }
 }
 
-} // namespace viewer
+} // namespace print

@@ -15,11 +15,14 @@
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
-namespace viewer {
-
+namespace web {
 class LedgerSchemeHandler;
-class ParallelBook;
 class PrintingPage;
+} // namespace web
+
+namespace print {
+
+class ParallelBook;
 
 // Prints a ledger to a numbered PDF file without a window, with the same pages the print
 // preview shows: rendered as the viewer renders it, then laid out by print books working side
@@ -35,7 +38,7 @@ public:
     ~LedgerPdf() override;
 
     // `request.pieces` unset: cut as the viewer cuts.
-    void print(RenderRequest request, const QString& target);
+    void print(render::RenderRequest request, const QString& target);
 
 signals:
     // Pages laid out so far, of a document in pieces.
@@ -44,7 +47,7 @@ signals:
     void finished(const PdfOutcome& outcome);
 
 private:
-    void rendered(RenderResult result);
+    void rendered(render::RenderResult result);
     void pageLoaded(const QWebEngineLoadingInfo& loading);
     void pagePrinted(const QString& path, bool ok);
     void bookDone();
@@ -53,11 +56,11 @@ private:
     void prepareBookPages();
 
     QWebEngineProfile* const m_profile;
-    LedgerSchemeHandler* const m_scheme;
-    PrintingPage* const m_page;
+    web::LedgerSchemeHandler* const m_scheme;
+    web::PrintingPage* const m_page;
     const int m_books;                   // print books at once: one per core
-    QList<PrintingPage*> m_bookPages;    // ready for the ledger's books
-    QList<PrintingPage*> m_warmingPages; // still loading a blank page
+    QList<web::PrintingPage*> m_bookPages;    // ready for the ledger's books
+    QList<web::PrintingPage*> m_warmingPages; // still loading a blank page
     QString m_ledger;
     QString m_target;
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -68,4 +71,4 @@ private:
     QTimer m_stalled; // no page laid out for this long: the layout is given up
 };
 
-} // namespace viewer
+} // namespace print

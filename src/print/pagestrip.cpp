@@ -11,7 +11,7 @@
 #include <deque>
 #include <memory>
 
-namespace viewer {
+namespace print {
 
 namespace {
 
@@ -295,4 +295,4 @@ void PageStrip::rendered(int page, const QImage& image)
     viewport()->update(pageRect(page));
 }
 
-} // namespace viewer
+} // namespace print

@@ -14,7 +14,7 @@
 
 class QThread;
 
-namespace viewer {
+namespace print {
 
 class PageRenderer;
 
@@ -91,4 +91,4 @@ private:
     PageRenderer* const m_renderer;
 };
 
-} // namespace viewer
+} // namespace print

@@ -11,10 +11,10 @@
 #include <limits>
 #include <utility>
 
-namespace viewer {
+namespace print {
 
-ParallelBook::ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, int books,
-                           QObject* parent, QList<PrintingPage*> pages)
+ParallelBook::ParallelBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler& documents, QString folder, int books,
+                           QObject* parent, QList<web::PrintingPage*> pages)
     : QObject(parent)
 {
     const QDir root(folder);
@@ -286,4 +286,4 @@ QList<PdfPart> ParallelBook::settledParts() const
     return parts;
 }
 
-} // namespace viewer
+} // namespace print

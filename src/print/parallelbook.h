@@ -13,11 +13,14 @@
 
 class QWebEngineProfile;
 
-namespace viewer {
-
+namespace web {
 class LedgerSchemeHandler;
-class PieceBook;
 class PrintingPage;
+} // namespace web
+
+namespace print {
+
+class PieceBook;
 
 // Lays a whole document served in pieces out with several print books at once, each in a
 // browser process of its own, so that a long ledger's pages come as many times faster as
@@ -34,8 +37,8 @@ public:
     // `books`: at most this many at once (one per core); fewer for a short document. `pages`:
     // pages of `profile` to lay out in, one per book, whose browser processes may already run;
     // the book takes them (those not needed go).
-    ParallelBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, int books,
-                 QObject* parent = nullptr, QList<PrintingPage*> pages = {});
+    ParallelBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler& documents, QString folder, int books,
+                 QObject* parent = nullptr, QList<web::PrintingPage*> pages = {});
     ~ParallelBook() override;
 
     void produce();
@@ -102,4 +105,4 @@ private:
     bool m_complete = false;
 };
 
-} // namespace viewer
+} // namespace print

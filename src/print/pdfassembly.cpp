@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-namespace viewer {
+namespace print {
 
 namespace {
 
@@ -357,4 +357,4 @@ PdfOutcome savePdfCopy(const QString& source, const QString& target)
     });
 }
 
-} // namespace viewer
+} // namespace print

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-namespace viewer {
+namespace print {
 
 // A PDF file whose `pageCount` pages from `firstPage` (0-based) on are a stretch of a document's
 // pages (a piece's file may hold more, left out).
@@ -69,4 +69,4 @@ PdfOutcome savePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, co
 // A copy of the PDF file `source` at `target`, made the same careful way.
 PdfOutcome savePdfCopy(const QString& source, const QString& target);
 
-} // namespace viewer
+} // namespace print

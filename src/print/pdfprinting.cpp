@@ -8,7 +8,7 @@
 #include <QPdfDocument>
 #include <QPrinter>
 
-namespace viewer {
+namespace print {
 
 QList<int> requestedPages(const QPrinter& printer, int pageCount)
 {
@@ -93,4 +93,4 @@ PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& p
     return outcome;
 }
 
-} // namespace viewer
+} // namespace print

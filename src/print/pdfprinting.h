@@ -10,7 +10,7 @@
 class QPdfDocument;
 class QPrinter;
 
-namespace viewer {
+namespace print {
 
 // Pages are drawn at this resolution at most: sharp on paper, and a page image stays near
 // 35 MB even when the printer reports 1200 dpi.
@@ -39,4 +39,4 @@ PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinte
 PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
                                 QPrinter& printer, const std::function<bool(int done, int total)>& progress = {});
 
-} // namespace viewer
+} // namespace print

@@ -14,12 +14,12 @@
 #include <algorithm>
 #include <utility>
 
-namespace viewer {
+namespace print {
 
-PieceBook::PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder, QObject* parent,
-                     int firstPiece, PrintingPage* page)
+PieceBook::PieceBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler& documents, QString folder, QObject* parent,
+                     int firstPiece, web::PrintingPage* page)
     : QObject(parent), m_documents(documents), m_folder(std::move(folder)),
-      m_page(page ? page : new PrintingPage(profile, this)), m_pieces(documents.current().pieces)
+      m_page(page ? page : new web::PrintingPage(profile, this)), m_pieces(documents.current().pieces)
 {
     m_page->setParent(this);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &PieceBook::loadingChanged);
@@ -113,13 +113,13 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
         carry = {{QStringLiteral("html"), m_piece.carrying->html}};
     QPointer<PieceBook> self(this);
     QStringList containers;
-    for (const QByteArray& name : cuttableContainers())
+    for (const QByteArray& name : render::cuttableContainers())
         containers.append(QString::fromLatin1(name));
     QStringList more;
     const auto [first, last] = m_groups.at(m_piece.index);
     for (int piece = first + 1; piece <= last; ++piece)
         more.append(QString::fromUtf8(m_pieces->fragments.at(piece)));
-    m_page->runJavaScript(pageScriptCall(PageScript::PrintPrepare,
+    m_page->runJavaScript(web::pageScriptCall(web::PageScript::PrintPrepare,
                                          {first, more, m_piece.carrying ? QVariant(carry) : QVariant(), containers}),
                           QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
                               if (self)
@@ -227,7 +227,7 @@ void PieceBook::carryFrom(const PdfPart& part, const QHash<QString, PdfAnchor>& 
     for (qsizetype i = first; i < m_piece.ids.size(); ++i)
         blocks.append({m_piece.ids.at(i), anchors.value(m_piece.ids.at(i)).y});
     QPointer<PieceBook> self(this);
-    m_page->runJavaScript(pageScriptCall(PageScript::PrintCarry, {blocks.constFirst().first}),
+    m_page->runJavaScript(web::pageScriptCall(web::PageScript::PrintCarry, {blocks.constFirst().first}),
                           QWebEngineScript::ApplicationWorld, [self, part, blocks](const QVariant& result) {
                               if (self)
                                   self->carryTaken(part, blocks, result);
@@ -311,4 +311,4 @@ void PieceBook::fail(const QString& error)
     emit failed(error);
 }
 
-} // namespace viewer
+} // namespace print

@@ -16,9 +16,12 @@
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
-namespace viewer {
-
+namespace web {
 class LedgerSchemeHandler;
+class PrintingPage;
+} // namespace web
+
+namespace print {
 
 // Lays a document served in pieces out on printed pages, a few pieces at a time (as many as
 // the document's print weight allows, joined into one page), in a hidden web page of the
@@ -36,8 +39,8 @@ public:
     // `firstPiece`: the printed piece to begin with, on a page of its own (for laying a document
     // out in several books at once). `page`: one of `profile`'s to lay out in, whose browser
     // process may already be running; the book takes it. Without, it makes its own.
-    PieceBook(QWebEngineProfile* profile, const LedgerSchemeHandler& documents, QString folder,
-              QObject* parent = nullptr, int firstPiece = 0, PrintingPage* page = nullptr);
+    PieceBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler& documents, QString folder,
+              QObject* parent = nullptr, int firstPiece = 0, web::PrintingPage* page = nullptr);
     ~PieceBook() override;
 
     // Lays pieces out, in order, until at least `pages` pages exist or every piece is laid out;
@@ -130,10 +133,10 @@ private:
     void fail(const QString& error);
     [[nodiscard]] QString piecePath(int index) const;
 
-    const LedgerSchemeHandler& m_documents;
+    const web::LedgerSchemeHandler& m_documents;
     const QString m_folder;
-    PrintingPage* const m_page;
-    std::shared_ptr<const PiecedDocument> m_pieces; // the document being laid out
+    web::PrintingPage* const m_page;
+    std::shared_ptr<const render::PiecedDocument> m_pieces; // the document being laid out
     QList<std::pair<int, int>> m_groups;            // its first and last piece, per printed piece
     QList<PdfPart> m_parts;
     int m_pages = 0;
@@ -147,4 +150,4 @@ private:
     QString m_error;
 };
 
-} // namespace viewer
+} // namespace print

@@ -31,7 +31,7 @@
 
 #include <utility>
 
-namespace viewer {
+namespace print {
 
 namespace {
 
@@ -62,7 +62,7 @@ PrintPreview::PrintPreview(const PrintSource& source)
     setObjectName(QStringLiteral("PrintPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
-    setWindowIcon(app::programIcon());
+    setWindowIcon(common::programIcon());
     setWindowTitle(QStringLiteral("Baskı Önizleme - %1").arg(source.documentName()));
     m_print->setObjectName(QStringLiteral("cmdPrint"));
     m_save->setObjectName(QStringLiteral("cmdSavePdf"));
@@ -515,9 +515,9 @@ void PrintPreview::report(const QString& message)
         m_report(message);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, app::programTitle(), message, QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, common::programTitle(), message, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 
-} // namespace viewer
+} // namespace print

@@ -20,7 +20,7 @@ class QDialog;
 class QThread;
 class QTimer;
 
-namespace viewer {
+namespace print {
 
 class PageStrip;
 class ParallelBook;
@@ -164,4 +164,4 @@ private:
     std::function<void(const QString&)> m_report;
 };
 
-} // namespace viewer
+} // namespace print

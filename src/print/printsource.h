@@ -2,10 +2,12 @@
 
 #include <QString>
 
-namespace viewer {
-
+namespace web {
 class LedgerSchemeHandler;
 class PrintingPage;
+} // namespace web
+
+namespace print {
 
 // What the print preview prints, as the view that shows it hands it in: the document it serves,
 // the page that shows it, and whether the whole of it is there yet. The view tells the preview
@@ -20,9 +22,9 @@ public:
     [[nodiscard]] virtual QString documentName() const = 0;
     // True once the whole document is served, not only its beginning.
     [[nodiscard]] virtual bool holdsWhole() const = 0;
-    [[nodiscard]] virtual const LedgerSchemeHandler& documents() const = 0;
+    [[nodiscard]] virtual const web::LedgerSchemeHandler& documents() const = 0;
     // The page showing a document that is not in pieces; it prints itself to PDF.
-    [[nodiscard]] virtual PrintingPage& shownPage() const = 0;
+    [[nodiscard]] virtual web::PrintingPage& shownPage() const = 0;
 };
 
-} // namespace viewer
+} // namespace print

@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-namespace viewer {
+namespace render {
 
 namespace {
 
@@ -510,4 +510,4 @@ PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits, Compl
     return Cutter(document, limits, completeness).run();
 }
 
-} // namespace viewer
+} // namespace render

@@ -6,7 +6,7 @@
 
 struct _xmlDoc; // libxml2's document, kept out of this header
 
-namespace viewer {
+namespace render {
 
 // How finely a rendered document is cut. Weights count element nodes.
 struct PieceLimits
@@ -64,4 +64,4 @@ const QList<QByteArray>& cuttableContainers();
 PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits = {},
                              Completeness completeness = Completeness::Whole);
 
-} // namespace viewer
+} // namespace render

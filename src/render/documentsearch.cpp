@@ -4,7 +4,7 @@
 
 #include <QLocale>
 
-namespace viewer {
+namespace render {
 
 namespace {
 
@@ -140,4 +140,4 @@ QList<int> countMatchesPerPiece(const QList<QByteArray>& pieces, const QString& 
     return counts;
 }
 
-} // namespace viewer
+} // namespace render

@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-namespace viewer {
+namespace render {
 
 // Folds text the way the search compares it: Turkish lower case, dotted and dotless i alike.
 QString foldForSearch(const QString& text);
@@ -21,4 +21,4 @@ int countMatches(const QByteArray& html, const QString& term);
 QList<int> countMatchesPerPiece(const QList<QByteArray>& pieces, const QString& term,
                                 const std::atomic_bool* cancel = nullptr);
 
-} // namespace viewer
+} // namespace render

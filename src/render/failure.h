@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace viewer {
+namespace render {
 
 enum class FailureKind
 {
@@ -33,4 +33,4 @@ QByteArray failurePage(const RenderFailure& failure);
 // The heading of a failure page, e.g. "XML biçimi bozuk (satır 12, sütun 5)".
 QString failureHeading(const RenderFailure& failure);
 
-} // namespace viewer
+} // namespace render

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-namespace viewer::detail {
+namespace render::detail {
 
 // glibc gives every new thread a heap of its own, grown one page at a time: one mprotect call
 // per page, 120,000 of them for a 50 MB journal. The main heap grows in large steps; sharing
@@ -31,4 +31,4 @@ void releaseFreedMemory()
     malloc_trim(0);
 }
 
-} // namespace viewer::detail
+} // namespace render::detail

@@ -1,6 +1,6 @@
 #include "render/xsltenvironment.h"
 
-namespace viewer::detail {
+namespace render::detail {
 
 // Only glibc's per-thread heaps needed tuning.
 void shareMainHeap() {}
@@ -11,4 +11,4 @@ std::size_t allocationSize(void*)
     return 0;
 }
 
-} // namespace viewer::detail
+} // namespace render::detail

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-namespace viewer::detail {
+namespace render::detail {
 
 namespace {
 
@@ -88,7 +88,7 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
     // Read no further than this: a first record running longer makes no quicker first screen. A pipe
     // would block the open below and a hostile shape the parser; the whole render refuses them.
     const qint64 reach = 4 * budget;
-    if (budget <= 0 || !app::preflightXmlFile(path, {}, reach).ok())
+    if (budget <= 0 || !common::preflightXmlFile(path, {}, reach).ok())
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -127,4 +127,4 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
     return scan.cut;
 }
 
-} // namespace viewer::detail
+} // namespace render::detail

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace viewer::detail {
+namespace render::detail {
 
 // Where to cut a ledger so that its beginning alone makes a well-formed document: after whole
 // records (journal entries, ledger accounts), with the tags still open closed after it.
@@ -22,4 +22,4 @@ struct LedgerPrefix
 // declares a DTD, or cannot be read.
 std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget);
 
-} // namespace viewer::detail
+} // namespace render::detail

@@ -17,7 +17,7 @@
 #include <libxslt/transform.h>
 #include <libxslt/xsltutils.h>
 
-namespace viewer {
+namespace render {
 
 namespace {
 
@@ -574,4 +574,4 @@ std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, 
     return render(request, &*prefix, now);
 }
 
-} // namespace viewer
+} // namespace render

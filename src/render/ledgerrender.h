@@ -13,7 +13,7 @@
 class QObject;
 class QThread;
 
-namespace viewer {
+namespace render {
 
 struct RenderRequest
 {
@@ -80,4 +80,4 @@ std::optional<qint64> availableMemory();
 // On glibc the first call also lets all threads share the main heap (see heap_glibc.cpp).
 QThread* createRenderThread(std::function<void()> work, QObject* parent = nullptr);
 
-} // namespace viewer
+} // namespace render

@@ -4,7 +4,7 @@
 
 #include <sys/resource.h>
 
-namespace viewer {
+namespace render {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::optional<qint64> availableMemory()
     return available;
 }
 
-} // namespace viewer
+} // namespace render

@@ -1,6 +1,6 @@
 #include "render/ledgerrender.h"
 
-namespace viewer {
+namespace render {
 
 // Not measured on this platform yet: no render is refused for its size.
 std::optional<qint64> availableMemory()
@@ -8,4 +8,4 @@ std::optional<qint64> availableMemory()
     return std::nullopt;
 }
 
-} // namespace viewer
+} // namespace render

@@ -4,7 +4,7 @@
 // rendered ledger, the ledger scheme serves pieces and manifests under these names, and the page
 // scripts (src/web/js) read them: the scripts spell the same texts, and a test holds the two
 // together.
-namespace viewer::protocol {
+namespace render::protocol {
 
 // A repeated block: the unit pieces are made of, and a page carried over begins at.
 inline constexpr char kUnit[] = "data-vz-u";
@@ -39,4 +39,4 @@ inline constexpr char kManifestPartial[] = "partial";
 inline constexpr char kManifestWeights[] = "weights";
 inline constexpr char kManifestHashes[] = "hashes";
 
-} // namespace viewer::protocol
+} // namespace render::protocol

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-namespace viewer {
+namespace render {
 
 namespace {
 
@@ -307,4 +307,4 @@ QByteArray xmlTreePage(xmlDocPtr doc, const QString& path)
 
 } // namespace detail
 
-} // namespace viewer
+} // namespace render

@@ -5,10 +5,10 @@
 
 #include <libxml/tree.h>
 
-namespace viewer::detail {
+namespace render::detail {
 
 // A document without a stylesheet, shown as an indented, escaped XML tree. Linear in the
 // document's size; long texts (base64 attachments) are shortened with a note.
 QByteArray xmlTreePage(xmlDocPtr doc, const QString& path);
 
-} // namespace viewer::detail
+} // namespace render::detail

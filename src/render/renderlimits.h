@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace viewer::detail {
+namespace render::detail {
 
 // Stylesheets that recurse once per ledger line need far more than libxslt's defaults (3000
 // nested sequence constructors, 15000 variables): a template level costs 2–4 of the former,
@@ -15,4 +15,4 @@ inline constexpr int kMaxTemplateVars = 1000000;
 // ends with a message instead of a crash. Virtual memory: only touched pages are used.
 inline constexpr std::size_t kRenderThreadStackSize = std::size_t(768) << 20;
 
-} // namespace viewer::detail
+} // namespace render::detail

@@ -4,7 +4,7 @@
 
 #include <QThread>
 
-namespace viewer {
+namespace render {
 
 QThread* createRenderThread(std::function<void()> work, QObject* parent)
 {
@@ -18,4 +18,4 @@ QThread* createRenderThread(std::function<void()> work, QObject* parent)
     return thread;
 }
 
-} // namespace viewer
+} // namespace render

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-namespace viewer {
+namespace render {
 
 namespace {
 
@@ -110,4 +110,4 @@ std::optional<QString> resourcePathInFolder(const QString& folder, const QString
     return canonical;
 }
 
-} // namespace viewer
+} // namespace render

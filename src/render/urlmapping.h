@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace viewer {
+namespace render {
 
 // The local file a Navigate2 URL text names: "file://" + folder with '/' + '/' + name, nothing
 // percent-decoded, doubled '/' after a root folder accepted, "file://C:/…" on Windows.
@@ -30,4 +30,4 @@ PathStyle nativePathStyle();
 // localPathFromUrlText for either platform's paths, so both can be tested anywhere.
 std::optional<QString> localPathFromUrlTextFor(const QString& urlText, PathStyle style);
 
-} // namespace viewer
+} // namespace render

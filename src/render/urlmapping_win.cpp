@@ -1,10 +1,10 @@
 #include "render/urlmapping.h"
 
-namespace viewer {
+namespace render {
 
 PathStyle nativePathStyle()
 {
     return PathStyle::Windows;
 }
 
-} // namespace viewer
+} // namespace render

@@ -34,7 +34,7 @@
 #include <limits>
 #include <mutex>
 
-namespace viewer::detail {
+namespace render::detail {
 
 namespace {
 
@@ -283,7 +283,7 @@ int readFailed(FileInput& input)
 {
     const std::error_code code(errno, std::generic_category());
     input.failed = true;
-    input.error = code ? app::describeFileError(code) : input.file.errorString();
+    input.error = code ? common::describeFileError(code) : input.file.errorString();
     return -1;
 }
 
@@ -493,23 +493,23 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
         input.closing = prefix->closing;
     }
     input.file.setFileName(path);
-    app::XmlShapeLimits limits;
+    common::XmlShapeLimits limits;
     limits.allowDoctype = purpose == ParsePurpose::Stylesheet;
-    const app::XmlPreflight preflight = app::preflightXmlFile(path, limits, prefix ? prefix->bytes : -1,
+    const common::XmlPreflight preflight = common::preflightXmlFile(path, limits, prefix ? prefix->bytes : -1,
                                                               tl_session != nullptr ? tl_session->cancel : nullptr);
     if (!preflight.ok()) {
         result.reason = preflight.problem;
-        if (preflight.verdict == app::XmlPreflight::Verdict::Cancelled)
+        if (preflight.verdict == common::XmlPreflight::Verdict::Cancelled)
             result.outcome = ParseOutcome::Cancelled;
-        else if (preflight.verdict != app::XmlPreflight::Verdict::Unreadable &&
-                 preflight.verdict != app::XmlPreflight::Verdict::NotRegularFile)
+        else if (preflight.verdict != common::XmlPreflight::Verdict::Unreadable &&
+                 preflight.verdict != common::XmlPreflight::Verdict::NotRegularFile)
             result.outcome = ParseOutcome::Refused;
         return result;
     }
     errno = 0;
     if (!input.file.open(QIODevice::ReadOnly)) {
         const std::error_code code(errno, std::generic_category());
-        result.reason = code ? app::describeFileError(code) : input.file.errorString();
+        result.reason = code ? common::describeFileError(code) : input.file.errorString();
         return result;
     }
 
@@ -605,7 +605,7 @@ bool insideFolder(const QString& path, const QString& folder)
         return false;
     // Missing, a folder, a pipe, a link that leads nowhere or round in a loop: reading it fails and says why.
     std::error_code error;
-    if (std::filesystem::status(app::toFsPath(path), error).type() != std::filesystem::file_type::regular)
+    if (std::filesystem::status(common::toFsPath(path), error).type() != std::filesystem::file_type::regular)
         return true;
     return resourcePathInFolder(folder, QString::fromUtf8(QUrl::toPercentEncoding(relative, "/"))).has_value();
 }
@@ -625,4 +625,4 @@ bool onRenderThread()
     return tl_renderThread;
 }
 
-} // namespace viewer::detail
+} // namespace render::detail

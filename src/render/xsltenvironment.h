@@ -14,7 +14,7 @@
 #include <thread>
 
 // The process-wide libxml2/libxslt set-up and the per-call state its callbacks report into.
-namespace viewer::detail {
+namespace render::detail {
 
 // Everything the libraries say during one renderLedger call on this thread.
 struct RenderSession
@@ -145,4 +145,4 @@ void releaseFreedMemory();
 void markRenderThread();
 bool onRenderThread();
 
-} // namespace viewer::detail
+} // namespace render::detail

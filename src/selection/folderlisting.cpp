@@ -33,20 +33,20 @@ DirEntries readEntries(const QString& folder)
 {
     DirEntries result;
     std::error_code ec;
-    const fs::path path = app::toFsPath(folder);
+    const fs::path path = common::toFsPath(folder);
     if (!fs::is_directory(path, ec)) {
-        result.error = ec ? app::describeFileError(ec) : QStringLiteral("böyle bir klasör yok");
+        result.error = ec ? common::describeFileError(ec) : QStringLiteral("böyle bir klasör yok");
         return result;
     }
     fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
     if (ec) {
-        result.error = app::describeFileError(ec);
+        result.error = common::describeFileError(ec);
         return result;
     }
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec)
             break;
-        const QString name = app::fromFsPath(it->path().filename());
+        const QString name = common::fromFsPath(it->path().filename());
         if (isHiddenName(name))
             continue;
         std::error_code typeError;
@@ -56,7 +56,7 @@ DirEntries readEntries(const QString& folder)
             result.files.append(name);
     }
     if (ec)
-        result.error = app::describeFileError(ec);
+        result.error = common::describeFileError(ec);
     return result;
 }
 
@@ -120,7 +120,7 @@ FolderListing listFolders(const QString& folder, const QString& volumeRoot)
     listing.currentRow = int(listing.rows.size()) - 1;
     sortNames(entries.folders);
     for (const QString& name : std::as_const(entries.folders))
-        listing.rows.append({app::pathJoin(chain.constLast(), name), name, int(chain.size()), false});
+        listing.rows.append({common::pathJoin(chain.constLast(), name), name, int(chain.size()), false});
     // A root folder already ends in a separator; keep child paths free of doubled ones.
     for (FolderRow& row : listing.rows)
         row.path = QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(row.path)));

@@ -51,7 +51,7 @@ bool probeWritable(const QString& path)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
-        QTemporaryFile probe(app::pathJoin(path, QStringLiteral("verazidedaze-XXXXXX.tmp")));
+        QTemporaryFile probe(common::pathJoin(path, QStringLiteral("verazidedaze-XXXXXX.tmp")));
         return probe.open(); // removed again when it goes out of scope
     }
     QFile file(path);
@@ -62,11 +62,11 @@ FolderMemory::FolderMemory(QString filePath) : m_filePath(std::move(filePath)) {
 
 QString FolderMemory::locate(const QString& programFolder, const QString& configFolder, const WritableProbe& writable)
 {
-    const QString beside = app::pathJoin(programFolder, QString::fromLatin1(kFileName));
+    const QString beside = common::pathJoin(programFolder, QString::fromLatin1(kFileName));
     const bool usable = writable(programFolder) && (!QFileInfo::exists(beside) || writable(beside));
     if (usable || configFolder.isEmpty())
         return beside;
-    return app::pathJoin(QDir::toNativeSeparators(configFolder), QString::fromLatin1(kFileName));
+    return common::pathJoin(QDir::toNativeSeparators(configFolder), QString::fromLatin1(kFileName));
 }
 
 QString FolderMemory::save(const QString& drive, const QString& folder) const
@@ -84,19 +84,19 @@ QString FolderMemory::save(const QString& drive, const QString& folder) const
         return {};
     // The failing system call's own code, read before anything else can change it.
     const std::error_code code(errno, std::generic_category());
-    const QString reason = code ? app::describeFileError(code) : file.errorString();
+    const QString reason = code ? common::describeFileError(code) : file.errorString();
     return QStringLiteral("Klasör hafıza dosyası “%1” yazılamadı: %2").arg(m_filePath, reason);
 }
 
 QString FolderMemory::restore(const QString& programFolder, const QList<Volume>& volumes) const
 {
-    if (!app::fileExists(m_filePath))
+    if (!common::fileExists(m_filePath))
         return defaultPlace(programFolder, volumes);
     const std::optional<QString> line = readFirstLine(m_filePath);
     if (!line)
         return defaultPlace(programFolder, volumes);
     const QStringList fields = line->split(QLatin1Char('\t'));
-    if (!app::folderExists(fields.at(1)) || !volumeForDriveText(volumes, fields.at(0)))
+    if (!common::folderExists(fields.at(1)) || !volumeForDriveText(volumes, fields.at(0)))
         return {};
     return *line;
 }

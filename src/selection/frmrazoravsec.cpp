@@ -23,7 +23,7 @@
 
 namespace selection {
 
-using app::twips;
+using common::twips;
 
 void showMessageBox(QWidget* parent, const QString& message)
 {
@@ -39,7 +39,7 @@ frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)
       m_lblVER(new QLabel(QStringLiteral("Label1"), this))
 {
     setWindowTitle(QStringLiteral("Pelvora E-Defter ve E-Defter Berat Yazıdırma Yardımcısı"));
-    setWindowIcon(app::programIcon());
+    setWindowIcon(common::programIcon());
     layOutControls();
     m_file1->setPattern(QString::fromLatin1(kLedgerPattern));
     if (const QString error = m_file1->setPath(m_dir1->path()); !error.isEmpty())
@@ -65,14 +65,14 @@ void frmRazoravSec::layOutControls()
     m_cmdYazdir->setGeometry(twips(3480), twips(7080), twips(1995), twips(495));
     m_lblVER->setGeometry(twips(5580), twips(7140), twips(975), twips(375));
 
-    const QFont buttonFont = app::legacyFont(12, true);
-    const QFont listFont = app::legacyFont(13.5, true);
+    const QFont buttonFont = common::legacyFont(12, true);
+    const QFont listFont = common::legacyFont(13.5, true);
     m_cmdGoster->setFont(buttonFont);
     m_cmdYazdir->setFont(buttonFont);
     m_drive1->setFont(listFont);
     m_dir1->setFont(listFont);
     m_file1->setFont(listFont);
-    m_lblVER->setFont(app::legacyFont(13.5, false));
+    m_lblVER->setFont(common::legacyFont(13.5, false));
     QPalette grey = m_lblVER->palette();
     grey.setColor(QPalette::WindowText, palette().color(QPalette::Disabled, QPalette::WindowText));
     m_lblVER->setPalette(grey);
@@ -99,7 +99,7 @@ void frmRazoravSec::connectHandlers()
 
 void frmRazoravSec::Form_Load()
 {
-    m_lblVER->setText(app::shortVersionText());
+    m_lblVER->setText(common::shortVersionText());
     applyPlace(m_context.memory.restore(m_context.programFolder, m_context.volumes.list()));
 }
 

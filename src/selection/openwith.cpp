@@ -51,14 +51,14 @@ OpenRequest decideOpen(const QStringList& arguments, const QString& workingFolde
     if (info.suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive) != 0)
         return refuse(notXml);
     // Opening a pipe would wait for a writer, before the program is even on screen.
-    if (const app::XmlPreflight look = app::preflightXmlFile(info.absoluteFilePath(), {}, 0); !look.ok())
+    if (const common::XmlPreflight look = common::preflightXmlFile(info.absoluteFilePath(), {}, 0); !look.ok())
         return refuse(QStringLiteral("“%1” dosyası açılamadı: %2.").arg(path, look.problem));
     QFile file(info.absoluteFilePath());
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
         const std::error_code code(errno, std::generic_category());
         return refuse(QStringLiteral("“%1” dosyası açılamadı: %2")
-                          .arg(path, code ? app::describeFileError(code) : file.errorString()));
+                          .arg(path, code ? common::describeFileError(code) : file.errorString()));
     }
     if (!startsLikeXml(file.read(4096)))
         return refuse(notXml);

@@ -11,11 +11,11 @@ Provisioning provisionStylesheets(const QString& ledgerFolder, const QString& pr
     Provisioning result;
     for (const char* latin1 : kStylesheetNames) {
         const QString name = QString::fromLatin1(latin1);
-        const QString target = app::pathJoin(ledgerFolder, name);
-        if (app::fileExists(target))
+        const QString target = common::pathJoin(ledgerFolder, name);
+        if (common::fileExists(target))
             continue;
-        const QString source = app::pathJoin(programFolder, name);
-        if (!app::fileExists(source)) {
+        const QString source = common::pathJoin(programFolder, name);
+        if (!common::fileExists(source)) {
             result.missingFromProgram.append(name);
             continue;
         }
@@ -57,7 +57,7 @@ QString ShowCommand::run(const QString& folder, const QString& fileName)
         return {};
     QStringList paths;
     for (const QString& name : newlyMissing)
-        paths.append(app::pathJoin(m_programFolder, name));
+        paths.append(common::pathJoin(m_programFolder, name));
     return QStringLiteral("Programın stil sayfası eksik: %1\nKurulum bozulmuş olabilir; programı yeniden kurun.")
         .arg(paths.join(QStringLiteral(", ")));
 }

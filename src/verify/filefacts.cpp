@@ -283,10 +283,10 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
                     QStringLiteral("Dosya denetlenemeyecek kadar büyük: %1 MB (sınır %2 MB)")
                         .arg(QLocale(QLocale::Turkish).toString(double(info.size()) / 1048576.0, 'f', 1))
                         .arg(options.maxFileBytes / 1048576));
-    app::XmlShapeLimits limits;
-    limits.maxCanonicalSteps = checkSignatures ? app::canonicalStepsFor(info.size()) : -1;
-    if (const app::XmlPreflight preflight = app::preflightXmlFile(path, limits, -1, cancel); !preflight.ok()) {
-        using Verdict = app::XmlPreflight::Verdict;
+    common::XmlShapeLimits limits;
+    limits.maxCanonicalSteps = checkSignatures ? common::canonicalStepsFor(info.size()) : -1;
+    if (const common::XmlPreflight preflight = common::preflightXmlFile(path, limits, -1, cancel); !preflight.ok()) {
+        using Verdict = common::XmlPreflight::Verdict;
         if (preflight.verdict == Verdict::Cancelled)
             return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
         const bool unread = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile;

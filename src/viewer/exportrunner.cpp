@@ -133,9 +133,9 @@ void ExportRunner::report(const QString& message, bool ok) const
         return;
     }
     if (ok)
-        QMessageBox::information(m_window, app::programTitle(), message);
+        QMessageBox::information(m_window, common::programTitle(), message);
     else
-        QMessageBox::warning(m_window, app::programTitle(), message);
+        QMessageBox::warning(m_window, common::programTitle(), message);
 }
 
 } // namespace viewer

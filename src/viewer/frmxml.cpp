@@ -17,7 +17,7 @@
 
 namespace viewer {
 
-using app::twips;
+using common::twips;
 
 frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     : QWidget(owner, Qt::Window), m_picAddress(new QWidget(this)),
@@ -40,14 +40,14 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     m_brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     m_timTimer->setObjectName(QStringLiteral("timTimer"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(app::programIcon());
+    setWindowIcon(common::programIcon());
 
     setGeometry(twips(ViewerDesign::left), twips(ViewerDesign::top), twips(ViewerDesign::width),
                 twips(ViewerDesign::height));
     m_picAddress->setGeometry(0, 0, twips(ViewerDesign::width), twips(ViewerDesign::barHeight));
     m_cmdYazdir->setGeometry(twips(ViewerDesign::buttonLeft), twips(ViewerDesign::buttonTop),
                              twips(ViewerDesign::buttonWidth), twips(ViewerDesign::buttonHeight));
-    m_cmdYazdir->setFont(app::legacyFont(13.5, true));
+    m_cmdYazdir->setFont(common::legacyFont(13.5, true));
     m_cmdAktar->setToolTip(QStringLiteral("Defterin satırlarını Excel (XLSX) ya da CSV dosyasına yazar"));
     m_cmdAktar->setEnabled(false);
     m_cmdAktar->resize(m_cmdAktar->sizeHint().width(), m_cmdYazdir->height());
@@ -102,7 +102,7 @@ void frmXML::changeEvent(QEvent* event)
 void frmXML::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
-        app::keepOffTaskbar(windowHandle());
+        common::keepOffTaskbar(windowHandle());
     QWidget::showEvent(event);
 }
 

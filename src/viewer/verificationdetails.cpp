@@ -15,7 +15,7 @@ VerificationDetails::VerificationDetails(const verify::VerificationResult& resul
 {
     setObjectName(QStringLiteral("frmImzaAyrinti"));
     setWindowTitle(QStringLiteral("İmza ve onay ayrıntıları"));
-    setWindowIcon(app::programIcon());
+    setWindowIcon(common::programIcon());
     auto* heading = new QLabel(result.summary, this);
     QFont bold = heading->font();
     bold.setBold(true);

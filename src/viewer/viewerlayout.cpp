@@ -9,7 +9,7 @@ namespace viewer {
 
 namespace {
 
-constexpr float kTwipsPerPixel = float(app::kTwipsPerPixel);
+constexpr float kTwipsPerPixel = float(common::kTwipsPerPixel);
 
 int toPixels(float twips)
 {

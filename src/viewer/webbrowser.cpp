@@ -28,23 +28,23 @@ namespace viewer {
 
 void prepareWebEngine()
 {
-    registerLedgerScheme();
+    web::registerLedgerScheme();
     if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
 }
 
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
-    : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(makeLedgerProfile(this)),
-      m_interceptor(new OfflineInterceptor(m_profile)), m_scheme(new LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this)),
+    : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(web::makeLedgerProfile(this)),
+      m_interceptor(new web::OfflineInterceptor(m_profile)), m_scheme(new web::LedgerSchemeHandler(m_profile)),
+      m_view(new QWebEngineView(this)), m_page(new web::LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this)),
       m_workNotice(new WorkNotice(this)), m_workTimer(new QTimer(this))
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
-    m_profile->installUrlSchemeHandler(kLedgerScheme, m_scheme);
+    m_profile->installUrlSchemeHandler(web::kLedgerScheme, m_scheme);
     m_view->setPage(m_page);
     QWebEngineScript composer;
     composer.setName(QStringLiteral("verazidedaze-composer"));
-    composer.setSourceCode(pageScript(PageScript::Composer));
+    composer.setSourceCode(web::pageScript(web::PageScript::Composer));
     composer.setInjectionPoint(QWebEngineScript::DocumentReady);
     composer.setWorldId(QWebEngineScript::ApplicationWorld);
     composer.setRunsOnSubFrames(false);
@@ -108,7 +108,7 @@ void WebBrowser::Navigate2(const QString& url)
 
     m_documentPath.clear();
     m_navigated = url;
-    if (const std::optional<QString> local = localPathFromUrlText(url)) {
+    if (const std::optional<QString> local = render::localPathFromUrlText(url)) {
         m_location = m_documentPath = *local;
         startRenders(*local);
         return;
@@ -132,9 +132,9 @@ bool WebBrowser::ExecWB(int command, int option)
         m_preview->activateWindow();
         return true;
     }
-    m_preview = new PrintPreview(*this);
+    m_preview = new print::PrintPreview(*this);
     connect(m_preview, &QObject::destroyed, this, &WebBrowser::PrintTemplateTeardown);
-    connect(this, &WebBrowser::DownloadComplete, m_preview, &PrintPreview::sourceChanged);
+    connect(this, &WebBrowser::DownloadComplete, m_preview, &print::PrintPreview::sourceChanged);
     emit PrintTemplateInstantiation();
     m_preview->start();
     return true;
@@ -160,10 +160,10 @@ void WebBrowser::startRenders(const QString& localPath)
     // fraction of a second and the whole should lose none.
     startWholeRender(localPath);
     const int navigation = m_navigation;
-    const RenderRequest request = renderRequest(localPath);
+    const render::RenderRequest request = renderRequest(localPath);
     QPointer<WebBrowser> self(this);
     runOnRenderThread([self, navigation, localPath, request, budget = m_quickBudget, cancel = m_cancel] {
-        std::optional<RenderResult> result = renderLedgerBeginning(request, budget);
+        std::optional<render::RenderResult> result = render::renderLedgerBeginning(request, budget);
         QMetaObject::invokeMethod(
             self,
             [self, navigation, localPath, result = std::move(result)]() mutable {
@@ -177,10 +177,10 @@ void WebBrowser::startRenders(const QString& localPath)
 void WebBrowser::startWholeRender(const QString& localPath)
 {
     const int navigation = m_navigation;
-    const RenderRequest request = renderRequest(localPath);
+    const render::RenderRequest request = renderRequest(localPath);
     QPointer<WebBrowser> self(this);
     runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
-        renderLedger(request, [&](RenderResult result) {
+        render::renderLedger(request, [&](render::RenderResult result) {
             // Delivered on the GUI thread; dropped if the view is gone meanwhile.
             QMetaObject::invokeMethod(
                 self,
@@ -193,9 +193,9 @@ void WebBrowser::startWholeRender(const QString& localPath)
     });
 }
 
-RenderRequest WebBrowser::renderRequest(const QString& localPath) const
+render::RenderRequest WebBrowser::renderRequest(const QString& localPath) const
 {
-    RenderRequest request;
+    render::RenderRequest request;
     request.ledgerPath = localPath;
     request.fallbackFolder = m_fallbackFolder;
     request.cancel = m_cancel.get();
@@ -206,7 +206,7 @@ RenderRequest WebBrowser::renderRequest(const QString& localPath) const
 
 void WebBrowser::runOnRenderThread(std::function<void()> work)
 {
-    start(createRenderThread(std::move(work)));
+    start(render::createRenderThread(std::move(work)));
 }
 
 // Starts a worker that deletes itself when done; the view waits for it when it goes.
@@ -218,19 +218,19 @@ void WebBrowser::start(QThread* thread)
     thread->start();
 }
 
-RenderedDocument WebBrowser::toDocument(RenderResult& result)
+web::RenderedDocument WebBrowser::toDocument(render::RenderResult& result)
 {
-    RenderedDocument document;
+    web::RenderedDocument document;
     document.mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
     document.partial = result.partial;
     if (result.pieces)
-        document.pieces = std::make_shared<const PiecedDocument>(std::move(*result.pieces));
+        document.pieces = std::make_shared<const render::PiecedDocument>(std::move(*result.pieces));
     else
         document.html = std::move(result.html);
     return document;
 }
 
-void WebBrowser::beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result)
+void WebBrowser::beginningRendered(int navigation, const QString& localPath, std::optional<render::RenderResult> result)
 {
     // Nothing to show when the beginning alone failed (the whole will say why), nor when the
     // whole came first.
@@ -241,7 +241,7 @@ void WebBrowser::beginningRendered(int navigation, const QString& localPath, std
     showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(*result)), Stage::LoadingBeginning);
 }
 
-void WebBrowser::wholeRendered(int navigation, const QString& localPath, RenderResult result)
+void WebBrowser::wholeRendered(int navigation, const QString& localPath, render::RenderResult result)
 {
     if (navigation != m_navigation)
         return; // a later Navigate2 superseded this one
@@ -274,7 +274,7 @@ void WebBrowser::loadFinished(bool ok)
     if (!loading)
         return;
     const bool ledgerPage =
-        m_page->url().scheme() == QLatin1String(kLedgerScheme) && m_scheme->current().mimeType == "text/html";
+        m_page->url().scheme() == QLatin1String(web::kLedgerScheme) && m_scheme->current().mimeType == "text/html";
     if (!ledgerPage) {
         finishNavigation();
         return;
@@ -298,7 +298,7 @@ void WebBrowser::completeInPlace()
 {
     m_stage = Stage::CompletingInPlace;
     const int navigation = m_navigation;
-    runScript(composerCall("complete", {QJsonDocument::fromJson(m_scheme->manifest()).toVariant()}));
+    runScript(web::composerCall("complete", {QJsonDocument::fromJson(m_scheme->manifest()).toVariant()}));
     whenComposerHas(m_scheme->version(), [this, navigation] {
         if (navigation == m_navigation)
             finishNavigation();
@@ -309,7 +309,7 @@ void WebBrowser::completeInPlace()
 void WebBrowser::whenComposerHas(int version, const std::function<void()>& then, int attempts)
 {
     const int navigation = m_navigation;
-    runScript(composerCall("status"), [this, version, then, attempts, navigation](const QVariant& status) {
+    runScript(web::composerCall("status"), [this, version, then, attempts, navigation](const QVariant& status) {
         const QVariant shown = status.toMap().value(QStringLiteral("version"));
         if (navigation != m_navigation)
             return;
@@ -333,7 +333,7 @@ void WebBrowser::pageTitleChanged(const QString& title)
 {
     // A ledger's title comes from its rendering; the engine would name an untitled page by its
     // internal address.
-    if (m_page->url().scheme() != QLatin1String(kLedgerScheme) && title != m_page->url().toString())
+    if (m_page->url().scheme() != QLatin1String(web::kLedgerScheme) && title != m_page->url().toString())
         m_title = title;
 }
 
@@ -402,7 +402,7 @@ void WebBrowser::showGoToDialog()
     const int count = pieces ? int(pieces->count()) : 1;
     if (count <= 1)
         return;
-    runScript(composerCall("status"), [this, count](const QVariant& status) {
+    runScript(web::composerCall("status"), [this, count](const QVariant& status) {
         const QVariant current = status.toMap().value(QStringLiteral("current"));
         bool ok = false;
         // The screen shows a large ledger part by part; printed pages are counted in the preview.
@@ -417,7 +417,7 @@ void WebBrowser::showGoToDialog()
 
 void WebBrowser::goToPiece(int index)
 {
-    runScript(composerCall("goTo", {index}));
+    runScript(web::composerCall("goTo", {index}));
 }
 
 void WebBrowser::resetSearch()
@@ -447,15 +447,15 @@ void WebBrowser::countMatches(const QString& term, bool backwards)
     m_search.counting = true;
     m_search.pendingBackwards = backwards;
     updateFindStatus();
-    const RenderedDocument& document = m_scheme->current();
-    const std::shared_ptr<const PiecedDocument> pieces = document.pieces;
+    const web::RenderedDocument& document = m_scheme->current();
+    const std::shared_ptr<const render::PiecedDocument> pieces = document.pieces;
     const QByteArray html = pieces ? QByteArray() : document.html;
     const int navigation = m_navigation;
     QPointer<WebBrowser> self(this);
     std::shared_ptr<std::atomic_bool> cancel = m_cancel ? m_cancel : std::make_shared<std::atomic_bool>(false);
     QThread* thread = QThread::create([self, navigation, term, pieces, html, cancel] {
-        QList<int> counts = pieces ? countMatchesPerPiece(pieces->fragments, term, cancel.get())
-                                   : QList<int>{viewer::countMatches(html, term)};
+        QList<int> counts = pieces ? render::countMatchesPerPiece(pieces->fragments, term, cancel.get())
+                                   : QList<int>{render::countMatches(html, term)};
         QMetaObject::invokeMethod(
             self,
             [self, navigation, term, counts = std::move(counts)]() mutable {
@@ -482,7 +482,7 @@ void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> 
         return;
     }
     // From where the reader is, not from the top of the ledger.
-    runScript(composerCall("status"), [this, navigation, term](const QVariant& status) {
+    runScript(web::composerCall("status"), [this, navigation, term](const QVariant& status) {
         const QVariant at = status.toMap().value(QStringLiteral("current"));
         if (navigation != m_navigation || term != m_search.term)
             return;
@@ -510,7 +510,7 @@ void WebBrowser::revealMatch()
     int occurrence = m_search.current;
     while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece))
         occurrence -= m_search.counts.at(piece++);
-    runScript(composerCall("highlight", {piece, m_search.term, occurrence}));
+    runScript(web::composerCall("highlight", {piece, m_search.term, occurrence}));
     updateFindStatus();
     emit searchUpdated();
 }

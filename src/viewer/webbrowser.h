@@ -18,12 +18,15 @@ class QTimer;
 class QWebEngineProfile;
 class QWebEngineView;
 
+namespace print {
+class PrintPreview;
+} // namespace print
+
 namespace viewer {
 
 class FindBar;
 class WorkNotice;
 class OfflineInterceptor;
-class PrintPreview;
 
 // Readies the web engine for the browser view: registers the ledger scheme and, unless
 // QT_QUICK_BACKEND says otherwise, has Qt Quick draw the view in software. Ledger pages are
@@ -38,7 +41,7 @@ void prepareWebEngine();
 // shown in pieces the web view can lay out quickly, its beginning first while the whole is still
 // being rendered. Operations and events keep the names the viewer window and the Show command
 // know it by.
-class WebBrowser : public QWidget, public PrintSource
+class WebBrowser : public QWidget, public print::PrintSource
 {
     Q_OBJECT
 
@@ -59,8 +62,8 @@ public:
 
     // How finely large documents are cut, and from what size their beginning is shown first;
     // tests use small values.
-    void setPieceLimits(const PieceLimits& limits) { m_pieceLimits = limits; }
-    [[nodiscard]] const PieceLimits& pieceLimits() const { return m_pieceLimits; }
+    void setPieceLimits(const render::PieceLimits& limits) { m_pieceLimits = limits; }
+    [[nodiscard]] const render::PieceLimits& pieceLimits() const { return m_pieceLimits; }
     void setQuickView(qint64 fromBytes, qint64 budgetBytes)
     {
         m_quickFrom = fromBytes;
@@ -101,11 +104,11 @@ public:
     [[nodiscard]] QMenu* createContextMenu();
 
     [[nodiscard]] QWebEngineView* view() const { return m_view; }
-    [[nodiscard]] QPointer<PrintPreview> printPreview() const { return m_preview; }
-    [[nodiscard]] const LedgerSchemeHandler& documents() const override { return *m_scheme; }
+    [[nodiscard]] QPointer<print::PrintPreview> printPreview() const { return m_preview; }
+    [[nodiscard]] const web::LedgerSchemeHandler& documents() const override { return *m_scheme; }
     [[nodiscard]] QString documentName() const override { return LocationName(); }
     [[nodiscard]] bool holdsWhole() const override { return !Busy() && !m_scheme->current().partial; }
-    [[nodiscard]] PrintingPage& shownPage() const override { return *m_page; }
+    [[nodiscard]] web::PrintingPage& shownPage() const override { return *m_page; }
     // Matches per piece of the last search, once counted.
     [[nodiscard]] const QList<int>& matchCounts() const { return m_search.counts; }
     [[nodiscard]] int currentMatch() const { return m_search.current; }
@@ -148,11 +151,11 @@ private:
 
     void startRenders(const QString& localPath);
     void startWholeRender(const QString& localPath);
-    [[nodiscard]] RenderRequest renderRequest(const QString& localPath) const;
+    [[nodiscard]] render::RenderRequest renderRequest(const QString& localPath) const;
     void runOnRenderThread(std::function<void()> work);
     void start(QThread* thread);
-    void beginningRendered(int navigation, const QString& localPath, std::optional<RenderResult> result);
-    void wholeRendered(int navigation, const QString& localPath, RenderResult result);
+    void beginningRendered(int navigation, const QString& localPath, std::optional<render::RenderResult> result);
+    void wholeRendered(int navigation, const QString& localPath, render::RenderResult result);
     void showDocument(const QUrl& url, Stage loading);
     void loadFinished(bool ok);
     void completeInPlace();
@@ -168,18 +171,18 @@ private:
     void step(bool backwards);
     void revealMatch();
     void updateFindStatus();
-    static RenderedDocument toDocument(RenderResult& result);
+    static web::RenderedDocument toDocument(render::RenderResult& result);
 
     QString m_fallbackFolder;
     QWebEngineProfile* const m_profile;
-    OfflineInterceptor* const m_interceptor;
-    LedgerSchemeHandler* const m_scheme;
+    web::OfflineInterceptor* const m_interceptor;
+    web::LedgerSchemeHandler* const m_scheme;
     QWebEngineView* const m_view;
-    LedgerPage* const m_page;
+    web::LedgerPage* const m_page;
     FindBar* const m_findBar;
     WorkNotice* const m_workNotice;
     QTimer* const m_workTimer;
-    PieceLimits m_pieceLimits;
+    render::PieceLimits m_pieceLimits;
     qint64 m_quickFrom = kQuickFromBytes;
     qint64 m_quickBudget = kQuickBudgetBytes;
 
@@ -192,7 +195,7 @@ private:
     bool m_programStylesheets = false;
     std::shared_ptr<std::atomic_bool> m_cancel;
     QList<QPointer<QThread>> m_threads;
-    QPointer<PrintPreview> m_preview;
+    QPointer<print::PrintPreview> m_preview;
     Search m_search;
 };
 

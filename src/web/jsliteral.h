@@ -5,7 +5,7 @@
 #include <QVariant>
 #include <QVariantList>
 
-namespace viewer {
+namespace web {
 
 // `value` written as a JavaScript literal, for a script the program runs in a page.
 inline QString jsLiteral(const QVariant& value)
@@ -16,4 +16,4 @@ inline QString jsLiteral(const QVariant& value)
         .chopped(1);
 }
 
-} // namespace viewer
+} // namespace web

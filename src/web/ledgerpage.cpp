@@ -2,7 +2,7 @@
 
 #include "web/ledgerscheme.h"
 
-namespace viewer {
+namespace web {
 
 bool mayNavigate(const QUrl& current, const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame)
 {
@@ -25,4 +25,4 @@ bool LedgerPage::acceptNavigationRequest(const QUrl& url, NavigationType type, b
     return mayNavigate(this->url(), url, type, isMainFrame);
 }
 
-} // namespace viewer
+} // namespace web

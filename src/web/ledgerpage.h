@@ -2,7 +2,7 @@
 
 #include "web/printingpage.h"
 
-namespace viewer {
+namespace web {
 
 // The page the viewer shows a ledger in. It goes only where the program sends it: links,
 // forms, refreshes and the history lead nowhere else, and a frame inside it may load only the
@@ -20,4 +20,4 @@ protected:
 // Whether a page showing `current` may follow a navigation to `url` of `type`.
 bool mayNavigate(const QUrl& current, const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame);
 
-} // namespace viewer
+} // namespace web

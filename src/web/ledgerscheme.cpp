@@ -14,7 +14,7 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
-namespace viewer {
+namespace web {
 
 namespace {
 
@@ -30,8 +30,8 @@ void replyBytes(QWebEngineUrlRequestJob* job, const QByteArray& bytes, const QBy
 // margin too: a piece continues the pages before it.
 QByteArray hiddenRepeats()
 {
-    const QByteArray repeat = QByteArray("[") + protocol::kRepeat + "=\"";
-    return "<style>" + repeat + protocol::kRepeatTop + "\"]," + repeat + protocol::kRepeatInner +
+    const QByteArray repeat = QByteArray("[") + render::protocol::kRepeat + "=\"";
+    return "<style>" + repeat + render::protocol::kRepeatTop + "\"]," + repeat + render::protocol::kRepeatInner +
            "\"]:not(thead):not(tfoot){display:none!important}body{margin-top:0!important;padding-top:0!important}"
            "</style>";
 }
@@ -71,7 +71,7 @@ QUrl LedgerSchemeHandler::pageUrl(qsizetype index) const
     url.setScheme(QString::fromLatin1(kLedgerScheme));
     url.setHost(QStringLiteral("d%1").arg(m_document.id));
     url.setPath(QStringLiteral("/%1%2%3")
-                    .arg(QLatin1String(protocol::kPiecePath), QLatin1String(protocol::kPiecePage))
+                    .arg(QLatin1String(render::protocol::kPiecePath), QLatin1String(render::protocol::kPiecePage))
                     .arg(index));
     return url;
 }
@@ -82,21 +82,21 @@ QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document, cons
     const QByteArray carried = manifest.isEmpty() || document.mimeType != "text/html"
                                    ? QByteArray()
                                    : "<script type=\"application/json\" id=\"" +
-                                         QByteArray(protocol::kManifestElement) + "\">" + manifest + "</script>";
+                                         QByteArray(render::protocol::kManifestElement) + "\">" + manifest + "</script>";
     if (!document.pieces)
         return document.html + carried; // a page of ours; the parser puts it at the body's end
-    const PiecedDocument& pieces = *document.pieces;
+    const render::PiecedDocument& pieces = *document.pieces;
     // The view adds the other pieces as the reader reaches them. The last (the totals), which it
     // lays out at once, comes along inert, sparing a request; not if it could end the template.
     QByteArray last;
     if (!carried.isEmpty() && !document.partial && pieces.count() > 1 &&
         !pieces.fragments.constLast().toLower().contains("</template"))
-        last = "<template id=\"" + QByteArray(protocol::kLastPieceElement) + "\">" + pieces.fragments.constLast() +
+        last = "<template id=\"" + QByteArray(render::protocol::kLastPieceElement) + "\">" + pieces.fragments.constLast() +
                "</template>";
     return pieces.head + pieces.fragments.value(0) + last + carried + pieces.tail;
 }
 
-QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetype index)
+QByteArray LedgerSchemeHandler::printPage(const render::PiecedDocument& pieces, qsizetype index)
 {
     // Never shown, only printed: not laid out for the screen, a page loads in a fifth of the time
     // and prints in half, the engine no longer laying it out again for the screen around the print.
@@ -109,8 +109,8 @@ QByteArray LedgerSchemeHandler::printPage(const PiecedDocument& pieces, qsizetyp
 QByteArray LedgerSchemeHandler::manifest() const
 {
     QJsonObject object;
-    object[QLatin1String(protocol::kManifestVersion)] = m_document.version;
-    object[QLatin1String(protocol::kManifestPartial)] = m_document.content.partial;
+    object[QLatin1String(render::protocol::kManifestVersion)] = m_document.version;
+    object[QLatin1String(render::protocol::kManifestPartial)] = m_document.content.partial;
     QJsonArray weights;
     QJsonArray hashes;
     if (const auto& pieces = m_document.content.pieces) {
@@ -122,8 +122,8 @@ QByteArray LedgerSchemeHandler::manifest() const
         weights.append(1);
         hashes.append(QString::number(qHash(m_document.content.html), 16));
     }
-    object[QLatin1String(protocol::kManifestWeights)] = weights;
-    object[QLatin1String(protocol::kManifestHashes)] = hashes;
+    object[QLatin1String(render::protocol::kManifestWeights)] = weights;
+    object[QLatin1String(render::protocol::kManifestHashes)] = hashes;
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -140,11 +140,11 @@ void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         replyBytes(job, firstPage(m_document.content, manifest()), m_document.content.mimeType + ";charset=utf-8");
         return;
     }
-    if (relative.startsWith(QLatin1String(protocol::kPiecePath))) {
-        replyPieces(job, relative.mid(qsizetype(sizeof protocol::kPiecePath) - 1));
+    if (relative.startsWith(QLatin1String(render::protocol::kPiecePath))) {
+        replyPieces(job, relative.mid(qsizetype(sizeof render::protocol::kPiecePath) - 1));
         return;
     }
-    const std::optional<QString> resource = resourcePathInFolder(m_document.folder, relative);
+    const std::optional<QString> resource = render::resourcePathInFolder(m_document.folder, relative);
     if (!resource) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
@@ -159,7 +159,7 @@ void LedgerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 
 void LedgerSchemeHandler::replyPieces(QWebEngineUrlRequestJob* job, const QString& request)
 {
-    const std::shared_ptr<const PiecedDocument>& pieces = m_document.content.pieces;
+    const std::shared_ptr<const render::PiecedDocument>& pieces = m_document.content.pieces;
     const qsizetype slash = request.indexOf(QLatin1Char('/')) + 1;
     const QString kind = request.left(slash);
     bool numeric = false;
@@ -168,9 +168,9 @@ void LedgerSchemeHandler::replyPieces(QWebEngineUrlRequestJob* job, const QStrin
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
-    if (kind == QLatin1String(protocol::kPieceContent))
+    if (kind == QLatin1String(render::protocol::kPieceContent))
         replyBytes(job, pieces->fragments.at(index), "text/html;charset=utf-8");
-    else if (kind == QLatin1String(protocol::kPiecePage))
+    else if (kind == QLatin1String(render::protocol::kPiecePage))
         replyBytes(job, printPage(*pieces, index), "text/html;charset=utf-8");
     else
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
@@ -197,4 +197,4 @@ void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
         info.block(true);
 }
 
-} // namespace viewer
+} // namespace web

@@ -12,7 +12,7 @@ class QWebEngineProfile;
 
 #include <memory>
 
-namespace viewer {
+namespace web {
 
 // Rendered ledgers reach the web view through this scheme: it serves any size (a data: URL
 // fails above a megabyte or two) and lets the page's relative links resolve to the ledger's
@@ -27,7 +27,7 @@ struct RenderedDocument
 {
     QByteArray html; // when not in pieces
     QByteArray mimeType = "text/html";
-    std::shared_ptr<const PiecedDocument> pieces;
+    std::shared_ptr<const render::PiecedDocument> pieces;
     bool partial = false; // the ledger's beginning only; the whole follows
 };
 
@@ -58,7 +58,7 @@ public:
     // whole document in several pieces its last piece in an inert template before it.
     static QByteArray firstPage(const RenderedDocument& document, const QByteArray& manifest = {});
     // Piece `index` as a page of its own: the page's header is shown only on the first.
-    static QByteArray printPage(const PiecedDocument& pieces, qsizetype index);
+    static QByteArray printPage(const render::PiecedDocument& pieces, qsizetype index);
     [[nodiscard]] QByteArray manifest() const;
 
 private:
@@ -91,4 +91,4 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 };
 
-} // namespace viewer
+} // namespace web

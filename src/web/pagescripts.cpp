@@ -6,7 +6,7 @@
 
 #include <array>
 
-namespace viewer {
+namespace web {
 
 namespace {
 
@@ -67,4 +67,4 @@ QStringList missingPageScripts(const QString& folder)
     return missing;
 }
 
-} // namespace viewer
+} // namespace web

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVariantList>
 
-namespace viewer {
+namespace web {
 
 // The scripts the program runs in its pages, kept as files under src/web/js and built in.
 enum class PageScript
@@ -28,4 +28,4 @@ QString composerCall(const char* method, const QVariantList& arguments = {});
 // refuses to start without them rather than show pages that never fill.
 QStringList missingPageScripts(const QString& folder = {});
 
-} // namespace viewer
+} // namespace web

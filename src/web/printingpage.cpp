@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace viewer {
+namespace web {
 
 namespace {
 
@@ -100,4 +100,4 @@ void PrintingPage::waitForPrint()
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-} // namespace viewer
+} // namespace web

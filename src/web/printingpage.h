@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace viewer {
+namespace web {
 
 // The printed page: A4, with the margins of the document's own @page rule, or 12 mm where it
 // gives none. The web engine ignores @page margins and puts its layout's margins around
@@ -43,4 +43,4 @@ private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
-} // namespace viewer
+} // namespace web

@@ -74,7 +74,7 @@ public:
 
     bool start(const QString& path) override
     {
-        if (!app::fileExists(path))
+        if (!common::fileExists(path))
             return false;
         started.append(path);
         return true;

@@ -108,7 +108,7 @@ void TestAboutWindow::texts_areExact()
              QStringLiteral("Bu yazılım Pelvora Ltd tarafından Serbest Muhasebeci ve Mali Müşavirler için "
                             "geliştirilmiş kullanımı kolay, basit ve ücretsiz bir yazılımdır. Dağıtımında ya da "
                             "tedariğinde para talep edilemez. Para talep eden kişi ya da kurumlar hakkında ") +
-                 QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) +
+                 QString::fromUtf8(common::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) +
                  QStringLiteral(" numaralı telefon ile irtibata geçebilirsiniz."));
     QCOMPARE(textOf(window, "lblDisclaimer"),
              QStringLiteral("Dikkat : Yazılım GİB tarafından oluşturulmuş Mayıs 2025 tarihli şablonlara uygundur. Bu "
@@ -135,7 +135,7 @@ void TestAboutWindow::missingTextHeight_wholeLines_data()
 void TestAboutWindow::missingTextHeight_wholeLines()
 {
     QFETCH(int, linesShort);
-    const QFont font = app::legacyFont(8, false);
+    const QFont font = common::legacyFont(8, false);
     const QFontMetrics metrics(font);
     const QString text = QStringLiteral("Bu tarihten sonra şablonlar üzerinde değişiklik olabilir. ").repeated(6);
     const int width = 200;
@@ -157,7 +157,7 @@ void TestAboutWindow::wrappedTexts_showWhole_lowerBlockMovesDown()
                 .boundingRect(QRect(0, 0, label->width(), 10000), Qt::AlignLeft | Qt::TextWordWrap, label->text());
         QVERIFY2(needed.height() <= label->contentsRect().height(), qPrintable(label->objectName()));
     }
-    using app::twips;
+    using common::twips;
     const int shift = description->height() - twips(1170);
     QCOMPARE(description->geometry().topLeft(), QPoint(twips(1050), twips(1125)));
     QCOMPARE(disclaimer->geometry().topLeft(), QPoint(twips(255), twips(2625) + shift));
@@ -301,14 +301,14 @@ void TestAboutWindow::support_showsNoticeThenOpensPage()
 
     const QString notice =
         QStringLiteral("Hata aldığınız ya da acil güncelleme talep ettiğiniz bir husus varsa lütfen ") +
-        QString::fromUtf8(app::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) +
+        QString::fromUtf8(common::kSupportPhone).replace(QLatin1Char(' '), QChar::Nbsp) +
         QStringLiteral(" numaralı telefonu arayınız.");
-    QCOMPARE(box, QStringList({app::programTitle(), notice, QString::number(QMessageBox::NoIcon),
+    QCOMPARE(box, QStringList({common::programTitle(), notice, QString::number(QMessageBox::NoIcon),
                                QString::number(QMessageBox::Ok), QStringLiteral("0")}));
     QCOMPARE(
         recorder.urls,
         QList<QUrl>({QUrl(
-            QStringLiteral("https://%1/contact.asp?verazidedazedestek").arg(QString::fromUtf8(app::kSupportHost)))}));
+            QStringLiteral("https://%1/contact.asp?verazidedazedestek").arg(QString::fromUtf8(common::kSupportHost)))}));
 }
 
 void TestAboutWindow::message_overParentOnScreen_elseScreenCentre_data()

@@ -53,25 +53,25 @@ void TestApp::versionTexts()
     QFETCH(int, major);
     QFETCH(int, minor);
     QFETCH(int, revision);
-    const app::Version version{major, minor, revision};
+    const common::Version version{major, minor, revision};
     QFETCH(QString, shortText);
     QFETCH(QString, longText);
-    QCOMPARE(app::shortVersionText(version), shortText);
-    QCOMPARE(app::longVersionText(version), longText);
+    QCOMPARE(common::shortVersionText(version), shortText);
+    QCOMPARE(common::longVersionText(version), longText);
 }
 
 void TestApp::programTitle_isTheApplicationTitle()
 {
-    QCOMPARE(app::programTitle(), QStringLiteral("PELVORA.VERAZIDEDAZE"));
-    QCOMPARE(app::shortVersionText(), QStringLiteral("v0.0.25"));
-    QCOMPARE(app::longVersionText(), QStringLiteral("Version 0.0.25"));
+    QCOMPARE(common::programTitle(), QStringLiteral("PELVORA.VERAZIDEDAZE"));
+    QCOMPARE(common::shortVersionText(), QStringLiteral("v0.0.25"));
+    QCOMPARE(common::longVersionText(), QStringLiteral("Version 0.0.25"));
 }
 
 void TestApp::pathJoin_neverChecksForTrailingSeparator()
 {
     const QString sep = QDir::separator();
-    QCOMPARE(app::pathJoin(QStringLiteral("/x/y"), QStringLiteral("dir.log")), "/x/y" + sep + "dir.log");
-    QCOMPARE(app::pathJoin(sep, QStringLiteral("a b.xml")), sep + sep + "a b.xml");
+    QCOMPARE(common::pathJoin(QStringLiteral("/x/y"), QStringLiteral("dir.log")), "/x/y" + sep + "dir.log");
+    QCOMPARE(common::pathJoin(sep, QStringLiteral("a b.xml")), sep + sep + "a b.xml");
 }
 
 void TestApp::existenceTests_data()
@@ -99,8 +99,8 @@ void TestApp::existenceTests()
     const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
     QFETCH(bool, isFile);
     QFETCH(bool, isFolder);
-    QCOMPARE(app::fileExists(path), isFile);
-    QCOMPARE(app::folderExists(path), isFolder);
+    QCOMPARE(common::fileExists(path), isFile);
+    QCOMPARE(common::folderExists(path), isFolder);
 }
 
 void TestApp::dataFolder_prefersStylesheetsBesideTheProgram()
@@ -109,19 +109,19 @@ void TestApp::dataFolder_prefersStylesheetsBesideTheProgram()
     QVERIFY(QDir(root.path()).mkpath(QStringLiteral("bin")));
     QVERIFY(QDir(root.path()).mkpath(QStringLiteral("share/verazidedaze")));
     const QString bin = QDir::toNativeSeparators(root.filePath(QStringLiteral("bin")));
-    QCOMPARE(QDir::fromNativeSeparators(app::dataFolderFor(bin)), root.filePath(QStringLiteral("share/verazidedaze")));
+    QCOMPARE(QDir::fromNativeSeparators(common::dataFolderFor(bin)), root.filePath(QStringLiteral("share/verazidedaze")));
 
     QFile beside(root.filePath(QStringLiteral("bin/yevmiye.xslt")));
     QVERIFY(beside.open(QIODevice::WriteOnly));
     beside.close();
-    QCOMPARE(app::dataFolderFor(bin), bin);
+    QCOMPARE(common::dataFolderFor(bin), bin);
 }
 
 void TestApp::twips_makeLogicalPixels()
 {
-    static_assert(app::twips(6735) == 449);
-    static_assert(app::twips(7755) == 517);
-    QCOMPARE(app::twips(15), 1);
+    static_assert(common::twips(6735) == 449);
+    static_assert(common::twips(7755) == 517);
+    QCOMPARE(common::twips(15), 1);
 }
 
 void TestApp::fileErrors_turkishWhereKnown_data()
@@ -142,20 +142,20 @@ void TestApp::fileErrors_turkishWhereKnown()
     QFETCH(int, code);
     QFETCH(QString, reason);
     const std::error_code error(code, std::generic_category());
-    QCOMPARE(app::describeFileError(error), reason.isEmpty() ? QString::fromLocal8Bit(error.message()) : reason);
+    QCOMPARE(common::describeFileError(error), reason.isEmpty() ? QString::fromLocal8Bit(error.message()) : reason);
     // The system's codes map the same way (Win32 codes on Windows, errno elsewhere).
     if (!reason.isEmpty())
-        QCOMPARE(app::describeFileError(std::error_code(code, std::system_category())), reason);
+        QCOMPARE(common::describeFileError(std::error_code(code, std::system_category())), reason);
 }
 
 void TestApp::qtTranslations_turkishDialogTexts()
 {
     QTemporaryDir empty;
-    QCOMPARE(app::installTurkishQtTranslations(*QCoreApplication::instance(), empty.path()), app::kQtCatalogs);
+    QCOMPARE(common::installTurkishQtTranslations(*QCoreApplication::instance(), empty.path()), common::kQtCatalogs);
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 
     // Debian 12 has no Turkish catalog for the web engine; the base one is what the dialogs use.
-    const QStringList missing = app::installTurkishQtTranslations(*QCoreApplication::instance());
+    const QStringList missing = common::installTurkishQtTranslations(*QCoreApplication::instance());
     QVERIFY2(!missing.contains(QStringLiteral("qtbase")), "qtbase_tr.qm missing: install qt6-translations-l10n");
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("İptal"));
     QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Yazdır"));
@@ -180,7 +180,7 @@ QByteArray attributes(const char* prefix, int count)
 
 void TestApp::xmlPreflight_refusesHostileShapes_data()
 {
-    using V = app::XmlPreflight::Verdict;
+    using V = common::XmlPreflight::Verdict;
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("stylesheet"); // a DOCTYPE is allowed
     QTest::addColumn<int>("verdict");
@@ -252,14 +252,14 @@ void TestApp::xmlPreflight_refusesHostileShapes()
     QFETCH(bool, stylesheet);
     QFETCH(int, verdict);
     QFETCH(int, line);
-    app::XmlShapeLimits limits;
+    common::XmlShapeLimits limits;
     limits.allowDoctype = stylesheet;
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("d.xml")));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    for (const app::XmlPreflight& result :
-         {app::preflightXml(bytes, limits), app::preflightXmlFile(file.fileName(), limits)}) {
+    for (const common::XmlPreflight& result :
+         {common::preflightXml(bytes, limits), common::preflightXmlFile(file.fileName(), limits)}) {
         QCOMPARE(int(result.verdict), verdict);
         QCOMPARE(result.problem.isEmpty(), result.ok());
         if (line > 0) {
@@ -271,7 +271,7 @@ void TestApp::xmlPreflight_refusesHostileShapes()
 
 void TestApp::xmlPreflight_refusesWhatIsNoRegularFile_data()
 {
-    using V = app::XmlPreflight::Verdict;
+    using V = common::XmlPreflight::Verdict;
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("verdict");
     QTest::addColumn<QString>("words");
@@ -301,7 +301,7 @@ void TestApp::xmlPreflight_refusesWhatIsNoRegularFile()
                 QFile::link(dir.filePath(QStringLiteral("t")), path));
     else if (kind.startsWith(u'/'))
         path = kind;
-    const app::XmlPreflight result = app::preflightXmlFile(path);
+    const common::XmlPreflight result = common::preflightXmlFile(path);
     QCOMPARE(int(result.verdict), verdict);
     QVERIFY2(result.problem.contains(words), qPrintable(result.problem));
 }

@@ -7,6 +7,8 @@
 
 #include <QDateTime>
 
+using namespace viewer;
+
 // The print preview as the browser view opens it, on a ledger cut into pieces.
 namespace printtest {
 
@@ -62,9 +64,9 @@ inline QByteArray numbers(int count)
 }
 
 // The rows on page `page` (from 0) of `parts` laid end to end.
-inline QList<int> rowsOnPart(const QList<viewer::PdfPart>& parts, int page)
+inline QList<int> rowsOnPart(const QList<print::PdfPart>& parts, int page)
 {
-    for (const viewer::PdfPart& part : parts) {
+    for (const print::PdfPart& part : parts) {
         if (page < part.pageCount) {
             QPdfDocument pdf;
             pdf.load(part.path);
@@ -79,7 +81,7 @@ class PreviewTestBase : public PrintTestBase
 {
 protected:
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
-    PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
+    print::PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
                               int accounts = 0, int filler = 200, int tallEvery = 0, const QByteArray& spacing = {})
     {
         viewertest::writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")),
@@ -101,15 +103,15 @@ protected:
     }
 
     // The rows on each page of the preview's document, saved whole.
-    QList<QList<int>> savedRows(PrintPreview& preview)
+    QList<QList<int>> savedRows(print::PrintPreview& preview)
     {
-        QSignalSpy ready(&preview, &PrintPreview::ready);
+        QSignalSpy ready(&preview, &print::PrintPreview::ready);
         if (!preview.allPagesKnown() && !ready.wait(120000))
             return {};
         const QString saved =
             m_dir->filePath(QStringLiteral("sayfalar-%1.pdf").arg(QDateTime::currentMSecsSinceEpoch()));
         preview.setSaveTargetChooser([&] { return saved; });
-        QSignalSpy written(&preview, &PrintPreview::jobFinished);
+        QSignalSpy written(&preview, &print::PrintPreview::jobFinished);
         preview.savePdf();
         if (!written.wait(120000) || !written.first().first().toBool())
             return {};

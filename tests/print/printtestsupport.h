@@ -17,7 +17,9 @@
 // their own, and reading the rows back from printed pages.
 namespace printtest {
 
-using namespace viewer;
+using namespace render;
+using namespace web;
+using namespace print;
 
 // Rows 60 mm tall on A4 with 15 mm margins: four to a page, so a piece of ten rows makes three
 // pages (4, 4 and 2 rows) and every page's rows are known in advance.

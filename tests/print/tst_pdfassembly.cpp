@@ -8,7 +8,9 @@
 #include <QPrinter>
 #include <QTest>
 
-using namespace viewer;
+using namespace render;
+using namespace web;
+using namespace print;
 using namespace viewertest;
 using namespace printtest;
 

@@ -15,6 +15,9 @@
 
 #include <algorithm>
 
+using namespace render;
+using namespace web;
+using namespace print;
 using namespace viewer;
 using namespace viewertest;
 using namespace printtest;
@@ -243,7 +246,7 @@ void TestPieceBook::book_documentReplaced_failsNamingWhy()
     book.produce(1);
     QTRY_COMPARE_WITH_TIMEOUT(book.piecesDone(), 1, 30000);
     RenderedDocument other;
-    other.pieces = std::make_shared<const PiecedDocument>(rowsInPieces(3));
+    other.pieces = std::make_shared<const render::PiecedDocument>(rowsInPieces(3));
     (void)m_scheme->publish(m_dir->path(), QStringLiteral("baska.xml"), std::move(other));
     book.produce();
     QVERIFY(failed.count() == 1 || failed.wait(10000));
@@ -437,7 +440,7 @@ void TestPieceBook::preview_pagesAsTheWholeWould()
 
     WebBrowser browser(m_dir->path());
     if (pieceWeight > 0)
-        browser.setPieceLimits({PieceLimits().unitWeight, pieceWeight, printWeight});
+        browser.setPieceLimits({render::PieceLimits().unitWeight, pieceWeight, printWeight});
     QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler, tallEvery, spacing);
     QVERIFY(preview);
     QVERIFY(preview->bookCount() > 0);
@@ -493,7 +496,7 @@ void TestPieceBook::headlessPdf_everyEntryEveryTime()
     QVERIFY(generator.waitForFinished(60000) && generator.exitCode() == 0);
     QVERIFY(
         QFile::copy(QStringLiteral(TEST_PROGRAM_DIR "/yevmiye.xslt"), m_dir->filePath(QStringLiteral("yevmiye.xslt"))));
-    RenderRequest request;
+    render::RenderRequest request;
     request.ledgerPath = m_dir->filePath(QDir(m_dir->path()).entryList({QStringLiteral("*-Y-*.xml")}).value(0));
     QList<int> expected;
     for (int entry = 1; entry <= entries; ++entry)

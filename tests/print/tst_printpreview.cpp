@@ -21,6 +21,9 @@
 
 #include <csignal>
 
+using namespace render;
+using namespace web;
+using namespace print;
 using namespace viewer;
 using namespace viewertest;
 using namespace printtest;
@@ -167,7 +170,7 @@ void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages()
     LedgerPdf printer;
     QSignalSpy printed(&printer, &LedgerPdf::finished);
     const QString headless = m_dir->filePath(QStringLiteral("penceresiz.pdf"));
-    RenderRequest request;
+    render::RenderRequest request;
     request.ledgerPath = m_dir->filePath(QStringLiteral("parcali.xml"));
     request.fallbackFolder = m_dir->path();
     printer.print(request, headless);

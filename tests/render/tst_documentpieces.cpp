@@ -16,7 +16,7 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/xpath.h>
 
-using namespace viewer;
+using namespace render;
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using viewer::FailureKind;
+using render::FailureKind;
 
 namespace {
 
@@ -107,10 +107,10 @@ FileState stateOf(const QString& path)
     return {file.readAll(), QFileInfo(path).lastModified()};
 }
 
-viewer::RenderResult renderOnRenderThread(const viewer::RenderRequest& request)
+render::RenderResult renderOnRenderThread(const render::RenderRequest& request)
 {
-    viewer::RenderResult result;
-    QThread* thread = viewer::createRenderThread([&] { result = viewer::renderLedger(request); });
+    render::RenderResult result;
+    QThread* thread = render::createRenderThread([&] { result = render::renderLedger(request); });
     thread->start();
     thread->wait();
     delete thread;
@@ -149,7 +149,7 @@ private slots:
 
 private:
     QString write(const QString& relative, const QByteArray& bytes);
-    viewer::RenderRequest request(const QString& ledger) const;
+    render::RenderRequest request(const QString& ledger) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -170,9 +170,9 @@ QString TestLedgerRender::write(const QString& relative, const QByteArray& bytes
     return path;
 }
 
-viewer::RenderRequest TestLedgerRender::request(const QString& ledger) const
+render::RenderRequest TestLedgerRender::request(const QString& ledger) const
 {
-    viewer::RenderRequest request;
+    render::RenderRequest request;
     request.ledgerPath = ledger;
     request.fallbackFolder = m_dir->path() + QStringLiteral("/program");
     return request;
@@ -235,11 +235,11 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
                                                     QByteArray(kHtmlStylesheet).replace("MARKER", "program"))
                                             : QString();
 
-    viewer::RenderRequest asked = request(ledger);
+    render::RenderRequest asked = request(ledger);
     asked.programStylesheets = ours;
-    const viewer::RenderResult result = viewer::renderLedger(asked);
+    const render::RenderResult result = render::renderLedger(asked);
     if (expectedFrom == u"none") {
-        QCOMPARE(int(result.failure->kind), int(FailureKind::StylesheetMissing));
+        QCOMPARE(int(result.failure->kind), int(render::FailureKind::StylesheetMissing));
         return;
     }
     QVERIFY2(result.ok(), result.html.constData());
@@ -249,12 +249,12 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
     QCOMPARE(QFileInfo(result.stylesheetPath).canonicalFilePath(),
              QFileInfo(expectedFrom == u"beside" ? beside : program).canonicalFilePath());
     QVERIFY(stateOf(ledger) == before);
-    viewer::renderLedger(asked, [&](viewer::RenderResult delivered) {
+    render::renderLedger(asked, [&](render::RenderResult delivered) {
         QCOMPARE(delivered.html, result.html);
         QCOMPARE(delivered.title, result.title);
     });
     if (ours && !beside.isEmpty()) // and back: the choice off shows the one beside again
-        QVERIFY(viewer::renderLedger(request(ledger)).html.contains("<p>beside 2</p>"));
+        QVERIFY(render::renderLedger(request(ledger)).html.contains("<p>beside 2</p>"));
 }
 
 void TestLedgerRender::nodeSet_bothSpellingsWork_data()
@@ -275,8 +275,8 @@ void TestLedgerRender::nodeSet_bothSpellingsWork()
                             "<p>toplam <xsl:value-of select=\"sum(" +
                             function + "($t)/a)\"/></p>";
     write(QStringLiteral("y.xslt"), stylesheetWithBody(body, namespaceDeclaration));
-    const viewer::RenderResult result =
-        viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
+    const render::RenderResult result =
+        render::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY2(result.html.contains("toplam 9</p>"), result.html.constData());
 }
@@ -288,8 +288,8 @@ void TestLedgerRender::stylesheetEntitiesAndOwnDocument_work()
           "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
           "<xsl:output method=\"html\" encoding=\"UTF-8\"/><xsl:template match=\"/\"><p>a&nbsp;b "
           "<xsl:value-of select=\"document('')/*/@version\"/></p></xsl:template></xsl:stylesheet>");
-    const viewer::RenderResult result =
-        viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
+    const render::RenderResult result =
+        render::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.html.contains("<p>a\u00a0b 1.0</p>"));
 }
@@ -305,8 +305,8 @@ void TestLedgerRender::versionTwoStylesheet_rendersForwardsCompatibly()
                        "<xsl:character-map name=\"c1\"><xsl:output-character character=\"&#128;\" "
                        "string=\"\"/></xsl:character-map>");
     write(QStringLiteral("y.xslt"), stylesheet);
-    const viewer::RenderResult result =
-        viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
+    const render::RenderResult result =
+        render::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.html.contains("<p>MARKER 2</p>"));
 }
@@ -315,7 +315,7 @@ void TestLedgerRender::perLineRecursion_rendersFiftyThousandLines()
 {
     write(QStringLiteral("kebir.xslt"), kPerLineRecursion);
     const QString ledger = write(QStringLiteral("kebir.xml"), kebirBlock(50000));
-    const viewer::RenderResult result = renderOnRenderThread(request(ledger));
+    const render::RenderResult result = renderOnRenderThread(request(ledger));
     QVERIFY2(result.ok(), result.html.left(3000).constData());
     QVERIFY(result.html.contains("<td>50000</td>\n<td>75000</td>\n<td>100000</td>"));
     QVERIFY(result.html.contains("<td>TOPLAM</td>\n<td>75000</td>\n<td>100000</td>"));
@@ -348,10 +348,10 @@ void TestLedgerRender::runawayRecursion_failsWithPage()
     QFETCH(bool, onRenderThread);
     write(QStringLiteral("kebir.xslt"), stylesheet);
     const QString ledger = write(QStringLiteral("kebir.xml"), kebirBlock(lines));
-    const viewer::RenderResult result =
-        onRenderThread ? renderOnRenderThread(request(ledger)) : viewer::renderLedger(request(ledger));
+    const render::RenderResult result =
+        onRenderThread ? renderOnRenderThread(request(ledger)) : render::renderLedger(request(ledger));
     QVERIFY(!result.ok());
-    QCOMPARE(result.failure->kind, FailureKind::TransformFailed);
+    QCOMPARE(result.failure->kind, render::FailureKind::TransformFailed);
     QVERIFY(result.failure->reason.contains(QStringLiteral("recursion")));
     QVERIFY(result.html.contains("Dönüştürme hatası"));
 }
@@ -366,75 +366,75 @@ void TestLedgerRender::failures_becomeReadablePages_data()
     QTest::addColumn<QString>("detail");
 
     const QByteArray good = kHtmlStylesheet;
-    const auto kind = [](FailureKind k) {
+    const auto kind = [](render::FailureKind k) {
         return int(k);
     };
-    QTest::newRow("missing ledger") << QByteArray() << good << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+    QTest::newRow("missing ledger") << QByteArray() << good << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
                                     << "defter <1>.xml"
                                     << "";
-    QTest::newRow("empty ledger") << QByteArray("") << good << kind(FailureKind::NotWellFormed) << "XML biçimi bozuk"
+    QTest::newRow("empty ledger") << QByteArray("") << good << kind(render::FailureKind::NotWellFormed) << "XML biçimi bozuk"
                                   << "defter <1>.xml"
                                   << "empty";
     QTest::newRow("mismatched tag") << QByteArray("<?xml version=\"1.0\"?>\n<defter>\n  <satir></sat>\n</defter>")
-                                    << good << kind(FailureKind::NotWellFormed)
+                                    << good << kind(render::FailureKind::NotWellFormed)
                                     << "XML biçimi bozuk (satır 3, sütun 16)"
                                     << "defter <1>.xml"
                                     << "mismatch";
     QTest::newRow("no stylesheet anywhere")
-        << ledgerNaming("yok.xslt") << QByteArray() << kind(FailureKind::StylesheetMissing) << "Stil sayfası bulunamadı"
+        << ledgerNaming("yok.xslt") << QByteArray() << kind(render::FailureKind::StylesheetMissing) << "Stil sayfası bulunamadı"
         << "yok.xslt"
         << "program";
     QTest::newRow("stylesheet not xml")
         << ledgerNaming("y.xslt")
         << QByteArray("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n<a>\n</b>")
-        << kind(FailureKind::StylesheetInvalid) << "Stil sayfası derlenemedi (satır 3"
+        << kind(render::FailureKind::StylesheetInvalid) << "Stil sayfası derlenemedi (satır 3"
         << "y.xslt"
         << "";
     QTest::newRow("stylesheet does not compile")
         << ledgerNaming("y.xslt") << stylesheetWithBody("\n<xsl:value-of select=\"count(((\"/>")
-        << kind(FailureKind::StylesheetInvalid) << "Stil sayfası derlenemedi (satır 5)"
+        << kind(render::FailureKind::StylesheetInvalid) << "Stil sayfası derlenemedi (satır 5)"
         << "y.xslt"
         << "count(((";
     QTest::newRow("message terminate") << ledgerNaming("y.xslt")
                                        << stylesheetWithBody(
                                               "<xsl:message terminate=\"yes\">Hesap planı eksik</xsl:message>")
-                                       << kind(FailureKind::TransformFailed) << "Dönüştürme hatası"
+                                       << kind(render::FailureKind::TransformFailed) << "Dönüştürme hatası"
                                        << "defter <1>.xml"
                                        << "Hesap planı eksik";
     QTest::newRow("unknown function at run time")
         << ledgerNaming("y.xslt") << stylesheetWithBody("<xsl:value-of select=\"bilinmeyen()\"/>")
-        << kind(FailureKind::TransformFailed) << "Dönüştürme hatası"
+        << kind(render::FailureKind::TransformFailed) << "Dönüştürme hatası"
         << "defter <1>.xml"
         << "bilinmeyen";
     QTest::newRow("empty output") << ledgerNaming("y.xslt") << stylesheetWithBody("")
-                                  << kind(FailureKind::TransformFailed) << "Dönüştürme hatası"
+                                  << kind(render::FailureKind::TransformFailed) << "Dönüştürme hatası"
                                   << "defter <1>.xml"
                                   << "çıktı";
     // Hostile shapes are refused before the parser sees them, whose checks are quadratic.
     QTest::newRow("ledger nests too deep")
         << ledgerNaming("y.xslt", "<defter>" + QByteArray("<a>").repeated(300) + "</defter>") << good
-        << kind(FailureKind::Refused) << "Güvenlik nedeniyle reddedildi"
+        << kind(render::FailureKind::Refused) << "Güvenlik nedeniyle reddedildi"
         << "defter <1>.xml"
         << "256 düzey";
     QTest::newRow("ledger with too many attributes")
         << ledgerNaming("y.xslt", "<defter" + QByteArray(" a=\"\"").repeated(300) + "/>") << good
-        << kind(FailureKind::Refused) << "Güvenlik nedeniyle reddedildi"
+        << kind(render::FailureKind::Refused) << "Güvenlik nedeniyle reddedildi"
         << "defter <1>.xml"
         << "256 nitelik";
     QTest::newRow("ledger is a named pipe")
-        << QByteArray("mkfifo") << good << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << QByteArray("mkfifo") << good << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
         << "defter <1>.xml"
         << "FIFO";
     QTest::newRow("stylesheet is a named pipe")
-        << ledgerNaming("y.xslt") << QByteArray("mkfifo") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << ledgerNaming("y.xslt") << QByteArray("mkfifo") << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
         << "FIFO";
     QTest::newRow("stylesheet is a link loop")
-        << ledgerNaming("y.xslt") << QByteArray("link loop") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << ledgerNaming("y.xslt") << QByteArray("link loop") << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
         << "döngü";
     QTest::newRow("stylesheet is a folder")
-        << ledgerNaming("y.xslt") << QByteArray("mkdir") << kind(FailureKind::Unreadable) << "Dosya okunamadı"
+        << ledgerNaming("y.xslt") << QByteArray("mkdir") << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
         << "klasör";
     // Every element for every element for every element: stopped long before it takes the machine.
@@ -443,7 +443,7 @@ void TestLedgerRender::failures_becomeReadablePages_data()
         << stylesheetWithBody("<xsl:for-each select=\"//*\"><xsl:for-each select=\"//*\"><xsl:for-each "
                               "select=\"//*\"><p><xsl:value-of select=\".\"/></p></xsl:for-each></xsl:for-each>"
                               "</xsl:for-each>")
-        << kind(FailureKind::TransformFailed) << "Dönüştürme hatası"
+        << kind(render::FailureKind::TransformFailed) << "Dönüştürme hatası"
         << "defter <1>.xml"
         << "sınırını aştı";
 }
@@ -471,12 +471,12 @@ void TestLedgerRender::failures_becomeReadablePages()
 
     QElapsedTimer timer;
     timer.start();
-    const viewer::RenderResult result = viewer::renderLedger(request(ledgerPath));
+    const render::RenderResult result = render::renderLedger(request(ledgerPath));
     QVERIFY2(timer.elapsed() < 20000, "a guard against hangs, not a speed test");
     QVERIFY(!result.ok());
     QCOMPARE(int(result.failure->kind), kind);
-    QVERIFY2(viewer::failureHeading(*result.failure).startsWith(heading),
-             qPrintable(viewer::failureHeading(*result.failure)));
+    QVERIFY2(render::failureHeading(*result.failure).startsWith(heading),
+             qPrintable(render::failureHeading(*result.failure)));
     QVERIFY2(result.failure->file.endsWith(aboutFile), qPrintable(result.failure->file));
     QVERIFY2(result.failure->reason.contains(detail, Qt::CaseInsensitive), qPrintable(result.failure->reason));
     QVERIFY(result.title.isEmpty());
@@ -485,10 +485,10 @@ void TestLedgerRender::failures_becomeReadablePages()
     QVERIFY(page.contains(QStringLiteral("<h1>") + heading));
     QVERIFY(page.contains(aboutFile.toHtmlEscaped()));
     QVERIFY(!page.contains(QStringLiteral("<1>")));
-    QCOMPARE(result.html, viewer::failurePage(*result.failure));
+    QCOMPARE(result.html, render::failurePage(*result.failure));
     // Handed on before the engine tidies up, it is the same.
     int deliveries = 0;
-    viewer::renderLedger(request(ledgerPath), [&](viewer::RenderResult delivered) {
+    render::renderLedger(request(ledgerPath), [&](render::RenderResult delivered) {
         ++deliveries;
         QCOMPARE(delivered.html, result.html);
     });
@@ -592,9 +592,9 @@ void TestLedgerRender::unsafeRequests_areRefusedWithNothingWritten()
     const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     const FileState ledgerBefore = stateOf(ledgerPath);
 
-    const viewer::RenderResult result = viewer::renderLedger(request(ledgerPath));
+    const render::RenderResult result = render::renderLedger(request(ledgerPath));
     QVERIFY2(!result.ok(), result.html.constData());
-    QCOMPARE(result.failure->kind, FailureKind::Refused);
+    QCOMPARE(result.failure->kind, render::FailureKind::Refused);
     QVERIFY2(result.failure->reason.contains(detail, Qt::CaseInsensitive), qPrintable(result.failure->reason));
     QVERIFY(result.html.contains("Güvenlik nedeniyle reddedildi"));
     QVERIFY(!result.html.contains("GIZLI-ICERIK"));
@@ -611,7 +611,7 @@ void TestLedgerRender::noStylesheet_showsEscapedTree()
                                           "<gl:satir tutar=\"1&amp;2\">&lt;script&gt;alert(1)&lt;/script&gt;</gl:satir>"
                                           "<ek>" +
                                               blob + "</ek><bos/></defter>");
-    const viewer::RenderResult result = viewer::renderLedger(request(ledger));
+    const render::RenderResult result = render::renderLedger(request(ledger));
     QVERIFY(result.ok());
     QVERIFY(result.stylesheetPath.isEmpty());
     QVERIFY(result.title.isEmpty());
@@ -631,8 +631,8 @@ void TestLedgerRender::otherOutputEncoding_stillReachesViewAsUtf8()
     QByteArray stylesheet = QByteArray(kHtmlStylesheet).replace("encoding=\"UTF-8\"/>", "encoding=\"ISO-8859-9\"/>");
     stylesheet.replace("MARKER", "Şğİı çöü €");
     write(QStringLiteral("y.xslt"), stylesheet);
-    const viewer::RenderResult result =
-        viewer::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
+    const render::RenderResult result =
+        render::renderLedger(request(write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"))));
     QVERIFY(result.ok());
     QVERIFY(result.html.contains("Şğİı çöü €"));
     QVERIFY(result.html.contains("charset=UTF-8"));
@@ -661,10 +661,10 @@ void TestLedgerRender::cancel_stopsTheTransform()
     const QString ledger =
         write(QStringLiteral("y.xml"), ledgerNaming("y.xslt", "<d>" + QByteArray("<a/>").repeated(elements) + "</d>"));
     std::atomic_bool cancel = false;
-    viewer::RenderRequest cancelled = request(ledger);
+    render::RenderRequest cancelled = request(ledger);
     cancelled.cancel = &cancel;
-    viewer::RenderResult result;
-    QThread* thread = viewer::createRenderThread([&] { result = viewer::renderLedger(cancelled); });
+    render::RenderResult result;
+    QThread* thread = render::createRenderThread([&] { result = render::renderLedger(cancelled); });
     thread->start();
     QTest::qWait(300);
     QVERIFY2(!thread->isFinished(), "the transform ended before it could be cancelled");
@@ -675,12 +675,12 @@ void TestLedgerRender::cancel_stopsTheTransform()
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
     delete thread;
     QVERIFY(!result.ok());
-    QCOMPARE(result.failure->kind, FailureKind::Cancelled);
+    QCOMPARE(result.failure->kind, render::FailureKind::Cancelled);
     QVERIFY(result.html.contains("İşlem iptal edildi"));
 
     // Asked before it starts, it reads nothing.
-    const viewer::RenderResult early = viewer::renderLedger(cancelled);
-    QCOMPARE(early.failure->kind, FailureKind::Cancelled);
+    const render::RenderResult early = render::renderLedger(cancelled);
+    QCOMPARE(early.failure->kind, render::FailureKind::Cancelled);
 }
 
 void TestLedgerRender::tooLarge_refusedBeforeReading_data()
@@ -700,18 +700,18 @@ void TestLedgerRender::tooLarge_refusedBeforeReading()
     QFETCH(QString, detail);
     write(QStringLiteral("y.xslt"), kHtmlStylesheet);
     const QString ledger = write(QStringLiteral("y.xml"), ledgerNaming("y.xslt"));
-    viewer::RenderRequest limited = request(ledger);
+    render::RenderRequest limited = request(ledger);
     limited.availableMemory = available;
-    const viewer::RenderResult result = viewer::renderLedger(limited);
+    const render::RenderResult result = render::renderLedger(limited);
     if (detail.isEmpty()) {
         // QVERIFY2 builds its message even when the check holds: no failure to read then.
         QVERIFY2(result.ok(), result.ok() ? "" : qPrintable(result.failure->reason));
         return;
     }
     QVERIFY(!result.ok());
-    QCOMPARE(result.failure->kind, FailureKind::TooLarge);
+    QCOMPARE(result.failure->kind, render::FailureKind::TooLarge);
     QCOMPARE(result.timings.parse, 0);
-    const QString estimate = QStringLiteral("yaklaşık %1 MB").arg(viewer::estimatedRenderMemory(0) >> 20);
+    const QString estimate = QStringLiteral("yaklaşık %1 MB").arg(render::estimatedRenderMemory(0) >> 20);
     QVERIFY2(result.failure->reason.contains(estimate), qPrintable(result.failure->reason));
     QVERIFY2(result.failure->reason.contains(detail), qPrintable(result.failure->reason));
     QVERIFY(QString::fromUtf8(result.html).contains(QStringLiteral("çok büyük")));
@@ -736,7 +736,7 @@ void TestLedgerRender::addressSpaceLimit_refusesInsteadOfFailing()
         std::signal(SIGSEGV, SIG_DFL);
         std::signal(SIGABRT, SIG_DFL);
         alarm(30);
-        const std::optional<qint64> before = viewer::availableMemory();
+        const std::optional<qint64> before = render::availableMemory();
         QFile status(QStringLiteral("/proc/self/status"));
         qint64 used = 0;
         if (status.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -748,16 +748,16 @@ void TestLedgerRender::addressSpaceLimit_refusesInsteadOfFailing()
         const rlimit limit{rlim_t(used + (128 << 20)), rlim_t(used + (128 << 20))};
         if (used == 0 || !before || setrlimit(RLIMIT_AS, &limit) != 0)
             _exit(100);
-        const std::optional<qint64> after = viewer::availableMemory();
+        const std::optional<qint64> after = render::availableMemory();
         if (!after || *after > (128 << 20))
             _exit(101);
-        const viewer::RenderResult result = viewer::renderLedger(request(ledger));
+        const render::RenderResult result = render::renderLedger(request(ledger));
         _exit(result.ok() ? 0 : 10 + int(result.failure->kind));
     }
     int status = 0;
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY2(WIFEXITED(status), qPrintable(QStringLiteral("signal %1").arg(WTERMSIG(status))));
-    QCOMPARE(WEXITSTATUS(status), 10 + int(FailureKind::TooLarge));
+    QCOMPARE(WEXITSTATUS(status), 10 + int(render::FailureKind::TooLarge));
 #endif
 }
 
@@ -772,11 +772,11 @@ void TestLedgerRender::concurrentRenders_keepTheirOwnMessages()
               stylesheetWithBody("<xsl:message terminate=\"yes\">HATA-" + n + "</xsl:message>"));
         failing.append(write(QStringLiteral("kotu%1.xml").arg(i), ledgerNaming("kotu" + n + ".xslt")));
     }
-    std::vector<viewer::RenderResult> results(8);
+    std::vector<render::RenderResult> results(8);
     std::vector<QThread*> threads;
     for (int i = 0; i < 8; ++i) {
-        const viewer::RenderRequest one = request(i % 2 == 0 ? good : failing[i / 2]);
-        threads.push_back(viewer::createRenderThread([&results, one, i] { results[i] = viewer::renderLedger(one); }));
+        const render::RenderRequest one = request(i % 2 == 0 ? good : failing[i / 2]);
+        threads.push_back(render::createRenderThread([&results, one, i] { results[i] = render::renderLedger(one); }));
     }
     for (QThread* thread : threads)
         thread->start();
@@ -789,7 +789,7 @@ void TestLedgerRender::concurrentRenders_keepTheirOwnMessages()
             QVERIFY(results[i].ok());
             continue;
         }
-        QCOMPARE(results[i].failure->kind, FailureKind::TransformFailed);
+        QCOMPARE(results[i].failure->kind, render::FailureKind::TransformFailed);
         const QString reason = results[i].failure->reason;
         QVERIFY2(reason.contains(QStringLiteral("HATA-%1").arg(i / 2)), qPrintable(reason));
         QCOMPARE(reason.count(QStringLiteral("HATA-")), 1);

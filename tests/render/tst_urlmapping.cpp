@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using viewer::PathStyle;
+using render::PathStyle;
 
 class TestUrlMapping : public QObject
 {
@@ -25,11 +25,11 @@ private:
 void TestUrlMapping::localPath_keepsEveryCharacter_data()
 {
     QTest::addColumn<QString>("url");
-    QTest::addColumn<PathStyle>("style");
+    QTest::addColumn<render::PathStyle>("style");
     QTest::addColumn<QString>("expected"); // empty: not a file URL
 
-    const auto posix = PathStyle::Posix;
-    const auto windows = PathStyle::Windows;
+    const auto posix = render::PathStyle::Posix;
+    const auto windows = render::PathStyle::Windows;
     QTest::newRow("plain") << "file:///home/ali/defter.xml" << posix << "/home/ali/defter.xml";
     QTest::newRow("spaces") << "file:///home/ali/Yeni Klasör/a b.xml" << posix << "/home/ali/Yeni Klasör/a b.xml";
     QTest::newRow("hash") << "file:///tmp/2024 #1/b#2.xml" << posix << "/tmp/2024 #1/b#2.xml";
@@ -54,9 +54,9 @@ void TestUrlMapping::localPath_keepsEveryCharacter_data()
 void TestUrlMapping::localPath_keepsEveryCharacter()
 {
     QFETCH(QString, url);
-    QFETCH(PathStyle, style);
+    QFETCH(render::PathStyle, style);
     QFETCH(QString, expected);
-    const std::optional<QString> path = viewer::localPathFromUrlTextFor(url, style);
+    const std::optional<QString> path = render::localPathFromUrlTextFor(url, style);
     if (expected.isEmpty()) {
         QVERIFY2(!path, qPrintable(path.value_or(QString())));
         return;
@@ -75,7 +75,7 @@ void TestUrlMapping::localPath_findsTheRealFile()
     file.close();
     // What the Show command builds: no encoding at all.
     const QString url = QStringLiteral("file://") + folder + u'/' + QStringLiteral("YEV 202401 %20#ığ.xml");
-    const std::optional<QString> path = viewer::localPathFromUrlText(url);
+    const std::optional<QString> path = render::localPathFromUrlText(url);
     QVERIFY(path);
     QVERIFY(QFileInfo(*path).isFile());
     QCOMPARE(QFileInfo(*path).canonicalFilePath(), QFileInfo(file).canonicalFilePath());
@@ -142,7 +142,7 @@ void TestUrlMapping::resource_staysInsideTheFolder()
     QVERIFY(QFile::link(ledgers + QStringLiteral("-eski"), ledgers + QStringLiteral("/eski")));
     QVERIFY(QFile::link(ledgers + QStringLiteral("/stil.css"), ledgers + QStringLiteral("/ic-bag.css")));
 
-    const std::optional<QString> path = viewer::resourcePathInFolder(ledgers, request);
+    const std::optional<QString> path = render::resourcePathInFolder(ledgers, request);
     if (expected.isEmpty()) {
         QVERIFY2(!path, qPrintable(path.value_or(QString())));
         return;

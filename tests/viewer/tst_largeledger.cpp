@@ -15,6 +15,9 @@
 
 #include <limits>
 
+using namespace render;
+using namespace web;
+using namespace print;
 using namespace viewer;
 using namespace viewertest;
 
@@ -290,7 +293,7 @@ void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole()
     QFETCH(bool, partial);
     QFETCH(QByteArray, last);
     QFETCH(bool, brought);
-    PiecedDocument cut;
+    render::PiecedDocument cut;
     cut.head = "<html><head></head><body>";
     cut.tail = "</body></html>";
     for (int i = 0; i + 1 < pieces; ++i)
@@ -298,7 +301,7 @@ void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole()
     cut.fragments.append(last);
     RenderedDocument document;
     document.partial = partial;
-    document.pieces = std::make_shared<const PiecedDocument>(cut);
+    document.pieces = std::make_shared<const render::PiecedDocument>(cut);
     const QByteArray page = LedgerSchemeHandler::firstPage(document, "{}");
     const QByteArray manifest = "<script type=\"application/json\" id=\"verazidedaze-manifest\">{}</script>";
     QVERIFY(page.startsWith(cut.head + cut.fragments.first()));

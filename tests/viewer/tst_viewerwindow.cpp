@@ -22,6 +22,9 @@
 #include <QTest>
 #include <QWindow>
 
+using namespace render;
+using namespace web;
+using namespace print;
 using namespace viewer;
 using namespace viewertest;
 

@@ -14,6 +14,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+using namespace render;
+using namespace web;
+using namespace print;
 using namespace viewer;
 using namespace viewertest;
 

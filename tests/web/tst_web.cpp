@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace viewer;
+using namespace render;
+using namespace web;
 
 namespace {
 

@@ -22,24 +22,24 @@
 namespace {
 
 // Distinct exit codes, so a batch script can tell the failures apart.
-int exitCode(viewer::FailureKind kind)
+int exitCode(render::FailureKind kind)
 {
     switch (kind) {
-    case viewer::FailureKind::Unreadable:
+    case render::FailureKind::Unreadable:
         return 2;
-    case viewer::FailureKind::NotWellFormed:
+    case render::FailureKind::NotWellFormed:
         return 3;
-    case viewer::FailureKind::StylesheetMissing:
+    case render::FailureKind::StylesheetMissing:
         return 4;
-    case viewer::FailureKind::StylesheetInvalid:
+    case render::FailureKind::StylesheetInvalid:
         return 5;
-    case viewer::FailureKind::TransformFailed:
+    case render::FailureKind::TransformFailed:
         return 6;
-    case viewer::FailureKind::Refused:
+    case render::FailureKind::Refused:
         return 7;
-    case viewer::FailureKind::Cancelled:
+    case render::FailureKind::Cancelled:
         return 8;
-    case viewer::FailureKind::TooLarge:
+    case render::FailureKind::TooLarge:
         return 9;
     }
     return 1;
@@ -57,15 +57,15 @@ void writeError(const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
-QString failureMessage(const viewer::RenderFailure& failure)
+QString failureMessage(const render::RenderFailure& failure)
 {
     return QStringLiteral("verazidedaze-render: %1: %2\n%3\n")
-        .arg(viewer::failureHeading(failure), failure.file, failure.reason);
+        .arg(render::failureHeading(failure), failure.file, failure.reason);
 }
 
-QString timingLine(const viewer::RenderResult& result)
+QString timingLine(const render::RenderResult& result)
 {
-    const viewer::RenderTimings& t = result.timings;
+    const render::RenderTimings& t = result.timings;
     return QStringLiteral("zaman (ms): ayrıştırma %1, stil sayfası %2, dönüştürme %3, yazma %4\n")
         .arg(t.parse)
         .arg(t.compile)
@@ -73,7 +73,7 @@ QString timingLine(const viewer::RenderResult& result)
         .arg(t.serialise);
 }
 
-bool writePieces(const viewer::PiecedDocument& document, const QString& folder)
+bool writePieces(const render::PiecedDocument& document, const QString& folder)
 {
     if (!QDir().mkpath(folder)) {
         writeError(QStringLiteral("verazidedaze-render: klasör oluşturulamadı: %1\n").arg(folder));
@@ -128,9 +128,9 @@ QString pdfTarget(const QString& folder, const QString& ledger, QSet<QString>& t
     return target;
 }
 
-int printPdfs(const QList<std::pair<QString, QString>>& jobs, const viewer::RenderRequest& prototype)
+int printPdfs(const QList<std::pair<QString, QString>>& jobs, const render::RenderRequest& prototype)
 {
-    viewer::LedgerPdf printer;
+    print::LedgerPdf printer;
     int printed = 0;
     for (qsizetype i = 0; i < jobs.size(); ++i) {
         const auto& [ledger, target] = jobs.at(i);
@@ -139,19 +139,19 @@ int printPdfs(const QList<std::pair<QString, QString>>& jobs, const viewer::Rend
         writeError(QStringLiteral("%1 %2: hazırlanıyor…\n").arg(counter, name));
         QElapsedTimer clock;
         clock.start();
-        viewer::RenderRequest request = prototype;
+        render::RenderRequest request = prototype;
         request.ledgerPath = ledger;
-        viewer::PdfOutcome outcome;
+        print::PdfOutcome outcome;
         QEventLoop loop;
         QElapsedTimer shown;
         shown.start();
-        QObject::connect(&printer, &viewer::LedgerPdf::progressed, &loop, [&](int pages) {
+        QObject::connect(&printer, &print::LedgerPdf::progressed, &loop, [&](int pages) {
             if (shown.elapsed() < 1000) // a line a second at most, readable in a log too
                 return;
             shown.restart();
             writeError(QStringLiteral("%1 %2: %3 sayfa…\n").arg(counter, name).arg(pages));
         });
-        QObject::connect(&printer, &viewer::LedgerPdf::finished, &loop, [&](const viewer::PdfOutcome& done) {
+        QObject::connect(&printer, &print::LedgerPdf::finished, &loop, [&](const print::PdfOutcome& done) {
             outcome = done;
             loop.quit();
         });
@@ -192,7 +192,7 @@ int main(int argc, char* argv[])
     const bool pdf = wantsPdf(argc, argv);
     std::unique_ptr<QCoreApplication> owner;
     if (pdf) {
-        viewer::registerLedgerScheme();
+        web::registerLedgerScheme();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
             qputenv("QT_QUICK_BACKEND", "software");
@@ -230,7 +230,7 @@ int main(int argc, char* argv[])
                        "(görüntüleyicideki \"Program görünümü\")."));
     const QCommandLineOption fallback(QStringLiteral("fallback"),
                                       QStringLiteral("Defterin yanında olmayan stil sayfalarının aranacağı klasör."),
-                                      QStringLiteral("klasör"), app::dataFolder());
+                                      QStringLiteral("klasör"), common::dataFolder());
     const QCommandLineOption page(QStringLiteral("page"),
                                   QStringLiteral("Hata olduğunda hata sayfasını da standart çıktıya yaz."));
     const QCommandLineOption timing(QStringLiteral("timing"),
@@ -250,7 +250,7 @@ int main(int argc, char* argv[])
                                  QStringLiteral("defter..."));
     parser.process(application);
 
-    viewer::RenderRequest request;
+    render::RenderRequest request;
     request.fallbackFolder = parser.value(fallback);
     request.programStylesheets = parser.isSet(programStylesheets);
     if (pdf) {
@@ -287,15 +287,15 @@ int main(int argc, char* argv[])
     }
     request.ledgerPath = parser.positionalArguments().constFirst();
     if (parser.isSet(pieces))
-        request.pieces = viewer::PieceLimits{};
+        request.pieces = render::PieceLimits{};
     const qint64 budget = parser.value(beginning).toLongLong();
-    viewer::RenderResult result;
+    render::RenderResult result;
     bool whole = false;
-    QThread* thread = viewer::createRenderThread([&] {
-        std::optional<viewer::RenderResult> first =
-            budget > 0 ? viewer::renderLedgerBeginning(request, budget) : std::nullopt;
+    QThread* thread = render::createRenderThread([&] {
+        std::optional<render::RenderResult> first =
+            budget > 0 ? render::renderLedgerBeginning(request, budget) : std::nullopt;
         whole = !first;
-        result = first ? std::move(*first) : viewer::renderLedger(request);
+        result = first ? std::move(*first) : render::renderLedger(request);
     });
     thread->start();
     thread->wait();
