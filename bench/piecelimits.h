@@ -8,13 +8,15 @@
 
 inline void pieceLimitsFromEnvironment(viewer::WebBrowser& browser)
 {
-    if (!qEnvironmentVariableIsSet("VZ_PIECE"))
+    if (!qEnvironmentVariableIsSet("VZ_PIECE")) {
         return;
+    }
     const QStringList limits = qEnvironmentVariable("VZ_PIECE").split(QLatin1Char(','));
     render::PieceLimits pieceLimits;
     pieceLimits.unitWeight = limits.value(0).toInt();
     pieceLimits.pieceWeight = limits.value(1).toInt();
-    if (limits.size() > 2)
+    if (limits.size() > 2) {
         pieceLimits.printWeight = limits.at(2).toInt();
+    }
     browser.setPieceLimits(pieceLimits);
 }

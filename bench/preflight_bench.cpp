@@ -20,9 +20,10 @@ int main(int argc, char** argv)
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
     QFile warm(path);
-    if (warm.open(QIODevice::ReadOnly))
+    if (warm.open(QIODevice::ReadOnly)) {
         while (!warm.read(1 << 20).isEmpty()) {
         }
+    }
     QElapsedTimer timer;
     timer.start();
     const common::XmlPreflight preflight = common::preflightXmlFile(path);

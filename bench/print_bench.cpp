@@ -42,8 +42,9 @@ bool open(viewer::WebBrowser& browser, const QString& ledger, TreeMemory& sample
     QElapsedTimer clock;
     clock.start();
     browser.Navigate2(QStringLiteral("file://") + QFileInfo(ledger).absoluteFilePath());
-    if (!QTest::qWaitFor([&] { return !browser.Busy(); }, 30 * 60 * 1000))
+    if (!QTest::qWaitFor([&] { return !browser.Busy(); }, 30 * 60 * 1000)) {
         return false;
+    }
     const auto& pieces = browser.documents().current().pieces;
     std::printf("open: %.1f s, %lld pieces, peak tree RSS %lld MB\n", clock.elapsed() / 1000.0,
                 pieces ? qint64(pieces->count()) : 1LL, sampler.takePeak() / (1024 * 1024));
@@ -63,11 +64,12 @@ public:
             const qint64 busy = cpu - std::exchange(m_cpu, cpu);
             m_longest = qMax(m_longest, block);
             m_longestBusy = qMax(m_longestBusy, qMin(block, busy));
-            if (block > 100)
+            if (block > 100) {
                 m_long.append(QStringLiteral("%1 ms (%3 ms busy) at %2 s")
                                   .arg(block)
                                   .arg(m_since.elapsed() / 1000.0, 0, 'f', 1)
                                   .arg(busy));
+            }
         });
         m_cpu = threadCpuMs();
         m_clock.start();
@@ -107,12 +109,14 @@ bool waitFor(const typename QtPrivate::FunctionPointer<Signal>::Object* sender, 
 {
     QEventLoop loop;
     QObject::connect(sender, signal, &loop, [&] {
-        if (done())
+        if (done()) {
             loop.quit();
+        }
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!done())
+    if (!done()) {
         loop.exec();
+    }
     return done();
 }
 
@@ -155,8 +159,9 @@ int printRange(viewer::WebBrowser& browser, int pages, TreeMemory& sampler)
     // The live page of a one-piece document is laid out first; a document in pieces is not.
     if (preview->bookCount() == 0 &&
         !waitFor(
-            preview, &print::PrintPreview::ready, [&] { return preview->allPagesKnown(); }, 10 * 60 * 1000))
+            preview, &print::PrintPreview::ready, [&] { return preview->allPagesKnown(); }, 10 * 60 * 1000)) {
         return 1;
+    }
     QElapsedTimer clock;
     clock.start();
     printToFile(*preview, [&](QPrinter& printer) {
@@ -171,8 +176,9 @@ int printRange(viewer::WebBrowser& browser, int pages, TreeMemory& sampler)
     std::printf("print pages 1-%d to PDF: %.1f s, %d pages (%lld KB), %d books, peak tree RSS %lld MB\n", pages,
                 seconds, printed.pageCount(), QFileInfo(target).size() / 1024, preview->bookCount(),
                 sampler.takePeak() / (1024 * 1024));
-    if (!problem.isEmpty())
+    if (!problem.isEmpty()) {
         std::printf("error: %s\n", qPrintable(problem));
+    }
     keepPdf(target);
     preview->close();
     return printed.pageCount() == pages ? 0 : 1;
@@ -193,14 +199,16 @@ int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
     QObject::connect(preview, &print::PrintPreview::ready, preview, [&](bool result) { ok = result, done = true; });
     const QString shots = qEnvironmentVariable("SHOTS");
     for (const int second : {1, 5}) {
-        if (!shots.isEmpty())
+        if (!shots.isEmpty()) {
             QTimer::singleShot(second * 1000, preview, [&, second] {
                 preview->grab().save(shots + QStringLiteral("/preview-%1s.png").arg(second));
             });
+        }
     }
     if (!waitFor(
-            preview, &print::PrintPreview::ready, [&] { return done; }, 60 * 60 * 1000))
+            preview, &print::PrintPreview::ready, [&] { return done; }, 60 * 60 * 1000)) {
         std::printf("preview: not done after an hour\n");
+    }
     const double seconds = clock.elapsed() / 1000.0;
     if (!shots.isEmpty()) {
         QTest::qWait(500); // the pages on screen drawn
@@ -214,8 +222,9 @@ int previewAll(viewer::WebBrowser& browser, TreeMemory& sampler)
                 firstShown, preview->pageCount(), seconds, preview->pageCount() / seconds, preview->bookCount(),
                 watch.longest(), watch.longestBusy(), sampler.takePeak() / (1024 * 1024));
     std::printf("preview: GUI blocks over 100 ms: %s\n", qPrintable(watch.longOnes()));
-    if (!problem.isEmpty())
+    if (!problem.isEmpty()) {
         std::printf("error: %s\n", qPrintable(problem));
+    }
     preview->close();
     return ok ? 0 : 1;
 }
@@ -242,8 +251,9 @@ int printWhole(viewer::WebBrowser& browser, TreeMemory& sampler)
                 "ms, peak tree RSS %lld MB\n",
                 seconds, printed.pageCount(), QFileInfo(target).size() / 1024, preview->bookCount(), watch.longest(),
                 sampler.takePeak() / (1024 * 1024));
-    if (!problem.isEmpty())
+    if (!problem.isEmpty()) {
         std::printf("error: %s\n", qPrintable(problem));
+    }
     keepPdf(target);
     preview->close();
     return ok && printed.pageCount() > 0 ? 0 : 1;
@@ -271,8 +281,9 @@ int main(int argc, char* argv[])
     browser.show();
     std::printf("ledger: %s (%.1f MB)\n", qPrintable(QFileInfo(arguments.at(2)).fileName()),
                 QFileInfo(arguments.at(2)).size() / (1024.0 * 1024.0));
-    if (!open(browser, arguments.at(2), sampler))
+    if (!open(browser, arguments.at(2), sampler)) {
         return 1;
+    }
     std::fflush(stdout);
     const int result = arguments.at(1) == QLatin1String("range")
                            ? printRange(browser, arguments.value(3, QStringLiteral("100")).toInt(), sampler)

@@ -24,8 +24,9 @@ namespace {
 int parentOf(int pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
+    if (!stat.open(QIODevice::ReadOnly)) {
         return 0;
+    }
     const QByteArray line = stat.readAll(); // pid (comm) state ppid …
     return line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toInt();
 }
@@ -37,18 +38,21 @@ qint64 treeResident()
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool numeric = false;
         const int pid = entry.toInt(&numeric);
-        if (numeric)
+        if (numeric) {
             parents.insert(pid, parentOf(pid));
+        }
     }
     const int self = int(getpid());
     qint64 total = 0;
     for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
         bool inTree = false;
-        for (int at = it.key(); at > 1 && !inTree; at = parents.value(at, 0))
+        for (int at = it.key(); at > 1 && !inTree; at = parents.value(at, 0)) {
             inTree = at == self;
+        }
         QFile statm(QStringLiteral("/proc/%1/statm").arg(it.key()));
-        if (inTree && statm.open(QIODevice::ReadOnly))
+        if (inTree && statm.open(QIODevice::ReadOnly)) {
             total += statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+        }
     }
     return total;
 }
@@ -84,11 +88,13 @@ bool workThrough(selection::ViewerWindowHost& host, const QString& ledger, const
     host.ensureOpen();
     host.navigate(QStringLiteral("file://") + QFileInfo(ledger).absoluteFilePath());
     viewer::WebBrowser* browser = host.window()->browser();
-    if (!QTest::qWaitFor([&] { return !browser->Busy(); }, 300000))
+    if (!QTest::qWaitFor([&] { return !browser->Busy(); }, 300000)) {
         return false;
+    }
     const auto& pieces = browser->documents().current().pieces;
-    if (pieces && pieces->count() > 1)
+    if (pieces && pieces->count() > 1) {
         browser->goToPiece(int(pieces->count()) - 1);
+    }
     browser->runScript(QStringLiteral("window.scrollTo(0, document.body.scrollHeight)"));
     bool searched = false;
     const QMetaObject::Connection connection =
@@ -132,8 +138,9 @@ int main(int argc, char* argv[])
     int failed = 0;
     for (int i = 0; i < count; ++i) {
         const QString pdf = i % printEvery == printEvery - 1 ? scratch.filePath(QStringLiteral("p.pdf")) : QString();
-        if (!workThrough(host, files.at(i % files.size()), pdf))
+        if (!workThrough(host, files.at(i % files.size()), pdf)) {
             ++failed;
+        }
         if (i == 19) {
             afterTwenty = snapshot();
             report("after 20 ledgers", afterTwenty);
@@ -141,10 +148,11 @@ int main(int argc, char* argv[])
     }
     const Snapshot end = snapshot();
     report(qPrintable(QStringLiteral("after %1 ledgers").arg(count)), end);
-    if (afterTwenty.resident > 0)
+    if (afterTwenty.resident > 0) {
         std::printf("memory %+.1f %%  threads %+lld  file handles %+lld  (%d not finished, %.0f s)\n",
                     100.0 * (end.resident - afterTwenty.resident) / afterTwenty.resident,
                     qlonglong(end.threads - afterTwenty.threads), qlonglong(end.handles - afterTwenty.handles), failed,
                     clock.elapsed() / 1000.0);
+    }
     return 0;
 }

@@ -54,27 +54,33 @@ private:
         for (const QString& entry : entries) {
             bool numeric = false;
             const int pid = entry.toInt(&numeric);
-            if (!numeric)
+            if (!numeric) {
                 continue;
+            }
             alive.insert(pid);
-            if (!m_parentOf.contains(pid))
+            if (!m_parentOf.contains(pid)) {
                 m_parentOf.insert(pid, parentOf(pid));
+            }
         }
-        for (auto it = m_parentOf.begin(); it != m_parentOf.end();)
+        for (auto it = m_parentOf.begin(); it != m_parentOf.end();) {
             it = alive.contains(it.key()) ? std::next(it) : m_parentOf.erase(it);
+        }
 
         static const qint64 pageSize = sysconf(_SC_PAGESIZE);
         const int self = int(getpid());
         qint64 total = 0;
         for (auto it = m_parentOf.cbegin(); it != m_parentOf.cend(); ++it) {
             bool inTree = false;
-            for (int at = it.key(); at > 1 && !inTree; at = m_parentOf.value(at, 0))
+            for (int at = it.key(); at > 1 && !inTree; at = m_parentOf.value(at, 0)) {
                 inTree = at == self;
-            if (!inTree)
+            }
+            if (!inTree) {
                 continue;
+            }
             QFile statm(QStringLiteral("/proc/%1/statm").arg(it.key()));
-            if (statm.open(QIODevice::ReadOnly))
+            if (statm.open(QIODevice::ReadOnly)) {
                 total += statm.readAll().split(' ').value(1).toLongLong() * pageSize;
+            }
         }
         return total;
     }
@@ -82,8 +88,9 @@ private:
     static int parentOf(int pid)
     {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
+        if (!stat.open(QIODevice::ReadOnly)) {
             return 0;
+        }
         // pid (comm) state ppid …: the name may hold spaces and parentheses.
         const QByteArray line = stat.readAll();
         return line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toInt();

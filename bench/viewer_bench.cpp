@@ -31,8 +31,9 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             const qint64 now = m_clock.elapsed();
             m_longest = std::max(m_longest, now - m_last - 5);
-            if (qEnvironmentVariableIsSet("VZ_TRACE") && now - m_last - 5 > 50)
+            if (qEnvironmentVariableIsSet("VZ_TRACE") && now - m_last - 5 > 50) {
                 qWarning("B gap %lld ms ending at %lld", now - m_last - 5, now);
+            }
             m_last = now;
         });
         m_timer.start(5);
@@ -56,8 +57,9 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
+        if (clock.elapsed() > timeoutMs) {
             return false;
+        }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
@@ -110,8 +112,9 @@ void verifyShown(const QString& ledger, Figures& figures)
     QElapsedTimer clock;
     clock.start();
     verifier.start(QFileInfo(ledger).absoluteFilePath());
-    if (waitFor([&] { return done; }, 600000))
+    if (waitFor([&] { return done; }, 600000)) {
         figures.verified = clock.elapsed();
+    }
     figures.verifyBlock = blocks.longest();
 }
 
@@ -139,8 +142,9 @@ Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
     clock.start();
     const qint64 startedAt = QDateTime::currentMSecsSinceEpoch();
     QObject::connect(&browser, &viewer::WebBrowser::DownloadComplete, [&] {
-        if (figures.first < 0)
+        if (figures.first < 0) {
             figures.first = clock.elapsed();
+        }
     });
     const QString url = QStringLiteral("file://") + QFileInfo(ledger).absoluteFilePath();
     browser.Navigate2(url);
@@ -165,12 +169,14 @@ Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
                     shownAt = evaluate(browser, QStringLiteral("window.__vzShownAt || 0"));
                     return shownAt.toLongLong() > 0;
                 },
-                60000))
+                60000)) {
             figures.reachable = shownAt.toLongLong() - startedAt;
+        }
     }
     figures.block = blocks.longest();
-    if (idle && qEnvironmentVariableIsSet("VZ_VERIFY"))
+    if (idle && qEnvironmentVariableIsSet("VZ_VERIFY")) {
         verifyShown(ledger, figures);
+    }
     figures.peak = memory.peak();
     return figures;
 }
@@ -204,9 +210,10 @@ void measure(const QString& ledger, bool whole, int runs, TreeMemory& memory)
                 best.notBusy / 1000.0, best.reachable / 1000.0, xsltproc,
                 best.reachable > 0 ? best.reachable / 1000.0 / xsltproc : 0.0, worstBlock, worstPeak / 1048576.0,
                 best.reachable > 0 ? "" : "  (did not finish)");
-    if (best.verifyBlock >= 0)
+    if (best.verifyBlock >= 0) {
         std::printf("%-34s            verified in %6.2f s  GUI block while verifying %4lld ms\n", "",
                     best.verified / 1000.0, best.verifyBlock);
+    }
     std::fflush(stdout);
 }
 
@@ -227,7 +234,8 @@ int main(int argc, char* argv[])
     }
     const int runs = qEnvironmentVariableIsSet("REPEAT") ? qMax(1, qEnvironmentVariableIntValue("REPEAT")) : 3;
     TreeMemory memory;
-    for (const QString& file : files)
+    for (const QString& file : files) {
         measure(file, whole, runs, memory);
+    }
     return 0;
 }

@@ -7,8 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
+    if (size == 0) {
         return 0;
+    }
     const QString ledger =
         fuzz::writeFile(QStringLiteral("1234567890-202403-Y-000001.xml"), fuzz::bytesOf(data + 1, size - 1));
     const bool xlsx = data[0] & 1;

@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                            {fuzz::workFolder(), QStringLiteral("Çalışma [1]")}};
     const selection::FolderMemory memory(file);
     const QString place = memory.restore(fuzz::workFolder(), volumes);
-    if (!place.isEmpty())
+    if (!place.isEmpty()) {
         fuzz::require(place.count(u'\t') >= 1, "place.count(u'\\t') >= 1");
+    }
     return 0;
 }

@@ -8,12 +8,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1)
+    if (size < 1) {
         return 0;
+    }
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
     htmlDocPtr doc = htmlReadMemory(reinterpret_cast<const char*>(data + 1), int(size - 1), nullptr, "UTF-8", options);
-    if (doc == nullptr)
+    if (doc == nullptr) {
         return 0;
+    }
     const int scale = 1 + data[0] % 16;
     const render::PiecedDocument pieces =
         render::cutIntoPieces(doc, render::PieceLimits{4 * scale, 10 * scale, 20 * scale},
@@ -21,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     xmlFreeDoc(doc);
     fuzz::require(pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count(),
                   "pieces.weights.size() == pieces.count() && pieces.hashes.size() == pieces.count()");
-    for (qsizetype i = 0; i < pieces.count(); ++i)
+    for (qsizetype i = 0; i < pieces.count(); ++i) {
         (void)render::countMatches(pieces.page(i), QStringLiteral("a"));
+    }
     return 0;
 }

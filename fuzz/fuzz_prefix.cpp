@@ -19,18 +19,21 @@ bool wellFormed(const QByteArray& bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 2)
+    if (size < 2) {
         return 0;
+    }
     const qint64 budget = 16 + (data[0] | (data[1] << 8)) % 4096;
     const QByteArray bytes = fuzz::bytesOf(data + 2, size - 2);
     const QString path = fuzz::writeFile(QStringLiteral("defter.xml"), bytes);
     const std::optional<render::detail::LedgerPrefix> prefix = render::detail::findLedgerPrefix(path, budget);
-    if (!prefix)
+    if (!prefix) {
         return 0;
+    }
     fuzz::require(prefix->bytes > 0 && prefix->bytes <= bytes.size(),
                   "prefix->bytes > 0 && prefix->bytes <= bytes.size()");
-    if (wellFormed(bytes))
+    if (wellFormed(bytes)) {
         fuzz::require(wellFormed(bytes.left(prefix->bytes) + prefix->closing),
                       "wellFormed(bytes.left(prefix->bytes) + prefix->closing)");
+    }
     return 0;
 }

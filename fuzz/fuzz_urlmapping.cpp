@@ -13,8 +13,9 @@ QString ledgerFolder()
     QDir().mkpath(root + QStringLiteral("/defterler/img"));
     QDir().mkpath(root + QStringLiteral("/defterler-eski"));
     for (const char* name :
-         {"/gizli.txt", "/defterler/stil.css", "/defterler/img/a b.png", "/defterler-eski/gizli.txt"})
+         {"/gizli.txt", "/defterler/stil.css", "/defterler/img/a b.png", "/defterler-eski/gizli.txt"}) {
         fuzz::writeFile(QString::fromUtf8(name).mid(1), "x");
+    }
     QFile::link(root + QStringLiteral("/defterler-eski"), root + QStringLiteral("/defterler/eski"));
     QFile::link(root, root + QStringLiteral("/defterler/dis"));
     QFile::link(root + QStringLiteral("/defterler/stil.css"), root + QStringLiteral("/defterler/ic.css"));
@@ -30,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)render::localPathFromUrlTextFor(text, render::PathStyle::Posix);
     (void)render::localPathFromUrlTextFor(text, render::PathStyle::Windows);
     const std::optional<QString> path = render::resourcePathInFolder(folder, text);
-    if (path)
+    if (path) {
         fuzz::require(path->startsWith(folder + u'/') && QFileInfo(*path).isFile(),
                       "path->startsWith(folder + u'/') && QFileInfo(*path).isFile()");
+    }
     return 0;
 }

@@ -18,8 +18,9 @@ inline const QString& workFolder()
 {
     static QTemporaryDir dir;
     static const QString path = dir.isValid() ? dir.path() : QString();
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         std::abort();
+    }
     return path;
 }
 
@@ -27,8 +28,9 @@ inline QString writeFile(const QString& name, const QByteArray& bytes)
 {
     const QString path = workFolder() + u'/' + name;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         std::abort();
+    }
     return path;
 }
 
@@ -40,8 +42,9 @@ inline QByteArray bytesOf(const uint8_t* data, size_t size)
 // A property that must hold: a crash libFuzzer records with its input.
 inline void require(bool condition, const char* what)
 {
-    if (condition)
+    if (condition) {
         return;
+    }
     std::fprintf(stderr, "fuzz: does not hold: %s\n", what);
     std::abort();
 }

@@ -3,8 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
-if ! clang-format --dry-run --Werror "${files[@]}"; then
-    echo "C++ not formatted: run clang-format -i on the files above." >&2
+if ! clang-format-16 --dry-run --Werror "${files[@]}"; then
+    echo "C++ not formatted: run clang-format-16 -i on the files above." >&2
     exit 1
 fi
 echo "clang-format: ${#files[@]} files formatted."

@@ -15,7 +15,7 @@ packages=(
     icewm                                       # window manager with a taskbar: the window test reads what it is told
     libxcb1-dev                                 # the taskbar hint is written on the X window itself
     libxml2-utils xsltproc                      # schema validation in tests, reference transforms in benchmarks
-    clang-format git                            # the format check the tests end with
+    clang-format-16 git                         # the format check the tests end with (braces inserted: 16)
     libxmlsec1-dev libssl-dev openssl           # signature verification; ledgergen signs with build-time test keys
     xmlsec1                                     # independent check of generated signatures, verification benchmark
     time                                        # peak memory in the benchmarks (/usr/bin/time -v)

@@ -16,8 +16,9 @@ namespace viewertest {
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(bytes);
+    }
 }
 
 inline QByteArray ledger(const QByteArray& stylesheet, const QByteArray& body)
@@ -60,8 +61,9 @@ inline QByteArray slowStylesheet()
 inline QByteArray slowBody(int items)
 {
     QByteArray body;
-    for (int i = 0; i < items; ++i)
+    for (int i = 0; i < items; ++i) {
         body += "<n>" + QByteArray::number(i) + "</n>";
+    }
     return body;
 }
 
@@ -86,8 +88,9 @@ inline QByteArray recordsLedger(int records, int linesPerRecord = 3)
                      "href=\"kayitlar.xslt\"?>\n<defter xmlns:g=\"urn:g\"><g:accountingEntries>";
     for (int r = 1; r <= records; ++r) {
         xml += "<g:entryHeader n=\"" + QByteArray::number(r) + "\">";
-        for (int l = 1; l <= linesPerRecord; ++l)
+        for (int l = 1; l <= linesPerRecord; ++l) {
             xml += "<g:entryDetail>" + QByteArray(150, 'x') + "</g:entryDetail>";
+        }
         xml += "</g:entryHeader>\n";
     }
     return xml + "</g:accountingEntries></defter>\n";
@@ -130,8 +133,9 @@ inline QVariant scriptResult(const std::function<void(const std::function<void(c
         result = value;
         done = true;
     });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
+    if (!QTest::qWaitFor([&] { return done; }, 10000)) {
         qWarning("script gave no result in time");
+    }
     return result;
 }
 

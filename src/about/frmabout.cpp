@@ -57,8 +57,9 @@ int missingTextHeight(const QFont& font, const QString& text, const QSize& box)
     const QRect needed =
         metrics.boundingRect(QRect(0, 0, box.width(), QWIDGETSIZE_MAX), Qt::AlignLeft | Qt::TextWordWrap, text);
     const int missing = needed.height() - box.height();
-    if (missing <= 0)
+    if (missing <= 0) {
         return 0;
+    }
     const int line = metrics.lineSpacing();
     return (missing + line - 1) / line * line;
 }
@@ -107,12 +108,15 @@ void frmAbout::layOutControls()
 
     const QFont font = common::legacyFont(8, false);
     for (QWidget* control : std::initializer_list<QWidget*>{m_cmdOK, m_cmdSysInfo, m_lblDescription, m_lblDisclaimer,
-                                                            m_lblTitle, m_lblVersion})
+                                                            m_lblTitle, m_lblVersion}) {
         control->setFont(font);
-    for (QLabel* label : {m_lblDescription, m_lblDisclaimer, m_lblTitle, m_lblVersion})
+    }
+    for (QLabel* label : {m_lblDescription, m_lblDisclaimer, m_lblTitle, m_lblVersion}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    for (QLabel* label : {m_lblDescription, m_lblDisclaimer, m_lblTitle})
+    }
+    for (QLabel* label : {m_lblDescription, m_lblDisclaimer, m_lblTitle}) {
         makeTextBlack(label);
+    }
     m_lblDescription->setWordWrap(true);
     m_lblDisclaimer->setWordWrap(true);
     growToFitTexts();
@@ -137,12 +141,14 @@ void frmAbout::growToFitTexts()
         missingTextHeight(m_lblDescription->font(), m_lblDescription->text(), m_lblDescription->contentsRect().size());
     const int disclaimer =
         missingTextHeight(m_lblDisclaimer->font(), m_lblDisclaimer->text(), m_lblDisclaimer->contentsRect().size());
-    if (description + disclaimer == 0)
+    if (description + disclaimer == 0) {
         return;
+    }
     m_lowerBlockShift = description;
     m_lblDescription->resize(m_lblDescription->width(), m_lblDescription->height() + description);
-    for (QWidget* below : std::initializer_list<QWidget*>{m_lblDisclaimer, m_cmdOK, m_cmdSysInfo})
+    for (QWidget* below : std::initializer_list<QWidget*>{m_lblDisclaimer, m_cmdOK, m_cmdSysInfo}) {
         below->move(below->x(), below->y() + description);
+    }
     m_lblDisclaimer->resize(m_lblDisclaimer->width(), m_lblDisclaimer->height() + disclaimer);
     setFixedSize(width(), height() + description + disclaimer);
 }
@@ -190,8 +196,9 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
 // No taskbar entry of its own: on Windows its owner sees to that, elsewhere the window manager is told.
 void frmAbout::showEvent(QShowEvent* event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         common::keepOffTaskbar(windowHandle());
+    }
     QDialog::showEvent(event);
 }
 

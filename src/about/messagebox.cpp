@@ -24,11 +24,13 @@ protected:
         QMessageBox::showEvent(event); // sizes the box and centres it over the parent
         const QWidget* parent = parentWidget();
         if (event->spontaneous() || parent == nullptr || parent->window()->windowHandle() == nullptr ||
-            parent->window()->windowHandle()->isExposed())
+            parent->window()->windowHandle()->isExposed()) {
             return;
+        }
         const QScreen* screen = parent->screen() != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
-        if (screen == nullptr)
+        if (screen == nullptr) {
             return;
+        }
         QRect placed = frameGeometry();
         placed.moveCenter(screen->availableGeometry().center());
         move(placed.topLeft());

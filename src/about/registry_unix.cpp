@@ -27,8 +27,9 @@ const QStringList& sysInfoPrograms()
 QString sysInfoProgram()
 {
     for (const QString& name : sysInfoPrograms()) {
-        if (QString path = QStandardPaths::findExecutable(name); !path.isEmpty())
+        if (QString path = QStandardPaths::findExecutable(name); !path.isEmpty()) {
             return path;
+        }
     }
     return {};
 }
@@ -43,25 +44,30 @@ bool sameName(const QByteArray& name, const char* expected)
 
 OpenedKey SystemRegistry::openKey(RegistryKey root, const QByteArray& subKey, std::uint32_t access)
 {
-    if (root != kHKeyLocalMachine || !sameName(subKey, kSysInfoPathKey) || sysInfoProgram().isEmpty())
+    if (root != kHKeyLocalMachine || !sameName(subKey, kSysInfoPathKey) || sysInfoProgram().isEmpty()) {
         return {kErrorFileNotFound, 0};
-    if ((access & kWriteRights) != 0)
+    }
+    if ((access & kWriteRights) != 0) {
         return {kErrorAccessDenied, 0};
+    }
     return {kErrorSuccess, kSysInfoKeyHandle};
 }
 
 QueriedValue SystemRegistry::queryValue(RegistryKey key, const QByteArray& valueName, std::span<std::byte> buffer)
 {
-    if (key != kSysInfoKeyHandle)
+    if (key != kSysInfoKeyHandle) {
         return {kErrorInvalidHandle};
+    }
     const QString program = sysInfoProgram();
-    if (!sameName(valueName, kSysInfoPathValue) || program.isEmpty())
+    if (!sameName(valueName, kSysInfoPathValue) || program.isEmpty()) {
         return {kErrorFileNotFound};
+    }
     // Stored as Windows stores a string: with its terminating zero byte.
     const QByteArray data = program.toLocal8Bit() + '\0';
     const auto length = static_cast<std::uint32_t>(data.size());
-    if (std::size_t(data.size()) > buffer.size())
+    if (std::size_t(data.size()) > buffer.size()) {
         return {kErrorMoreData, kRegSz, length};
+    }
     std::copy_n(reinterpret_cast<const std::byte*>(data.constData()), data.size(), buffer.begin());
     return {kErrorSuccess, kRegSz, length};
 }

@@ -35,8 +35,9 @@ OpenedKey SystemRegistry::openKey(RegistryKey root, const QByteArray& subKey, st
 {
     HKEY opened = nullptr;
     const LSTATUS status = RegOpenKeyExA(toHkey(root), subKey.constData(), 0, static_cast<REGSAM>(access), &opened);
-    if (status != ERROR_SUCCESS)
+    if (status != ERROR_SUCCESS) {
         return {status, 0};
+    }
     return {status, reinterpret_cast<RegistryKey>(opened)};
 }
 
@@ -51,8 +52,9 @@ QueriedValue SystemRegistry::queryValue(RegistryKey key, const QByteArray& value
 
 void SystemRegistry::closeKey(RegistryKey key)
 {
-    if (key != 0)
+    if (key != 0) {
         RegCloseKey(toHkey(key));
+    }
 }
 
 } // namespace about

@@ -40,8 +40,9 @@ SupportCommand::SupportCommand(Notifier notify, UrlOpener openUrl)
 void SupportCommand::run() const
 {
     m_notify(supportNotice());
-    if (!m_openUrl(supportPageUrl()))
+    if (!m_openUrl(supportPageUrl())) {
         m_notify(browserUnavailableNotice());
+    }
 }
 
 } // namespace about

@@ -34,8 +34,9 @@ QByteArray valueBytes(const std::array<std::byte, kValueBufferSize>& buffer, std
 {
     const std::size_t written = std::min<std::size_t>(length, buffer.size());
     const auto* data = reinterpret_cast<const char*>(buffer.data());
-    if (written == 0)
+    if (written == 0) {
         return {};
+    }
     return QByteArray(data, qsizetype(data[written - 1] == '\0' ? written - 1 : written));
 }
 
@@ -43,11 +44,13 @@ QByteArray valueBytes(const std::array<std::byte, kValueBufferSize>& buffer, std
 // was. A value with no bytes at all holds no number.
 QString dwordText(const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
+    if (bytes.isEmpty()) {
         return {};
+    }
     quint32 number = 0;
-    for (qsizetype i = std::min<qsizetype>(bytes.size(), 4) - 1; i >= 0; --i)
+    for (qsizetype i = std::min<qsizetype>(bytes.size(), 4) - 1; i >= 0; --i) {
         number = (number << 8) | static_cast<quint8>(bytes.at(i));
+    }
     return QString::number(number);
 }
 
@@ -70,8 +73,9 @@ void SysInfoLauncher::StartSysInfo()
     } catch (const std::exception&) {
         // Whatever breaks on the way, inside the registry too, means the tool is unavailable.
     }
-    if (!started)
+    if (!started) {
         m_notify(QString::fromLatin1(kSysInfoUnavailable));
+    }
 }
 
 // Only a path that cannot be read sends us to the folder; a path that names nothing startable
@@ -82,11 +86,13 @@ bool SysInfoLauncher::startTool()
     if (!GetKeyValue(kHKeyLocalMachine, QString::fromLatin1(kSysInfoPathKey), QString::fromLatin1(kSysInfoPathValue),
                      toolPath)) {
         if (!GetKeyValue(kHKeyLocalMachine, QString::fromLatin1(kSysInfoFolderKey),
-                         QString::fromLatin1(kSysInfoFolderValue), toolPath))
+                         QString::fromLatin1(kSysInfoFolderValue), toolPath)) {
             return false;
+        }
         const QString candidate = common::pathJoin(toolPath, QString::fromLatin1(kSysInfoExecutable));
-        if (!common::fileExists(candidate))
+        if (!common::fileExists(candidate)) {
             return false;
+        }
         toolPath = candidate;
     }
     return m_starter.start(toolPath);
@@ -110,10 +116,11 @@ bool SysInfoLauncher::GetKeyValue(RegistryKey KeyRoot, const QString& KeyName, c
         return false;
     }
     const QByteArray bytes = valueBytes(buffer, value.length);
-    if (value.type == kRegSz)
+    if (value.type == kRegSz) {
         KeyVal = QString::fromLocal8Bit(bytes);
-    else if (value.type == kRegDword)
+    } else if (value.type == kRegDword) {
         KeyVal = dwordText(bytes);
+    }
     return true;
 }
 

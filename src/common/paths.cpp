@@ -17,11 +17,13 @@ QString programFolder()
 
 QString dataFolderFor(const QString& folder)
 {
-    if (fileExists(pathJoin(folder, QString::fromLatin1(kStylesheetProbe))))
+    if (fileExists(pathJoin(folder, QString::fromLatin1(kStylesheetProbe)))) {
         return folder;
+    }
     const QString shared = QDir::cleanPath(folder + QStringLiteral("/../share/verazidedaze"));
-    if (QFileInfo(shared).isDir())
+    if (QFileInfo(shared).isDir()) {
         return QDir::toNativeSeparators(shared);
+    }
     return folder;
 }
 
@@ -37,8 +39,9 @@ QString pathJoin(const QString& folder, const QString& name)
 
 bool fileExists(const QString& path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         return false;
+    }
     const QFileInfo info(path);
     return info.isFile() && !info.isHidden();
 }
@@ -69,8 +72,9 @@ QString describeFileError(const std::error_code& error)
         {errc::too_many_files_open_in_system, "aynı anda açılabilecek dosya sayısı aşıldı"},
     };
     for (const auto& [condition, reason] : reasons) {
-        if (error == condition)
+        if (error == condition) {
             return QString::fromUtf8(reason);
+        }
     }
     return QString::fromLocal8Bit(error.message());
 }

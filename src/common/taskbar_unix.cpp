@@ -37,14 +37,16 @@ void keepOffTaskbar(QWindow* window)
 {
 #if QT_CONFIG(xcb)
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || window == nullptr)
+    if (x11 == nullptr || window == nullptr) {
         return;
+    }
     xcb_connection_t* const connection = x11->connection();
     const xcb_window_t id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
-    if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE)
+    if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE) {
         return;
+    }
     // The window is not mapped yet, so the property is ours to write; Qt keeps what it finds there
     // when it adds its own states on mapping.
     const std::unique_ptr<xcb_get_property_reply_t, FreeReply> current(xcb_get_property_reply(
@@ -54,8 +56,9 @@ void keepOffTaskbar(QWindow* window)
         const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(current.get()));
         atoms.assign(values, values + current->value_len);
     }
-    if (std::find(atoms.begin(), atoms.end(), skipTaskbar) != atoms.end())
+    if (std::find(atoms.begin(), atoms.end(), skipTaskbar) != atoms.end()) {
         return;
+    }
     atoms.push_back(skipTaskbar);
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                         static_cast<uint32_t>(atoms.size()), atoms.data());

@@ -15,8 +15,9 @@ QStringList installTurkishQtTranslations(QCoreApplication& application, const QS
     for (const QString& catalog : kQtCatalogs) {
         auto* translator = new QTranslator(&application);
         if (translator->load(turkish, catalog, QStringLiteral("_"), from) &&
-            QCoreApplication::installTranslator(translator))
+            QCoreApplication::installTranslator(translator)) {
             continue;
+        }
         delete translator;
         missing.append(catalog);
     }

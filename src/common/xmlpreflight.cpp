@@ -33,8 +33,9 @@ const char* findTerminator(const char* p, const char* end, const char* term, int
     while (p < end) {
         const char c = *p++;
         if (c == term[matched]) {
-            if (++matched == length)
+            if (++matched == length) {
                 return p;
+            }
         } else if (c == term[0]) {
             matched = (matched == 2 && term[1] == term[0]) ? 2 : 1;
         } else {
@@ -73,8 +74,9 @@ public:
     {
         XmlPreflight result;
         result.verdict = m_verdict;
-        if (m_verdict == Verdict::Fine)
+        if (m_verdict == Verdict::Fine) {
             return result;
+        }
         result.line = m_line;
         result.problem = describe();
         return result;
@@ -111,11 +113,13 @@ private:
     {
         switch (m_state) {
         case State::Text: {
-            if (m_namespaces.empty())
+            if (m_namespaces.empty()) {
                 return outside(p, end);
+            }
             const void* lt = std::memchr(p, '<', size_t(end - p));
-            if (lt == nullptr)
+            if (lt == nullptr) {
                 return end;
+            }
             m_state = State::Open;
             return static_cast<const char*>(lt) + 1;
         }
@@ -140,13 +144,15 @@ private:
         case State::AttributeName:
             return attributeName(p, end);
         case State::AfterName:
-            if (isSpace(*p))
+            if (isSpace(*p)) {
                 return p + 1;
+            }
             m_state = *p == '=' ? State::BeforeValue : State::Tag;
             return *p == '=' ? p + 1 : p;
         case State::BeforeValue:
-            if (isSpace(*p))
+            if (isSpace(*p)) {
                 return p + 1;
+            }
             if (*p == '"' || *p == '\'') {
                 m_quote = *p;
                 m_valueBytes = 0;
@@ -184,12 +190,14 @@ private:
                 return p + 1;
             }
             const bool bom = !m_started && c == '\xEF' && end - p >= 3 && p[1] == '\xBB' && p[2] == '\xBF';
-            if (bom)
+            if (bom) {
                 p += 2;
-            else if (!isSpace(c))
+            } else if (!isSpace(c)) {
                 m_stopped = true;
-            if (m_stopped)
+            }
+            if (m_stopped) {
                 return end;
+            }
         }
         return end;
     }
@@ -199,10 +207,12 @@ private:
     {
         const char* found = findTerminator(p, end, term, length, m_matched);
         m_markupBytes += (found != nullptr ? found : end) - p;
-        if (m_markupBytes > limit)
+        if (m_markupBytes > limit) {
             return fail(Verdict::MarkupTooLong, found != nullptr ? found : end);
-        if (found == nullptr)
+        }
+        if (found == nullptr) {
             return end;
+        }
         m_matched = 0;
         m_state = after;
         return found;
@@ -227,12 +237,14 @@ private:
         default:
             break;
         }
-        if (m_namespaces.size() >= size_t(m_limits.maxDepth))
+        if (m_namespaces.size() >= size_t(m_limits.maxDepth)) {
             return fail(Verdict::TooDeep, p);
+        }
         m_namespaces.push_back(0);
         m_steps += qint64(m_namespaces.size()) + m_inScope;
-        if (m_limits.maxCanonicalSteps >= 0 && m_steps > m_limits.maxCanonicalSteps)
+        if (m_limits.maxCanonicalSteps >= 0 && m_steps > m_limits.maxCanonicalSteps) {
             return fail(Verdict::TooComplex, p);
+        }
         m_attributes = 0;
         m_nameBytes = 0;
         m_elementLength = 0;
@@ -249,8 +261,9 @@ private:
             return p + 1;
         }
         if (m_bang == "DOCTYPE") {
-            if (!m_limits.allowDoctype)
+            if (!m_limits.allowDoctype) {
                 return fail(Verdict::Doctype, p);
+            }
             m_quote = 0;
             m_subset = false;
             m_state = State::Doctype;
@@ -258,8 +271,9 @@ private:
         }
         static const QByteArray kinds[] = {"--", "[CDATA[", "DOCTYPE"};
         for (const QByteArray& kind : kinds) {
-            if (kind.startsWith(m_bang))
+            if (kind.startsWith(m_bang)) {
                 return p + 1;
+            }
         }
         // Any other declaration belongs to a DTD, which only a DOCTYPE may hold.
         return fail(Verdict::Doctype, p);
@@ -270,23 +284,25 @@ private:
     {
         if (m_quote != 0) {
             const void* close = std::memchr(p, m_quote, size_t(end - p));
-            if (close == nullptr)
+            if (close == nullptr) {
                 return end;
+            }
             m_quote = 0;
             return static_cast<const char*>(close) + 1;
         }
         const char c = *p;
         m_recent = (m_recent << 8) | quint8(c);
-        if (c == '"' || c == '\'')
+        if (c == '"' || c == '\'') {
             m_quote = c;
-        else if (c == '[')
+        } else if (c == '[') {
             m_subset = true;
-        else if (c == ']')
+        } else if (c == ']') {
             m_subset = false;
-        else if (c == '>' && !m_subset)
+        } else if (c == '>' && !m_subset) {
             m_state = State::Text;
-        else if (m_subset && (m_recent & 0xffffffffu) == 0x3c212d2du) // "<!--"
+        } else if (m_subset && (m_recent & 0xffffffffu) == 0x3c212d2du) { // "<!--"
             m_state = State::DoctypeComment;
+        }
         return p + 1;
     }
 
@@ -300,20 +316,24 @@ private:
                 m_state = State::Tag;
                 return p;
             }
-            if (m_elementLength < kShownNameBytes)
+            if (m_elementLength < kShownNameBytes) {
                 m_element[m_elementLength++] = c;
-            if (nameTooLong())
+            }
+            if (nameTooLong()) {
                 return fail(Verdict::NameTooLong, p);
+            }
         }
         return end;
     }
 
     const char* tag(const char* p, const char* end)
     {
-        while (p < end && isSpace(*p))
+        while (p < end && isSpace(*p)) {
             ++p;
-        if (p == end)
+        }
+        if (p == end) {
             return end;
+        }
         const char c = *p;
         if (c == '>') {
             m_state = State::Text;
@@ -323,8 +343,9 @@ private:
             m_state = State::EmptyClose;
             return p + 1;
         }
-        if (++m_attributes > m_limits.maxAttributes)
+        if (++m_attributes > m_limits.maxAttributes) {
             return fail(Verdict::TooManyAttributes, p);
+        }
         if (c == '"' || c == '\'') {
             m_state = State::BeforeValue;
             return p;
@@ -344,15 +365,18 @@ private:
                 const QByteArrayView start(m_attributeStart, m_attributeStartLength);
                 if (start == "xmlns" || start == "xmlns:") {
                     ++m_namespaces.back();
-                    if (++m_inScope > m_limits.maxNamespaces)
+                    if (++m_inScope > m_limits.maxNamespaces) {
                         return fail(Verdict::TooManyNamespaces, p);
+                    }
                 }
                 return p;
             }
-            if (m_attributeStartLength < qsizetype(sizeof m_attributeStart))
+            if (m_attributeStartLength < qsizetype(sizeof m_attributeStart)) {
                 m_attributeStart[m_attributeStartLength++] = c;
-            if (nameTooLong())
+            }
+            if (nameTooLong()) {
                 return fail(Verdict::NameTooLong, p);
+            }
         }
         return end;
     }
@@ -362,10 +386,12 @@ private:
         const void* close = std::memchr(p, m_quote, size_t(end - p));
         const char* stop = close != nullptr ? static_cast<const char*>(close) : end;
         m_valueBytes += stop - p;
-        if (m_valueBytes > m_limits.maxValueBytes)
+        if (m_valueBytes > m_limits.maxValueBytes) {
             return fail(Verdict::ValueTooLong, stop);
-        if (close == nullptr)
+        }
+        if (close == nullptr) {
             return end;
+        }
         m_state = State::Tag;
         return stop + 1;
     }
@@ -379,18 +405,20 @@ private:
                 m_state = State::Text;
                 return p + 1;
             }
-            if (isSpace(c))
+            if (isSpace(c)) {
                 m_endNameDone = true;
-            else if (!m_endNameDone && nameTooLong())
+            } else if (!m_endNameDone && nameTooLong()) {
                 return fail(Verdict::NameTooLong, p);
+            }
         }
         return end;
     }
 
     void closeElement()
     {
-        if (m_namespaces.empty())
+        if (m_namespaces.empty()) {
             return; // not well-formed; the parser says so
+        }
         m_inScope -= m_namespaces.back();
         m_namespaces.pop_back();
     }
@@ -477,10 +505,12 @@ private:
 // keeps '<', '>', quotes and blanks where ASCII has them.
 std::optional<QStringConverter::Encoding> wideEncoding(QByteArrayView head)
 {
-    if (head.startsWith("\xFF\xFE") || head.startsWith(QByteArrayView("<\0?\0", 4)))
+    if (head.startsWith("\xFF\xFE") || head.startsWith(QByteArrayView("<\0?\0", 4))) {
         return QStringConverter::Utf16LE;
-    if (head.startsWith("\xFE\xFF") || head.startsWith(QByteArrayView("\0<\0?", 4)))
+    }
+    if (head.startsWith("\xFE\xFF") || head.startsWith(QByteArrayView("\0<\0?", 4))) {
         return QStringConverter::Utf16BE;
+    }
     return std::nullopt;
 }
 
@@ -493,11 +523,13 @@ public:
     {
         if (m_first) {
             m_first = false;
-            if (const auto encoding = wideEncoding(bytes))
+            if (const auto encoding = wideEncoding(bytes)) {
                 m_decoder.emplace(*encoding);
+            }
         }
-        if (!m_decoder)
+        if (!m_decoder) {
             return m_scanner.feed(bytes.data(), bytes.size());
+        }
         const QByteArray utf8 = QString(m_decoder->decode(bytes)).toUtf8();
         return m_scanner.feed(utf8.constData(), utf8.size());
     }
@@ -556,11 +588,13 @@ XmlPreflight preflightXmlFile(const QString& path, const XmlShapeLimits& limits,
     // Opening a FIFO blocks until a writer comes, and a device never ends: look before opening.
     std::error_code error;
     const auto status = std::filesystem::status(toFsPath(path), error);
-    if (error)
+    if (error) {
         return refusal(Verdict::Unreadable, describeFileError(error));
-    if (status.type() != std::filesystem::file_type::regular)
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
         return refusal(Verdict::NotRegularFile,
                        QStringLiteral("bu %1, normal bir dosya değil").arg(fileTypeName(status.type())));
+    }
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
@@ -571,19 +605,22 @@ XmlPreflight preflightXmlFile(const QString& path, const XmlShapeLimits& limits,
     QByteArray chunk(kChunkBytes, Qt::Uninitialized);
     qint64 left = maxBytes < 0 ? std::numeric_limits<qint64>::max() : maxBytes;
     while (left > 0) {
-        if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
             return refusal(Verdict::Cancelled, {});
+        }
         errno = 0;
         const qint64 count = file.read(chunk.data(), std::min<qint64>(kChunkBytes, left));
         if (count < 0) {
             const std::error_code code(errno, std::generic_category());
             return refusal(Verdict::Unreadable, code ? describeFileError(code) : file.errorString());
         }
-        if (count == 0)
+        if (count == 0) {
             break;
+        }
         left -= count;
-        if (!feeder.feed(QByteArrayView(chunk.constData(), count)))
+        if (!feeder.feed(QByteArrayView(chunk.constData(), count))) {
             break;
+        }
     }
     return feeder.result();
 }

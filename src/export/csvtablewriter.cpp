@@ -27,12 +27,14 @@ bool CsvTableWriter::open(QString* error)
 
 void CsvTableWriter::beginTable(std::string_view, std::span<const Column> columns, bool)
 {
-    if (++m_tables > 1)
+    if (++m_tables > 1) {
         return;
+    }
     m_columns.assign(columns.begin(), columns.end());
     for (size_t c = 0; c < columns.size(); ++c) {
-        if (c > 0)
+        if (c > 0) {
             m_buffer += ';';
+        }
         appendText(columns[c].title);
     }
     endLine();
@@ -49,11 +51,13 @@ void CsvTableWriter::appendText(std::string_view text)
         return;
     }
     m_buffer += '"';
-    if (formulaLike)
+    if (formulaLike) {
         m_buffer += '\'';
+    }
     for (char c : text) {
-        if (c == '"')
+        if (c == '"') {
             m_buffer += '"';
+        }
         m_buffer += c;
     }
     m_buffer += '"';
@@ -61,12 +65,14 @@ void CsvTableWriter::appendText(std::string_view text)
 
 void CsvTableWriter::addRow(std::span<const Value> row)
 {
-    if (m_tables != 1)
+    if (m_tables != 1) {
         return;
+    }
     char number[64];
     for (size_t c = 0; c < row.size(); ++c) {
-        if (c > 0)
+        if (c > 0) {
             m_buffer += ';';
+        }
         const Value& v = row[c];
         switch (v.kind) {
         case Value::Empty:
@@ -79,8 +85,9 @@ void CsvTableWriter::addRow(std::span<const Value> row)
             const auto [end, ec] =
                 amount ? std::to_chars(number, number + sizeof number, v.number, std::chars_format::fixed, 2)
                        : std::to_chars(number, number + sizeof number, v.number, std::chars_format::fixed, 0);
-            for (char* p = number; p < end && ec == std::errc(); ++p)
+            for (char* p = number; p < end && ec == std::errc(); ++p) {
                 m_buffer += *p == '.' ? ',' : *p;
+            }
             break;
         }
         case Value::Date: {
@@ -95,8 +102,9 @@ void CsvTableWriter::addRow(std::span<const Value> row)
 
 void CsvTableWriter::addNote(std::string_view text)
 {
-    if (m_tables != 1)
+    if (m_tables != 1) {
         return;
+    }
     appendText(text);
     endLine();
 }
@@ -104,14 +112,16 @@ void CsvTableWriter::addNote(std::string_view text)
 void CsvTableWriter::endLine()
 {
     m_buffer += "\r\n";
-    if (m_buffer.size() >= kFlushSize)
+    if (m_buffer.size() >= kFlushSize) {
         flush();
+    }
 }
 
 void CsvTableWriter::flush()
 {
-    if (m_writeFailed || m_buffer.empty())
+    if (m_writeFailed || m_buffer.empty()) {
         return;
+    }
     if (m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
         m_writeFailed = true;
         m_errno = errno;

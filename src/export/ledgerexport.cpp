@@ -98,8 +98,9 @@ std::string_view balanceSide(qint64 cents)
 
 std::string_view documentTypeText(const LineFields& line)
 {
-    if (!line.documentTypeDescription.empty())
+    if (!line.documentTypeDescription.empty()) {
         return line.documentTypeDescription;
+    }
     static const std::pair<std::string_view, std::string_view> names[] = {
         {"invoice", "Fatura"},
         {"check", "Çek"},
@@ -111,8 +112,9 @@ std::string_view documentTypeText(const LineFields& line)
         {"other", "Diğer"},
     };
     for (const auto& [code, name] : names) {
-        if (line.documentType == code)
+        if (line.documentType == code) {
             return name;
+        }
     }
     return line.documentType;
 }
@@ -185,8 +187,9 @@ bool Exporter::lineAmount(qint64& debit, qint64& credit, bool& onDebit)
 {
     ledger::Amount amount;
     Side side = Side::Debit;
-    if (const auto fault = ledger::readLine(m_reader.header(), m_reader.line(), amount, side))
+    if (const auto fault = ledger::readLine(m_reader.header(), m_reader.line(), amount, side)) {
         return failLine(fault->what, fault->value, fault->why);
+    }
     onDebit = side == Side::Debit;
     debit = onDebit ? amount.kurus() : 0;
     credit = onDebit ? 0 : amount.kurus();
@@ -199,8 +202,9 @@ bool Exporter::journalLine()
     const LineFields& l = m_reader.line();
     qint64 debit = 0, credit = 0;
     bool onDebit = true;
-    if (!lineAmount(debit, credit, onDebit))
+    if (!lineAmount(debit, credit, onDebit)) {
         return false;
+    }
     m_entryDebit += debit;
     m_entryCredit += credit;
     const Value row[] = {
@@ -228,8 +232,9 @@ bool Exporter::ledgerLine()
     const LineFields& l = m_reader.line();
     qint64 debit = 0, credit = 0;
     bool onDebit = true;
-    if (!lineAmount(debit, credit, onDebit))
+    if (!lineAmount(debit, credit, onDebit)) {
         return false;
+    }
     if (m_newBlock) {
         m_accounts.push_back({l.accountMainID, l.accountMainDescription, l.accountSubID, l.accountSubDescription});
         m_balance = 0;
@@ -274,16 +279,19 @@ bool Exporter::reportLine()
     const LineFields& l = m_reader.line();
     qint64 debit = 0, credit = 0;
     bool onDebit = true;
-    if (!lineAmount(debit, credit, onDebit))
+    if (!lineAmount(debit, credit, onDebit)) {
         return false;
+    }
     auto [it, added] = m_accountIndex.emplace(l.accountMainID, m_accounts.size());
-    if (added)
+    if (added) {
         m_accounts.push_back({l.accountMainID, l.accountMainDescription, {}, {}});
+    }
     AccountTotal& account = m_accounts[it->second];
     qint64 count = 0;
     const std::string& n = l.documentApplyToNumber;
-    if (!n.empty() && std::from_chars(n.data(), n.data() + n.size(), count).ec != std::errc())
+    if (!n.empty() && std::from_chars(n.data(), n.data() + n.size(), count).ec != std::errc()) {
         return failLine(QStringLiteral("işlem sayısı"), n);
+    }
     account.debit += debit;
     account.credit += credit;
     (onDebit ? account.debitCount : account.creditCount) += count;
@@ -293,10 +301,11 @@ bool Exporter::reportLine()
 // Kebir: per account block, with sub-accounts; report: per main account, with posting counts.
 void Exporter::writeAccounts(bool report)
 {
-    if (report)
+    if (report) {
         m_writer.beginTable("Defter Raporu", kReportColumns, true);
-    else
+    } else {
         m_writer.beginTable("Hesap Toplamları", kAccountColumns, true);
+    }
     for (const AccountTotal& a : m_accounts) {
         const qint64 balance = a.debit - a.credit;
         const Value abs = money(balance < 0 ? -balance : balance);
@@ -334,13 +343,14 @@ void Exporter::writeUnbalanced()
                              money(u.debit),          money(u.credit),   money(u.debit - u.credit)};
         m_writer.addRow(row);
     }
-    if (m_unbalanced.empty())
+    if (m_unbalanced.empty()) {
         m_writer.addNote(kNoneUnbalanced);
-    else if (qint64(m_unbalanced.size()) < m_result.unbalancedEntries)
+    } else if (qint64(m_unbalanced.size()) < m_result.unbalancedEntries) {
         m_writer.addNote(QStringLiteral("… ve %1 madde daha (ilk %2 madde listelendi).")
                              .arg(m_result.unbalancedEntries - qint64(m_unbalanced.size()))
                              .arg(m_unbalanced.size())
                              .toStdString());
+    }
     m_writer.endTable();
 }
 
@@ -349,25 +359,28 @@ void Exporter::collectLedgerUnbalanced()
 {
     std::vector<const Unbalanced*> off;
     for (const auto& [counter, entry] : m_ledgerEntries) {
-        if (entry.debit != entry.credit)
+        if (entry.debit != entry.credit) {
             off.push_back(&entry);
+        }
     }
     // Entry numbers in numeric order (shorter digit strings first).
     std::sort(off.begin(), off.end(), [](const Unbalanced* a, const Unbalanced* b) {
         return a->counter.size() != b->counter.size() ? a->counter.size() < b->counter.size() : a->counter < b->counter;
     });
     m_result.unbalancedEntries = qint64(off.size());
-    for (size_t i = 0; i < off.size() && i < kUnbalancedListLimit; ++i)
+    for (size_t i = 0; i < off.size() && i < kUnbalancedListLimit; ++i) {
         m_unbalanced.push_back(*off[i]);
+    }
 }
 
 bool Exporter::run()
 {
     const LedgerKind kind = m_reader.kind();
-    if (kind == LedgerKind::Journal)
+    if (kind == LedgerKind::Journal) {
         m_writer.beginTable("Yevmiye", kJournalColumns, true);
-    else if (kind == LedgerKind::Ledger)
+    } else if (kind == LedgerKind::Ledger) {
         m_writer.beginTable("Kebir", kLedgerColumns, true);
+    }
 
     for (;;) {
         switch (m_reader.next()) {
@@ -380,8 +393,9 @@ bool Exporter::run()
         case ReadEvent::Line:
             if (!(kind == LedgerKind::Journal  ? journalLine()
                   : kind == LedgerKind::Ledger ? ledgerLine()
-                                               : reportLine()))
+                                               : reportLine())) {
                 return false;
+            }
             ++m_result.lines;
             break;
         case ReadEvent::HeaderEnd:
@@ -451,10 +465,11 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
     if (const common::XmlPreflight preflight = common::preflightXmlFile(ledgerPath, {}, -1, cancel); !preflight.ok()) {
         using Verdict = common::XmlPreflight::Verdict;
         result.cancelled = preflight.verdict == Verdict::Cancelled;
-        if (!result.cancelled)
+        if (!result.cancelled) {
             result.error = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile
                                ? QStringLiteral("%1 açılamadı: %2.").arg(ledgerName, preflight.problem)
                                : QStringLiteral("%1 okunamadı: %2").arg(ledgerName, preflight.problem);
+        }
         return result;
     }
     // Read up to the kind first: a file that is no ledger never gets as far as creating anything.
@@ -492,12 +507,14 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
     QString error;
     if (format == Format::Xlsx) {
         auto xlsx = std::make_unique<XlsxTableWriter>(temporaryPath, options.sheetRowLimit);
-        if (xlsx->open(&error))
+        if (xlsx->open(&error)) {
             writer = std::move(xlsx);
+        }
     } else {
         auto csv = std::make_unique<CsvTableWriter>(temporaryPath);
-        if (csv->open(&error))
+        if (csv->open(&error)) {
             writer = std::move(csv);
+        }
     }
 
     bool ok = false;
@@ -507,8 +524,9 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
         if (ok) {
             result.sheets = writer->firstTableSheets();
             ok = writer->finish(&error);
-            if (!ok)
+            if (!ok) {
                 result.error = QStringLiteral("%1 yazılamadı: %2.").arg(outName, error);
+            }
         } else {
             writer->abandon();
         }
@@ -528,8 +546,9 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
             ok = false;
         }
     }
-    if (!ok)
+    if (!ok) {
         QFile::remove(temporaryPath);
+    }
     result.ok = ok;
     return result;
 }

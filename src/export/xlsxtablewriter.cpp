@@ -20,8 +20,9 @@ constexpr size_t kCellTextLimit = 32767;
 std::string columnLetters(int column)
 {
     std::string letters;
-    for (int c = column + 1; c > 0; c = (c - 1) / 26)
+    for (int c = column + 1; c > 0; c = (c - 1) / 26) {
         letters.insert(letters.begin(), char('A' + (c - 1) % 26));
+    }
     return letters;
 }
 
@@ -30,19 +31,22 @@ std::string quotedSheet(const std::string& name)
     std::string quoted = "'";
     for (char c : name) {
         quoted += c;
-        if (c == '\'')
+        if (c == '\'') {
             quoted += '\'';
+        }
     }
     return quoted + "'";
 }
 
 std::string_view cellText(std::string_view text)
 {
-    if (text.size() <= kCellTextLimit)
+    if (text.size() <= kCellTextLimit) {
         return text;
+    }
     size_t n = kCellTextLimit;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) {
         --n;
+    }
     return text.substr(0, n);
 }
 
@@ -76,8 +80,9 @@ struct XlsxTableWriter::Workbook
 
     void check(lxw_error e)
     {
-        if (e != LXW_NO_ERROR && firstError == LXW_NO_ERROR)
+        if (e != LXW_NO_ERROR && firstError == LXW_NO_ERROR) {
             firstError = e;
+        }
     }
 };
 
@@ -181,13 +186,15 @@ void XlsxTableWriter::openSheet()
 void XlsxTableWriter::addRow(std::span<const Value> row)
 {
     Workbook& b = *m_book;
-    if (m_sheets.empty() || !m_sheets.back().ws)
+    if (m_sheets.empty() || !m_sheets.back().ws) {
         return;
+    }
     if (qint64(m_sheets.back().nextRow - 1) >= m_dataRowsPerSheet) {
         closeSheet();
         openSheet();
-        if (!m_sheets.back().ws)
+        if (!m_sheets.back().ws) {
             return;
+        }
     }
     Sheet& sheet = m_sheets.back();
     const lxw_row_t r = sheet.nextRow++;
@@ -204,8 +211,9 @@ void XlsxTableWriter::addRow(std::span<const Value> row)
         case Value::Number:
             b.check(worksheet_write_number(sheet.ws, r, col, v.number,
                                            m_columns[c].type == ColumnType::Amount ? b.amount : b.integer));
-            if (m_columns[c].summed)
+            if (m_columns[c].summed) {
                 sheet.sums[c] += v.number;
+            }
             break;
         case Value::Date: {
             lxw_datetime when = {v.year, v.month, v.day, 0, 0, 0};
@@ -218,8 +226,9 @@ void XlsxTableWriter::addRow(std::span<const Value> row)
 
 void XlsxTableWriter::addNote(std::string_view text)
 {
-    if (m_sheets.empty() || !m_sheets.back().ws)
+    if (m_sheets.empty() || !m_sheets.back().ws) {
         return;
+    }
     Sheet& sheet = m_sheets.back();
     m_book->check(worksheet_write_string(sheet.ws, sheet.nextRow++, 0, std::string(text).c_str(), nullptr));
 }
@@ -230,8 +239,9 @@ void XlsxTableWriter::writeTotals(Sheet& sheet, unsigned row)
     b.check(worksheet_write_string(sheet.ws, row, 0, "TOPLAM", b.totalLabel));
     const unsigned last = sheet.nextRow - 1;
     for (size_t c = 0; c < m_columns.size(); ++c) {
-        if (!m_columns[c].summed)
+        if (!m_columns[c].summed) {
             continue;
+        }
         lxw_format* format = m_columns[c].type == ColumnType::Amount ? b.totalAmount : b.totalInteger;
         const std::string letters = columnLetters(int(c));
         // The cached value lets viewers that do not recalculate on opening still show the sum.
@@ -246,37 +256,44 @@ void XlsxTableWriter::writeTotals(Sheet& sheet, unsigned row)
 void XlsxTableWriter::closeSheet()
 {
     Sheet& sheet = m_sheets.back();
-    if (!sheet.ws)
+    if (!sheet.ws) {
         return;
+    }
     const unsigned lastData = sheet.nextRow - 1;
     m_book->check(worksheet_autofilter(sheet.ws, 0, 0, lastData, lxw_col_t(m_columns.size() - 1)));
-    if (m_totals)
+    if (m_totals) {
         writeTotals(sheet, sheet.nextRow);
+    }
 }
 
 void XlsxTableWriter::endTable()
 {
-    if (m_sheets.empty())
+    if (m_sheets.empty()) {
         return;
+    }
     closeSheet();
     ++m_tables;
-    if (m_tables == 1)
+    if (m_tables == 1) {
         m_firstTableSheets = int(m_sheets.size());
+    }
     Sheet& last = m_sheets.back();
-    if (!m_totals || m_sheets.size() < 2 || !last.ws)
+    if (!m_totals || m_sheets.size() < 2 || !last.ws) {
         return;
+    }
     // A grand total over the sheets' own totals, below the last one.
     Workbook& b = *m_book;
     const unsigned row = last.totalsRow + 1;
     b.check(worksheet_write_string(last.ws, row, 0, "GENEL TOPLAM", b.totalLabel));
     for (size_t c = 0; c < m_columns.size(); ++c) {
-        if (!m_columns[c].summed)
+        if (!m_columns[c].summed) {
             continue;
+        }
         std::string formula = "=";
         long double sum = 0;
         for (const Sheet& s : m_sheets) {
-            if (formula.size() > 1)
+            if (formula.size() > 1) {
                 formula += '+';
+            }
             formula += quotedSheet(s.name) + "!" + columnLetters(int(c)) + std::to_string(s.totalsRow + 1);
             sum += s.sums[c];
         }
@@ -288,13 +305,15 @@ void XlsxTableWriter::endTable()
 bool XlsxTableWriter::finish(QString* error)
 {
     Workbook& b = *m_book;
-    if (!b.wb)
+    if (!b.wb) {
         return false;
+    }
     bool tmpFailed = false;
     for (lxw_worksheet* ws : b.all) {
         // The rows already flushed went to a temporary file whose write errors the library ignores.
-        if (ws->optimize_tmpfile && (std::fflush(ws->optimize_tmpfile) != 0 || std::ferror(ws->optimize_tmpfile)))
+        if (ws->optimize_tmpfile && (std::fflush(ws->optimize_tmpfile) != 0 || std::ferror(ws->optimize_tmpfile))) {
             tmpFailed = true;
+        }
     }
     if (tmpFailed || b.firstError != LXW_NO_ERROR) {
         *error = tmpFailed ? QStringLiteral("geçici dosyaya yazılamadı (%1): disk dolu olabilir")

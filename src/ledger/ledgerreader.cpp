@@ -45,30 +45,39 @@ NameInfo classify(const char* local, const char* ns)
     const auto is = [&](const char* a, const char* b) {
         return std::strcmp(a, b) == 0;
     };
-    if (is(local, "extensions"))
+    if (is(local, "extensions")) {
         return {Name::Skip};
-    if (!ns)
+    }
+    if (!ns) {
         return {};
+    }
     if (is(ns, kEdefterNs)) {
-        if (is(local, "defter"))
+        if (is(local, "defter")) {
             return {Name::RootDefter};
-        if (is(local, "berat"))
+        }
+        if (is(local, "berat")) {
             return {Name::RootBerat};
-        if (is(local, "defterraporu"))
+        }
+        if (is(local, "defterraporu")) {
             return {Name::RootReport};
+        }
         return {};
     }
-    if (is(ns, kDsNs))
+    if (is(ns, kDsNs)) {
         return {Name::Skip};
+    }
     if (is(ns, kBusNs)) {
-        if (is(local, "totalDebit"))
+        if (is(local, "totalDebit")) {
             return {Name::HeaderField, &HeaderFields::totalDebit};
-        if (is(local, "totalCredit"))
+        }
+        if (is(local, "totalCredit")) {
             return {Name::HeaderField, &HeaderFields::totalCredit};
+        }
         return {};
     }
-    if (!is(ns, kCorNs))
+    if (!is(ns, kCorNs)) {
         return {};
+    }
     static const std::pair<const char*, NameInfo> names[] = {
         {"entriesType", {Name::EntriesType}},
         {"entryHeader", {Name::EntryHeader}},
@@ -94,8 +103,9 @@ NameInfo classify(const char* local, const char* ns)
         {"documentApplyToNumber", {Name::LineField, nullptr, &LineFields::documentApplyToNumber}},
     };
     for (const auto& [text, info] : names) {
-        if (is(local, text))
+        if (is(local, text)) {
             return info;
+        }
     }
     return {};
 }
@@ -106,13 +116,16 @@ void trim(std::string& s)
         return c == ' ' || c == '\t' || c == '\n' || c == '\r';
     };
     size_t end = s.size();
-    while (end > 0 && space(s[end - 1]))
+    while (end > 0 && space(s[end - 1])) {
         --end;
+    }
     size_t begin = 0;
-    while (begin < end && space(s[begin]))
+    while (begin < end && space(s[begin])) {
         ++begin;
-    if (begin > 0 || end < s.size())
+    }
+    if (begin > 0 || end < s.size()) {
         s = s.substr(begin, end - begin);
+    }
 }
 
 int readCallback(void* context, char* buffer, int length);
@@ -164,8 +177,9 @@ struct LedgerReader::Impl
     void report()
     {
         // About every half per cent, so that a GUI gets a few hundred updates at most.
-        if (!*progress)
+        if (!*progress) {
             return;
+        }
         const qint64 step = std::max<qint64>(total / 200, 256 * 1024);
         if (reported < 0 || done - reported >= step || done == total) {
             reported = done;
@@ -192,8 +206,9 @@ int readCallback(void* context, char* buffer, int length)
 void errorCallback(void* context, xmlErrorPtr error)
 {
     auto* impl = static_cast<LedgerReader::Impl*>(context);
-    if (!error || error->level < XML_ERR_ERROR || !impl->parseError.isEmpty())
+    if (!error || error->level < XML_ERR_ERROR || !impl->parseError.isEmpty()) {
         return;
+    }
     impl->parseError = QString::fromUtf8(error->message ? error->message : "").trimmed();
     impl->parseErrorLine = error->line;
 }
@@ -214,8 +229,9 @@ void LineFields::clear()
     for (std::string* s :
          {&lineNumber, &lineNumberCounter, &accountMainID, &accountMainDescription, &accountSubID,
           &accountSubDescription, &amount, &debitCreditCode, &postingDate, &documentType, &documentTypeDescription,
-          &documentNumber, &documentDate, &documentReference, &detailComment, &documentApplyToNumber})
+          &documentNumber, &documentDate, &documentReference, &detailComment, &documentApplyToNumber}) {
         s->clear();
+    }
 }
 
 LedgerReader::LedgerReader(const QString& path, const Progress& progress, const std::atomic_bool* cancel)
@@ -230,8 +246,9 @@ LedgerReader::LedgerReader(const QString& path, const Progress& progress, const 
 
 LedgerReader::~LedgerReader()
 {
-    if (m_impl->reader)
+    if (m_impl->reader) {
         xmlFreeTextReader(m_impl->reader);
+    }
 }
 
 long LedgerReader::sourceLine() const
@@ -250,19 +267,22 @@ ReadEvent LedgerReader::next()
 {
     Impl& d = *m_impl;
     const QString name = QFileInfo(d.file.fileName()).fileName();
-    if (d.finished)
+    if (d.finished) {
         return m_error.isEmpty() ? ReadEvent::End : ReadEvent::Failed;
+    }
     if (!d.started) {
         d.started = true;
-        if (!d.file.open(QIODevice::ReadOnly))
+        if (!d.file.open(QIODevice::ReadOnly)) {
             return fail(QStringLiteral("%1 açılamadı: %2.").arg(name, d.file.errorString()));
+        }
         d.total = d.file.size();
         // No entity expansion and no network; HUGE because attachments can be long text nodes.
         d.reader = xmlReaderForIO(readCallback, closeCallback, &d, nullptr, nullptr,
                                   XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA |
                                       XML_PARSE_BIG_LINES);
-        if (!d.reader)
+        if (!d.reader) {
             return fail(QStringLiteral("%1 okunamadı: XML okuyucu başlatılamadı.").arg(name));
+        }
         xmlTextReaderSetStructuredErrorHandler(d.reader, errorCallback, &d);
     }
 
@@ -277,13 +297,16 @@ ReadEvent LedgerReader::next()
         if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
             type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
             if (d.target) {
-                if (d.inDetail && d.detailLine == 0)
+                if (d.inDetail && d.detailLine == 0) {
                     d.detailLine = xmlGetLineNo(xmlTextReaderCurrentNode(d.reader));
-                if (const xmlChar* value = xmlTextReaderConstValue(d.reader))
+                }
+                if (const xmlChar* value = xmlTextReaderConstValue(d.reader)) {
                     d.target->append(reinterpret_cast<const char*>(value));
+                }
             } else if (d.inEntriesType) {
-                if (const xmlChar* value = xmlTextReaderConstValue(d.reader))
+                if (const xmlChar* value = xmlTextReaderConstValue(d.reader)) {
                     d.entriesType.append(reinterpret_cast<const char*>(value));
+                }
             }
             ret = xmlTextReaderRead(d.reader);
             continue;
@@ -295,11 +318,12 @@ ReadEvent LedgerReader::next()
         const xmlChar* local = xmlTextReaderConstLocalName(d.reader);
         const xmlChar* ns = xmlTextReaderConstNamespaceUri(d.reader);
         auto found = d.names.find({local, ns});
-        if (found == d.names.end())
+        if (found == d.names.end()) {
             found = d.names
                         .emplace(std::pair<const void*, const void*>(local, ns),
                                  classify(reinterpret_cast<const char*>(local), reinterpret_cast<const char*>(ns)))
                         .first;
+        }
         const NameInfo info = found->second;
 
         if (type == XML_READER_TYPE_END_ELEMENT) {
@@ -311,14 +335,15 @@ ReadEvent LedgerReader::next()
                 d.inEntriesType = false;
                 trim(d.entriesType);
                 if (m_kind == LedgerKind::Unknown) {
-                    if (d.entriesType == "journal")
+                    if (d.entriesType == "journal") {
                         m_kind = LedgerKind::Journal;
-                    else if (d.entriesType == "ledger")
+                    } else if (d.entriesType == "ledger") {
                         m_kind = LedgerKind::Ledger;
-                    else
+                    } else {
                         return fail(QStringLiteral("%1 desteklenmeyen bir defter türü: \"%2\". Yevmiye (journal) ya "
                                                    "da kebir (ledger) bekleniyordu.")
                                         .arg(name, QString::fromStdString(d.entriesType)));
+                    }
                 }
                 d.kindAnnounced = true;
                 return ReadEvent::Kind;
@@ -339,19 +364,21 @@ ReadEvent LedgerReader::next()
         if (!d.rootSeen) {
             d.rootSeen = true;
             const QString root = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstName(d.reader)));
-            if (info.name == Name::RootBerat)
+            if (info.name == Name::RootBerat) {
                 return fail(QStringLiteral("%1 bir berat: beratta aktarılacak defter satırı yok. Beratın ait olduğu "
                                            "yevmiye (-Y-) ya da kebir (-K-) dosyasını aktarın.")
                                 .arg(name));
+            }
             if (info.name == Name::RootReport) {
                 m_kind = LedgerKind::LedgerReport;
                 d.kindAnnounced = true;
                 return ReadEvent::Kind;
             }
-            if (info.name != Name::RootDefter)
+            if (info.name != Name::RootDefter) {
                 return fail(QStringLiteral("%1 bir e-Defter dosyası değil (kök öğe <%2>). Yevmiye (-Y-), kebir "
                                            "(-K-) ya da defter raporu (-DR-) dosyası seçin.")
                                 .arg(name, root));
+            }
         }
         switch (info.name) {
         case Name::Skip:
@@ -364,8 +391,9 @@ ReadEvent LedgerReader::next()
             }
             break;
         case Name::EntryHeader:
-            if (!d.kindAnnounced)
+            if (!d.kindAnnounced) {
                 return fail(QStringLiteral("%1 okunamadı: defter türü (entriesType) maddelerden önce yok.").arg(name));
+            }
             m_header.clear();
             if (!empty) {
                 d.inHeader = true;
@@ -376,8 +404,9 @@ ReadEvent LedgerReader::next()
             if (d.inHeader) {
                 m_line.clear();
                 d.detailLine = 0; // taken from its first text: element nodes keep no line past 65,535
-                if (!empty)
+                if (!empty) {
                     d.inDetail = true;
+                }
             }
             break;
         case Name::HeaderField:
@@ -401,8 +430,9 @@ ReadEvent LedgerReader::next()
     }
 
     if (ret < 0 || d.readFailed) {
-        if (d.readFailed)
+        if (d.readFailed) {
             return fail(QStringLiteral("%1 okunamadı: %2.").arg(name, d.file.errorString()));
+        }
         const QString detail = d.parseError.isEmpty() ? QStringLiteral("bilinmeyen hata") : d.parseError;
         return fail(QStringLiteral("%1 okunamadı: XML bozuk ya da yarım kalmış (satır %2: %3).")
                         .arg(name)
@@ -410,10 +440,12 @@ ReadEvent LedgerReader::next()
                         .arg(detail));
     }
     d.finished = true;
-    if (!d.rootSeen)
+    if (!d.rootSeen) {
         return fail(QStringLiteral("%1 okunamadı: dosya boş.").arg(name));
-    if (!d.kindAnnounced)
+    }
+    if (!d.kindAnnounced) {
         return fail(QStringLiteral("%1 bir e-Defter dosyası değil: defter türü (entriesType) bulunamadı.").arg(name));
+    }
     d.done = d.total;
     d.report();
     return ReadEvent::End;

@@ -67,16 +67,18 @@ void LedgerPdf::print(render::RenderRequest request, const QString& target)
         finish({false, false, 0, QStringLiteral("Geçici klasör oluşturulamadı (%1).").arg(m_folder->errorString())});
         return;
     }
-    if (!request.pieces)
+    if (!request.pieces) {
         request.pieces = render::PieceLimits{};
+    }
     QPointer<LedgerPdf> self(this);
     QThread* thread = render::createRenderThread([self, request] {
         render::renderLedger(request, [&](render::RenderResult result) {
             QMetaObject::invokeMethod(
                 self,
                 [self, result = std::move(result)]() mutable {
-                    if (self)
+                    if (self) {
                         self->rendered(std::move(result));
+                    }
                 },
                 Qt::QueuedConnection);
         });
@@ -94,10 +96,11 @@ void LedgerPdf::rendered(render::RenderResult result)
     }
     web::RenderedDocument document;
     document.mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
-    if (result.pieces)
+    if (result.pieces) {
         document.pieces = std::make_shared<const render::PiecedDocument>(std::move(*result.pieces));
-    else
+    } else {
         document.html = std::move(result.html);
+    }
     // A page with a body, even in one piece, is laid out by a book: its blocks are named there, and
     // counted on the pages before the file is written.
     const bool inPieces = document.pieces && !document.pieces->head.isEmpty();
@@ -114,8 +117,9 @@ void LedgerPdf::rendered(render::RenderResult result)
     // holds a printed piece laid out: a few hundred megabytes at most).
     const int books = pieceCount > 1 ? m_books : 1;
     QList<web::PrintingPage*> pages = std::exchange(m_bookPages, {});
-    while (pages.size() > books) // kept warm for the next ledger
+    while (pages.size() > books) { // kept warm for the next ledger
         m_bookPages.append(pages.takeLast());
+    }
     m_book = new ParallelBook(m_profile, *m_scheme, m_folder->path(), books, nullptr, pages);
     m_shownPages = 0;
     connect(m_book, &ParallelBook::progressed, this, [this] {
@@ -135,8 +139,9 @@ void LedgerPdf::pageLoaded(const QWebEngineLoadingInfo& loading)
     // Only the end of the document's own load: the blank page before it may end after it began,
     // and a page printed then holds only what had arrived.
     if (m_loading.isEmpty() || loading.url() != m_loading ||
-        loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        loading.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         return;
+    }
     m_loading.clear();
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
         finish({false, false, 0, QStringLiteral("Belge tarayıcı bileşeninde açılamadı.")});
@@ -147,8 +152,9 @@ void LedgerPdf::pageLoaded(const QWebEngineLoadingInfo& loading)
 
 void LedgerPdf::pagePrinted(const QString& path, bool ok)
 {
-    if (!m_folder || path != m_folder->filePath(QString::fromLatin1(kPdfName)))
+    if (!m_folder || path != m_folder->filePath(QString::fromLatin1(kPdfName))) {
         return;
+    }
     if (!ok) {
         finish({false, false, 0, QStringLiteral("Belge sayfalara dökülemedi.")});
         return;
@@ -194,8 +200,9 @@ void LedgerPdf::prepareBookPages()
         m_warmingPages.append(page);
         // Handed to a book only once loaded: a blank page still loading would cut the book's load short.
         connect(page, &QWebEnginePage::loadFinished, this, [this, page] {
-            if (m_warmingPages.removeOne(page))
+            if (m_warmingPages.removeOne(page)) {
                 m_bookPages.append(page);
+            }
         });
         page->setUrl(QUrl(QStringLiteral("about:blank")));
     }

@@ -58,7 +58,7 @@ private:
     QWebEngineProfile* const m_profile;
     web::LedgerSchemeHandler* const m_scheme;
     web::PrintingPage* const m_page;
-    const int m_books;                   // print books at once: one per core
+    const int m_books;                        // print books at once: one per core
     QList<web::PrintingPage*> m_bookPages;    // ready for the ledger's books
     QList<web::PrintingPage*> m_warmingPages; // still loading a blank page
     QString m_ledger;

@@ -58,13 +58,16 @@ private:
     {
         const auto found =
             std::find_if(m_open.begin(), m_open.end(), [&](const auto& each) { return each.first == path; });
-        if (found != m_open.end())
+        if (found != m_open.end()) {
             return found->second.get();
+        }
         auto document = std::make_unique<QPdfDocument>();
-        if (document->load(path) != QPdfDocument::Error::None)
+        if (document->load(path) != QPdfDocument::Error::None) {
             return nullptr;
-        if (m_open.size() >= kOpenFiles)
+        }
+        if (m_open.size() >= kOpenFiles) {
             m_open.pop_front();
+        }
         m_open.emplace_back(path, std::move(document));
         return m_open.back().second.get();
     }
@@ -101,8 +104,9 @@ void PageStrip::append(const PdfPart& part)
 {
     const int file = int(m_files.size());
     m_files.append(part.path);
-    for (int i = 0; i < part.pageCount; ++i)
+    for (int i = 0; i < part.pageCount; ++i) {
         m_pages.append({file, part.firstPage + i});
+    }
     updateScrollBars();
     viewport()->update();
     noteCurrentPage();
@@ -148,17 +152,19 @@ void PageStrip::fitScale()
 {
     const qreal width = qMax(50, viewport()->width() - 2 * kSpacing - 1);
     const qreal height = qMax(50, viewport()->height() - 2 * kSpacing);
-    if (m_fit == Fit::Width)
+    if (m_fit == Fit::Width) {
         setScale(width / kPageWidth);
-    else if (m_fit == Fit::Page)
+    } else if (m_fit == Fit::Page) {
         setScale(qMin(width / kPageWidth, height / kPageHeight));
+    }
 }
 
 // Changes the scale, keeping the page at the top where it was.
 void PageStrip::setScale(qreal pixelsPerPoint)
 {
-    if (qFuzzyCompare(pixelsPerPoint, m_scale))
+    if (qFuzzyCompare(pixelsPerPoint, m_scale)) {
         return;
+    }
     const qreal place = qreal(verticalScrollBar()->value()) / pageStride();
     m_scale = pixelsPerPoint;
     updateScrollBars();
@@ -186,8 +192,9 @@ void PageStrip::zoomBy(qreal factor)
 
 int PageStrip::currentPage() const
 {
-    if (m_pages.isEmpty())
+    if (m_pages.isEmpty()) {
         return 0;
+    }
     const int middle = verticalScrollBar()->value() + viewport()->height() / 3;
     return std::clamp((middle - kSpacing / 2) / pageStride(), 0, int(m_pages.size()) - 1);
 }
@@ -222,8 +229,9 @@ void PageStrip::scrollContentsBy(int, int)
 void PageStrip::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
-    if (m_pages.isEmpty())
+    if (m_pages.isEmpty()) {
         return;
+    }
     const int top = verticalScrollBar()->value();
     const int first = std::clamp((top - kSpacing) / pageStride(), 0, int(m_pages.size()) - 1);
     const int last = std::clamp((top + viewport()->height()) / pageStride(), 0, int(m_pages.size()) - 1);
@@ -235,10 +243,11 @@ void PageStrip::paintEvent(QPaintEvent*)
     for (int page = first; page <= last; ++page) {
         const QRect rect = pageRect(page);
         const QImage image = m_images.value(page);
-        if (image.isNull())
+        if (image.isNull()) {
             painter.fillRect(rect, Qt::white);
-        else
+        } else {
             painter.drawImage(rect, image);
+        }
         if (m_total > 0) {
             painter.setPen(QColor(0x59, 0x59, 0x59));
             const int baseline = rect.bottom() - qRound(kNumberBaseline * m_scale);
@@ -257,15 +266,17 @@ void PageStrip::requestVisible(int first, int last)
     const int from = qMax(0, first - kAhead);
     const int to = qMin(int(m_pages.size()) - 1, last + kAhead);
     for (auto it = m_images.begin(); it != m_images.end();) {
-        if (it.key() < from || it.key() > to)
+        if (it.key() < from || it.key() > to) {
             it = m_images.erase(it);
-        else
+        } else {
             ++it;
+        }
     }
     for (int page = from; page <= to; ++page) {
         const QImage& image = m_images.value(page);
-        if (m_asked.contains(page) || (!image.isNull() && image.size() == size))
+        if (m_asked.contains(page) || (!image.isNull() && image.size() == size)) {
             continue;
+        }
         m_asked.insert(page);
         const Page where = m_pages.at(page);
         const QString path = m_files.at(where.file);
@@ -281,13 +292,15 @@ void PageStrip::requestVisible(int first, int last)
 void PageStrip::rendered(int page, const QImage& image)
 {
     m_asked.remove(page);
-    if (image.isNull())
+    if (image.isNull()) {
         return;
+    }
     const QSize wanted = pageSize() * devicePixelRatioF();
     if (image.size() != wanted) {
         // Drawn at a scale since left: shown stretched meanwhile, drawn again if still on screen.
-        if (!m_images.contains(page))
+        if (!m_images.contains(page)) {
             m_images.insert(page, image);
+        }
         viewport()->update();
         return;
     }

@@ -65,8 +65,9 @@ public:
     // Once its pages are copied, a closable source reopens its file only when the writer reads it.
     void release()
     {
-        if (m_input)
+        if (m_input) {
             m_input->stayOpen(false);
+        }
     }
     [[nodiscard]] const std::vector<QPDFPageObjectHelper>& pages() const { return m_pages; }
 
@@ -82,8 +83,9 @@ public:
     explicit CancelOnProgress(const KeepGoing& keepGoing) : m_keepGoing(keepGoing) {}
     void reportProgress(int) override
     {
-        if (m_keepGoing && !m_keepGoing())
+        if (m_keepGoing && !m_keepGoing()) {
             throw Cancelled{};
+        }
     }
 
 private:
@@ -95,22 +97,27 @@ QHash<QString, PdfAnchor> namedDestinations(QPDF& pdf, const std::vector<QPDFPag
 {
     QHash<QString, PdfAnchor> anchors;
     std::map<QPDFObjGen, int> pageIndex;
-    for (size_t i = 0; i < pages.size(); ++i)
+    for (size_t i = 0; i < pages.size(); ++i) {
         pageIndex[pages[i].getObjectHandle().getObjGen()] = int(i);
+    }
     QPDFObjectHandle dests = pdf.getRoot().getKey("/Dests");
-    if (!dests.isDictionary())
+    if (!dests.isDictionary()) {
         return anchors;
+    }
     for (const std::string& key : dests.getKeys()) {
         QPDFObjectHandle target = dests.getKey(key);
-        if (target.isDictionary())
+        if (target.isDictionary()) {
             target = target.getKey("/D");
+        }
         // [page /XYZ left top zoom]
-        if (!target.isArray() || target.getArrayNItems() < 4 || !target.getArrayItem(3).isNumber())
+        if (!target.isArray() || target.getArrayNItems() < 4 || !target.getArrayItem(3).isNumber()) {
             continue;
+        }
         const auto page = pageIndex.find(target.getArrayItem(0).getObjGen());
-        if (page != pageIndex.end())
+        if (page != pageIndex.end()) {
             anchors.insert(QString::fromStdString(key.substr(1)),
                            {page->second, target.getArrayItem(3).getNumericValue()});
+        }
     }
     return anchors;
 }
@@ -131,11 +138,13 @@ std::vector<int> partStarts(const QList<PdfPart>& parts)
 // Why `pages` cannot be taken from a document of `total` pages; empty when they can.
 QString missingPage(const QList<int>& pages, int total)
 {
-    if (pages.isEmpty())
+    if (pages.isEmpty()) {
         return QStringLiteral("Yazılacak sayfa yok.");
+    }
     for (int page : pages) {
-        if (page < 0 || page >= total)
+        if (page < 0 || page >= total) {
             return QStringLiteral("Belgede %1. sayfa yok (%2 sayfa var).").arg(page + 1).arg(total);
+        }
     }
     return {};
 }
@@ -152,16 +161,17 @@ double helveticaWidth(const std::string& text)
 {
     double width = 0;
     for (const char c : text) {
-        if (c >= '0' && c <= '9')
+        if (c >= '0' && c <= '9') {
             width += 556;
-        else if (c == 'S')
+        } else if (c == 'S') {
             width += 667;
-        else if (c == 'a')
+        } else if (c == 'a') {
             width += 556;
-        else if (c == 'y')
+        } else if (c == 'y') {
             width += 500;
-        else // ' ', '/', 'f'
+        } else { // ' ', '/', 'f'
             width += 278;
+        }
     }
     return width * kStampFontSize / 1000;
 }
@@ -232,11 +242,13 @@ QList<int> allPages(const QList<PdfPart>& parts)
 {
     QList<int> pages;
     int total = 0;
-    for (const PdfPart& part : parts)
+    for (const PdfPart& part : parts) {
         total += part.pageCount;
+    }
     pages.reserve(total);
-    for (int page = 0; page < total; ++page)
+    for (int page = 0; page < total; ++page) {
         pages.append(page);
+    }
     return pages;
 }
 
@@ -246,8 +258,9 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
     PdfOutcome outcome;
     const std::vector<int> starts = partStarts(parts);
     outcome.error = missingPage(pages, starts.back());
-    if (!outcome.error.isEmpty())
+    if (!outcome.error.isEmpty()) {
         return outcome;
+    }
 
     QString reading;
     try {
@@ -258,8 +271,9 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
         std::map<qsizetype, std::unique_ptr<Source>> sources;
         const bool keepOpen = parts.size() <= kMaxOpenSources;
         for (int page : pages) {
-            if (keepGoing && !keepGoing())
+            if (keepGoing && !keepGoing()) {
                 throw Cancelled{};
+            }
             const auto at = std::upper_bound(starts.begin(), starts.end(), page) - 1;
             const qsizetype index = at - starts.begin();
             std::unique_ptr<Source>& source = sources[index];
@@ -277,10 +291,12 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
             }
             mergedPages.addPage(source->pages().at(size_t(parts.at(index).firstPage + page - *at)), false);
         }
-        for (auto& [index, source] : sources)
+        for (auto& [index, source] : sources) {
             source->release();
-        if (numbers == PageNumbers::Stamped)
+        }
+        if (numbers == PageNumbers::Stamped) {
             stampPageNumbers(merged, pages, starts.back());
+        }
 
         reading.clear();
         QPDFWriter writer(merged, nativeName(output).c_str());
@@ -294,8 +310,9 @@ PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, c
     } catch (const std::exception& error) {
         outcome.error = reading.isEmpty() ? failedToWrite(output, error) : failedToRead(reading, error);
     }
-    if (!outcome.ok)
+    if (!outcome.ok) {
         QFile::remove(output);
+    }
     return outcome;
 }
 
@@ -314,8 +331,9 @@ PdfOutcome saveThrough(const QString& target, const std::function<PdfOutcome(con
     }
     partial.close();
     outcome = write(partial.fileName());
-    if (!outcome.ok)
+    if (!outcome.ok) {
         return outcome;
+    }
     // A file the user replaces keeps its permissions; a new one gets the usual ones, not the
     // owner-only ones of a temporary file.
     QFile::setPermissions(partial.fileName(),
@@ -350,9 +368,10 @@ PdfOutcome savePdfCopy(const QString& source, const QString& target)
         QFile::remove(partial);
         QFile file(source);
         outcome.ok = file.copy(partial);
-        if (!outcome.ok)
+        if (!outcome.ok) {
             outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
                                 .arg(QDir::toNativeSeparators(target), file.errorString());
+        }
         return outcome;
     });
 }

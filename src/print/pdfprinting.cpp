@@ -15,8 +15,9 @@ QList<int> requestedPages(const QPrinter& printer, int pageCount)
     QList<int> pages;
     const QPageRanges ranges = printer.pageRanges();
     for (int page = 1; page <= pageCount; ++page) {
-        if (ranges.isEmpty() || ranges.contains(page))
+        if (ranges.isEmpty() || ranges.contains(page)) {
             pages.append(page - 1);
+        }
     }
     return pages;
 }
@@ -64,30 +65,34 @@ PrintOutcome printPages(QPdfDocument& document, const QList<int>& pages, QPrinte
         ++outcome.pagesPrinted;
     }
     outcome.ok = painter.end();
-    if (!outcome.ok)
+    if (!outcome.ok) {
         outcome.error = QStringLiteral("Yazdırma tamamlanamadı.");
+    }
     return outcome;
 }
 
 PrintOutcome printPartsAsImages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& scratchFolder,
                                 QPrinter& printer, const std::function<bool(int, int)>& progress)
 {
-    if (parts.isEmpty() || pages.isEmpty())
+    if (parts.isEmpty() || pages.isEmpty()) {
         return {false, false, 0, QStringLiteral("Seçilen sayfa aralığında yazdırılacak sayfa yok.")};
+    }
     // Gathered even from one file: the pages get their numbers on the way.
     const QString path = QDir(scratchFolder).filePath(QStringLiteral("yazdirilacak.pdf"));
     const PdfOutcome gathered =
         writePdfPages(parts, pages, path, PageNumbers::Stamped, [&progress] { return !progress || progress(0, 0); });
-    if (!gathered.ok)
+    if (!gathered.ok) {
         return {false, gathered.cancelled, 0, gathered.error};
+    }
     PrintOutcome outcome;
     {
         QPdfDocument document;
-        if (document.load(path) != QPdfDocument::Error::None)
+        if (document.load(path) != QPdfDocument::Error::None) {
             outcome.error =
                 QStringLiteral("Yazdırılacak sayfalar okunamadı (“%1”).").arg(QDir::toNativeSeparators(path));
-        else
+        } else {
             outcome = printPages(document, allPages({{path, gathered.pages}}), printer, progress);
+        }
     }
     QFile::remove(path);
     return outcome;

@@ -16,8 +16,8 @@
 
 namespace print {
 
-PieceBook::PieceBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler& documents, QString folder, QObject* parent,
-                     int firstPiece, web::PrintingPage* page)
+PieceBook::PieceBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler& documents, QString folder,
+                     QObject* parent, int firstPiece, web::PrintingPage* page)
     : QObject(parent), m_documents(documents), m_folder(std::move(folder)),
       m_page(page ? page : new web::PrintingPage(profile, this)), m_pieces(documents.current().pieces)
 {
@@ -43,8 +43,9 @@ PieceBook::PieceBook(QWebEngineProfile* profile, const web::LedgerSchemeHandler&
         }
         weight += pieceWeight;
     }
-    if (m_pieces->count() > 0)
+    if (m_pieces->count() > 0) {
         m_groups.append({first, int(m_pieces->count()) - 1});
+    }
     m_first = m_next = std::clamp(firstPiece, 0, pieceCount());
 }
 
@@ -63,8 +64,9 @@ void PieceBook::produce(int pages)
 {
     m_target = qMax(m_target, pages);
     m_held = false;
-    if (m_piece.index < 0 && !hasFailed())
+    if (m_piece.index < 0 && !hasFailed()) {
         layOutNext();
+    }
 }
 
 QString PieceBook::piecePath(int index) const
@@ -90,8 +92,9 @@ void PieceBook::layOutNext()
         return;
     }
     m_piece.index = m_next;
-    if (m_pending)
+    if (m_pending) {
         m_piece.carrying = m_pending->carry;
+    }
     m_page->load(loadingUrl());
 }
 
@@ -99,8 +102,9 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
 {
     // Only the piece asked for counts: not the blank page of an idle book, nor a load it cut short.
     if (m_piece.index < 0 || hasFailed() || loading.url() != loadingUrl() ||
-        loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        loading.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         return;
+    }
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
         fail(QStringLiteral("Belgenin %1. parçası yüklenemedi: %2")
                  .arg(m_piece.index + 1)
@@ -109,34 +113,41 @@ void PieceBook::loadingChanged(const QWebEngineLoadingInfo& loading)
         return;
     }
     QVariantMap carry;
-    if (m_piece.carrying)
+    if (m_piece.carrying) {
         carry = {{QStringLiteral("html"), m_piece.carrying->html}};
+    }
     QPointer<PieceBook> self(this);
     QStringList containers;
-    for (const QByteArray& name : render::cuttableContainers())
+    for (const QByteArray& name : render::cuttableContainers()) {
         containers.append(QString::fromLatin1(name));
+    }
     QStringList more;
     const auto [first, last] = m_groups.at(m_piece.index);
-    for (int piece = first + 1; piece <= last; ++piece)
+    for (int piece = first + 1; piece <= last; ++piece) {
         more.append(QString::fromUtf8(m_pieces->fragments.at(piece)));
-    m_page->runJavaScript(web::pageScriptCall(web::PageScript::PrintPrepare,
-                                         {first, more, m_piece.carrying ? QVariant(carry) : QVariant(), containers}),
-                          QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
-                              if (self)
-                                  self->prepared(result);
-                          });
+    }
+    m_page->runJavaScript(
+        web::pageScriptCall(web::PageScript::PrintPrepare,
+                            {first, more, m_piece.carrying ? QVariant(carry) : QVariant(), containers}),
+        QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
+            if (self) {
+                self->prepared(result);
+            }
+        });
 }
 
 void PieceBook::prepared(const QVariant& result)
 {
-    if (m_piece.index < 0 || hasFailed())
+    if (m_piece.index < 0 || hasFailed()) {
         return;
+    }
     const QVariantMap answer = result.toMap();
     m_piece.ids = answer.value(QStringLiteral("ids")).toStringList();
     m_piece.given.clear();
     const QVariantMap given = answer.value(QStringLiteral("given")).toMap();
-    for (auto piece = given.cbegin(); piece != given.cend(); ++piece)
+    for (auto piece = given.cbegin(); piece != given.cend(); ++piece) {
         m_piece.given.insert(piece.key().toInt(), piece.value().toStringList());
+    }
     if (m_piece.carrying && !answer.value(QStringLiteral("placed")).toBool()) {
         // Nothing to put in place: the last page stays.
         m_piece.carrying.reset();
@@ -147,8 +158,9 @@ void PieceBook::prepared(const QVariant& result)
 
 void PieceBook::pdfFinished(const QString& path, bool ok)
 {
-    if (m_piece.index < 0 || hasFailed() || path != piecePath(m_piece.index))
+    if (m_piece.index < 0 || hasFailed() || path != piecePath(m_piece.index)) {
         return;
+    }
     if (!ok) {
         fail(QStringLiteral("Belgenin %1. parçası PDF'e dökülemedi (“%2”).")
                  .arg(m_piece.index + 1)
@@ -168,8 +180,9 @@ void PieceBook::pdfFinished(const QString& path, bool ok)
 
 void PieceBook::laidOut(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors)
 {
-    if (m_piece.carrying && m_pending && !acceptCarried(anchors))
+    if (m_piece.carrying && m_pending && !acceptCarried(anchors)) {
         return;
+    }
     m_piece.carrying.reset();
     if (m_piece.index + 1 >= pieceCount() || m_carried.fails >= 3) {
         finishPiece(part);
@@ -205,8 +218,9 @@ bool PieceBook::acceptCarried(const QHash<QString, PdfAnchor>& anchors)
     if (same) {
         const double y = carrying.blocks.constFirst().second;
         if (std::none_of(m_carried.heights.cbegin(), m_carried.heights.cend(),
-                         [y](double other) { return qAbs(y - other) < 0.01; }))
+                         [y](double other) { return qAbs(y - other) < 0.01; })) {
             m_carried.heights.append(y);
+        }
         m_piece.carriedIn = carrying;
     }
     m_piece.carrying.reset();
@@ -224,20 +238,23 @@ bool PieceBook::acceptCarried(const QHash<QString, PdfAnchor>& anchors)
 void PieceBook::carryFrom(const PdfPart& part, const QHash<QString, PdfAnchor>& anchors, qsizetype first)
 {
     QList<std::pair<QString, double>> blocks;
-    for (qsizetype i = first; i < m_piece.ids.size(); ++i)
+    for (qsizetype i = first; i < m_piece.ids.size(); ++i) {
         blocks.append({m_piece.ids.at(i), anchors.value(m_piece.ids.at(i)).y});
+    }
     QPointer<PieceBook> self(this);
     m_page->runJavaScript(web::pageScriptCall(web::PageScript::PrintCarry, {blocks.constFirst().first}),
                           QWebEngineScript::ApplicationWorld, [self, part, blocks](const QVariant& result) {
-                              if (self)
+                              if (self) {
                                   self->carryTaken(part, blocks, result);
+                              }
                           });
 }
 
 void PieceBook::carryTaken(const PdfPart& part, const QList<std::pair<QString, double>>& blocks, const QVariant& result)
 {
-    if (m_piece.index < 0 || hasFailed())
+    if (m_piece.index < 0 || hasFailed()) {
         return;
+    }
     const QVariantMap carry = result.toMap();
     if (carry.isEmpty()) {
         finishPiece(part);
@@ -262,8 +279,9 @@ void PieceBook::extendOrFinish(const PdfPart& part)
     }
     ++m_piece.extensions;
     ++m_groups[m_piece.index].second;
-    if (++m_groups[m_piece.index + 1].first > m_groups.at(m_piece.index + 1).second)
+    if (++m_groups[m_piece.index + 1].first > m_groups.at(m_piece.index + 1).second) {
         m_groups.removeAt(m_piece.index + 1);
+    }
     m_piece.carrying = m_piece.carriedIn;
     m_page->load(loadingUrl());
 }
@@ -276,10 +294,12 @@ void PieceBook::finishPiece(const PdfPart& part)
     m_pages += part.pageCount;
     moveOn();
     emit progressed();
-    if (isComplete())
+    if (isComplete()) {
         emit completed();
-    if (m_piece.index < 0) // a handler may already have asked for more
+    }
+    if (m_piece.index < 0) { // a handler may already have asked for more
         layOutNext();
+    }
 }
 
 // The printed piece is done with: the next one is laid out afresh.
@@ -291,11 +311,13 @@ void PieceBook::moveOn()
 
 void PieceBook::settlePending(bool carried)
 {
-    if (!m_pending)
+    if (!m_pending) {
         return;
+    }
     PdfPart part = m_pending->part;
-    if (carried)
+    if (carried) {
         --part.pageCount; // its blocks begin the next piece
+    }
     m_pending.reset();
     m_parts.append(part);
     m_pages += part.pageCount;
@@ -304,8 +326,9 @@ void PieceBook::settlePending(bool carried)
 
 void PieceBook::fail(const QString& error)
 {
-    if (hasFailed())
+    if (hasFailed()) {
         return;
+    }
     m_error = error;
     m_piece.index = -1;
     emit failed(error);

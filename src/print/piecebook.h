@@ -137,7 +137,7 @@ private:
     const QString m_folder;
     web::PrintingPage* const m_page;
     std::shared_ptr<const render::PiecedDocument> m_pieces; // the document being laid out
-    QList<std::pair<int, int>> m_groups;            // its first and last piece, per printed piece
+    QList<std::pair<int, int>> m_groups;                    // its first and last piece, per printed piece
     QList<PdfPart> m_parts;
     int m_pages = 0;
     int m_target = 0;

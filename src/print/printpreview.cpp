@@ -83,8 +83,9 @@ PrintPreview::PrintPreview(const PrintSource& source)
     makeBar();
     connectControls();
     updateStatus();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         setGeometry(screen->availableGeometry().adjusted(40, 40, -40, -40));
+    }
     QWidget::show();
 }
 
@@ -159,12 +160,15 @@ PrintPreview::~PrintPreview()
 
 PrintPreview::State PrintPreview::state() const
 {
-    if (m_closing)
+    if (m_closing) {
         return State::Cancelled;
-    if (m_layout == Layout::Failed)
+    }
+    if (m_layout == Layout::Failed) {
         return State::Failed;
-    if (m_job)
+    }
+    if (m_job) {
         return State::Printing;
+    }
     return m_layout == Layout::Complete ? State::Complete : State::LayingOut;
 }
 
@@ -176,8 +180,9 @@ void PrintPreview::start()
 // A large ledger's beginning is shown first: the pages wait for the whole.
 void PrintPreview::sourceChanged()
 {
-    if (m_layout != Layout::Waiting || !m_source.holdsWhole())
+    if (m_layout != Layout::Waiting || !m_source.holdsWhole()) {
         return;
+    }
     m_layout = Layout::LayingOut;
     m_print->setEnabled(true);
     m_save->setEnabled(true);
@@ -201,8 +206,9 @@ void PrintPreview::layOut()
 
 void PrintPreview::pagePrinted(const QString& path, bool ok)
 {
-    if (m_layout != Layout::LayingOut || path != m_folder.filePath(QString::fromLatin1(kPdfName)))
+    if (m_layout != Layout::LayingOut || path != m_folder.filePath(QString::fromLatin1(kPdfName))) {
         return; // another print of the same page
+    }
     const PdfOutcome counted = ok ? countPdfPages(path) : PdfOutcome{};
     if (!counted.ok) {
         booksFailed(QStringLiteral("belge sayfalara dökülemedi.%1")
@@ -229,11 +235,13 @@ void PrintPreview::layOutPieces()
 void PrintPreview::booksProgressed()
 {
     const bool complete = m_book->isComplete();
-    if (complete)
+    if (complete) {
         m_layout = Layout::Complete; // the pages are shown numbered
+    }
     showParts(complete ? m_book->parts() : m_book->settledParts());
-    if (m_holding && !complete)
+    if (m_holding && !complete) {
         m_book->holdLaterBooks(true);
+    }
     if (complete) {
         // The pages' files stay in the folder; the books' browser pages are no longer needed.
         m_book->disconnect(this);
@@ -255,8 +263,9 @@ void PrintPreview::booksFailed(const QString& error)
     }
     m_print->setEnabled(false);
     m_save->setEnabled(false);
-    if (m_job)
+    if (m_job) {
         endJob(false);
+    }
     report(QStringLiteral("Sayfalar hazırlanamadı: %1").arg(error));
     finish(false);
 }
@@ -268,19 +277,22 @@ void PrintPreview::showParts(const QList<PdfPart>& parts)
     for (const PdfPart& part : parts) {
         const int past = m_pageCount - seen;
         seen += part.pageCount;
-        if (past >= part.pageCount)
+        if (past >= part.pageCount) {
             continue;
+        }
         PdfPart added = part;
         added.firstPage += qMax(0, past);
         added.pageCount -= qMax(0, past);
         m_strip->append(added);
     }
     m_parts = parts;
-    if (seen == m_pageCount && m_layout != Layout::Complete)
+    if (seen == m_pageCount && m_layout != Layout::Complete) {
         return;
+    }
     m_pageCount = qMax(seen, m_pageCount);
-    if (m_layout == Layout::Complete)
+    if (m_layout == Layout::Complete) {
         m_strip->setTotal(m_pageCount);
+    }
     m_page->setEnabled(m_pageCount > 0);
     m_page->setRange(1, qMax(1, m_pageCount));
     updateStatus();
@@ -290,8 +302,9 @@ void PrintPreview::showParts(const QList<PdfPart>& parts)
 void PrintPreview::finish(bool ok)
 {
     updateStatus();
-    if (ok && !m_job)
+    if (ok && !m_job) {
         m_print->setFocus();
+    }
     emit ready(ok);
 }
 
@@ -302,14 +315,16 @@ bool PrintPreview::canStartJob() const
 
 void PrintPreview::printDocument()
 {
-    if (!canStartJob())
+    if (!canStartJob()) {
         return;
+    }
     auto job = std::make_unique<Job>();
     job->printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     job->printer->setDocName(m_source.documentName());
     if (m_choosePrinter) {
-        if (m_choosePrinter(*job->printer))
+        if (m_choosePrinter(*job->printer)) {
             beginJob(std::move(job));
+        }
         return;
     }
     auto* dialog = new QPrintDialog(job->printer.get(), this);
@@ -323,14 +338,16 @@ void PrintPreview::printDocument()
 
 void PrintPreview::savePdf()
 {
-    if (!canStartJob())
+    if (!canStartJob()) {
         return;
+    }
     auto job = std::make_unique<Job>();
     job->kind = Job::Kind::Save;
     if (m_chooseSaveTarget) {
         job->target = m_chooseSaveTarget();
-        if (!job->target.isEmpty())
+        if (!job->target.isEmpty()) {
             beginJob(std::move(job));
+        }
         return;
     }
     auto* dialog =
@@ -349,8 +366,9 @@ void PrintPreview::openDialog(QDialog* dialog, const std::function<void()>& acce
         // Only once the dialog is gone: a print dialog uses its printer until then.
         connect(dialog, &QObject::destroyed, this, [this, accepted, result] {
             m_choosing = false;
-            if (result == QDialog::Accepted && !m_closing)
+            if (result == QDialog::Accepted && !m_closing) {
                 accepted();
+            }
         });
         dialog->deleteLater();
     });
@@ -366,8 +384,9 @@ void PrintPreview::beginJob(std::unique_ptr<Job> job)
         job->needed = ranges.isEmpty() ? kWholeDocument : ranges.lastPage();
     } else {
         job->needed = kWholeDocument;
-        if (!job->target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        if (!job->target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
             job->target += QLatin1String(".pdf");
+        }
     }
     m_job = std::move(job);
     m_print->setEnabled(false);
@@ -382,8 +401,9 @@ void PrintPreview::beginJob(std::unique_ptr<Job> job)
 
 void PrintPreview::holdLaterBooks(bool hold)
 {
-    if (!m_book || (!hold && !m_holding))
+    if (!m_book || (!hold && !m_holding)) {
         return;
+    }
     m_holding = hold;
     m_book->holdLaterBooks(hold);
 }
@@ -391,8 +411,9 @@ void PrintPreview::holdLaterBooks(bool hold)
 // The job's pages are there: it is written. Asked whenever pages come.
 void PrintPreview::advanceJob()
 {
-    if (!m_job || m_job->worker)
+    if (!m_job || m_job->worker) {
         return;
+    }
     if (m_layout != Layout::Complete && m_pageCount < m_job->needed) {
         updateStatus();
         return;
@@ -443,22 +464,26 @@ void PrintPreview::startWriting(const QList<int>& pages)
 
 void PrintPreview::jobWritten(bool ok, bool cancelled, const QString& error)
 {
-    if (!m_job || !m_job->worker)
+    if (!m_job || !m_job->worker) {
         return;
+    }
     m_job->worker->wait(); // it has said its last: only its end remains
     delete std::exchange(m_job->worker, nullptr);
-    if (!ok && !cancelled)
+    if (!ok && !cancelled) {
         report(error);
+    }
     endJob(ok);
 }
 
 void PrintPreview::cancelJob()
 {
-    if (!m_job)
+    if (!m_job) {
         return;
+    }
     *m_job->cancelled = true;
-    if (!m_job->worker)
+    if (!m_job->worker) {
         endJob(false); // it was only waiting for pages
+    }
 }
 
 void PrintPreview::endJob(bool ok)
@@ -504,8 +529,9 @@ void PrintPreview::closeEvent(QCloseEvent* event)
 {
     // Whatever runs stops: the job is told here, the books go with the window.
     m_closing = true;
-    if (m_job)
+    if (m_job) {
         *m_job->cancelled = true;
+    }
     QWidget::closeEvent(event);
 }
 

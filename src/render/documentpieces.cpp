@@ -39,8 +39,9 @@ int weightOf(const xmlNode* node)
 int elementChildren(const xmlNode* node)
 {
     int count = 0;
-    for (const xmlNode* child = node->children; child; child = child->next)
+    for (const xmlNode* child = node->children; child; child = child->next) {
         count += isElement(child) ? 1 : 0;
+    }
     return count;
 }
 
@@ -57,8 +58,9 @@ bool isCuttable(const xmlNode* node)
 xmlNode* childNamed(xmlNode* parent, const char* name)
 {
     for (xmlNode* child = parent ? parent->children : nullptr; child; child = child->next) {
-        if (isElement(child) && nameOf(child) == name)
+        if (isElement(child) && nameOf(child) == name) {
             return child;
+        }
     }
     return nullptr;
 }
@@ -141,17 +143,20 @@ int Cutter::weigh(xmlNode* node)
     while (!stack.empty()) {
         auto [current, visited] = stack.back();
         stack.pop_back();
-        if (!isElement(current))
+        if (!isElement(current)) {
             continue;
+        }
         if (!visited) {
             stack.push_back({current, true});
-            for (xmlNode* child = current->children; child; child = child->next)
+            for (xmlNode* child = current->children; child; child = child->next) {
                 stack.push_back({child, false});
+            }
             continue;
         }
         int weight = 1;
-        for (xmlNode* child = current->children; child; child = child->next)
+        for (xmlNode* child = current->children; child; child = child->next) {
             weight += isElement(child) ? weightOf(child) : 0;
+        }
         current->_private = reinterpret_cast<void*>(std::intptr_t(weight));
         total = weight;
     }
@@ -163,8 +168,9 @@ Frame* Cutter::makeFrame(xmlNode* element, Frame* parent)
     auto frame = std::make_unique<Frame>();
     frame->element = element;
     frame->index = int(m_frames.size());
-    if (parent)
+    if (parent) {
         frame->path = parent->path;
+    }
     frame->path.push_back(frame.get());
     m_frames.push_back(std::move(frame));
     return m_frames.back().get();
@@ -173,8 +179,9 @@ Frame* Cutter::makeFrame(xmlNode* element, Frame* parent)
 void Cutter::expand(Frame* frame)
 {
     std::vector<xmlNode*> children;
-    for (xmlNode* child = frame->element->children; child; child = child->next)
+    for (xmlNode* child = frame->element->children; child; child = child->next) {
         children.push_back(child);
+    }
 
     // What repeats is the element name carrying most of the weight, from its first to its last
     // occurrence; what comes before leads every piece. Classes vary among the repeated blocks
@@ -182,8 +189,9 @@ void Cutter::expand(Frame* frame)
     // not met earlier in the run close it (totals) and come after it, once.
     QHash<QByteArray, long> weightByName;
     for (xmlNode* child : children) {
-        if (isElement(child))
+        if (isElement(child)) {
             weightByName[nameOf(child)] += weightOf(child);
+        }
     }
     if (weightByName.isEmpty()) {
         frame->lead = children;
@@ -211,15 +219,18 @@ void Cutter::expand(Frame* frame)
     qsizetype runEnd = bestLast; // the last element of the run proper
     qsizetype earliestFirst = bestLast + 1;
     for (qsizetype i = bestLast; i > bestFirst; --i) {
-        if (!isElement(children[i]) || nameOf(children[i]) != repeated)
+        if (!isElement(children[i]) || nameOf(children[i]) != repeated) {
             continue;
+        }
         earliestFirst = qMin(earliestFirst, firstOfKind.value(kindOf(children[i])));
-        if (earliestFirst < i)
+        if (earliestFirst < i) {
             break;
+        }
         runEnd = i - 1;
     }
-    while (runEnd > bestFirst && (!isElement(children[runEnd]) || nameOf(children[runEnd]) != repeated))
+    while (runEnd > bestFirst && (!isElement(children[runEnd]) || nameOf(children[runEnd]) != repeated)) {
         --runEnd;
+    }
     frame->lead.assign(children.begin(), children.begin() + bestFirst);
     frame->trail.assign(children.begin() + runEnd + 1, children.end());
     bestLast = runEnd;
@@ -227,8 +238,9 @@ void Cutter::expand(Frame* frame)
     for (qsizetype i = bestFirst; i <= bestLast; ++i) {
         xmlNode* child = children[i];
         if (!isElement(child)) {
-            if (!m_items.empty() && m_items.back().kind == Item::Unit)
+            if (!m_items.empty() && m_items.back().kind == Item::Unit) {
                 m_items.back().nodes.push_back(child); // spacing between blocks
+            }
             continue;
         }
         const int weight = weightOf(child);
@@ -252,8 +264,9 @@ void shortenLongTexts(xmlNode* root, int limit)
             xmlStrlen(node->content) > limit) {
             const QByteArray text(reinterpret_cast<const char*>(node->content));
             int end = limit;
-            while (end > 0 && (uchar(text.at(end)) & 0xC0) == 0x80)
+            while (end > 0 && (uchar(text.at(end)) & 0xC0) == 0x80) {
                 --end;
+            }
             const qsizetype left = QString::fromUtf8(text.mid(end)).size();
             const QByteArray shown =
                 text.left(end) + QStringLiteral(" … [metnin kalan %1 karakteri, sayfaya dökülemeyecek kadar uzun "
@@ -266,8 +279,9 @@ void shortenLongTexts(xmlNode* root, int limit)
             node = node->children;
             continue;
         }
-        while (node != root && !node->next)
+        while (node != root && !node->next) {
             node = node->parent;
+        }
         node = node == root ? nullptr : node->next;
     }
 }
@@ -291,8 +305,9 @@ PiecedDocument Cutter::run()
     m_out = xmlOutputBufferCreateIO(
         [](void* context, const char* bytes, int length) {
             // Closing the buffer writes once more, when the last target is long gone.
-            if (QByteArray* target = static_cast<Cutter*>(context)->m_target)
+            if (QByteArray* target = static_cast<Cutter*>(context)->m_target) {
                 target->append(bytes, length);
+            }
             return length;
         },
         nullptr, this, nullptr);
@@ -302,8 +317,9 @@ PiecedDocument Cutter::run()
         result.head.clear();
         QByteArray whole;
         m_target = &whole;
-        for (xmlNode* node = m_document->children; node; node = node->next)
+        for (xmlNode* node = m_document->children; node; node = node->next) {
             writeNode(node);
+        }
         xmlOutputBufferFlush(m_out);
         result.fragments.append(whole);
         result.weights.append(html ? weigh(html) : 1);
@@ -339,10 +355,12 @@ PiecedDocument Cutter::run()
     int lastWeight = 0;
     for (qsizetype i = qsizetype(m_items.size()) - 1; !ranges.empty() && i > start; --i) {
         const Item& item = m_items[i];
-        if (item.kind != Item::Unit)
+        if (item.kind != Item::Unit) {
             continue;
-        if (lastWeight + item.weight > m_limits.pieceWeight / 4)
+        }
+        if (lastWeight + item.weight > m_limits.pieceWeight / 4) {
             break;
+        }
         lastWeight += item.weight;
         lastStart = i;
     }
@@ -384,16 +402,19 @@ QByteArray Cutter::serialiseHead(xmlNode* html, xmlNode* head, xmlNode* body)
     m_target = &bytes;
     if (const xmlDtd* dtd = m_document->intSubset) {
         QByteArray doctype = "<!DOCTYPE " + QByteArray(reinterpret_cast<const char*>(dtd->name));
-        if (dtd->ExternalID)
+        if (dtd->ExternalID) {
             doctype += " PUBLIC \"" + QByteArray(reinterpret_cast<const char*>(dtd->ExternalID)) + '"';
-        if (dtd->SystemID)
+        }
+        if (dtd->SystemID) {
             doctype += (dtd->ExternalID ? " \"" : " SYSTEM \"") +
                        QByteArray(reinterpret_cast<const char*>(dtd->SystemID)) + '"';
+        }
         write(doctype + ">\n");
     }
     writeStartTag(html, nullptr);
-    if (head)
+    if (head) {
         writeNode(head);
+    }
     writeStartTag(body, nullptr);
     xmlOutputBufferFlush(m_out);
     m_target = nullptr;
@@ -405,18 +426,21 @@ void Cutter::writeStartTag(xmlNode* element, const char* repeat, const Frame* fr
     QByteArray tag = '<' + nameOf(element);
     for (xmlAttr* attribute = element->properties; attribute; attribute = attribute->next) {
         QByteArray name(reinterpret_cast<const char*>(attribute->name));
-        if (attribute->ns && attribute->ns->prefix)
+        if (attribute->ns && attribute->ns->prefix) {
             name = QByteArray(reinterpret_cast<const char*>(attribute->ns->prefix)) + ':' + name;
+        }
         xmlChar* value = xmlNodeListGetString(m_document, attribute->children, 1);
         QByteArray text(value ? reinterpret_cast<const char*>(value) : "");
         xmlFree(value);
         text.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;");
         tag += ' ' + name + "=\"" + text + '"';
     }
-    if (repeat)
+    if (repeat) {
         tag += QByteArray(" ") + protocol::kRepeat + "=\"" + repeat + '"';
-    if (frame)
+    }
+    if (frame) {
         tag += QByteArray(" ") + protocol::kFrame + "=\"" + QByteArray::number(frame->index) + '"';
+    }
     write(tag + '>');
 }
 
@@ -431,14 +455,16 @@ void Cutter::writeLead(Frame* frame)
     for (xmlNode* node : frame->lead) {
         const QByteArray name = isElement(node) ? nameOf(node) : QByteArray();
         if (!frame->opened || !isElement(node) || name == "col" || name == "colgroup") {
-            if (frame->opened && !isElement(node))
+            if (frame->opened && !isElement(node)) {
                 continue;
+            }
             writeNode(node);
             continue;
         }
         writeStartTag(node, frame == m_body ? protocol::kRepeatTop : protocol::kRepeatInner);
-        for (xmlNode* child = node->children; child; child = child->next)
+        for (xmlNode* child = node->children; child; child = child->next) {
             writeNode(child);
+        }
         writeEndTag(node);
     }
     frame->opened = true;
@@ -462,15 +488,18 @@ QByteArray Cutter::serialisePiece(qsizetype first, qsizetype last, bool isLast)
         const std::vector<Frame*>& path = item.frame->path; // path[0] is the body
         qsizetype common = 0;
         while (common < qsizetype(open.size()) && common + 1 < qsizetype(path.size()) &&
-               open[common] == path[common + 1])
+               open[common] == path[common + 1]) {
             ++common;
+        }
         if (item.kind == Item::Trail) {
-            if (item.frame == m_body)
+            if (item.frame == m_body) {
                 continue; // the body's closing blocks come last of all
+            }
             closeTo(qsizetype(path.size()) - 1);
             if (!m_partial) {
-                for (xmlNode* node : item.frame->trail)
+                for (xmlNode* node : item.frame->trail) {
                     writeNode(node);
+                }
             }
             continue;
         }
@@ -480,13 +509,15 @@ QByteArray Cutter::serialisePiece(qsizetype first, qsizetype last, bool isLast)
             writeLead(path[depth]);
             open.push_back(path[depth]);
         }
-        for (xmlNode* node : item.nodes)
+        for (xmlNode* node : item.nodes) {
             writeNode(node);
+        }
     }
     closeTo(0);
     if (isLast && !m_partial) {
-        for (xmlNode* node : m_body->trail)
+        for (xmlNode* node : m_body->trail) {
             writeNode(node);
+        }
     }
     xmlOutputBufferFlush(m_out);
     m_target = nullptr;
@@ -505,8 +536,9 @@ const QList<QByteArray>& cuttableContainers()
 
 PiecedDocument cutIntoPieces(_xmlDoc* document, const PieceLimits& limits, Completeness completeness)
 {
-    if (!document)
+    if (!document) {
         return {};
+    }
     return Cutter(document, limits, completeness).run();
 }
 

@@ -30,8 +30,9 @@ struct Scan
 QByteArray qualified(const xmlChar* prefix, const xmlChar* localname)
 {
     QByteArray name(reinterpret_cast<const char*>(localname));
-    if (prefix)
+    if (prefix) {
         name.prepend(QByteArray(reinterpret_cast<const char*>(prefix)) + ':');
+    }
     return name;
 }
 
@@ -39,8 +40,9 @@ void cutHere(Scan& scan, bool insideRecord)
 {
     LedgerPrefix prefix;
     prefix.bytes = xmlByteConsumed(scan.ctxt);
-    for (auto it = scan.open.rbegin(); it != scan.open.rend(); ++it)
+    for (auto it = scan.open.rbegin(); it != scan.open.rend(); ++it) {
         prefix.closing += "</" + *it + '>';
+    }
     prefix.insideRecord = insideRecord;
     scan.cut = prefix;
     xmlStopParser(scan.ctxt);
@@ -50,25 +52,29 @@ void startElement(void* context, const xmlChar* localname, const xmlChar* prefix
                   int, int, const xmlChar**)
 {
     auto* scan = static_cast<Scan*>(static_cast<xmlParserCtxtPtr>(context)->_private);
-    if (scan->cut)
+    if (scan->cut) {
         return;
-    if (scan->recordDepth < 0 && std::strcmp(reinterpret_cast<const char*>(localname), kRecordName) == 0)
+    }
+    if (scan->recordDepth < 0 && std::strcmp(reinterpret_cast<const char*>(localname), kRecordName) == 0) {
         scan->recordDepth = int(scan->open.size());
+    }
     scan->open.push_back(qualified(prefix, localname));
 }
 
 void endElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
 {
     auto* scan = static_cast<Scan*>(static_cast<xmlParserCtxtPtr>(context)->_private);
-    if (scan->cut || scan->open.empty())
+    if (scan->cut || scan->open.empty()) {
         return;
+    }
     scan->open.pop_back();
     const int depth = int(scan->open.size());
     const qint64 consumed = xmlByteConsumed(scan->ctxt);
     if (depth == scan->recordDepth) {
         scan->recordDepth = -1;
-        if (consumed >= scan->budget)
+        if (consumed >= scan->budget) {
             cutHere(*scan, false);
+        }
     } else if (scan->recordDepth >= 0 && depth == scan->recordDepth + 1 && consumed >= 2 * scan->budget) {
         cutHere(*scan, true);
     }
@@ -88,15 +94,18 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
     // Read no further than this: a first record running longer makes no quicker first screen. A pipe
     // would block the open below and a hostile shape the parser; the whole render refuses them.
     const qint64 reach = 4 * budget;
-    if (budget <= 0 || !common::preflightXmlFile(path, {}, reach).ok())
+    if (budget <= 0 || !common::preflightXmlFile(path, {}, reach).ok()) {
         return std::nullopt;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
+    }
     const qint64 size = file.size();
     // Rendering a small file whole costs less than rendering it twice.
-    if (size < 4 * budget)
+    if (size < 4 * budget) {
         return std::nullopt;
+    }
 
     xmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
@@ -107,23 +116,27 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
     Scan scan;
     scan.budget = budget;
     xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr);
-    if (ctxt == nullptr)
+    if (ctxt == nullptr) {
         return std::nullopt;
+    }
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     ctxt->_private = &scan;
     scan.ctxt = ctxt;
     QByteArray chunk;
     while (!scan.cut && !scan.refused && ctxt->disableSAX == 0 && file.pos() < reach) {
         chunk = file.read(qMin(kChunk, reach - file.pos()));
-        if (chunk.isEmpty())
+        if (chunk.isEmpty()) {
             break;
-        if (xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), 0) != 0)
+        }
+        if (xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), 0) != 0) {
             break;
+        }
     }
     xmlFreeParserCtxt(ctxt);
     // A cut near the end saves nothing.
-    if (scan.refused || !scan.cut || scan.cut->bytes > size * 9 / 10)
+    if (scan.refused || !scan.cut || scan.cut->bytes > size * 9 / 10) {
         return std::nullopt;
+    }
     return scan.cut;
 }
 

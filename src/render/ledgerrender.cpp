@@ -65,21 +65,24 @@ std::optional<QString> stylesheetHref(xmlDocPtr doc)
                                        QStringLiteral("application/xml"), QStringLiteral("application/xslt+xml"),
                                        QStringLiteral("application/xml+xslt")};
     for (xmlNodePtr node = doc->children; node != nullptr && node->type != XML_ELEMENT_NODE; node = node->next) {
-        if (node->type != XML_PI_NODE || !xmlStrEqual(node->name, BAD_CAST "xml-stylesheet"))
+        if (node->type != XML_PI_NODE || !xmlStrEqual(node->name, BAD_CAST "xml-stylesheet")) {
             continue;
+        }
         QString type;
         std::optional<QString> href;
         auto matches = pseudoAttribute.globalMatch(QString::fromUtf8(reinterpret_cast<const char*>(node->content)));
         while (matches.hasNext()) {
             const QRegularExpressionMatch match = matches.next();
             const QString value = unescapeXmlText(match.captured(2) + match.captured(3));
-            if (match.captured(1) == u"type")
+            if (match.captured(1) == u"type") {
                 type = value.trimmed();
-            else if (match.captured(1) == u"href")
+            } else if (match.captured(1) == u"href") {
                 href = value.trimmed();
+            }
         }
-        if (href && !href->isEmpty() && xsltTypes.contains(type, Qt::CaseInsensitive))
+        if (href && !href->isEmpty() && xsltTypes.contains(type, Qt::CaseInsensitive)) {
             return href;
+        }
     }
     return std::nullopt;
 }
@@ -123,8 +126,9 @@ StylesheetLocation locateStylesheet(const QString& href, const QString& ledgerPa
     const QString name = QFileInfo(location.beside).fileName();
     if (!fallbackFolder.isEmpty() && !name.isEmpty()) {
         location.fallback = QDir::cleanPath(fallbackFolder + u'/' + name);
-        if (QFileInfo(location.fallback).isFile())
+        if (QFileInfo(location.fallback).isFile()) {
             location.path = location.fallback;
+        }
     }
     return location;
 }
@@ -133,8 +137,9 @@ StylesheetLocation locateStylesheet(const QString& href, const QString& ledgerPa
 xmlNodePtr childElement(xmlNodePtr parent, const char* localName)
 {
     for (xmlNodePtr node = parent ? parent->children : nullptr; node != nullptr; node = node->next) {
-        if (node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, BAD_CAST localName))
+        if (node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, BAD_CAST localName)) {
             return node;
+        }
     }
     return nullptr;
 }
@@ -143,23 +148,29 @@ xmlNodePtr childElement(xmlNodePtr parent, const char* localName)
 QString stylesheetForKind(xmlDocPtr doc)
 {
     const xmlNodePtr root = xmlDocGetRootElement(doc);
-    if (root == nullptr)
+    if (root == nullptr) {
         return {};
-    if (xmlStrEqual(root->name, BAD_CAST "berat"))
+    }
+    if (xmlStrEqual(root->name, BAD_CAST "berat")) {
         return QStringLiteral("berat.xslt");
-    if (xmlStrEqual(root->name, BAD_CAST "defterraporu"))
+    }
+    if (xmlStrEqual(root->name, BAD_CAST "defterraporu")) {
         return QStringLiteral("defterraporu.xslt");
-    if (!xmlStrEqual(root->name, BAD_CAST "defter"))
+    }
+    if (!xmlStrEqual(root->name, BAD_CAST "defter")) {
         return {};
+    }
     const xmlNodePtr type = childElement(
         childElement(childElement(childElement(root, "xbrl"), "accountingEntries"), "documentInfo"), "entriesType");
     xmlChar* content = type ? xmlNodeGetContent(type) : nullptr;
     const QString entries = QString::fromUtf8(reinterpret_cast<const char*>(content)).trimmed();
     xmlFree(content);
-    if (entries == u"journal")
+    if (entries == u"journal") {
         return QStringLiteral("yevmiye.xslt");
-    if (entries == u"ledger")
+    }
+    if (entries == u"ledger") {
         return QStringLiteral("kebir.xslt");
+    }
     return {};
 }
 
@@ -170,14 +181,17 @@ StylesheetLocation programStylesheet(const std::optional<QString>& href, xmlDocP
     static const QStringList ours{QStringLiteral("berat.xslt"), QStringLiteral("kebir.xslt"),
                                   QStringLiteral("yevmiye.xslt"), QStringLiteral("defterraporu.xslt")};
     QString name = href ? QFileInfo(QUrl::fromPercentEncoding(href->toUtf8())).fileName().toLower() : QString();
-    if (!ours.contains(name))
+    if (!ours.contains(name)) {
         name = stylesheetForKind(doc);
+    }
     StylesheetLocation location;
-    if (name.isEmpty())
+    if (name.isEmpty()) {
         return location;
+    }
     location.beside = location.fallback = QDir::cleanPath(fallbackFolder + u'/' + name);
-    if (QFileInfo(location.fallback).isFile())
+    if (QFileInfo(location.fallback).isFile()) {
         location.path = location.fallback;
+    }
     return location;
 }
 
@@ -198,16 +212,20 @@ bool isNamed(xmlNodePtr node, const char* name)
 QString resultTitle(xmlDocPtr result)
 {
     xmlNodePtr root = xmlDocGetRootElement(result);
-    if (root == nullptr || !isNamed(root, "html"))
+    if (root == nullptr || !isNamed(root, "html")) {
         return {};
+    }
     for (xmlNodePtr child = root->children; child != nullptr; child = child->next) {
-        if (isNamed(child, "title"))
+        if (isNamed(child, "title")) {
             return nodeText(child);
-        if (!isNamed(child, "head"))
+        }
+        if (!isNamed(child, "head")) {
             continue;
+        }
         for (xmlNodePtr inner = child->children; inner != nullptr; inner = inner->next) {
-            if (isNamed(inner, "title"))
+            if (isNamed(inner, "title")) {
                 return nodeText(inner);
+            }
         }
     }
     return {};
@@ -217,10 +235,12 @@ QByteArray mimeTypeOf(xmlDocPtr result, xsltStylesheetPtr style)
 {
     const xmlChar* method = nullptr;
     XSLT_GET_IMPORT_PTR(method, style, method)
-    if (method != nullptr && xmlStrEqual(method, BAD_CAST "text"))
+    if (method != nullptr && xmlStrEqual(method, BAD_CAST "text")) {
         return "text/plain";
-    if (result->type == XML_HTML_DOCUMENT_NODE)
+    }
+    if (result->type == XML_HTML_DOCUMENT_NODE) {
         return "text/html";
+    }
     xmlNodePtr root = xmlDocGetRootElement(result);
     return root != nullptr && isNamed(root, "html") ? "text/html" : "application/xml";
 }
@@ -231,8 +251,9 @@ void outputAsUtf8(xsltStylesheetPtr style)
 {
     const xmlChar* encoding = nullptr;
     XSLT_GET_IMPORT_PTR(encoding, style, encoding)
-    if (encoding == nullptr || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0)
+    if (encoding == nullptr || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0) {
         return;
+    }
     xmlFree(style->encoding);
     style->encoding = xmlStrdup(BAD_CAST "UTF-8");
 }
@@ -247,8 +268,9 @@ QByteArray serialise(xmlDocPtr result, xsltStylesheetPtr style)
 {
     QByteArray bytes;
     xmlOutputBufferPtr buffer = xmlOutputBufferCreateIO(appendToByteArray, nullptr, &bytes, nullptr);
-    if (buffer == nullptr)
+    if (buffer == nullptr) {
         return bytes;
+    }
     xsltSaveResultTo(buffer, result, style);
     xmlOutputBufferClose(buffer);
     return bytes;
@@ -257,8 +279,9 @@ QByteArray serialise(xmlDocPtr result, xsltStylesheetPtr style)
 bool isBlank(const QByteArray& bytes)
 {
     for (const char c : bytes) {
-        if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+        if (c != ' ' && c != '\n' && c != '\r' && c != '\t') {
             return false;
+        }
     }
     return true;
 }
@@ -314,24 +337,28 @@ public:
     Leftovers& operator=(const Leftovers&) = delete;
     ~Leftovers()
     {
-        for (auto doc = m_docs.rbegin(); doc != m_docs.rend(); ++doc)
+        for (auto doc = m_docs.rbegin(); doc != m_docs.rend(); ++doc) {
             xmlFreeDoc(*doc);
-        if (m_style != nullptr)
+        }
+        if (m_style != nullptr) {
             xsltFreeStylesheet(m_style);
+        }
     }
     void drop(xmlDocPtr doc)
     {
-        if (m_deferred)
+        if (m_deferred) {
             m_docs.push_back(doc);
-        else
+        } else {
             xmlFreeDoc(doc);
+        }
     }
     void drop(xsltStylesheetPtr style)
     {
-        if (m_deferred)
+        if (m_deferred) {
             m_style = style;
-        else
+        } else {
             xsltFreeStylesheet(style);
+        }
     }
 
 private:
@@ -401,15 +428,17 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
     result.title = resultTitle(output);
     result.mimeType = mimeTypeOf(output, style);
     outputAsUtf8(style);
-    if (pieces && result.mimeType == "text/html")
+    if (pieces && result.mimeType == "text/html") {
         result.pieces = cutIntoPieces(output, *pieces, result.partial ? Completeness::Partial : Completeness::Whole);
-    else
+    } else {
         result.html = serialise(output, style);
+    }
     leftovers.drop(output);
     result.timings.serialise = timer.elapsed();
-    if (!result.pieces && isBlank(result.html))
+    if (!result.pieces && isBlank(result.html)) {
         return failed(result, FailureKind::TransformFailed, ledgerPath,
                       stylesheetNote + QStringLiteral("\nStil sayfası bu belge için hiçbir çıktı üretmedi."));
+    }
     return result;
 }
 
@@ -429,8 +458,9 @@ QString sizeText(qint64 bytes)
 {
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     constexpr double kMiB = 1024.0 * 1024.0;
-    if (bytes < qint64(1024) * 1024 * 1024)
+    if (bytes < qint64(1024) * 1024 * 1024) {
         return QStringLiteral("%1 MB").arg(qRound64(bytes / kMiB));
+    }
     return QStringLiteral("%1 GB").arg(turkish.toString(bytes / (kMiB * 1024.0), 'f', 1));
 }
 
@@ -448,8 +478,9 @@ qint64 outputBudget(qint64 ledgerBytes, std::optional<qint64> available)
 QString tooLargeReason(qint64 ledgerBytes, std::optional<qint64> available)
 {
     const qint64 needed = estimatedRenderMemory(ledgerBytes);
-    if (!available || needed <= *available)
+    if (!available || needed <= *available) {
         return {};
+    }
     return QStringLiteral("Defter %1; göstermek için yaklaşık %2 bellek gerekiyor, bu bilgisayarda şu an %3 boş. "
                           "Bilgisayar yavaşlamasın ve program kapanmasın diye defter okunmadı.")
         .arg(sizeText(ledgerBytes), sizeText(needed), sizeText(*available));
@@ -463,14 +494,16 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
     session.cancel = request.cancel;
     detail::SessionScope scope(session);
     const QString ledgerPath = QFileInfo(request.ledgerPath).absoluteFilePath();
-    if (session.cancelled())
+    if (session.cancelled()) {
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
+    }
 
     const qint64 ledgerBytes = prefix != nullptr ? prefix->bytes : QFileInfo(ledgerPath).size();
     const QString tooLarge =
         tooLargeReason(ledgerBytes, request.availableMemory ? request.availableMemory : availableMemory());
-    if (!tooLarge.isEmpty())
+    if (!tooLarge.isEmpty()) {
         return failed(result, FailureKind::TooLarge, ledgerPath, tooLarge);
+    }
 
     QElapsedTimer timer;
     timer.start();
@@ -494,30 +527,35 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
 
     const std::optional<QString> href = stylesheetHref(doc);
     StylesheetLocation location;
-    if (request.programStylesheets)
+    if (request.programStylesheets) {
         location = programStylesheet(href, doc, request.fallbackFolder);
+    }
     // A ledger of no kind we know is shown as it asks, whatever the choice.
     const bool ours = !location.beside.isEmpty();
     if (!ours) {
-        if (!href)
+        if (!href) {
             return renderStylesheetless(std::move(result), doc, ledgerPath);
+        }
         location = locateStylesheet(*href, ledgerPath, request.fallbackFolder);
     }
     if (location.path.isEmpty()) {
         xmlFreeDoc(doc);
-        if (!location.refusal.isEmpty())
+        if (!location.refusal.isEmpty()) {
             return failed(result, FailureKind::Refused, ledgerPath, location.refusal);
+        }
         QString reason = ours ? QStringLiteral("Programın kendi stil sayfası yok: %1").arg(native(location.fallback))
                               : QStringLiteral("Belgenin istediği stil sayfası \"%1\" defterin yanında yok: %2")
                                     .arg(*href, native(location.beside));
-        if (!location.fallback.isEmpty() && !ours)
+        if (!location.fallback.isEmpty() && !ours) {
             reason += QStringLiteral("\nProgram klasöründe de yok: %1").arg(native(location.fallback));
+        }
         return failed(result, FailureKind::StylesheetMissing, location.beside, reason);
     }
     result.stylesheetPath = native(location.path);
     session.readableFolders = {QFileInfo(ledgerPath).absolutePath()};
-    if (location.path == location.fallback)
+    if (location.path == location.fallback) {
         session.readableFolders.append(request.fallbackFolder);
+    }
     xsltStylesheetPtr style = compileStylesheet(result, session, location.path);
     result.timings.compile = timer.elapsed();
     if (style == nullptr) {
@@ -568,8 +606,9 @@ void renderLedger(const RenderRequest& request, const std::function<void(RenderR
 std::optional<RenderResult> renderLedgerBeginning(const RenderRequest& request, qint64 budget)
 {
     const std::optional<detail::LedgerPrefix> prefix = detail::findLedgerPrefix(request.ledgerPath, budget);
-    if (!prefix)
+    if (!prefix) {
         return std::nullopt;
+    }
     Leftovers now(false);
     return render(request, &*prefix, now);
 }

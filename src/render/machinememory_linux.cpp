@@ -12,12 +12,14 @@ namespace {
 qint64 procField(const char* path, const QByteArray& name)
 {
     QFile file(QString::fromLatin1(path));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return -1;
+    }
     // /proc files report no size, so atEnd() cannot be trusted: read them whole.
     for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.startsWith(name + ':'))
+        if (!line.startsWith(name + ':')) {
             continue;
+        }
         bool ok = false;
         const qint64 kilobytes = line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong(&ok);
         return ok ? kilobytes * 1024 : -1;
@@ -30,8 +32,9 @@ qint64 procField(const char* path, const QByteArray& name)
 std::optional<qint64> availableMemory()
 {
     std::optional<qint64> available;
-    if (const qint64 free = procField("/proc/meminfo", "MemAvailable"); free >= 0)
+    if (const qint64 free = procField("/proc/meminfo", "MemAvailable"); free >= 0) {
         available = free;
+    }
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
         const qint64 used = procField("/proc/self/status", "VmSize");

@@ -39,10 +39,12 @@ QString hint(FailureKind kind)
 
 QString position(int line, int column)
 {
-    if (line <= 0)
+    if (line <= 0) {
         return {};
-    if (column <= 0)
+    }
+    if (column <= 0) {
         return QStringLiteral(" (satır %1)").arg(line);
+    }
     return QStringLiteral(" (satır %1, sütun %2)").arg(line).arg(column);
 }
 
@@ -84,8 +86,9 @@ QByteArray failurePage(const RenderFailure& failure)
             "pre{white-space:pre-wrap;word-break:break-word;background:#f7f7f7;border:1px solid #ddd;padding:1em}"
             ".ipucu{color:#555}</style></head>\n<body>\n<h1>%1</h1>\n<p>Dosya: <span class=\"dosya\">%2</span></p>\n")
             .arg(heading, file);
-    if (!failure.reason.isEmpty())
+    if (!failure.reason.isEmpty()) {
         page += QStringLiteral("<p>Neden:</p>\n<pre>%1</pre>\n").arg(failure.reason.toHtmlEscaped());
+    }
     page += QStringLiteral("<p class=\"ipucu\">%1</p>\n</body></html>\n").arg(hint(failure.kind).toHtmlEscaped());
     return page.toUtf8();
 }
@@ -127,9 +130,10 @@ void appendEscaped(QByteArray& out, const char* text, qsizetype length)
 
 void appendEscaped(QByteArray& out, const xmlChar* text)
 {
-    if (text != nullptr)
+    if (text != nullptr) {
         appendEscaped(out, reinterpret_cast<const char*>(text),
                       qsizetype(std::strlen(reinterpret_cast<const char*>(text))));
+    }
 }
 
 // Cuts at a character boundary, so the shortened text stays valid UTF-8.
@@ -142,8 +146,9 @@ void appendShortened(QByteArray& out, const xmlChar* text)
         return;
     }
     qsizetype cut = kShownOfLong;
-    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) {
         --cut;
+    }
     appendEscaped(out, bytes, cut);
     out.append("<span class=\"k\"> … (");
     out.append(QByteArray::number(length - cut));
@@ -153,8 +158,9 @@ void appendShortened(QByteArray& out, const xmlChar* text)
 bool isBlank(const xmlChar* text)
 {
     for (; text != nullptr && *text != 0; ++text) {
-        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r')
+        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r') {
             return false;
+        }
     }
     return true;
 }
@@ -298,8 +304,9 @@ QByteArray xmlTreePage(xmlDocPtr doc, const QString& path)
             }
             appendClosing(out, node);
         }
-        if (node != nullptr)
+        if (node != nullptr) {
             node = node->next;
+        }
     }
     out.append("</body></html>\n");
     return out;

@@ -23,8 +23,9 @@ QString collapseSeparators(const QString& path, qsizetype from)
     QString out = path.left(from);
     out.reserve(path.size());
     for (qsizetype i = from; i < path.size(); ++i) {
-        if (path[i] == u'/' && !out.isEmpty() && out.back() == u'/')
+        if (path[i] == u'/' && !out.isEmpty() && out.back() == u'/') {
             continue;
+        }
         out += path[i];
     }
     return out;
@@ -33,13 +34,15 @@ QString collapseSeparators(const QString& path, qsizetype from)
 std::optional<QString> windowsPath(QString rest)
 {
     rest.replace(u'\\', u'/');
-    if (rest.startsWith(u'/') && startsWithDrive(rest.mid(1)) && !rest.startsWith(QStringLiteral("//")))
+    if (rest.startsWith(u'/') && startsWithDrive(rest.mid(1)) && !rest.startsWith(QStringLiteral("//"))) {
         rest.remove(0, 1); // file:///C:/… is the standard spelling of file://C:/…
+    }
     QString path;
     if (startsWithDrive(rest)) {
         path = collapseSeparators(rest, 2);
-        if (path.size() == 2)
+        if (path.size() == 2) {
             path += u'/';
+        }
     } else if (rest.startsWith(QStringLiteral("//"))) {
         path = QStringLiteral("//") + collapseSeparators(rest.mid(2), 0); // a UNC share: \\server\share
     } else if (rest.startsWith(QStringLiteral("localhost/"), Qt::CaseInsensitive)) {
@@ -55,10 +58,12 @@ std::optional<QString> windowsPath(QString rest)
 
 std::optional<QString> posixPath(const QString& rest)
 {
-    if (rest.startsWith(u'/'))
+    if (rest.startsWith(u'/')) {
         return collapseSeparators(rest, 0);
-    if (rest.startsWith(QStringLiteral("localhost/"), Qt::CaseInsensitive))
+    }
+    if (rest.startsWith(QStringLiteral("localhost/"), Qt::CaseInsensitive)) {
         return collapseSeparators(rest.mid(9), 0);
+    }
     return std::nullopt;
 }
 
@@ -72,8 +77,9 @@ bool hasPercentEscape(const QString& text)
 
 std::optional<QString> localPathFromUrlTextFor(const QString& urlText, PathStyle style)
 {
-    if (!urlText.startsWith(kFileScheme, Qt::CaseInsensitive))
+    if (!urlText.startsWith(kFileScheme, Qt::CaseInsensitive)) {
         return std::nullopt;
+    }
     const QString rest = urlText.mid(kFileScheme.size());
     return style == PathStyle::Windows ? windowsPath(rest) : posixPath(rest);
 }
@@ -88,25 +94,30 @@ std::optional<QString> resourcePathInFolder(const QString& folder, const QString
     const QString decoded = QUrl::fromPercentEncoding(relativePath.toUtf8());
     // Whatever still looks encoded after one decoding was encoded twice to slip past this check.
     if (decoded.isEmpty() || hasPercentEscape(decoded) || decoded.contains(QChar(0)) || decoded.contains(u'\\') ||
-        decoded.contains(u':') || decoded.startsWith(u'/'))
+        decoded.contains(u':') || decoded.startsWith(u'/')) {
         return std::nullopt;
+    }
     const QStringList segments = decoded.split(u'/');
     for (const QString& segment : segments) {
-        if (segment == QStringLiteral(".."))
+        if (segment == QStringLiteral("..")) {
             return std::nullopt;
+        }
     }
 
     const QString root = QFileInfo(folder).canonicalFilePath();
-    if (root.isEmpty())
+    if (root.isEmpty()) {
         return std::nullopt;
+    }
     const QFileInfo target(root + u'/' + decoded);
     const QString canonical = target.canonicalFilePath(); // resolves symlinks; empty when missing
-    if (canonical.isEmpty() || !QFileInfo(canonical).isFile())
+    if (canonical.isEmpty() || !QFileInfo(canonical).isFile()) {
         return std::nullopt;
+    }
     const Qt::CaseSensitivity cs = nativePathStyle() == PathStyle::Windows ? Qt::CaseInsensitive : Qt::CaseSensitive;
     const QString prefix = root.endsWith(u'/') ? root : root + u'/';
-    if (!canonical.startsWith(prefix, cs))
+    if (!canonical.startsWith(prefix, cs)) {
         return std::nullopt;
+    }
     return canonical;
 }
 

@@ -86,32 +86,38 @@ void genericError(void*, const char* format, ...)
         return;
     }
     tl_session->pendingMessage += text;
-    if (tl_session->pendingMessage.contains(u'\n'))
+    if (tl_session->pendingMessage.contains(u'\n')) {
         tl_session->flushPending();
+    }
 }
 
 QString describeError(const xmlError* error)
 {
     QString message = QString::fromUtf8(error->message ? error->message : "").trimmed();
-    if (error->line > 0 && error->int2 > 0)
+    if (error->line > 0 && error->int2 > 0) {
         return QStringLiteral("satır %1, sütun %2: %3").arg(error->line).arg(error->int2).arg(message);
-    if (error->line > 0)
+    }
+    if (error->line > 0) {
         return QStringLiteral("satır %1: %2").arg(error->line).arg(message);
+    }
     return message;
 }
 
 void structuredError(void*, xmlErrorPtr error)
 {
-    if (tl_session != nullptr && error != nullptr)
+    if (tl_session != nullptr && error != nullptr) {
         tl_session->addMessage(describeError(error));
+    }
 }
 
 void noteRefusal(const QString& what)
 {
-    if (tl_session == nullptr)
+    if (tl_session == nullptr) {
         return;
-    if (tl_session->refusal.isEmpty())
+    }
+    if (tl_session->refusal.isEmpty()) {
         tl_session->refusal = what;
+    }
     tl_session->addMessage(what);
 }
 
@@ -161,11 +167,12 @@ xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadT
     // every loaded file gets the stylesheet rules: internal entities only, within libxml2's limits.
     ParsedDocument parsed = parseFile(path, uriText, ParsePurpose::Stylesheet, dict);
     // A file that cannot be read is no empty document: the page would quietly lack what it holds.
-    if (parsed.outcome == ParseOutcome::Refused)
+    if (parsed.outcome == ParseOutcome::Refused) {
         noteRefusal(parsed.reason);
-    else if (parsed.outcome != ParseOutcome::Parsed && parsed.outcome != ParseOutcome::Cancelled)
+    } else if (parsed.outcome != ParseOutcome::Parsed && parsed.outcome != ParseOutcome::Cancelled) {
         noteRefusal(QStringLiteral("Stil sayfasının okumak istediği dosya okunamadı: %1: %2")
                         .arg(QDir::toNativeSeparators(path), parsed.reason));
+    }
     return parsed.doc;
 }
 
@@ -182,8 +189,9 @@ xmlParserInputPtr localOnlyEntityLoader(const char* url, const char* id, xmlPars
 void stopOutgrownTransform()
 {
     tl_heldLimit = std::numeric_limits<qint64>::max();
-    if (tl_session == nullptr || tl_session->transform == nullptr)
+    if (tl_session == nullptr || tl_session->transform == nullptr) {
         return;
+    }
     tl_session->outgrown = true;
     xsltTransformContextPtr transform = tl_session->transform;
     transform->state = XSLT_STATE_STOPPED;
@@ -196,15 +204,17 @@ void stopOutgrownTransform()
 void hold(qint64 bytes)
 {
     tl_heldBytes += bytes;
-    if (tl_heldBytes > tl_heldLimit)
+    if (tl_heldBytes > tl_heldLimit) {
         stopOutgrownTransform();
+    }
 }
 
 void* countedMalloc(size_t size)
 {
     void* block = std::malloc(size);
-    if (block != nullptr)
+    if (block != nullptr) {
         hold(qint64(allocationSize(block)));
+    }
     return block;
 }
 
@@ -212,15 +222,17 @@ void* countedRealloc(void* old, size_t size)
 {
     const qint64 before = old != nullptr ? qint64(allocationSize(old)) : 0;
     void* block = std::realloc(old, size);
-    if (block != nullptr)
+    if (block != nullptr) {
         hold(qint64(allocationSize(block)) - before);
+    }
     return block;
 }
 
 void countedFree(void* block)
 {
-    if (block != nullptr)
+    if (block != nullptr) {
         tl_heldBytes -= qint64(allocationSize(block));
+    }
     std::free(block);
 }
 
@@ -228,8 +240,9 @@ char* countedStrdup(const char* text)
 {
     const size_t size = std::strlen(text) + 1;
     auto* copy = static_cast<char*>(countedMalloc(size));
-    if (copy != nullptr)
+    if (copy != nullptr) {
         std::memcpy(copy, text, size);
+    }
     return copy;
 }
 
@@ -293,8 +306,9 @@ int readPrefix(FileInput& input, char* buffer, int length)
     if (input.remaining > 0) {
         errno = 0;
         const qint64 count = input.file.read(buffer, qMin<qint64>(length, input.remaining));
-        if (count < 0)
+        if (count < 0) {
             return readFailed(input);
+        }
         input.remaining -= count;
         return int(count);
     }
@@ -311,12 +325,14 @@ int readInput(void* context, char* buffer, int length)
         input->cancelled = true;
         return -1;
     }
-    if (input->remaining >= 0)
+    if (input->remaining >= 0) {
         return readPrefix(*input, buffer, length);
+    }
     errno = 0;
     const qint64 count = input->file.read(buffer, length);
-    if (count < 0)
+    if (count < 0) {
         return readFailed(*input);
+    }
     return int(count);
 }
 
@@ -374,13 +390,15 @@ void captureParseError(void* context, xmlErrorPtr error)
 void RenderSession::addMessage(const QString& message)
 {
     const QString text = message.trimmed();
-    if (text.isEmpty() || messages.size() >= kMaxMessages)
+    if (text.isEmpty() || messages.size() >= kMaxMessages) {
         return;
+    }
     if (firstLine == 0) {
         static const QRegularExpression linePattern(QStringLiteral("\\b(?:line|satır) (\\d+)"));
         const QRegularExpressionMatch match = linePattern.match(text);
-        if (match.hasMatch())
+        if (match.hasMatch()) {
             firstLine = match.captured(1).toInt();
+        }
     }
     messages.append(text.size() > kMaxMessageLength ? text.left(kMaxMessageLength) + QStringLiteral(" …") : text);
 }
@@ -390,15 +408,17 @@ void RenderSession::flushPending()
     const qsizetype lastNewline = pendingMessage.lastIndexOf(u'\n');
     const QString complete = lastNewline < 0 ? pendingMessage : pendingMessage.left(lastNewline);
     pendingMessage = lastNewline < 0 ? QString() : pendingMessage.mid(lastNewline + 1);
-    for (const QString& line : complete.split(u'\n'))
+    for (const QString& line : complete.split(u'\n')) {
         addMessage(line);
+    }
 }
 
 QString RenderSession::detail(int maxLines) const
 {
     QStringList shown = messages.mid(0, maxLines);
-    if (messages.size() > maxLines)
+    if (messages.size() > maxLines) {
         shown.append(QStringLiteral("… (%1 ileti daha)").arg(messages.size() - maxLines));
+    }
     return shown.join(u'\n');
 }
 
@@ -417,8 +437,9 @@ SessionScope::SessionScope(RenderSession& session)
 
 SessionScope::~SessionScope()
 {
-    if (tl_session != nullptr)
+    if (tl_session != nullptr) {
         tl_session->flushPending();
+    }
     xmlSetStructuredErrorFunc(m_structuredContext, m_structured);
     xmlSetGenericErrorFunc(m_genericContext, m_generic);
     tl_session = m_previous;
@@ -427,8 +448,9 @@ SessionScope::~SessionScope()
 TransformScope::TransformScope(RenderSession& session, xsltTransformContextPtr transform) : m_session(session)
 {
     m_session.transform = transform;
-    if (m_session.cancel != nullptr)
+    if (m_session.cancel != nullptr) {
         m_watcher = std::thread(&TransformScope::watchForCancel, this);
+    }
 }
 
 TransformScope::~TransformScope()
@@ -495,15 +517,16 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
     input.file.setFileName(path);
     common::XmlShapeLimits limits;
     limits.allowDoctype = purpose == ParsePurpose::Stylesheet;
-    const common::XmlPreflight preflight = common::preflightXmlFile(path, limits, prefix ? prefix->bytes : -1,
-                                                              tl_session != nullptr ? tl_session->cancel : nullptr);
+    const common::XmlPreflight preflight = common::preflightXmlFile(
+        path, limits, prefix ? prefix->bytes : -1, tl_session != nullptr ? tl_session->cancel : nullptr);
     if (!preflight.ok()) {
         result.reason = preflight.problem;
-        if (preflight.verdict == common::XmlPreflight::Verdict::Cancelled)
+        if (preflight.verdict == common::XmlPreflight::Verdict::Cancelled) {
             result.outcome = ParseOutcome::Cancelled;
-        else if (preflight.verdict != common::XmlPreflight::Verdict::Unreadable &&
-                 preflight.verdict != common::XmlPreflight::Verdict::NotRegularFile)
+        } else if (preflight.verdict != common::XmlPreflight::Verdict::Unreadable &&
+                   preflight.verdict != common::XmlPreflight::Verdict::NotRegularFile) {
             result.outcome = ParseOutcome::Refused;
+        }
         return result;
     }
     errno = 0;
@@ -540,8 +563,9 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
     ctxt->sax->entityDecl = checkEntityDecl;
     ctxt->sax->unparsedEntityDecl = refuseUnparsedEntityDecl;
     ctxt->sax->serror = captureParseError;
-    if (ctxt->input != nullptr && ctxt->input->filename == nullptr)
+    if (ctxt->input != nullptr && ctxt->input->filename == nullptr) {
         ctxt->input->filename = reinterpret_cast<const char*>(xmlStrdup(BAD_CAST url.constData()));
+    }
 
     xmlParseDocument(ctxt);
 
@@ -571,8 +595,9 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
         result.column = guard.errorColumn;
     } else {
         result.outcome = ParseOutcome::Parsed;
-        if (doc->URL == nullptr)
+        if (doc->URL == nullptr) {
             doc->URL = xmlStrdup(BAD_CAST url.constData());
+        }
         result.doc = doc;
         return result;
     }
@@ -593,20 +618,23 @@ QString localFileFromUri(const QByteArray& uri)
     }
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     const QString text = QString::fromUtf8(uri);
-    if (text.contains(scheme))
+    if (text.contains(scheme)) {
         return {}; // http:, ftp:, data: and the like; a one-letter "scheme" is a Windows drive
+    }
     return QUrl::fromPercentEncoding(uri);
 }
 
 bool insideFolder(const QString& path, const QString& folder)
 {
     const QString relative = QDir(folder).relativeFilePath(QDir::cleanPath(path));
-    if (relative == u".." || relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative))
+    if (relative == u".." || relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative)) {
         return false;
+    }
     // Missing, a folder, a pipe, a link that leads nowhere or round in a loop: reading it fails and says why.
     std::error_code error;
-    if (std::filesystem::status(common::toFsPath(path), error).type() != std::filesystem::file_type::regular)
+    if (std::filesystem::status(common::toFsPath(path), error).type() != std::filesystem::file_type::regular) {
         return true;
+    }
     return resourcePathInFolder(folder, QString::fromUtf8(QUrl::toPercentEncoding(relative, "/"))).has_value();
 }
 

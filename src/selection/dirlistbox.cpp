@@ -51,12 +51,14 @@ DirListBox::DirListBox(const Volumes& volumes, QWidget* parent) : QListWidget(pa
     connect(this, &QListWidget::itemActivated, this, &DirListBox::enterItem);
 
     const QString working = normalized(QDir::currentPath());
-    if (const std::optional<Volume> volume = volumeOf(m_volumes.list(), working))
+    if (const std::optional<Volume> volume = volumeOf(m_volumes.list(), working)) {
         m_currentFolderByRoot.insert(volume->root, working);
+    }
     const FolderListing listing =
         listFolders(working, outermostVolumeOf(m_volumes.list(), working).value_or(Volume{}).root);
-    if (listing.ok())
+    if (listing.ok()) {
         populate(listing);
+    }
     m_path = working;
 }
 
@@ -72,8 +74,9 @@ bool DirListBox::setPath(const QString& folder)
     }
     m_lastError.clear();
     populate(listing);
-    if (volume)
+    if (volume) {
         m_currentFolderByRoot.insert(volume->root, target);
+    }
     if (target != m_path) {
         m_path = target;
         emit changed();
@@ -89,12 +92,14 @@ bool DirListBox::setDrive(const QString& driveText)
         return false;
     }
     const QString current = m_currentFolderByRoot.value(volume->root, volume->root);
-    if (setPath(current))
+    if (setPath(current)) {
         return true;
+    }
     // The folder last visited there is gone; the drive's root may still be readable.
     const QString firstError = m_lastError;
-    if (current != volume->root && setPath(volume->root))
+    if (current != volume->root && setPath(volume->root)) {
         return true;
+    }
     m_lastError = QStringLiteral("“%1” sürücüsü hazır değil. %2").arg(driveText, firstError);
     return false;
 }
@@ -111,8 +116,9 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
     const int before = currentRow();
     QListWidget::keyPressEvent(event);
     // Moving through the list with the keyboard selects, like a click.
-    if (!enters && currentRow() != before)
+    if (!enters && currentRow() != before) {
         emit clicked();
+    }
 }
 
 void DirListBox::populate(const FolderListing& listing)
@@ -132,8 +138,9 @@ void DirListBox::populate(const FolderListing& listing)
 
 void DirListBox::enterItem(QListWidgetItem* item)
 {
-    if (item && !setPath(item->data(kPathRole).toString()))
+    if (item && !setPath(item->data(kPathRole).toString())) {
         emit failed(m_lastError);
+    }
 }
 
 } // namespace selection

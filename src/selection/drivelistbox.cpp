@@ -9,8 +9,9 @@ DriveListBox::DriveListBox(const Volumes& volumes, QWidget* parent) : QComboBox(
 {
     reload();
     const std::optional<Volume> current = volumeOf(m_volumes.list(), QDir::toNativeSeparators(QDir::currentPath()));
-    if (current)
+    if (current) {
         revertTo(driveText(*current));
+    }
     connect(this, &QComboBox::activated, this, &DriveListBox::onActivated);
 }
 
@@ -18,13 +19,15 @@ bool DriveListBox::setDrive(const QString& text)
 {
     reload();
     const std::optional<Volume> volume = volumeForDriveText(m_volumes.list(), text);
-    if (!volume)
+    if (!volume) {
         return false;
+    }
     const QString newDrive = driveText(*volume);
     const bool isChange = newDrive != m_drive;
     revertTo(newDrive);
-    if (isChange)
+    if (isChange) {
         emit changed();
+    }
     return true;
 }
 
@@ -32,8 +35,9 @@ void DriveListBox::revertTo(const QString& text)
 {
     const QSignalBlocker blocker(this);
     const int index = findText(text);
-    if (index >= 0)
+    if (index >= 0) {
         setCurrentIndex(index);
+    }
     m_drive = text;
 }
 
@@ -48,12 +52,15 @@ void DriveListBox::reload()
 {
     const QSignalBlocker blocker(this);
     QStringList texts;
-    for (const Volume& volume : m_volumes.list())
+    for (const Volume& volume : m_volumes.list()) {
         texts.append(driveText(volume));
-    if (!m_drive.isEmpty() && !texts.contains(m_drive))
+    }
+    if (!m_drive.isEmpty() && !texts.contains(m_drive)) {
         texts.append(m_drive); // the current drive stays visible until another is chosen
-    if (texts == itemTexts())
+    }
+    if (texts == itemTexts()) {
         return;
+    }
     clear();
     addItems(texts);
     setCurrentIndex(findText(m_drive));
@@ -62,8 +69,9 @@ void DriveListBox::reload()
 QStringList DriveListBox::itemTexts() const
 {
     QStringList texts;
-    for (int i = 0; i < count(); ++i)
+    for (int i = 0; i < count(); ++i) {
         texts.append(itemText(i));
+    }
     return texts;
 }
 

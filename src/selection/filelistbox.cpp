@@ -15,8 +15,9 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent)
 QString FileListBox::setPath(const QString& folder)
 {
     const FileListing listing = listFiles(folder, m_pattern);
-    if (!listing.ok())
+    if (!listing.ok()) {
         return describeReadError(folder, listing.error);
+    }
     m_path = folder;
     const QSignalBlocker blocker(this);
     clear();

@@ -28,8 +28,9 @@ bool matchOne(QStringView name, QStringView pattern)
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == u'*')
+    while (p < pattern.size() && pattern[p] == u'*') {
         ++p;
+    }
     return p == pattern.size();
 }
 
@@ -40,8 +41,9 @@ bool matchesPattern(const QString& name, const QString& patternList)
     const QString folded = name.toCaseFolded();
     for (const QStringView pattern : QStringView(patternList).split(u';')) {
         const QString trimmed = pattern.trimmed().toString().toCaseFolded();
-        if (!trimmed.isEmpty() && matchOne(folded, trimmed))
+        if (!trimmed.isEmpty() && matchOne(folded, trimmed)) {
             return true;
+        }
     }
     return false;
 }

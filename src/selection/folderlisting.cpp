@@ -44,19 +44,23 @@ DirEntries readEntries(const QString& folder)
         return result;
     }
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec)
+        if (ec) {
             break;
+        }
         const QString name = common::fromFsPath(it->path().filename());
-        if (isHiddenName(name))
+        if (isHiddenName(name)) {
             continue;
+        }
         std::error_code typeError;
-        if (it->is_directory(typeError))
+        if (it->is_directory(typeError)) {
             result.folders.append(name);
-        else if (it->is_regular_file(typeError))
+        } else if (it->is_regular_file(typeError)) {
             result.files.append(name);
+        }
     }
-    if (ec)
+    if (ec) {
         result.error = common::describeFileError(ec);
+    }
     return result;
 }
 
@@ -76,14 +80,17 @@ QStringList ancestorChain(const QString& folder, const QString& volumeRoot)
     const QString root = QDir::cleanPath(QDir::fromNativeSeparators(volumeRoot));
     while (true) {
         chain.prepend(QDir::toNativeSeparators(current));
-        if (current == root || current.size() <= root.size())
+        if (current == root || current.size() <= root.size()) {
             break;
+        }
         const qsizetype slash = current.lastIndexOf(QLatin1Char('/'));
-        if (slash < 0)
+        if (slash < 0) {
             break;
+        }
         const QString parent = slash == 0 ? QStringLiteral("/") : current.left(slash);
-        if (parent == current)
+        if (parent == current) {
             break;
+        }
         if (parent.endsWith(QLatin1Char(':'))) { // "C:" -> "C:/"
             current = parent + QLatin1Char('/');
             continue;
@@ -115,15 +122,18 @@ FolderListing listFolders(const QString& folder, const QString& volumeRoot)
         return listing;
     }
     const QStringList chain = ancestorChain(folder, volumeRoot);
-    for (int i = 0; i < chain.size(); ++i)
+    for (int i = 0; i < chain.size(); ++i) {
         listing.rows.append({chain.at(i), displayName(chain.at(i)), i, true});
+    }
     listing.currentRow = int(listing.rows.size()) - 1;
     sortNames(entries.folders);
-    for (const QString& name : std::as_const(entries.folders))
+    for (const QString& name : std::as_const(entries.folders)) {
         listing.rows.append({common::pathJoin(chain.constLast(), name), name, int(chain.size()), false});
+    }
     // A root folder already ends in a separator; keep child paths free of doubled ones.
-    for (FolderRow& row : listing.rows)
+    for (FolderRow& row : listing.rows) {
         row.path = QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(row.path)));
+    }
     return listing;
 }
 
@@ -136,8 +146,9 @@ FileListing listFiles(const QString& folder, const QString& patternList)
         return listing;
     }
     for (const QString& name : std::as_const(entries.files)) {
-        if (matchesPattern(name, patternList))
+        if (matchesPattern(name, patternList)) {
             listing.names.append(name);
+        }
     }
     sortNames(listing.names);
     return listing;

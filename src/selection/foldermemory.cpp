@@ -22,8 +22,9 @@ constexpr auto kEncoding = QStringConverter::System;
 QString defaultPlace(const QString& programFolder, const QList<Volume>& volumes)
 {
     const std::optional<Volume> volume = volumeOf(volumes, programFolder);
-    if (!volume)
+    if (!volume) {
         return {};
+    }
     return driveText(*volume) + QLatin1Char('\t') + programFolder;
 }
 
@@ -31,17 +32,21 @@ QString defaultPlace(const QString& programFolder, const QList<Volume>& volumes)
 std::optional<QString> readFirstLine(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
+    }
     QByteArray line = file.readLine(64 * 1024);
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
         return std::nullopt;
-    while (line.endsWith('\n') || line.endsWith('\r'))
+    }
+    while (line.endsWith('\n') || line.endsWith('\r')) {
         line.chop(1);
+    }
     QStringDecoder decode(kEncoding);
     const QString text = decode(line);
-    if (decode.hasError() || !text.contains(QLatin1Char('\t')))
+    if (decode.hasError() || !text.contains(QLatin1Char('\t'))) {
         return std::nullopt;
+    }
     return text;
 }
 
@@ -64,24 +69,27 @@ QString FolderMemory::locate(const QString& programFolder, const QString& config
 {
     const QString beside = common::pathJoin(programFolder, QString::fromLatin1(kFileName));
     const bool usable = writable(programFolder) && (!QFileInfo::exists(beside) || writable(beside));
-    if (usable || configFolder.isEmpty())
+    if (usable || configFolder.isEmpty()) {
         return beside;
+    }
     return common::pathJoin(QDir::toNativeSeparators(configFolder), QString::fromLatin1(kFileName));
 }
 
 QString FolderMemory::save(const QString& drive, const QString& folder) const
 {
     const QString folderOfFile = QFileInfo(m_filePath).absolutePath();
-    if (!QDir().mkpath(folderOfFile))
+    if (!QDir().mkpath(folderOfFile)) {
         return QStringLiteral("Klasör hafıza dosyası “%1” yazılamadı: “%2” klasörü oluşturulamadı.")
             .arg(m_filePath, QDir::toNativeSeparators(folderOfFile));
+    }
     QStringEncoder encode(kEncoding);
     const QByteArray bytes = encode(drive + QLatin1Char('\t') + folder + QStringLiteral("\r\n"));
     // Written beside and renamed over, so a failed write never leaves a half-written line.
     QSaveFile file(m_filePath);
     errno = 0;
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
         return {};
+    }
     // The failing system call's own code, read before anything else can change it.
     const std::error_code code(errno, std::generic_category());
     const QString reason = code ? common::describeFileError(code) : file.errorString();
@@ -90,14 +98,17 @@ QString FolderMemory::save(const QString& drive, const QString& folder) const
 
 QString FolderMemory::restore(const QString& programFolder, const QList<Volume>& volumes) const
 {
-    if (!common::fileExists(m_filePath))
+    if (!common::fileExists(m_filePath)) {
         return defaultPlace(programFolder, volumes);
+    }
     const std::optional<QString> line = readFirstLine(m_filePath);
-    if (!line)
+    if (!line) {
         return defaultPlace(programFolder, volumes);
+    }
     const QStringList fields = line->split(QLatin1Char('\t'));
-    if (!common::folderExists(fields.at(1)) || !volumeForDriveText(volumes, fields.at(0)))
+    if (!common::folderExists(fields.at(1)) || !volumeForDriveText(volumes, fields.at(0))) {
         return {};
+    }
     return *line;
 }
 

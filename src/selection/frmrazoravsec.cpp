@@ -42,8 +42,9 @@ frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)
     setWindowIcon(common::programIcon());
     layOutControls();
     m_file1->setPattern(QString::fromLatin1(kLedgerPattern));
-    if (const QString error = m_file1->setPath(m_dir1->path()); !error.isEmpty())
+    if (const QString error = m_file1->setPath(m_dir1->path()); !error.isEmpty()) {
         report(error);
+    }
     connectHandlers();
     Form_Load();
 }
@@ -106,8 +107,9 @@ void frmRazoravSec::Form_Load()
 // Drive first, folder second: the folder assignment has the last word.
 bool frmRazoravSec::applyPlace(const QString& place)
 {
-    if (place.isEmpty())
+    if (place.isEmpty()) {
         return false;
+    }
     const QStringList fields = place.split(QLatin1Char('\t'));
     if (!m_drive1->setDrive(fields.at(0))) {
         report(QStringLiteral("“%1” sürücüsü hazır değil: artık bağlı görünmüyor.").arg(fields.at(0)));
@@ -122,41 +124,49 @@ bool frmRazoravSec::applyPlace(const QString& place)
 
 void frmRazoravSec::openRequested(const OpenRequest& request)
 {
-    if (request.action == OpenRequest::Action::Refuse)
+    if (request.action == OpenRequest::Action::Refuse) {
         report(request.message);
-    if (request.action != OpenRequest::Action::Show)
+    }
+    if (request.action != OpenRequest::Action::Show) {
         return;
-    if (!applyPlace(driveTextOf(request.folder) + QLatin1Char('\t') + request.folder))
+    }
+    if (!applyPlace(driveTextOf(request.folder) + QLatin1Char('\t') + request.folder)) {
         return;
+    }
     // A file outside the ledger pattern is not listed, yet it was asked for by name: show it anyway.
     const QList<QListWidgetItem*> found = m_file1->findItems(request.fileName, Qt::MatchExactly);
-    if (!found.isEmpty())
+    if (!found.isEmpty()) {
         m_file1->setCurrentItem(found.constFirst());
+    }
     m_context.commands.show(m_file1->path(), request.fileName);
 }
 
 void frmRazoravSec::Drive1_Change()
 {
-    if (m_dir1->setDrive(m_drive1->drive()))
+    if (m_dir1->setDrive(m_drive1->drive())) {
         return;
+    }
     report(m_dir1->lastError());
     m_drive1->revertTo(driveTextOf(m_dir1->path()));
 }
 
 void frmRazoravSec::Dir1_Change()
 {
-    if (const QString error = m_file1->setPath(m_dir1->path()); !error.isEmpty())
+    if (const QString error = m_file1->setPath(m_dir1->path()); !error.isEmpty()) {
         report(error);
+    }
     const QString error = m_context.memory.save(m_drive1->drive(), m_dir1->path());
     // Once per run: the place stays unwritable, and a box at every folder change helps nobody.
-    if (!error.isEmpty() && !std::exchange(m_memoryFailureReported, true))
+    if (!error.isEmpty() && !std::exchange(m_memoryFailureReported, true)) {
         report(error);
+    }
 }
 
 void frmRazoravSec::Dir1_Click()
 {
-    if (const QString error = m_file1->refresh(); !error.isEmpty())
+    if (const QString error = m_file1->refresh(); !error.isEmpty()) {
         report(error);
+    }
 }
 
 void frmRazoravSec::File1_DblClick()
@@ -189,8 +199,9 @@ void frmRazoravSec::Form_QueryUnload()
 void frmRazoravSec::Form_Unload()
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != this && window->isVisible())
+        if (window != this && window->isVisible()) {
             window->close();
+        }
     }
     QCoreApplication::quit();
 }
@@ -198,8 +209,9 @@ void frmRazoravSec::Form_Unload()
 void frmRazoravSec::runShow()
 {
     const QString name = m_file1->fileName();
-    if (name.isEmpty())
+    if (name.isEmpty()) {
         return;
+    }
     m_context.commands.show(m_file1->path(), name);
 }
 
@@ -217,17 +229,19 @@ QString frmRazoravSec::driveTextOf(const QString& folder) const
 void frmRazoravSec::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Only the background: a double-click on a control (the version label too) is the control's.
-    if (childAt(event->position().toPoint()) == nullptr)
+    if (childAt(event->position().toPoint()) == nullptr) {
         Form_DblClick();
-    else
+    } else {
         QWidget::mouseDoubleClickEvent(event);
+    }
 }
 
 void frmRazoravSec::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closing)
+    if (m_closing) {
         return;
+    }
     Form_QueryUnload();
     Form_Unload();
 }

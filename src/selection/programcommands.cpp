@@ -13,8 +13,9 @@ ProgramCommands::ProgramCommands(QString dataFolder)
 
 void ProgramCommands::show(const QString& folder, const QString& fileName)
 {
-    if (const QString message = m_show.run(folder, fileName); !message.isEmpty())
+    if (const QString message = m_show.run(folder, fileName); !message.isEmpty()) {
         showMessageBox(QApplication::activeWindow(), message);
+    }
 }
 
 void ProgramCommands::support(QWidget* owner)

@@ -12,17 +12,19 @@ Provisioning provisionStylesheets(const QString& ledgerFolder, const QString& pr
     for (const char* latin1 : kStylesheetNames) {
         const QString name = QString::fromLatin1(latin1);
         const QString target = common::pathJoin(ledgerFolder, name);
-        if (common::fileExists(target))
+        if (common::fileExists(target)) {
             continue;
+        }
         const QString source = common::pathJoin(programFolder, name);
         if (!common::fileExists(source)) {
             result.missingFromProgram.append(name);
             continue;
         }
-        if (QFile::copy(source, target))
+        if (QFile::copy(source, target)) {
             result.copied.append(name);
-        else
+        } else {
             result.notCopied.append(name);
+        }
     }
     return result;
 }
@@ -40,24 +42,28 @@ ShowCommand::ShowCommand(QString programFolder, LedgerViewer& viewer)
 
 QString ShowCommand::run(const QString& folder, const QString& fileName)
 {
-    if (fileName.isEmpty())
+    if (fileName.isEmpty()) {
         return {};
+    }
     const Provisioning provisioning = provisionStylesheets(folder, m_programFolder);
     QStringList newlyMissing;
     for (const QString& name : provisioning.missingFromProgram) {
-        if (!m_reportedMissing.contains(name))
+        if (!m_reportedMissing.contains(name)) {
             newlyMissing.append(name);
+        }
     }
     m_reportedMissing.append(newlyMissing);
 
     m_viewer.ensureOpen();
     m_viewer.navigate(ledgerUrlText(folder, fileName));
 
-    if (newlyMissing.isEmpty())
+    if (newlyMissing.isEmpty()) {
         return {};
+    }
     QStringList paths;
-    for (const QString& name : newlyMissing)
+    for (const QString& name : newlyMissing) {
         paths.append(common::pathJoin(m_programFolder, name));
+    }
     return QStringLiteral("Programın stil sayfası eksik: %1\nKurulum bozulmuş olabilir; programı yeniden kurun.")
         .arg(paths.join(QStringLiteral(", ")));
 }

@@ -14,8 +14,9 @@ ViewerWindowHost::~ViewerWindowHost()
 
 bool ViewerWindowHost::ensureOpen()
 {
-    if (m_window)
+    if (m_window) {
         return true;
+    }
     m_window = new viewer::frmXML(m_fallbackFolder, &m_owner);
     m_window->Form_Load();
     return false;
@@ -23,8 +24,9 @@ bool ViewerWindowHost::ensureOpen()
 
 void ViewerWindowHost::navigate(const QString& urlText)
 {
-    if (m_window)
+    if (m_window) {
         m_window->browser()->Navigate2(urlText);
+    }
 }
 
 viewer::frmXML* ViewerWindowHost::window() const

@@ -9,10 +9,12 @@ namespace {
 bool isUnderRoot(const QString& path, const QString& root)
 {
     const Qt::CaseSensitivity cs = QDir::separator() == u'\\' ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    if (!path.startsWith(root, cs))
+    if (!path.startsWith(root, cs)) {
         return false;
-    if (path.size() == root.size() || root.endsWith(QDir::separator()))
+    }
+    if (path.size() == root.size() || root.endsWith(QDir::separator())) {
         return true;
+    }
     return path.at(root.size()) == QDir::separator();
 }
 
@@ -22,8 +24,9 @@ std::optional<Volume> volumeOf(const QList<Volume>& volumes, const QString& path
 {
     std::optional<Volume> best;
     for (const Volume& volume : volumes) {
-        if (isUnderRoot(path, volume.root) && (!best || volume.root.size() > best->root.size()))
+        if (isUnderRoot(path, volume.root) && (!best || volume.root.size() > best->root.size())) {
             best = volume;
+        }
     }
     return best;
 }
@@ -32,8 +35,9 @@ std::optional<Volume> outermostVolumeOf(const QList<Volume>& volumes, const QStr
 {
     std::optional<Volume> best;
     for (const Volume& volume : volumes) {
-        if (isUnderRoot(path, volume.root) && (!best || volume.root.size() < best->root.size()))
+        if (isUnderRoot(path, volume.root) && (!best || volume.root.size() < best->root.size())) {
             best = volume;
+        }
     }
     return best;
 }
@@ -42,16 +46,19 @@ std::optional<Volume> volumeForDriveText(const QList<Volume>& volumes, const QSt
 {
     // The list's own texts first: a root or label may itself hold brackets.
     for (const Volume& volume : volumes) {
-        if (driveText(volume) == text)
+        if (driveText(volume) == text) {
             return volume;
+        }
     }
     const QString root = driveRootFromText(text);
-    if (root.isEmpty())
+    if (root.isEmpty()) {
         return std::nullopt;
+    }
     for (const Volume& volume : volumes) {
         if (QString::compare(volume.root, root, QDir::separator() == u'\\' ? Qt::CaseInsensitive : Qt::CaseSensitive) ==
-            0)
+            0) {
             return volume;
+        }
     }
     return std::nullopt;
 }

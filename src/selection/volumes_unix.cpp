@@ -16,8 +16,9 @@ bool isSystemMount(const QString& root)
     static const QStringList hiddenPrefixes = {
         QStringLiteral("/proc"), QStringLiteral("/sys"),     QStringLiteral("/dev"), QStringLiteral("/boot"),
         QStringLiteral("/snap"), QStringLiteral("/var/lib"), QStringLiteral("/etc"), QStringLiteral("/usr")};
-    if (root.startsWith(QLatin1String("/run")) && !root.startsWith(QLatin1String("/run/media/")))
+    if (root.startsWith(QLatin1String("/run")) && !root.startsWith(QLatin1String("/run/media/"))) {
         return true;
+    }
     return std::any_of(hiddenPrefixes.cbegin(), hiddenPrefixes.cend(), [&](const QString& prefix) {
         return root == prefix || root.startsWith(prefix + QLatin1Char('/'));
     });
@@ -43,10 +44,12 @@ QList<Volume> SystemVolumes::list() const
     for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
         const QString path = info.rootPath();
         if (path == QLatin1String("/") || !info.isValid() || !isRealFileSystem(info) || isSystemMount(path) ||
-            !QFileInfo(path).isDir())
+            !QFileInfo(path).isDir()) {
             continue;
-        if (std::none_of(others.cbegin(), others.cend(), [&](const Volume& v) { return v.root == path; }))
+        }
+        if (std::none_of(others.cbegin(), others.cend(), [&](const Volume& v) { return v.root == path; })) {
             others.append({path, info.name()});
+        }
     }
     std::sort(others.begin(), others.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     result.append(others);
@@ -55,19 +58,22 @@ QList<Volume> SystemVolumes::list() const
 
 QString driveText(const Volume& volume)
 {
-    if (volume.label.isEmpty())
+    if (volume.label.isEmpty()) {
         return volume.root;
+    }
     return volume.root + QStringLiteral(" [") + volume.label + QLatin1Char(']');
 }
 
 QString driveRootFromText(const QString& text)
 {
-    if (!text.startsWith(QLatin1Char('/')))
+    if (!text.startsWith(QLatin1Char('/'))) {
         return {};
+    }
     if (text.endsWith(QLatin1Char(']'))) {
         const qsizetype open = text.indexOf(QStringLiteral(" ["));
-        if (open > 0)
+        if (open > 0) {
             return text.left(open);
+        }
     }
     return text;
 }

@@ -20,15 +20,17 @@ QList<Volume> SystemVolumes::list() const
 QString driveText(const Volume& volume)
 {
     const QString letter = volume.root.left(2).toLower();
-    if (volume.label.isEmpty())
+    if (volume.label.isEmpty()) {
         return letter;
+    }
     return letter + QStringLiteral(" [") + volume.label + QLatin1Char(']');
 }
 
 QString driveRootFromText(const QString& text)
 {
-    if (text.size() < 2 || text.at(1) != QLatin1Char(':') || !text.at(0).isLetter())
+    if (text.size() < 2 || text.at(1) != QLatin1Char(':') || !text.at(0).isLetter()) {
         return {};
+    }
     return text.left(1).toUpper() + QStringLiteral(":\\");
 }
 

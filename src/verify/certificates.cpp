@@ -40,8 +40,9 @@ QByteArray shaDigest(const QByteArray& bytes, int bits)
     const EVP_MD* md = bits == 256 ? EVP_sha256() : bits == 384 ? EVP_sha384() : bits == 512 ? EVP_sha512() : nullptr;
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (!md || EVP_Digest(bytes.constData(), size_t(bytes.size()), digest, &length, md, nullptr) != 1)
+    if (!md || EVP_Digest(bytes.constData(), size_t(bytes.size()), digest, &length, md, nullptr) != 1) {
         return {};
+    }
     return QByteArray(reinterpret_cast<const char*>(digest), int(length));
 }
 
@@ -49,8 +50,9 @@ KeyFacts keyOf(X509* certificate)
 {
     KeyFacts facts;
     EVP_PKEY* key = certificate ? X509_get0_pubkey(certificate) : nullptr;
-    if (!key)
+    if (!key) {
         return facts;
+    }
     const int bits = EVP_PKEY_get_bits(key);
     if (EVP_PKEY_is_a(key, "RSA")) {
         facts.type = KeyFacts::Type::Rsa;
@@ -77,8 +79,9 @@ QByteArray derOf(X509* certificate)
 {
     unsigned char* buffer = nullptr;
     const int length = i2d_X509(certificate, &buffer);
-    if (length <= 0)
+    if (length <= 0) {
         return {};
+    }
     QByteArray der(reinterpret_cast<const char*>(buffer), length);
     OPENSSL_free(buffer);
     return der;
@@ -103,8 +106,9 @@ QString nameText(const X509_NAME* name)
 QDateTime timeOf(const ASN1_TIME* time)
 {
     std::tm tm{};
-    if (!time || ASN1_TIME_to_tm(time, &tm) != 1)
+    if (!time || ASN1_TIME_to_tm(time, &tm) != 1) {
         return {};
+    }
     return QDateTime(QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday), QTime(tm.tm_hour, tm.tm_min, tm.tm_sec),
                      QTimeZone::utc());
 }
@@ -151,8 +155,9 @@ SignerInfo describe(X509* certificate)
     if (at >= 0) {
         unsigned char* text = nullptr;
         const int length = ASN1_STRING_to_UTF8(&text, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(subject, at)));
-        if (length >= 0)
+        if (length >= 0) {
             info.identityNumber = QString::fromUtf8(reinterpret_cast<const char*>(text), length);
+        }
         OPENSSL_free(text);
     }
     info.certificateSerial = serialText(certificate);
@@ -165,12 +170,14 @@ SignerInfo describe(X509* certificate)
 Roots::Roots(const QString& folder) : m_folder(folder), m_store(X509_STORE_new())
 {
     const QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
+    if (folder.isEmpty() || !dir.exists()) {
         return;
+    }
     for (const QString& name : dir.entryList({"*.pem", "*.crt", "*.cer", "*.der"}, QDir::Files, QDir::Name)) {
         QFile file(dir.filePath(name));
-        if (file.size() < 1024 * 1024 && file.open(QIODevice::ReadOnly))
+        if (file.size() < 1024 * 1024 && file.open(QIODevice::ReadOnly)) {
             addCertificates(m_store, file.readAll(), m_count);
+        }
     }
 }
 
@@ -189,8 +196,9 @@ ChainCheck Roots::check(X509* leaf, const QList<X509*>& others, const QDateTime&
     }
     result.checked = true;
     STACK_OF(X509)* untrusted = sk_X509_new_null();
-    for (X509* c : others)
+    for (X509* c : others) {
         sk_X509_push(untrusted, c);
+    }
     X509_STORE_CTX* ctx = X509_STORE_CTX_new();
     X509_STORE_CTX_init(ctx, m_store, leaf, untrusted);
     // A trusted issuing certificate is enough; the user may keep only those.

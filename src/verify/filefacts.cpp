@@ -53,12 +53,15 @@ QString whitespaceRemoved(QString text)
 
 FileKind kindOf(const Facts& f)
 {
-    if (f.root == QLatin1String("defter"))
+    if (f.root == QLatin1String("defter")) {
         return f.entriesType == QLatin1String("ledger") ? FileKind::Ledger : FileKind::Journal;
-    if (f.root == QLatin1String("berat"))
+    }
+    if (f.root == QLatin1String("berat")) {
         return f.entriesType == QLatin1String("ledger") ? FileKind::LedgerBerat : FileKind::JournalBerat;
-    if (f.root == QLatin1String("defterraporu"))
+    }
+    if (f.root == QLatin1String("defterraporu")) {
         return FileKind::Report;
+    }
     return FileKind::Unknown;
 }
 
@@ -99,11 +102,13 @@ void readFacts(xmlNodePtr root, Facts& f)
     f.periodEnd = textOf(child(info, kGlCorNs, "periodCoveredEnd")).trimmed();
     if (f.root == QLatin1String("defter")) {
         f.entryCount = 0;
-        for (xmlNodePtr c = entries ? entries->children : nullptr; c; c = c->next)
+        for (xmlNodePtr c = entries ? entries->children : nullptr; c; c = c->next) {
             f.entryCount += isElement(c, kGlCorNs, "entryHeader") ? 1 : 0;
+        }
     }
-    if (xmlNodePtr value = child(root, kDsNs, "SignatureValue"))
+    if (xmlNodePtr value = child(root, kDsNs, "SignatureValue")) {
         f.ledgerSignatureValue = whitespaceRemoved(textOf(value));
+    }
 }
 
 // Signatures anywhere in the tree: the root's own, counter-signatures inside it, and any other.
@@ -120,21 +125,24 @@ SignatureNodes findSignatures(xmlNodePtr root)
     // Iterative: a hostile file may nest deeply.
     for (xmlNodePtr node = root->children; node;) {
         if (isElement(node, kDsNs, "Signature")) {
-            if (node->parent == root)
+            if (node->parent == root) {
                 found.own.append(node);
-            else if (isElement(node->parent, kXadesNs, "CounterSignature"))
+            } else if (isElement(node->parent, kXadesNs, "CounterSignature")) {
                 found.counter.append(node);
-            else
+            } else {
                 ++found.elsewhere;
+            }
         }
         if (node->type == XML_ELEMENT_NODE && node->children) {
             node = node->children;
             continue;
         }
-        while (node && !node->next && node != root)
+        while (node && !node->next && node != root) {
             node = node->parent;
-        if (!node || node == root)
+        }
+        if (!node || node == root) {
             break;
+        }
         node = node->next;
     }
     return found;
@@ -154,24 +162,29 @@ Prolog scanProlog(QFile& file)
     const QByteArray head = file.peek(64 * 1024);
     qsizetype i = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (;;) {
-        while (i < head.size() && QChar::isSpace(uchar(head[i])))
+        while (i < head.size() && QChar::isSpace(uchar(head[i]))) {
             ++i;
-        if (i >= head.size())
+        }
+        if (i >= head.size()) {
             return head.size() < 64 * 1024 ? Prolog::Plain : Prolog::Unusual;
-        if (head[i] != '<')
+        }
+        if (head[i] != '<') {
             return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ? Prolog::Unusual : Prolog::Plain;
+        }
         const QByteArray rest = head.mid(i, 9);
         qsizetype end = -1;
-        if (rest.startsWith("<?"))
+        if (rest.startsWith("<?")) {
             end = head.indexOf("?>", i) + 2;
-        else if (rest.startsWith("<!--"))
+        } else if (rest.startsWith("<!--")) {
             end = head.indexOf("-->", i) + 3;
-        else if (rest.startsWith("<!DOCTYPE"))
+        } else if (rest.startsWith("<!DOCTYPE")) {
             return Prolog::Doctype;
-        else
+        } else {
             return Prolog::Plain;
-        if (end < i)
+        }
+        if (end < i) {
             return Prolog::Unusual;
+        }
         i = end;
     }
 }
@@ -181,16 +194,19 @@ QString parseProblem(xmlParserCtxtPtr ctxt, qint64 size)
     const xmlError* error = xmlCtxtGetLastError(ctxt);
     const QString message = error && error->message ? QString::fromUtf8(error->message).trimmed() : QString();
     const int line = error ? error->line : 0;
-    if (size == 0)
+    if (size == 0) {
         return QStringLiteral("Dosya boş");
+    }
     if (error && (error->code == XML_ERR_DOCUMENT_END || error->code == XML_ERR_LTSLASH_REQUIRED ||
                   error->code == XML_ERR_GT_REQUIRED || error->code == XML_ERR_TAG_NOT_FINISHED ||
-                  message.contains(QLatin1String("Premature end"))))
+                  message.contains(QLatin1String("Premature end")))) {
         return QStringLiteral("Dosya yarıda kesilmiş ya da bozuk: XML %1. satırda bitmeden sona eriyor (%2)")
             .arg(line)
             .arg(message);
-    if (error && error->code == XML_ERR_DOCUMENT_EMPTY)
+    }
+    if (error && error->code == XML_ERR_DOCUMENT_EMPTY) {
         return QStringLiteral("Dosya XML değil: belge öğesi yok");
+    }
     return QStringLiteral("Dosya geçerli bir XML değil: %1. satır: %2").arg(line).arg(message);
 }
 
@@ -223,8 +239,9 @@ void streamFacts(Source& source, Inspection& result)
         if (xmlTextReaderNodeType(r) == XML_READER_TYPE_ELEMENT) {
             const int depth = xmlTextReaderDepth(r);
             if (depth == 0) {
-                if (!named(r, kEdefterNs, reinterpret_cast<const char*>(xmlTextReaderConstLocalName(r))))
+                if (!named(r, kEdefterNs, reinterpret_cast<const char*>(xmlTextReaderConstLocalName(r)))) {
                     break;
+                }
                 f.root = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstLocalName(r)));
                 f.entryCount = f.root == QLatin1String("defter") ? 0 : -1;
             } else if (depth == 2 && named(r, kXbrliNs, "context")) {
@@ -242,9 +259,10 @@ void streamFacts(Source& source, Inspection& result)
                 ++f.entryCount;
                 skip = true;
             } else if (depth == 1 && named(r, kDsNs, "Signature")) {
-                if (++signatures == 1)
+                if (++signatures == 1) {
                     result.ownSignatureValue =
                         whitespaceRemoved(textOf(child(xmlTextReaderExpand(r), kDsNs, "SignatureValue")));
+                }
                 skip = true;
             } else if (depth == 1 && named(r, kDsNs, "SignatureValue")) {
                 f.ledgerSignatureValue = whitespaceRemoved(textOf(xmlTextReaderExpand(r)));
@@ -278,29 +296,33 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
         return result;
     };
     const QFileInfo info(path);
-    if (info.size() > options.maxFileBytes)
+    if (info.size() > options.maxFileBytes) {
         return give(Status::CouldNotCheck,
                     QStringLiteral("Dosya denetlenemeyecek kadar büyük: %1 MB (sınır %2 MB)")
                         .arg(QLocale(QLocale::Turkish).toString(double(info.size()) / 1048576.0, 'f', 1))
                         .arg(options.maxFileBytes / 1048576));
+    }
     common::XmlShapeLimits limits;
     limits.maxCanonicalSteps = checkSignatures ? common::canonicalStepsFor(info.size()) : -1;
     if (const common::XmlPreflight preflight = common::preflightXmlFile(path, limits, -1, cancel); !preflight.ok()) {
         using Verdict = common::XmlPreflight::Verdict;
-        if (preflight.verdict == Verdict::Cancelled)
+        if (preflight.verdict == Verdict::Cancelled) {
             return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+        }
         const bool unread = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile;
         return give(Status::CouldNotCheck,
                     unread ? QStringLiteral("Dosya okunamadı: %1").arg(preflight.problem) : preflight.problem);
     }
-    if (!initialiseXmlsec())
+    if (!initialiseXmlsec()) {
         return give(Status::CouldNotCheck, QStringLiteral("İmza kitaplığı (xmlsec) başlatılamadı"));
+    }
 
     Source source;
     source.cancel = cancel;
     source.file.setFileName(path);
-    if (!source.file.open(QIODevice::ReadOnly))
+    if (!source.file.open(QIODevice::ReadOnly)) {
         return give(Status::CouldNotCheck, QStringLiteral("Dosya okunamadı: %1").arg(source.file.errorString()));
+    }
     switch (scanProlog(source.file)) {
     case Prolog::Doctype:
         return give(Status::CouldNotCheck, QStringLiteral("Dosyada DOCTYPE bildirimi var; e-Defter dosyalarında olmaz, "
@@ -328,18 +350,21 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
     }
     xmlFreeParserCtxt(ctxt);
     xmlNodePtr root = xmlDocGetRootElement(doc.get());
-    if (!root || !root->ns || std::strcmp(reinterpret_cast<const char*>(root->ns->href), kEdefterNs) != 0)
+    if (!root || !root->ns || std::strcmp(reinterpret_cast<const char*>(root->ns->href), kEdefterNs) != 0) {
         return give(Status::CouldNotCheck, QStringLiteral("Dosya bir e-Defter belgesi değil (kök öğe tanınmadı)"));
+    }
     readFacts(root, result.facts);
     result.kind = kindOf(result.facts);
 
     const SignatureNodes signatures = findSignatures(root);
     result.signed_ = !signatures.own.isEmpty() || signatures.elsewhere > 0;
-    if (signatures.own.size() == 1)
+    if (signatures.own.size() == 1) {
         result.ownSignatureValue = whitespaceRemoved(textOf(child(signatures.own.front(), kDsNs, "SignatureValue")));
+    }
     result.counterPresent = !signatures.counter.isEmpty();
-    if (!result.signed_)
+    if (!result.signed_) {
         return result;
+    }
     if (signatures.own.size() > 1 || signatures.elsewhere > 0) {
         SignatureCheck refused;
         refused.outcome = SignatureCheck::Outcome::Unsupported;
@@ -349,14 +374,17 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
         result.own = refused;
         return result;
     }
-    if (cancel && cancel->load())
+    if (cancel && cancel->load()) {
         return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+    }
     xmlNodePtr own = signatures.own.front();
     result.own = checkSignature(doc.get(), own, nullptr, roots, {changedText(result.kind)});
-    if (signatures.counter.isEmpty())
+    if (signatures.counter.isEmpty()) {
         return result;
-    if (cancel && cancel->load())
+    }
+    if (cancel && cancel->load()) {
         return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+    }
     if (signatures.counter.size() > 1) {
         SignatureCheck refused;
         refused.outcome = SignatureCheck::Outcome::Unsupported;
@@ -367,8 +395,9 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
     xmlNodePtr counter = signatures.counter.front();
     // GİB's counter-signature must sit in this signature's unsigned properties and sign its SignatureValue.
     bool inside = false;
-    for (xmlNodePtr p = counter->parent; p && !inside; p = p->parent)
+    for (xmlNodePtr p = counter->parent; p && !inside; p = p->parent) {
         inside = p == own;
+    }
     if (!inside) {
         SignatureCheck refused;
         refused.outcome = SignatureCheck::Outcome::Unsupported;

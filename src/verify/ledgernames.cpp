@@ -10,16 +10,18 @@ std::optional<LedgerName> LedgerName::parse(const QString& fileName)
     const QRegularExpression pattern(QStringLiteral("^(GIB-)?(\\d{10,11})-(\\d{6})-(Y|K|YB|KB|DR)-(\\d{6})\\.xml$"),
                                      QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = pattern.match(fileName);
-    if (!m.hasMatch())
+    if (!m.hasMatch()) {
         return std::nullopt;
+    }
     LedgerName name;
     name.gib = !m.captured(1).isEmpty();
     name.taxpayer = m.captured(2);
     name.month = m.captured(3);
     name.type = m.captured(4).toUpper();
     name.part = m.captured(5);
-    if (name.gib && !name.isBerat())
+    if (name.gib && !name.isBerat()) {
         return std::nullopt;
+    }
     return name;
 }
 
@@ -47,11 +49,14 @@ LedgerName LedgerName::ledger() const
 
 QString findSibling(const QDir& dir, const QString& fileName)
 {
-    if (QFileInfo::exists(dir.filePath(fileName)))
+    if (QFileInfo::exists(dir.filePath(fileName))) {
         return dir.filePath(fileName);
-    for (const QString& entry : dir.entryList(QDir::Files))
-        if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
+    }
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+        if (entry.compare(fileName, Qt::CaseInsensitive) == 0) {
             return dir.filePath(entry);
+        }
+    }
     return {};
 }
 

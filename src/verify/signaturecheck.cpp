@@ -53,18 +53,22 @@ constexpr const char* kSha1 = "http://www.w3.org/2000/09/xmldsig#sha1";
 
 const Method* methodOf(const QString& uri)
 {
-    for (const Method& m : kMethods)
-        if (uri == QLatin1String(m.uri))
+    for (const Method& m : kMethods) {
+        if (uri == QLatin1String(m.uri)) {
             return &m;
+        }
+    }
     return nullptr;
 }
 
 // 0 for a digest we do not know.
 int digestBits(const QString& uri)
 {
-    for (const Digest& d : kDigests)
-        if (uri == QLatin1String(d.uri))
+    for (const Digest& d : kDigests) {
+        if (uri == QLatin1String(d.uri)) {
             return d.bits;
+        }
+    }
     return 0;
 }
 constexpr const char* kEnveloped = "http://www.w3.org/2000/09/xmldsig#enveloped-signature";
@@ -73,10 +77,11 @@ thread_local QString t_xmlsecError;
 
 void collectError(const char*, int, const char*, const char* object, const char* subject, int, const char* message)
 {
-    if (t_xmlsecError.size() < 2000)
+    if (t_xmlsecError.size() < 2000) {
         t_xmlsecError += QStringLiteral("%1 %2 %3; ")
                              .arg(QString::fromUtf8(object ? object : ""), QString::fromUtf8(subject ? subject : ""),
                                   QString::fromUtf8(message ? message : ""));
+    }
 }
 
 QString attribute(const xmlNode* node, const char* name)
@@ -95,26 +100,33 @@ bool hasAttribute(const xmlNode* node, const char* name)
 QList<xmlNodePtr> children(const xmlNode* node, const char* ns, const char* name)
 {
     QList<xmlNodePtr> found;
-    for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next)
-        if (isElement(c, ns, name))
+    for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next) {
+        if (isElement(c, ns, name)) {
             found.append(c);
+        }
+    }
     return found;
 }
 
 xmlNodePtr firstElement(const xmlNode* node)
 {
-    for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next)
-        if (c->type == XML_ELEMENT_NODE)
+    for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE) {
             return c;
+        }
+    }
     return nullptr;
 }
 
 xmlNodePtr signedProperties(xmlNodePtr signature)
 {
-    for (xmlNodePtr object : children(signature, kDsNs, "Object"))
-        if (xmlNodePtr qp = child(object, kXadesNs, "QualifyingProperties"))
-            if (xmlNodePtr sp = child(qp, kXadesNs, "SignedProperties"))
+    for (xmlNodePtr object : children(signature, kDsNs, "Object")) {
+        if (xmlNodePtr qp = child(object, kXadesNs, "QualifyingProperties")) {
+            if (xmlNodePtr sp = child(qp, kXadesNs, "SignedProperties")) {
                 return sp;
+            }
+        }
+    }
     return nullptr;
 }
 
@@ -122,11 +134,13 @@ xmlNodePtr signedProperties(xmlNodePtr signature)
 bool registerId(xmlDocPtr doc, xmlNodePtr node, const QString& id)
 {
     xmlAttrPtr attr = xmlHasNsProp(node, BAD_CAST "Id", nullptr);
-    if (!attr || id.isEmpty())
+    if (!attr || id.isEmpty()) {
         return false;
+    }
     const QByteArray value = id.toUtf8();
-    if (!xmlGetID(doc, BAD_CAST value.constData()))
+    if (!xmlGetID(doc, BAD_CAST value.constData())) {
         xmlAddID(nullptr, doc, BAD_CAST value.constData(), attr);
+    }
     const xmlAttrPtr registered = xmlGetID(doc, BAD_CAST value.constData());
     return registered && registered->parent == node;
 }
@@ -146,12 +160,14 @@ Policy refuse(SignatureCheck::Outcome outcome, const QString& problem)
 // "#id" only: no XPointer expressions, nothing outside the file.
 bool bareName(const QString& uri)
 {
-    if (uri.size() < 2 || uri[0] != '#' || !(uri[1].isLetter() || uri[1] == '_'))
+    if (uri.size() < 2 || uri[0] != '#' || !(uri[1].isLetter() || uri[1] == '_')) {
         return false;
+    }
     for (qsizetype i = 2; i < uri.size(); ++i) {
         const QChar c = uri[i];
-        if (!(c.isLetterOrNumber() || c == '_' || c == '-' || c == '.'))
+        if (!(c.isLetterOrNumber() || c == '_' || c == '-' || c == '.')) {
             return false;
+        }
     }
     return true;
 }
@@ -162,88 +178,108 @@ Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString&
 {
     using O = SignatureCheck::Outcome;
     xmlNodePtr info = firstElement(signature);
-    if (!isElement(info, kDsNs, "SignedInfo"))
+    if (!isElement(info, kDsNs, "SignedInfo")) {
         return refuse(O::Unsupported, QStringLiteral("İmzada SignedInfo bölümü yok"));
+    }
     const QString c14n = attribute(child(info, kDsNs, "CanonicalizationMethod"), "Algorithm");
-    if (c14n != kC14n && c14n != kC14nComments)
+    if (c14n != kC14n && c14n != kC14nComments) {
         return refuse(O::Uncheckable, QStringLiteral("Bu kanonikleştirme algoritması denetlenemiyor: %1").arg(c14n));
+    }
     const QString method = attribute(child(info, kDsNs, "SignatureMethod"), "Algorithm");
     if (std::any_of(std::begin(kSha1Methods), std::end(kSha1Methods),
-                    [&](const char* weak) { return method == QLatin1String(weak); }))
+                    [&](const char* weak) { return method == QLatin1String(weak); })) {
         return refuse(O::Invalid, QStringLiteral("İmza SHA-1 ile atılmış (%1): SHA-1 artık güvenli sayılmadığından "
                                                  "bu imza kabul edilmez")
                                       .arg(method));
-    if (!methodOf(method))
+    }
+    if (!methodOf(method)) {
         return refuse(O::Uncheckable, QStringLiteral("Bu imza algoritması denetlenemiyor: %1").arg(method));
-    if (!ownProperties)
+    }
+    if (!ownProperties) {
         return refuse(O::Unsupported, QStringLiteral("İmzada XAdES imza özellikleri (SignedProperties) yok"));
+    }
 
     const QList<xmlNodePtr> references = children(info, kDsNs, "Reference");
     int document = 0;
     int properties = 0;
     int target = 0;
     for (xmlNodePtr reference : references) {
-        if (!hasAttribute(reference, "URI"))
+        if (!hasAttribute(reference, "URI")) {
             return refuse(O::Unsupported, QStringLiteral("İmzada URI'si olmayan bir başvuru var"));
+        }
         const QString uri = attribute(reference, "URI");
-        if (!uri.isEmpty() && !bareName(uri))
+        if (!uri.isEmpty() && !bareName(uri)) {
             return refuse(O::Refused, QStringLiteral("İmza dosyanın dışındaki bir kaynağa başvuruyor (URI=\"%1\"); "
                                                      "hiçbir şey getirilmedi, imza geçersiz sayıldı")
                                           .arg(uri.left(200)));
+        }
         const QString digest = attribute(child(reference, kDsNs, "DigestMethod"), "Algorithm");
-        if (digest == QLatin1String(kSha1))
+        if (digest == QLatin1String(kSha1)) {
             return refuse(O::Invalid, QStringLiteral("İmzadaki bir özet SHA-1 ile alınmış: SHA-1 artık güvenli "
                                                      "sayılmadığından bu imza kabul edilmez"));
-        if (!digestBits(digest))
+        }
+        if (!digestBits(digest)) {
             return refuse(O::Uncheckable, QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(digest));
+        }
         QStringList transforms;
-        for (xmlNodePtr t : children(child(reference, kDsNs, "Transforms"), kDsNs, "Transform"))
+        for (xmlNodePtr t : children(child(reference, kDsNs, "Transforms"), kDsNs, "Transform")) {
             transforms.append(attribute(t, "Algorithm"));
-        for (const QString& t : transforms)
-            if (t != kEnveloped && t != kC14n && t != kC14nComments)
+        }
+        for (const QString& t : transforms) {
+            if (t != kEnveloped && t != kC14n && t != kC14nComments) {
                 return refuse(O::Uncheckable, QStringLiteral("Bu dönüşüm algoritması denetlenemiyor: %1").arg(t));
+            }
+        }
         if (uri.isEmpty()) {
-            if (transforms.value(0) != kEnveloped || transforms.count(kEnveloped) != 1)
+            if (transforms.value(0) != kEnveloped || transforms.count(kEnveloped) != 1) {
                 return refuse(O::Unsupported, QStringLiteral("Belgenin tamamına başvuru \"enveloped-signature\" "
                                                              "dönüşümüyle başlamıyor"));
+            }
             ++document;
         } else {
-            if (transforms.contains(kEnveloped))
+            if (transforms.contains(kEnveloped)) {
                 return refuse(O::Unsupported, QStringLiteral("Bir parçaya başvuruda beklenmeyen dönüşüm"));
+            }
             const QString id = uri.mid(1);
-            if (id == attribute(ownProperties, "Id"))
+            if (id == attribute(ownProperties, "Id")) {
                 ++properties;
-            else if (!targetId.isEmpty() && id == targetId)
+            } else if (!targetId.isEmpty() && id == targetId) {
                 ++target;
-            else
+            } else {
                 return refuse(O::Unsupported,
                               QStringLiteral("İmza beklenmeyen bir öğeye başvuruyor (URI=\"%1\")").arg(uri.left(200)));
+            }
         }
     }
     const bool counter = !targetId.isEmpty();
-    if (references.size() != 2 || properties != 1 || (counter ? target != 1 || document != 0 : document != 1))
+    if (references.size() != 2 || properties != 1 || (counter ? target != 1 || document != 0 : document != 1)) {
         return refuse(O::Unsupported,
                       counter ? QStringLiteral("Karşı imza beklenen iki başvuruyu (onaylanan imza değeri ve imza "
                                                "özellikleri) taşımıyor")
                               : QStringLiteral("İmza beklenen iki başvuruyu (belgenin tamamı ve imza özellikleri) "
                                                "taşımıyor"));
+    }
     return {};
 }
 
 // One DER length (short form, or long form in as few bytes as it takes); -1 when malformed.
 qsizetype derLength(const QByteArray& der, qsizetype& at)
 {
-    if (at >= der.size())
+    if (at >= der.size()) {
         return -1;
+    }
     const auto first = uchar(der[at++]);
-    if (first < 0x80)
+    if (first < 0x80) {
         return first;
+    }
     const int count = first & 0x7f;
-    if (count == 0 || count > 2 || at + count > der.size() || uchar(der[at]) == 0)
+    if (count == 0 || count > 2 || at + count > der.size() || uchar(der[at]) == 0) {
         return -1;
+    }
     qsizetype length = 0;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         length = length * 256 + uchar(der[at++]);
+    }
     return length < 0x80 ? -1 : length;
 }
 
@@ -285,8 +321,9 @@ std::optional<QByteArray> rsFromDer(const QByteArray& der, int size, QString& pr
             problem = QStringLiteral("%1 tamsayısı gereksiz sıfırla başlıyor").arg(QLatin1String(name));
             return std::nullopt;
         }
-        if (value.size() > 1 && value[0] == 0)
+        if (value.size() > 1 && value[0] == 0) {
             value.remove(0, 1);
+        }
         if (value.size() > size) {
             problem = QStringLiteral("%1 tamsayısı eğrinin mertebesinden uzun (%2 bayt; en çok %3)")
                           .arg(QLatin1String(name))
@@ -312,10 +349,12 @@ std::optional<QByteArray> rsFromDer(const QByteArray& der, int size, QString& pr
 std::optional<QByteArray> ecdsaValue(const QByteArray& value, int orderBytes, QString& problem)
 {
     QString derProblem;
-    if (std::optional<QByteArray> rs = rsFromDer(value, orderBytes, derProblem))
+    if (std::optional<QByteArray> rs = rsFromDer(value, orderBytes, derProblem)) {
         return rs;
-    if (value.size() == 2 * orderBytes)
+    }
+    if (value.size() == 2 * orderBytes) {
         return value;
+    }
     problem = !value.isEmpty() && uchar(value[0]) == 0x30
                   ? QStringLiteral("İmza değeri bozuk: %1").arg(derProblem)
                   : QStringLiteral("İmza değeri bozuk: ne DER ne de %1 baytlık r‖s (%2 bayt)")
@@ -331,8 +370,9 @@ class ValueStandIn
 public:
     ValueStandIn(xmlNodePtr value, const QByteArray& bytes) : m_value(value)
     {
-        if (!value)
+        if (!value) {
             return;
+        }
         m_children = value->children;
         m_last = value->last;
         value->children = value->last = nullptr;
@@ -340,8 +380,9 @@ public:
     }
     ~ValueStandIn()
     {
-        if (!m_value)
+        if (!m_value) {
             return;
+        }
         xmlFreeNodeList(m_value->children);
         m_value->children = m_children;
         m_value->last = m_last;
@@ -382,13 +423,15 @@ XmlsecRun runXmlsec(xmlNodePtr signature)
         xmlSecTransformUriType(xmlSecTransformUriTypeEmpty | xmlSecTransformUriTypeSameDocument);
     for (xmlSecTransformId id :
          {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId, xmlSecTransformEnvelopedId,
-          xmlSecTransformSha256Id, xmlSecTransformSha384Id, xmlSecTransformSha512Id})
+          xmlSecTransformSha256Id, xmlSecTransformSha384Id, xmlSecTransformSha512Id}) {
         xmlSecDSigCtxEnableReferenceTransform(ctx, id);
+    }
     for (xmlSecTransformId id :
          {xmlSecTransformInclC14NId, xmlSecTransformInclC14NWithCommentsId, xmlSecTransformRsaSha256Id,
           xmlSecTransformRsaSha384Id, xmlSecTransformRsaSha512Id, xmlSecTransformEcdsaSha256Id,
-          xmlSecTransformEcdsaSha384Id, xmlSecTransformEcdsaSha512Id})
+          xmlSecTransformEcdsaSha384Id, xmlSecTransformEcdsaSha512Id}) {
         xmlSecDSigCtxEnableSignatureTransform(ctx, id);
+    }
 
     if (xmlSecDSigCtxVerify(ctx, signature) >= 0) {
         run.ran = true;
@@ -397,9 +440,10 @@ XmlsecRun runXmlsec(xmlNodePtr signature)
         for (xmlSecSize i = 0; i < count; ++i) {
             auto* reference =
                 static_cast<xmlSecDSigReferenceCtxPtr>(xmlSecPtrListGetItem(&ctx->signedInfoReferences, i));
-            if (reference && reference->status != xmlSecDSigStatusSucceeded)
+            if (reference && reference->status != xmlSecDSigStatusSucceeded) {
                 run.failedUris.append(
                     QString::fromUtf8(reference->uri ? reinterpret_cast<const char*>(reference->uri) : ""));
+            }
         }
     }
     run.error = t_xmlsecError;
@@ -424,16 +468,19 @@ bool isElement(const xmlNode* node, const char* ns, const char* name)
 
 xmlNodePtr child(const xmlNode* node, const char* ns, const char* name)
 {
-    for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next)
-        if (isElement(c, ns, name))
+    for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next) {
+        if (isElement(c, ns, name)) {
             return c;
+        }
+    }
     return nullptr;
 }
 
 QString textOf(const xmlNode* node)
 {
-    if (!node)
+    if (!node) {
         return {};
+    }
     xmlChar* content = xmlNodeGetContent(node);
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(content));
     xmlFree(content);
@@ -478,15 +525,20 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
     const QString certDigestMethod =
         attribute(child(child(cert, kXadesNs, "CertDigest"), kDsNs, "DigestMethod"), "Algorithm");
     std::vector<Certificate> embedded;
-    for (xmlNodePtr data : children(child(signature, kDsNs, "KeyInfo"), kDsNs, "X509Data"))
-        for (xmlNodePtr c : children(data, kDsNs, "X509Certificate"))
-            if (Certificate parsed = certificateFromBase64(textOf(c).toLatin1()))
+    for (xmlNodePtr data : children(child(signature, kDsNs, "KeyInfo"), kDsNs, "X509Data")) {
+        for (xmlNodePtr c : children(data, kDsNs, "X509Certificate")) {
+            if (Certificate parsed = certificateFromBase64(textOf(c).toLatin1())) {
                 embedded.push_back(std::move(parsed));
+            }
+        }
+    }
     X509* signing = nullptr;
     const int certDigestBits = digestBits(certDigestMethod);
-    for (const Certificate& c : embedded)
-        if (certDigestBits && shaDigest(derOf(c.get()), certDigestBits) == certDigest)
+    for (const Certificate& c : embedded) {
+        if (certDigestBits && shaDigest(derOf(c.get()), certDigestBits) == certDigest) {
             signing = c.get();
+        }
+    }
     X509* shown = signing ? signing : (embedded.empty() ? nullptr : embedded.front().get());
     const QString methodUri =
         attribute(child(child(signature, kDsNs, "SignedInfo"), kDsNs, "SignatureMethod"), "Algorithm");
@@ -497,8 +549,9 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
         info.signatureAlgorithm = method ? QString::fromLatin1(method->name) : methodUri;
         check.signer = info;
         check.notes.append(QStringLiteral("İmzalayan: %1").arg(info.subject));
-        if (!info.identityNumber.isEmpty())
+        if (!info.identityNumber.isEmpty()) {
             check.notes.append(QStringLiteral("İmzalayanın VKN/TCKN'si: %1").arg(info.identityNumber));
+        }
         check.notes.append(QStringLiteral("Sertifikayı veren: %1").arg(info.issuer));
         check.notes.append(QStringLiteral("Sertifika seri no: %1 · geçerlilik %2 – %3")
                                .arg(info.certificateSerial, dateText(info.validFrom), dateText(info.validUntil)));
@@ -554,8 +607,9 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
             check.problem = signing ? problem : swapped;
             return check;
         }
-        if (*rs != *decoded)
+        if (*rs != *decoded) {
             standIn.emplace(value, *rs);
+        }
     }
     const XmlsecRun run = runXmlsec(signature);
     standIn.reset();
@@ -597,15 +651,18 @@ SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr co
                 .arg(dateText(check.signer->validFrom), dateText(check.signer->validUntil), dateText(signingTime));
         return check;
     }
-    if (signingTime.isValid())
+    if (signingTime.isValid()) {
         check.notes.append(QStringLiteral("Sertifika imza anında geçerliydi"));
-    else
+    } else {
         check.notes.append(QStringLiteral("İmza zamanı olmadığından sertifikanın o anki geçerliliği denetlenemedi"));
+    }
 
     QList<X509*> others;
-    for (const Certificate& c : embedded)
-        if (c.get() != signing)
+    for (const Certificate& c : embedded) {
+        if (c.get() != signing) {
             others.append(c.get());
+        }
+    }
     const ChainCheck chain = roots.check(signing, others, signingTime);
     check.notes.append(chain.text);
     if (chain.checked && !chain.ok) {

@@ -82,10 +82,11 @@ struct Builder
     // A signature's outcome: failed, or not checked when its algorithm is one we cannot check.
     void addSignature(const SignatureCheck& c, const QString& part)
     {
-        if (c.outcome == SignatureCheck::Outcome::Uncheckable)
+        if (c.outcome == SignatureCheck::Outcome::Uncheckable) {
             addUncheckable(part);
-        else
+        } else {
             add(Status::Failed, part);
+        }
     }
     VerificationResult done()
     {
@@ -100,10 +101,12 @@ private:
     void append(Status s, const QString& part)
     {
         r.status = worse(r.status, s);
-        if (!ownFailed)
+        if (!ownFailed) {
             parts.append(part);
-        if (ownFailed && s != Status::Verified)
+        }
+        if (ownFailed && s != Status::Verified) {
             r.details.append(QStringLiteral("Ayrıca: %1").arg(part));
+        }
     }
 };
 
@@ -152,24 +155,30 @@ QStringList differences(const Inspection& ledger, const Inspection& berat)
     QStringList d;
     const Facts& l = ledger.facts;
     const Facts& b = berat.facts;
-    if (b.ledgerSignatureValue.isEmpty())
+    if (b.ledgerSignatureValue.isEmpty()) {
         d.append(QStringLiteral("beratta defterin imza değeri yok"));
-    else if (ledger.ownSignatureValue.isEmpty())
+    } else if (ledger.ownSignatureValue.isEmpty()) {
         d.append(QStringLiteral("defterin imza değeri okunamadı"));
-    else if (b.ledgerSignatureValue != ledger.ownSignatureValue)
+    } else if (b.ledgerSignatureValue != ledger.ownSignatureValue) {
         d.append(QStringLiteral("berattaki imza değeri defterinkiyle aynı değil"));
-    if (b.taxpayerId != l.taxpayerId)
+    }
+    if (b.taxpayerId != l.taxpayerId) {
         d.append(QStringLiteral("mükellef: beratta %1, defterde %2").arg(b.taxpayerId, l.taxpayerId));
-    if (b.periodStart != l.periodStart || b.periodEnd != l.periodEnd)
+    }
+    if (b.periodStart != l.periodStart || b.periodEnd != l.periodEnd) {
         d.append(QStringLiteral("dönem: beratta %1 – %2, defterde %3 – %4")
                      .arg(b.periodStart, b.periodEnd, l.periodStart, l.periodEnd));
-    if (b.uniqueId != l.uniqueId)
+    }
+    if (b.uniqueId != l.uniqueId) {
         d.append(QStringLiteral("defter numarası (uniqueID): beratta %1, defterde %2").arg(b.uniqueId, l.uniqueId));
-    if (b.entriesType != l.entriesType)
+    }
+    if (b.entriesType != l.entriesType) {
         d.append(QStringLiteral("defter türü: beratta %1, defterde %2").arg(b.entriesType, l.entriesType));
-    if (b.statedEntries >= 0 && l.entryCount >= 0 && b.statedEntries != l.entryCount)
+    }
+    if (b.statedEntries >= 0 && l.entryCount >= 0 && b.statedEntries != l.entryCount) {
         d.append(
             QStringLiteral("yevmiye madde sayısı: beratta %1, defterde %2").arg(b.statedEntries).arg(l.entryCount));
+    }
     return d;
 }
 
@@ -177,27 +186,34 @@ void approvalDetails(Builder& b, const SignatureCheck& counter, const QString& w
 {
     b.r.approver = counter.signer;
     b.r.details.append(QStringLiteral("GİB onayı (%1):").arg(where));
-    for (const QString& note : counter.notes)
+    for (const QString& note : counter.notes) {
         b.r.details.append(QStringLiteral("  %1").arg(note));
-    if (!valid(counter))
+    }
+    if (!valid(counter)) {
         b.r.details.append(QStringLiteral("  Sonuç: %1").arg(counter.problem));
+    }
 }
 
 // A berat of a ledger: its own signature, what it says about the ledger, and (GİB's copy) the approval.
 // Returns the problem, empty when it holds.
 QString beratProblem(const Inspection& berat, const Inspection& ledger)
 {
-    if (berat.unreadable)
+    if (berat.unreadable) {
         return QStringLiteral("berat okunamadı: %1").arg(berat.problem);
-    if (!berat.signed_)
+    }
+    if (!berat.signed_) {
         return QStringLiteral("berat imzasız");
-    if (!valid(berat.own) && !uncheckable(berat.own))
+    }
+    if (!valid(berat.own) && !uncheckable(berat.own)) {
         return QStringLiteral("beratın imzası geçersiz: %1").arg(berat.own ? berat.own->problem : QString());
+    }
     const QStringList d = differences(ledger, berat);
-    if (!d.isEmpty())
+    if (!d.isEmpty()) {
         return QStringLiteral("berat bu deftere ait değil: %1").arg(d.join(QStringLiteral("; ")));
-    if (uncheckable(berat.own))
+    }
+    if (uncheckable(berat.own)) {
         return QStringLiteral("beratın imzası denetlenemedi: %1").arg(berat.own->problem);
+    }
     return {};
 }
 
@@ -217,8 +233,9 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
     if (!berat && !approved) {
         if (!sought.isEmpty()) {
             b.r.details.append(QStringLiteral("Berat bulunamadı; aranan: %1").arg(sought.join(QStringLiteral(", "))));
-            if (ownValid)
+            if (ownValid) {
                 b.add(Status::Verified, QStringLiteral("Berat bulunamadı"));
+            }
         }
         return b.done();
     }
@@ -229,8 +246,9 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
     }
     bool matched = false;
     for (const Inspection* in : {berat, approved}) {
-        if (!in)
+        if (!in) {
             continue;
+        }
         b.r.companions.append(in->path);
         const QString problem = beratProblem(*in, ledger);
         b.r.details.append(
@@ -241,25 +259,29 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
         if (!problem.isEmpty()) {
             QString first = problem;
             first[0] = first[0].toUpper();
-            if (uncheckable(in->own) && differences(ledger, *in).isEmpty())
+            if (uncheckable(in->own) && differences(ledger, *in).isEmpty()) {
                 b.addUncheckable(first);
-            else
+            } else {
                 b.add(Status::Failed, first);
+            }
         }
         matched = matched || problem.isEmpty();
     }
-    if (!ownValid)
+    if (!ownValid) {
         return b.done();
-    if (matched)
+    }
+    if (matched) {
         b.parts.append(QStringLiteral("Beratıyla eşleşiyor"));
+    }
     if (!approved) {
         b.parts.append(QStringLiteral("GİB onayı bulunamadı"));
         b.r.details.append(QStringLiteral("GİB onaylı berat (GIB-…) klasörde yok"));
     } else if (!approved->unreadable && approved->counter) {
         approvalDetails(b, *approved->counter, fileOf(approved->path));
         if (valid(approved->counter)) {
-            if (beratProblem(*approved, ledger).isEmpty())
+            if (beratProblem(*approved, ledger).isEmpty()) {
                 b.parts.append(QStringLiteral("GİB onaylı"));
+            }
         } else {
             b.addSignature(*approved->counter, approvalProblem(*approved->counter));
         }
@@ -276,20 +298,23 @@ VerificationResult beratResult(const Inspection& berat, bool approvedName, const
     const bool ownValid = ownPart(b, berat);
     if (berat.counter) {
         approvalDetails(b, *berat.counter, QStringLiteral("bu dosyadaki karşı imza"));
-        if (!valid(berat.counter))
+        if (!valid(berat.counter)) {
             b.addSignature(*berat.counter, approvalProblem(*berat.counter));
-        else if (ownValid)
+        } else if (ownValid) {
             b.parts.append(QStringLiteral("GİB onaylı"));
+        }
     } else if (approvedName && ownValid) {
         b.add(Status::Failed, QStringLiteral("GİB onayı (karşı imza) yok"));
     }
-    if (berat.unreadable || !berat.signed_)
+    if (berat.unreadable || !berat.signed_) {
         return b.done();
+    }
     if (!ledger) {
         if (!sought.isEmpty()) {
             b.r.details.append(QStringLiteral("Defteri bulunamadı; aranan: %1").arg(sought));
-            if (ownValid)
+            if (ownValid) {
                 b.parts.append(QStringLiteral("Defteri bulunamadı"));
+            }
         }
         return b.done();
     }
@@ -303,10 +328,12 @@ VerificationResult beratResult(const Inspection& berat, bool approvedName, const
     if (d.isEmpty()) {
         b.r.details.append(QStringLiteral("Defter %1: imza değeri, mükellef, dönem ve defter numarası beratla aynı")
                                .arg(fileOf(ledger->path)));
-        if (!ledgerSignatureChecked)
+        if (!ledgerSignatureChecked) {
             b.r.details.append(QStringLiteral("Defterin kendi imzası burada denetlenmedi; defteri ayrıca doğrulayın"));
-        if (ownValid)
+        }
+        if (ownValid) {
             b.parts.append(QStringLiteral("Defteriyle eşleşiyor"));
+        }
     } else {
         b.r.details.append(QStringLiteral("Defter %1: %2").arg(fileOf(ledger->path), d.join(QStringLiteral("; "))));
         b.add(Status::Failed, QStringLiteral("Berat bu deftere ait değil: %1").arg(d.join(QStringLiteral("; "))));
@@ -320,20 +347,23 @@ VerificationResult plainResult(const Inspection& in, const QString& note)
     ownPart(b, in);
     if (in.counter) {
         approvalDetails(b, *in.counter, QStringLiteral("bu dosyadaki karşı imza"));
-        if (!valid(in.counter))
+        if (!valid(in.counter)) {
             b.addSignature(*in.counter, (uncheckable(in.counter) ? QStringLiteral("Karşı imza denetlenemedi: %1")
                                                                  : QStringLiteral("Karşı imza geçersiz: %1"))
                                             .arg(in.counter->problem));
+        }
     }
-    if (!note.isEmpty())
+    if (!note.isEmpty()) {
         b.r.details.append(note);
+    }
     return b.done();
 }
 
 void addGaps(VerificationResult& r)
 {
-    if (r.status == Status::Verified)
+    if (r.status == Status::Verified) {
         r.details.append(QStringLiteral("Denetlenmeyenler: sertifikaların iptal durumu (çevrimiçi sorgu yapılmaz)"));
+    }
 }
 
 QString rootsFolderOf(const VerifyOptions& options)
@@ -352,8 +382,9 @@ QString unreadableEntry(const QFileInfo& entry)
     if (entry.isSymLink() && !entry.exists()) {
         std::error_code ec;
         (void)std::filesystem::status(std::filesystem::path(entry.absoluteFilePath().toStdU16String()), ec);
-        if (ec == std::errc::too_many_symbolic_link_levels)
+        if (ec == std::errc::too_many_symbolic_link_levels) {
             return QStringLiteral("Sembolik bağ döngüsü: bağ dönüp kendini gösteriyor, dosyaya ulaşılamıyor");
+        }
         return QStringLiteral("Sembolik bağın gösterdiği dosya yok: %1")
             .arg(QDir::toNativeSeparators(entry.symLinkTarget()));
     }
@@ -427,12 +458,15 @@ VerificationResult verifyFile(const QString& path, const VerifyOptions& options,
         std::optional<Inspection> approved;
         const QString beratPath = findSibling(dir, name->berat(false).fileName());
         const QString approvedPath = findSibling(dir, name->berat(true).fileName());
-        if (!beratPath.isEmpty())
+        if (!beratPath.isEmpty()) {
             berat = inspect(beratPath, options, roots, cancel, true);
-        if (!approvedPath.isEmpty())
+        }
+        if (!approvedPath.isEmpty()) {
             approved = inspect(approvedPath, options, roots, cancel, true);
-        if (cancelled(cancel))
+        }
+        if (cancelled(cancel)) {
             return cancelledResult(path);
+        }
         result = ledgerResult(main, berat ? &*berat : nullptr, approved ? &*approved : nullptr,
                               {name->berat(false).fileName(), name->berat(true).fileName()});
     } else if (isBeratKind(main.kind) && name && name->isBerat()) {
@@ -440,10 +474,12 @@ VerificationResult verifyFile(const QString& path, const VerifyOptions& options,
         const QString ledgerPath = findSibling(info.dir(), ledgerName);
         std::optional<Inspection> ledger;
         // The ledger's own signature is its own check (and the long one); here only what the berat states.
-        if (!ledgerPath.isEmpty())
+        if (!ledgerPath.isEmpty()) {
             ledger = inspect(ledgerPath, options, roots, cancel, false);
-        if (cancelled(cancel))
+        }
+        if (cancelled(cancel)) {
             return cancelledResult(path);
+        }
         result = beratResult(main, name->gib, ledger ? &*ledger : nullptr, ledgerName, false);
     } else {
         result = plainResult(main, isLedgerKind(main.kind) || isBeratKind(main.kind)
@@ -487,8 +523,9 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, c
         } else {
             *in = inspect(dir.filePath(file), options, roots, cancel, true);
             // Asked only of a file that failed, since it costs a system call.
-            if (in->unreadable && entry.isFile() && !entry.isReadable())
+            if (in->unreadable && entry.isFile() && !entry.isReadable()) {
                 folderResult.unreadable.append({in->path, QStringLiteral("Dosya okunamıyor: okuma izni yok")});
+            }
         }
         files.append(file);
         byFoldedName.insert(file.toCaseFolded(), in.get());
@@ -504,27 +541,31 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, c
     };
     QSet<QString> done;
     for (const QString& file : std::as_const(files)) {
-        if (done.contains(file))
+        if (done.contains(file)) {
             continue;
+        }
         const Inspection& in = *inspected[file];
         const std::optional<LedgerName> name = LedgerName::parse(file);
         if (name && name->isLedger() && isLedgerKind(in.kind)) {
             const Inspection* berat = find(name->berat(false));
             const Inspection* approved = find(name->berat(true));
             add(ledgerResult(in, berat, approved, {name->berat(false).fileName(), name->berat(true).fileName()}));
-            if (!berat && !approved)
+            if (!berat && !approved) {
                 folderResult.ledgersWithoutBerat.append(in.path);
+            }
             for (const Inspection* b : {berat, approved}) {
-                if (!b)
+                if (!b) {
                     continue;
+                }
                 const QString bName = fileOf(b->path);
                 add(beratResult(*b, bName.startsWith(QLatin1String("GIB-"), Qt::CaseInsensitive), &in, {}, true));
                 done.insert(bName);
             }
         } else if (name && name->isBerat() && (isBeratKind(in.kind) || in.unreadable)) {
             const Inspection* ledger = find(name->ledger());
-            if (ledger)
+            if (ledger) {
                 continue; // comes after its ledger
+            }
             add(beratResult(in, name->gib, nullptr, name->ledger().fileName(), true));
             folderResult.beratsWithoutLedger.append(in.path);
         } else {
@@ -534,12 +575,13 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, c
     }
     // Berats whose ledger came later in name order were skipped above and then added with it; any left over
     // (their ledger unreadable as a ledger) are added now.
-    for (const QString& file : std::as_const(files))
+    for (const QString& file : std::as_const(files)) {
         if (!done.contains(file)) {
             const Inspection& in = *inspected[file];
             const std::optional<LedgerName> name = LedgerName::parse(file);
             add(beratResult(in, name && name->gib, name ? find(name->ledger()) : nullptr, {}, true));
         }
+    }
     return folderResult;
 }
 

@@ -37,14 +37,16 @@ ExportRunner::ExportRunner(QWidget* window) : QObject(window), m_window(window) 
 ExportRunner::~ExportRunner()
 {
     cancel();
-    if (m_thread)
+    if (m_thread) {
         m_thread->wait();
+    }
 }
 
 QString ExportRunner::chooseTarget(const QString& suggested) const
 {
-    if (m_chooseTarget)
+    if (m_chooseTarget) {
         return m_chooseTarget(suggested);
+    }
     QString filter = QString::fromUtf8(kXlsxFilter);
     QString target = QFileDialog::getSaveFileName(
         m_window, QStringLiteral("Excel'e aktar"), suggested,
@@ -52,19 +54,22 @@ QString ExportRunner::chooseTarget(const QString& suggested) const
     // The dialog may come back without the extension the chosen type implies.
     const QString extension =
         filter == QString::fromUtf8(kCsvFilter) ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
-    if (!target.isEmpty() && QFileInfo(target).suffix().isEmpty())
+    if (!target.isEmpty() && QFileInfo(target).suffix().isEmpty()) {
         target += extension;
+    }
     return target;
 }
 
 void ExportRunner::start(const QString& ledgerPath)
 {
-    if (isRunning() || ledgerPath.isEmpty())
+    if (isRunning() || ledgerPath.isEmpty()) {
         return;
+    }
     const QFileInfo ledger(ledgerPath);
     const QString target = chooseTarget(ledger.dir().filePath(ledger.completeBaseName() + QStringLiteral(".xlsx")));
-    if (target.isEmpty())
+    if (target.isEmpty()) {
         return;
+    }
     run(ledgerPath, QDir::toNativeSeparators(target));
 }
 
@@ -95,14 +100,16 @@ void ExportRunner::run(const QString& ledgerPath, const QString& target)
 
 void ExportRunner::progressed(qint64 done, qint64 total)
 {
-    if (m_progress && total > 0)
+    if (m_progress && total > 0) {
         m_progress->setValue(int(done * 1000 / total));
+    }
 }
 
 void ExportRunner::ended(const Outcome& outcome, const QString& target)
 {
-    if (m_thread)
+    if (m_thread) {
         m_thread->wait();
+    }
     m_thread = nullptr;
     delete m_progress;
     const ledgerexport::ExportResult& result = outcome.result;
@@ -122,8 +129,9 @@ void ExportRunner::ended(const Outcome& outcome, const QString& target)
 
 void ExportRunner::cancel()
 {
-    if (m_cancel)
+    if (m_cancel) {
         m_cancel->store(true);
+    }
 }
 
 void ExportRunner::report(const QString& message, bool ok) const
@@ -132,10 +140,11 @@ void ExportRunner::report(const QString& message, bool ok) const
         m_report(message, ok);
         return;
     }
-    if (ok)
+    if (ok) {
         QMessageBox::information(m_window, common::programTitle(), message);
-    else
+    } else {
         QMessageBox::warning(m_window, common::programTitle(), message);
+    }
 }
 
 } // namespace viewer

@@ -64,11 +64,13 @@ void FindBar::setStatus(const QString& text)
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_term || event->type() != QEvent::KeyPress)
+    if (watched != m_term || event->type() != QEvent::KeyPress) {
         return QWidget::eventFilter(watched, event);
+    }
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
         return false;
+    }
     emit search(term(), key->modifiers() & Qt::ShiftModifier);
     return true;
 }

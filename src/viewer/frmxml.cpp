@@ -93,16 +93,18 @@ void frmXML::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     // Minimizing or restoring changes the state without always changing the size.
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
         Form_Resize();
+    }
 }
 
 // Every show, the one after print preview too; a show the window system reports (restoring) comes
 // after the window is mapped, when the hint can no longer be written.
 void frmXML::showEvent(QShowEvent* event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         common::keepOffTaskbar(windowHandle());
+    }
     QWidget::showEvent(event);
 }
 
@@ -178,8 +180,9 @@ void frmXML::showVerificationLine()
 
 void frmXML::cmdImza_Click()
 {
-    if (!m_verification)
+    if (!m_verification) {
         return;
+    }
     auto* details = new VerificationDetails(*m_verification, this);
     details->setAttribute(Qt::WA_DeleteOnClose);
     details->open();

@@ -11,8 +11,9 @@ VerificationRunner::~VerificationRunner()
 {
     cancel();
     for (const QPointer<QThread>& thread : std::as_const(m_retired)) {
-        if (thread)
+        if (thread) {
             thread->wait();
+        }
     }
 }
 
@@ -28,8 +29,9 @@ void VerificationRunner::start(const QString& path)
         QMetaObject::invokeMethod(
             self,
             [self, generation, result] {
-                if (self)
+                if (self) {
                     self->finished(generation, result);
+                }
             },
             Qt::QueuedConnection);
     });
@@ -43,8 +45,9 @@ void VerificationRunner::start(const QString& path)
 void VerificationRunner::cancel()
 {
     ++m_generation;
-    if (m_cancel)
+    if (m_cancel) {
         m_cancel->store(true);
+    }
     m_cancel.reset();
     m_thread = nullptr;
     m_path.clear();
@@ -52,8 +55,9 @@ void VerificationRunner::cancel()
 
 void VerificationRunner::finished(int generation, const verify::VerificationResult& result)
 {
-    if (generation != m_generation)
+    if (generation != m_generation) {
         return; // for a ledger no longer asked about
+    }
     m_thread = nullptr;
     m_cancel.reset();
     emit verified(result);

@@ -29,8 +29,9 @@ namespace viewer {
 void prepareWebEngine()
 {
     web::registerLedgerScheme();
-    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
         qputenv("QT_QUICK_BACKEND", "software");
+    }
 }
 
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
@@ -82,8 +83,9 @@ WebBrowser::~WebBrowser()
 {
     cancelRender();
     for (const QPointer<QThread>& thread : std::as_const(m_threads)) {
-        if (thread)
+        if (thread) {
             thread->wait();
+        }
     }
     delete m_preview;
     m_page->waitForPrint(); // before its view starts going
@@ -124,8 +126,9 @@ QString WebBrowser::LocationName() const
 
 bool WebBrowser::ExecWB(int command, int option)
 {
-    if (command != OLECMDID_PRINTPREVIEW)
+    if (command != OLECMDID_PRINTPREVIEW) {
         return false;
+    }
     Q_UNUSED(option); // the preview always lets the user choose the printer
     if (m_preview) {
         m_preview->raise();
@@ -142,10 +145,11 @@ bool WebBrowser::ExecWB(int command, int option)
 
 void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)
 {
-    if (done)
+    if (done) {
         m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
-    else
+    } else {
         m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+    }
 }
 
 void WebBrowser::startRenders(const QString& localPath)
@@ -167,8 +171,9 @@ void WebBrowser::startRenders(const QString& localPath)
         QMetaObject::invokeMethod(
             self,
             [self, navigation, localPath, result = std::move(result)]() mutable {
-                if (self)
+                if (self) {
                     self->beginningRendered(navigation, localPath, std::move(result));
+                }
             },
             Qt::QueuedConnection);
     });
@@ -185,8 +190,9 @@ void WebBrowser::startWholeRender(const QString& localPath)
             QMetaObject::invokeMethod(
                 self,
                 [self, navigation, localPath, result = std::move(result)]() mutable {
-                    if (self)
+                    if (self) {
                         self->wholeRendered(navigation, localPath, std::move(result));
+                    }
                 },
                 Qt::QueuedConnection);
         });
@@ -223,10 +229,11 @@ web::RenderedDocument WebBrowser::toDocument(render::RenderResult& result)
     web::RenderedDocument document;
     document.mimeType = result.mimeType.isEmpty() ? QByteArray("text/html") : result.mimeType;
     document.partial = result.partial;
-    if (result.pieces)
+    if (result.pieces) {
         document.pieces = std::make_shared<const render::PiecedDocument>(std::move(*result.pieces));
-    else
+    } else {
         document.html = std::move(result.html);
+    }
     return document;
 }
 
@@ -234,8 +241,9 @@ void WebBrowser::beginningRendered(int navigation, const QString& localPath, std
 {
     // Nothing to show when the beginning alone failed (the whole will say why), nor when the
     // whole came first.
-    if (navigation != m_navigation || m_stage != Stage::Rendering || !result || !result->ok())
+    if (navigation != m_navigation || m_stage != Stage::Rendering || !result || !result->ok()) {
         return;
+    }
     m_title = result->title;
     const QFileInfo file(localPath);
     showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(*result)), Stage::LoadingBeginning);
@@ -243,17 +251,19 @@ void WebBrowser::beginningRendered(int navigation, const QString& localPath, std
 
 void WebBrowser::wholeRendered(int navigation, const QString& localPath, render::RenderResult result)
 {
-    if (navigation != m_navigation)
+    if (navigation != m_navigation) {
         return; // a later Navigate2 superseded this one
+    }
     m_title = result.title;
     const bool beginningPublished = m_stage == Stage::LoadingBeginning || m_stage == Stage::BeginningShown;
     if (beginningPublished && result.ok()) {
         m_scheme->complete(toDocument(result));
         resetSearch();
-        if (m_stage == Stage::BeginningShown)
+        if (m_stage == Stage::BeginningShown) {
             completeInPlace();
-        else
+        } else {
             m_stage = Stage::CompletingBeginning; // the page picks up the whole when it has loaded
+        }
         return;
     }
     const QFileInfo file(localPath);
@@ -271,8 +281,9 @@ void WebBrowser::loadFinished(bool ok)
     Q_UNUSED(ok); // a ledger's failures arrive as pages of their own
     const bool loading =
         m_stage == Stage::LoadingBeginning || m_stage == Stage::CompletingBeginning || m_stage == Stage::LoadingWhole;
-    if (!loading)
+    if (!loading) {
         return;
+    }
     const bool ledgerPage =
         m_page->url().scheme() == QLatin1String(web::kLedgerScheme) && m_scheme->current().mimeType == "text/html";
     if (!ledgerPage) {
@@ -300,8 +311,9 @@ void WebBrowser::completeInPlace()
     const int navigation = m_navigation;
     runScript(web::composerCall("complete", {QJsonDocument::fromJson(m_scheme->manifest()).toVariant()}));
     whenComposerHas(m_scheme->version(), [this, navigation] {
-        if (navigation == m_navigation)
+        if (navigation == m_navigation) {
             finishNavigation();
+        }
     });
 }
 
@@ -311,8 +323,9 @@ void WebBrowser::whenComposerHas(int version, const std::function<void()>& then,
     const int navigation = m_navigation;
     runScript(web::composerCall("status"), [this, version, then, attempts, navigation](const QVariant& status) {
         const QVariant shown = status.toMap().value(QStringLiteral("version"));
-        if (navigation != m_navigation)
+        if (navigation != m_navigation) {
             return;
+        }
         if (shown.toInt() >= version || attempts <= 0) {
             then();
             return;
@@ -333,14 +346,16 @@ void WebBrowser::pageTitleChanged(const QString& title)
 {
     // A ledger's title comes from its rendering; the engine would name an untitled page by its
     // internal address.
-    if (m_page->url().scheme() != QLatin1String(web::kLedgerScheme) && title != m_page->url().toString())
+    if (m_page->url().scheme() != QLatin1String(web::kLedgerScheme) && title != m_page->url().toString()) {
         m_title = title;
+    }
 }
 
 void WebBrowser::renderAgain()
 {
-    if (!m_navigated.isEmpty())
+    if (!m_navigated.isEmpty()) {
         Navigate2(m_navigated);
+    }
 }
 
 void WebBrowser::setWorkNoticeAfter(int milliseconds)
@@ -351,8 +366,9 @@ void WebBrowser::setWorkNoticeAfter(int milliseconds)
 // Only while the ledger is still being rendered: loading what is rendered takes no long.
 void WebBrowser::showWorkNotice()
 {
-    if (m_stage == Stage::Rendering || m_stage == Stage::BeginningShown)
+    if (m_stage == Stage::Rendering || m_stage == Stage::BeginningShown) {
         m_workNotice->show();
+    }
 }
 
 void WebBrowser::stop()
@@ -364,8 +380,9 @@ void WebBrowser::stop()
 
 void WebBrowser::cancelRender()
 {
-    if (m_cancel)
+    if (m_cancel) {
         m_cancel->store(true);
+    }
 }
 
 QMenu* WebBrowser::createContextMenu()
@@ -400,8 +417,9 @@ void WebBrowser::showGoToDialog()
 {
     const auto& pieces = m_scheme->current().pieces;
     const int count = pieces ? int(pieces->count()) : 1;
-    if (count <= 1)
+    if (count <= 1) {
         return;
+    }
     runScript(web::composerCall("status"), [this, count](const QVariant& status) {
         const QVariant current = status.toMap().value(QStringLiteral("current"));
         bool ok = false;
@@ -410,8 +428,9 @@ void WebBrowser::showGoToDialog()
             QInputDialog::getInt(this, QStringLiteral("Bölüme git"),
                                  QStringLiteral("Ekrandaki bölüm (1–%1; bölümler basılı sayfa değildir):").arg(count),
                                  current.toInt() + 1, 1, count, 1, &ok);
-        if (ok)
+        if (ok) {
             goToPiece(part - 1);
+        }
     });
 }
 
@@ -436,8 +455,9 @@ void WebBrowser::find(const QString& term, bool backwards)
         countMatches(term, backwards);
         return;
     }
-    if (!m_search.counting)
+    if (!m_search.counting) {
         step(backwards);
+    }
 }
 
 void WebBrowser::countMatches(const QString& term, bool backwards)
@@ -459,8 +479,9 @@ void WebBrowser::countMatches(const QString& term, bool backwards)
         QMetaObject::invokeMethod(
             self,
             [self, navigation, term, counts = std::move(counts)]() mutable {
-                if (self)
+                if (self) {
                     self->matchesCounted(navigation, term, std::move(counts));
+                }
             },
             Qt::QueuedConnection);
     });
@@ -469,13 +490,15 @@ void WebBrowser::countMatches(const QString& term, bool backwards)
 
 void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> counts)
 {
-    if (navigation != m_navigation || term != m_search.term)
+    if (navigation != m_navigation || term != m_search.term) {
         return;
+    }
     m_search.counts = std::move(counts);
     m_search.counting = false;
     m_search.total = 0;
-    for (int count : std::as_const(m_search.counts))
+    for (int count : std::as_const(m_search.counts)) {
         m_search.total += count;
+    }
     if (m_search.total == 0) {
         updateFindStatus();
         emit searchUpdated();
@@ -484,12 +507,14 @@ void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> 
     // From where the reader is, not from the top of the ledger.
     runScript(web::composerCall("status"), [this, navigation, term](const QVariant& status) {
         const QVariant at = status.toMap().value(QStringLiteral("current"));
-        if (navigation != m_navigation || term != m_search.term)
+        if (navigation != m_navigation || term != m_search.term) {
             return;
+        }
         const int piece = at.toInt();
         int before = 0;
-        for (int i = 0; i < piece && i < m_search.counts.size(); ++i)
+        for (int i = 0; i < piece && i < m_search.counts.size(); ++i) {
             before += m_search.counts.at(i);
+        }
         const bool backwards = m_search.pendingBackwards;
         m_search.current = backwards ? (before + m_search.total - 1) % m_search.total : before % m_search.total;
         revealMatch();
@@ -498,8 +523,9 @@ void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> 
 
 void WebBrowser::step(bool backwards)
 {
-    if (m_search.total == 0)
+    if (m_search.total == 0) {
         return;
+    }
     m_search.current = (m_search.current + (backwards ? m_search.total - 1 : 1)) % m_search.total;
     revealMatch();
 }
@@ -508,8 +534,9 @@ void WebBrowser::revealMatch()
 {
     int piece = 0;
     int occurrence = m_search.current;
-    while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece))
+    while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece)) {
         occurrence -= m_search.counts.at(piece++);
+    }
     runScript(web::composerCall("highlight", {piece, m_search.term, occurrence}));
     updateFindStatus();
     emit searchUpdated();
@@ -517,16 +544,17 @@ void WebBrowser::revealMatch()
 
 void WebBrowser::updateFindStatus()
 {
-    if (m_search.term.isEmpty())
+    if (m_search.term.isEmpty()) {
         m_findBar->setStatus(QString());
-    else if (m_search.counting)
+    } else if (m_search.counting) {
         m_findBar->setStatus(QStringLiteral("Aranıyor…"));
-    else if (m_search.total == 0)
+    } else if (m_search.total == 0) {
         m_findBar->setStatus(QStringLiteral("Bulunamadı"));
-    else
+    } else {
         m_findBar->setStatus(QStringLiteral("%1 / %2 eşleşme")
                                  .arg(QLocale(QLocale::Turkish).toString(m_search.current + 1),
                                       QLocale(QLocale::Turkish).toString(m_search.total)));
+    }
 }
 
 } // namespace viewer

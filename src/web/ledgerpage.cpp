@@ -6,8 +6,9 @@ namespace web {
 
 bool mayNavigate(const QUrl& current, const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame)
 {
-    if (!isMainFrame)
+    if (!isMainFrame) {
         return url.scheme() == QLatin1String(kLedgerScheme) || url.scheme() == QLatin1String("about");
+    }
     switch (type) {
     case QWebEnginePage::NavigationTypeTyped: // the program's own load()
     case QWebEnginePage::NavigationTypeReload:

@@ -82,17 +82,20 @@ QByteArray LedgerSchemeHandler::firstPage(const RenderedDocument& document, cons
     const QByteArray carried = manifest.isEmpty() || document.mimeType != "text/html"
                                    ? QByteArray()
                                    : "<script type=\"application/json\" id=\"" +
-                                         QByteArray(render::protocol::kManifestElement) + "\">" + manifest + "</script>";
-    if (!document.pieces)
+                                         QByteArray(render::protocol::kManifestElement) + "\">" + manifest +
+                                         "</script>";
+    if (!document.pieces) {
         return document.html + carried; // a page of ours; the parser puts it at the body's end
+    }
     const render::PiecedDocument& pieces = *document.pieces;
     // The view adds the other pieces as the reader reaches them. The last (the totals), which it
     // lays out at once, comes along inert, sparing a request; not if it could end the template.
     QByteArray last;
     if (!carried.isEmpty() && !document.partial && pieces.count() > 1 &&
-        !pieces.fragments.constLast().toLower().contains("</template"))
-        last = "<template id=\"" + QByteArray(render::protocol::kLastPieceElement) + "\">" + pieces.fragments.constLast() +
-               "</template>";
+        !pieces.fragments.constLast().toLower().contains("</template")) {
+        last = "<template id=\"" + QByteArray(render::protocol::kLastPieceElement) + "\">" +
+               pieces.fragments.constLast() + "</template>";
+    }
     return pieces.head + pieces.fragments.value(0) + last + carried + pieces.tail;
 }
 
@@ -101,8 +104,9 @@ QByteArray LedgerSchemeHandler::printPage(const render::PiecedDocument& pieces, 
     // Never shown, only printed: not laid out for the screen, a page loads in a fifth of the time
     // and prints in half, the engine no longer laying it out again for the screen around the print.
     const QByteArray printOnly = "<style>@media screen{body{display:none!important}}</style>";
-    if (index == 0)
+    if (index == 0) {
         return pieces.head + printOnly + pieces.fragments.at(0) + pieces.tail;
+    }
     return pieces.head + printOnly + hiddenRepeats() + pieces.fragments.at(index) + pieces.tail;
 }
 
@@ -114,10 +118,12 @@ QByteArray LedgerSchemeHandler::manifest() const
     QJsonArray weights;
     QJsonArray hashes;
     if (const auto& pieces = m_document.content.pieces) {
-        for (int weight : pieces->weights)
+        for (int weight : pieces->weights) {
             weights.append(weight);
-        for (size_t hash : pieces->hashes)
+        }
+        for (size_t hash : pieces->hashes) {
             hashes.append(QString::number(hash, 16));
+        }
     } else {
         weights.append(1);
         hashes.append(QString::number(qHash(m_document.content.html), 16));
@@ -168,12 +174,13 @@ void LedgerSchemeHandler::replyPieces(QWebEngineUrlRequestJob* job, const QStrin
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
-    if (kind == QLatin1String(render::protocol::kPieceContent))
+    if (kind == QLatin1String(render::protocol::kPieceContent)) {
         replyBytes(job, pieces->fragments.at(index), "text/html;charset=utf-8");
-    else if (kind == QLatin1String(render::protocol::kPiecePage))
+    } else if (kind == QLatin1String(render::protocol::kPiecePage)) {
         replyBytes(job, printPage(*pieces, index), "text/html;charset=utf-8");
-    else
+    } else {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    }
 }
 
 QWebEngineProfile* makeLedgerProfile(QObject* parent)
@@ -193,8 +200,9 @@ void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
     static const QStringList allowed = {QString::fromLatin1(kLedgerScheme), QStringLiteral("data"),
                                         QStringLiteral("blob"), QStringLiteral("about")};
-    if (!allowed.contains(info.requestUrl().scheme()))
+    if (!allowed.contains(info.requestUrl().scheme())) {
         info.block(true);
+    }
 }
 
 } // namespace web

@@ -20,24 +20,32 @@ std::optional<qreal> cssLengthMm(const QString& text)
     static const QRegularExpression length(QStringLiteral("^\\s*([0-9]*\\.?[0-9]+)\\s*(mm|cm|in|pt|pc|px|q)?\\s*$"),
                                            QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = length.match(text);
-    if (!match.hasMatch())
+    if (!match.hasMatch()) {
         return std::nullopt;
+    }
     const qreal value = match.captured(1).toDouble();
     const QString unit = match.captured(2).toLower();
-    if (unit.isEmpty())
+    if (unit.isEmpty()) {
         return value == 0 ? std::optional<qreal>(0) : std::nullopt; // only 0 goes without a unit
-    if (unit == QLatin1String("mm"))
+    }
+    if (unit == QLatin1String("mm")) {
         return value;
-    if (unit == QLatin1String("cm"))
+    }
+    if (unit == QLatin1String("cm")) {
         return value * 10;
-    if (unit == QLatin1String("q"))
+    }
+    if (unit == QLatin1String("q")) {
         return value / 4;
-    if (unit == QLatin1String("in"))
+    }
+    if (unit == QLatin1String("in")) {
         return value * 25.4;
-    if (unit == QLatin1String("pt"))
+    }
+    if (unit == QLatin1String("pt")) {
         return value * 25.4 / 72;
-    if (unit == QLatin1String("pc"))
+    }
+    if (unit == QLatin1String("pc")) {
         return value * 25.4 / 6;
+    }
     return value * 25.4 / 96; // px
 }
 
@@ -47,8 +55,9 @@ QPageLayout printPageLayout(const QStringList& cssMargins)
 {
     qreal sides[4] = {kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm};
     for (int i = 0; i < 4 && i < cssMargins.size(); ++i) {
-        if (const std::optional<qreal> mm = cssLengthMm(cssMargins.at(i)); mm && *mm < 100)
+        if (const std::optional<qreal> mm = cssLengthMm(cssMargins.at(i)); mm && *mm < 100) {
             sides[i] = *mm;
+        }
     }
     QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
     layout.setMinimumMargins(QMarginsF());
@@ -72,8 +81,9 @@ void PrintingPage::printWithDocumentMargins(const QString& path)
 {
     runJavaScript(pageScript(PageScript::PageMargins), QWebEngineScript::ApplicationWorld,
                   [this, alive = m_alive, path](const QVariant& margins) {
-                      if (!*alive)
+                      if (!*alive) {
                           return;
+                      }
                       m_printing = true;
                       printToPdf(path, printPageLayout(margins.toStringList()));
                   });
@@ -92,8 +102,9 @@ void PrintingPage::deleteWhenPrinted()
 
 void PrintingPage::waitForPrint()
 {
-    if (!m_printing)
+    if (!m_printing) {
         return;
+    }
     QEventLoop loop;
     connect(this, &QWebEnginePage::pdfPrintingFinished, &loop, &QEventLoop::quit);
     connect(this, &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);

@@ -32,10 +32,12 @@ public:
     about::OpenedKey openKey(about::RegistryKey root, const QByteArray& subKey, std::uint32_t access) override
     {
         openedKeys.append(subKey);
-        if (root != about::kHKeyLocalMachine || !m_keys.contains(subKey.toLower()))
+        if (root != about::kHKeyLocalMachine || !m_keys.contains(subKey.toLower())) {
             return {about::kErrorFileNotFound};
-        if ((access & ~about::kKeyRead) != 0)
+        }
+        if ((access & ~about::kKeyRead) != 0) {
             return {about::kErrorAccessDenied};
+        }
         ++openCount;
         m_handles.append(subKey.toLower());
         return {about::kErrorSuccess, about::RegistryKey(m_handles.size())};
@@ -45,20 +47,23 @@ public:
                                    std::span<std::byte> buffer) override
     {
         const auto values = m_keys.value(m_handles.value(qsizetype(key) - 1));
-        if (!values.contains(valueName.toLower()))
+        if (!values.contains(valueName.toLower())) {
             return {about::kErrorFileNotFound};
+        }
         const Value value = values.value(valueName.toLower());
         const auto length = std::uint32_t(value.data.size());
-        if (length > buffer.size())
+        if (length > buffer.size()) {
             return {about::kErrorMoreData, value.type, length};
+        }
         std::copy_n(reinterpret_cast<const std::byte*>(value.data.constData()), length, buffer.begin());
         return {about::kErrorSuccess, value.type, length};
     }
 
     void closeKey(about::RegistryKey key) override
     {
-        if (key != 0)
+        if (key != 0) {
             --openCount;
+        }
     }
 
 private:
@@ -74,8 +79,9 @@ public:
 
     bool start(const QString& path) override
     {
-        if (!common::fileExists(path))
+        if (!common::fileExists(path)) {
             return false;
+        }
         started.append(path);
         return true;
     }

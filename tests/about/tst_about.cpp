@@ -17,8 +17,9 @@ constexpr char kKey[] = "SOFTWARE\\Test";
 QByteArray bytes(std::initializer_list<unsigned char> values)
 {
     QByteArray result;
-    for (const unsigned char value : values)
+    for (const unsigned char value : values) {
         result.append(char(value));
+    }
     return result;
 }
 
@@ -85,8 +86,9 @@ void TestAbout::getKeyValue()
 
     FakeRegistry registry;
     registry.addKey(kKey);
-    if (type != 0)
+    if (type != 0) {
         registry.setValue(kKey, "Value", {type, data});
+    }
     FakeStarter starter;
     SysInfoLauncher launcher(registry, starter, [](const QString&) {});
 
@@ -146,12 +148,15 @@ void TestAbout::startSysInfo()
     QVERIFY(touch(dir.filePath(QStringLiteral("with/MSINFO32.EXE"))));
 
     FakeRegistry registry;
-    if (pathKey)
+    if (pathKey) {
         registry.addKey(kSysInfoPathKey);
-    if (pathType != 0)
+    }
+    if (pathType != 0) {
         registry.setValue(kSysInfoPathKey, kSysInfoPathValue, {pathType, place(pathData)});
-    if (!folderData.isEmpty())
+    }
+    if (!folderData.isEmpty()) {
         registry.setValue(kSysInfoFolderKey, kSysInfoFolderValue, {kRegSz, place(folderData)});
+    }
     FakeStarter starter;
     QStringList messages;
     SysInfoLauncher launcher(registry, starter, [&](const QString& message) { messages.append(message); });
@@ -209,8 +214,9 @@ void TestAbout::support()
     command.run();
     const QString page = supportPageUrl().toString();
     QStringList expected{"notice " + supportNotice(), "open " + page};
-    if (!browserStarts)
+    if (!browserStarts) {
         expected << "notice " + browserUnavailableNotice();
+    }
     QCOMPARE(events, expected);
     QVERIFY(browserUnavailableNotice().endsWith(page));
 }

@@ -26,8 +26,9 @@ void whileModal(const std::function<void()>& open, const std::function<void(QWid
 {
     QTimer::singleShot(0, [&] {
         whileOpen(QApplication::activeModalWidget());
-        while (QWidget* left = QApplication::activeModalWidget())
+        while (QWidget* left = QApplication::activeModalWidget()) {
             left->close();
+        }
     });
     open();
 }
@@ -48,15 +49,17 @@ QString textOf(const QWidget& window, const char* name)
 // What a user sees: caption, place, and every control's text and place.
 QStringList contentOf(const QWidget* window)
 {
-    if (window == nullptr)
+    if (window == nullptr) {
         return {};
+    }
     const auto place = [](const QRect& r) {
         return QStringLiteral(" %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
     };
     QStringList content{window->windowTitle() + place(window->geometry())};
-    for (const QWidget* control : window->findChildren<QWidget*>())
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
         content.append(control->objectName() + QLatin1Char('=') + control->property("text").toString() +
                        place(control->geometry()));
+    }
     return content;
 }
 
@@ -198,15 +201,17 @@ void TestAboutWindow::keysAndClicks()
     bool visibleAfter = false;
     whileModal([&] { window.exec(); },
                [&](QWidget*) {
-                   if (!QTest::qWaitForWindowActive(&window))
+                   if (!QTest::qWaitForWindowActive(&window)) {
                        return;
+                   }
                    focusStart = window.focusWidget();
                    auto* button = window.findChild<QPushButton*>(focus);
                    button->setFocus();
-                   if (key == 0)
+                   if (key == 0) {
                        QTest::mouseClick(button, Qt::LeftButton);
-                   else
+                   } else {
                        QTest::keyClick(window.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+                   }
                    // A shortcut presses its button on a short timer.
                    (void)QTest::qWaitFor([&] { return !window.isVisible() || !m_messages.isEmpty(); }, 1000);
                    visibleAfter = window.isVisible();
@@ -291,8 +296,9 @@ void TestAboutWindow::support_showsNoticeThenOpensPage()
     whileModal([&] { runSupport(m_owner.get()); },
                [&](QWidget* modal) {
                    auto* message = qobject_cast<QMessageBox*>(modal);
-                   if (message == nullptr)
+                   if (message == nullptr) {
                        return;
+                   }
                    box << message->windowTitle() << message->text() << QString::number(message->icon())
                        << QString::number(message->standardButtons()) << QString::number(recorder.urls.size());
                    message->button(QMessageBox::Ok)->click();
@@ -305,10 +311,8 @@ void TestAboutWindow::support_showsNoticeThenOpensPage()
         QStringLiteral(" numaralı telefonu arayınız.");
     QCOMPARE(box, QStringList({common::programTitle(), notice, QString::number(QMessageBox::NoIcon),
                                QString::number(QMessageBox::Ok), QStringLiteral("0")}));
-    QCOMPARE(
-        recorder.urls,
-        QList<QUrl>({QUrl(
-            QStringLiteral("https://%1/contact.asp?verazidedazedestek").arg(QString::fromUtf8(common::kSupportHost)))}));
+    QCOMPARE(recorder.urls, QList<QUrl>({QUrl(QStringLiteral("https://%1/contact.asp?verazidedazedestek")
+                                                  .arg(QString::fromUtf8(common::kSupportHost)))}));
 }
 
 void TestAboutWindow::message_overParentOnScreen_elseScreenCentre_data()
@@ -324,8 +328,9 @@ void TestAboutWindow::message_overParentOnScreen_elseScreenCentre()
     QFETCH(bool, parentOnScreen);
     m_owner->move(400, 300); // room around it: the box is not pushed back inside the screen
     m_owner->show();
-    if (parentOnScreen)
+    if (parentOnScreen) {
         QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
+    }
     QPoint centre;
     whileModal([&] { showPlainMessage(m_owner.get(), QStringLiteral("“x.txt” bir XML dosyası değil")); },
                [&](QWidget* modal) { centre = modal != nullptr ? modal->frameGeometry().center() : QPoint(); });

@@ -109,7 +109,8 @@ void TestApp::dataFolder_prefersStylesheetsBesideTheProgram()
     QVERIFY(QDir(root.path()).mkpath(QStringLiteral("bin")));
     QVERIFY(QDir(root.path()).mkpath(QStringLiteral("share/verazidedaze")));
     const QString bin = QDir::toNativeSeparators(root.filePath(QStringLiteral("bin")));
-    QCOMPARE(QDir::fromNativeSeparators(common::dataFolderFor(bin)), root.filePath(QStringLiteral("share/verazidedaze")));
+    QCOMPARE(QDir::fromNativeSeparators(common::dataFolderFor(bin)),
+             root.filePath(QStringLiteral("share/verazidedaze")));
 
     QFile beside(root.filePath(QStringLiteral("bin/yevmiye.xslt")));
     QVERIFY(beside.open(QIODevice::WriteOnly));
@@ -144,8 +145,9 @@ void TestApp::fileErrors_turkishWhereKnown()
     const std::error_code error(code, std::generic_category());
     QCOMPARE(common::describeFileError(error), reason.isEmpty() ? QString::fromLocal8Bit(error.message()) : reason);
     // The system's codes map the same way (Win32 codes on Windows, errno elsewhere).
-    if (!reason.isEmpty())
+    if (!reason.isEmpty()) {
         QCOMPARE(common::describeFileError(std::error_code(code, std::system_category())), reason);
+    }
 }
 
 void TestApp::qtTranslations_turkishDialogTexts()
@@ -171,8 +173,9 @@ QByteArray repeated(const QByteArray& piece, int times)
 QByteArray attributes(const char* prefix, int count)
 {
     QByteArray out;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         out += ' ' + QByteArray(prefix) + QByteArray::number(i) + "=\"v\"";
+    }
     return out;
 }
 
@@ -290,17 +293,18 @@ void TestApp::xmlPreflight_refusesWhatIsNoRegularFile()
     QFETCH(QString, words);
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("d.xml"));
-    if (kind == u"fifo")
+    if (kind == u"fifo") {
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (kind == u"folder")
+    } else if (kind == u"folder") {
         QVERIFY(QDir().mkdir(path));
-    else if (kind == u"loop")
+    } else if (kind == u"loop") {
         QVERIFY(QFile::link(path, path));
-    else if (kind == u"link")
+    } else if (kind == u"link") {
         QVERIFY(QFile(dir.filePath(QStringLiteral("t"))).open(QIODevice::WriteOnly) &&
                 QFile::link(dir.filePath(QStringLiteral("t")), path));
-    else if (kind.startsWith(u'/'))
+    } else if (kind.startsWith(u'/')) {
         path = kind;
+    }
     const common::XmlPreflight result = common::preflightXmlFile(path);
     QCOMPARE(int(result.verdict), verdict);
     QVERIFY2(result.problem.contains(words), qPrintable(result.problem));

@@ -94,21 +94,24 @@ QList<std::pair<QString, Grid>> readXlsx(const QString& path)
     QList<std::pair<QString, Grid>> sheets;
     QXmlStreamReader book(unzipped(path, QStringLiteral("xl/workbook.xml")));
     while (!book.atEnd()) {
-        if (book.readNext() == QXmlStreamReader::StartElement && book.name() == QLatin1String("sheet"))
+        if (book.readNext() == QXmlStreamReader::StartElement && book.name() == QLatin1String("sheet")) {
             sheets.append({book.attributes().value(QLatin1String("name")).toString(), Grid()});
+        }
     }
     for (qsizetype i = 0; i < sheets.size(); ++i) {
         QXmlStreamReader xml(unzipped(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1)));
         Cell* cell = nullptr;
         while (!xml.atEnd()) {
             xml.readNext();
-            if (!xml.isStartElement())
+            if (!xml.isStartElement()) {
                 continue;
+            }
             if (xml.name() == QLatin1String("c")) {
                 const QString ref = xml.attributes().value(QLatin1String("r")).toString();
                 int col = 0, k = 0;
-                for (; k < ref.size() && ref[k].isLetter(); ++k)
+                for (; k < ref.size() && ref[k].isLetter(); ++k) {
                     col = col * 26 + (ref[k].unicode() - 'A' + 1);
+                }
                 cell = &sheets[i].second[ref.mid(k).toInt() - 1][col - 1];
                 cell->type = xml.attributes().value(QLatin1String("t")).toString();
             } else if (cell && (xml.name() == QLatin1String("v") || xml.name() == QLatin1String("t"))) {
@@ -125,11 +128,13 @@ QList<std::pair<QString, Grid>> readXlsx(const QString& path)
 Grid readCsv(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return {};
+    }
     QByteArray bytes = file.readAll();
-    if (!bytes.startsWith("\xEF\xBB\xBF"))
+    if (!bytes.startsWith("\xEF\xBB\xBF")) {
         return {};
+    }
     const QString text = QString::fromUtf8(bytes.mid(3));
     Grid grid;
     int row = 0, col = 0;
@@ -138,12 +143,13 @@ Grid readCsv(const QString& path)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
                 field += c, ++i;
-            else if (c == u'"')
+            } else if (c == u'"') {
                 quoted = false;
-            else
+            } else {
                 field += c;
+            }
         } else if (c == u'"') {
             quoted = true;
         } else if (c == u';') {
@@ -167,15 +173,17 @@ Grid readCsv(const QString& path)
 qint64 cellCents(const Cell& cell, bool csv)
 {
     QString v = cell.value;
-    if (csv)
+    if (csv) {
         v.replace(u',', u'.');
+    }
     return v.isEmpty() ? 0 : qRound64(v.toDouble() * 100);
 }
 
 QString cellDate(const Cell& cell, bool csv)
 {
-    if (csv)
+    if (csv) {
         return QDate::fromString(cell.value, QStringLiteral("dd.MM.yyyy")).toString(Qt::ISODate);
+    }
     return QDate(1899, 12, 30).addDays(cell.value.toLongLong()).toString(Qt::ISODate);
 }
 
@@ -195,8 +203,9 @@ QString edited(const QString& source, const QString& folder, const QByteArray& f
     in.open(QIODevice::ReadOnly);
     QByteArray bytes = in.readAll();
     const qsizetype at = bytes.indexOf(from);
-    if (at < 0)
+    if (at < 0) {
         return {};
+    }
     bytes.replace(at, from.size(), to);
     const QString path = folder + u'/' + QFileInfo(source).fileName();
     QFile out(path);
@@ -210,12 +219,14 @@ QList<std::map<int, Cell>> dataRows(const QList<std::pair<QString, Grid>>& sheet
 {
     QList<std::map<int, Cell>> rows;
     for (const auto& [name, grid] : sheets) {
-        if (name != table && !name.startsWith(table + QStringLiteral(" (")))
+        if (name != table && !name.startsWith(table + QStringLiteral(" ("))) {
             continue;
+        }
         for (const auto& [r, cells] : grid) {
             const QString first = cells.count(0) ? cells.at(0).value : QString();
-            if (r > 0 && first != QLatin1String("TOPLAM") && first != QLatin1String("GENEL TOPLAM"))
+            if (r > 0 && first != QLatin1String("TOPLAM") && first != QLatin1String("GENEL TOPLAM")) {
                 rows.append(cells);
+            }
         }
     }
     return rows;
@@ -318,8 +329,9 @@ void TestExport::linesAndSums_matchLedger()
         const Grid grid = readCsv(out);
         QVERIFY(!grid.empty());
         for (const auto& [row, cells] : grid) {
-            if (row > 0)
+            if (row > 0) {
                 rows.append(cells);
+            }
         }
     } else {
         const auto sheets = readXlsx(out);
@@ -380,8 +392,9 @@ void TestExport::chosenRows_matchLedgerFieldByField()
     QList<std::map<int, Cell>> rows;
     if (csv) {
         for (const auto& [n, cells] : readCsv(out)) {
-            if (n > 0)
+            if (n > 0) {
                 rows.append(cells);
+            }
         }
     } else {
         rows = dataRows(readXlsx(out), journal ? QStringLiteral("Yevmiye") : QStringLiteral("Kebir"));
@@ -400,8 +413,9 @@ void TestExport::chosenRows_matchLedgerFieldByField()
     };
     // Entry numbers, dates and amounts are numbers to the spreadsheet, not texts.
     const QList<int> numeric = journal ? QList<int>{0, 1, isDebit ? 11 : 12} : QList<int>{4, 5, 10};
-    for (const int col : numeric)
+    for (const int col : numeric) {
         QVERIFY(csv || (row.count(col) && row.at(col).type.isEmpty()));
+    }
     if (journal) {
         QCOMPARE(columnText(row, 0), xml.text(d + QStringLiteral("../c:entryNumberCounter")));
         QCOMPARE(date(1), xml.text(d + QStringLiteral("../c:enteredDate")));
@@ -493,10 +507,12 @@ void TestExport::editedLedger_showsInExport()
     QFETCH(int, row);
     QFETCH(int, column);
     QFETCH(QString, expected);
-    if (ledger == QLatin1String("K"))
+    if (ledger == QLatin1String("K")) {
         ledger = m_genLedger;
-    if (expected == QLatin1String("first"))
+    }
+    if (expected == QLatin1String("first")) {
         expected = Ledger(ledger).text(QStringLiteral("(//c:entryDetail)[1]/c:lineNumberCounter"));
+    }
     QTemporaryDir dir;
     if (!from.isEmpty()) {
         ledger = edited(ledger, dir.path(), from, to);
@@ -510,14 +526,16 @@ void TestExport::editedLedger_showsInExport()
         grid = readCsv(out);
     } else {
         for (const auto& [name, cells] : readXlsx(out)) {
-            if (name == sheet)
+            if (name == sheet) {
                 grid = cells;
+            }
         }
     }
     QVERIFY(grid.count(row) && grid.at(row).count(column));
     QCOMPARE(grid.at(row).at(column).value, expected);
-    if (!csv && column == 7)
+    if (!csv && column == 7) {
         QCOMPARE(grid.at(row).at(column).type, QStringLiteral("inlineStr"));
+    }
 }
 
 void TestExport::smallRowLimit_continuesOnNextSheet()
@@ -535,8 +553,9 @@ void TestExport::smallRowLimit_continuesOnNextSheet()
     QCOMPARE(sheets[1].first, QStringLiteral("Yevmiye (2)"));
     QCOMPARE(sheets[expectedSheets].first, QStringLiteral("Dengesiz Maddeler"));
     QCOMPARE(dataRows(sheets, QStringLiteral("Yevmiye")).size(), r.lines);
-    for (int i = 0; i < expectedSheets; ++i)
+    for (int i = 0; i < expectedSheets; ++i) {
         QVERIFY(qint64(sheets[i].second.size()) <= options.sheetRowLimit);
+    }
     const Ledger xml(m_genJournal);
     const std::map<int, Cell>& grand = sheets[expectedSheets - 1].second.rbegin()->second;
     QCOMPARE(columnText(grand, 0), QStringLiteral("GENEL TOPLAM"));
@@ -668,8 +687,9 @@ void TestExport::badInput_failsAndLeavesNoFile()
     QElapsedTimer timer;
     timer.start();
     const ExportResult r = exportLedger(ledger, out, csv ? Format::Csv : Format::Xlsx);
-    if (fileSizeLimit > 0)
+    if (fileSizeLimit > 0) {
         setrlimit(RLIMIT_FSIZE, &saved);
+    }
     QVERIFY2(timer.elapsed() < 20000, "a guard against hangs, not a speed test");
 
     QVERIFY(!r.ok);
@@ -764,8 +784,9 @@ void TestExport::cancel_leavesNoFile()
         const ExportResult r = exportLedger(
             m_genLedger, dir.filePath(QStringLiteral("out")), format,
             [&](qint64 done, qint64 total) {
-                if (++calls == 1 && done < total)
+                if (++calls == 1 && done < total) {
                     cancel = true;
+                }
             },
             &cancel);
         QVERIFY(r.cancelled);
@@ -787,8 +808,9 @@ void TestExport::exportsOnTwoThreads_matchOneAtATime()
     QVERIFY(exportLedger(m_genLedger, dir.filePath(QStringLiteral("K.xlsx")), Format::Xlsx).ok);
     QList<ExportResult> results(ledgers.size());
     const auto run = [&](int first) {
-        for (int i = first; i < ledgers.size(); i += 2)
+        for (int i = first; i < ledgers.size(); i += 2) {
             results[i] = exportLedger(ledgers[i], dir.filePath(QStringLiteral("%1.xlsx").arg(i)), Format::Xlsx);
+        }
     };
     std::thread other(run, 1);
     run(0);

@@ -25,8 +25,9 @@ inline QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false,
     const QByteArray table = "<table style=\"border-collapse:collapse\">";
     const QByteArray outer = ruled ? "<table style=\"border-collapse:collapse;border-top:6px solid #000\">" : table;
     QByteArray fill;
-    for (int i = 0; i < filler; ++i)
+    for (int i = 0; i < filler; ++i) {
         fill += "<i></i>";
+    }
     const QByteArray tall = tallEvery > 0 ? "<xsl:if test=\". mod " + QByteArray::number(tallEvery) +
                                                 " = 0\"><xsl:attribute name=\"class\">r t</xsl:attribute></xsl:if>"
                                           : QByteArray();
@@ -58,8 +59,9 @@ inline QByteArray heavyRowsStylesheet(bool inTables = false, bool ruled = false,
 inline QByteArray numbers(int count)
 {
     QByteArray body;
-    for (int i = 1; i <= count; ++i)
+    for (int i = 1; i <= count; ++i) {
         body += "<n>" + QByteArray::number(i) + "</n>";
+    }
     return body;
 }
 
@@ -82,7 +84,8 @@ class PreviewTestBase : public PrintTestBase
 protected:
     // A browser view holding the heavy-rows ledger, whole; its preview laying pieces out.
     print::PrintPreview* openPreview(WebBrowser& browser, int rows, bool inTables = false, bool ruled = false,
-                              int accounts = 0, int filler = 200, int tallEvery = 0, const QByteArray& spacing = {})
+                                     int accounts = 0, int filler = 200, int tallEvery = 0,
+                                     const QByteArray& spacing = {})
     {
         viewertest::writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")),
                               heavyRowsStylesheet(inTables, ruled, accounts, filler, tallEvery, spacing));
@@ -93,11 +96,13 @@ protected:
             browser.show();
         }
         browser.Navigate2(viewertest::urlText(m_dir->path(), QStringLiteral("parcali.xml")));
-        if (!QTest::qWaitFor([&] { return !browser.Busy(); }, 60000))
+        if (!QTest::qWaitFor([&] { return !browser.Busy(); }, 60000)) {
             return nullptr;
+        }
         const auto& pieces = browser.documents().current().pieces;
-        if (!pieces || (pieces->count() < 3 && browser.pieceLimits().pieceWeight < (1 << 30)))
+        if (!pieces || (pieces->count() < 3 && browser.pieceLimits().pieceWeight < (1 << 30))) {
             return nullptr; // the test needs a document in several pieces
+        }
         browser.ExecWB(WebBrowser::OLECMDID_PRINTPREVIEW, WebBrowser::OLECMDEXECOPT_PROMPTUSER);
         return browser.printPreview();
     }
@@ -106,21 +111,25 @@ protected:
     QList<QList<int>> savedRows(print::PrintPreview& preview)
     {
         QSignalSpy ready(&preview, &print::PrintPreview::ready);
-        if (!preview.allPagesKnown() && !ready.wait(120000))
+        if (!preview.allPagesKnown() && !ready.wait(120000)) {
             return {};
+        }
         const QString saved =
             m_dir->filePath(QStringLiteral("sayfalar-%1.pdf").arg(QDateTime::currentMSecsSinceEpoch()));
         preview.setSaveTargetChooser([&] { return saved; });
         QSignalSpy written(&preview, &print::PrintPreview::jobFinished);
         preview.savePdf();
-        if (!written.wait(120000) || !written.first().first().toBool())
+        if (!written.wait(120000) || !written.first().first().toBool()) {
             return {};
+        }
         QPdfDocument pdf;
-        if (pdf.load(saved) != QPdfDocument::Error::None)
+        if (pdf.load(saved) != QPdfDocument::Error::None) {
             return {};
+        }
         QList<QList<int>> pages;
-        for (int page = 0; page < pdf.pageCount(); ++page)
+        for (int page = 0; page < pdf.pageCount(); ++page) {
             pages.append(rowsOn(pdf, page));
+        }
         return pages;
     }
 };

@@ -38,8 +38,9 @@ inline PiecedDocument rowsInPieces(int pieces, bool pageRule = true)
     int row = 1;
     for (int piece = 0; piece < pieces; ++piece) {
         QByteArray fragment;
-        for (int i = 0; i < kRowsPerPiece; ++i)
+        for (int i = 0; i < kRowsPerPiece; ++i) {
             fragment += "<div class=\"r\">Satır " + QByteArray::number(row++) + "</div>";
+        }
         document.fragments.append(fragment);
         document.weights.append(kRowsPerPiece);
     }
@@ -70,8 +71,9 @@ inline QList<int> expectedRows(int page)
     const int first = piece * kRowsPerPiece + (page % kPagesPerPiece) * 4 + 1;
     const int last = qMin(first + 3, (piece + 1) * kRowsPerPiece);
     QList<int> rows;
-    for (int row = first; row <= last; ++row)
+    for (int row = first; row <= last; ++row) {
         rows.append(row);
+    }
     return rows;
 }
 
@@ -79,8 +81,9 @@ inline QList<int> rowsOn(QPdfDocument& pdf, int page)
 {
     static const QRegularExpression row(QStringLiteral("Satır (\\d+)"));
     QList<int> rows;
-    for (const QRegularExpressionMatch& match : row.globalMatch(pdf.getAllText(page).text()))
+    for (const QRegularExpressionMatch& match : row.globalMatch(pdf.getAllText(page).text())) {
         rows.append(match.captured(1).toInt());
+    }
     return rows;
 }
 
@@ -106,8 +109,9 @@ inline QStringList leftovers(const QString& folder)
 inline void prepareWebEngineWithoutViewer()
 {
     registerLedgerScheme();
-    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
         qputenv("QT_QUICK_BACKEND", "software");
+    }
 }
 
 // A test folder per test, and a profile whose scheme serves a document in pieces from it.

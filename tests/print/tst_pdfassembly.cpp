@@ -68,8 +68,9 @@ void TestPdfAssembly::pageRange_givesExactlyThosePages()
     QVERIFY(layOutAll(book));
 
     QList<int> pages;
-    for (int page = first; page <= last; ++page)
+    for (int page = first; page <= last; ++page) {
         pages.append(page - 1);
+    }
     const QString target = m_dir->filePath(QStringLiteral("aralik.pdf"));
     const PdfOutcome outcome = savePdfPages(book.parts(), pages, target);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
@@ -115,9 +116,11 @@ void TestPdfAssembly::printer_getsPageImagesOfTheRangeAcrossPieces()
         // Something is drawn where the page's first row lies, below the top margin (4 px/mm).
         const QImage image = printed.render(i, QSize(840, 1188));
         int dark = 0;
-        for (int y = 60; y < 120; ++y)
-            for (int x = 60; x < 400; ++x)
+        for (int y = 60; y < 120; ++y) {
+            for (int x = 60; x < 400; ++x) {
                 dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
         QVERIFY2(dark > 0, qPrintable(QString::number(i)));
     }
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("yazdirilacak.pdf"))));
@@ -143,8 +146,9 @@ void TestPdfAssembly::assembly_failure_namesFileAndCause()
     QFETCH(int, page);
     QFETCH(QString, expected);
     const QString part = m_dir->filePath(partName);
-    if (!partBytes.isEmpty())
+    if (!partBytes.isEmpty()) {
         writeFile(part, partBytes);
+    }
     const QString target = m_dir->filePath(QStringLiteral("cikti.pdf"));
     const PdfOutcome outcome = savePdfPages({{part, claimedPages}}, {page}, target);
     QVERIFY(!outcome.ok);

@@ -120,8 +120,9 @@ void TestPieceBook::carriedBlocks_firstOnTheLastPage()
     QFETCH(int, first);
     QHash<QString, PdfAnchor> anchors;
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        if (pages.at(i) >= 0)
+        if (pages.at(i) >= 0) {
             anchors.insert(ids.at(i), {pages.at(i), heights.at(i)});
+        }
     }
     const std::optional<qsizetype> carried = firstCarriedBlock(ids, anchors, lastPage, carriedFrom);
     QCOMPARE(carried ? int(*carried) : -1, first);
@@ -199,16 +200,18 @@ void TestPieceBook::blockCount_missesWhatNeverReachedThePages()
     QFETCH(int, missing);
     QFETCH(int, firstPiece);
     QHash<int, QStringList> names;
-    for (const QString& piece : laidOut.split(u';'))
+    for (const QString& piece : laidOut.split(u';')) {
         names.insert(piece.section(u'=', 0, 0).toInt(), piece.section(u'=', 1).split(u','));
+    }
     QList<PdfPart> files;
     QList<QHash<QString, PdfAnchor>> anchors;
     for (const QString& part : parts) {
         const QString pages = part.section(u'|', 0, 0);
         files.append({QString(), pages.section(u'+', 1).toInt(), pages.section(u'+', 0, 0).toInt()});
         anchors.append(QHash<QString, PdfAnchor>());
-        for (const QString& anchor : part.section(u'|', 1).split(u' ', Qt::SkipEmptyParts))
+        for (const QString& anchor : part.section(u'|', 1).split(u' ', Qt::SkipEmptyParts)) {
             anchors.last().insert(anchor.section(u':', 0, 0), {anchor.section(u':', 1).toInt(), 0});
+        }
     }
     const BlockCount count = countBlocks(given, names, files, anchors);
     QCOMPARE(count.missing, missing);
@@ -234,8 +237,9 @@ void TestPieceBook::book_laysOutOnlyThePiecesAskedFor()
     QCOMPARE(progressed.count(), 5);
     QCOMPARE(book.pageCount(), 5 * kPagesPerPiece);
     QVERIFY(!book.hasFailed());
-    for (const PdfPart& part : book.parts())
+    for (const PdfPart& part : book.parts()) {
         QCOMPARE(part.pageCount, kPagesPerPiece);
+    }
 }
 
 void TestPieceBook::book_documentReplaced_failsNamingWhy()
@@ -297,8 +301,9 @@ void TestPieceBook::book_droppedWhilePrinting_othersGoOn()
     dropped->produce();
     other->produce();
     QVERIFY(completed.wait(30000));
-    if (!wasPrinting)
+    if (!wasPrinting) {
         QSKIP("The page was never caught printing.");
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!page, 10000); // gone once its print was written
 }
 
@@ -348,18 +353,22 @@ void TestPieceBook::piecePages_printWithTheDocumentsMarginsOnly()
     };
     int top = -1;
     int left = -1;
-    for (int y = 0; y < image.height() && top < 0; ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height() && top < 0; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
             if (inked(image.pixel(x, y))) {
                 top = y;
                 break;
             }
-    for (int x = 0; x < image.width() && left < 0; ++x)
-        for (int y = 0; y < image.height(); ++y)
+        }
+    }
+    for (int x = 0; x < image.width() && left < 0; ++x) {
+        for (int y = 0; y < image.height(); ++y) {
             if (inked(image.pixel(x, y))) {
                 left = x;
                 break;
             }
+        }
+    }
     QVERIFY2(top >= 64 && top < 84, qPrintable(QString::number(top)));
     QVERIFY2(left >= 64 && left < 76, qPrintable(QString::number(left)));
 }
@@ -439,8 +448,9 @@ void TestPieceBook::preview_pagesAsTheWholeWould()
     QVERIFY(expected.size() > 20);
 
     WebBrowser browser(m_dir->path());
-    if (pieceWeight > 0)
+    if (pieceWeight > 0) {
         browser.setPieceLimits({render::PieceLimits().unitWeight, pieceWeight, printWeight});
+    }
     QPointer<PrintPreview> preview = openPreview(browser, 90, inTables, ruled, accounts, filler, tallEvery, spacing);
     QVERIFY(preview);
     QVERIFY(preview->bookCount() > 0);
@@ -449,16 +459,19 @@ void TestPieceBook::preview_pagesAsTheWholeWould()
     const QList<QList<int>> pages = savedRows(*preview);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QVERIFY(preview->parts().size() > 4);
-    if (!ruled)
+    if (!ruled) {
         QCOMPARE(pages, expected);
-    else
+    } else {
         QVERIFY(pages.size() > expected.size());
+    }
     QList<int> rows;
-    for (const QList<int>& page : pages)
+    for (const QList<int>& page : pages) {
         rows += page;
+    }
     QCOMPARE(rows.size(), 90);
-    for (int i = 0; i < rows.size(); ++i)
+    for (int i = 0; i < rows.size(); ++i) {
         QCOMPARE(rows.at(i), i + 1);
+    }
     preview->close();
 
     // Laid out by three books at once, as the headless printer does: the same pages.
@@ -473,8 +486,9 @@ void TestPieceBook::preview_pagesAsTheWholeWould()
     QPdfDocument together;
     QCOMPARE(together.load(saved), QPdfDocument::Error::None);
     QList<QList<int>> parallel;
-    for (int page = 0; page < together.pageCount(); ++page)
+    for (int page = 0; page < together.pageCount(); ++page) {
         parallel.append(rowsOn(together, page));
+    }
     QCOMPARE(parallel, pages);
 }
 
@@ -499,8 +513,9 @@ void TestPieceBook::headlessPdf_everyEntryEveryTime()
     render::RenderRequest request;
     request.ledgerPath = m_dir->filePath(QDir(m_dir->path()).entryList({QStringLiteral("*-Y-*.xml")}).value(0));
     QList<int> expected;
-    for (int entry = 1; entry <= entries; ++entry)
+    for (int entry = 1; entry <= entries; ++entry) {
         expected.append(entry);
+    }
     static const QRegularExpression entry(QStringLiteral("Fiş No: (\\d+)"));
     for (int printer = 0; printer < 2; ++printer) {
         LedgerPdf pdf;
@@ -518,8 +533,9 @@ void TestPieceBook::headlessPdf_everyEntryEveryTime()
             QCOMPARE(document.pageCount(), outcome.pages);
             QList<int> found;
             for (int page = 0; page < document.pageCount(); ++page) {
-                for (const QRegularExpressionMatch& match : entry.globalMatch(document.getAllText(page).text()))
+                for (const QRegularExpressionMatch& match : entry.globalMatch(document.getAllText(page).text())) {
                     found.append(match.captured(1).toInt());
+                }
             }
             QCOMPARE(found, expected);
             QVERIFY2(std::is_sorted(progress.cbegin(), progress.cend()), qPrintable(QDebug::toString(progress)));

@@ -35,11 +35,13 @@ int pageProcesses()
 {
     const auto parentOf = [](const QString& pid) {
         QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
+        if (!status.open(QIODevice::ReadOnly)) {
             return QString();
+        }
         for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("PPid:"))
+            if (line.startsWith("PPid:")) {
                 return QString::fromLatin1(line.mid(5).trimmed());
+            }
         }
         return QString();
     };
@@ -51,8 +53,9 @@ int pageProcesses()
     int count = 0;
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
         const QString parent = parentOf(pid);
-        if (isEngine(pid) && isEngine(parent) && parentOf(parent) == self)
+        if (isEngine(pid) && isEngine(parent) && parentOf(parent) == self) {
             ++count;
+        }
     }
     return count;
 }
@@ -62,8 +65,9 @@ QList<std::pair<QString, int>> pagesOf(const QList<PdfPart>& parts)
 {
     QList<std::pair<QString, int>> pages;
     for (const PdfPart& part : parts) {
-        for (int i = 0; i < part.pageCount; ++i)
+        for (int i = 0; i < part.pageCount; ++i) {
             pages.append({part.path, part.firstPage + i});
+        }
     }
     return pages;
 }
@@ -140,8 +144,9 @@ void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages()
     QCOMPARE(preview->state(), PrintPreview::State::Complete);
     // A page once shown stays: the books never replace it with another book's.
     const QList<std::pair<QString, int>> final = pagesOf(preview->parts());
-    for (const auto& earlier : seen)
+    for (const auto& earlier : seen) {
         QCOMPARE(final.mid(0, earlier.size()), earlier);
+    }
     QCOMPARE(preview->findChild<PageStrip*>()->total(), preview->pageCount()); // numbered on screen too
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     // The first pages are shown before the last piece is laid out.
@@ -149,11 +154,13 @@ void TestPrintPreview::preview_pagesAreTheHeadlessPrintersPages()
     QVERIFY(shown.first().first().toInt() < preview->pageCount());
     // The pages shown are where the document's parts put them, none lost or repeated.
     QList<int> rows;
-    for (int page = 0; page < preview->pageCount(); ++page)
+    for (int page = 0; page < preview->pageCount(); ++page) {
         rows += rowsOnPart(preview->parts(), page);
+    }
     QCOMPARE(rows.size(), 240);
-    for (int i = 0; i < rows.size(); ++i)
+    for (int i = 0; i < rows.size(); ++i) {
         QCOMPARE(rows.at(i), i + 1);
+    }
 
     const QString saved = m_dir->filePath(QStringLiteral("tamami.pdf"));
     preview->setSaveTargetChooser([&] { return saved; });
@@ -257,8 +264,9 @@ void TestPrintPreview::preview_cancelWhileWaiting_leavesNoTarget()
     QStringList problems;
     preview->setReporter([&](const QString& message) { problems << message; });
     const QString target = m_dir->filePath(QStringLiteral("iptal.pdf"));
-    if (fileBefore)
+    if (fileBefore) {
         writeFile(target, "önceki içerik");
+    }
     preview->setPrinterChooser([&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(target);

@@ -31,8 +31,9 @@ QByteArray journalPage(int entries, int linesPerEntry = 3, const std::function<b
         const bool shortEntry = isShort ? isShort(e) : e % 3 == 0;
         page += "<tbody class=\"" + QByteArray(shortEntry ? "madde kisa" : "madde") + "\" data-e=\"" +
                 QByteArray::number(e) + "\">";
-        for (int l = 1; l <= linesPerEntry; ++l)
+        for (int l = 1; l <= linesPerEntry; ++l) {
             page += "<tr><td>m" + QByteArray::number(e) + "l" + QByteArray::number(l) + "</td><td>1,00</td></tr>";
+        }
         page += "</tbody>";
     }
     page += "<tbody class=\"toplam\"><tr><td id=\"genel\">Genel Toplam</td></tr></tbody></table></td></tr></tbody>"
@@ -47,8 +48,9 @@ QByteArray ledgerPage(int bigLines)
     auto account = [&](int id, int lines) {
         page += "<table class=\"hesap\" data-a=\"" + QByteArray::number(id) + "\"><thead><tr><th>Hesap " +
                 QByteArray::number(id) + "</th></tr></thead><tbody>";
-        for (int l = 1; l <= lines; ++l)
+        for (int l = 1; l <= lines; ++l) {
             page += "<tr><td>a" + QByteArray::number(id) + "r" + QByteArray::number(l) + "</td><td>x</td></tr>";
+        }
         page += "</tbody><tfoot><tr><td class=\"blok\">Toplam " + QByteArray::number(id) + "</td></tr></tfoot></table>";
     };
     account(1, 5);
@@ -76,8 +78,9 @@ QStringList cellTexts(const QByteArray& html, const QString& prefix)
         xmlChar* text = xmlNodeGetContent(result->nodesetval->nodeTab[i]);
         const QString cell = QString::fromUtf8(reinterpret_cast<const char*>(text));
         xmlFree(text);
-        if (cell.startsWith(prefix))
+        if (cell.startsWith(prefix)) {
             found << cell;
+        }
     }
     xmlXPathFreeObject(result);
     xmlXPathFreeContext(xpath);
@@ -113,8 +116,9 @@ QByteArray ledgerXml(int records, int detailsPerRecord, int bigRecordDetails = 0
     for (int r = 1; r <= records; ++r) {
         xml += "<g:entryHeader n=\"" + QByteArray::number(r) + "\">";
         const int details = r == 1 && bigRecordDetails > 0 ? bigRecordDetails : detailsPerRecord;
-        for (int d = 1; d <= details; ++d)
+        for (int d = 1; d <= details; ++d) {
             xml += "<g:entryDetail>" + QByteArray(200, 'x') + "</g:entryDetail>";
+        }
         xml += "</g:entryHeader>\n";
     }
     xml += "</g:accountingEntries></x:xbrl><imza>s</imza></edefter:defter>\n";
@@ -175,12 +179,14 @@ void TestDocumentPieces::journal_everyEntryOnceInOrder_totalsOnlyLast()
     }
     QStringList expected;
     for (int e = 1; e <= entries; ++e) {
-        for (int l = 1; l <= 3; ++l)
+        for (int l = 1; l <= 3; ++l) {
             expected << QStringLiteral("m%1l%2").arg(e).arg(l);
+        }
     }
     QCOMPARE(seen, expected);
-    if (pieceWeight == 1)
+    if (pieceWeight == 1) {
         QCOMPARE(pieces.count(), entries);
+    }
 }
 
 void TestDocumentPieces::everyPiece_isAWholePageWithHeadAndColumnHeaders()
@@ -265,8 +271,9 @@ void TestDocumentPieces::partial_leavesTotalsOut()
     const PiecedDocument ledger = cut(ledgerPage(400), {100, 600}, Completeness::Partial);
     for (const PiecedDocument* pieces : {&journal, &ledger}) {
         QByteArray all;
-        for (const QByteArray& fragment : pieces->fragments)
+        for (const QByteArray& fragment : pieces->fragments) {
             all += fragment;
+        }
         QCOMPARE(count(all, "Genel Toplam"), 0);
         QVERIFY(!all.isEmpty());
     }
@@ -366,10 +373,11 @@ void TestDocumentPieces::prefix_nothingForSmallFilesOrDtds()
     QFETCH(QByteArray, xml);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.xml"));
-    if (xml == "mkfifo")
+    if (xml == "mkfifo") {
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else
+    } else {
         writeFile(path, xml);
+    }
     QVERIFY(!detail::findLedgerPrefix(path, 60000).has_value());
 }
 

@@ -86,8 +86,9 @@ QByteArray kebirBlock(int lines)
     QByteArray xml = ledgerNaming("kebir.xslt", {});
     xml.reserve(lines * 40 + 200);
     xml += "<kebir><hesap>";
-    for (int i = 0; i < lines; ++i)
+    for (int i = 0; i < lines; ++i) {
         xml += "<satir borc=\"1.5\" alacak=\"2\"/>\n";
+    }
     xml += "</hesap></kebir>\n";
     return xml;
 }
@@ -102,8 +103,9 @@ struct FileState
 FileState stateOf(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return {};
+    }
     return {file.readAll(), QFileInfo(path).lastModified()};
 }
 
@@ -165,8 +167,9 @@ QString TestLedgerRender::write(const QString& relative, const QByteArray& bytes
     const QString path = m_dir->path() + u'/' + relative;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
         qFatal("cannot write %s", qPrintable(path));
+    }
     return path;
 }
 
@@ -228,8 +231,9 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
     const QString ledger = write(folder + QStringLiteral("/YEV 2024#01.xml"), ledgerNaming(href, journal));
     const FileState before = stateOf(ledger);
     QString beside;
-    if (!besideName.isEmpty())
+    if (!besideName.isEmpty()) {
         beside = write(folder + u'/' + besideName, QByteArray(kHtmlStylesheet).replace("MARKER", "beside"));
+    }
     const QString name = programName.isEmpty() ? QFileInfo(QUrl::fromPercentEncoding(href)).fileName() : programName;
     const QString program = inProgramFolder ? write(QStringLiteral("program/") + name,
                                                     QByteArray(kHtmlStylesheet).replace("MARKER", "program"))
@@ -253,8 +257,9 @@ void TestLedgerRender::stylesheet_foundBesideOrInProgramFolder()
         QCOMPARE(delivered.html, result.html);
         QCOMPARE(delivered.title, result.title);
     });
-    if (ours && !beside.isEmpty()) // and back: the choice off shows the one beside again
+    if (ours && !beside.isEmpty()) { // and back: the choice off shows the one beside again
         QVERIFY(render::renderLedger(request(ledger)).html.contains("<p>beside 2</p>"));
+    }
 }
 
 void TestLedgerRender::nodeSet_bothSpellingsWork_data()
@@ -369,10 +374,12 @@ void TestLedgerRender::failures_becomeReadablePages_data()
     const auto kind = [](render::FailureKind k) {
         return int(k);
     };
-    QTest::newRow("missing ledger") << QByteArray() << good << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
+    QTest::newRow("missing ledger") << QByteArray() << good << kind(render::FailureKind::Unreadable)
+                                    << "Dosya okunamadı"
                                     << "defter <1>.xml"
                                     << "";
-    QTest::newRow("empty ledger") << QByteArray("") << good << kind(render::FailureKind::NotWellFormed) << "XML biçimi bozuk"
+    QTest::newRow("empty ledger") << QByteArray("") << good << kind(render::FailureKind::NotWellFormed)
+                                  << "XML biçimi bozuk"
                                   << "defter <1>.xml"
                                   << "empty";
     QTest::newRow("mismatched tag") << QByteArray("<?xml version=\"1.0\"?>\n<defter>\n  <satir></sat>\n</defter>")
@@ -380,10 +387,10 @@ void TestLedgerRender::failures_becomeReadablePages_data()
                                     << "XML biçimi bozuk (satır 3, sütun 16)"
                                     << "defter <1>.xml"
                                     << "mismatch";
-    QTest::newRow("no stylesheet anywhere")
-        << ledgerNaming("yok.xslt") << QByteArray() << kind(render::FailureKind::StylesheetMissing) << "Stil sayfası bulunamadı"
-        << "yok.xslt"
-        << "program";
+    QTest::newRow("no stylesheet anywhere") << ledgerNaming("yok.xslt") << QByteArray()
+                                            << kind(render::FailureKind::StylesheetMissing) << "Stil sayfası bulunamadı"
+                                            << "yok.xslt"
+                                            << "program";
     QTest::newRow("stylesheet not xml")
         << ledgerNaming("y.xslt")
         << QByteArray("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n<a>\n</b>")
@@ -429,10 +436,10 @@ void TestLedgerRender::failures_becomeReadablePages_data()
         << ledgerNaming("y.xslt") << QByteArray("mkfifo") << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
         << "FIFO";
-    QTest::newRow("stylesheet is a link loop")
-        << ledgerNaming("y.xslt") << QByteArray("link loop") << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
-        << "y.xslt"
-        << "döngü";
+    QTest::newRow("stylesheet is a link loop") << ledgerNaming("y.xslt") << QByteArray("link loop")
+                                               << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
+                                               << "y.xslt"
+                                               << "döngü";
     QTest::newRow("stylesheet is a folder")
         << ledgerNaming("y.xslt") << QByteArray("mkdir") << kind(render::FailureKind::Unreadable) << "Dosya okunamadı"
         << "y.xslt"
@@ -460,10 +467,12 @@ void TestLedgerRender::failures_becomeReadablePages()
     const QString ledgerPath = m_dir->path() + QStringLiteral("/defter <1>.xml");
     const auto place = [&](const QString& name, const QByteArray& bytes) {
         const QString path = m_dir->filePath(name);
-        if (bytes == "mkfifo")
+        if (bytes == "mkfifo") {
             return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-        if (bytes == "link loop")
+        }
+        if (bytes == "link loop") {
             return QFile::link(path, path);
+        }
         return bytes == "mkdir" ? QDir().mkdir(path) : !write(name, bytes).isEmpty();
     };
     QVERIFY(ledger.isNull() || place(QStringLiteral("defter <1>.xml"), ledger));
@@ -741,16 +750,19 @@ void TestLedgerRender::addressSpaceLimit_refusesInsteadOfFailing()
         qint64 used = 0;
         if (status.open(QIODevice::ReadOnly | QIODevice::Text)) {
             for (const QByteArray& line : status.readAll().split('\n')) {
-                if (line.startsWith("VmSize:"))
+                if (line.startsWith("VmSize:")) {
                     used = line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+                }
             }
         }
         const rlimit limit{rlim_t(used + (128 << 20)), rlim_t(used + (128 << 20))};
-        if (used == 0 || !before || setrlimit(RLIMIT_AS, &limit) != 0)
+        if (used == 0 || !before || setrlimit(RLIMIT_AS, &limit) != 0) {
             _exit(100);
+        }
         const std::optional<qint64> after = render::availableMemory();
-        if (!after || *after > (128 << 20))
+        if (!after || *after > (128 << 20)) {
             _exit(101);
+        }
         const render::RenderResult result = render::renderLedger(request(ledger));
         _exit(result.ok() ? 0 : 10 + int(result.failure->kind));
     }
@@ -778,8 +790,9 @@ void TestLedgerRender::concurrentRenders_keepTheirOwnMessages()
         const render::RenderRequest one = request(i % 2 == 0 ? good : failing[i / 2]);
         threads.push_back(render::createRenderThread([&results, one, i] { results[i] = render::renderLedger(one); }));
     }
-    for (QThread* thread : threads)
+    for (QThread* thread : threads) {
         thread->start();
+    }
     for (QThread* thread : threads) {
         QVERIFY(thread->wait(60000));
         delete thread;

@@ -176,8 +176,9 @@ void TestSelectionCore::listFolders_ancestorsThenVisibleChildrenSorted()
 {
     QTemporaryDir dir;
     QDir base(dir.path());
-    for (const char* name : {"Defter 2025/Şubat", "Defter 2025/ocak", "Defter 2025/.gizli", "Defter 2025/Aralık"})
+    for (const char* name : {"Defter 2025/Şubat", "Defter 2025/ocak", "Defter 2025/.gizli", "Defter 2025/Aralık"}) {
         QVERIFY(base.mkpath(QString::fromUtf8(name)));
+    }
     writeAll(base.filePath(QStringLiteral("Defter 2025/dosya.xml")), "x");
     const QString folder = native(base.filePath(QStringLiteral("Defter 2025")));
 
@@ -213,8 +214,9 @@ void TestSelectionCore::listFiles_onlyMatchingRegularVisibleFiles()
     QTemporaryDir dir;
     QDir base(dir.path());
     for (const char* name : {"1234567890-202501-Y-000001.xml", "1234567890-202501-DR-000001.XML",
-                             ".1234567890-202501-K-000001.xml", "yevmiye.xslt", "1234567890-202501-Y-000001.zip"})
+                             ".1234567890-202501-K-000001.xml", "yevmiye.xslt", "1234567890-202501-Y-000001.zip"}) {
         writeAll(base.filePath(QString::fromUtf8(name)), "x");
+    }
     QVERIFY(base.mkdir(QStringLiteral("1234567890-202501-K-000001.xml")));
 
     const FileListing listing = listFiles(dir.path(), QString::fromLatin1(kLedgerPattern));
@@ -283,10 +285,11 @@ void TestSelectionCore::memory_malformedFile_countsAsAbsent()
     QFETCH(bool, asFolder);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("dir.log"));
-    if (asFolder)
+    if (asFolder) {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir.log")));
-    else
+    } else {
         writeAll(file, content);
+    }
     const QString program = native(dir.path());
     QCOMPARE(FolderMemory(file).restore(program, {{native("/"), {}}}), QStringLiteral("/\t") + program);
 }
@@ -346,8 +349,9 @@ void TestSelectionCore::memory_locate()
     const QString program = native(dir.path());
     const QString beside = program + QDir::separator() + "dir.log";
     const QString config = native(dir.filePath(QStringLiteral("config")));
-    if (dirLog != 0)
+    if (dirLog != 0) {
         writeAll(beside, "/\t/\r\n");
+    }
     const WritableProbe probe = [&](const QString& path) {
         return path == program ? folderWritable : dirLog == 1;
     };
@@ -386,15 +390,17 @@ public:
 
 void writeStylesheets(const QString& folder, const QByteArray& content)
 {
-    for (const char* name : kStylesheetNames)
+    for (const char* name : kStylesheetNames) {
         writeAll(QDir(folder).filePath(QString::fromLatin1(name)), content);
+    }
 }
 
 QStringList names(const std::array<const char*, 4>& list)
 {
     QStringList result;
-    for (const char* name : list)
+    for (const char* name : list) {
         result << QString::fromLatin1(name);
+    }
     return result;
 }
 
@@ -444,8 +450,9 @@ void TestSelectionCore::openWith()
     } else {
         QVERIFY2(request.message.contains(expected), qPrintable(request.message));
     }
-    if (action == int(OpenRequest::Action::Refuse))
+    if (action == int(OpenRequest::Action::Refuse)) {
         QVERIFY2(request.message.contains(native(folder)), qPrintable(request.message));
+    }
 }
 
 void TestSelectionCore::urlText_data()

@@ -69,8 +69,9 @@ void doubleClick(QListWidget* list, QListWidgetItem* item)
 QStringList texts(const QListWidget* list)
 {
     QStringList result;
-    for (int i = 0; i < list->count(); ++i)
+    for (int i = 0; i < list->count(); ++i) {
         result << list->item(i)->text();
+    }
     return result;
 }
 
@@ -131,8 +132,9 @@ void TestSelectionWindow::init()
 {
     m_root = std::make_unique<QTemporaryDir>();
     QDir root(m_root->path());
-    for (const char* folder : {"prog", "work", "vol2/Defter 2025/Şubat", "Müşteri Defterleri/2025 Ocak/alt"})
+    for (const char* folder : {"prog", "work", "vol2/Defter 2025/Şubat", "Müşteri Defterleri/2025 Ocak/alt"}) {
         QVERIFY(root.mkpath(QString::fromUtf8(folder)));
+    }
     touch(path("prog/1234567890-202501-Y-000000.xml"));
     touch(path("Müşteri Defterleri/2025 Ocak/1234567890-202501-Y-000001.xml"));
     touch(path("Müşteri Defterleri/2025 Ocak/1234567890-202501-YB-000001.xml"));
@@ -153,8 +155,9 @@ void TestSelectionWindow::cleanup()
 
 std::unique_ptr<frmRazoravSec> TestSelectionWindow::makeWindow(const QString& memoryFile)
 {
-    if (!memoryFile.isEmpty())
+    if (!memoryFile.isEmpty()) {
         m_memory = std::make_unique<FolderMemory>(memoryFile);
+    }
     SelectionContext context{m_volumes, *m_memory, m_commands, path("prog")};
     context.reporter = [this](QWidget*, const QString& message) {
         m_messages << message;
@@ -207,8 +210,9 @@ void TestSelectionWindow::texts_fonts_focusAndTabOrder()
     QCOMPARE(window->focusWidget(), show);
     QStringList chain;
     for (QWidget* w = show; chain.size() < 5; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() & Qt::TabFocus)
+        if (w->focusPolicy() & Qt::TabFocus) {
             chain << w->objectName();
+        }
     }
     QCOMPARE(chain, (QStringList{"cmdGoster", "Drive1", "Dir1", "File1", "cmdYazdir"}));
 }
@@ -485,8 +489,9 @@ void TestSelectionWindow::openWith()
     QCOMPARE(m_commands.calls, shown.isEmpty() ? QStringList() : QStringList{"show " + path(folder) + '|' + shown});
     QCOMPARE(window->findChild<FileListBox*>()->fileName(), shown);
     QCOMPARE(m_messages.size(), shown.isEmpty() ? 1 : 0);
-    if (!shown.isEmpty())
+    if (!shown.isEmpty()) {
         QCOMPARE(window->findChild<DriveListBox*>()->drive(), path("vol2") + " [YEDEK]");
+    }
 }
 
 void TestSelectionWindow::closing_endsWithEveryOtherWindow()

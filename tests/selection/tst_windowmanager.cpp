@@ -52,18 +52,22 @@ public:
         const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         const QString windowManager = QStandardPaths::findExecutable(QStringLiteral("icewm"));
         for (const auto& [path, name] : {std::pair(server, "Xvfb"), std::pair(windowManager, "icewm")}) {
-            if (path.isEmpty())
+            if (path.isEmpty()) {
                 return QStringLiteral("%1 is not installed (scripts/setup.sh installs it)").arg(QLatin1String(name));
+            }
         }
         // Should the suite crash, the server and the window manager go with it.
-        for (QProcess* process : {&m_server, &m_windowManager})
+        for (QProcess* process : {&m_server, &m_windowManager}) {
             process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        }
         m_server.start(server, QStringLiteral("-displayfd 1 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp").split(u' '));
         QByteArray number;
-        while (!number.endsWith('\n') && m_server.waitForReadyRead(10000))
+        while (!number.endsWith('\n') && m_server.waitForReadyRead(10000)) {
             number += m_server.readAllStandardOutput();
-        if (number.trimmed().isEmpty())
+        }
+        if (number.trimmed().isEmpty()) {
             return QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
+        }
         const QByteArray display = ':' + number.trimmed();
         qputenv("DISPLAY", display);
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -74,8 +78,9 @@ public:
         m_windowManager.setStandardOutputFile(QProcess::nullDevice());
         m_windowManager.setStandardErrorFile(QProcess::nullDevice());
         m_windowManager.start(windowManager, {});
-        if (!m_windowManager.waitForStarted(10000))
+        if (!m_windowManager.waitForStarted(10000)) {
             return QStringLiteral("icewm did not start: ") + m_windowManager.errorString();
+        }
         return {};
     }
 
@@ -114,8 +119,9 @@ public:
     {
         const std::unique_ptr<xcb_get_property_reply_t, FreeReply> reply(xcb_get_property_reply(
             m_connection, xcb_get_property(m_connection, 0, window, atom(property), type, 0, 1024), nullptr));
-        if (!reply || reply->format != 32)
+        if (!reply || reply->format != 32) {
             return {};
+        }
         const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
         return QList<quint32>(data, data + reply->value_len);
     }
@@ -142,8 +148,9 @@ public:
     QStringList states(xcb_window_t window) const
     {
         QStringList names;
-        for (const quint32 state : values(window, "_NET_WM_STATE", XCB_ATOM_ATOM))
+        for (const quint32 state : values(window, "_NET_WM_STATE", XCB_ATOM_ATOM)) {
             names << atomName(state);
+        }
         return names;
     }
 
@@ -203,8 +210,9 @@ private:
 
 void TestWindowManager::initTestCase()
 {
-    if (!m_unavailable.isEmpty())
+    if (!m_unavailable.isEmpty()) {
         QSKIP(qPrintable(m_unavailable));
+    }
     m_x = std::make_unique<XServer>();
     QTRY_VERIFY_WITH_TIMEOUT(m_x->managesSomething(), 10000);
 }
@@ -213,8 +221,9 @@ void TestWindowManager::init()
 {
     // The folder is the program folder too: the four stylesheets are there, nothing is copied.
     m_dir = std::make_unique<QTemporaryDir>();
-    for (const char* name : {"berat.xslt", "kebir.xslt", "yevmiye.xslt", "defterraporu.xslt", "sayfa.xslt"})
+    for (const char* name : {"berat.xslt", "kebir.xslt", "yevmiye.xslt", "defterraporu.xslt", "sayfa.xslt"}) {
         writeFile(m_dir->filePath(QLatin1String(name)), stylesheet());
+    }
     writeFile(m_dir->filePath(QStringLiteral("a.xml")),
               ledger("sayfa.xslt", "<p>a</p>").replace("<defter>", "<defter title=\"Birinci\">"));
     writeFile(m_dir->filePath(QStringLiteral("b.xml")),
@@ -316,8 +325,9 @@ void TestWindowManager::about_transientForSelection_noTaskbarEntry()
             states = m_x->states(idOf(about));
             owner = m_x->transientFor(idOf(about));
         }
-        while (QWidget* left = QApplication::activeModalWidget())
+        while (QWidget* left = QApplication::activeModalWidget()) {
             left->close();
+        }
     });
     about::runAbout(m_selection.get());
     QCOMPARE(taskbar, QList<quint32>{idOf(m_selection.get())});
@@ -329,8 +339,9 @@ int main(int argc, char* argv[])
 {
     PrivateDesktop desktop;
     const QString unavailable = desktop.start();
-    if (!unavailable.isEmpty())
+    if (!unavailable.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     viewer::prepareWebEngine();
     QApplication application(argc, argv);
     TestWindowManager test(unavailable);

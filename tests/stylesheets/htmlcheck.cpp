@@ -36,11 +36,13 @@ XPathResult evaluate(xmlDoc* doc, const QString& xpath, xmlNode* context)
 {
     XPathResult result;
     result.context.reset(xmlXPathNewContext(doc));
-    for (const auto& ns : namespaces)
+    for (const auto& ns : namespaces) {
         xmlXPathRegisterNs(result.context.get(), reinterpret_cast<const xmlChar*>(ns[0]),
                            reinterpret_cast<const xmlChar*>(ns[1]));
-    if (context)
+    }
+    if (context) {
         result.context->node = context;
+    }
     const QByteArray expression = xpath.toUtf8();
     result.object.reset(
         xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.constData()), result.context.get()));
@@ -63,8 +65,9 @@ Document Document::xml(const QByteArray& text)
 {
     Document document;
     xmlDoc* doc = xmlReadMemory(text.constData(), int(text.size()), "ledger.xml", nullptr, XML_PARSE_NONET);
-    if (doc)
+    if (doc) {
         document.m_doc.reset(doc, xmlFreeDoc);
+    }
     return document;
 }
 
@@ -73,8 +76,9 @@ Document Document::html(const QByteArray& text)
     Document document;
     xmlDoc* doc = htmlReadMemory(text.constData(), int(text.size()), "page.html", "UTF-8",
                                  HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
-    if (doc)
+    if (doc) {
         document.m_doc.reset(doc, xmlFreeDoc);
+    }
     return document;
 }
 
@@ -97,8 +101,9 @@ int Document::count(const QString& xpath, xmlNode* context) const
 QString Document::text(const QString& xpath, xmlNode* context) const
 {
     const auto result = evaluate(m_doc.get(), QStringLiteral("normalize-space(%1)").arg(xpath), context);
-    if (!result.object || result.object->type != XPATH_STRING)
+    if (!result.object || result.object->type != XPATH_STRING) {
         return QStringLiteral("<XPath error: %1>").arg(xpath);
+    }
     return QString::fromUtf8(reinterpret_cast<const char*>(result.object->stringval));
 }
 
@@ -114,17 +119,20 @@ Transform transform(const QString& stylesheetPath, const QByteArray& ledger)
         if (xmlDoc* out = xsltApplyStylesheet(style, doc, nullptr)) {
             xmlChar* buffer = nullptr;
             int size = 0;
-            if (xsltSaveResultToString(&buffer, &size, out, style) == 0 && buffer)
+            if (xsltSaveResultToString(&buffer, &size, out, style) == 0 && buffer) {
                 result.html = QByteArray(reinterpret_cast<const char*>(buffer), size);
+            }
             xmlFree(buffer);
             xmlFreeDoc(out);
         }
     }
-    if (result.html.isEmpty())
+    if (result.html.isEmpty()) {
         result.errors.append(QStringLiteral("no output"));
+    }
     xmlFreeDoc(doc);
-    if (style)
+    if (style) {
         xsltFreeStylesheet(style);
+    }
     xsltSetGenericErrorFunc(nullptr, nullptr);
     xmlSetGenericErrorFunc(nullptr, nullptr);
     return result;
@@ -135,8 +143,9 @@ QString turkishAmount(double value)
     const long long cents = std::llround(value * 100.0);
     const long long whole = std::llabs(cents) / 100;
     QString digits = QString::number(whole);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3) {
         digits.insert(i, QLatin1Char('.'));
+    }
     return QStringLiteral("%1%2,%3")
         .arg(cents < 0 ? QStringLiteral("-") : QString(), digits)
         .arg(std::llabs(cents) % 100, 2, 10, QLatin1Char('0'));

@@ -45,12 +45,13 @@ QString stylesheetFor(const Document& ledger)
     const QString type =
         ledger.text(QStringLiteral("/*/xbrli:xbrl/cor:accountingEntries/cor:documentInfo/cor:entriesType"));
     QString name;
-    if (root == QLatin1String("berat"))
+    if (root == QLatin1String("berat")) {
         name = QStringLiteral("berat.xslt");
-    else if (root == QLatin1String("defterraporu"))
+    } else if (root == QLatin1String("defterraporu")) {
         name = QStringLiteral("defterraporu.xslt");
-    else
+    } else {
         name = type == QLatin1String("ledger") ? QStringLiteral("kebir.xslt") : QStringLiteral("yevmiye.xslt");
+    }
     return QStringLiteral(STYLESHEET_DIR "/") + name;
 }
 
@@ -87,12 +88,13 @@ QString turkishDateTime(const QString& iso)
 {
     QString zone;
     const QString rest = iso.mid(19);
-    if (rest.contains(QLatin1Char('Z')))
+    if (rest.contains(QLatin1Char('Z'))) {
         zone = QStringLiteral(" UTC");
-    else if (const auto plus = rest.indexOf(QLatin1Char('+')); plus >= 0)
+    } else if (const auto plus = rest.indexOf(QLatin1Char('+')); plus >= 0) {
         zone = QLatin1Char(' ') + rest.mid(plus);
-    else if (const auto minus = rest.indexOf(QLatin1Char('-')); minus >= 0)
+    } else if (const auto minus = rest.indexOf(QLatin1Char('-')); minus >= 0) {
         zone = QLatin1Char(' ') + rest.mid(minus);
+    }
     return turkishDate(iso.left(10)) + QLatin1Char(' ') + iso.mid(11, 8) + zone;
 }
 
@@ -143,8 +145,9 @@ bool TestStylesheets::generate(const QString& name, const QStringList& arguments
         return false;
     }
     const auto found = QDir(m_dir.filePath(name)).entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
-    for (const auto& info : found)
+    for (const auto& info : found) {
         m_files << info.absoluteFilePath();
+    }
     return true;
 }
 
@@ -154,8 +157,9 @@ void TestStylesheets::initTestCase()
     const auto fixtures =
         QDir(QStringLiteral(LEDGER_FIXTURE_DIR)).entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
     QVERIFY(!fixtures.isEmpty());
-    for (const auto& info : fixtures)
+    for (const auto& info : fixtures) {
         m_files << info.absoluteFilePath();
+    }
     // Small sets: a company with attachments and one bank account longer than a recursion leaf, a
     // person with a branch, and a month split into parts.
     QVERIFY(generate(QStringLiteral("company"),
@@ -170,8 +174,9 @@ void TestStylesheets::ledgers(const QString& typeMark)
     QTest::addColumn<QString>("path");
     for (const auto& path : std::as_const(m_files)) {
         const QString name = QFileInfo(path).fileName();
-        if (name.contains(typeMark))
+        if (name.contains(typeMark)) {
             QTest::newRow(qPrintable(QFileInfo(QFileInfo(path).path()).fileName() + QLatin1Char('/') + name)) << path;
+        }
     }
 }
 
@@ -398,8 +403,9 @@ void TestStylesheets::berat_showsSignerTimeAndApproval()
     // Tax detail: one row per account, debit and credit lines summed.
     const auto rows = r.page.nodes(QStringLiteral("//tbody[@class='hesaplar']/tr"));
     QSet<QString> accounts;
-    for (xmlNode* line : r.ledger.nodes(entryHeaders + QStringLiteral("/cor:entryDetail")))
+    for (xmlNode* line : r.ledger.nodes(entryHeaders + QStringLiteral("/cor:entryDetail"))) {
         accounts.insert(r.ledger.text(QStringLiteral("cor:account/cor:accountMainID"), line));
+    }
     QCOMPARE(rows.size(), size_t(accounts.size()));
     for (xmlNode* row : rows) {
         const QString code = r.page.text(QStringLiteral("td[@class='kod']"), row);
@@ -421,8 +427,9 @@ void TestStylesheets::report_tableAddsUp()
     const auto rows = r.page.nodes(QStringLiteral("//tbody[@class='hesaplar']/tr[@class='hesap']"));
     QVERIFY(!rows.empty());
     QSet<QString> accounts;
-    for (xmlNode* line : r.ledger.nodes(entryHeaders + QStringLiteral("/cor:entryDetail")))
+    for (xmlNode* line : r.ledger.nodes(entryHeaders + QStringLiteral("/cor:entryDetail"))) {
         accounts.insert(r.ledger.text(QStringLiteral("cor:account/cor:accountMainID"), line));
+    }
     QCOMPARE(rows.size(), size_t(accounts.size()));
 
     const QString lines =

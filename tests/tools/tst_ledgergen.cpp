@@ -94,18 +94,21 @@ Doc parseDoc(const QString& path)
             stack.removeLast();
             continue;
         }
-        if (!r.isStartElement())
+        if (!r.isStartElement()) {
             continue;
+        }
         const QString name = r.name().toString();
         const QString parent = stack.isEmpty() ? QString() : stack.last();
-        if (stack.isEmpty())
+        if (stack.isEmpty()) {
             d.root = name;
-        if (name == "entryHeader")
+        }
+        if (name == "entryHeader") {
             d.headers.append(Header{});
-        else if (name == "entryDetail")
+        } else if (name == "entryDetail") {
             d.headers.last().lines.append(Line{});
-        else if (name == "CounterSignature")
+        } else if (name == "CounterSignature") {
             ++d.counterSignatures;
+        }
 
         static const QStringList leaves = {"entriesType",
                                            "uniqueID",
@@ -133,55 +136,57 @@ Doc parseDoc(const QString& path)
             continue;
         }
         const QString text = r.readElementText();
-        if (name == "entriesType")
+        if (name == "entriesType") {
             d.entriesType = text;
-        else if (name == "uniqueID" && parent == "documentInfo")
+        } else if (name == "uniqueID" && parent == "documentInfo") {
             d.uniqueId = text;
-        else if (name == "uniqueID" && parent == "segment")
+        } else if (name == "uniqueID" && parent == "segment") {
             d.segmentGuid = text;
-        else if (name == "identifier")
+        } else if (name == "identifier") {
             d.identifier = text;
-        else if (name == "organizationIdentifier")
+        } else if (name == "organizationIdentifier") {
             pendingIdentifier = text;
-        else if (name == "organizationDescription")
+        } else if (name == "organizationDescription") {
             d.organization[text] = pendingIdentifier;
-        else if (name == "numberOfEntries")
+        } else if (name == "numberOfEntries") {
             d.numberOfEntries = text.toLongLong();
-        else if (name == "measurableQuantity" && parent == "segment")
+        } else if (name == "measurableQuantity" && parent == "segment") {
             d.measurableQuantity = text;
-        else if (name == "totalDebit")
+        } else if (name == "totalDebit") {
             d.headers.last().totalDebit = parseCents(text, d.error);
-        else if (name == "totalCredit")
+        } else if (name == "totalCredit") {
             d.headers.last().totalCredit = parseCents(text, d.error);
-        else if (name == "entryNumberCounter")
+        } else if (name == "entryNumberCounter") {
             d.headers.last().counter = text.toLongLong();
-        else if (name == "enteredDate")
+        } else if (name == "enteredDate") {
             d.headers.last().date = text;
-        else if (name == "lineNumber")
+        } else if (name == "lineNumber") {
             line().number = text.toLongLong();
-        else if (name == "lineNumberCounter")
+        } else if (name == "lineNumberCounter") {
             line().counter = text.toLongLong();
-        else if (name == "accountMainID")
+        } else if (name == "accountMainID") {
             line().main = text;
-        else if (name == "accountSubID")
+        } else if (name == "accountSubID") {
             line().sub = text;
-        else if (name == "amount")
+        } else if (name == "amount") {
             line().cents = parseCents(text, d.error);
-        else if (name == "debitCreditCode")
+        } else if (name == "debitCreditCode") {
             line().debit = text == "D";
-        else if (name == "postingDate")
+        } else if (name == "postingDate") {
             line().date = text;
-        else if (name == "documentApplyToNumber")
+        } else if (name == "documentApplyToNumber") {
             line().applyCount = text.toLongLong();
-        else if (name == "SignatureValue" && stack.size() == 1)
+        } else if (name == "SignatureValue" && stack.size() == 1) {
             d.topSignatureValue = text;
-        else if (name == "SignatureValue" && stack.size() == 2 && parent == "Signature")
+        } else if (name == "SignatureValue" && stack.size() == 2 && parent == "Signature") {
             d.signatureValue = text;
-        else if (name == "binaryObject")
+        } else if (name == "binaryObject") {
             d.attachments.append(QByteArray::fromBase64(text.toLatin1()));
+        }
     }
-    if (r.hasError())
+    if (r.hasError()) {
         d.error = r.errorString();
+    }
     return d;
 }
 
@@ -210,8 +215,9 @@ Run runGenerator(const QStringList& args)
     QProcess process;
     process.start(QStringLiteral(LEDGERGEN_PATH), args);
     Run run;
-    if (!process.waitForFinished(120000))
+    if (!process.waitForFinished(120000)) {
         return run;
+    }
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
@@ -351,10 +357,12 @@ void TestLedgerGen::initTestCase()
         QVERIFY(!journals.isEmpty());
         const QString& first = journals.first();
         s.prefix = first.left(first.indexOf("-Y-") + 1);
-        for (const QString& journal : journals)
+        for (const QString& journal : journals) {
             s.parts.append(journal.mid(journal.indexOf("-Y-") + 3, 6));
-        for (const QString& name : QDir(s.dir).entryList({"*.xml"}, QDir::Files, QDir::Name))
+        }
+        for (const QString& name : QDir(s.dir).entryList({"*.xml"}, QDir::Files, QDir::Name)) {
             files.append(s.dir + '/' + name);
+        }
         m_scenarios.insert(it.key(), s);
     }
     // Compiling the schema takes seconds, so one xmllint run checks every file; each file's verdict is then
@@ -368,18 +376,22 @@ void TestLedgerGen::initTestCase()
 void TestLedgerGen::everyFile_validatesAgainstSchema_data()
 {
     QTest::addColumn<QString>("file");
-    for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it)
-        for (const QString& name : QDir(it->dir).entryList({"*.xml"}, QDir::Files, QDir::Name))
+    for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it) {
+        for (const QString& name : QDir(it->dir).entryList({"*.xml"}, QDir::Files, QDir::Name)) {
             QTest::addRow("%s/%s", qPrintable(it.key()), qPrintable(name)) << it->dir + '/' + name;
+        }
+    }
 }
 
 void TestLedgerGen::everyFile_validatesAgainstSchema()
 {
     QFETCH(QString, file);
     QStringList problems;
-    for (const QString& line : m_schemaReport.split('\n'))
-        if (line.startsWith(file + ':'))
+    for (const QString& line : m_schemaReport.split('\n')) {
+        if (line.startsWith(file + ':')) {
             problems.append(line);
+        }
+    }
     QVERIFY2(m_schemaReport.contains(file + " validates"), qPrintable(problems.join('\n')));
 }
 
@@ -399,9 +411,10 @@ void TestLedgerGen::everyFile_signaturesVerifyWithXmlsec1()
         QVERIFY(copy.open(QIODevice::WriteOnly));
         copy.write(QByteArray(doc).replace(own.valueText, rsFromDer(own.value, half).toBase64()));
     }
-    if (QFileInfo(file).fileName().startsWith("GIB-"))
+    if (QFileInfo(file).fileName().startsWith("GIB-")) {
         checks.append({"--id-attr:Id", "SignatureValue", "--node-xpath",
                        "//*[local-name()='CounterSignature']/*[local-name()='Signature']", file});
+    }
     for (const QStringList& extra : checks) {
         QProcess xmlsec;
         xmlsec.start("xmlsec1", QStringList{"--verify", "--enabled-key-data", "x509", "--insecure", "--id-attr:Id",
@@ -431,14 +444,16 @@ void TestLedgerGen::fileSet_hasEveryTypeForEveryPart()
     QStringList expected;
     if (split) {
         QVERIFY2(s.parts.size() >= 3, "the split scenario should give several parts");
-        for (int i = 0; i < s.parts.size(); ++i)
+        for (int i = 0; i < s.parts.size(); ++i) {
             QCOMPARE(s.parts[i], QString::number(i + 1).rightJustified(6, '0'));
+        }
     } else {
         QCOMPARE(s.parts, QStringList{"000000"});
     }
     for (const QString& part : s.parts) {
-        for (const QString& type : kTypes)
+        for (const QString& type : kTypes) {
             expected.append(s.prefix + type + '-' + part + ".xml");
+        }
         expected.append("GIB-" + s.prefix + "YB-" + part + ".xml");
         expected.append("GIB-" + s.prefix + "KB-" + part + ".xml");
     }
@@ -479,9 +494,11 @@ void TestLedgerGen::part_journalKebirBeratsAndReportAgree_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<QString>("part");
-    for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it)
-        for (const QString& part : it->parts)
+    for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it) {
+        for (const QString& part : it->parts) {
             QTest::addRow("%s/%s", qPrintable(it.key()), qPrintable(part)) << it.key() << part;
+        }
+    }
 }
 
 void TestLedgerGen::part_journalKebirBeratsAndReportAgree()
@@ -493,8 +510,9 @@ void TestLedgerGen::part_journalKebirBeratsAndReportAgree()
     const Doc journalBerat = parseDoc(path(scenario, "YB", part));
     const Doc kebirBerat = parseDoc(path(scenario, "KB", part));
     const Doc report = parseDoc(path(scenario, "DR", part));
-    for (const Doc* d : {&journal, &kebir, &journalBerat, &kebirBerat, &report})
+    for (const Doc* d : {&journal, &kebir, &journalBerat, &kebirBerat, &report}) {
         QVERIFY2(d->error.isEmpty(), qPrintable(d->error));
+    }
     QCOMPARE(journal.entriesType, QString("journal"));
     QCOMPARE(kebir.entriesType, QString("ledger"));
     QCOMPARE(report.root, QString("defterraporu"));
@@ -647,8 +665,9 @@ void TestLedgerGen::entriesOption_givesExactEntryCount()
     QFETCH(QString, scenario);
     QFETCH(int, entries);
     int count = 0;
-    for (const QString& part : m_scenarios[scenario].parts)
+    for (const QString& part : m_scenarios[scenario].parts) {
         count += int(parseDoc(path(scenario, "Y", part)).headers.size());
+    }
     QCOMPARE(count, entries);
 }
 
@@ -664,12 +683,14 @@ void TestLedgerGen::splitMonth_keepsEntriesWholeAndNumberingContinuous()
         const Doc journal = parseDoc(path("split", "Y", part));
         QVERIFY(!journal.headers.isEmpty());
         for (const Header& h : journal.headers) {
-            if (nextCounter >= 0)
+            if (nextCounter >= 0) {
                 QCOMPARE(h.counter, nextCounter);
+            }
             nextCounter = h.counter + 1;
             for (const Line& l : h.lines) {
-                if (nextLine >= 0)
+                if (nextLine >= 0) {
                     QCOMPARE(l.number, nextLine);
+                }
                 nextLine = l.number + 1;
             }
             QVERIFY(h.date >= lastDate);
@@ -714,13 +735,15 @@ void TestLedgerGen::taxpayer_identityNumberAndNames()
         QCOMPARE(d.organization.contains("Kurum Unvanı"), !person);
         QCOMPARE(d.organization.contains("Şube No"), branch);
         QCOMPARE(d.organization.contains("Şube Adı"), branch);
-        if (branch)
+        if (branch) {
             QVERIFY(QRegularExpression("^\\d{4}$").match(d.organization["Şube No"]).hasMatch());
+        }
     }
     const QString id = parseDoc(path(scenario, "Y", s.parts.first())).identifier;
     QVector<int> n;
-    for (QChar c : id)
+    for (QChar c : id) {
         n.append(c.digitValue());
+    }
     if (person) {
         // TCKN: 11 digits, no leading zero, two check digits.
         QCOMPARE(id.size(), 11);
@@ -736,8 +759,9 @@ void TestLedgerGen::taxpayer_identityNumberAndNames()
         for (int i = 0; i < 9; ++i) {
             const int t = (n[i] + 9 - i) % 10;
             int v = (t * (1 << (9 - i))) % 9;
-            if (t != 0 && v == 0)
+            if (t != 0 && v == 0) {
                 v = 9;
+            }
             sum += v;
         }
         QCOMPARE(n[9], (10 - sum % 10) % 10);
@@ -800,12 +824,13 @@ void TestLedgerGen::keyOption_signsWithThatKey()
     for (const QString& name : QDir(dir).entryList({"*.xml"}, QDir::Files)) {
         const OwnSignature own = ownSignature(readAll(dir + '/' + name));
         QCOMPARE(own.method, method);
-        if (valueBytes > 0)
+        if (valueBytes > 0) {
             QCOMPARE(own.value.size(), valueBytes);
-        else // a SEQUENCE, at most two bytes of sign padding longer than r‖s
+        } else { // a SEQUENCE, at most two bytes of sign padding longer than r‖s
             QVERIFY2(own.value.startsWith('\x30') && own.value.size() > 2 * ecdsaHalf(method) + 4 &&
                          own.value.size() <= 2 * ecdsaHalf(method) + 8,
                      qPrintable(name));
+        }
         QCOMPARE(own.counterMethod,
                  name.startsWith("GIB-") ? "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256" : QString());
     }
@@ -821,8 +846,9 @@ void TestLedgerGen::sameSeed_sameBytes_otherSeed_otherEntries()
         QCOMPARE(runGenerator(args).exitCode, 0);
         const QStringList names = QDir(s.dir).entryList(QDir::Files, QDir::Name);
         QCOMPARE(QDir(again).entryList(QDir::Files, QDir::Name), names);
-        for (const QString& name : names)
+        for (const QString& name : names) {
             QVERIFY2(readAll(s.dir + '/' + name) == readAll(again + '/' + name), qPrintable(name));
+        }
     }
 
     const QString other = m_tmp.filePath("company-other-seed");
@@ -882,8 +908,9 @@ void TestLedgerGen::help_namesEveryOption()
     const Run run = runGenerator({"--help"});
     QCOMPARE(run.exitCode, 0);
     for (const char* option : {"--out", "--entries", "--size", "--seed", "--month", "--taxpayer", "--branch",
-                               "--big-account-lines", "--part-size", "--attachments", "--key", "--curve", "--help"})
+                               "--big-account-lines", "--part-size", "--attachments", "--key", "--curve", "--help"}) {
         QVERIFY2(run.out.contains(option), option);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLedgerGen)

@@ -20,12 +20,15 @@ bool run(const QString& program, const QStringList& args, QByteArray* out = null
 {
     QProcess p;
     p.start(program, args);
-    if (!p.waitForFinished(120000))
+    if (!p.waitForFinished(120000)) {
         return false;
-    if (out)
+    }
+    if (out) {
         *out = p.readAllStandardOutput();
-    if (exitCode)
+    }
+    if (exitCode) {
         *exitCode = p.exitCode();
+    }
     return p.exitStatus() == QProcess::NormalExit;
 }
 
@@ -45,16 +48,18 @@ void writeAll(const QString& path, const QByteArray& bytes)
 void copyFolder(const QString& from, const QString& to)
 {
     QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files))
+    for (const QString& name : QDir(from).entryList(QDir::Files)) {
         QFile::copy(from + '/' + name, to + '/' + name);
+    }
 }
 
 // Changes one base64 character of the n-th (0-based) element that starts with `open`.
 void flipInside(QByteArray& doc, const QByteArray& open, int n)
 {
     qsizetype at = -1;
-    for (int i = 0; i <= n; ++i)
+    for (int i = 0; i <= n; ++i) {
         at = doc.indexOf(open, at + 1);
+    }
     QVERIFY(at >= 0);
     const qsizetype pos = doc.indexOf('>', at) + 10;
     doc[pos] = doc[pos] == 'A' ? 'B' : 'A';
@@ -63,8 +68,9 @@ void flipInside(QByteArray& doc, const QByteArray& open, int n)
 QByteArray between(const QByteArray& doc, const QByteArray& open, const QByteArray& close, int n)
 {
     qsizetype at = -1;
-    for (int i = 0; i <= n; ++i)
+    for (int i = 0; i <= n; ++i) {
         at = doc.indexOf(open, at + 1);
+    }
     const qsizetype start = at + open.size();
     return doc.mid(start, doc.indexOf(close, start) - start);
 }
@@ -166,8 +172,9 @@ void TestVerify::generatedFile_verifies()
     QFETCH(QString, summary);
     QFETCH(QString, key);
     verify::VerifyOptions options = withRoots();
-    if (!roots)
+    if (!roots) {
         options.rootsFolder = m_tmp.filePath("no-roots");
+    }
     const verify::VerificationResult r = verify::verifyFile(path, options);
     QVERIFY2(r.status == verify::Status::Verified, qPrintable(r.summary + '\n' + r.details.join('\n')));
     QCOMPARE(r.summary, summary);
@@ -328,9 +335,10 @@ void TestVerify::tampering_isCaughtWithReason()
     } else if (change == "entity") {
         // Refused before parsing, whatever it declares: these entities expand to 30 MB.
         QByteArray entities = "<!ENTITY e0 \"lol\">";
-        for (int i = 1; i < 8; ++i)
+        for (int i = 1; i < 8; ++i) {
             entities += QByteArray("<!ENTITY e%1 \"").replace("%1", QByteArray::number(i)) +
                         QByteArray("&e%1;").replace("%1", QByteArray::number(i - 1)).repeated(10) + "\">";
+        }
         doc.insert(doc.indexOf("<edefter:"),
                    "<!-- yorum -->\n<!DOCTYPE x [<!ENTITY f SYSTEM \"file:///etc/passwd\">" + entities + "]>\n");
         doc.replace("<edefter:defterraporu ", "<edefter:defterraporu b=\"&e7;&f;\" ");
@@ -345,15 +353,17 @@ void TestVerify::tampering_isCaughtWithReason()
         // Within every shape limit, yet canonicalising it for the signature takes each element through
         // 200 namespaces: at 20 MB, minutes.
         QByteArray shape = "<w";
-        for (int i = 0; i < 200; ++i)
+        for (int i = 0; i < 200; ++i) {
             shape += " xmlns:n" + QByteArray::number(i) + "=\"u\"";
+        }
         doc.insert(doc.indexOf("<gl-cor:accountingEntries>"),
                    shape + ">" + QByteArray("<y/>").repeated(60000) + "</w>");
     } else if (change == "deep" || change == "attributes" || change == "namespaces") {
         const auto attributes = [](const char* prefix, int count) {
             QByteArray out;
-            for (int i = 0; i < count; ++i)
+            for (int i = 0; i < count; ++i) {
                 out += ' ' + QByteArray(prefix) + QByteArray::number(i) + "=\"u\"";
+            }
             return out;
         };
         const QByteArray shape = change == "deep" ? QByteArray("<a>").repeated(300) + QByteArray("</a>").repeated(300)
@@ -380,8 +390,9 @@ void TestVerify::folder_listsLedgersWithoutBeratAndBeratsWithoutLedger()
 {
     const QString dir = m_tmp.filePath("folder");
     copyFolder(m_tmp.filePath("march"), dir);
-    for (const QString type : {"KB", "GIB-KB"})
+    for (const QString type : {"KB", "GIB-KB"}) {
         QVERIFY(QFile::remove(dir + '/' + QFileInfo(file(type)).fileName()));
+    }
     const QString orphan = dir + '/' + m_prefix["march"] + "YB-000007.xml";
     QVERIFY(QFile::copy(file("YB"), orphan));
 
@@ -418,12 +429,15 @@ void TestVerify::cancelledOrConcurrent_checksStaySound()
     verify::VerificationResult results[3];
     const QString paths[3] = {file("K"), file("Y", "person"), file("GIB-YB")};
     std::thread threads[3];
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         threads[i] = std::thread([&, i] { results[i] = verify::verifyFile(paths[i], withRoots()); });
-    for (std::thread& t : threads)
+    }
+    for (std::thread& t : threads) {
         t.join();
-    for (const verify::VerificationResult& r : results)
+    }
+    for (const verify::VerificationResult& r : results) {
         QVERIFY2(r.status == verify::Status::Verified, qPrintable(r.summary));
+    }
 }
 
 void TestVerify::commandLine_exitCodesAndJson_data()
@@ -470,9 +484,10 @@ void TestVerify::commandLine_exitCodesAndJson()
     QStringList got;
     for (const QJsonValue& f : json["files"].toArray()) {
         got.append(f["status"].toString());
-        if (f["signer"].isObject())
+        if (f["signer"].isObject()) {
             QVERIFY(!f["signer"]["key"].toString().isEmpty() &&
                     !f["signer"]["signatureAlgorithm"].toString().isEmpty());
+        }
     }
     QCOMPARE(got, statuses);
     QCOMPARE(json["exitCode"].toInt(), exitCode);

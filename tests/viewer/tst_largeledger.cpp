@@ -174,8 +174,9 @@ void TestLargeLedger::search_findsTextInALaterPiece()
     const auto& pieces = *m_browser->documents().current().pieces;
     int piece = -1;
     for (qsizetype i = 0; i < pieces.count() && piece < 0; ++i) {
-        if (pieces.fragments.at(i).contains("m1400l2<"))
+        if (pieces.fragments.at(i).contains("m1400l2<")) {
             piece = int(i);
+        }
     }
     QVERIFY(piece > 3);
     QVERIFY(!pieceLoaded(*m_browser, piece));
@@ -184,8 +185,9 @@ void TestLargeLedger::search_findsTextInALaterPiece()
     m_browser->find(term);
     QTRY_VERIFY_WITH_TIMEOUT(m_browser->currentMatch() >= 0, 10000);
     int total = 0;
-    for (int count : m_browser->matchCounts())
+    for (int count : m_browser->matchCounts()) {
         total += count;
+    }
     QCOMPARE(total, 1);
     QCOMPARE(m_browser->matchCounts().at(piece), 1);
     QTRY_VERIFY_WITH_TIMEOUT(pieceLoaded(*m_browser, piece), 10000);
@@ -296,8 +298,9 @@ void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole()
     render::PiecedDocument cut;
     cut.head = "<html><head></head><body>";
     cut.tail = "</body></html>";
-    for (int i = 0; i + 1 < pieces; ++i)
+    for (int i = 0; i + 1 < pieces; ++i) {
         cut.fragments.append("<p>Parça " + QByteArray::number(i) + "</p>");
+    }
     cut.fragments.append(last);
     RenderedDocument document;
     document.partial = partial;
@@ -308,8 +311,9 @@ void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole()
     QVERIFY(page.endsWith(manifest + cut.tail));
     const QByteArray template_ = "<template id=\"verazidedaze-last\">" + last + "</template>";
     QCOMPARE(page.contains(template_), brought);
-    if (!brought)
+    if (!brought) {
         QCOMPARE(page.size(), (cut.head + cut.fragments.first() + manifest + cut.tail).size());
+    }
 }
 
 int main(int argc, char* argv[])

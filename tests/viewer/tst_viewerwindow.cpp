@@ -33,8 +33,9 @@ namespace {
 QByteArray manyRows(int rows)
 {
     QByteArray body;
-    for (int i = 1; i <= rows; ++i)
+    for (int i = 1; i <= rows; ++i) {
         body += "<n>Satır " + QByteArray::number(i) + "</n>";
+    }
     return body;
 }
 
@@ -139,8 +140,9 @@ void TestViewerWindow::caption_saysWaitWhileBusy_thenTitle()
     window->Form_Load();
     QStringList captions;
     connect(window, &QWidget::windowTitleChanged, this, [&](const QString& title) {
-        if (captions.isEmpty() || captions.constLast() != title)
+        if (captions.isEmpty() || captions.constLast() != title) {
             captions << title;
+        }
     });
     window->browser()->Navigate2(ledgerUrl(QStringLiteral("yavas.xml")));
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString::fromUtf8(frmXML::kBusyCaption), 2000);
@@ -309,8 +311,9 @@ QString TestViewerWindow::signedJournal()
     QProcess generator;
     generator.start(QStringLiteral(LEDGERGEN_PATH),
                     {"--out", m_dir->path(), "--entries", "30", "--seed", "3", "--month", "2024-03"});
-    if (!generator.waitForFinished(60000) || generator.exitCode() != 0)
+    if (!generator.waitForFinished(60000) || generator.exitCode() != 0) {
         return {};
+    }
     return QDir(m_dir->path()).entryList({"*-Y-*.xml"}).value(0);
 }
 
@@ -408,8 +411,9 @@ void TestViewerWindow::verification_ofAnEarlierLedger_neverShowsUnderTheNext()
     const QString line = window->verificationLine();
     QTest::qWait(1500); // room for the journal's check to end, which must not show
     QCOMPARE(window->verificationLine(), line);
-    for (const QList<QVariant>& result : std::as_const(results))
+    for (const QList<QVariant>& result : std::as_const(results)) {
         QVERIFY(result.at(0).value<verify::VerificationResult>().path.endsWith(QLatin1String("a.xml")));
+    }
     delete window;
 }
 

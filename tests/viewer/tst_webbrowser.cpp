@@ -136,8 +136,9 @@ void TestWebBrowser::secondNavigate_supersedesSlowFirst()
     QVERIFY(!browser.Busy());
     QCOMPARE(evaluate(browser, QStringLiteral("document.getElementById('text').textContent")).toString(),
              QStringLiteral("hızlı"));
-    for (const QString& url : loaded)
+    for (const QString& url : loaded) {
         QVERIFY2(!url.contains(QStringLiteral("yavas")), qPrintable(url));
+    }
 }
 
 void TestWebBrowser::relativeResources_servedFromLedgerFolderOnly()
@@ -248,8 +249,9 @@ void TestWebBrowser::contextMenu_offersOnlyWhatHelps()
     std::unique_ptr<QMenu> menu(browser.createContextMenu());
     QStringList texts;
     for (const QAction* action : menu->actions()) {
-        if (!action->isSeparator())
+        if (!action->isSeparator()) {
             texts << action->text();
+        }
     }
     QCOMPARE(texts, (QStringList{"Kopyala", "Tümünü seç", "Bul…", "Yazdır…"}));
 }

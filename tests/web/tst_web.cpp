@@ -65,8 +65,9 @@ private slots:
         QSet<QString> used;
         static const QRegularExpression mark(QStringLiteral("data-vz-[a-z]+"));
         for (const QString& name : QDir(QStringLiteral(TEST_SOURCE_DIR "/src/web/js")).entryList({"*.js"})) {
-            for (const QRegularExpressionMatch& match : mark.globalMatch(scriptFile(name)))
+            for (const QRegularExpressionMatch& match : mark.globalMatch(scriptFile(name))) {
                 used.insert(match.captured());
+            }
         }
         QCOMPARE(used, marks);
     }

@@ -60,15 +60,16 @@ int main(int argc, char** argv)
             std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
             return kOk;
         }
-        if (arg == QLatin1String("--csv"))
+        if (arg == QLatin1String("--csv")) {
             csv = true;
-        else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             return writeError(QStringLiteral("verazidedaze-export: bilinmeyen seçenek: %1\n--help ile kullanımı "
                                              "görün.\n")
                                   .arg(arg)),
                    kUsage;
-        else
+        } else {
             positional << arg;
+        }
     }
     if (positional.size() != 2) {
         writeError(QStringLiteral("verazidedaze-export: DEFTER ve ÇIKTI dosyası gerekli.\n\n") + helpText());
@@ -89,8 +90,9 @@ int main(int argc, char** argv)
     timer.start();
     const ledgerexport::ExportResult result = ledgerexport::exportLedger(
         positional[0], positional[1], csv ? ledgerexport::Format::Csv : ledgerexport::Format::Xlsx, progress);
-    if (showProgress)
+    if (showProgress) {
         std::fputs("\n", stderr);
+    }
     if (!result.ok) {
         writeError(QStringLiteral("verazidedaze-export: %1\n").arg(result.error));
         return kFailed;

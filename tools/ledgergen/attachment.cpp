@@ -37,8 +37,9 @@ std::string makePdf(const std::vector<std::string>& lines)
     for (const std::string& line : lines) {
         content += '(';
         for (char c : asciiFold(line)) {
-            if (c == '(' || c == ')' || c == '\\')
+            if (c == '(' || c == ')' || c == '\\') {
                 content += '\\';
+            }
             content += c;
         }
         content += ") Tj T*\n";

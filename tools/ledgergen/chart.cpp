@@ -128,10 +128,12 @@ Chart::Chart(uint64_t seed, int domesticCustomerCount, int supplierCount)
     // Distinct names for all counterparties: a shuffled slice of every combination.
     const uint64_t combinations = std::size(kNameFirst) * std::size(kNameTrade) * std::size(kNameForm);
     std::vector<uint64_t> codes(combinations);
-    for (uint64_t i = 0; i < combinations; ++i)
+    for (uint64_t i = 0; i < combinations; ++i) {
         codes[i] = i;
-    for (uint64_t i = combinations - 1; i > 0; --i)
+    }
+    for (uint64_t i = combinations - 1; i > 0; --i) {
         std::swap(codes[i], codes[rng.below(i + 1)]);
+    }
     size_t nextCode = 0;
     auto takeName = [&] {
         return counterpartyName(codes[nextCode++ % combinations]);
@@ -163,17 +165,19 @@ Chart::Chart(uint64_t seed, int domesticCustomerCount, int supplierCount)
                 m_accounts.push_back({main, id, name, series, {}});
             }
         } else if (row.id == "153") {
-            for (size_t i = 0; i < std::size(kGoods); ++i)
+            for (size_t i = 0; i < std::size(kGoods); ++i) {
                 m_accounts.push_back({main,
                                       std::string(kGoods[i].id),
                                       std::string(kGoods[i].name),
                                       {},
                                       std::string(kUnits[i % std::size(kUnits)])});
+            }
         } else if (row.subs.empty()) {
             m_accounts.push_back({main, {}, {}, {}, {}});
         } else {
-            for (const SubRow& sub : row.subs)
+            for (const SubRow& sub : row.subs) {
                 m_accounts.push_back({main, std::string(sub.id), std::string(sub.name), {}, {}});
+            }
         }
     }
     // Built in code order already; kept sorted so that the kebir can rely on it.
@@ -184,16 +188,17 @@ Chart::Chart(uint64_t seed, int domesticCustomerCount, int supplierCount)
     for (int i = 0; i < int(m_accounts.size()); ++i) {
         const PostingAccount& a = m_accounts[i];
         const std::string& main = m_mains[a.main].id;
-        if (main == "120")
+        if (main == "120") {
             (a.subId.compare(0, 6, "120.01") == 0 ? domesticCustomers : exportCustomers).push_back(i);
-        else if (main == "320")
+        } else if (main == "320") {
             suppliers.push_back(i);
-        else if (main == "153")
+        } else if (main == "153") {
             goods.push_back(i);
-        else if (main == "770" && a.subId >= "770.03")
+        } else if (main == "770" && a.subId >= "770.03") {
             expenses.push_back(i);
-        else if (main == "102" && a.subId.compare(0, 6, "102.01") == 0)
+        } else if (main == "102" && a.subId.compare(0, 6, "102.01") == 0) {
             banks.push_back(i);
+        }
     }
     posBank = find("102.02.001");
 }
@@ -202,17 +207,20 @@ int Chart::find(std::string_view code) const
 {
     for (int i = 0; i < int(m_accounts.size()); ++i) {
         const PostingAccount& a = m_accounts[i];
-        if (a.subId.empty() ? m_mains[a.main].id == code : a.subId == code)
+        if (a.subId.empty() ? m_mains[a.main].id == code : a.subId == code) {
             return i;
+        }
     }
     throw std::logic_error("hesap planında yok: " + std::string(code));
 }
 
 int Chart::mainIndex(std::string_view id) const
 {
-    for (int i = 0; i < int(m_mains.size()); ++i)
-        if (m_mains[i].id == id)
+    for (int i = 0; i < int(m_mains.size()); ++i) {
+        if (m_mains[i].id == id) {
             return i;
+        }
+    }
     throw std::logic_error("hesap planında yok: " + std::string(id));
 }
 

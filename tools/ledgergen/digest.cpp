@@ -54,8 +54,9 @@ void DocumentDigest::body(std::string_view written)
     size_t done = 0;
     for (;;) {
         const auto hit = std::search(written.begin() + std::ptrdiff_t(done), written.end(), unitRef);
-        if (hit == written.end())
+        if (hit == written.end()) {
             break;
+        }
         const size_t at = size_t(hit - written.begin());
         const size_t start = at > 0 ? at - 1 : 0; // the space before the attribute
         const std::string_view rest = written.substr(start);

@@ -242,8 +242,9 @@ void Documents::documentInfo(std::string& out, const Context& c, std::string_vie
     date(out, 4, "gl-cor:periodCoveredStart", c.plain, m_period.start);
     date(out, 4, "gl-cor:periodCoveredEnd", c.plain, m_period.end);
     text(out, 4, "gl-bus:sourceApplication", c.plain, m_taxpayer.sourceApplication);
-    if (!m_taxpayer.person) // optional; present in some real files, absent in others
+    if (!m_taxpayer.person) { // optional; present in some real files, absent in others
         text(out, 4, "gl-muc:defaultCurrency", c.plain, "iso4217:TRY");
+    }
     close(out, 3, "gl-cor:documentInfo");
 }
 
@@ -493,21 +494,24 @@ void Documents::detail(std::string& o, const Context& c, const Posting& p) const
     text(o, 5, "gl-cor:debitCreditCode", c.plain, p.dc == Dc::Debit ? "D" : "C");
     date(o, 5, "gl-cor:postingDate", c.plain, posted);
     text(o, 5, "gl-cor:documentType", c.plain, type.type);
-    if (!type.description.empty())
+    if (!type.description.empty()) {
         text(o, 5, "gl-cor:documentTypeDescription", c.plain, type.description);
+    }
     text(o, 5, "gl-cor:documentNumber", c.plain, documentNumber(p));
     number(o, 5, "gl-cor:documentReference", c.plain, p.voucher, 6);
     date(o, 5, "gl-cor:documentDate", c.plain, documentDate);
-    if (p.pay != Pay::None)
+    if (p.pay != Pay::None) {
         text(o, 5, "gl-bus:paymentMethod", c.plain, paymentText(p.pay));
+    }
     if (p.note != Note::None) {
         startItem(o, 5, "gl-cor:detailComment", c.plain);
         lineComment(o, p);
         endItem(o, "gl-cor:detailComment");
     }
     if (p.doc == DocKind::Check || p.doc == DocKind::OwnCheck) {
-        if (p.aux > 0)
+        if (p.aux > 0) {
             date(o, 5, "gl-cor:maturityDate", c.plain, addDays(documentDate, int(p.aux)));
+        }
     }
     if (p.quantity > 0) {
         open(o, 5, "gl-bus:measurable");
@@ -619,16 +623,18 @@ void Documents::journalEntry(std::string& o, const Entry& e) const
     amount(o, 4, "gl-bus:totalDebit", c.money, e.debitTotal());
     amount(o, 4, "gl-bus:totalCredit", c.money, e.creditTotal());
     number(o, 4, "gl-cor:entryNumberCounter", c.count, e.counter);
-    for (const Posting& p : e.lines)
+    for (const Posting& p : e.lines) {
         detail(o, c, p);
+    }
     close(o, 3, "gl-cor:entryHeader");
 }
 
 void Documents::ledgerBlockStart(std::string& o, const Posting* first, const Posting* last) const
 {
     int64_t movement = 0;
-    for (const Posting* p = first; p != last; ++p)
+    for (const Posting* p = first; p != last; ++p) {
         movement += p->dc == Dc::Debit ? p->cents : -p->cents;
+    }
     // Kebir headers carry the period's net movement on one side and zero on the other.
     open(o, 3, "gl-cor:entryHeader");
     amount(o, 4, "gl-bus:totalDebit", m_ledger.money, movement > 0 ? movement : 0);
@@ -668,8 +674,9 @@ void Documents::canonicalHead(std::string& out, std::string_view written)
     for (auto [from, to] :
          {std::pair{kRootNamespaces, kRootNamespacesCanonical}, std::pair{kXbrlStart, kXbrlStartCanonical}}) {
         const size_t at = rest.find(from);
-        if (at == std::string_view::npos)
+        if (at == std::string_view::npos) {
             throw std::logic_error("canonicalHead: unexpected head");
+        }
         out += rest.substr(0, at);
         out += to;
         rest = rest.substr(at + from.size());
@@ -712,8 +719,9 @@ void Documents::berat(std::string& o, const BeratInput& in, bool approved) const
     const bool journal = in.book == Book::Journal;
     const Context& c = journal ? m_journal : m_ledger;
     std::string segment;
-    if (journal)
+    if (journal) {
         number(segment, 5, "gl-bus:numberOfEntries", c.plain + R"( unitRef="countable")", in.entries);
+    }
     text(segment, 5, "gl-cor:uniqueID", c.plain, in.guid);
     // The ledger file's size in MiB, rounded to two places.
     const uint64_t hundredths = (in.ledgerBytes * 100 + 524288) / 1048576;
@@ -770,8 +778,9 @@ void Documents::report(std::string& o, uint32_t serial, const std::vector<Accoun
     uint32_t lineNumber = 1;
     for (size_t i = 0; i < totals.size(); ++i) {
         const AccountTotals& t = totals[i];
-        if (t.debitCount + t.creditCount == 0)
+        if (t.debitCount + t.creditCount == 0) {
             continue;
+        }
         const MainAccount& main = m_chart.mains()[i];
         for (Dc dc : {Dc::Debit, Dc::Credit}) {
             open(o, 4, "gl-cor:entryDetail");

@@ -21,18 +21,22 @@ int64_t percentOf(int64_t amount, int64_t permyriad)
 int64_t Entry::debitTotal() const
 {
     int64_t sum = 0;
-    for (const Posting& p : lines)
-        if (p.dc == Dc::Debit)
+    for (const Posting& p : lines) {
+        if (p.dc == Dc::Debit) {
             sum += p.cents;
+        }
+    }
     return sum;
 }
 
 int64_t Entry::creditTotal() const
 {
     int64_t sum = 0;
-    for (const Posting& p : lines)
-        if (p.dc == Dc::Credit)
+    for (const Posting& p : lines) {
+        if (p.dc == Dc::Credit) {
             sum += p.cents;
+        }
+    }
     return sum;
 }
 
@@ -89,8 +93,9 @@ EntryKind EntryFactory::drawOrdinaryKind()
                                          {EntryKind::Interest, 1}};
     unsigned roll = unsigned(m_rng.below(100));
     for (const Weighted& w : table) {
-        if (roll < w.weight)
+        if (roll < w.weight) {
             return w.kind;
+        }
         roll -= w.weight;
     }
     return EntryKind::Sale;
@@ -133,8 +138,9 @@ void EntryFactory::make(EntryKind kind, int day, Entry& e, uint32_t posLines)
         makeTransfer(e, kind, day);
         break;
     }
-    for (const Posting& p : e.lines)
+    for (const Posting& p : e.lines) {
         (p.dc == Dc::Debit ? m_debit : m_credit)[p.account] += p.cents;
+    }
 }
 
 void EntryFactory::begin(Entry& e, EntryKind kind, int day, DocKind doc, uint32_t docNumber, int docDay, int partner)
@@ -176,12 +182,15 @@ Posting& EntryFactory::add(Entry& e, int account, int64_t cents, Dc dc, Note not
 int64_t EntryFactory::netAmount()
 {
     const unsigned roll = unsigned(m_rng.below(100));
-    if (roll < 30)
+    if (roll < 30) {
         return m_rng.between(10000, 100000);
-    if (roll < 75)
+    }
+    if (roll < 75) {
         return m_rng.between(100000, 1000000);
-    if (roll < 97)
+    }
+    if (roll < 97) {
         return m_rng.between(1000000, 10000000);
+    }
     return m_rng.between(10000000, 100000000);
 }
 
@@ -396,8 +405,9 @@ void EntryFactory::makeSalaryAccrual(Entry& e, int day)
 {
     begin(e, EntryKind::SalaryAccrual, day, DocKind::Payroll, 0, day, -1);
     int64_t gross = 0;
-    for (int i = 0; i < m_employees; ++i)
+    for (int i = 0; i < m_employees; ++i) {
         gross += m_rng.between(2500000, 6000000);
+    }
     // Simplified payroll rates (per ten thousand): employee SGK 14 %, unemployment 1 %, employer SGK 15.5 %,
     // employer unemployment 2 %, stamp tax 0.759 %, income tax 15 % of the base after employee shares.
     const int64_t sgkEmployee = percentOf(gross, 1400);
@@ -439,10 +449,11 @@ void EntryFactory::makeVatOffset(Entry& e, int day)
             input += balance;
         }
     }
-    if (output > input)
+    if (output > input) {
         add(e, m_vatPayable, output - input, Dc::Credit, Note::VatOffset);
-    else if (input > output)
+    } else if (input > output) {
         add(e, m_vatCarried, input - output, Dc::Debit, Note::VatOffset);
+    }
 }
 
 } // namespace ledgergen

@@ -52,8 +52,9 @@ public:
         m_buffer.clear();
         m_digest.reset();
         m_stream.open(path, std::ios::binary | std::ios::trunc);
-        if (!m_stream)
+        if (!m_stream) {
             throw GenerationError("Dosya açılamadı: " + pathText(path));
+        }
     }
 
     // Written and digested.
@@ -74,16 +75,18 @@ public:
     {
         m_buffer += data;
         m_bytes += data.size();
-        if (m_buffer.size() >= (1u << 20))
+        if (m_buffer.size() >= (1u << 20)) {
             flush();
+        }
     }
 
     void close()
     {
         flush();
         m_stream.close();
-        if (m_stream.fail())
+        if (m_stream.fail()) {
             throw GenerationError("Dosya yazılamadı (disk dolu olabilir): " + pathText(m_path));
+        }
     }
 
     uint64_t bytes() const { return m_bytes; }
@@ -94,8 +97,9 @@ private:
     {
         m_stream.write(m_buffer.data(), std::streamsize(m_buffer.size()));
         m_buffer.clear();
-        if (!m_stream)
+        if (!m_stream) {
             throw GenerationError("Dosya yazılamadı (disk dolu olabilir): " + pathText(m_path));
+        }
     }
 
     fs::path m_path;
@@ -129,8 +133,9 @@ Period makePeriod(const Options& o)
 // months, of about the same size, would have left them.
 uint32_t firstCounter(const Options& o)
 {
-    if (o.month == 1)
+    if (o.month == 1) {
         return 1;
+    }
     Rng rng(streamSeed(o.seed, "numbering"));
     const uint64_t perMonth = expectedEntries(o) * uint64_t(rng.between(90, 110)) / 100;
     return uint32_t(std::min<uint64_t>(1 + uint64_t(o.month - 1) * perMonth, 2000000000));
@@ -138,8 +143,9 @@ uint32_t firstCounter(const Options& o)
 
 uint32_t firstLineNumber(const Options& o, uint32_t counter)
 {
-    if (counter == 1)
+    if (counter == 1) {
         return 1;
+    }
     Rng rng(streamSeed(o.seed, "numbering", 1));
     return uint32_t(std::min<uint64_t>(uint64_t(counter - 1) * 3 + uint64_t(rng.between(0, 500)), 4000000000u));
 }
@@ -190,8 +196,9 @@ public:
         try {
             std::error_code ec;
             fs::create_directories(m_opt.outDir, ec);
-            if (ec || !fs::is_directory(m_opt.outDir))
+            if (ec || !fs::is_directory(m_opt.outDir)) {
                 throw GenerationError("Klasör oluşturulamadı: " + pathText(m_opt.outDir));
+            }
             produce();
             warnAboutOtherParts();
             writeRoots();
@@ -226,8 +233,9 @@ private:
     {
         const std::string_view older = "Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2";
         const size_t at = names.issuer.find(older);
-        if (keyChoice().curve != 0 && at != std::string::npos)
+        if (keyChoice().curve != 0 && at != std::string::npos) {
             names.issuer[at + older.size() - 1] = '3';
+        }
         return names;
     }
 
@@ -236,8 +244,9 @@ private:
 
     Progress progress(uint64_t ordinaryDone, uint64_t ordinaryTotal) const
     {
-        if (sizeMode())
+        if (sizeMode()) {
             return {std::min(journalBytes(), m_opt.sizeBytes), m_opt.sizeBytes};
+        }
         return ordinaryTotal == 0 ? Progress{1, 1} : Progress{ordinaryDone, ordinaryTotal};
     }
 
@@ -259,9 +268,10 @@ private:
             batches = (m_opt.bigAccountLines + kPosLinesPerBatch - 1) / kPosLinesPerBatch;
         } else {
             const uint64_t available = m_opt.entries - (monthEnd ? 3 : 0);
-            if (m_opt.bigAccountLines > 0)
+            if (m_opt.bigAccountLines > 0) {
                 batches = std::clamp<uint64_t>((m_opt.bigAccountLines + kPosLinesPerBatch - 1) / kPosLinesPerBatch, 1,
                                                std::max<uint64_t>(1, available / 2));
+            }
             // An entry is held whole in memory before it is written, so batches stay bounded; that may take
             // more entries than were asked for.
             if (batches < fewestBatches) {
@@ -293,17 +303,20 @@ private:
             }
             const bool full = sizeMode() ? ordinaryDone > 0 && journalBytes() + kMonthEndReserve >= m_opt.sizeBytes
                                          : ordinaryDone >= ordinary;
-            if (full)
+            if (full) {
                 break;
+            }
             // The month opens with a stock purchase, which also guarantees the VAT offset has something to do.
             emit(ordinaryDone == 0 ? EntryKind::Purchase : m_factory.drawOrdinaryKind(), dayAt(p));
             ++ordinaryDone;
         }
         const int lastDay = m_period.end.day;
-        for (; batchesDone < batches; ++batchesDone)
+        for (; batchesDone < batches; ++batchesDone) {
             emit(EntryKind::PosBatch, dayAt(progress(ordinaryDone, ordinary)), batchLines(batchesDone));
-        if (!salaryPaid)
+        }
+        if (!salaryPaid) {
             emit(EntryKind::SalaryPayment, dayAt(progress(ordinaryDone, ordinary)));
+        }
         if (monthEnd) {
             emit(EntryKind::SalaryAccrual, lastDay);
             emit(EntryKind::VatOffset, lastDay);
@@ -317,18 +330,22 @@ private:
         m_text.clear();
         m_docs.journalEntry(m_text, m_entry);
         std::string attachment;
-        if (m_attachmentsLeft > 0 && carriesInvoice(m_entry))
+        if (m_attachmentsLeft > 0 && carriesInvoice(m_entry)) {
             attachment = m_docs.attachment(m_entry);
+        }
 
         // An entry is never split: when it does not fit, the part ends before it.
         const uint64_t reserve = m_trailerReserve + m_extensions.size() + attachment.size();
-        if (m_partOpen && m_partEntries > 0 && m_sink.bytes() + m_text.size() + reserve > m_partLimit)
+        if (m_partOpen && m_partEntries > 0 && m_sink.bytes() + m_text.size() + reserve > m_partLimit) {
             closePart(false);
-        if (!m_partOpen)
+        }
+        if (!m_partOpen) {
             openPart();
-        if (m_partEntries == 0 && m_sink.bytes() + m_text.size() + reserve > m_partLimit)
+        }
+        if (m_partEntries == 0 && m_sink.bytes() + m_text.size() + reserve > m_partLimit) {
             m_outcome.warnings.push_back("Yevmiye maddesi " + std::to_string(m_entry.counter) +
                                          " tek başına parça sınırını aşıyor; bölünmeden kendi parçasına yazıldı.");
+        }
 
         m_sink.write(m_text);
         ++m_partEntries;
@@ -398,8 +415,9 @@ private:
         const std::string journalName = fileName("Y", part);
         std::error_code ec;
         fs::rename(m_tempPath, m_opt.outDir / journalName, ec);
-        if (ec)
+        if (ec) {
             throw GenerationError("Dosya adlandırılamadı: " + journalName + " (" + ec.message() + ")");
+        }
         m_tempPath.clear();
         m_partOpen = false;
         m_closedBytes += journalSize;
@@ -435,8 +453,9 @@ private:
             const bool sameMonth = name.rfind(prefix, 0) == 0 || name.rfind("GIB-" + prefix, 0) == 0;
             const bool written = std::any_of(m_outcome.files.begin(), m_outcome.files.end(),
                                              [&](const WrittenFile& f) { return f.name == name; });
-            if (sameMonth && !written)
+            if (sameMonth && !written) {
                 m_outcome.warnings.push_back("Klasörde bu setten olmayan eski bir dosya var: " + name);
+            }
         }
     }
 
@@ -513,8 +532,9 @@ private:
     // The test roots that issued this set's certificates, for a verifier's root folder.
     void writeRoots()
     {
-        if (m_opt.rootsDir.empty())
+        if (m_opt.rootsDir.empty()) {
             return;
+        }
         std::error_code ec;
         fs::create_directories(m_opt.rootsDir, ec);
         for (const Identity* signer : {&m_signer, &m_gib}) {

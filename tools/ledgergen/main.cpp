@@ -18,13 +18,15 @@ int main(int argc, char** argv)
         return 0;
     }
     const ledgergen::Outcome outcome = ledgergen::generateMonth(*parsed.options);
-    for (const std::string& warning : outcome.warnings)
+    for (const std::string& warning : outcome.warnings) {
         std::fprintf(stderr, "ledgergen: uyarı: %s\n", warning.c_str());
+    }
     if (!outcome.ok) {
         std::fprintf(stderr, "ledgergen: %s\n", outcome.error.c_str());
         return 1;
     }
-    for (const ledgergen::WrittenFile& file : outcome.files)
+    for (const ledgergen::WrittenFile& file : outcome.files) {
         std::printf("%12llu  %s\n", static_cast<unsigned long long>(file.bytes), file.name.c_str());
+    }
     return 0;
 }

@@ -41,8 +41,9 @@ Pkey loadKey(std::string_view pem)
     BIO* bio = BIO_new_mem_buf(pem.data(), int(pem.size()));
     EVP_PKEY* key = PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr);
     BIO_free(bio);
-    if (!key)
+    if (!key) {
         fail("test anahtarı okunamadı");
+    }
     return Pkey(key);
 }
 
@@ -57,19 +58,23 @@ X509_NAME* parseName(const std::string& text)
         // A ", " ends the value only when an attribute name and "=" follow.
         for (;;) {
             end = text.find(", ", end);
-            if (end == std::string::npos)
+            if (end == std::string::npos) {
                 break;
+            }
             size_t k = end + 2;
-            while (k < text.size() && text[k] >= 'A' && text[k] <= 'Z')
+            while (k < text.size() && text[k] >= 'A' && text[k] <= 'Z') {
                 ++k;
-            if (k > end + 2 && k < text.size() && text[k] == '=')
+            }
+            if (k > end + 2 && k < text.size() && text[k] == '=') {
                 break;
+            }
             end += 2;
         }
         const std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         const size_t eq = part.find('=');
-        if (eq == std::string::npos)
+        if (eq == std::string::npos) {
             fail("ad çözülemedi: " + text);
+        }
         parts.emplace_back(part.substr(0, eq), part.substr(eq + 1));
         start = end == std::string::npos ? text.size() : end + 2;
     }
@@ -78,8 +83,9 @@ X509_NAME* parseName(const std::string& text)
         const std::string field = it->first == "SERIALNUMBER" ? "serialNumber" : it->first;
         if (!X509_NAME_add_entry_by_txt(name, field.c_str(), MBSTRING_UTF8,
                                         reinterpret_cast<const unsigned char*>(it->second.data()),
-                                        int(it->second.size()), -1, 0))
+                                        int(it->second.size()), -1, 0)) {
             fail("ad alanı eklenemedi: " + it->first);
+        }
     }
     return name;
 }
@@ -105,8 +111,9 @@ void addExtension(X509* cert, X509* issuer, int nid, const char* value)
     X509V3_set_ctx_nodb(&ctx);
     X509V3_set_ctx(&ctx, issuer, cert, nullptr, nullptr, 0);
     X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
-    if (!ext || !X509_add_ext(cert, ext, -1))
+    if (!ext || !X509_add_ext(cert, ext, -1)) {
         fail("sertifika uzantısı eklenemedi");
+    }
     X509_EXTENSION_free(ext);
 }
 
@@ -127,8 +134,9 @@ Certificate makeCertificate(const std::string& subject, const std::string& issue
     X509_NAME_free(subjectName);
     X509_NAME_free(issuerName);
     if (!ASN1_TIME_set_string_X509(X509_getm_notBefore(cert.get()), timeText(from).c_str()) ||
-        !ASN1_TIME_set_string_X509(X509_getm_notAfter(cert.get()), timeText(to).c_str()))
+        !ASN1_TIME_set_string_X509(X509_getm_notAfter(cert.get()), timeText(to).c_str())) {
         fail("geçerlilik tarihi yazılamadı");
+    }
     X509_set_pubkey(cert.get(), const_cast<EVP_PKEY*>(subjectKey));
     if (ca) {
         addExtension(cert.get(), cert.get(), NID_basic_constraints, "critical,CA:TRUE");
@@ -137,8 +145,9 @@ Certificate makeCertificate(const std::string& subject, const std::string& issue
         addExtension(cert.get(), nullptr, NID_basic_constraints, "critical,CA:FALSE");
         addExtension(cert.get(), nullptr, NID_key_usage, "critical,digitalSignature,nonRepudiation");
     }
-    if (!X509_sign(cert.get(), const_cast<EVP_PKEY*>(issuerKey), EVP_sha256()))
+    if (!X509_sign(cert.get(), const_cast<EVP_PKEY*>(issuerKey), EVP_sha256())) {
         fail("sertifika imzalanamadı");
+    }
     return cert;
 }
 
@@ -146,8 +155,9 @@ std::string der(X509* cert)
 {
     unsigned char* buffer = nullptr;
     const int length = i2d_X509(cert, &buffer);
-    if (length <= 0)
+    if (length <= 0) {
         fail("sertifika kodlanamadı");
+    }
     std::string bytes(reinterpret_cast<char*>(buffer), size_t(length));
     OPENSSL_free(buffer);
     return bytes;
@@ -157,8 +167,9 @@ std::string serialFrom(uint64_t seed)
 {
     Rng rng(seed);
     std::string s = std::to_string(rng.between(1, 9));
-    for (int i = 0; i < 18; ++i)
+    for (int i = 0; i < 18; ++i) {
         s += char('0' + rng.below(10));
+    }
     return s;
 }
 
@@ -176,15 +187,17 @@ std::string signEcdsa(const EVP_PKEY* key, std::string_view data, bool raw)
     char groupName[64] = {};
     BIGNUM* privateKey = nullptr;
     if (!EVP_PKEY_get_utf8_string_param(key, OSSL_PKEY_PARAM_GROUP_NAME, groupName, sizeof groupName, nullptr) ||
-        !EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_PRIV_KEY, &privateKey))
+        !EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_PRIV_KEY, &privateKey)) {
         fail("EC anahtarı okunamadı");
+    }
     const Bn d(privateKey);
     std::unique_ptr<EC_GROUP, decltype(&EC_GROUP_free)> group(EC_GROUP_new_by_curve_name(OBJ_txt2nid(groupName)),
                                                               &EC_GROUP_free);
     std::unique_ptr<BN_CTX, decltype(&BN_CTX_free)> ctx(BN_CTX_new(), &BN_CTX_free);
     std::unique_ptr<EC_POINT, decltype(&EC_POINT_free)> point(EC_POINT_new(group.get()), &EC_POINT_free);
-    if (!group || !ctx || !point)
+    if (!group || !ctx || !point) {
         fail("EC eğrisi kurulamadı");
+    }
     const BIGNUM* n = EC_GROUP_get0_order(group.get());
     const int bits = BN_num_bits(n);
     const int size = (bits + 7) / 8;
@@ -193,33 +206,38 @@ std::string signEcdsa(const EVP_PKEY* key, std::string_view data, bool raw)
     unsigned int digestLength = 0;
     EVP_Digest(data.data(), data.size(), digest, &digestLength, md, nullptr);
     const Bn e(BN_bin2bn(digest, int(digestLength), nullptr));
-    if (int(digestLength) * 8 > bits)
+    if (int(digestLength) * 8 > bits) {
         BN_rshift(e.get(), e.get(), int(digestLength) * 8 - bits);
+    }
 
     std::string secret(size_t(size), '\0');
     BN_bn2binpad(d.get(), reinterpret_cast<unsigned char*>(secret.data()), size);
     const Bn k(BN_new()), r(BN_new()), s(BN_new()), x(BN_new());
     for (unsigned char counter = 0;; ++counter) {
-        if (counter == 255)
+        if (counter == 255) {
             fail("ECDSA imzası hesaplanamadı");
+        }
         std::string seed = secret + std::string(reinterpret_cast<char*>(digest), digestLength);
         seed += char(counter);
         std::string wide = sha512(seed + 'a') + sha512(seed + 'b');
         BN_bin2bn(reinterpret_cast<const unsigned char*>(wide.data()), int(wide.size()), k.get());
         BN_mod(k.get(), k.get(), n, ctx.get());
         if (BN_is_zero(k.get()) || !EC_POINT_mul(group.get(), point.get(), k.get(), nullptr, nullptr, ctx.get()) ||
-            !EC_POINT_get_affine_coordinates(group.get(), point.get(), x.get(), nullptr, ctx.get()))
+            !EC_POINT_get_affine_coordinates(group.get(), point.get(), x.get(), nullptr, ctx.get())) {
             continue;
+        }
         BN_nnmod(r.get(), x.get(), n, ctx.get());
-        if (BN_is_zero(r.get()))
+        if (BN_is_zero(r.get())) {
             continue;
+        }
         // s = k⁻¹ (e + r·d) mod n
         BN_mod_mul(s.get(), r.get(), d.get(), n, ctx.get());
         BN_mod_add(s.get(), s.get(), e.get(), n, ctx.get());
         BN_mod_inverse(k.get(), k.get(), n, ctx.get());
         BN_mod_mul(s.get(), s.get(), k.get(), n, ctx.get());
-        if (!BN_is_zero(s.get()))
+        if (!BN_is_zero(s.get())) {
             break;
+        }
     }
     if (raw) {
         std::string value(size_t(2 * size), '\0');
@@ -233,8 +251,9 @@ std::string signEcdsa(const EVP_PKEY* key, std::string_view data, bool raw)
     unsigned char* der = nullptr;
     const int length = i2d_ECDSA_SIG(sig, &der);
     ECDSA_SIG_free(sig);
-    if (length <= 0)
+    if (length <= 0) {
         fail("ECDSA imzası kodlanamadı");
+    }
     std::string value(reinterpret_cast<char*>(der), size_t(length));
     OPENSSL_free(der);
     return value;
@@ -307,8 +326,9 @@ std::string Pki::rootPem(const std::string& issuer) const
 
 std::string Pki::sign(const Identity& signer, std::string_view data)
 {
-    if (signer.choice.curve != 0)
+    if (signer.choice.curve != 0) {
         return signEcdsa(signer.key, data, signer.choice.rawValue);
+    }
     const EVP_PKEY* key = signer.key;
     EVP_MD_CTX* ctx = EVP_MD_CTX_new();
     size_t length = 0;
@@ -317,13 +337,15 @@ std::string Pki::sign(const Identity& signer, std::string_view data)
         EVP_DigestSign(ctx, nullptr, &length, reinterpret_cast<const unsigned char*>(data.data()), data.size()) == 1) {
         signature.resize(length);
         if (EVP_DigestSign(ctx, reinterpret_cast<unsigned char*>(signature.data()), &length,
-                           reinterpret_cast<const unsigned char*>(data.data()), data.size()) != 1)
+                           reinterpret_cast<const unsigned char*>(data.data()), data.size()) != 1) {
             signature.clear();
+        }
         signature.resize(length);
     }
     EVP_MD_CTX_free(ctx);
-    if (signature.empty())
+    if (signature.empty()) {
         fail("imza hesaplanamadı");
+    }
     return signature;
 }
 
@@ -338,8 +360,9 @@ std::string Pki::sha256(std::string_view data)
 std::string Pki::modulus(const EVP_PKEY* key)
 {
     BIGNUM* n = nullptr;
-    if (!EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_N, &n))
+    if (!EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_N, &n)) {
         fail("RSA anahtarı okunamadı");
+    }
     std::string bytes(size_t(BN_num_bytes(n)), '\0');
     BN_bn2bin(n, reinterpret_cast<unsigned char*>(bytes.data()));
     BN_free(n);

@@ -21,8 +21,9 @@ uint64_t rotl(uint64_t x, int k)
 
 Rng::Rng(uint64_t seed)
 {
-    for (uint64_t& s : m_s)
+    for (uint64_t& s : m_s) {
         s = splitmix(seed);
+    }
 }
 
 uint64_t Rng::next()
@@ -41,8 +42,9 @@ uint64_t Rng::next()
 uint64_t streamSeed(uint64_t seed, std::string_view label, uint64_t index)
 {
     uint64_t h = 0xcbf29ce484222325ULL; // FNV-1a
-    for (unsigned char c : label)
+    for (unsigned char c : label) {
         h = (h ^ c) * 0x100000001b3ULL;
+    }
     uint64_t x = seed ^ h ^ (index * 0xd6e8feb86659fd93ULL);
     return splitmix(x);
 }

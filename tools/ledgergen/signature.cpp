@@ -74,8 +74,9 @@ private:
 std::string fragment(std::string text)
 {
     text.erase(0, text.find_first_not_of(' '));
-    if (!text.empty() && text.back() == '\n')
+    if (!text.empty() && text.back() == '\n') {
         text.pop_back();
+    }
     return text;
 }
 
@@ -215,13 +216,15 @@ std::string makeGuid(Rng& rng)
     static constexpr char hex[] = "0123456789abcdef";
     std::string guid;
     for (int i = 0; i < 32; ++i) {
-        if (i == 8 || i == 12 || i == 16 || i == 20)
+        if (i == 8 || i == 12 || i == 16 || i == 20) {
             guid += '-';
+        }
         int nibble = int(rng.below(16));
-        if (i == 12)
+        if (i == 12) {
             nibble = 4; // version 4
-        else if (i == 16)
+        } else if (i == 16) {
             nibble = 8 | (nibble & 3); // RFC 4122 variant
+        }
         guid += hex[nibble];
     }
     return guid;

@@ -8,8 +8,9 @@ std::string withVknCheckDigit(const std::string& nineDigits)
     for (int i = 0; i < 9; ++i) {
         const int t = (nineDigits[i] - '0' + 9 - i) % 10;
         int v = (t * (1 << (9 - i))) % 9;
-        if (t != 0 && v == 0)
+        if (t != 0 && v == 0) {
             v = 9;
+        }
         sum += v;
     }
     return nineDigits + char('0' + (10 - sum % 10) % 10);
@@ -19,8 +20,9 @@ std::string withTcknCheckDigits(const std::string& nineDigits)
 {
     int odd = 0;
     int even = 0;
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 9; ++i) {
         (i % 2 == 0 ? odd : even) += nineDigits[i] - '0';
+    }
     const int tenth = ((odd * 7 - even) % 10 + 10) % 10;
     const int eleventh = (odd + even + tenth) % 10;
     return nineDigits + char('0' + tenth) + char('0' + eleventh);

@@ -38,10 +38,12 @@ void appendNumber(std::string& out, uint64_t value, int width)
         digits[n++] = char('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (int i = n; i < width; ++i)
+    for (int i = n; i < width; ++i) {
         out += '0';
-    while (n > 0)
+    }
+    while (n > 0) {
         out += digits[--n];
+    }
 }
 
 void appendAmount(std::string& out, int64_t cents)
@@ -85,8 +87,9 @@ void appendBase64(std::string& out, std::string_view bytes, bool wrapLines)
     }
     if (i < bytes.size()) {
         uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
-        if (i + 1 < bytes.size())
+        if (i + 1 < bytes.size()) {
             v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
+        }
         put(alphabet[v >> 18 & 63]);
         put(alphabet[v >> 12 & 63]);
         put(i + 1 < bytes.size() ? alphabet[v >> 6 & 63] : '=');
@@ -99,25 +102,26 @@ std::string asciiUpperLetters(std::string_view utf8)
     std::string out;
     for (size_t i = 0; i < utf8.size(); ++i) {
         const unsigned char c = utf8[i];
-        if (c >= 'a' && c <= 'z')
+        if (c >= 'a' && c <= 'z') {
             out += char(c - 'a' + 'A');
-        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        } else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
             out += char(c);
-        else if (c >= 0xC0 && i + 1 < utf8.size()) {
+        } else if (c >= 0xC0 && i + 1 < utf8.size()) {
             // The Turkish letters outside ASCII, by their UTF-8 sequences.
             const std::string_view pair = utf8.substr(i, 2);
-            if (pair == "Ç" || pair == "ç")
+            if (pair == "Ç" || pair == "ç") {
                 out += 'C';
-            else if (pair == "Ğ" || pair == "ğ")
+            } else if (pair == "Ğ" || pair == "ğ") {
                 out += 'G';
-            else if (pair == "İ" || pair == "ı")
+            } else if (pair == "İ" || pair == "ı") {
                 out += 'I';
-            else if (pair == "Ö" || pair == "ö")
+            } else if (pair == "Ö" || pair == "ö") {
                 out += 'O';
-            else if (pair == "Ş" || pair == "ş")
+            } else if (pair == "Ş" || pair == "ş") {
                 out += 'S';
-            else if (pair == "Ü" || pair == "ü")
+            } else if (pair == "Ü" || pair == "ü") {
                 out += 'U';
+            }
             ++i;
         }
     }

@@ -28,13 +28,15 @@ struct Options
 
 std::optional<Options> parseArguments(const QStringList& args)
 {
-    if (args.size() != 4 && args.size() != 5)
+    if (args.size() != 4 && args.size() != 5) {
         return std::nullopt;
+    }
     Options options{args[1], args[2], QFileInfo(args[3]).absoluteFilePath()};
     if (args.size() == 5) {
         const auto match = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(args[4]);
-        if (!match.hasMatch())
+        if (!match.hasMatch()) {
             return std::nullopt;
+        }
         options.size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
     }
     return options;

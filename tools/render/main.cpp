@@ -111,8 +111,9 @@ QStringList ledgersIn(const QStringList& arguments)
         }
         const QDir folder(argument);
         for (const QString& name :
-             folder.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+             folder.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name | QDir::IgnoreCase)) {
             ledgers.append(folder.filePath(name));
+        }
     }
     return ledgers;
 }
@@ -122,8 +123,9 @@ QString pdfTarget(const QString& folder, const QString& ledger, QSet<QString>& t
 {
     const QString base = QFileInfo(ledger).completeBaseName();
     QString target = QDir(folder).filePath(base + QStringLiteral(".pdf"));
-    for (int n = 2; taken.contains(target); ++n)
+    for (int n = 2; taken.contains(target); ++n) {
         target = QDir(folder).filePath(QStringLiteral("%1-%2.pdf").arg(base).arg(n));
+    }
     taken.insert(target);
     return target;
 }
@@ -146,8 +148,9 @@ int printPdfs(const QList<std::pair<QString, QString>>& jobs, const render::Rend
         QElapsedTimer shown;
         shown.start();
         QObject::connect(&printer, &print::LedgerPdf::progressed, &loop, [&](int pages) {
-            if (shown.elapsed() < 1000) // a line a second at most, readable in a log too
+            if (shown.elapsed() < 1000) { // a line a second at most, readable in a log too
                 return;
+            }
             shown.restart();
             writeError(QStringLiteral("%1 %2: %3 sayfa…\n").arg(counter, name).arg(pages));
         });
@@ -167,8 +170,9 @@ int printPdfs(const QList<std::pair<QString, QString>>& jobs, const render::Rend
             writeError(QStringLiteral("%1 %2: PDF yazılamadı: %3\n").arg(counter, name, outcome.error));
         }
     }
-    if (jobs.size() > 1)
+    if (jobs.size() > 1) {
         writeError(QStringLiteral("%1 defterden %2 tanesi PDF'e yazıldı.\n").arg(jobs.size()).arg(printed));
+    }
     return printed == jobs.size() ? AllPrinted : printed > 0 ? SomeFailed : NothingPrinted;
 }
 
@@ -177,8 +181,9 @@ bool wantsPdf(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--pdf" || argument == "--pdf-dir" || argument.startsWith("--pdf=") ||
-            argument.startsWith("--pdf-dir="))
+            argument.startsWith("--pdf-dir=")) {
             return true;
+        }
     }
     return false;
 }
@@ -194,11 +199,13 @@ int main(int argc, char* argv[])
     if (pdf) {
         web::registerLedgerScheme();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
             qputenv("QT_QUICK_BACKEND", "software");
+        }
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         owner = std::make_unique<QApplication>(argc, argv);
     } else {
         owner = std::make_unique<QCoreApplication>(argc, argv);
@@ -260,8 +267,9 @@ int main(int argc, char* argv[])
         const bool many = ledgers.size() > 1 ||
                           std::any_of(parser.positionalArguments().cbegin(), parser.positionalArguments().cend(),
                                       [](const QString& a) { return QFileInfo(a).isDir(); });
-        if (folder.isEmpty() && many && (QFileInfo(file).isDir() || file.endsWith(u'/')))
+        if (folder.isEmpty() && many && (QFileInfo(file).isDir() || file.endsWith(u'/'))) {
             folder = file;
+        }
         if (ledgers.isEmpty() || (folder.isEmpty() && (many || file.isEmpty()))) {
             writeError(ledgers.isEmpty() && !parser.positionalArguments().isEmpty()
                            ? QStringLiteral("verazidedaze-render: verilen klasörlerde defter (.xml) yok.\n")
@@ -277,8 +285,9 @@ int main(int argc, char* argv[])
         }
         QList<std::pair<QString, QString>> jobs;
         QSet<QString> taken;
-        for (const QString& ledger : ledgers)
+        for (const QString& ledger : ledgers) {
             jobs.append({ledger, folder.isEmpty() ? file : pdfTarget(folder, ledger, taken)});
+        }
         return printPdfs(jobs, request);
     }
     if (parser.positionalArguments().size() != 1) {
@@ -286,8 +295,9 @@ int main(int argc, char* argv[])
         return 64;
     }
     request.ledgerPath = parser.positionalArguments().constFirst();
-    if (parser.isSet(pieces))
+    if (parser.isSet(pieces)) {
         request.pieces = render::PieceLimits{};
+    }
     const qint64 budget = parser.value(beginning).toLongLong();
     render::RenderResult result;
     bool whole = false;
@@ -300,19 +310,23 @@ int main(int argc, char* argv[])
     thread->start();
     thread->wait();
     delete thread;
-    if (budget > 0 && whole)
+    if (budget > 0 && whole) {
         writeError(QStringLiteral("Defter küçük ya da kayıtsız: tamamı işlendi.\n"));
+    }
 
-    if (parser.isSet(timing))
+    if (parser.isSet(timing)) {
         writeError(timingLine(result));
-    if (result.ok() && result.pieces)
+    }
+    if (result.ok() && result.pieces) {
         return writePieces(*result.pieces, parser.value(pieces)) ? 0 : 1;
+    }
     if (result.ok()) {
         writeOut(result.html);
         return 0;
     }
-    if (parser.isSet(page))
+    if (parser.isSet(page)) {
         writeOut(result.html);
+    }
     writeError(failureMessage(*result.failure));
     return exitCode(result.failure->kind);
 }

@@ -88,8 +88,9 @@ QString kindName(verify::FileKind k)
 
 QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
 {
-    if (!s)
+    if (!s) {
         return QJsonValue::Null;
+    }
     return QJsonObject{{"subject", s->subject},
                        {"identityNumber", s->identityNumber},
                        {"issuer", s->issuer},
@@ -189,34 +190,42 @@ int main(int argc, char** argv)
             return;
         }
         print(stdout, line(r));
-        if (details)
-            for (const QString& d : r.details)
+        if (details) {
+            for (const QString& d : r.details) {
                 print(stdout, QStringLiteral("    %1\n").arg(d));
+            }
+        }
     };
     for (const QString& target : targets) {
         if (QFileInfo(target).isDir()) {
             const verify::FolderResult folder = verify::verifyFolder(target, options);
-            if (!json)
+            if (!json) {
                 print(stdout, QStringLiteral("Klasör %1:\n").arg(QDir::toNativeSeparators(target)));
-            for (const verify::VerificationResult& r : folder.files)
+            }
+            for (const verify::VerificationResult& r : folder.files) {
                 report(r);
-            if (folder.files.isEmpty() && !json)
+            }
+            if (folder.files.isEmpty() && !json) {
                 print(stdout, QStringLiteral("  (e-Defter dosyası yok)\n"));
+            }
             for (const QString& p : folder.ledgersWithoutBerat) {
                 withoutBerat.append(p);
-                if (!json)
+                if (!json) {
                     print(stdout, QStringLiteral("Beratı olmayan defter: %1\n").arg(QFileInfo(p).fileName()));
+                }
             }
             for (const QString& p : folder.beratsWithoutLedger) {
                 withoutLedger.append(p);
-                if (!json)
+                if (!json) {
                     print(stdout, QStringLiteral("Defteri olmayan berat: %1\n").arg(QFileInfo(p).fileName()));
+                }
             }
             for (const verify::UnreadableEntry& e : folder.unreadable) {
                 unreadable.append(QJsonObject{{"path", e.path}, {"reason", e.reason}});
-                if (!json)
+                if (!json) {
                     print(stdout,
                           QStringLiteral("Okunamayan girdi: %1 (%2)\n").arg(QFileInfo(e.path).fileName(), e.reason));
+                }
             }
         } else {
             report(verify::verifyFile(target, options));
