@@ -446,8 +446,10 @@ QString kindName(LedgerKind kind)
         return QStringLiteral("yevmiye");
     case LedgerKind::Ledger:
         return QStringLiteral("kebir");
-    case LedgerKind::LedgerReport:
+    case LedgerKind::Report:
         return QStringLiteral("defter raporu");
+    case LedgerKind::JournalBerat: // never exported
+    case LedgerKind::LedgerBerat:
     case LedgerKind::Unknown:
         break;
     }

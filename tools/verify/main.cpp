@@ -67,25 +67,6 @@ QString statusName(verify::Status s)
     return QStringLiteral("could-not-check");
 }
 
-QString kindName(verify::FileKind k)
-{
-    switch (k) {
-    case verify::FileKind::Journal:
-        return QStringLiteral("journal");
-    case verify::FileKind::Ledger:
-        return QStringLiteral("ledger");
-    case verify::FileKind::JournalBerat:
-        return QStringLiteral("journal-berat");
-    case verify::FileKind::LedgerBerat:
-        return QStringLiteral("ledger-berat");
-    case verify::FileKind::Report:
-        return QStringLiteral("report");
-    case verify::FileKind::Unknown:
-        break;
-    }
-    return QStringLiteral("unknown");
-}
-
 QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
 {
     if (!s) {
@@ -105,7 +86,7 @@ QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
 QJsonObject resultJson(const verify::VerificationResult& r)
 {
     return QJsonObject{{"path", r.path},
-                       {"kind", kindName(r.kind)},
+                       {"kind", common::kindKey(r.kind)},
                        {"status", statusName(r.status)},
                        {"summary", r.summary},
                        {"details", QJsonArray::fromStringList(r.details)},
