@@ -922,23 +922,31 @@ void TestLedgerGen::commandLine_answersAlikeInEveryTool_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out"); // what standard output holds
     QTest::addColumn<QByteArray>("err"); // what standard error begins with
-    const QList<std::pair<const char*, QString>> tools{{"verazidedaze-verify", VERIFY_TOOL_PATH},
-                                                       {"verazidedaze-export", EXPORT_TOOL_PATH},
-                                                       {"verazidedaze-render", RENDER_TOOL_PATH}};
-    for (const auto& [name, path] : tools) {
+    struct Tool
+    {
+        const char* name;
+        QString path;
+        int usage;
+    };
+    // ledgergen is no part of the three tools' exit-code scheme: its usage code stays 2.
+    const Tool tools[] = {{"verazidedaze-verify", VERIFY_TOOL_PATH, 64},
+                          {"verazidedaze-export", EXPORT_TOOL_PATH, 64},
+                          {"verazidedaze-render", RENDER_TOOL_PATH, 64},
+                          {"ledgergen", LEDGERGEN_PATH, 2}};
+    for (const auto& [name, path, usage] : tools) {
         const QByteArray tool(name);
         QTest::addRow("%s help", name) << path << QStringList{"--help"} << 0 << QByteArray("--version") << QByteArray();
         QTest::addRow("%s version", name) << path << QStringList{"-v"} << 0 << tool + ' ' << QByteArray();
         QTest::addRow("%s unknown option", name)
-            << path << QStringList{"--bogus", "a.xml"} << 64 << QByteArray()
+            << path << QStringList{"--bogus", "a.xml"} << usage << QByteArray()
             << tool + ": bilinmeyen seçenek: --bogus\n--help ile kullanımı görün.\n";
-        QTest::addRow("%s nothing given", name) << path << QStringList{} << 64 << QByteArray() << tool + ": ";
+        QTest::addRow("%s nothing given", name) << path << QStringList{} << usage << QByteArray() << tool + ": ";
     }
-    QTest::newRow("verify roots without value") << tools[0].second << QStringList{"a.xml", "--roots"} << 64
+    QTest::newRow("verify roots without value") << tools[0].path << QStringList{"a.xml", "--roots"} << 64
                                                 << QByteArray() << QByteArray("verazidedaze-verify: --roots bir değer");
-    QTest::newRow("export one file") << tools[1].second << QStringList{"a.xml"} << 64 << QByteArray()
+    QTest::newRow("export one file") << tools[1].path << QStringList{"a.xml"} << 64 << QByteArray()
                                      << QByteArray("verazidedaze-export: DEFTER ve ÇIKTI");
-    QTest::newRow("render two ledgers") << tools[2].second << QStringList{"a.xml", "b.xml"} << 64 << QByteArray()
+    QTest::newRow("render two ledgers") << tools[2].path << QStringList{"a.xml", "b.xml"} << 64 << QByteArray()
                                         << QByteArray("verazidedaze-render: ");
 }
 
