@@ -31,7 +31,8 @@ QWebEngineProfile* makeProfile(QObject* parent)
 
 LedgerPdf::LedgerPdf(QObject* parent)
     : QObject(parent), m_profile(makeProfile(this)), m_scheme(new web::LedgerSchemeHandler(m_profile)),
-      m_page(new web::PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4))
+      m_page(new web::PrintingPage(m_profile, this)), m_books(qBound(1, QThread::idealThreadCount(), 4)),
+      m_render(this, [](std::function<void()> work) { return render::createRenderThread(std::move(work)); })
 {
     m_profile->installUrlSchemeHandler(web::kLedgerScheme, m_scheme);
     // A printed piece takes a second or two: a layout that gives none for minutes never will.
@@ -70,21 +71,14 @@ void LedgerPdf::print(render::RenderRequest request, const QString& target)
     if (!request.pieces) {
         request.pieces = render::PieceLimits{};
     }
-    QPointer<LedgerPdf> self(this);
-    QThread* thread = render::createRenderThread([self, request] {
+    m_render.start([this, request](const common::BackgroundTask::Context& context) mutable {
+        if (!request.cancel) {
+            request.cancel = context.stopFlag(); // so that going away need not wait for a whole render
+        }
         render::renderLedger(request, [&](render::RenderResult result) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, result = std::move(result)]() mutable {
-                    if (self) {
-                        self->rendered(std::move(result));
-                    }
-                },
-                Qt::QueuedConnection);
+            context.post([this, result = std::move(result)]() mutable { rendered(std::move(result)); });
         });
     });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
 }
 
 void LedgerPdf::rendered(render::RenderResult result)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/backgroundtask.h"
 #include "print/pdfassembly.h"
 #include "render/ledgerrender.h"
 
@@ -68,7 +69,8 @@ private:
     QPointer<ParallelBook> m_retired;
     QUrl m_loading; // the document the page is loading, to print once loaded
     int m_shownPages = 0;
-    QTimer m_stalled; // no page laid out for this long: the layout is given up
+    QTimer m_stalled;                // no page laid out for this long: the layout is given up
+    common::BackgroundTask m_render; // renders on a thread with the render's stack
 };
 
 } // namespace print

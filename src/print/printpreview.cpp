@@ -1,6 +1,9 @@
 #include "print/printpreview.h"
 
+#include "common/appinfo.h"
 #include "common/messagebox.h"
+#include "common/result.h"
+#include "common/turkishformat.h"
 #include "common/ui.h"
 #include "print/pagestrip.h"
 #include "print/parallelbook.h"
@@ -38,10 +41,7 @@ constexpr auto kPdfName = "belge.pdf";
 // The print dialog's upper page bound while the document's length is still unknown.
 constexpr int kUnknownLastPage = 999999;
 
-QString number(int value)
-{
-    return QLocale(QLocale::Turkish).toString(value);
-}
+using common::number;
 
 // One book per core, as the headless printer lays a document out.
 int booksAtOnce()
@@ -147,11 +147,11 @@ PrintPreview::~PrintPreview()
     m_closing = true;
     // An open dialog goes first, while what its answer would reach is still whole.
     qDeleteAll(findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly));
-    if (m_job && m_job->worker) {
+    if (m_job && m_job->writing) {
         // Written files are asked between pages whether to go on: this is short.
         *m_job->cancelled = true;
-        m_job->worker->wait();
-        delete std::exchange(m_job->worker, nullptr);
+        m_writer.cancel();
+        m_writer.wait();
     }
     // Its browser pages go before the folder their files are in.
     delete m_book;
@@ -410,7 +410,7 @@ void PrintPreview::holdLaterBooks(bool hold)
 // The job's pages are there: it is written. Asked whenever pages come.
 void PrintPreview::advanceJob()
 {
-    if (!m_job || m_job->worker) {
+    if (!m_job || m_job->writing) {
         return;
     }
     if (m_layout != Layout::Complete && m_pageCount < m_job->needed) {
@@ -435,39 +435,37 @@ void PrintPreview::startWriting(const QList<int>& pages)
     const auto cancelled = job.cancelled;
     const auto done = job.done;
     const auto total = job.total;
-    const auto answer = [this](bool ok, bool cancel, const QString& error) {
-        QMetaObject::invokeMethod(
-            this, [this, ok, cancel, error] { jobWritten(ok, cancel, error); }, Qt::QueuedConnection);
+    const auto answer = [this](const common::BackgroundTask::Context& context, const common::Outcome& outcome) {
+        context.post([this, outcome] { jobWritten(outcome.ok, outcome.cancelled, outcome.error); });
     };
+    job.writing = true;
     if (job.kind == Job::Kind::Printer) {
         QPrinter* printer = job.printer.get();
         const QString folder = m_folder.path();
-        job.worker = QThread::create([=] {
+        m_writer.start([=](const common::BackgroundTask::Context& context) {
             const PrintOutcome outcome = printPartsAsImages(parts, pages, folder, *printer, [=](int printed, int of) {
                 *done = printed;
                 *total = of;
                 return !*cancelled;
             });
-            answer(outcome.ok, outcome.cancelled, outcome.error);
+            answer(context, {outcome.ok, outcome.cancelled, outcome.error});
         });
     } else {
         const QString target = job.target;
-        job.worker = QThread::create([=] {
+        m_writer.start([=](const common::BackgroundTask::Context& context) {
             const PdfOutcome outcome = savePdfPages(parts, pages, target, [=] { return !*cancelled; });
-            answer(outcome.ok, outcome.cancelled, outcome.error);
+            answer(context, {outcome.ok, outcome.cancelled, outcome.error});
         });
     }
-    job.worker->start();
     updateStatus();
 }
 
 void PrintPreview::jobWritten(bool ok, bool cancelled, const QString& error)
 {
-    if (!m_job || !m_job->worker) {
+    if (!m_job || !m_job->writing) {
         return;
     }
-    m_job->worker->wait(); // it has said its last: only its end remains
-    delete std::exchange(m_job->worker, nullptr);
+    m_job->writing = false;
     if (!ok && !cancelled) {
         report(error);
     }
@@ -480,7 +478,7 @@ void PrintPreview::cancelJob()
         return;
     }
     *m_job->cancelled = true;
-    if (!m_job->worker) {
+    if (!m_job->writing) {
         endJob(false); // it was only waiting for pages
     }
 }
@@ -504,7 +502,7 @@ void PrintPreview::updateStatus()
     QString text;
     if (m_layout == Layout::Failed) {
         text = QStringLiteral("Sayfalar hazırlanamadı: %1").arg(m_error);
-    } else if (m_job && m_job->worker) {
+    } else if (m_job && m_job->writing) {
         text = m_job->kind == Job::Kind::Printer ? QStringLiteral("Yazdırılıyor…")
                                                  : QStringLiteral("PDF dosyası yazılıyor…");
         m_progress->setRange(0, m_job->total->load());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/backgroundtask.h"
 #include "print/pdfassembly.h"
 
 #include <QPointer>
@@ -17,7 +18,6 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QDialog;
-class QThread;
 class QTimer;
 
 namespace print {
@@ -97,7 +97,7 @@ private:
         Complete,
         Failed,
     };
-    // A print or save: waits for `needed` pages (all: the whole document), then is written on `worker`.
+    // A print or save: waits for `needed` pages (all: the whole document), then is written by `m_writer`.
     struct Job
     {
         enum class Kind
@@ -113,7 +113,7 @@ private:
         std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
         std::shared_ptr<std::atomic_int> done = std::make_shared<std::atomic_int>(0);
         std::shared_ptr<std::atomic_int> total = std::make_shared<std::atomic_int>(0);
-        QThread* worker = nullptr;
+        bool writing = false;
     };
     static constexpr int kWholeDocument = std::numeric_limits<int>::max();
 
@@ -162,6 +162,7 @@ private:
     std::function<bool(QPrinter&)> m_choosePrinter;
     std::function<QString()> m_chooseSaveTarget;
     std::function<void(const QString&)> m_report;
+    common::BackgroundTask m_writer{this}; // writes a job's pages to its printer or file
 };
 
 } // namespace print

@@ -1,14 +1,16 @@
 #include "viewer/exportrunner.h"
 
+#include "common/appinfo.h"
 #include "common/messagebox.h"
+#include "common/turkishformat.h"
 #include "export/ledgerexport.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QProgressDialog>
-#include <QThread>
 #include <QWidget>
 
 namespace viewer {
@@ -26,20 +28,9 @@ ledgerexport::Format formatOf(const QString& target)
 
 } // namespace
 
-struct ExportRunner::Outcome
-{
-    ledgerexport::ExportResult result;
-};
+ExportRunner::ExportRunner(QWidget* window) : QObject(window), m_window(window), m_task(this) {}
 
-ExportRunner::ExportRunner(QWidget* window) : QObject(window), m_window(window) {}
-
-ExportRunner::~ExportRunner()
-{
-    cancel();
-    if (m_thread) {
-        m_thread->wait();
-    }
-}
+ExportRunner::~ExportRunner() = default;
 
 QString ExportRunner::chooseTarget(const QString& suggested) const
 {
@@ -74,7 +65,7 @@ void ExportRunner::start(const QString& ledgerPath)
 
 void ExportRunner::run(const QString& ledgerPath, const QString& target)
 {
-    m_cancel = std::make_shared<std::atomic_bool>(false);
+    m_running = true;
     m_progress = new QProgressDialog(QStringLiteral("Defter satırları aktarılıyor: %1").arg(target),
                                      QStringLiteral("İptal"), 0, 1000, m_window);
     m_progress->setWindowTitle(QStringLiteral("Excel'e aktar"));
@@ -82,19 +73,15 @@ void ExportRunner::run(const QString& ledgerPath, const QString& target)
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
     connect(m_progress, &QProgressDialog::canceled, this, &ExportRunner::cancel);
-    QPointer<ExportRunner> self(this);
     const ledgerexport::Format format = formatOf(target);
-    m_thread = QThread::create([self, ledgerPath, target, format, cancel = m_cancel] {
-        const auto progress = [self](qint64 done, qint64 total) {
-            QMetaObject::invokeMethod(
-                self, [self, done, total] { self->progressed(done, total); }, Qt::QueuedConnection);
+    m_task.start([this, ledgerPath, target, format](const common::BackgroundTask::Context& context) {
+        const auto progress = [this, &context](qint64 done, qint64 total) {
+            context.post([this, done, total] { progressed(done, total); });
         };
-        Outcome outcome{ledgerexport::exportLedger(ledgerPath, target, format, progress, cancel.get())};
-        QMetaObject::invokeMethod(
-            self, [self, outcome, target] { self->ended(outcome, target); }, Qt::QueuedConnection);
+        ledgerexport::ExportResult result =
+            ledgerexport::exportLedger(ledgerPath, target, format, progress, context.stopFlag());
+        context.post([this, result = std::move(result), target] { ended(result, target); });
     });
-    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
-    m_thread->start();
 }
 
 void ExportRunner::progressed(qint64 done, qint64 total)
@@ -104,14 +91,10 @@ void ExportRunner::progressed(qint64 done, qint64 total)
     }
 }
 
-void ExportRunner::ended(const Outcome& outcome, const QString& target)
+void ExportRunner::ended(const ledgerexport::ExportResult& result, const QString& target)
 {
-    if (m_thread) {
-        m_thread->wait();
-    }
-    m_thread = nullptr;
+    m_running = false;
     delete m_progress;
-    const ledgerexport::ExportResult& result = outcome.result;
     if (result.cancelled) {
         emit finished(false);
         return;
@@ -121,16 +104,13 @@ void ExportRunner::ended(const Outcome& outcome, const QString& target)
         emit finished(false);
         return;
     }
-    const QLocale turkish(QLocale::Turkish);
-    report(QStringLiteral("%1 satır aktarıldı:\n%2").arg(turkish.toString(result.rows), target), true);
+    report(QStringLiteral("%1 satır aktarıldı:\n%2").arg(common::number(result.rows), target), true);
     emit finished(true);
 }
 
 void ExportRunner::cancel()
 {
-    if (m_cancel) {
-        m_cancel->store(true);
-    }
+    m_task.stop();
 }
 
 void ExportRunner::report(const QString& message, bool ok) const

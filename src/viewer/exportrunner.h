@@ -1,16 +1,19 @@
 #pragma once
 
+#include "common/backgroundtask.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QString>
-#include <QThread>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 
 class QWidget;
+
+namespace ledgerexport {
+struct ExportResult;
+} // namespace ledgerexport
 
 namespace viewer {
 
@@ -34,7 +37,7 @@ public:
 
     // Exports the ledger at `ledgerPath`, after asking for the target file.
     void start(const QString& ledgerPath);
-    [[nodiscard]] bool isRunning() const { return m_thread != nullptr; }
+    [[nodiscard]] bool isRunning() const { return m_running; }
     // Stops a running export; nothing is left behind.
     void cancel();
 
@@ -43,20 +46,18 @@ signals:
     void finished(bool ok);
 
 private:
-    struct Outcome;
-
     QString chooseTarget(const QString& suggested) const;
     void run(const QString& ledgerPath, const QString& target);
     void progressed(qint64 done, qint64 total);
-    void ended(const Outcome& outcome, const QString& target);
+    void ended(const ledgerexport::ExportResult& result, const QString& target);
     void report(const QString& message, bool ok) const;
 
     QWidget* const m_window;
-    QPointer<QThread> m_thread;
     QPointer<QProgressDialog> m_progress;
-    std::shared_ptr<std::atomic_bool> m_cancel;
     std::function<QString(const QString&)> m_chooseTarget;
     std::function<void(const QString&, bool)> m_report;
+    bool m_running = false;
+    common::BackgroundTask m_task; // last: it waits for the export before the rest goes
 };
 
 } // namespace viewer

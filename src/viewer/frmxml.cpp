@@ -27,6 +27,12 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
       m_cmdImza(new QPushButton(m_picAddress)), m_brwWebBrowser(new WebBrowser(fallbackFolder, this)),
       m_timTimer(new QTimer(this)), m_exporter(new ExportRunner(this)), m_verifier(new VerificationRunner(this))
 {
+    layOutControls();
+    connectHandlers();
+}
+
+void frmXML::layOutControls()
+{
     setObjectName(QStringLiteral("frmXML"));
     m_picAddress->setObjectName(QStringLiteral("picAddress"));
     m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
@@ -59,9 +65,11 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
                                  twips(ViewerDesign::browserWidth), twips(ViewerDesign::browserHeight));
     setTabOrder(m_brwWebBrowser, m_cmdYazdir);
     m_brwWebBrowser->setFocus();
-
     m_timTimer->setInterval(5);
+}
 
+void frmXML::connectHandlers()
+{
     connect(m_brwWebBrowser, &WebBrowser::BeforeNavigate2, this, &frmXML::brwWebBrowser_BeforeNavigate2);
     connect(m_brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmXML::brwWebBrowser_DownloadComplete);
     connect(m_brwWebBrowser, &WebBrowser::PrintTemplateInstantiation, this,
@@ -204,9 +212,9 @@ void frmXML::timTimer_Timer()
     setWindowTitle(m_brwWebBrowser->LocationName());
 }
 
+// The window hides once the preview is made (PrintTemplateInstantiation).
 void frmXML::cmdYazdir_Click()
 {
-    hide();
     m_brwWebBrowser->ExecWB(WebBrowser::OLECMDID_PRINTPREVIEW, WebBrowser::OLECMDEXECOPT_PROMPTUSER);
 }
 

@@ -46,6 +46,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void layOutControls();
+    void connectHandlers();
     void Form_Resize();
     void brwWebBrowser_BeforeNavigate2();
     void brwWebBrowser_DownloadComplete();

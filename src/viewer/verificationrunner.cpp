@@ -2,65 +2,34 @@
 
 namespace viewer {
 
-VerificationRunner::VerificationRunner(QObject* parent) : QObject(parent)
+VerificationRunner::VerificationRunner(QObject* parent)
+    : QObject(parent), m_task(this, [](std::function<void()> work) { return QThread::create(std::move(work)); })
 {
     qRegisterMetaType<verify::VerificationResult>();
+    // Behind the window and the render: the check is there to be read once it is done.
+    m_task.setPriority(QThread::LowPriority);
 }
 
-VerificationRunner::~VerificationRunner()
-{
-    cancel();
-    for (const QPointer<QThread>& thread : std::as_const(m_retired)) {
-        if (thread) {
-            thread->wait();
-        }
-    }
-}
+VerificationRunner::~VerificationRunner() = default;
 
 void VerificationRunner::start(const QString& path)
 {
-    cancel();
     m_path = path;
-    const int generation = ++m_generation;
-    m_cancel = std::make_shared<std::atomic_bool>(false);
-    QPointer<VerificationRunner> self(this);
-    m_thread = QThread::create([self, generation, path, options = m_options, cancel = m_cancel] {
-        const verify::VerificationResult result = verify::verifyFile(path, options, cancel.get());
-        QMetaObject::invokeMethod(
-            self,
-            [self, generation, result] {
-                if (self) {
-                    self->finished(generation, result);
-                }
-            },
-            Qt::QueuedConnection);
+    m_running = true;
+    m_task.start([this, path, options = m_options](const common::BackgroundTask::Context& context) {
+        verify::VerificationResult result = verify::verifyFile(path, options, context.stopFlag());
+        context.post([this, result = std::move(result)] {
+            m_running = false;
+            emit verified(result);
+        });
     });
-    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
-    m_retired.removeAll(nullptr);
-    m_retired.append(m_thread);
-    // Behind the window and the render: the check is there to be read once it is done.
-    m_thread->start(QThread::LowPriority);
 }
 
 void VerificationRunner::cancel()
 {
-    ++m_generation;
-    if (m_cancel) {
-        m_cancel->store(true);
-    }
-    m_cancel.reset();
-    m_thread = nullptr;
+    m_task.cancel();
+    m_running = false;
     m_path.clear();
-}
-
-void VerificationRunner::finished(int generation, const verify::VerificationResult& result)
-{
-    if (generation != m_generation) {
-        return; // for a ledger no longer asked about
-    }
-    m_thread = nullptr;
-    m_cancel.reset();
-    emit verified(result);
 }
 
 } // namespace viewer

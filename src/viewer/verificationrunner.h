@@ -1,13 +1,9 @@
 #pragma once
 
+#include "common/backgroundtask.h"
 #include "verify/verification.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QThread>
-
-#include <atomic>
-#include <memory>
 
 namespace viewer {
 
@@ -26,7 +22,7 @@ public:
     void start(const QString& path);
     // Drops the running check, if any; nothing will be reported for it.
     void cancel();
-    [[nodiscard]] bool isRunning() const { return m_thread != nullptr; }
+    [[nodiscard]] bool isRunning() const { return m_running; }
     [[nodiscard]] QString path() const { return m_path; }
 
     void setOptions(const verify::VerifyOptions& options) { m_options = options; }
@@ -35,14 +31,10 @@ signals:
     void verified(const verify::VerificationResult& result);
 
 private:
-    void finished(int generation, const verify::VerificationResult& result);
-
     verify::VerifyOptions m_options;
     QString m_path;
-    int m_generation = 0;
-    QPointer<QThread> m_thread;
-    std::shared_ptr<std::atomic_bool> m_cancel;
-    QList<QPointer<QThread>> m_retired; // cancelled checks still winding down
+    bool m_running = false;
+    common::BackgroundTask m_task; // last: it waits for the check before the rest goes
 };
 
 } // namespace viewer

@@ -1,26 +1,25 @@
 #include "viewer/webbrowser.h"
 
+#include "common/appinfo.h"
 #include "print/printpreview.h"
-#include "render/documentsearch.h"
 #include "render/urlmapping.h"
+#include "viewer/composerbridge.h"
 #include "viewer/findbar.h"
+#include "viewer/pagesearch.h"
 #include "viewer/worknotice.h"
 #include "web/ledgerpage.h"
-#include "web/pagescripts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QMessageBox>
 #include <QShortcut>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -37,19 +36,21 @@ void prepareWebEngine()
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     : QWidget(parent), m_fallbackFolder(std::move(fallbackFolder)), m_profile(web::makeLedgerProfile(this)),
       m_interceptor(new web::OfflineInterceptor(m_profile)), m_scheme(new web::LedgerSchemeHandler(m_profile)),
-      m_view(new QWebEngineView(this)), m_page(new web::LedgerPage(m_profile, m_view)), m_findBar(new FindBar(this)),
-      m_workNotice(new WorkNotice(this)), m_workTimer(new QTimer(this))
+      m_view(new QWebEngineView(this)), m_page(new web::LedgerPage(m_profile, m_view)),
+      m_composer(new ComposerBridge(*m_page, this)), m_findBar(new FindBar(this)),
+      m_search(new PageSearch(*m_scheme, *m_composer, *m_findBar, this)), m_workNotice(new WorkNotice(this)),
+      m_workTimer(new QTimer(this)),
+      m_renders(this, [](std::function<void()> work) { return render::createRenderThread(std::move(work)); })
 {
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(web::kLedgerScheme, m_scheme);
     m_view->setPage(m_page);
-    QWebEngineScript composer;
-    composer.setName(QStringLiteral("verazidedaze-composer"));
-    composer.setSourceCode(web::pageScript(web::PageScript::Composer));
-    composer.setInjectionPoint(QWebEngineScript::DocumentReady);
-    composer.setWorldId(QWebEngineScript::ApplicationWorld);
-    composer.setRunsOnSubFrames(false);
-    m_page->scripts().insert(composer);
+    layOut();
+    connectParts();
+}
+
+void WebBrowser::layOut()
+{
     m_view->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_view);
     auto* layout = new QVBoxLayout(this);
@@ -60,13 +61,18 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
     layout->addWidget(m_findBar);
     m_workTimer->setSingleShot(true);
     m_workTimer->setInterval(kWorkNoticeAfterMs);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void WebBrowser::connectParts()
+{
     connect(m_workTimer, &QTimer::timeout, this, &WebBrowser::showWorkNotice);
     connect(m_workNotice, &WorkNotice::stopRequested, this, &WebBrowser::stop);
     connect(m_page, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::pageTitleChanged);
     connect(m_findBar, &FindBar::search, this, &WebBrowser::find);
     connect(m_findBar, &FindBar::closed, m_view, qOverload<>(&QWidget::setFocus));
-    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_search, &PageSearch::updated, this, &WebBrowser::searchUpdated);
     connect(m_view, &QWidget::customContextMenuRequested, this, &WebBrowser::showContextMenu);
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
@@ -81,12 +87,8 @@ WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)
 
 WebBrowser::~WebBrowser()
 {
-    cancelRender();
-    for (const QPointer<QThread>& thread : std::as_const(m_threads)) {
-        if (thread) {
-            thread->wait();
-        }
-    }
+    m_renders.cancel();
+    m_renders.wait();
     delete m_preview;
     m_page->waitForPrint(); // before its view starts going
     // The page must go before the profile it uses.
@@ -95,8 +97,8 @@ WebBrowser::~WebBrowser()
 
 void WebBrowser::Navigate2(const QString& url)
 {
-    ++m_navigation;
-    cancelRender();
+    m_renders.cancel();
+    m_composer->forget();
     if (m_stage != Stage::Shown && m_stage != Stage::Rendering) {
         // An earlier document is arriving: it must never appear.
         m_page->triggerAction(QWebEnginePage::Stop);
@@ -105,7 +107,7 @@ void WebBrowser::Navigate2(const QString& url)
     m_workNotice->hide();
     m_workTimer->start();
     m_title.clear();
-    resetSearch();
+    m_search->reset();
     emit BeforeNavigate2(url);
 
     m_documentPath.clear();
@@ -145,16 +147,11 @@ bool WebBrowser::ExecWB(int command, int option)
 
 void WebBrowser::runScript(const QString& script, const std::function<void(const QVariant&)>& done)
 {
-    if (done) {
-        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
-    } else {
-        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
-    }
+    m_composer->run(script, done);
 }
 
 void WebBrowser::startRenders(const QString& localPath)
 {
-    m_cancel = std::make_shared<std::atomic_bool>(false);
     if (QFileInfo(localPath).size() < m_quickFrom) {
         startWholeRender(localPath);
         return;
@@ -163,40 +160,27 @@ void WebBrowser::startRenders(const QString& localPath)
     // the whole replaces it when it comes. Both at once, since the beginning takes only a
     // fraction of a second and the whole should lose none.
     startWholeRender(localPath);
-    const int navigation = m_navigation;
-    const render::RenderRequest request = renderRequest(localPath);
-    QPointer<WebBrowser> self(this);
-    runOnRenderThread([self, navigation, localPath, request, budget = m_quickBudget, cancel = m_cancel] {
+    m_renders.run([this, localPath, request = renderRequest(localPath),
+                   budget = m_quickBudget](const common::BackgroundTask::Context& context) mutable {
+        request.cancel = context.stopFlag();
         std::optional<render::RenderResult> result = render::renderLedgerBeginning(request, budget);
-        QMetaObject::invokeMethod(
-            self,
-            [self, navigation, localPath, result = std::move(result)]() mutable {
-                if (self) {
-                    self->beginningRendered(navigation, localPath, std::move(result));
-                }
-            },
-            Qt::QueuedConnection);
+        context.post([this, localPath, result = std::move(result)]() mutable {
+            beginningRendered(localPath, std::move(result));
+        });
     });
 }
 
 void WebBrowser::startWholeRender(const QString& localPath)
 {
-    const int navigation = m_navigation;
-    const render::RenderRequest request = renderRequest(localPath);
-    QPointer<WebBrowser> self(this);
-    runOnRenderThread([self, navigation, localPath, request, cancel = m_cancel] {
-        render::renderLedger(request, [&](render::RenderResult result) {
-            // Delivered on the GUI thread; dropped if the view is gone meanwhile.
-            QMetaObject::invokeMethod(
-                self,
-                [self, navigation, localPath, result = std::move(result)]() mutable {
-                    if (self) {
-                        self->wholeRendered(navigation, localPath, std::move(result));
-                    }
-                },
-                Qt::QueuedConnection);
+    m_renders.run(
+        [this, localPath, request = renderRequest(localPath)](const common::BackgroundTask::Context& context) mutable {
+            request.cancel = context.stopFlag();
+            render::renderLedger(request, [&](render::RenderResult result) {
+                context.post([this, localPath, result = std::move(result)]() mutable {
+                    wholeRendered(localPath, std::move(result));
+                });
+            });
         });
-    });
 }
 
 render::RenderRequest WebBrowser::renderRequest(const QString& localPath) const
@@ -204,24 +188,9 @@ render::RenderRequest WebBrowser::renderRequest(const QString& localPath) const
     render::RenderRequest request;
     request.ledgerPath = localPath;
     request.fallbackFolder = m_fallbackFolder;
-    request.cancel = m_cancel.get();
     request.pieces = m_pieceLimits;
     request.programStylesheets = m_programStylesheets;
     return request;
-}
-
-void WebBrowser::runOnRenderThread(std::function<void()> work)
-{
-    start(render::createRenderThread(std::move(work)));
-}
-
-// Starts a worker that deletes itself when done; the view waits for it when it goes.
-void WebBrowser::start(QThread* thread)
-{
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    m_threads.removeAll(nullptr);
-    m_threads.append(thread);
-    thread->start();
 }
 
 web::RenderedDocument WebBrowser::toDocument(render::RenderResult& result)
@@ -237,11 +206,11 @@ web::RenderedDocument WebBrowser::toDocument(render::RenderResult& result)
     return document;
 }
 
-void WebBrowser::beginningRendered(int navigation, const QString& localPath, std::optional<render::RenderResult> result)
+void WebBrowser::beginningRendered(const QString& localPath, std::optional<render::RenderResult> result)
 {
     // Nothing to show when the beginning alone failed (the whole will say why), nor when the
     // whole came first.
-    if (navigation != m_navigation || m_stage != Stage::Rendering || !result || !result->ok()) {
+    if (m_stage != Stage::Rendering || !result || !result->ok()) {
         return;
     }
     m_title = result->title;
@@ -249,16 +218,13 @@ void WebBrowser::beginningRendered(int navigation, const QString& localPath, std
     showDocument(m_scheme->publish(file.absolutePath(), file.fileName(), toDocument(*result)), Stage::LoadingBeginning);
 }
 
-void WebBrowser::wholeRendered(int navigation, const QString& localPath, render::RenderResult result)
+void WebBrowser::wholeRendered(const QString& localPath, render::RenderResult result)
 {
-    if (navigation != m_navigation) {
-        return; // a later Navigate2 superseded this one
-    }
     m_title = result.title;
     const bool beginningPublished = m_stage == Stage::LoadingBeginning || m_stage == Stage::BeginningShown;
     if (beginningPublished && result.ok()) {
         m_scheme->complete(toDocument(result));
-        resetSearch();
+        m_search->reset();
         if (m_stage == Stage::BeginningShown) {
             completeInPlace();
         } else {
@@ -308,30 +274,24 @@ void WebBrowser::loadFinished(bool ok)
 void WebBrowser::completeInPlace()
 {
     m_stage = Stage::CompletingInPlace;
-    const int navigation = m_navigation;
-    runScript(web::composerCall("complete", {QJsonDocument::fromJson(m_scheme->manifest()).toVariant()}));
-    whenComposerHas(m_scheme->version(), [this, navigation] {
-        if (navigation == m_navigation) {
-            finishNavigation();
-        }
-    });
+    m_composer->call("complete", {QJsonDocument::fromJson(m_scheme->manifest()).toVariant()});
+    m_composer->whenShows(
+        m_scheme->version(), [this] { finishNavigation(); }, [this] { composerGaveUp(); });
 }
 
-// The composer works asynchronously; this asks it until it shows `version`.
-void WebBrowser::whenComposerHas(int version, const std::function<void()>& then, int attempts)
+// The whole is rendered but the page kept showing its beginning: the reader must not take that
+// for the ledger, nor wait for more.
+void WebBrowser::composerGaveUp()
 {
-    const int navigation = m_navigation;
-    runScript(web::composerCall("status"), [this, version, then, attempts, navigation](const QVariant& status) {
-        const QVariant shown = status.toMap().value(QStringLiteral("version"));
-        if (navigation != m_navigation) {
-            return;
-        }
-        if (shown.toInt() >= version || attempts <= 0) {
-            then();
-            return;
-        }
-        QTimer::singleShot(20, this, [this, version, then, attempts] { whenComposerHas(version, then, attempts - 1); });
-    });
+    finishNavigation();
+    const QString message = QStringLiteral("Defterin tamamı ekrana getirilemedi: sayfa, hazırlanan bölümleri "
+                                           "beklenen sürede almadı. Ekranda yalnızca defterin başı var; "
+                                           "defteri yeniden açmayı deneyin.");
+    if (m_report) {
+        m_report(message);
+    } else {
+        QMessageBox::warning(this, common::programTitle(), message);
+    }
 }
 
 void WebBrowser::finishNavigation()
@@ -375,14 +335,7 @@ void WebBrowser::stop()
 {
     m_workNotice->hide();
     // The render ends with a page saying it was stopped, which then takes the view's place.
-    cancelRender();
-}
-
-void WebBrowser::cancelRender()
-{
-    if (m_cancel) {
-        m_cancel->store(true);
-    }
+    m_renders.stop();
 }
 
 QMenu* WebBrowser::createContextMenu()
@@ -420,8 +373,8 @@ void WebBrowser::showGoToDialog()
     if (count <= 1) {
         return;
     }
-    runScript(web::composerCall("status"), [this, count](const QVariant& status) {
-        const QVariant current = status.toMap().value(QStringLiteral("current"));
+    m_composer->status([this, count](const QVariantMap& status) {
+        const QVariant current = status.value(QStringLiteral("current"));
         bool ok = false;
         // The screen shows a large ledger part by part; printed pages are counted in the preview.
         const int part =
@@ -436,125 +389,22 @@ void WebBrowser::showGoToDialog()
 
 void WebBrowser::goToPiece(int index)
 {
-    runScript(web::composerCall("goTo", {index}));
-}
-
-void WebBrowser::resetSearch()
-{
-    m_search = {};
-    updateFindStatus();
+    m_composer->call("goTo", {index});
 }
 
 void WebBrowser::find(const QString& term, bool backwards)
 {
-    if (term.trimmed().isEmpty()) {
-        resetSearch();
-        return;
-    }
-    if (term != m_search.term) {
-        countMatches(term, backwards);
-        return;
-    }
-    if (!m_search.counting) {
-        step(backwards);
-    }
+    m_search->find(term, backwards);
 }
 
-void WebBrowser::countMatches(const QString& term, bool backwards)
+const QList<int>& WebBrowser::matchCounts() const
 {
-    m_search = {};
-    m_search.term = term;
-    m_search.counting = true;
-    m_search.pendingBackwards = backwards;
-    updateFindStatus();
-    const web::RenderedDocument& document = m_scheme->current();
-    const std::shared_ptr<const render::PiecedDocument> pieces = document.pieces;
-    const QByteArray html = pieces ? QByteArray() : document.html;
-    const int navigation = m_navigation;
-    QPointer<WebBrowser> self(this);
-    std::shared_ptr<std::atomic_bool> cancel = m_cancel ? m_cancel : std::make_shared<std::atomic_bool>(false);
-    QThread* thread = QThread::create([self, navigation, term, pieces, html, cancel] {
-        QList<int> counts = pieces ? render::countMatchesPerPiece(pieces->fragments, term, cancel.get())
-                                   : QList<int>{render::countMatches(html, term)};
-        QMetaObject::invokeMethod(
-            self,
-            [self, navigation, term, counts = std::move(counts)]() mutable {
-                if (self) {
-                    self->matchesCounted(navigation, term, std::move(counts));
-                }
-            },
-            Qt::QueuedConnection);
-    });
-    start(thread);
+    return m_search->counts();
 }
 
-void WebBrowser::matchesCounted(int navigation, const QString& term, QList<int> counts)
+int WebBrowser::currentMatch() const
 {
-    if (navigation != m_navigation || term != m_search.term) {
-        return;
-    }
-    m_search.counts = std::move(counts);
-    m_search.counting = false;
-    m_search.total = 0;
-    for (int count : std::as_const(m_search.counts)) {
-        m_search.total += count;
-    }
-    if (m_search.total == 0) {
-        updateFindStatus();
-        emit searchUpdated();
-        return;
-    }
-    // From where the reader is, not from the top of the ledger.
-    runScript(web::composerCall("status"), [this, navigation, term](const QVariant& status) {
-        const QVariant at = status.toMap().value(QStringLiteral("current"));
-        if (navigation != m_navigation || term != m_search.term) {
-            return;
-        }
-        const int piece = at.toInt();
-        int before = 0;
-        for (int i = 0; i < piece && i < m_search.counts.size(); ++i) {
-            before += m_search.counts.at(i);
-        }
-        const bool backwards = m_search.pendingBackwards;
-        m_search.current = backwards ? (before + m_search.total - 1) % m_search.total : before % m_search.total;
-        revealMatch();
-    });
-}
-
-void WebBrowser::step(bool backwards)
-{
-    if (m_search.total == 0) {
-        return;
-    }
-    m_search.current = (m_search.current + (backwards ? m_search.total - 1 : 1)) % m_search.total;
-    revealMatch();
-}
-
-void WebBrowser::revealMatch()
-{
-    int piece = 0;
-    int occurrence = m_search.current;
-    while (piece < m_search.counts.size() && occurrence >= m_search.counts.at(piece)) {
-        occurrence -= m_search.counts.at(piece++);
-    }
-    runScript(web::composerCall("highlight", {piece, m_search.term, occurrence}));
-    updateFindStatus();
-    emit searchUpdated();
-}
-
-void WebBrowser::updateFindStatus()
-{
-    if (m_search.term.isEmpty()) {
-        m_findBar->setStatus(QString());
-    } else if (m_search.counting) {
-        m_findBar->setStatus(QStringLiteral("Aranıyor…"));
-    } else if (m_search.total == 0) {
-        m_findBar->setStatus(QStringLiteral("Bulunamadı"));
-    } else {
-        m_findBar->setStatus(QStringLiteral("%1 / %2 eşleşme")
-                                 .arg(QLocale(QLocale::Turkish).toString(m_search.current + 1),
-                                      QLocale(QLocale::Turkish).toString(m_search.total)));
-    }
+    return m_search->current();
 }
 
 } // namespace viewer

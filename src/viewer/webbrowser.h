@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/backgroundtask.h"
 #include "print/printsource.h"
 #include "render/ledgerrender.h"
 #include "web/ledgerpage.h"
@@ -9,9 +10,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 
 class QMenu;
 class QTimer;
@@ -24,9 +23,10 @@ class PrintPreview;
 
 namespace viewer {
 
+class ComposerBridge;
 class FindBar;
+class PageSearch;
 class WorkNotice;
-class OfflineInterceptor;
 
 // Readies the web engine for the browser view: registers the ledger scheme and, unless
 // QT_QUICK_BACKEND says otherwise, has Qt Quick draw the view in software. Ledger pages are
@@ -110,10 +110,13 @@ public:
     [[nodiscard]] bool holdsWhole() const override { return !Busy() && !m_scheme->current().partial; }
     [[nodiscard]] web::PrintingPage& shownPage() const override { return *m_page; }
     // Matches per piece of the last search, once counted.
-    [[nodiscard]] const QList<int>& matchCounts() const { return m_search.counts; }
-    [[nodiscard]] int currentMatch() const { return m_search.current; }
+    [[nodiscard]] const QList<int>& matchCounts() const;
+    [[nodiscard]] int currentMatch() const;
     // Runs `script` in the program's own script world of the page; `done` gets its result.
     void runScript(const QString& script, const std::function<void(const QVariant&)>& done = {});
+    [[nodiscard]] ComposerBridge& composer() const { return *m_composer; }
+    // Tells the user what went wrong after the document was rendered; tests record it instead.
+    void setReporter(std::function<void(const QString& message)> reporter) { m_report = std::move(reporter); }
 
 signals:
     void BeforeNavigate2(const QString& url);
@@ -139,38 +142,21 @@ private:
         Shown,               // the whole document is on screen: nothing in progress
     };
 
-    struct Search
-    {
-        QString term;
-        QList<int> counts;
-        int total = 0;
-        int current = -1;
-        bool counting = false;
-        bool pendingBackwards = false;
-    };
-
+    void layOut();
+    void connectParts();
     void startRenders(const QString& localPath);
     void startWholeRender(const QString& localPath);
     [[nodiscard]] render::RenderRequest renderRequest(const QString& localPath) const;
-    void runOnRenderThread(std::function<void()> work);
-    void start(QThread* thread);
-    void beginningRendered(int navigation, const QString& localPath, std::optional<render::RenderResult> result);
-    void wholeRendered(int navigation, const QString& localPath, render::RenderResult result);
+    void beginningRendered(const QString& localPath, std::optional<render::RenderResult> result);
+    void wholeRendered(const QString& localPath, render::RenderResult result);
     void showDocument(const QUrl& url, Stage loading);
     void loadFinished(bool ok);
     void completeInPlace();
-    void whenComposerHas(int version, const std::function<void()>& then, int attempts = 200);
+    void composerGaveUp();
     void finishNavigation();
     void pageTitleChanged(const QString& title);
     void showContextMenu(const QPoint& at);
     void showWorkNotice();
-    void cancelRender();
-    void resetSearch();
-    void countMatches(const QString& term, bool backwards);
-    void matchesCounted(int navigation, const QString& term, QList<int> counts);
-    void step(bool backwards);
-    void revealMatch();
-    void updateFindStatus();
     static web::RenderedDocument toDocument(render::RenderResult& result);
 
     QString m_fallbackFolder;
@@ -179,24 +165,24 @@ private:
     web::LedgerSchemeHandler* const m_scheme;
     QWebEngineView* const m_view;
     web::LedgerPage* const m_page;
+    ComposerBridge* const m_composer;
     FindBar* const m_findBar;
+    PageSearch* const m_search;
     WorkNotice* const m_workNotice;
     QTimer* const m_workTimer;
     render::PieceLimits m_pieceLimits;
     qint64 m_quickFrom = kQuickFromBytes;
     qint64 m_quickBudget = kQuickBudgetBytes;
 
-    int m_navigation = 0; // counts Navigate2 calls: work for an earlier one is dropped
     Stage m_stage = Stage::Shown;
     QString m_title;
     QString m_location;
     QString m_documentPath;
     QString m_navigated; // the last Navigate2's URL text
     bool m_programStylesheets = false;
-    std::shared_ptr<std::atomic_bool> m_cancel;
-    QList<QPointer<QThread>> m_threads;
     QPointer<print::PrintPreview> m_preview;
-    Search m_search;
+    std::function<void(const QString&)> m_report;
+    common::BackgroundTask m_renders; // the current navigation's: its beginning and its whole
 };
 
 } // namespace viewer

@@ -1,4 +1,5 @@
 #include "common/appinfo.h"
+#include "common/backgroundtask.h"
 #include "common/documentkind.h"
 #include "common/paths.h"
 #include "common/translations.h"
@@ -36,6 +37,8 @@ private slots:
     void documentKind_fromRootAndEntriesType();
     void documentName_strictPattern_data();
     void documentName_strictPattern();
+    void backgroundTask_deliversOnlyWhatIsStillWanted_data();
+    void backgroundTask_deliversOnlyWhatIsStillWanted();
 };
 
 void TestApp::versionTexts_data()
@@ -431,6 +434,76 @@ void TestApp::documentName_strictPattern()
         QVERIFY(common::isBerat(parsed->berat(true).kind));
         QCOMPARE(parsed->berat(true).ledger().fileName(), parsed->fileName());
     }
+}
+
+void TestApp::backgroundTask_deliversOnlyWhatIsStillWanted_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("ownThread");
+    QTest::addColumn<QList<int>>("delivered");
+    QTest::addColumn<bool>("firstSawStop");
+    for (const bool ownThread : {false, true}) {
+        const char* on = ownThread ? "thread" : "pool";
+        QTest::addRow("%s: delivered", on) << "run" << ownThread << QList<int>{1} << false;
+        QTest::addRow("%s: receiver gone", on) << "receiverGone" << ownThread << QList<int>{} << false;
+        QTest::addRow("%s: superseded", on) << "renew" << ownThread << QList<int>{2} << true;
+        QTest::addRow("%s: cancelled", on) << "cancel" << ownThread << QList<int>{} << true;
+        QTest::addRow("%s: stopped, still says so", on) << "stop" << ownThread << QList<int>{1} << true;
+        QTest::addRow("%s: shutdown waits", on) << "shutdown" << ownThread << QList<int>{} << true;
+    }
+}
+
+void TestApp::backgroundTask_deliversOnlyWhatIsStillWanted()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, ownThread);
+    QFETCH(QList<int>, delivered);
+    QFETCH(bool, firstSawStop);
+    std::atomic_bool gate = false;
+    std::atomic_bool firstStop = false;
+    std::atomic_int finished = 0;
+    QList<int> got;
+    auto receiver = std::make_unique<QObject>();
+    common::BackgroundTask::ThreadMaker maker;
+    if (ownThread) {
+        maker = [](std::function<void()> work) {
+            return QThread::create(std::move(work));
+        };
+    }
+    auto task = std::make_unique<common::BackgroundTask>(receiver.get(), maker);
+    const auto work = [&](int value) {
+        return [&, value](const common::BackgroundTask::Context& context) {
+            while (!gate.load()) {
+                QThread::msleep(1);
+            }
+            QThread::msleep(50);
+            if (value == 1) {
+                firstStop = context.stopRequested();
+            }
+            context.post([&got, value] { got.append(value); });
+            ++finished;
+        };
+    };
+    task->start(work(1));
+    if (scenario == u"receiverGone") {
+        receiver.reset();
+    } else if (scenario == u"renew") {
+        task->start(work(2));
+    } else if (scenario == u"cancel") {
+        task->cancel();
+    } else if (scenario == u"stop") {
+        task->stop();
+    }
+    gate = true;
+    if (scenario == u"shutdown") {
+        task.reset();
+        QCOMPARE(finished.load(), 1);
+    } else {
+        task->wait();
+    }
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(got, delivered);
+    QCOMPARE(firstStop.load(), firstSawStop);
 }
 
 QTEST_GUILESS_MAIN(TestApp)

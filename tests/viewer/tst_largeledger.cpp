@@ -1,3 +1,4 @@
+#include "viewer/composerbridge.h"
 #include "viewer/webbrowser.h"
 #include "viewertestsupport.h"
 #include "web/ledgerscheme.h"
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <limits>
@@ -74,6 +77,7 @@ private slots:
     void wholeFirst_bringsItsLastPieceWithThePage();
     void firstPage_bringsTheLastPieceOnlyWhenWhole_data();
     void firstPage_bringsTheLastPieceOnlyWhenWhole();
+    void composerThatNeverTakesTheWhole_isReported_andEndsTheWait();
 
 private:
     void openWhole();
@@ -314,6 +318,27 @@ void TestLargeLedger::firstPage_bringsTheLastPieceOnlyWhenWhole()
     if (!brought) {
         QCOMPARE(page.size(), (cut.head + cut.fragments.first() + manifest + cut.tail).size());
     }
+}
+
+void TestLargeLedger::composerThatNeverTakesTheWhole_isReported_andEndsTheWait()
+{
+    // The page's composer comes with a complete() that never takes anything.
+    QWebEngineScript stuck;
+    stuck.setSourceCode(QStringLiteral("Object.defineProperty(window, '__vz', {configurable: true, get() {}, "
+                                       "set(v) { v.complete = () => null; "
+                                       "Object.defineProperty(window, '__vz', {value: v, writable: true}); }});"));
+    stuck.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    stuck.setWorldId(QWebEngineScript::ApplicationWorld);
+    m_browser->view()->page()->scripts().insert(stuck);
+    m_browser->composer().setPatience(5);
+    QStringList reports;
+    m_browser->setReporter([&reports](const QString& message) { reports.append(message); });
+
+    m_browser->Navigate2(urlText(m_dir.path(), QStringLiteral("buyuk.xml")));
+    QVERIFY(QTest::qWaitFor([this] { return !m_browser->Busy(); }, 60000));
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.first().contains(QStringLiteral("tamamı ekrana getirilemedi")), qPrintable(reports.first()));
+    QVERIFY(status(*m_browser).value(QStringLiteral("partial")).toBool());
 }
 
 int main(int argc, char* argv[])
