@@ -25,11 +25,6 @@ namespace selection {
 
 using common::twips;
 
-void showMessageBox(QWidget* parent, const QString& message)
-{
-    common::showMessage(parent, message, QMessageBox::Warning);
-}
-
 frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
@@ -217,7 +212,11 @@ void frmRazoravSec::runShow()
 
 void frmRazoravSec::report(const QString& message)
 {
-    m_context.reporter(this, message);
+    if (m_context.reporter) {
+        m_context.reporter(message);
+        return;
+    }
+    common::showMessage(this, message, QMessageBox::Warning);
 }
 
 QString frmRazoravSec::driveTextOf(const QString& folder) const

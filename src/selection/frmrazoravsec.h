@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/notifier.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -18,12 +20,6 @@ struct OpenRequest;
 class SelectionCommands;
 class Volumes;
 
-// Shows a failure to the user; tests hand in one that records instead.
-using Reporter = std::function<void(QWidget* parent, const QString& message)>;
-
-// A message box captioned with the program title.
-void showMessageBox(QWidget* parent, const QString& message);
-
 // What the selection window works with, handed in by whoever creates it.
 struct SelectionContext
 {
@@ -31,7 +27,8 @@ struct SelectionContext
     const FolderMemory& memory;
     SelectionCommands& commands;
     QString programFolder;
-    Reporter reporter = showMessageBox;
+    // Shows a failure to the user; empty: a warning box over the window. Tests record instead.
+    common::Notifier reporter;
 };
 
 // The selection window: drive, folder and file lists, Show and Support buttons, the version.

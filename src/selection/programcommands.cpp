@@ -1,9 +1,10 @@
 #include "selection/programcommands.h"
 
 #include "about/aboutcommands.h"
-#include "selection/frmrazoravsec.h"
+#include "common/messagebox.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 namespace selection {
 
@@ -14,7 +15,7 @@ ProgramCommands::ProgramCommands(QString dataFolder)
 void ProgramCommands::show(const QString& folder, const QString& fileName)
 {
     if (const QString message = m_show.run(folder, fileName); !message.isEmpty()) {
-        showMessageBox(QApplication::activeWindow(), message);
+        common::showMessage(QApplication::activeWindow(), message, QMessageBox::Warning);
     }
 }
 

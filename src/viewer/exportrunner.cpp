@@ -116,7 +116,7 @@ void ExportRunner::cancel()
 void ExportRunner::report(const QString& message, bool ok) const
 {
     if (m_report) {
-        m_report(message, ok);
+        m_report(message);
         return;
     }
     common::showMessage(m_window, message, ok ? QMessageBox::Information : QMessageBox::Warning);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/backgroundtask.h"
+#include "common/notifier.h"
 
 #include <QObject>
 #include <QPointer>
@@ -33,7 +34,7 @@ public:
     {
         m_chooseTarget = std::move(chooser);
     }
-    void setReporter(std::function<void(const QString& message, bool ok)> reporter) { m_report = std::move(reporter); }
+    void setReporter(common::Notifier reporter) { m_report = std::move(reporter); }
 
     // Exports the ledger at `ledgerPath`, after asking for the target file.
     void start(const QString& ledgerPath);
@@ -55,7 +56,7 @@ private:
     QWidget* const m_window;
     QPointer<QProgressDialog> m_progress;
     std::function<QString(const QString&)> m_chooseTarget;
-    std::function<void(const QString&, bool)> m_report;
+    common::Notifier m_report;
     bool m_running = false;
     common::BackgroundTask m_task; // last: it waits for the export before the rest goes
 };

@@ -1,6 +1,6 @@
 #include "viewer/webbrowser.h"
 
-#include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "print/printpreview.h"
 #include "render/urlmapping.h"
 #include "viewer/composerbridge.h"
@@ -290,7 +290,7 @@ void WebBrowser::composerGaveUp()
     if (m_report) {
         m_report(message);
     } else {
-        QMessageBox::warning(this, common::programTitle(), message);
+        common::showMessage(this, message, QMessageBox::Warning);
     }
 }
 

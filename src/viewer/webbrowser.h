@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/backgroundtask.h"
+#include "common/notifier.h"
 #include "print/printsource.h"
 #include "render/ledgerrender.h"
 #include "web/ledgerpage.h"
@@ -116,7 +117,7 @@ public:
     void runScript(const QString& script, const std::function<void(const QVariant&)>& done = {});
     [[nodiscard]] ComposerBridge& composer() const { return *m_composer; }
     // Tells the user what went wrong after the document was rendered; tests record it instead.
-    void setReporter(std::function<void(const QString& message)> reporter) { m_report = std::move(reporter); }
+    void setReporter(common::Notifier reporter) { m_report = std::move(reporter); }
 
 signals:
     void BeforeNavigate2(const QString& url);
@@ -181,7 +182,7 @@ private:
     QString m_navigated; // the last Navigate2's URL text
     bool m_programStylesheets = false;
     QPointer<print::PrintPreview> m_preview;
-    std::function<void(const QString&)> m_report;
+    common::Notifier m_report;
     common::BackgroundTask m_renders; // the current navigation's: its beginning and its whole
 };
 

@@ -161,7 +161,7 @@ std::unique_ptr<frmRazoravSec> TestSelectionWindow::makeWindow(const QString& me
         m_memory = std::make_unique<FolderMemory>(memoryFile);
     }
     SelectionContext context{m_volumes, *m_memory, m_commands, path("prog")};
-    context.reporter = [this](QWidget*, const QString& message) {
+    context.reporter = [this](const QString& message) {
         m_messages << message;
     };
     return std::make_unique<frmRazoravSec>(std::move(context));

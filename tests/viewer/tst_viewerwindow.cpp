@@ -294,7 +294,7 @@ void TestViewerWindow::export_writesTheLedgersLines()
         suggested = offered;
         return path;
     });
-    window->exporter()->setReporter([&](const QString& text, bool) { message = text; });
+    window->exporter()->setReporter([&](const QString& text) { message = text; });
     QSignalSpy finished(window->exporter(), &ExportRunner::finished);
     command->click();
     QVERIFY(finished.wait(30000));
