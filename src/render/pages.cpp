@@ -1,5 +1,6 @@
 #include "render/pages.h"
 
+#include "common/xmlhandles.h"
 #include "render/failure.h"
 
 #include <QDir>
@@ -181,9 +182,8 @@ void appendAttributeValue(QByteArray& out, xmlAttrPtr attribute)
         appendShortened(out, value->content);
         return;
     }
-    xmlChar* text = xmlNodeListGetString(attribute->doc, value, 1);
-    appendShortened(out, text);
-    xmlFree(text);
+    const common::XmlChars text(xmlNodeListGetString(attribute->doc, value, 1));
+    appendShortened(out, text.get());
 }
 
 void appendStartTag(QByteArray& out, xmlNodePtr element, bool empty)
