@@ -605,6 +605,14 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
 }
 } // namespace
 
+common::Outcome RenderResult::outcome() const
+{
+    if (!failure) {
+        return common::Outcome::done();
+    }
+    return cancelled() ? common::Outcome::stopped() : common::Outcome::failure(failure->message());
+}
+
 // Measured in the viewer (process tree, web engine included): a 13 MB journal peaks at 490 MB,
 // 50 MB at 910 MB, 200 MB at 2.2 GB: 9 to 11 times the file beyond what the program already
 // holds. The margin covers the stylesheet and the library's own bookkeeping.

@@ -74,6 +74,11 @@ QString failureHeading(const RenderFailure& failure)
     return {};
 }
 
+QString RenderFailure::message() const
+{
+    return QStringLiteral("%1: %2").arg(failureHeading(*this), reason);
+}
+
 QByteArray failurePage(const RenderFailure& failure)
 {
     const QString heading = failureHeading(failure).toHtmlEscaped();
