@@ -1,10 +1,10 @@
 #include "about/aboutcommands.h"
 
 #include "about/frmabout.h"
-#include "about/messagebox.h"
 #include "about/registry.h"
 #include "about/support.h"
 #include "about/sysinfolauncher.h"
+#include "common/messagebox.h"
 
 #include <QDesktopServices>
 
@@ -13,7 +13,7 @@ namespace about {
 void runSupport(QWidget* owner)
 {
     // No console on any platform, unlike a shell's start command.
-    const SupportCommand command([owner](const QString& message) { showPlainMessage(owner, message); },
+    const SupportCommand command([owner](const QString& message) { common::showMessage(owner, message); },
                                  [](const QUrl& url) { return QDesktopServices::openUrl(url); });
     command.run();
 }

@@ -2,6 +2,7 @@
 
 #include "about/support.h"
 #include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "common/taskbar.h"
 #include "common/ui.h"
 
@@ -64,11 +65,12 @@ int missingTextHeight(const QFont& font, const QString& text, const QSize& box)
     return (missing + line - 1) / line * line;
 }
 
-frmAbout::frmAbout(Registry& registry, ProgramStarter& starter, QWidget* owner, MessageShower showMessage)
+frmAbout::frmAbout(Registry& registry, ProgramStarter& starter, QWidget* owner, common::Notifier notify)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
-      m_showMessage(std::move(showMessage)),
-      m_launcher(registry, starter, [this](const QString& message) { m_showMessage(this, message); }),
+      m_launcher(
+          registry, starter,
+          notify ? std::move(notify) : [this](const QString& message) { common::showMessage(this, message); }),
       m_cmdOK(new QPushButton(QStringLiteral("OK"), this)), m_picIcon(new QLabel(this)),
       m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this)),
       m_lblDescription(new QLabel(descriptionText(), this)), m_lblDisclaimer(new QLabel(disclaimerText(), this)),

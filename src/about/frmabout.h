@@ -1,7 +1,7 @@
 #pragma once
 
-#include "about/messagebox.h"
 #include "about/sysinfolauncher.h"
+#include "common/notifier.h"
 
 #include <QDialog>
 
@@ -22,7 +22,8 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    frmAbout(Registry& registry, ProgramStarter& starter, QWidget* owner, MessageShower showMessage = showPlainMessage);
+    // Without a notifier, messages are plain boxes over the window.
+    frmAbout(Registry& registry, ProgramStarter& starter, QWidget* owner, common::Notifier notify = {});
 
     void StartSysInfo();
 
@@ -40,7 +41,6 @@ private:
     void cmdOK_Click();
     void cmdSysInfo_Click();
 
-    MessageShower m_showMessage;
     int m_lowerBlockShift = 0; // how far the description's extra lines pushed the lower block down
     SysInfoLauncher m_launcher;
 

@@ -33,7 +33,7 @@ QString browserUnavailableNotice()
            supportPageUrl().toString();
 }
 
-SupportCommand::SupportCommand(Notifier notify, UrlOpener openUrl)
+SupportCommand::SupportCommand(common::Notifier notify, UrlOpener openUrl)
     : m_notify(std::move(notify)), m_openUrl(std::move(openUrl))
 {}
 

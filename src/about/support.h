@@ -1,6 +1,6 @@
 #pragma once
 
-#include "about/notifier.h"
+#include "common/notifier.h"
 
 #include <QString>
 #include <QUrl>
@@ -27,11 +27,11 @@ public:
     // True when a browser was started with the page.
     using UrlOpener = std::function<bool(const QUrl& url)>;
 
-    SupportCommand(Notifier notify, UrlOpener openUrl);
+    SupportCommand(common::Notifier notify, UrlOpener openUrl);
     void run() const;
 
 private:
-    Notifier m_notify;
+    common::Notifier m_notify;
     UrlOpener m_openUrl;
 };
 

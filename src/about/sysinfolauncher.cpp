@@ -61,7 +61,7 @@ bool DetachedStarter::start(const QString& path)
     return !path.isEmpty() && QProcess::startDetached(path, {});
 }
 
-SysInfoLauncher::SysInfoLauncher(Registry& registry, ProgramStarter& starter, Notifier notify)
+SysInfoLauncher::SysInfoLauncher(Registry& registry, ProgramStarter& starter, common::Notifier notify)
     : m_registry(registry), m_starter(starter), m_notify(std::move(notify))
 {}
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "about/notifier.h"
 #include "about/registry.h"
+#include "common/notifier.h"
 
 #include <QString>
 
@@ -28,7 +28,7 @@ public:
 class SysInfoLauncher
 {
 public:
-    SysInfoLauncher(Registry& registry, ProgramStarter& starter, Notifier notify);
+    SysInfoLauncher(Registry& registry, ProgramStarter& starter, common::Notifier notify);
 
     // Starts the tool, or tells the user that it is unavailable: every failure on the way ends in
     // that one message.
@@ -45,7 +45,7 @@ private:
 
     Registry& m_registry;
     ProgramStarter& m_starter;
-    Notifier m_notify;
+    common::Notifier m_notify;
 };
 
 } // namespace about

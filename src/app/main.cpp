@@ -1,4 +1,4 @@
-#include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "common/paths.h"
 #include "common/translations.h"
 #include "selection/foldermemory.h"
@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[])
@@ -27,10 +26,11 @@ int main(int argc, char* argv[])
     (void)common::installTurkishQtTranslations(application);
     // Without its page scripts the viewer would show pages that never fill: a broken build.
     if (const QStringList missing = web::missingPageScripts(); !missing.isEmpty()) {
-        QMessageBox::critical(nullptr, common::programTitle(),
-                              QStringLiteral("Program eksik kurulmuş: sayfa betikleri bulunamadı (%1). "
-                                             "Programı yeniden kurun.")
-                                  .arg(missing.join(QStringLiteral(", "))));
+        common::showMessage(nullptr,
+                            QStringLiteral("Program eksik kurulmuş: sayfa betikleri bulunamadı (%1). "
+                                           "Programı yeniden kurun.")
+                                .arg(missing.join(QStringLiteral(", "))),
+                            QMessageBox::Critical);
         return 1;
     }
 

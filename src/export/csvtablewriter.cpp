@@ -14,15 +14,14 @@ constexpr size_t kFlushSize = 1 << 20;
 
 CsvTableWriter::CsvTableWriter(const QString& path) : m_file(path) {}
 
-bool CsvTableWriter::open(QString* error)
+common::Outcome CsvTableWriter::open()
 {
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *error = m_file.errorString();
-        return false;
+        return common::Outcome::failure(m_file.errorString());
     }
     m_buffer.reserve(kFlushSize + 64 * 1024);
     m_buffer = "\xEF\xBB\xBF";
-    return true;
+    return common::Outcome::done();
 }
 
 void CsvTableWriter::beginTable(std::string_view, std::span<const Column> columns, bool)
@@ -131,7 +130,7 @@ void CsvTableWriter::flush()
 
 void CsvTableWriter::endTable() {}
 
-bool CsvTableWriter::finish(QString* error)
+common::Outcome CsvTableWriter::finish()
 {
     flush();
     if (!m_writeFailed && !m_file.flush()) {
@@ -140,16 +139,15 @@ bool CsvTableWriter::finish(QString* error)
     }
     if (m_writeFailed) {
         // QFile reports a short write as an unknown error; the system's reason is clearer.
-        *error = QStringLiteral("yazma hatası (%1); disk dolu olabilir").arg(qt_error_string(m_errno));
         m_file.close();
-        return false;
+        return common::Outcome::failure(
+            QStringLiteral("yazma hatası (%1); disk dolu olabilir").arg(qt_error_string(m_errno)));
     }
     m_file.close();
     if (m_file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("dosya kapatılamadı (%1)").arg(m_file.errorString());
-        return false;
+        return common::Outcome::failure(QStringLiteral("dosya kapatılamadı (%1)").arg(m_file.errorString()));
     }
-    return true;
+    return common::Outcome::done();
 }
 
 void CsvTableWriter::abandon()

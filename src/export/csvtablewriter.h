@@ -15,13 +15,13 @@ class CsvTableWriter final : public TableWriter
 public:
     explicit CsvTableWriter(const QString& path);
 
-    [[nodiscard]] bool open(QString* error);
+    [[nodiscard]] common::Outcome open() override;
 
     void beginTable(std::string_view name, std::span<const Column> columns, bool totals) override;
     void addRow(std::span<const Value> row) override;
     void addNote(std::string_view text) override;
     void endTable() override;
-    [[nodiscard]] bool finish(QString* error) override;
+    [[nodiscard]] common::Outcome finish() override;
     void abandon() override;
     int firstTableSheets() const override { return 1; }
 

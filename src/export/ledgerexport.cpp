@@ -143,8 +143,8 @@ public:
         : m_reader(reader), m_writer(writer), m_result(result), m_ledgerName(ledgerName)
     {}
 
-    // Reads the rest of the ledger into the writer; false with the result's error or cancel set.
-    bool run();
+    // Reads the rest of the ledger into the writer, counting into the result.
+    common::Outcome run();
 
 private:
     bool failLine(const QString& what, const std::string& value, const QString& why = {});
@@ -160,6 +160,7 @@ private:
     TableWriter& m_writer;
     ExportResult& m_result;
     QString m_ledgerName;
+    QString m_lineFault; // why the line just read could not be written
 
     qint64 m_entryDebit = 0, m_entryCredit = 0;
     qint64 m_balance = 0;
@@ -173,11 +174,11 @@ private:
 bool Exporter::failLine(const QString& what, const std::string& value, const QString& why)
 {
     const long fileLine = m_reader.sourceLine();
-    m_result.error = QStringLiteral("%1 okunamadı: %2. satırda %3 geçersiz%4: \"%5\"%6.")
-                         .arg(m_ledgerName)
-                         .arg(m_result.lines + 1)
-                         .arg(what, why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why), text(value),
-                              fileLine > 0 ? QStringLiteral(" (dosyada %1. satır)").arg(fileLine) : QString());
+    m_lineFault = QStringLiteral("%1 okunamadı: %2. satırda %3 geçersiz%4: \"%5\"%6.")
+                      .arg(m_ledgerName)
+                      .arg(m_result.lines + 1)
+                      .arg(what, why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why), text(value),
+                           fileLine > 0 ? QStringLiteral(" (dosyada %1. satır)").arg(fileLine) : QString());
     return false;
 }
 
@@ -373,7 +374,7 @@ void Exporter::collectLedgerUnbalanced()
     }
 }
 
-bool Exporter::run()
+common::Outcome Exporter::run()
 {
     const LedgerKind kind = m_reader.kind();
     if (kind == LedgerKind::Journal) {
@@ -394,7 +395,7 @@ bool Exporter::run()
             if (!(kind == LedgerKind::Journal  ? journalLine()
                   : kind == LedgerKind::Ledger ? ledgerLine()
                                                : reportLine())) {
-                return false;
+                return common::Outcome::failure(m_lineFault);
             }
             ++m_result.lines;
             break;
@@ -421,13 +422,11 @@ bool Exporter::run()
                 m_result.rows = qint64(m_accounts.size());
                 writeAccounts(true);
             }
-            return true;
+            return common::Outcome::done();
         case ReadEvent::Cancelled:
-            m_result.cancelled = true;
-            return false;
+            return common::Outcome::stopped();
         case ReadEvent::Failed:
-            m_result.error = m_reader.error();
-            return false;
+            return common::Outcome::failure(m_reader.error());
         }
     }
 }
@@ -435,6 +434,118 @@ bool Exporter::run()
 std::filesystem::path fsPath(const QString& path)
 {
     return std::filesystem::path(path.toStdU16String());
+}
+
+ExportResult settled(ExportResult result, common::Outcome outcome)
+{
+    static_cast<common::Outcome&>(result) = std::move(outcome);
+    return result;
+}
+
+// A file no ledger could be is refused before the reader opens it.
+common::Outcome checkLedgerFile(const QString& ledgerPath, const QString& ledgerName, const std::atomic_bool* cancel)
+{
+    using Verdict = common::XmlPreflight::Verdict;
+    const common::XmlPreflight preflight = common::preflightXmlFile(ledgerPath, {}, -1, cancel);
+    if (preflight.ok()) {
+        return common::Outcome::done();
+    }
+    if (preflight.verdict == Verdict::Cancelled) {
+        return common::Outcome::stopped();
+    }
+    return common::Outcome::failure(preflight.verdict == Verdict::Unreadable ||
+                                            preflight.verdict == Verdict::NotRegularFile
+                                        ? QStringLiteral("%1 açılamadı: %2.").arg(ledgerName, preflight.problem)
+                                        : QStringLiteral("%1 okunamadı: %2").arg(ledgerName, preflight.problem));
+}
+
+// Read up to the kind first: a file that is no ledger never gets as far as creating anything.
+common::Outcome readKind(LedgerReader& reader)
+{
+    switch (reader.next()) {
+    case ReadEvent::Kind:
+        return common::Outcome::done();
+    case ReadEvent::Cancelled:
+        return common::Outcome::stopped();
+    default:
+        return common::Outcome::failure(reader.error());
+    }
+}
+
+struct TemporaryFile : common::Outcome
+{
+    QString path;
+};
+
+// The temporary file sits beside the target, so the final rename cannot cross file systems.
+TemporaryFile createTemporary(const QFileInfo& out)
+{
+    const QString outName = out.fileName();
+    const QDir folder = out.absoluteDir();
+    if (outName.isEmpty() || !folder.exists()) {
+        return {common::Outcome::failure(QStringLiteral("%1 yazılamadı: klasör yok (%2).")
+                                             .arg(outName, QDir::toNativeSeparators(folder.absolutePath()))),
+                {}};
+    }
+    QTemporaryFile temporary(folder.filePath(outName + QStringLiteral(".XXXXXX.tmp")));
+    temporary.setAutoRemove(false);
+    if (!temporary.open()) {
+        return {common::Outcome::failure(
+                    QStringLiteral("%1 yazılamadı: %2 klasörüne yazılamıyor (%3).")
+                        .arg(outName, QDir::toNativeSeparators(folder.absolutePath()), temporary.errorString())),
+                {}};
+    }
+    return {common::Outcome::done(), temporary.fileName()};
+}
+
+std::unique_ptr<TableWriter> makeWriter(Format format, const QString& path, const ExportOptions& options)
+{
+    if (format == Format::Xlsx) {
+        return std::make_unique<XlsxTableWriter>(path, options.sheetRowLimit);
+    }
+    return std::make_unique<CsvTableWriter>(path);
+}
+
+struct FileNames
+{
+    QString ledger;
+    QString out;
+};
+
+common::Outcome cannotWrite(const QString& outName, const common::Outcome& why)
+{
+    return common::Outcome::failure(QStringLiteral("%1 yazılamadı: %2.").arg(outName, why.error));
+}
+
+// The whole export into the temporary file. The writer is gone when this returns, so that the file
+// is closed before it is moved.
+common::Outcome writeTemporary(LedgerReader& reader, ExportResult& result, Format format, const ExportOptions& options,
+                               const QString& path, const FileNames& names)
+{
+    const std::unique_ptr<TableWriter> writer = makeWriter(format, path, options);
+    if (const common::Outcome opened = writer->open(); !opened.ok) {
+        return cannotWrite(names.out, opened);
+    }
+    Exporter exporter(reader, *writer, result, names.ledger);
+    if (common::Outcome read = exporter.run(); !read.ok) {
+        writer->abandon();
+        return read; // the reader's words name the ledger and the line
+    }
+    result.sheets = writer->firstTableSheets();
+    const common::Outcome finished = writer->finish();
+    return finished.ok ? finished : cannotWrite(names.out, finished);
+}
+
+common::Outcome moveIntoPlace(const QString& temporaryPath, const QFileInfo& out)
+{
+    QFile::setPermissions(temporaryPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    std::error_code ec;
+    std::filesystem::rename(fsPath(temporaryPath), fsPath(out.absoluteFilePath()), ec);
+    if (ec) {
+        return common::Outcome::failure(QStringLiteral("%1 yazılamadı: geçici dosya yerine konamadı (%2).")
+                                            .arg(out.fileName(), QString::fromLocal8Bit(ec.message())));
+    }
+    return common::Outcome::done();
 }
 
 } // namespace
@@ -446,8 +557,10 @@ QString kindName(LedgerKind kind)
         return QStringLiteral("yevmiye");
     case LedgerKind::Ledger:
         return QStringLiteral("kebir");
-    case LedgerKind::LedgerReport:
+    case LedgerKind::Report:
         return QStringLiteral("defter raporu");
+    case LedgerKind::JournalBerat: // never exported
+    case LedgerKind::LedgerBerat:
     case LedgerKind::Unknown:
         break;
     }
@@ -459,98 +572,29 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
 {
     ExportResult result;
     const QString ledgerName = QFileInfo(ledgerPath).fileName();
-    const QFileInfo out(outPath);
-    const QString outName = out.fileName();
-
-    if (const common::XmlPreflight preflight = common::preflightXmlFile(ledgerPath, {}, -1, cancel); !preflight.ok()) {
-        using Verdict = common::XmlPreflight::Verdict;
-        result.cancelled = preflight.verdict == Verdict::Cancelled;
-        if (!result.cancelled) {
-            result.error = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile
-                               ? QStringLiteral("%1 açılamadı: %2.").arg(ledgerName, preflight.problem)
-                               : QStringLiteral("%1 okunamadı: %2").arg(ledgerName, preflight.problem);
-        }
-        return result;
+    if (common::Outcome checked = checkLedgerFile(ledgerPath, ledgerName, cancel); !checked.ok) {
+        return settled(std::move(result), std::move(checked));
     }
-    // Read up to the kind first: a file that is no ledger never gets as far as creating anything.
     LedgerReader reader(ledgerPath, progress, cancel);
-    switch (reader.next()) {
-    case ReadEvent::Kind:
-        break;
-    case ReadEvent::Cancelled:
-        result.cancelled = true;
-        return result;
-    default:
-        result.error = reader.error();
-        return result;
+    if (common::Outcome read = readKind(reader); !read.ok) {
+        return settled(std::move(result), std::move(read));
     }
     result.kind = reader.kind();
 
-    const QDir folder = out.absoluteDir();
-    if (outName.isEmpty() || !folder.exists()) {
-        result.error = QStringLiteral("%1 yazılamadı: klasör yok (%2).")
-                           .arg(outName, QDir::toNativeSeparators(folder.absolutePath()));
-        return result;
+    const QFileInfo out(outPath);
+    TemporaryFile temporary = createTemporary(out);
+    if (!temporary.ok) {
+        return settled(std::move(result), std::move(temporary));
     }
-    // The temporary file sits beside the target, so the final rename cannot cross file systems.
-    QTemporaryFile temporary(folder.filePath(outName + QStringLiteral(".XXXXXX.tmp")));
-    temporary.setAutoRemove(false);
-    if (!temporary.open()) {
-        result.error = QStringLiteral("%1 yazılamadı: %2 klasörüne yazılamıyor (%3).")
-                           .arg(outName, QDir::toNativeSeparators(folder.absolutePath()), temporary.errorString());
-        return result;
+    common::Outcome written =
+        writeTemporary(reader, result, format, options, temporary.path, {ledgerName, out.fileName()});
+    if (written.ok) {
+        written = moveIntoPlace(temporary.path, out);
     }
-    const QString temporaryPath = temporary.fileName();
-    temporary.close();
-
-    std::unique_ptr<TableWriter> writer;
-    QString error;
-    if (format == Format::Xlsx) {
-        auto xlsx = std::make_unique<XlsxTableWriter>(temporaryPath, options.sheetRowLimit);
-        if (xlsx->open(&error)) {
-            writer = std::move(xlsx);
-        }
-    } else {
-        auto csv = std::make_unique<CsvTableWriter>(temporaryPath);
-        if (csv->open(&error)) {
-            writer = std::move(csv);
-        }
+    if (!written.ok) {
+        QFile::remove(temporary.path);
     }
-
-    bool ok = false;
-    if (writer) {
-        Exporter exporter(reader, *writer, result, ledgerName);
-        ok = exporter.run();
-        if (ok) {
-            result.sheets = writer->firstTableSheets();
-            ok = writer->finish(&error);
-            if (!ok) {
-                result.error = QStringLiteral("%1 yazılamadı: %2.").arg(outName, error);
-            }
-        } else {
-            writer->abandon();
-        }
-        writer.reset();
-    } else {
-        result.error = QStringLiteral("%1 yazılamadı: %2.").arg(outName, error);
-    }
-
-    if (ok) {
-        QFile::setPermissions(temporaryPath,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        std::error_code ec;
-        std::filesystem::rename(fsPath(temporaryPath), fsPath(out.absoluteFilePath()), ec);
-        if (ec) {
-            result.error = QStringLiteral("%1 yazılamadı: geçici dosya yerine konamadı (%2).")
-                               .arg(outName, QString::fromLocal8Bit(ec.message()));
-            ok = false;
-        }
-    }
-    if (!ok) {
-        QFile::remove(temporaryPath);
-    }
-    result.ok = ok;
-    return result;
+    return settled(std::move(result), std::move(written));
 }
 
 } // namespace ledgerexport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/result.h"
 #include "ledger/ledgerreader.h"
 
 #include <QString>
@@ -30,11 +31,9 @@ struct ExportOptions
     qint64 sheetRowLimit = kExcelRowLimit;
 };
 
-struct ExportResult
+// The error names the file and the reason.
+struct ExportResult : common::Outcome
 {
-    bool ok = false;
-    bool cancelled = false; // ok is false too; error is empty
-    QString error;          // Turkish, names the file and the reason; empty when ok or cancelled
     LedgerKind kind = LedgerKind::Unknown;
     qint64 lines = 0;             // ledger lines read (journal, kebir, report)
     qint64 rows = 0;              // data rows of the main table (report: accounts)

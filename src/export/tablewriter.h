@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 
 #include <span>
@@ -54,14 +56,16 @@ class TableWriter
 {
 public:
     virtual ~TableWriter() = default;
+    // Creates the file; fails with a Turkish reason.
+    [[nodiscard]] virtual common::Outcome open() = 0;
     // totals: a closing row with the sums of the summed columns.
     virtual void beginTable(std::string_view name, std::span<const Column> columns, bool totals) = 0;
     virtual void addRow(std::span<const Value> row) = 0;
     // A row with a single text, e.g. that a list is empty.
     virtual void addNote(std::string_view text) = 0;
     virtual void endTable() = 0;
-    // Completes the file; false with a Turkish reason when anything could not be written.
-    [[nodiscard]] virtual bool finish(QString* error) = 0;
+    // Completes the file; fails with a Turkish reason when anything could not be written.
+    [[nodiscard]] virtual common::Outcome finish() = 0;
     // Drops everything without completing the file (failure or cancel).
     virtual void abandon() = 0;
     // Sheets the first table took.

@@ -98,7 +98,7 @@ XlsxTableWriter::~XlsxTableWriter()
     abandon();
 }
 
-bool XlsxTableWriter::open(QString* error)
+common::Outcome XlsxTableWriter::open()
 {
     Workbook& b = *m_book;
     // The library takes UTF-8 file names on every platform (it widens them itself on Windows).
@@ -110,8 +110,7 @@ bool XlsxTableWriter::open(QString* error)
     options.tmpdir = b.tmpdir.data();
     b.wb = workbook_new_opt(b.path.constData(), &options);
     if (!b.wb) {
-        *error = QStringLiteral("Excel çalışma kitabı oluşturulamadı (bellek yetersiz).");
-        return false;
+        return common::Outcome::failure(QStringLiteral("Excel çalışma kitabı oluşturulamadı (bellek yetersiz)."));
     }
     b.header = workbook_add_format(b.wb);
     format_set_bold(b.header);
@@ -140,7 +139,7 @@ bool XlsxTableWriter::open(QString* error)
     format_set_bold(b.totalInteger);
     format_set_top(b.totalInteger, LXW_BORDER_THIN);
     format_set_num_format(b.totalInteger, "#,##0");
-    return true;
+    return common::Outcome::done();
 }
 
 void XlsxTableWriter::beginTable(std::string_view name, std::span<const Column> columns, bool totals)
@@ -302,11 +301,11 @@ void XlsxTableWriter::endTable()
     }
 }
 
-bool XlsxTableWriter::finish(QString* error)
+common::Outcome XlsxTableWriter::finish()
 {
     Workbook& b = *m_book;
     if (!b.wb) {
-        return false;
+        return common::Outcome::failure({});
     }
     bool tmpFailed = false;
     for (lxw_worksheet* ws : b.all) {
@@ -316,20 +315,19 @@ bool XlsxTableWriter::finish(QString* error)
         }
     }
     if (tmpFailed || b.firstError != LXW_NO_ERROR) {
-        *error = tmpFailed ? QStringLiteral("geçici dosyaya yazılamadı (%1): disk dolu olabilir")
-                                 .arg(QDir::toNativeSeparators(QDir::tempPath()))
-                           : QStringLiteral("hücre yazılamadı: %1").arg(QString::fromUtf8(lxw_strerror(b.firstError)));
         abandon();
-        return false;
+        return common::Outcome::failure(
+            tmpFailed ? QStringLiteral("geçici dosyaya yazılamadı (%1): disk dolu olabilir")
+                            .arg(QDir::toNativeSeparators(QDir::tempPath()))
+                      : QStringLiteral("hücre yazılamadı: %1").arg(QString::fromUtf8(lxw_strerror(b.firstError))));
     }
     const lxw_error e = workbook_close(b.wb);
     b.wb = nullptr;
     if (e != LXW_NO_ERROR) {
-        *error =
-            QStringLiteral("%1 (disk dolu ya da klasör yazılamıyor olabilir)").arg(QString::fromUtf8(lxw_strerror(e)));
-        return false;
+        return common::Outcome::failure(
+            QStringLiteral("%1 (disk dolu ya da klasör yazılamıyor olabilir)").arg(QString::fromUtf8(lxw_strerror(e))));
     }
-    return true;
+    return common::Outcome::done();
 }
 
 void XlsxTableWriter::abandon()

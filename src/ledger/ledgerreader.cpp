@@ -1,5 +1,7 @@
 #include "ledger/ledgerreader.h"
 
+#include "common/xmlhandles.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,7 +16,6 @@ namespace ledger {
 
 namespace {
 
-constexpr const char* kEdefterNs = "http://www.edefter.gov.tr";
 constexpr const char* kCorNs = "http://www.xbrl.org/int/gl/cor/2006-10-25";
 constexpr const char* kBusNs = "http://www.xbrl.org/int/gl/bus/2006-10-25";
 constexpr const char* kDsNs = "http://www.w3.org/2000/09/xmldsig#";
@@ -23,9 +24,6 @@ enum class Name
 {
     Other,
     Skip, // subtrees with nothing to export (attachments, signatures), possibly huge
-    RootDefter,
-    RootBerat,
-    RootReport,
     EntriesType,
     EntryHeader,
     EntryDetail,
@@ -51,17 +49,8 @@ NameInfo classify(const char* local, const char* ns)
     if (!ns) {
         return {};
     }
-    if (is(ns, kEdefterNs)) {
-        if (is(local, "defter")) {
-            return {Name::RootDefter};
-        }
-        if (is(local, "berat")) {
-            return {Name::RootBerat};
-        }
-        if (is(local, "defterraporu")) {
-            return {Name::RootReport};
-        }
-        return {};
+    if (is(ns, common::kEdefterNamespace)) {
+        return {}; // the root element is looked at by itself
     }
     if (is(ns, kDsNs)) {
         return {Name::Skip};
@@ -140,12 +129,13 @@ void errorCallback(void* context, xmlErrorPtr error);
 struct LedgerReader::Impl
 {
     QFile file;
+    QString name; // the file's name, for messages
     qint64 total = 0;
     qint64 done = 0;
     qint64 reported = -1;
     const Progress* progress = nullptr;
     const std::atomic_bool* cancel = nullptr;
-    xmlTextReaderPtr reader = nullptr;
+    common::XmlTextReader reader; // after file: freed first
     bool readFailed = false;
     QString parseError;
     int parseErrorLine = 0;
@@ -162,6 +152,7 @@ struct LedgerReader::Impl
     std::unordered_map<std::pair<const void*, const void*>, NameInfo, PairHash> names;
 
     bool rootSeen = false;
+    QString rootName;
     bool inHeader = false;
     bool inDetail = false;
     bool inEntriesType = false;
@@ -184,6 +175,39 @@ struct LedgerReader::Impl
         if (reported < 0 || done - reported >= step || done == total) {
             reported = done;
             (*progress)(done, total);
+        }
+    }
+
+    bool cancelRequested() { return cancel && (++nodes & 1023) == 0 && cancel->load(std::memory_order_relaxed); }
+
+    NameInfo nameOfNode()
+    {
+        const xmlChar* local = xmlTextReaderConstLocalName(reader.get());
+        const xmlChar* ns = xmlTextReaderConstNamespaceUri(reader.get());
+        auto found = names.find({local, ns});
+        if (found == names.end()) {
+            found = names
+                        .emplace(std::pair<const void*, const void*>(local, ns),
+                                 classify(reinterpret_cast<const char*>(local), reinterpret_cast<const char*>(ns)))
+                        .first;
+        }
+        return found->second;
+    }
+
+    // Text goes to the field being read, or to entriesType while the kind is still open.
+    void collectText()
+    {
+        if (target) {
+            if (inDetail && detailLine == 0) {
+                detailLine = xmlGetLineNo(xmlTextReaderCurrentNode(reader.get()));
+            }
+            if (const xmlChar* value = xmlTextReaderConstValue(reader.get())) {
+                target->append(reinterpret_cast<const char*>(value));
+            }
+        } else if (inEntriesType) {
+            if (const xmlChar* value = xmlTextReaderConstValue(reader.get())) {
+                entriesType.append(reinterpret_cast<const char*>(value));
+            }
         }
     }
 };
@@ -240,16 +264,12 @@ LedgerReader::LedgerReader(const QString& path, const Progress& progress, const 
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
     m_impl->file.setFileName(path);
+    m_impl->name = QFileInfo(path).fileName();
     m_impl->progress = &progress;
     m_impl->cancel = cancel;
 }
 
-LedgerReader::~LedgerReader()
-{
-    if (m_impl->reader) {
-        xmlFreeTextReader(m_impl->reader);
-    }
-}
+LedgerReader::~LedgerReader() = default;
 
 long LedgerReader::sourceLine() const
 {
@@ -266,185 +286,213 @@ ReadEvent LedgerReader::fail(const QString& reason)
 ReadEvent LedgerReader::next()
 {
     Impl& d = *m_impl;
-    const QString name = QFileInfo(d.file.fileName()).fileName();
     if (d.finished) {
         return m_error.isEmpty() ? ReadEvent::End : ReadEvent::Failed;
     }
     if (!d.started) {
         d.started = true;
-        if (!d.file.open(QIODevice::ReadOnly)) {
-            return fail(QStringLiteral("%1 açılamadı: %2.").arg(name, d.file.errorString()));
+        if (!open()) {
+            return ReadEvent::Failed;
         }
-        d.total = d.file.size();
-        // No entity expansion and no network; HUGE because attachments can be long text nodes.
-        d.reader = xmlReaderForIO(readCallback, closeCallback, &d, nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA |
-                                      XML_PARSE_BIG_LINES);
-        if (!d.reader) {
-            return fail(QStringLiteral("%1 okunamadı: XML okuyucu başlatılamadı.").arg(name));
-        }
-        xmlTextReaderSetStructuredErrorHandler(d.reader, errorCallback, &d);
     }
-
-    int ret = xmlTextReaderRead(d.reader);
+    xmlTextReader* const reader = d.reader.get();
+    int ret = xmlTextReaderRead(reader);
     while (ret == 1) {
-        if (d.cancel && (++d.nodes & 1023) == 0 && d.cancel->load(std::memory_order_relaxed)) {
+        if (d.cancelRequested()) {
             d.finished = true;
             return ReadEvent::Cancelled;
         }
-        const int type = xmlTextReaderNodeType(d.reader);
-        const int depth = xmlTextReaderDepth(d.reader);
+        const int type = xmlTextReaderNodeType(reader);
         if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
             type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
-            if (d.target) {
-                if (d.inDetail && d.detailLine == 0) {
-                    d.detailLine = xmlGetLineNo(xmlTextReaderCurrentNode(d.reader));
-                }
-                if (const xmlChar* value = xmlTextReaderConstValue(d.reader)) {
-                    d.target->append(reinterpret_cast<const char*>(value));
-                }
-            } else if (d.inEntriesType) {
-                if (const xmlChar* value = xmlTextReaderConstValue(d.reader)) {
-                    d.entriesType.append(reinterpret_cast<const char*>(value));
-                }
+            d.collectText();
+        } else if (type == XML_READER_TYPE_END_ELEMENT) {
+            if (const std::optional<ReadEvent> event = elementEnded()) {
+                return *event;
             }
-            ret = xmlTextReaderRead(d.reader);
-            continue;
-        }
-        if (type != XML_READER_TYPE_ELEMENT && type != XML_READER_TYPE_END_ELEMENT) {
-            ret = xmlTextReaderRead(d.reader);
-            continue;
-        }
-        const xmlChar* local = xmlTextReaderConstLocalName(d.reader);
-        const xmlChar* ns = xmlTextReaderConstNamespaceUri(d.reader);
-        auto found = d.names.find({local, ns});
-        if (found == d.names.end()) {
-            found = d.names
-                        .emplace(std::pair<const void*, const void*>(local, ns),
-                                 classify(reinterpret_cast<const char*>(local), reinterpret_cast<const char*>(ns)))
-                        .first;
-        }
-        const NameInfo info = found->second;
-
-        if (type == XML_READER_TYPE_END_ELEMENT) {
-            if (d.target && depth == d.targetDepth) {
-                trim(*d.target);
-                d.target = nullptr;
+        } else if (type == XML_READER_TYPE_ELEMENT) {
+            const Step step = elementStarted();
+            if (step.event) {
+                return *step.event;
             }
-            if (info.name == Name::EntriesType && d.inEntriesType) {
-                d.inEntriesType = false;
-                trim(d.entriesType);
-                if (m_kind == LedgerKind::Unknown) {
-                    if (d.entriesType == "journal") {
-                        m_kind = LedgerKind::Journal;
-                    } else if (d.entriesType == "ledger") {
-                        m_kind = LedgerKind::Ledger;
-                    } else {
-                        return fail(QStringLiteral("%1 desteklenmeyen bir defter türü: \"%2\". Yevmiye (journal) ya "
-                                                   "da kebir (ledger) bekleniyordu.")
-                                        .arg(name, QString::fromStdString(d.entriesType)));
-                    }
-                }
-                d.kindAnnounced = true;
-                return ReadEvent::Kind;
-            }
-            if (info.name == Name::EntryDetail && d.inDetail) {
-                d.inDetail = false;
-                return ReadEvent::Line;
-            }
-            if (info.name == Name::EntryHeader && d.inHeader) {
-                d.inHeader = false;
-                return ReadEvent::HeaderEnd;
-            }
-            ret = xmlTextReaderRead(d.reader);
-            continue;
-        }
-
-        const bool empty = xmlTextReaderIsEmptyElement(d.reader) == 1;
-        if (!d.rootSeen) {
-            d.rootSeen = true;
-            const QString root = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstName(d.reader)));
-            if (info.name == Name::RootBerat) {
-                return fail(QStringLiteral("%1 bir berat: beratta aktarılacak defter satırı yok. Beratın ait olduğu "
-                                           "yevmiye (-Y-) ya da kebir (-K-) dosyasını aktarın.")
-                                .arg(name));
-            }
-            if (info.name == Name::RootReport) {
-                m_kind = LedgerKind::LedgerReport;
-                d.kindAnnounced = true;
-                return ReadEvent::Kind;
-            }
-            if (info.name != Name::RootDefter) {
-                return fail(QStringLiteral("%1 bir e-Defter dosyası değil (kök öğe <%2>). Yevmiye (-Y-), kebir "
-                                           "(-K-) ya da defter raporu (-DR-) dosyası seçin.")
-                                .arg(name, root));
+            if (step.skipSubtree) {
+                ret = xmlTextReaderNext(reader);
+                continue;
             }
         }
-        switch (info.name) {
-        case Name::Skip:
-            ret = xmlTextReaderNext(d.reader);
-            continue;
-        case Name::EntriesType:
-            if (!empty && !d.kindAnnounced) {
-                d.inEntriesType = true;
-                d.entriesType.clear();
-            }
-            break;
-        case Name::EntryHeader:
-            if (!d.kindAnnounced) {
-                return fail(QStringLiteral("%1 okunamadı: defter türü (entriesType) maddelerden önce yok.").arg(name));
-            }
-            m_header.clear();
-            if (!empty) {
-                d.inHeader = true;
-                return ReadEvent::HeaderStart;
-            }
-            break;
-        case Name::EntryDetail:
-            if (d.inHeader) {
-                m_line.clear();
-                d.detailLine = 0; // taken from its first text: element nodes keep no line past 65,535
-                if (!empty) {
-                    d.inDetail = true;
-                }
-            }
-            break;
-        case Name::HeaderField:
-            if (d.inHeader && !d.inDetail && !empty) {
-                d.target = &(m_header.*info.header);
-                d.target->clear();
-                d.targetDepth = depth;
-            }
-            break;
-        case Name::LineField:
-            if (d.inDetail && !empty) {
-                d.target = &(m_line.*info.line);
-                d.target->clear();
-                d.targetDepth = depth;
-            }
-            break;
-        default:
-            break;
-        }
-        ret = xmlTextReaderRead(d.reader);
+        ret = xmlTextReaderRead(reader);
     }
+    return ended(ret);
+}
 
-    if (ret < 0 || d.readFailed) {
-        if (d.readFailed) {
-            return fail(QStringLiteral("%1 okunamadı: %2.").arg(name, d.file.errorString()));
+bool LedgerReader::open()
+{
+    Impl& d = *m_impl;
+    if (!d.file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("%1 açılamadı: %2.").arg(d.name, d.file.errorString()));
+        return false;
+    }
+    d.total = d.file.size();
+    // No entity expansion and no network; HUGE because attachments can be long text nodes.
+    d.reader.reset(xmlReaderForIO(readCallback, closeCallback, &d, nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA |
+                                      XML_PARSE_BIG_LINES));
+    if (!d.reader) {
+        fail(QStringLiteral("%1 okunamadı: XML okuyucu başlatılamadı.").arg(d.name));
+        return false;
+    }
+    xmlTextReaderSetStructuredErrorHandler(d.reader.get(), errorCallback, &d);
+    return true;
+}
+
+// The root decides alone, except a defter, whose kind its entriesType tells later.
+std::optional<ReadEvent> LedgerReader::rootStarted()
+{
+    Impl& d = *m_impl;
+    d.rootSeen = true;
+    const char* ns = reinterpret_cast<const char*>(xmlTextReaderConstNamespaceUri(d.reader.get()));
+    const bool edefter = ns && std::strcmp(ns, common::kEdefterNamespace) == 0;
+    d.rootName = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstLocalName(d.reader.get())));
+    const LedgerKind kind = edefter ? common::documentKind(d.rootName, {}) : LedgerKind::Unknown;
+    if (common::isBerat(kind)) {
+        return fail(QStringLiteral("%1 bir berat: beratta aktarılacak defter satırı yok. Beratın ait olduğu "
+                                   "yevmiye (-Y-) ya da kebir (-K-) dosyasını aktarın.")
+                        .arg(d.name));
+    }
+    if (kind == LedgerKind::Report) {
+        m_kind = kind;
+        d.kindAnnounced = true;
+        return ReadEvent::Kind;
+    }
+    if (!edefter || !common::kindNeedsEntriesType(d.rootName)) {
+        const QString root = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstName(d.reader.get())));
+        return fail(QStringLiteral("%1 bir e-Defter dosyası değil (kök öğe <%2>). Yevmiye (-Y-), kebir "
+                                   "(-K-) ya da defter raporu (-DR-) dosyası seçin.")
+                        .arg(d.name, root));
+    }
+    return std::nullopt;
+}
+
+LedgerReader::Step LedgerReader::elementStarted()
+{
+    Impl& d = *m_impl;
+    const NameInfo info = d.nameOfNode();
+    if (!d.rootSeen) {
+        if (const std::optional<ReadEvent> event = rootStarted()) {
+            return {event};
         }
+    }
+    const bool empty = xmlTextReaderIsEmptyElement(d.reader.get()) == 1;
+    switch (info.name) {
+    case Name::Skip:
+        return {std::nullopt, true};
+    case Name::EntriesType:
+        if (!empty && !d.kindAnnounced) {
+            d.inEntriesType = true;
+            d.entriesType.clear();
+        }
+        break;
+    case Name::EntryHeader:
+        if (!d.kindAnnounced) {
+            return {fail(QStringLiteral("%1 okunamadı: defter türü (entriesType) maddelerden önce yok.").arg(d.name))};
+        }
+        m_header.clear();
+        if (!empty) {
+            d.inHeader = true;
+            return {ReadEvent::HeaderStart};
+        }
+        break;
+    case Name::EntryDetail:
+        if (d.inHeader) {
+            m_line.clear();
+            d.detailLine = 0; // taken from its first text: element nodes keep no line past 65,535
+            if (!empty) {
+                d.inDetail = true;
+            }
+        }
+        break;
+    case Name::HeaderField:
+        if (d.inHeader && !d.inDetail && !empty) {
+            readInto(m_header.*info.header);
+        }
+        break;
+    case Name::LineField:
+        if (d.inDetail && !empty) {
+            readInto(m_line.*info.line);
+        }
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+void LedgerReader::readInto(std::string& field)
+{
+    Impl& d = *m_impl;
+    d.target = &field;
+    d.target->clear();
+    d.targetDepth = xmlTextReaderDepth(d.reader.get());
+}
+
+std::optional<ReadEvent> LedgerReader::elementEnded()
+{
+    Impl& d = *m_impl;
+    const NameInfo info = d.nameOfNode();
+    if (d.target && xmlTextReaderDepth(d.reader.get()) == d.targetDepth) {
+        trim(*d.target);
+        d.target = nullptr;
+    }
+    if (info.name == Name::EntriesType && d.inEntriesType) {
+        return kindRead();
+    }
+    if (info.name == Name::EntryDetail && d.inDetail) {
+        d.inDetail = false;
+        return ReadEvent::Line;
+    }
+    if (info.name == Name::EntryHeader && d.inHeader) {
+        d.inHeader = false;
+        return ReadEvent::HeaderEnd;
+    }
+    return std::nullopt;
+}
+
+// A defter's entriesType has been read: it is a journal or a kebir, or not something to export.
+ReadEvent LedgerReader::kindRead()
+{
+    Impl& d = *m_impl;
+    d.inEntriesType = false;
+    trim(d.entriesType);
+    const QString entriesType = QString::fromStdString(d.entriesType);
+    m_kind = common::documentKind(d.rootName, entriesType);
+    if (!common::isLedger(m_kind)) {
+        return fail(QStringLiteral("%1 desteklenmeyen bir defter türü: \"%2\". Yevmiye (journal) ya "
+                                   "da kebir (ledger) bekleniyordu.")
+                        .arg(d.name, entriesType));
+    }
+    d.kindAnnounced = true;
+    return ReadEvent::Kind;
+}
+
+ReadEvent LedgerReader::ended(int ret)
+{
+    Impl& d = *m_impl;
+    if (d.readFailed) {
+        return fail(QStringLiteral("%1 okunamadı: %2.").arg(d.name, d.file.errorString()));
+    }
+    if (ret < 0) {
         const QString detail = d.parseError.isEmpty() ? QStringLiteral("bilinmeyen hata") : d.parseError;
         return fail(QStringLiteral("%1 okunamadı: XML bozuk ya da yarım kalmış (satır %2: %3).")
-                        .arg(name)
+                        .arg(d.name)
                         .arg(d.parseErrorLine)
                         .arg(detail));
     }
     d.finished = true;
     if (!d.rootSeen) {
-        return fail(QStringLiteral("%1 okunamadı: dosya boş.").arg(name));
+        return fail(QStringLiteral("%1 okunamadı: dosya boş.").arg(d.name));
     }
     if (!d.kindAnnounced) {
-        return fail(QStringLiteral("%1 bir e-Defter dosyası değil: defter türü (entriesType) bulunamadı.").arg(name));
+        return fail(QStringLiteral("%1 bir e-Defter dosyası değil: defter türü (entriesType) bulunamadı.").arg(d.name));
     }
     d.done = d.total;
     d.report();

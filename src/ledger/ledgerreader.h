@@ -1,10 +1,13 @@
 #pragma once
 
+#include "common/documentkind.h"
+
 #include <QString>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // A pull reader over a ledger's entries, on libxml2's xmlTextReader: a node at a time, so memory
@@ -12,13 +15,8 @@
 // QString on the way, which is where most of the time would go.
 namespace ledger {
 
-enum class LedgerKind
-{
-    Unknown,
-    Journal,      // yevmiye (-Y-)
-    Ledger,       // kebir (-K-)
-    LedgerReport, // defter raporu (-DR-)
-};
+// Journal (-Y-), Ledger (kebir, -K-) or Report (defter raporu, -DR-); Unknown until the reader knows.
+using LedgerKind = common::DocumentKind;
 
 // done and total are bytes of the ledger read; called on the reading thread, at most a few hundred
 // times per file.
@@ -86,7 +84,22 @@ public:
     struct Impl; // opaque; public only so that libxml2's C callbacks can reach it
 
 private:
+    // What an element's start asks of the reading loop: hand an event to the caller, or pass over
+    // the element's subtree.
+    struct Step
+    {
+        std::optional<ReadEvent> event;
+        bool skipSubtree = false;
+    };
+
     ReadEvent fail(const QString& reason);
+    bool open();
+    Step elementStarted();
+    std::optional<ReadEvent> rootStarted();
+    void readInto(std::string& field);
+    std::optional<ReadEvent> elementEnded();
+    ReadEvent kindRead();
+    ReadEvent ended(int ret);
 
     std::unique_ptr<Impl> m_impl;
     LedgerKind m_kind = LedgerKind::Unknown;

@@ -1,6 +1,6 @@
 #include "print/printpreview.h"
 
-#include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "common/ui.h"
 #include "print/pagestrip.h"
 #include "print/parallelbook.h"
@@ -15,7 +15,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPageRanges>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -541,9 +540,7 @@ void PrintPreview::report(const QString& message)
         m_report(message);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, common::programTitle(), message, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    common::showMessage(this, message, QMessageBox::Warning, common::MessageWait::No);
 }
 
 } // namespace print

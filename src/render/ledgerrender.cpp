@@ -7,6 +7,9 @@
 #include "render/urlmapping.h"
 #include "render/xsltenvironment.h"
 
+#include "common/documentkind.h"
+#include "common/xmlhandles.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -153,35 +156,22 @@ QString stylesheetForKind(xmlDocPtr doc)
     if (root == nullptr) {
         return {};
     }
-    if (xmlStrEqual(root->name, BAD_CAST "berat")) {
-        return QStringLiteral("berat.xslt");
+    const QString rootName = QString::fromUtf8(reinterpret_cast<const char*>(root->name));
+    QString entriesType;
+    if (common::kindNeedsEntriesType(rootName)) {
+        const xmlNodePtr type = childElement(
+            childElement(childElement(childElement(root, "xbrl"), "accountingEntries"), "documentInfo"), "entriesType");
+        const common::XmlChars content(type ? xmlNodeGetContent(type) : nullptr);
+        entriesType = QString::fromUtf8(reinterpret_cast<const char*>(content.get())).trimmed();
     }
-    if (xmlStrEqual(root->name, BAD_CAST "defterraporu")) {
-        return QStringLiteral("defterraporu.xslt");
-    }
-    if (!xmlStrEqual(root->name, BAD_CAST "defter")) {
-        return {};
-    }
-    const xmlNodePtr type = childElement(
-        childElement(childElement(childElement(root, "xbrl"), "accountingEntries"), "documentInfo"), "entriesType");
-    xmlChar* content = type ? xmlNodeGetContent(type) : nullptr;
-    const QString entries = QString::fromUtf8(reinterpret_cast<const char*>(content)).trimmed();
-    xmlFree(content);
-    if (entries == u"journal") {
-        return QStringLiteral("yevmiye.xslt");
-    }
-    if (entries == u"ledger") {
-        return QStringLiteral("kebir.xslt");
-    }
-    return {};
+    return common::stylesheetFor(common::documentKind(rootName, entriesType));
 }
 
 // The program's own stylesheet for the ledger: the one of the name it asks for, when that is one
 // of ours, else the one for its kind. Nothing found leaves the location without a path.
 StylesheetLocation programStylesheet(const std::optional<QString>& href, xmlDocPtr doc, const QString& fallbackFolder)
 {
-    static const QStringList ours{QStringLiteral("berat.xslt"), QStringLiteral("kebir.xslt"),
-                                  QStringLiteral("yevmiye.xslt"), QStringLiteral("defterraporu.xslt")};
+    const QStringList& ours = common::programStylesheets();
     QString name = href ? QFileInfo(QUrl::fromPercentEncoding(href->toUtf8())).fileName().toLower() : QString();
     if (!ours.contains(name)) {
         name = stylesheetForKind(doc);

@@ -1,7 +1,7 @@
 #include "selection/frmrazoravsec.h"
 
-#include "about/messagebox.h"
 #include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "common/ui.h"
 #include "selection/dirlistbox.h"
 #include "selection/drivelistbox.h"
@@ -27,7 +27,7 @@ using common::twips;
 
 void showMessageBox(QWidget* parent, const QString& message)
 {
-    about::showMessage(parent, message, QMessageBox::Warning);
+    common::showMessage(parent, message, QMessageBox::Warning);
 }
 
 frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)

@@ -1,5 +1,6 @@
 #include "selection/showcommand.h"
 
+#include "common/documentkind.h"
 #include "common/paths.h"
 
 #include <QFile>
@@ -9,8 +10,8 @@ namespace selection {
 Provisioning provisionStylesheets(const QString& ledgerFolder, const QString& programFolder)
 {
     Provisioning result;
-    for (const char* latin1 : kStylesheetNames) {
-        const QString name = QString::fromLatin1(latin1);
+    // The stylesheets the program ships, in the order they are provisioned beside every ledger it shows.
+    for (const QString& name : common::programStylesheets()) {
         const QString target = common::pathJoin(ledgerFolder, name);
         if (common::fileExists(target)) {
             continue;

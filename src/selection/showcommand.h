@@ -3,13 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
-
 namespace selection {
-
-// The stylesheets the program ships, provisioned in this order beside every ledger it shows.
-inline constexpr std::array<const char*, 4> kStylesheetNames = {"berat.xslt", "kebir.xslt", "yevmiye.xslt",
-                                                                "defterraporu.xslt"};
 
 struct Provisioning
 {

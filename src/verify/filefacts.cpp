@@ -2,6 +2,9 @@
 
 #include "verify/certificates.h"
 
+#include "common/documentkind.h"
+#include "common/turkishformat.h"
+#include "common/xmlhandles.h"
 #include "common/xmlpreflight.h"
 
 #include <libxml/parser.h>
@@ -9,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QRegularExpression>
 
 #include <cstring>
@@ -18,7 +20,7 @@ namespace verify::detail {
 
 namespace {
 
-constexpr const char* kEdefterNs = "http://www.edefter.gov.tr";
+constexpr const char* kEdefterNs = common::kEdefterNamespace;
 constexpr const char* kXbrliNs = "http://www.xbrl.org/2003/instance";
 constexpr const char* kGlCorNs = "http://www.xbrl.org/int/gl/cor/2006-10-25";
 constexpr const char* kGlBusNs = "http://www.xbrl.org/int/gl/bus/2006-10-25";
@@ -40,12 +42,6 @@ int readSource(void* context, char* buffer, int length)
     return int(source->file.read(buffer, length));
 }
 
-struct DocFree
-{
-    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
-using Doc = std::unique_ptr<xmlDoc, DocFree>;
-
 QString whitespaceRemoved(QString text)
 {
     return text.remove(QRegularExpression(QStringLiteral("\\s")));
@@ -53,16 +49,7 @@ QString whitespaceRemoved(QString text)
 
 FileKind kindOf(const Facts& f)
 {
-    if (f.root == QLatin1String("defter")) {
-        return f.entriesType == QLatin1String("ledger") ? FileKind::Ledger : FileKind::Journal;
-    }
-    if (f.root == QLatin1String("berat")) {
-        return f.entriesType == QLatin1String("ledger") ? FileKind::LedgerBerat : FileKind::JournalBerat;
-    }
-    if (f.root == QLatin1String("defterraporu")) {
-        return FileKind::Report;
-    }
-    return FileKind::Unknown;
+    return common::documentKind(f.root, f.entriesType);
 }
 
 QString changedText(FileKind kind)
@@ -224,12 +211,7 @@ bool named(xmlTextReaderPtr reader, const char* ns, const char* name)
 // tree. The few small parts needed are expanded one by one; entries are only counted.
 void streamFacts(Source& source, Inspection& result)
 {
-    struct ReaderFree
-    {
-        void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
-    };
-    std::unique_ptr<xmlTextReader, ReaderFree> reader(
-        xmlReaderForIO(readSource, nullptr, &source, nullptr, nullptr, kParseOptions));
+    const common::XmlTextReader reader(xmlReaderForIO(readSource, nullptr, &source, nullptr, nullptr, kParseOptions));
     Facts& f = result.facts;
     int signatures = 0;
     int ret = reader ? xmlTextReaderRead(reader.get()) : -1;
@@ -283,79 +265,100 @@ void streamFacts(Source& source, Inspection& result)
     result.signed_ = signatures > 0;
 }
 
-} // namespace
-
-Inspection inspect(const QString& path, const VerifyOptions& options, const Roots& roots,
-                   const std::atomic_bool* cancel, bool checkSignatures)
+// Why the file is not read at all (too big, refused by the pre-flight, no signature library); empty when
+// it may be read.
+QString refusedBeforeReading(const QString& path, const QFileInfo& info, const VerifyOptions& options,
+                             const std::atomic_bool* cancel, bool checkSignatures)
 {
-    Inspection result;
-    result.path = path;
-    auto give = [&](Status status, const QString& problem) {
-        result.unreadable = status;
-        result.problem = problem;
-        return result;
-    };
-    const QFileInfo info(path);
     if (info.size() > options.maxFileBytes) {
-        return give(Status::CouldNotCheck,
-                    QStringLiteral("Dosya denetlenemeyecek kadar büyük: %1 MB (sınır %2 MB)")
-                        .arg(QLocale(QLocale::Turkish).toString(double(info.size()) / 1048576.0, 'f', 1))
-                        .arg(options.maxFileBytes / 1048576));
+        return QStringLiteral("Dosya denetlenemeyecek kadar büyük: %1 MB (sınır %2 MB)")
+            .arg(common::megabytes(info.size(), 1))
+            .arg(options.maxFileBytes / 1048576);
     }
     common::XmlShapeLimits limits;
     limits.maxCanonicalSteps = checkSignatures ? common::canonicalStepsFor(info.size()) : -1;
-    if (const common::XmlPreflight preflight = common::preflightXmlFile(path, limits, -1, cancel); !preflight.ok()) {
+    const common::XmlPreflight preflight = common::preflightXmlFile(path, limits, -1, cancel);
+    if (!preflight.ok()) {
         using Verdict = common::XmlPreflight::Verdict;
         if (preflight.verdict == Verdict::Cancelled) {
-            return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+            return QStringLiteral("Denetim durduruldu");
         }
         const bool unread = preflight.verdict == Verdict::Unreadable || preflight.verdict == Verdict::NotRegularFile;
-        return give(Status::CouldNotCheck,
-                    unread ? QStringLiteral("Dosya okunamadı: %1").arg(preflight.problem) : preflight.problem);
+        return unread ? QStringLiteral("Dosya okunamadı: %1").arg(preflight.problem) : preflight.problem;
     }
     if (!initialiseXmlsec()) {
-        return give(Status::CouldNotCheck, QStringLiteral("İmza kitaplığı (xmlsec) başlatılamadı"));
+        return QStringLiteral("İmza kitaplığı (xmlsec) başlatılamadı");
     }
+    return {};
+}
 
-    Source source;
-    source.cancel = cancel;
-    source.file.setFileName(path);
-    if (!source.file.open(QIODevice::ReadOnly)) {
-        return give(Status::CouldNotCheck, QStringLiteral("Dosya okunamadı: %1").arg(source.file.errorString()));
-    }
-    switch (scanProlog(source.file)) {
+// Why what precedes the root element is refused; empty when it is plain.
+QString prologProblem(QFile& file)
+{
+    switch (scanProlog(file)) {
     case Prolog::Doctype:
-        return give(Status::CouldNotCheck, QStringLiteral("Dosyada DOCTYPE bildirimi var; e-Defter dosyalarında olmaz, "
-                                                          "güvenlik için denetlenmedi"));
+        return QStringLiteral("Dosyada DOCTYPE bildirimi var; e-Defter dosyalarında olmaz, "
+                              "güvenlik için denetlenmedi");
     case Prolog::Unusual:
-        return give(Status::CouldNotCheck, QStringLiteral("Dosyanın başı beklenen biçimde değil (UTF-8 XML bildirimi "
-                                                          "ve kök öğe beklenir); güvenlik için denetlenmedi"));
+        return QStringLiteral("Dosyanın başı beklenen biçimde değil (UTF-8 XML bildirimi "
+                              "ve kök öğe beklenir); güvenlik için denetlenmedi");
     case Prolog::Plain:
         break;
     }
-    if (!checkSignatures) {
-        streamFacts(source, result);
-        return result;
-    }
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
-    Doc doc(xmlCtxtReadIO(ctxt, readSource, nullptr, &source, nullptr, nullptr, kParseOptions));
+    return {};
+}
+
+// The whole tree, for the signature check; without it, `problem` says why.
+common::XmlDoc parseTree(Source& source, qint64 size, QString& problem)
+{
+    const common::XmlParserContext context(xmlNewParserCtxt());
+    common::XmlDoc doc(xmlCtxtReadIO(context.get(), readSource, nullptr, &source, nullptr, nullptr, kParseOptions));
     if (source.cancelled) {
-        xmlFreeParserCtxt(ctxt);
-        return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+        problem = QStringLiteral("Denetim durduruldu");
+        return nullptr;
     }
     if (!doc) {
-        const QString problem = parseProblem(ctxt, info.size());
-        xmlFreeParserCtxt(ctxt);
-        return give(Status::CouldNotCheck, problem);
+        problem = parseProblem(context.get(), size);
     }
-    xmlFreeParserCtxt(ctxt);
-    xmlNodePtr root = xmlDocGetRootElement(doc.get());
-    if (!root || !root->ns || std::strcmp(reinterpret_cast<const char*>(root->ns->href), kEdefterNs) != 0) {
-        return give(Status::CouldNotCheck, QStringLiteral("Dosya bir e-Defter belgesi değil (kök öğe tanınmadı)"));
-    }
-    readFacts(root, result.facts);
-    result.kind = kindOf(result.facts);
+    return doc;
+}
 
+SignatureCheck refused(const QString& problem)
+{
+    SignatureCheck check;
+    check.outcome = SignatureCheck::Outcome::Unsupported;
+    check.problem = problem;
+    return check;
+}
+
+void stopped(Inspection& result)
+{
+    result.unreadable = Status::CouldNotCheck;
+    result.problem = QStringLiteral("Denetim durduruldu");
+}
+
+// GİB's counter-signature must sit in the own signature's unsigned properties and sign its SignatureValue.
+SignatureCheck counterCheck(xmlDocPtr doc, xmlNodePtr own, const QList<xmlNodePtr>& counters, const Roots& roots,
+                            FileKind kind)
+{
+    if (counters.size() > 1) {
+        return refused(QStringLiteral("Beratta %1 karşı imza var; bir tane beklenir").arg(counters.size()));
+    }
+    xmlNodePtr counter = counters.front();
+    bool inside = false;
+    for (xmlNodePtr p = counter->parent; p && !inside; p = p->parent) {
+        inside = p == own;
+    }
+    if (!inside) {
+        return refused(QStringLiteral("Karşı imza beratın imzasının içinde değil"));
+    }
+    return checkSignature(doc, counter, child(own, kDsNs, "SignatureValue"), roots, {changedText(kind)});
+}
+
+// The file's own signature and GİB's approval inside it, each checked when there is exactly one.
+void checkOwnAndApproval(xmlDocPtr doc, xmlNodePtr root, const Roots& roots, const std::atomic_bool* cancel,
+                         Inspection& result)
+{
     const SignatureNodes signatures = findSignatures(root);
     result.signed_ = !signatures.own.isEmpty() || signatures.elsewhere > 0;
     if (signatures.own.size() == 1) {
@@ -363,50 +366,70 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
     }
     result.counterPresent = !signatures.counter.isEmpty();
     if (!result.signed_) {
-        return result;
+        return;
     }
     if (signatures.own.size() > 1 || signatures.elsewhere > 0) {
-        SignatureCheck refused;
-        refused.outcome = SignatureCheck::Outcome::Unsupported;
-        refused.problem = signatures.own.size() > 1
-                              ? QStringLiteral("Dosyada %1 imza var; bir imza beklenir").arg(signatures.own.size())
-                              : QStringLiteral("Dosyada beklenmeyen bir yerde imza var");
-        result.own = refused;
-        return result;
+        result.own = refused(signatures.own.size() > 1
+                                 ? QStringLiteral("Dosyada %1 imza var; bir imza beklenir").arg(signatures.own.size())
+                                 : QStringLiteral("Dosyada beklenmeyen bir yerde imza var"));
+        return;
     }
     if (cancel && cancel->load()) {
-        return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+        return stopped(result);
     }
     xmlNodePtr own = signatures.own.front();
-    result.own = checkSignature(doc.get(), own, nullptr, roots, {changedText(result.kind)});
+    result.own = checkSignature(doc, own, nullptr, roots, {changedText(result.kind)});
     if (signatures.counter.isEmpty()) {
-        return result;
+        return;
     }
     if (cancel && cancel->load()) {
-        return give(Status::CouldNotCheck, QStringLiteral("Denetim durduruldu"));
+        return stopped(result);
     }
-    if (signatures.counter.size() > 1) {
-        SignatureCheck refused;
-        refused.outcome = SignatureCheck::Outcome::Unsupported;
-        refused.problem = QStringLiteral("Beratta %1 karşı imza var; bir tane beklenir").arg(signatures.counter.size());
-        result.counter = refused;
+    result.counter = counterCheck(doc, own, signatures.counter, roots, result.kind);
+}
+
+} // namespace
+
+Inspection inspect(const QString& path, const VerifyOptions& options, const Roots& roots,
+                   const std::atomic_bool* cancel, bool checkSignatures)
+{
+    Inspection result;
+    result.path = path;
+    auto give = [&](const QString& problem) {
+        result.unreadable = Status::CouldNotCheck;
+        result.problem = problem;
+        return result;
+    };
+    const QFileInfo info(path);
+    if (const QString problem = refusedBeforeReading(path, info, options, cancel, checkSignatures);
+        !problem.isEmpty()) {
+        return give(problem);
+    }
+    Source source;
+    source.cancel = cancel;
+    source.file.setFileName(path);
+    if (!source.file.open(QIODevice::ReadOnly)) {
+        return give(QStringLiteral("Dosya okunamadı: %1").arg(source.file.errorString()));
+    }
+    if (const QString problem = prologProblem(source.file); !problem.isEmpty()) {
+        return give(problem);
+    }
+    if (!checkSignatures) {
+        streamFacts(source, result);
         return result;
     }
-    xmlNodePtr counter = signatures.counter.front();
-    // GİB's counter-signature must sit in this signature's unsigned properties and sign its SignatureValue.
-    bool inside = false;
-    for (xmlNodePtr p = counter->parent; p && !inside; p = p->parent) {
-        inside = p == own;
+    QString problem;
+    const common::XmlDoc doc = parseTree(source, info.size(), problem);
+    if (!doc) {
+        return give(problem);
     }
-    if (!inside) {
-        SignatureCheck refused;
-        refused.outcome = SignatureCheck::Outcome::Unsupported;
-        refused.problem = QStringLiteral("Karşı imza beratın imzasının içinde değil");
-        result.counter = refused;
-        return result;
+    xmlNodePtr root = xmlDocGetRootElement(doc.get());
+    if (!root || !root->ns || std::strcmp(reinterpret_cast<const char*>(root->ns->href), kEdefterNs) != 0) {
+        return give(QStringLiteral("Dosya bir e-Defter belgesi değil (kök öğe tanınmadı)"));
     }
-    result.counter =
-        checkSignature(doc.get(), counter, child(own, kDsNs, "SignatureValue"), roots, {changedText(result.kind)});
+    readFacts(root, result.facts);
+    result.kind = kindOf(result.facts);
+    checkOwnAndApproval(doc.get(), root, roots, cancel, result);
     return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include "verify/certificates.h"
 
+#include "common/xmlhandles.h"
+
 #include <xmlsec/crypto.h>
 #include <xmlsec/errors.h>
 #include <xmlsec/keysmngr.h>
@@ -86,10 +88,8 @@ void collectError(const char*, int, const char*, const char* object, const char*
 
 QString attribute(const xmlNode* node, const char* name)
 {
-    xmlChar* value = xmlGetNoNsProp(node, BAD_CAST name);
-    const QString text = value ? QString::fromUtf8(reinterpret_cast<const char*>(value)) : QString();
-    xmlFree(value);
-    return text;
+    const common::XmlChars value(xmlGetNoNsProp(node, BAD_CAST name));
+    return value ? QString::fromUtf8(reinterpret_cast<const char*>(value.get())) : QString();
 }
 
 bool hasAttribute(const xmlNode* node, const char* name)
@@ -172,15 +172,10 @@ bool bareName(const QString& uri)
     return true;
 }
 
-// Only the shape real files have: two references, inclusive C14N, enveloped signature, and the algorithms above.
-// Checked before any digest is computed, so that nothing outside the file is ever read.
-Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString& targetId)
+// The canonicalisation and the signature method: ones we check, and no SHA-1.
+Policy checkMethods(xmlNodePtr info)
 {
     using O = SignatureCheck::Outcome;
-    xmlNodePtr info = firstElement(signature);
-    if (!isElement(info, kDsNs, "SignedInfo")) {
-        return refuse(O::Unsupported, QStringLiteral("İmzada SignedInfo bölümü yok"));
-    }
     const QString c14n = attribute(child(info, kDsNs, "CanonicalizationMethod"), "Algorithm");
     if (c14n != kC14n && c14n != kC14nComments) {
         return refuse(O::Uncheckable, QStringLiteral("Bu kanonikleştirme algoritması denetlenemiyor: %1").arg(c14n));
@@ -195,64 +190,106 @@ Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString&
     if (!methodOf(method)) {
         return refuse(O::Uncheckable, QStringLiteral("Bu imza algoritması denetlenemiyor: %1").arg(method));
     }
-    if (!ownProperties) {
-        return refuse(O::Unsupported, QStringLiteral("İmzada XAdES imza özellikleri (SignedProperties) yok"));
-    }
+    return {};
+}
 
-    const QList<xmlNodePtr> references = children(info, kDsNs, "Reference");
+// What a signature's references point at: the whole document, its own signed properties, the
+// countersigned value.
+struct ReferenceCount
+{
     int document = 0;
     int properties = 0;
     int target = 0;
+};
+
+// The digest and transforms of one reference: ones we check, and no SHA-1.
+Policy checkDigestAndTransforms(xmlNodePtr reference, QStringList& transforms)
+{
+    using O = SignatureCheck::Outcome;
+    const QString digest = attribute(child(reference, kDsNs, "DigestMethod"), "Algorithm");
+    if (digest == QLatin1String(kSha1)) {
+        return refuse(O::Invalid, QStringLiteral("İmzadaki bir özet SHA-1 ile alınmış: SHA-1 artık güvenli "
+                                                 "sayılmadığından bu imza kabul edilmez"));
+    }
+    if (!digestBits(digest)) {
+        return refuse(O::Uncheckable, QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(digest));
+    }
+    for (xmlNodePtr t : children(child(reference, kDsNs, "Transforms"), kDsNs, "Transform")) {
+        transforms.append(attribute(t, "Algorithm"));
+    }
+    for (const QString& t : transforms) {
+        if (t != kEnveloped && t != kC14n && t != kC14nComments) {
+            return refuse(O::Uncheckable, QStringLiteral("Bu dönüşüm algoritması denetlenemiyor: %1").arg(t));
+        }
+    }
+    return {};
+}
+
+// One reference: inside the file, checkable, and to the document, the properties or the target.
+Policy checkReference(xmlNodePtr reference, xmlNodePtr ownProperties, const QString& targetId, ReferenceCount& count)
+{
+    using O = SignatureCheck::Outcome;
+    if (!hasAttribute(reference, "URI")) {
+        return refuse(O::Unsupported, QStringLiteral("İmzada URI'si olmayan bir başvuru var"));
+    }
+    const QString uri = attribute(reference, "URI");
+    if (!uri.isEmpty() && !bareName(uri)) {
+        return refuse(O::Refused, QStringLiteral("İmza dosyanın dışındaki bir kaynağa başvuruyor (URI=\"%1\"); "
+                                                 "hiçbir şey getirilmedi, imza geçersiz sayıldı")
+                                      .arg(uri.left(200)));
+    }
+    QStringList transforms;
+    if (const Policy policy = checkDigestAndTransforms(reference, transforms); !policy) {
+        return policy;
+    }
+    if (uri.isEmpty()) {
+        if (transforms.value(0) != kEnveloped || transforms.count(kEnveloped) != 1) {
+            return refuse(O::Unsupported, QStringLiteral("Belgenin tamamına başvuru \"enveloped-signature\" "
+                                                         "dönüşümüyle başlamıyor"));
+        }
+        ++count.document;
+        return {};
+    }
+    if (transforms.contains(kEnveloped)) {
+        return refuse(O::Unsupported, QStringLiteral("Bir parçaya başvuruda beklenmeyen dönüşüm"));
+    }
+    const QString id = uri.mid(1);
+    if (id == attribute(ownProperties, "Id")) {
+        ++count.properties;
+    } else if (!targetId.isEmpty() && id == targetId) {
+        ++count.target;
+    } else {
+        return refuse(O::Unsupported,
+                      QStringLiteral("İmza beklenmeyen bir öğeye başvuruyor (URI=\"%1\")").arg(uri.left(200)));
+    }
+    return {};
+}
+
+// Only the shape real files have: two references, inclusive C14N, enveloped signature, and the algorithms above.
+// Checked before any digest is computed, so that nothing outside the file is ever read.
+Policy checkShape(xmlNodePtr signature, xmlNodePtr ownProperties, const QString& targetId)
+{
+    using O = SignatureCheck::Outcome;
+    xmlNodePtr info = firstElement(signature);
+    if (!isElement(info, kDsNs, "SignedInfo")) {
+        return refuse(O::Unsupported, QStringLiteral("İmzada SignedInfo bölümü yok"));
+    }
+    if (const Policy policy = checkMethods(info); !policy) {
+        return policy;
+    }
+    if (!ownProperties) {
+        return refuse(O::Unsupported, QStringLiteral("İmzada XAdES imza özellikleri (SignedProperties) yok"));
+    }
+    const QList<xmlNodePtr> references = children(info, kDsNs, "Reference");
+    ReferenceCount count;
     for (xmlNodePtr reference : references) {
-        if (!hasAttribute(reference, "URI")) {
-            return refuse(O::Unsupported, QStringLiteral("İmzada URI'si olmayan bir başvuru var"));
-        }
-        const QString uri = attribute(reference, "URI");
-        if (!uri.isEmpty() && !bareName(uri)) {
-            return refuse(O::Refused, QStringLiteral("İmza dosyanın dışındaki bir kaynağa başvuruyor (URI=\"%1\"); "
-                                                     "hiçbir şey getirilmedi, imza geçersiz sayıldı")
-                                          .arg(uri.left(200)));
-        }
-        const QString digest = attribute(child(reference, kDsNs, "DigestMethod"), "Algorithm");
-        if (digest == QLatin1String(kSha1)) {
-            return refuse(O::Invalid, QStringLiteral("İmzadaki bir özet SHA-1 ile alınmış: SHA-1 artık güvenli "
-                                                     "sayılmadığından bu imza kabul edilmez"));
-        }
-        if (!digestBits(digest)) {
-            return refuse(O::Uncheckable, QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(digest));
-        }
-        QStringList transforms;
-        for (xmlNodePtr t : children(child(reference, kDsNs, "Transforms"), kDsNs, "Transform")) {
-            transforms.append(attribute(t, "Algorithm"));
-        }
-        for (const QString& t : transforms) {
-            if (t != kEnveloped && t != kC14n && t != kC14nComments) {
-                return refuse(O::Uncheckable, QStringLiteral("Bu dönüşüm algoritması denetlenemiyor: %1").arg(t));
-            }
-        }
-        if (uri.isEmpty()) {
-            if (transforms.value(0) != kEnveloped || transforms.count(kEnveloped) != 1) {
-                return refuse(O::Unsupported, QStringLiteral("Belgenin tamamına başvuru \"enveloped-signature\" "
-                                                             "dönüşümüyle başlamıyor"));
-            }
-            ++document;
-        } else {
-            if (transforms.contains(kEnveloped)) {
-                return refuse(O::Unsupported, QStringLiteral("Bir parçaya başvuruda beklenmeyen dönüşüm"));
-            }
-            const QString id = uri.mid(1);
-            if (id == attribute(ownProperties, "Id")) {
-                ++properties;
-            } else if (!targetId.isEmpty() && id == targetId) {
-                ++target;
-            } else {
-                return refuse(O::Unsupported,
-                              QStringLiteral("İmza beklenmeyen bir öğeye başvuruyor (URI=\"%1\")").arg(uri.left(200)));
-            }
+        if (const Policy policy = checkReference(reference, ownProperties, targetId, count); !policy) {
+            return policy;
         }
     }
     const bool counter = !targetId.isEmpty();
-    if (references.size() != 2 || properties != 1 || (counter ? target != 1 || document != 0 : document != 1)) {
+    if (references.size() != 2 || count.properties != 1 ||
+        (counter ? count.target != 1 || count.document != 0 : count.document != 1)) {
         return refuse(O::Unsupported,
                       counter ? QStringLiteral("Karşı imza beklenen iki başvuruyu (onaylanan imza değeri ve imza "
                                                "özellikleri) taşımıyor")
@@ -457,6 +494,186 @@ QString dateText(const QDateTime& t)
     return t.isValid() ? t.toOffsetFromUtc(3 * 3600).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
 }
 
+// What one signature says of itself, read once: its value, its signed properties, its certificates.
+struct SignatureParts
+{
+    xmlNodePtr signature = nullptr;
+    xmlNodePtr value = nullptr;
+    QString signatureValue; // base64 without whitespace
+    xmlNodePtr properties = nullptr;
+    QString targetId; // the countersigned value's Id; empty for a file's own signature
+    QDateTime signingTime;
+    xmlNodePtr cert = nullptr; // xades:SigningCertificate/Cert
+    QString certDigestMethod;
+    int certDigestBits = 0;
+    std::vector<Certificate> embedded;
+    X509* signing = nullptr; // the embedded certificate the XAdES digest names
+    X509* shown = nullptr;   // that one, else the first embedded
+    QString methodUri;
+    const Method* method = nullptr;
+};
+
+SignatureParts readParts(xmlNodePtr signature, xmlNodePtr countersigned)
+{
+    SignatureParts p;
+    p.signature = signature;
+    p.value = child(signature, kDsNs, "SignatureValue");
+    p.signatureValue = textOf(p.value).remove(QRegularExpression(QStringLiteral("\\s")));
+    p.properties = signedProperties(signature);
+    p.targetId = countersigned ? attribute(countersigned, "Id") : QString();
+    xmlNodePtr signedSignatureProperties = child(p.properties, kXadesNs, "SignedSignatureProperties");
+    p.signingTime =
+        QDateTime::fromString(textOf(child(signedSignatureProperties, kXadesNs, "SigningTime")).trimmed(), Qt::ISODate);
+    p.cert = child(child(signedSignatureProperties, kXadesNs, "SigningCertificate"), kXadesNs, "Cert");
+    const QByteArray certDigest =
+        QByteArray::fromBase64(textOf(child(child(p.cert, kXadesNs, "CertDigest"), kDsNs, "DigestValue")).toLatin1());
+    p.certDigestMethod = attribute(child(child(p.cert, kXadesNs, "CertDigest"), kDsNs, "DigestMethod"), "Algorithm");
+    for (xmlNodePtr data : children(child(signature, kDsNs, "KeyInfo"), kDsNs, "X509Data")) {
+        for (xmlNodePtr c : children(data, kDsNs, "X509Certificate")) {
+            if (Certificate parsed = certificateFromBase64(textOf(c).toLatin1())) {
+                p.embedded.push_back(std::move(parsed));
+            }
+        }
+    }
+    p.certDigestBits = digestBits(p.certDigestMethod);
+    for (const Certificate& c : p.embedded) {
+        if (p.certDigestBits && shaDigest(derOf(c.get()), p.certDigestBits) == certDigest) {
+            p.signing = c.get();
+        }
+    }
+    p.shown = p.signing ? p.signing : (p.embedded.empty() ? nullptr : p.embedded.front().get());
+    p.methodUri = attribute(child(child(signature, kDsNs, "SignedInfo"), kDsNs, "SignatureMethod"), "Algorithm");
+    p.method = methodOf(p.methodUri);
+    return p;
+}
+
+// The signer, the certificate and the signing time, for the details.
+void describeSigner(const SignatureParts& p, SignatureCheck& check)
+{
+    if (p.shown) {
+        SignerInfo info = describe(p.shown);
+        info.signingTime = p.signingTime;
+        info.signatureAlgorithm = p.method ? QString::fromLatin1(p.method->name) : p.methodUri;
+        check.signer = info;
+        check.notes.append(QStringLiteral("İmzalayan: %1").arg(info.subject));
+        if (!info.identityNumber.isEmpty()) {
+            check.notes.append(QStringLiteral("İmzalayanın VKN/TCKN'si: %1").arg(info.identityNumber));
+        }
+        check.notes.append(QStringLiteral("Sertifikayı veren: %1").arg(info.issuer));
+        check.notes.append(QStringLiteral("Sertifika seri no: %1 · geçerlilik %2 – %3")
+                               .arg(info.certificateSerial, dateText(info.validFrom), dateText(info.validUntil)));
+        check.notes.append(QStringLiteral("Anahtar: %1 · imza algoritması: %2").arg(info.key, info.signatureAlgorithm));
+    }
+    check.notes.append(p.signingTime.isValid() ? QStringLiteral("İmza zamanı: %1").arg(dateText(p.signingTime))
+                                               : QStringLiteral("İmza zamanı (SigningTime) yok"));
+}
+
+// Everything that can be refused before a digest is computed: the shape, the ids, the certificate's digest.
+Policy checkBeforeDigests(xmlDocPtr doc, const SignatureParts& p, xmlNodePtr countersigned)
+{
+    using O = SignatureCheck::Outcome;
+    if (const Policy policy = checkShape(p.signature, p.properties, p.targetId); !policy) {
+        return policy;
+    }
+    if (!registerId(doc, p.properties, attribute(p.properties, "Id")) ||
+        (countersigned && !registerId(doc, countersigned, p.targetId))) {
+        return refuse(O::Unsupported,
+                      QStringLiteral("İmzanın başvurduğu kimlik (Id) dosyada birden çok öğeyi gösteriyor"));
+    }
+    if (p.embedded.empty()) {
+        return refuse(O::Invalid, QStringLiteral("İmzada okunabilir bir sertifika yok"));
+    }
+    if (p.certDigestMethod == QLatin1String(kSha1)) {
+        return refuse(O::Invalid, QStringLiteral("İmzalayanın sertifikasının özeti SHA-1 ile alınmış: SHA-1 artık "
+                                                 "güvenli sayılmadığından bu imza kabul edilmez"));
+    }
+    if (!p.certDigestMethod.isEmpty() && !p.certDigestBits) {
+        return refuse(O::Uncheckable, QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(p.certDigestMethod));
+    }
+    return {};
+}
+
+// The signature value as xmlsec takes it: an ECDSA value in DER is handed over as r‖s for as long as the
+// returned stand-in lives. False, with the problem in `check`, when the value fits no key.
+bool valueForXmlsec(const SignatureParts& p, const QString& swapped, std::optional<ValueStandIn>& standIn,
+                    SignatureCheck& check)
+{
+    const KeyFacts key = keyOf(p.shown);
+    if (key.type != p.method->key) {
+        check.problem = p.signing ? QStringLiteral("İmza algoritması (%1) sertifikadaki anahtara (%2) uymuyor")
+                                        .arg(QLatin1String(p.method->name), key.text)
+                                  : swapped;
+        return false;
+    }
+    if (key.type != KeyFacts::Type::Ec) {
+        return true;
+    }
+    const auto decoded =
+        QByteArray::fromBase64Encoding(p.signatureValue.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    QString problem = QStringLiteral("İmza değeri base64 değil");
+    const std::optional<QByteArray> rs =
+        decoded ? ecdsaValue(*decoded, key.orderBytes, problem) : std::optional<QByteArray>();
+    if (!rs) {
+        check.problem = p.signing ? problem : swapped;
+        return false;
+    }
+    if (*rs != *decoded) {
+        standIn.emplace(p.value, *rs);
+    }
+    return true;
+}
+
+// The digests and the signature value, by xmlsec; false, with the problem in `check`, when one does not hold.
+bool digestsHold(const SignatureParts& p, const Subject& subject, SignatureCheck& check)
+{
+    const QString swapped = QStringLiteral("Gömülü sertifika imzalayanın sertifikası değil: XAdES sertifika özeti "
+                                           "tutmuyor (sertifika değiştirilmiş)");
+    std::optional<ValueStandIn> standIn;
+    if (!valueForXmlsec(p, swapped, standIn, check)) {
+        return false;
+    }
+    const XmlsecRun run = runXmlsec(p.signature);
+    standIn.reset();
+    const QString propertiesUri = '#' + attribute(p.properties, "Id");
+    if (!run.ran) {
+        check.problem =
+            p.signing ? QStringLiteral("İmza denetlenemedi (xmlsec: %1)").arg(run.error.left(300)) : swapped;
+    } else if (run.failedUris.contains(QString())) {
+        check.problem = subject.changed;
+    } else if (!p.targetId.isEmpty() && run.failedUris.contains('#' + p.targetId)) {
+        check.problem = QStringLiteral("Karşı imza bu imzayı onaylamıyor: onaylanan imza değeri farklı");
+    } else if (run.failedUris.contains(propertiesUri)) {
+        check.problem = QStringLiteral("İmza bilgileri (imza zamanı, sertifika) imzalandıktan sonra değiştirilmiş");
+    } else if (!p.signing) {
+        check.problem = swapped;
+    } else if (!run.valid) {
+        check.problem = QStringLiteral("İmza değeri geçersiz: sertifikadaki anahtarla doğrulanmıyor");
+    }
+    return check.problem.isEmpty();
+}
+
+// The signing certificate is the one the properties name and was valid when it signed.
+bool certificateHeld(const SignatureParts& p, SignatureCheck& check)
+{
+    const QString serial = textOf(child(child(p.cert, kXadesNs, "IssuerSerial"), kDsNs, "X509SerialNumber")).trimmed();
+    if (!serial.isEmpty() && serial != check.signer->certificateSerial) {
+        check.problem = QStringLiteral("İmza özelliklerindeki sertifika seri numarası (%1) gömülü sertifikanınkiyle "
+                                       "(%2) aynı değil")
+                            .arg(serial, check.signer->certificateSerial);
+        return false;
+    }
+    const QDateTime& at = p.signingTime;
+    if (at.isValid() && (at < check.signer->validFrom || at > check.signer->validUntil)) {
+        check.problem = QStringLiteral("Sertifika imza anında geçerli değildi (geçerlilik %1 – %2, imza %3)")
+                            .arg(dateText(check.signer->validFrom), dateText(check.signer->validUntil), dateText(at));
+        return false;
+    }
+    check.notes.append(at.isValid()
+                           ? QStringLiteral("Sertifika imza anında geçerliydi")
+                           : QStringLiteral("İmza zamanı olmadığından sertifikanın o anki geçerliliği denetlenemedi"));
+    return true;
+}
+
 } // namespace
 
 bool isElement(const xmlNode* node, const char* ns, const char* name)
@@ -481,10 +698,8 @@ QString textOf(const xmlNode* node)
     if (!node) {
         return {};
     }
-    xmlChar* content = xmlNodeGetContent(node);
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(content));
-    xmlFree(content);
-    return text;
+    const common::XmlChars content(xmlNodeGetContent(node));
+    return QString::fromUtf8(reinterpret_cast<const char*>(content.get()));
 }
 
 bool initialiseXmlsec()
@@ -503,173 +718,37 @@ bool initialiseXmlsec()
 SignatureCheck checkSignature(xmlDocPtr doc, xmlNodePtr signature, xmlNodePtr countersigned, const Roots& roots,
                               const Subject& subject)
 {
-    using O = SignatureCheck::Outcome;
     SignatureCheck check;
-    xmlNodePtr value = child(signature, kDsNs, "SignatureValue");
-    check.signatureValue = textOf(value).remove(QRegularExpression(QStringLiteral("\\s")));
-    xmlNodePtr properties = signedProperties(signature);
-    const QString targetId = countersigned ? attribute(countersigned, "Id") : QString();
-    if (countersigned && targetId.isEmpty()) {
-        check.outcome = O::Unsupported;
+    const SignatureParts parts = readParts(signature, countersigned);
+    check.signatureValue = parts.signatureValue;
+    if (countersigned && parts.targetId.isEmpty()) {
+        check.outcome = SignatureCheck::Outcome::Unsupported;
         check.problem = QStringLiteral("Onaylanan imza değerinin kimliği (Id) yok");
         return check;
     }
-
     // Signer, times and certificate first: they belong in the details whatever else fails.
-    xmlNodePtr signedSignatureProperties = child(properties, kXadesNs, "SignedSignatureProperties");
-    const QDateTime signingTime =
-        QDateTime::fromString(textOf(child(signedSignatureProperties, kXadesNs, "SigningTime")).trimmed(), Qt::ISODate);
-    xmlNodePtr cert = child(child(signedSignatureProperties, kXadesNs, "SigningCertificate"), kXadesNs, "Cert");
-    const QByteArray certDigest =
-        QByteArray::fromBase64(textOf(child(child(cert, kXadesNs, "CertDigest"), kDsNs, "DigestValue")).toLatin1());
-    const QString certDigestMethod =
-        attribute(child(child(cert, kXadesNs, "CertDigest"), kDsNs, "DigestMethod"), "Algorithm");
-    std::vector<Certificate> embedded;
-    for (xmlNodePtr data : children(child(signature, kDsNs, "KeyInfo"), kDsNs, "X509Data")) {
-        for (xmlNodePtr c : children(data, kDsNs, "X509Certificate")) {
-            if (Certificate parsed = certificateFromBase64(textOf(c).toLatin1())) {
-                embedded.push_back(std::move(parsed));
-            }
-        }
-    }
-    X509* signing = nullptr;
-    const int certDigestBits = digestBits(certDigestMethod);
-    for (const Certificate& c : embedded) {
-        if (certDigestBits && shaDigest(derOf(c.get()), certDigestBits) == certDigest) {
-            signing = c.get();
-        }
-    }
-    X509* shown = signing ? signing : (embedded.empty() ? nullptr : embedded.front().get());
-    const QString methodUri =
-        attribute(child(child(signature, kDsNs, "SignedInfo"), kDsNs, "SignatureMethod"), "Algorithm");
-    const Method* method = methodOf(methodUri);
-    if (shown) {
-        SignerInfo info = describe(shown);
-        info.signingTime = signingTime;
-        info.signatureAlgorithm = method ? QString::fromLatin1(method->name) : methodUri;
-        check.signer = info;
-        check.notes.append(QStringLiteral("İmzalayan: %1").arg(info.subject));
-        if (!info.identityNumber.isEmpty()) {
-            check.notes.append(QStringLiteral("İmzalayanın VKN/TCKN'si: %1").arg(info.identityNumber));
-        }
-        check.notes.append(QStringLiteral("Sertifikayı veren: %1").arg(info.issuer));
-        check.notes.append(QStringLiteral("Sertifika seri no: %1 · geçerlilik %2 – %3")
-                               .arg(info.certificateSerial, dateText(info.validFrom), dateText(info.validUntil)));
-        check.notes.append(QStringLiteral("Anahtar: %1 · imza algoritması: %2").arg(info.key, info.signatureAlgorithm));
-    }
-    check.notes.append(signingTime.isValid() ? QStringLiteral("İmza zamanı: %1").arg(dateText(signingTime))
-                                             : QStringLiteral("İmza zamanı (SigningTime) yok"));
-
-    const Policy policy = checkShape(signature, properties, targetId);
-    if (!policy) {
+    describeSigner(parts, check);
+    if (const Policy policy = checkBeforeDigests(doc, parts, countersigned); !policy) {
         check.outcome = policy.outcome;
         check.problem = policy.problem;
         return check;
     }
-    if (!registerId(doc, properties, attribute(properties, "Id")) ||
-        (countersigned && !registerId(doc, countersigned, targetId))) {
-        check.outcome = O::Unsupported;
-        check.problem = QStringLiteral("İmzanın başvurduğu kimlik (Id) dosyada birden çok öğeyi gösteriyor");
+    if (!digestsHold(parts, subject, check) || !certificateHeld(parts, check)) {
         return check;
     }
-    if (embedded.empty()) {
-        check.problem = QStringLiteral("İmzada okunabilir bir sertifika yok");
-        return check;
-    }
-    if (certDigestMethod == QLatin1String(kSha1)) {
-        check.problem = QStringLiteral("İmzalayanın sertifikasının özeti SHA-1 ile alınmış: SHA-1 artık güvenli "
-                                       "sayılmadığından bu imza kabul edilmez");
-        return check;
-    }
-    if (!certDigestMethod.isEmpty() && !certDigestBits) {
-        check.outcome = O::Uncheckable;
-        check.problem = QStringLiteral("Bu özet algoritması denetlenemiyor: %1").arg(certDigestMethod);
-        return check;
-    }
-
-    const QString swapped = QStringLiteral("Gömülü sertifika imzalayanın sertifikası değil: XAdES sertifika özeti "
-                                           "tutmuyor (sertifika değiştirilmiş)");
-    const KeyFacts key = keyOf(shown);
-    if (key.type != method->key) {
-        check.problem = signing ? QStringLiteral("İmza algoritması (%1) sertifikadaki anahtara (%2) uymuyor")
-                                      .arg(QLatin1String(method->name), key.text)
-                                : swapped;
-        return check;
-    }
-    std::optional<ValueStandIn> standIn;
-    if (key.type == KeyFacts::Type::Ec) {
-        const auto decoded =
-            QByteArray::fromBase64Encoding(check.signatureValue.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-        QString problem = QStringLiteral("İmza değeri base64 değil");
-        const std::optional<QByteArray> rs =
-            decoded ? ecdsaValue(*decoded, key.orderBytes, problem) : std::optional<QByteArray>();
-        if (!rs) {
-            check.problem = signing ? problem : swapped;
-            return check;
-        }
-        if (*rs != *decoded) {
-            standIn.emplace(value, *rs);
-        }
-    }
-    const XmlsecRun run = runXmlsec(signature);
-    standIn.reset();
-    const QString propertiesUri = '#' + attribute(properties, "Id");
-    if (!run.ran) {
-        check.problem = signing ? QStringLiteral("İmza denetlenemedi (xmlsec: %1)").arg(run.error.left(300)) : swapped;
-        return check;
-    }
-    if (run.failedUris.contains(QString())) {
-        check.problem = subject.changed;
-        return check;
-    }
-    if (!targetId.isEmpty() && run.failedUris.contains('#' + targetId)) {
-        check.problem = QStringLiteral("Karşı imza bu imzayı onaylamıyor: onaylanan imza değeri farklı");
-        return check;
-    }
-    if (run.failedUris.contains(propertiesUri)) {
-        check.problem = QStringLiteral("İmza bilgileri (imza zamanı, sertifika) imzalandıktan sonra değiştirilmiş");
-        return check;
-    }
-    if (!signing) {
-        check.problem = swapped;
-        return check;
-    }
-    if (!run.valid) {
-        check.problem = QStringLiteral("İmza değeri geçersiz: sertifikadaki anahtarla doğrulanmıyor");
-        return check;
-    }
-    const QString serial = textOf(child(child(cert, kXadesNs, "IssuerSerial"), kDsNs, "X509SerialNumber")).trimmed();
-    if (!serial.isEmpty() && serial != check.signer->certificateSerial) {
-        check.problem = QStringLiteral("İmza özelliklerindeki sertifika seri numarası (%1) gömülü sertifikanınkiyle "
-                                       "(%2) aynı değil")
-                            .arg(serial, check.signer->certificateSerial);
-        return check;
-    }
-    if (signingTime.isValid() && (signingTime < check.signer->validFrom || signingTime > check.signer->validUntil)) {
-        check.problem =
-            QStringLiteral("Sertifika imza anında geçerli değildi (geçerlilik %1 – %2, imza %3)")
-                .arg(dateText(check.signer->validFrom), dateText(check.signer->validUntil), dateText(signingTime));
-        return check;
-    }
-    if (signingTime.isValid()) {
-        check.notes.append(QStringLiteral("Sertifika imza anında geçerliydi"));
-    } else {
-        check.notes.append(QStringLiteral("İmza zamanı olmadığından sertifikanın o anki geçerliliği denetlenemedi"));
-    }
-
     QList<X509*> others;
-    for (const Certificate& c : embedded) {
-        if (c.get() != signing) {
+    for (const Certificate& c : parts.embedded) {
+        if (c.get() != parts.signing) {
             others.append(c.get());
         }
     }
-    const ChainCheck chain = roots.check(signing, others, signingTime);
+    const ChainCheck chain = roots.check(parts.signing, others, parts.signingTime);
     check.notes.append(chain.text);
     if (chain.checked && !chain.ok) {
         check.problem = chain.text;
         return check;
     }
-    check.outcome = O::Valid;
+    check.outcome = SignatureCheck::Outcome::Valid;
     return check;
 }
 

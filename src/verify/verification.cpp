@@ -1,8 +1,8 @@
 #include "verify/verification.h"
 
+#include "common/documentkind.h"
 #include "verify/certificates.h"
 #include "verify/filefacts.h"
-#include "verify/ledgernames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +16,7 @@
 namespace verify {
 
 using namespace detail;
+using common::DocumentName;
 
 namespace {
 
@@ -38,14 +39,18 @@ QString kindText(FileKind kind)
     return QStringLiteral("Tanınmayan belge");
 }
 
-bool isLedgerKind(FileKind k)
+// The file of that name in `dir`, compared without regard to case (names arrive as .XML too); empty if none.
+QString findSibling(const QDir& dir, const QString& fileName)
 {
-    return k == FileKind::Journal || k == FileKind::Ledger;
-}
-
-bool isBeratKind(FileKind k)
-{
-    return k == FileKind::JournalBerat || k == FileKind::LedgerBerat;
+    if (QFileInfo::exists(dir.filePath(fileName))) {
+        return dir.filePath(fileName);
+    }
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+        if (entry.compare(fileName, Qt::CaseInsensitive) == 0) {
+            return dir.filePath(entry);
+        }
+    }
+    return {};
 }
 
 bool valid(const std::optional<SignatureCheck>& c)
@@ -225,27 +230,11 @@ QString approvalProblem(const SignatureCheck& counter)
         .arg(counter.problem);
 }
 
-VerificationResult ledgerResult(const Inspection& ledger, const Inspection* berat, const Inspection* approved,
-                                const QStringList& sought)
+// Each berat found beside a ledger, compared with it; true when one of them belongs to it.
+bool compareBerats(Builder& b, const Inspection& ledger, std::initializer_list<const Inspection*> berats)
 {
-    Builder b;
-    const bool ownValid = ownPart(b, ledger);
-    if (!berat && !approved) {
-        if (!sought.isEmpty()) {
-            b.r.details.append(QStringLiteral("Berat bulunamadı; aranan: %1").arg(sought.join(QStringLiteral(", "))));
-            if (ownValid) {
-                b.add(Status::Verified, QStringLiteral("Berat bulunamadı"));
-            }
-        }
-        return b.done();
-    }
-    if (ledger.unreadable || !ledger.signed_) {
-        // A draft is not compared with berats: it says only that it is a draft.
-        b.r.details.append(QStringLiteral("Berat eşleştirmesi yapılmadı: defterin imzası yok ya da okunamadı"));
-        return b.done();
-    }
     bool matched = false;
-    for (const Inspection* in : {berat, approved}) {
+    for (const Inspection* in : berats) {
         if (!in) {
             continue;
         }
@@ -267,12 +256,12 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
         }
         matched = matched || problem.isEmpty();
     }
-    if (!ownValid) {
-        return b.done();
-    }
-    if (matched) {
-        b.parts.append(QStringLiteral("Beratıyla eşleşiyor"));
-    }
+    return matched;
+}
+
+// GİB's approval of a ledger, as its GIB- berat carries it.
+void approvalPart(Builder& b, const Inspection& ledger, const Inspection* approved)
+{
     if (!approved) {
         b.parts.append(QStringLiteral("GİB onayı bulunamadı"));
         b.r.details.append(QStringLiteral("GİB onaylı berat (GIB-…) klasörde yok"));
@@ -288,6 +277,35 @@ VerificationResult ledgerResult(const Inspection& ledger, const Inspection* bera
     } else if (!approved->unreadable) {
         b.add(Status::Failed, QStringLiteral("GİB onaylı beratta GİB'in imzası yok"));
     }
+}
+
+VerificationResult ledgerResult(const Inspection& ledger, const Inspection* berat, const Inspection* approved,
+                                const QStringList& sought)
+{
+    Builder b;
+    const bool ownValid = ownPart(b, ledger);
+    if (!berat && !approved) {
+        if (!sought.isEmpty()) {
+            b.r.details.append(QStringLiteral("Berat bulunamadı; aranan: %1").arg(sought.join(QStringLiteral(", "))));
+            if (ownValid) {
+                b.add(Status::Verified, QStringLiteral("Berat bulunamadı"));
+            }
+        }
+        return b.done();
+    }
+    if (ledger.unreadable || !ledger.signed_) {
+        // A draft is not compared with berats: it says only that it is a draft.
+        b.r.details.append(QStringLiteral("Berat eşleştirmesi yapılmadı: defterin imzası yok ya da okunamadı"));
+        return b.done();
+    }
+    const bool matched = compareBerats(b, ledger, {berat, approved});
+    if (!ownValid) {
+        return b.done();
+    }
+    if (matched) {
+        b.parts.append(QStringLiteral("Beratıyla eşleşiyor"));
+    }
+    approvalPart(b, ledger, approved);
     return b.done();
 }
 
@@ -400,6 +418,185 @@ VerificationResult cancelledResult(const QString& path)
     return r;
 }
 
+// A file checked alone: its berats, its ledger or anything else a name's neighbours would tell are
+// read from the same folder, each when it is there.
+struct FileCheck
+{
+    const VerifyOptions& options;
+    const Roots& roots;
+    const std::atomic_bool* cancel;
+    QDir dir;
+
+    std::optional<Inspection> sibling(const QString& fileName, bool checkSignatures) const
+    {
+        const QString path = findSibling(dir, fileName);
+        if (path.isEmpty()) {
+            return std::nullopt;
+        }
+        return inspect(path, options, roots, cancel, checkSignatures);
+    }
+
+    VerificationResult ledgerWithBerats(const Inspection& ledger, const DocumentName& name) const
+    {
+        const std::optional<Inspection> berat = sibling(name.berat(false).fileName(), true);
+        const std::optional<Inspection> approved = sibling(name.berat(true).fileName(), true);
+        if (cancelled(cancel)) {
+            return cancelledResult(ledger.path);
+        }
+        return ledgerResult(ledger, berat ? &*berat : nullptr, approved ? &*approved : nullptr,
+                            {name.berat(false).fileName(), name.berat(true).fileName()});
+    }
+
+    VerificationResult beratWithLedger(const Inspection& berat, const DocumentName& name) const
+    {
+        const QString ledgerName = name.ledger().fileName();
+        // The ledger's own signature is its own check (and the long one); here only what the berat states.
+        const std::optional<Inspection> ledger = sibling(ledgerName, false);
+        if (cancelled(cancel)) {
+            return cancelledResult(berat.path);
+        }
+        return beratResult(berat, name.gib, ledger ? &*ledger : nullptr, ledgerName, false);
+    }
+};
+
+// A folder's files, each read once, then put in order: each ledger with its berats after it. Berats
+// and ledgers are matched from what was read, by name without regard to case (names arrive as .XML too).
+class FolderCheck
+{
+public:
+    FolderCheck(const QString& folder, const VerifyOptions& options, const std::atomic_bool* cancel)
+        : m_roots(rootsFolderOf(options)), m_dir(folder), m_options(options), m_cancel(cancel)
+    {}
+
+    FolderResult run()
+    {
+        if (inspectAll()) {
+            for (const QString& file : std::as_const(m_files)) {
+                if (!m_done.contains(file)) {
+                    addInNameOrder(file);
+                }
+            }
+            addLeftOverBerats();
+        }
+        return std::move(m_result);
+    }
+
+private:
+    // False when cancelled.
+    bool inspectAll()
+    {
+        // System too: on Unix that lists links that lead nowhere (or round in a loop), so they are named
+        // instead of skipped without a word.
+        const QFileInfoList entries =
+            m_dir.entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
+        m_files.reserve(entries.size());
+        m_result.files.reserve(entries.size());
+        for (const QFileInfo& entry : entries) {
+            const QString file = entry.fileName();
+            if (cancelled(m_cancel)) {
+                m_result.files.append(cancelledResult(m_dir.filePath(file)));
+                m_result.status = worse(m_result.status, Status::CouldNotCheck);
+                return false;
+            }
+            auto in = std::make_shared<Inspection>(inspectEntry(entry));
+            m_files.append(file);
+            m_byFoldedName.insert(file.toCaseFolded(), in.get());
+            m_inspected.insert(file, std::move(in));
+        }
+        return true;
+    }
+
+    Inspection inspectEntry(const QFileInfo& entry)
+    {
+        const QString path = m_dir.filePath(entry.fileName());
+        if (const QString reason = unreadableEntry(entry); !reason.isEmpty()) {
+            Inspection in;
+            in.path = path;
+            in.unreadable = Status::CouldNotCheck;
+            in.problem = reason;
+            m_result.unreadable.append({in.path, reason});
+            return in;
+        }
+        Inspection in = inspect(path, m_options, m_roots, m_cancel, true);
+        // Asked only of a file that failed, since it costs a system call.
+        if (in.unreadable && entry.isFile() && !entry.isReadable()) {
+            m_result.unreadable.append({in.path, QStringLiteral("Dosya okunamıyor: okuma izni yok")});
+        }
+        return in;
+    }
+
+    const Inspection* find(const DocumentName& n) const
+    {
+        return m_byFoldedName.value(n.fileName().toCaseFolded(), nullptr);
+    }
+
+    void add(VerificationResult r)
+    {
+        addGaps(r);
+        m_result.status = worse(m_result.status, r.status);
+        m_result.files.append(std::move(r));
+    }
+
+    void addInNameOrder(const QString& file)
+    {
+        const Inspection& in = *m_inspected[file];
+        const std::optional<DocumentName> name = DocumentName::parse(file);
+        if (name && common::isLedger(name->kind) && common::isLedger(in.kind)) {
+            addLedgerWithBerats(in, *name);
+        } else if (name && common::isBerat(name->kind) && (common::isBerat(in.kind) || in.unreadable)) {
+            if (find(name->ledger())) {
+                return; // comes after its ledger
+            }
+            add(beratResult(in, name->gib, nullptr, name->ledger().fileName(), true));
+            m_result.beratsWithoutLedger.append(in.path);
+        } else {
+            add(plainResult(in, {}));
+        }
+        m_done.insert(file);
+    }
+
+    void addLedgerWithBerats(const Inspection& ledger, const DocumentName& name)
+    {
+        const Inspection* berat = find(name.berat(false));
+        const Inspection* approved = find(name.berat(true));
+        add(ledgerResult(ledger, berat, approved, {name.berat(false).fileName(), name.berat(true).fileName()}));
+        if (!berat && !approved) {
+            m_result.ledgersWithoutBerat.append(ledger.path);
+        }
+        for (const Inspection* b : {berat, approved}) {
+            if (!b) {
+                continue;
+            }
+            const QString bName = fileOf(b->path);
+            add(beratResult(*b, bName.startsWith(QLatin1String("GIB-"), Qt::CaseInsensitive), &ledger, {}, true));
+            m_done.insert(bName);
+        }
+    }
+
+    // Berats whose ledger came later in name order were skipped and then added with it; any left over
+    // (their ledger unreadable as a ledger) are added last.
+    void addLeftOverBerats()
+    {
+        for (const QString& file : std::as_const(m_files)) {
+            if (!m_done.contains(file)) {
+                const Inspection& in = *m_inspected[file];
+                const std::optional<DocumentName> name = DocumentName::parse(file);
+                add(beratResult(in, name && name->gib, name ? find(name->ledger()) : nullptr, {}, true));
+            }
+        }
+    }
+
+    const Roots m_roots;
+    const QDir m_dir;
+    const VerifyOptions& m_options;
+    const std::atomic_bool* m_cancel;
+    FolderResult m_result;
+    QStringList m_files;
+    QHash<QString, std::shared_ptr<Inspection>> m_inspected;
+    QHash<QString, const Inspection*> m_byFoldedName;
+    QSet<QString> m_done;
+};
+
 } // namespace
 
 QString defaultRootsFolder()
@@ -446,43 +643,19 @@ VerificationResult verifyFile(const QString& path, const VerifyOptions& options,
     const Roots roots(rootsFolderOf(options));
     const Inspection main = inspect(path, options, roots, cancel, true);
     const QFileInfo info(path);
-    const std::optional<LedgerName> name = LedgerName::parse(info.fileName());
+    const std::optional<DocumentName> name = DocumentName::parse(info.fileName());
+    const FileCheck check{options, roots, cancel, info.dir()};
     VerificationResult result;
     if (!options.checkCompanions || main.unreadable) {
         result = plainResult(main, {});
     } else if (cancelled(cancel)) {
         return cancelledResult(path);
-    } else if (isLedgerKind(main.kind) && name && name->isLedger()) {
-        const QDir dir = info.dir();
-        std::optional<Inspection> berat;
-        std::optional<Inspection> approved;
-        const QString beratPath = findSibling(dir, name->berat(false).fileName());
-        const QString approvedPath = findSibling(dir, name->berat(true).fileName());
-        if (!beratPath.isEmpty()) {
-            berat = inspect(beratPath, options, roots, cancel, true);
-        }
-        if (!approvedPath.isEmpty()) {
-            approved = inspect(approvedPath, options, roots, cancel, true);
-        }
-        if (cancelled(cancel)) {
-            return cancelledResult(path);
-        }
-        result = ledgerResult(main, berat ? &*berat : nullptr, approved ? &*approved : nullptr,
-                              {name->berat(false).fileName(), name->berat(true).fileName()});
-    } else if (isBeratKind(main.kind) && name && name->isBerat()) {
-        const QString ledgerName = name->ledger().fileName();
-        const QString ledgerPath = findSibling(info.dir(), ledgerName);
-        std::optional<Inspection> ledger;
-        // The ledger's own signature is its own check (and the long one); here only what the berat states.
-        if (!ledgerPath.isEmpty()) {
-            ledger = inspect(ledgerPath, options, roots, cancel, false);
-        }
-        if (cancelled(cancel)) {
-            return cancelledResult(path);
-        }
-        result = beratResult(main, name->gib, ledger ? &*ledger : nullptr, ledgerName, false);
+    } else if (common::isLedger(main.kind) && name && common::isLedger(name->kind)) {
+        result = check.ledgerWithBerats(main, *name);
+    } else if (common::isBerat(main.kind) && name && common::isBerat(name->kind)) {
+        result = check.beratWithLedger(main, *name);
     } else {
-        result = plainResult(main, isLedgerKind(main.kind) || isBeratKind(main.kind)
+        result = plainResult(main, common::isLedger(main.kind) || common::isBerat(main.kind)
                                        ? QStringLiteral("Dosya adı e-Defter adlandırmasına (VKN-YYYYAA-T-NNNNNN.xml) "
                                                         "uymadığından berat ve defter eşleştirmesi yapılmadı")
                                        : QString());
@@ -493,96 +666,7 @@ VerificationResult verifyFile(const QString& path, const VerifyOptions& options,
 
 FolderResult verifyFolder(const QString& folder, const VerifyOptions& options, const std::atomic_bool* cancel)
 {
-    FolderResult folderResult;
-    const Roots roots(rootsFolderOf(options));
-    const QDir dir(folder);
-    // System too: on Unix that lists links that lead nowhere (or round in a loop), so they are named
-    // instead of skipped without a word.
-    const QFileInfoList entries =
-        dir.entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
-    QStringList files;
-    files.reserve(entries.size());
-    folderResult.files.reserve(entries.size());
-    // Each file is read once; berats and ledgers are then matched from what was read, by name without
-    // regard to case (names arrive as .XML too).
-    QHash<QString, std::shared_ptr<Inspection>> inspected;
-    QHash<QString, const Inspection*> byFoldedName;
-    for (const QFileInfo& entry : entries) {
-        const QString file = entry.fileName();
-        if (cancelled(cancel)) {
-            folderResult.files.append(cancelledResult(dir.filePath(file)));
-            folderResult.status = worse(folderResult.status, Status::CouldNotCheck);
-            return folderResult;
-        }
-        auto in = std::make_shared<Inspection>();
-        if (const QString reason = unreadableEntry(entry); !reason.isEmpty()) {
-            in->path = dir.filePath(file);
-            in->unreadable = Status::CouldNotCheck;
-            in->problem = reason;
-            folderResult.unreadable.append({in->path, reason});
-        } else {
-            *in = inspect(dir.filePath(file), options, roots, cancel, true);
-            // Asked only of a file that failed, since it costs a system call.
-            if (in->unreadable && entry.isFile() && !entry.isReadable()) {
-                folderResult.unreadable.append({in->path, QStringLiteral("Dosya okunamıyor: okuma izni yok")});
-            }
-        }
-        files.append(file);
-        byFoldedName.insert(file.toCaseFolded(), in.get());
-        inspected.insert(file, std::move(in));
-    }
-    auto find = [&](const LedgerName& n) -> const Inspection* {
-        return byFoldedName.value(n.fileName().toCaseFolded(), nullptr);
-    };
-    auto add = [&](VerificationResult r) {
-        addGaps(r);
-        folderResult.status = worse(folderResult.status, r.status);
-        folderResult.files.append(std::move(r));
-    };
-    QSet<QString> done;
-    for (const QString& file : std::as_const(files)) {
-        if (done.contains(file)) {
-            continue;
-        }
-        const Inspection& in = *inspected[file];
-        const std::optional<LedgerName> name = LedgerName::parse(file);
-        if (name && name->isLedger() && isLedgerKind(in.kind)) {
-            const Inspection* berat = find(name->berat(false));
-            const Inspection* approved = find(name->berat(true));
-            add(ledgerResult(in, berat, approved, {name->berat(false).fileName(), name->berat(true).fileName()}));
-            if (!berat && !approved) {
-                folderResult.ledgersWithoutBerat.append(in.path);
-            }
-            for (const Inspection* b : {berat, approved}) {
-                if (!b) {
-                    continue;
-                }
-                const QString bName = fileOf(b->path);
-                add(beratResult(*b, bName.startsWith(QLatin1String("GIB-"), Qt::CaseInsensitive), &in, {}, true));
-                done.insert(bName);
-            }
-        } else if (name && name->isBerat() && (isBeratKind(in.kind) || in.unreadable)) {
-            const Inspection* ledger = find(name->ledger());
-            if (ledger) {
-                continue; // comes after its ledger
-            }
-            add(beratResult(in, name->gib, nullptr, name->ledger().fileName(), true));
-            folderResult.beratsWithoutLedger.append(in.path);
-        } else {
-            add(plainResult(in, {}));
-        }
-        done.insert(file);
-    }
-    // Berats whose ledger came later in name order were skipped above and then added with it; any left over
-    // (their ledger unreadable as a ledger) are added now.
-    for (const QString& file : std::as_const(files)) {
-        if (!done.contains(file)) {
-            const Inspection& in = *inspected[file];
-            const std::optional<LedgerName> name = LedgerName::parse(file);
-            add(beratResult(in, name && name->gib, name ? find(name->ledger()) : nullptr, {}, true));
-        }
-    }
-    return folderResult;
+    return FolderCheck(folder, options, cancel).run();
 }
 
 } // namespace verify

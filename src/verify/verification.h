@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/documentkind.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -21,15 +23,7 @@ enum class Status
     CouldNotCheck, // not checked: unreadable, not XML, too big, cancelled, or an algorithm we cannot check
 };
 
-enum class FileKind
-{
-    Unknown,
-    Journal,      // yevmiye (Y)
-    Ledger,       // kebir (K)
-    JournalBerat, // YB, GIB-…-YB
-    LedgerBerat,  // KB, GIB-…-KB
-    Report,       // defter raporu (DR)
-};
+using FileKind = common::DocumentKind;
 
 // One signer as the embedded certificate and the signed properties name them.
 struct SignerInfo

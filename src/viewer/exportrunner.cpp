@@ -1,13 +1,12 @@
 #include "viewer/exportrunner.h"
 
-#include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "export/ledgerexport.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
 #include <QWidget>
@@ -140,11 +139,7 @@ void ExportRunner::report(const QString& message, bool ok) const
         m_report(message, ok);
         return;
     }
-    if (ok) {
-        QMessageBox::information(m_window, common::programTitle(), message);
-    } else {
-        QMessageBox::warning(m_window, common::programTitle(), message);
-    }
+    common::showMessage(m_window, message, ok ? QMessageBox::Information : QMessageBox::Warning);
 }
 
 } // namespace viewer

@@ -1,6 +1,7 @@
 #include "about/aboutcommands.h"
 #include "about/frmabout.h"
 #include "common/appinfo.h"
+#include "common/messagebox.h"
 #include "common/ui.h"
 #include "fakes.h"
 
@@ -88,7 +89,7 @@ private:
     FakeRegistry m_registry;
     FakeStarter m_starter;
     QStringList m_messages;
-    MessageShower m_recordMessage = [this](QWidget*, const QString& message) {
+    common::Notifier m_recordMessage = [this](const QString& message) {
         m_messages.append(message);
     };
 };
@@ -319,21 +320,34 @@ void TestAboutWindow::message_overParentOnScreen_elseScreenCentre_data()
 {
     QTest::addColumn<bool>("parentOnScreen");
     // As at start-up: the selection window is shown, but no window manager has placed it yet.
-    QTest::newRow("parent not on screen yet") << false;
-    QTest::newRow("parent on screen") << true;
+    QTest::addColumn<bool>("waits");
+    QTest::newRow("parent not on screen yet") << false << true;
+    QTest::newRow("parent on screen") << true << true;
+    QTest::newRow("parent on screen, box does not wait") << true << false;
 }
 
 void TestAboutWindow::message_overParentOnScreen_elseScreenCentre()
 {
     QFETCH(bool, parentOnScreen);
+    QFETCH(bool, waits);
     m_owner->move(400, 300); // room around it: the box is not pushed back inside the screen
     m_owner->show();
     if (parentOnScreen) {
         QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
     }
     QPoint centre;
-    whileModal([&] { showPlainMessage(m_owner.get(), QStringLiteral("“x.txt” bir XML dosyası değil")); },
-               [&](QWidget* modal) { centre = modal != nullptr ? modal->frameGeometry().center() : QPoint(); });
+    const QString text = QStringLiteral("“x.txt” bir XML dosyası değil");
+    if (waits) {
+        whileModal([&] { common::showMessage(m_owner.get(), text); },
+                   [&](QWidget* modal) { centre = modal != nullptr ? modal->frameGeometry().center() : QPoint(); });
+    } else {
+        common::showMessage(m_owner.get(), text, QMessageBox::Warning, common::MessageWait::No); // returns at once
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        const QPointer<QWidget> box = QApplication::activeModalWidget();
+        centre = box->frameGeometry().center();
+        box->close();
+        QTRY_VERIFY(box.isNull()); // gone once closed
+    }
     // Over the parent as Qt places it, give or take its guess at the frame; else the screen's centre.
     const QPoint screenCentre = m_owner->screen()->availableGeometry().center();
     const QRect expected =

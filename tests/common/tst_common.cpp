@@ -1,4 +1,5 @@
 #include "common/appinfo.h"
+#include "common/documentkind.h"
 #include "common/paths.h"
 #include "common/translations.h"
 #include "common/ui.h"
@@ -31,6 +32,10 @@ private slots:
     void xmlPreflight_refusesHostileShapes();
     void xmlPreflight_refusesWhatIsNoRegularFile_data();
     void xmlPreflight_refusesWhatIsNoRegularFile();
+    void documentKind_fromRootAndEntriesType_data();
+    void documentKind_fromRootAndEntriesType();
+    void documentName_strictPattern_data();
+    void documentName_strictPattern();
 };
 
 void TestApp::versionTexts_data()
@@ -308,6 +313,124 @@ void TestApp::xmlPreflight_refusesWhatIsNoRegularFile()
     const common::XmlPreflight result = common::preflightXmlFile(path);
     QCOMPARE(int(result.verdict), verdict);
     QVERIFY2(result.problem.contains(words), qPrintable(result.problem));
+}
+
+void TestApp::documentKind_fromRootAndEntriesType_data()
+{
+    using K = common::DocumentKind;
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("entriesType");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("stylesheet");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("journal") << "defter"
+                             << "journal" << int(K::Journal) << "yevmiye.xslt"
+                             << "journal";
+    QTest::newRow("kebir") << "defter"
+                           << "ledger" << int(K::Ledger) << "kebir.xslt"
+                           << "ledger";
+    // A defter that names no kind we know is neither, whatever its file is called.
+    QTest::newRow("defter of no known kind") << "defter"
+                                             << "trialbalance" << int(K::Unknown) << ""
+                                             << "unknown";
+    QTest::newRow("defter without entriesType") << "defter"
+                                                << "" << int(K::Unknown) << ""
+                                                << "unknown";
+    QTest::newRow("kebir berat") << "berat"
+                                 << "ledger" << int(K::LedgerBerat) << "berat.xslt"
+                                 << "ledger-berat";
+    QTest::newRow("journal berat") << "berat"
+                                   << "journal" << int(K::JournalBerat) << "berat.xslt"
+                                   << "journal-berat";
+    QTest::newRow("report") << "defterraporu"
+                            << "trialbalance" << int(K::Report) << "defterraporu.xslt"
+                            << "report";
+    QTest::newRow("other root") << "html"
+                                << "journal" << int(K::Unknown) << ""
+                                << "unknown";
+    QTest::newRow("root names are exact") << "Defter"
+                                          << "journal" << int(K::Unknown) << ""
+                                          << "unknown";
+}
+
+void TestApp::documentKind_fromRootAndEntriesType()
+{
+    QFETCH(QString, root);
+    QFETCH(QString, entriesType);
+    QFETCH(int, kind);
+    QFETCH(QString, stylesheet);
+    QFETCH(QString, key);
+    const common::DocumentKind found = common::documentKind(root, entriesType);
+    QCOMPARE(int(found), kind);
+    QCOMPARE(common::stylesheetFor(found), stylesheet);
+    QCOMPARE(common::kindKey(found), key);
+    QVERIFY(stylesheet.isEmpty() || common::programStylesheets().contains(stylesheet));
+}
+
+void TestApp::documentName_strictPattern_data()
+{
+    using K = common::DocumentKind;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<bool>("gib");
+    QTest::addColumn<QString>("taxpayer");
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("part");
+    QTest::newRow("journal") << "1234567890-202401-Y-000000.xml" << true << false << "1234567890"
+                             << "202401" << int(K::Journal) << "000000";
+    QTest::newRow("TCKN, kebir part") << "12345678901-202412-K-000002.xml" << true << false << "12345678901"
+                                      << "202412" << int(K::Ledger) << "000002";
+    QTest::newRow("GİB's berat") << "GIB-1234567890-202403-KB-000001.xml" << true << true << "1234567890"
+                                 << "202403" << int(K::LedgerBerat) << "000001";
+    QTest::newRow("upper-case extension") << "1234567890-202402-YB-000000.XML" << true << false << "1234567890"
+                                          << "202402" << int(K::JournalBerat) << "000000";
+    QTest::newRow("report") << "1234567890-201901-DR-000000.xml" << true << false << "1234567890"
+                            << "201901" << int(K::Report) << "000000";
+    QTest::newRow("month 13") << "1234567890-202413-Y-000000.xml" << false << false << ""
+                              << "" << 0 << "";
+    QTest::newRow("month 00") << "1234567890-202400-Y-000000.xml" << false << false << ""
+                              << "" << 0 << "";
+    QTest::newRow("GIB- before a ledger") << "GIB-1234567890-202401-Y-000000.xml" << false << false << ""
+                                          << "" << 0 << "";
+    QTest::newRow("nine-digit taxpayer") << "123456789-202401-Y-000000.xml" << false << false << ""
+                                         << "" << 0 << "";
+    QTest::newRow("five-digit part") << "1234567890-202401-Y-00000.xml" << false << false << ""
+                                     << "" << 0 << "";
+    QTest::newRow("unknown type") << "1234567890-202401-E-000000.xml" << false << false << ""
+                                  << "" << 0 << "";
+    QTest::newRow("zip") << "1234567890-202401-Y-000000.zip" << false << false << ""
+                         << "" << 0 << "";
+}
+
+void TestApp::documentName_strictPattern()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, valid);
+    QFETCH(bool, gib);
+    QFETCH(QString, taxpayer);
+    QFETCH(QString, period);
+    QFETCH(int, kind);
+    QFETCH(QString, part);
+    const std::optional<common::DocumentName> parsed = common::DocumentName::parse(name);
+    QCOMPARE(parsed.has_value(), valid);
+    if (!valid) {
+        return;
+    }
+    QCOMPARE(parsed->gib, gib);
+    QCOMPARE(parsed->taxpayer, taxpayer);
+    QCOMPARE(parsed->period, period);
+    QCOMPARE(int(parsed->kind), kind);
+    QCOMPARE(parsed->part, part);
+    QCOMPARE(parsed->fileName().toLower(), name.toLower());
+    // A ledger and its berats name each other both ways.
+    if (common::isBerat(parsed->kind)) {
+        QVERIFY(common::isLedger(parsed->ledger().kind));
+        QCOMPARE(parsed->ledger().berat(gib).fileName(), parsed->fileName());
+    } else if (common::isLedger(parsed->kind)) {
+        QVERIFY(common::isBerat(parsed->berat(true).kind));
+        QCOMPARE(parsed->berat(true).ledger().fileName(), parsed->fileName());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestApp)

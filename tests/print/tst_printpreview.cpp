@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWebEnginePage>
 
@@ -394,6 +395,7 @@ int main(int argc, char* argv[])
 {
     prepareWebEngine();
     QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // never the developer's own settings
     TestPrintPreview test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -130,6 +131,7 @@ private:
 
 void TestSelectionWindow::init()
 {
+    QStandardPaths::setTestModeEnabled(true); // never the developer's own settings
     m_root = std::make_unique<QTemporaryDir>();
     QDir root(m_root->path());
     for (const char* folder : {"prog", "work", "vol2/Defter 2025/Şubat", "Müşteri Defterleri/2025 Ocak/alt"}) {

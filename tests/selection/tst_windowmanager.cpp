@@ -344,6 +344,7 @@ int main(int argc, char* argv[])
     }
     viewer::prepareWebEngine();
     QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // never the developer's own settings
     TestWindowManager test(unavailable);
     return QTest::qExec(&test, argc, argv);
 }

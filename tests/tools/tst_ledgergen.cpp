@@ -311,6 +311,8 @@ private slots:
     void badOptions_failWithMessageAndWriteNothing_data();
     void badOptions_failWithMessageAndWriteNothing();
     void help_namesEveryOption();
+    void commandLine_answersAlikeInEveryTool_data();
+    void commandLine_answersAlikeInEveryTool();
 
 private:
     struct Scenario
@@ -911,6 +913,57 @@ void TestLedgerGen::help_namesEveryOption()
                                "--big-account-lines", "--part-size", "--attachments", "--key", "--curve", "--help"}) {
         QVERIFY2(run.out.contains(option), option);
     }
+}
+
+void TestLedgerGen::commandLine_answersAlikeInEveryTool_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out"); // what standard output holds
+    QTest::addColumn<QByteArray>("err"); // what standard error begins with
+    struct Tool
+    {
+        const char* name;
+        QString path;
+        int usage;
+    };
+    // ledgergen is no part of the three tools' exit-code scheme: its usage code stays 2.
+    const Tool tools[] = {{"verazidedaze-verify", VERIFY_TOOL_PATH, 64},
+                          {"verazidedaze-export", EXPORT_TOOL_PATH, 64},
+                          {"verazidedaze-render", RENDER_TOOL_PATH, 64},
+                          {"ledgergen", LEDGERGEN_PATH, 2}};
+    for (const auto& [name, path, usage] : tools) {
+        const QByteArray tool(name);
+        QTest::addRow("%s help", name) << path << QStringList{"--help"} << 0 << QByteArray("--version") << QByteArray();
+        QTest::addRow("%s version", name) << path << QStringList{"-v"} << 0 << tool + ' ' << QByteArray();
+        QTest::addRow("%s unknown option", name)
+            << path << QStringList{"--bogus", "a.xml"} << usage << QByteArray()
+            << tool + ": bilinmeyen seçenek: --bogus\n--help ile kullanımı görün.\n";
+        QTest::addRow("%s nothing given", name) << path << QStringList{} << usage << QByteArray() << tool + ": ";
+    }
+    QTest::newRow("verify roots without value") << tools[0].path << QStringList{"a.xml", "--roots"} << 64
+                                                << QByteArray() << QByteArray("verazidedaze-verify: --roots bir değer");
+    QTest::newRow("export one file") << tools[1].path << QStringList{"a.xml"} << 64 << QByteArray()
+                                     << QByteArray("verazidedaze-export: DEFTER ve ÇIKTI");
+    QTest::newRow("render two ledgers") << tools[2].path << QStringList{"a.xml", "b.xml"} << 64 << QByteArray()
+                                        << QByteArray("verazidedaze-render: ");
+}
+
+void TestLedgerGen::commandLine_answersAlikeInEveryTool()
+{
+    QFETCH(QString, tool);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QProcess process;
+    process.start(tool, args);
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray gotErr = process.readAllStandardError();
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY2(process.readAllStandardOutput().contains(out), gotErr.constData());
+    QVERIFY2(gotErr.startsWith(err), gotErr.constData());
 }
 
 QTEST_GUILESS_MAIN(TestLedgerGen)

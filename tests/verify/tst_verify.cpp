@@ -197,6 +197,10 @@ void TestVerify::tampering_isCaughtWithReason_data()
     const QString changed = "✘ Defter imzalandıktan sonra değiştirilmiş";
     QTest::newRow("amount changed") << "Y"
                                     << "amount" << failed << changed;
+    // A defter that names no kind we know is not called a journal, whatever its file is called.
+    QTest::newRow("entriesType of no known kind")
+        << "Y"
+        << "entries type" << failed << "✘ Dosya imzalandıktan sonra değiştirilmiş";
     QTest::newRow("entry removed") << "Y"
                                    << "entry" << failed << changed;
     QTest::newRow("whitespace inside an element") << "K"
@@ -293,6 +297,8 @@ void TestVerify::tampering_isCaughtWithReason()
     } else if (change == "entry") {
         const qsizetype start = doc.indexOf("<gl-cor:entryHeader>", doc.indexOf("<gl-cor:entryHeader>") + 1);
         doc.remove(start, doc.indexOf("<gl-cor:entryHeader>", start + 1) - start);
+    } else if (change == "entries type") {
+        doc.replace(">journal</gl-cor:entriesType>", ">trialbalance</gl-cor:entriesType>");
     } else if (change == "text space") {
         doc.insert(doc.indexOf("</gl-cor:accountMainDescription>"), ' ');
     } else if (change == "tag space") {

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -441,6 +442,7 @@ int main(int argc, char* argv[])
 {
     prepareWebEngine();
     QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // never the developer's own settings
     TestViewerWindow test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,5 +1,7 @@
+#include "common/commandline.h"
 #include "export/ledgerexport.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -10,10 +12,6 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-
 // Above this size a progress line is worth showing.
 constexpr qint64 kProgressFrom = 8 * 1024 * 1024;
 
@@ -23,23 +21,17 @@ void writeError(const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
-QString helpText()
+QString description()
 {
-    return QStringLiteral(
-        "Kullanım: verazidedaze-export [--csv] DEFTER ÇIKTI\n"
-        "\n"
-        "Bir e-Defter dosyasının satırlarını hesap tablosuna aktarır:\n"
-        "  yevmiye (-Y-)        her satır bir satır; borç ve alacağı farklı maddeler ayrı sayfada\n"
-        "  kebir (-K-)          her satır bir satır, yürüyen bakiyesiyle; hesap toplamları ayrı sayfada\n"
-        "  defter raporu (-DR-) hesap toplamları\n"
-        "Beratlarda aktarılacak satır yoktur.\n"
-        "\n"
-        "Seçenekler:\n"
-        "  --csv       XLSX yerine CSV yazar (UTF-8, noktalı virgül, ondalık virgül); yalnız ana tablo.\n"
-        "  -h, --help  Bu yardımı gösterir.\n"
-        "\n"
-        "ÇIKTI varsa üzerine yazılır. Hata olursa yarım dosya bırakılmaz.\n"
-        "Çıkış kodları: 0 başarılı, 1 aktarılamadı, 2 kullanım hatası.\n");
+    return QStringLiteral("Bir e-Defter dosyasının satırlarını hesap tablosuna aktarır:\n"
+                          "  yevmiye (-Y-)        her satır bir satır; borç ve alacağı farklı maddeler ayrı sayfada\n"
+                          "  kebir (-K-)          her satır bir satır, yürüyen bakiyesiyle; hesap toplamları ayrı "
+                          "sayfada\n"
+                          "  defter raporu (-DR-) hesap toplamları\n"
+                          "Beratlarda aktarılacak satır yoktur.\n"
+                          "\n"
+                          "ÇIKTI varsa üzerine yazılır. Hata olursa yarım dosya bırakılmaz.\n"
+                          "Çıkış kodları: 0 başarılı, 1 aktarılamadı, 64 kullanım hatası.");
 }
 
 } // namespace
@@ -51,29 +43,24 @@ int main(int argc, char** argv)
     // A file-size limit then fails the write like a full disk, and the temporary file is removed.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    QStringList positional;
-    bool csv = false;
-    const QStringList args = app.arguments().mid(1);
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            const QByteArray bytes = helpText().toUtf8();
-            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-            return kOk;
-        }
-        if (arg == QLatin1String("--csv")) {
-            csv = true;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            return writeError(QStringLiteral("verazidedaze-export: bilinmeyen seçenek: %1\n--help ile kullanımı "
-                                             "görün.\n")
-                                  .arg(arg)),
-                   kUsage;
-        } else {
-            positional << arg;
-        }
+    QCoreApplication::setApplicationName(QStringLiteral("verazidedaze-export"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description());
+    const QCommandLineOption csvOption(
+        QStringLiteral("csv"),
+        QStringLiteral("XLSX yerine CSV yazar (UTF-8, noktalı virgül, ondalık virgül); yalnız ana tablo."));
+    parser.addOption(csvOption);
+    parser.addPositionalArgument(QStringLiteral("defter"), QStringLiteral("Aktarılacak e-Defter dosyası."),
+                                 QStringLiteral("DEFTER"));
+    parser.addPositionalArgument(QStringLiteral("çıktı"), QStringLiteral("Yazılacak XLSX ya da CSV dosyası."),
+                                 QStringLiteral("ÇIKTI"));
+    if (const std::optional<int> code = common::parseCommandLine(parser, app.arguments())) {
+        return *code;
     }
+    const bool csv = parser.isSet(csvOption);
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
-        writeError(QStringLiteral("verazidedaze-export: DEFTER ve ÇIKTI dosyası gerekli.\n\n") + helpText());
-        return kUsage;
+        return common::usageError(QStringLiteral("DEFTER ve ÇIKTI dosyası gerekli."));
     }
 
     const bool showProgress = QFileInfo(positional[0]).size() >= kProgressFrom;
@@ -95,7 +82,7 @@ int main(int argc, char** argv)
     }
     if (!result.ok) {
         writeError(QStringLiteral("verazidedaze-export: %1\n").arg(result.error));
-        return kFailed;
+        return common::SomeFailed;
     }
     writeError(QStringLiteral("%1: %2 satır, %3 tablo satırı, %4 sayfa, dengesiz madde %5; %6 s\n")
                    .arg(ledgerexport::kindName(result.kind))
@@ -104,5 +91,5 @@ int main(int argc, char** argv)
                    .arg(result.sheets)
                    .arg(result.unbalancedEntries)
                    .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
-    return kOk;
+    return common::AllDone;
 }

@@ -37,74 +37,18 @@ bool parseMonth(const std::string& text, int& year, int& month)
 
 } // namespace
 
-std::string helpText()
-{
-    return "Kullanım: ledgergen --out KLASÖR [seçenekler]\n"
-           "\n"
-           "Kurgusal bir mükellefin bir aylık e-Defter dosyalarını yazar: yevmiye (Y), kebir (K), beratları\n"
-           "(YB, KB), GİB onaylı beratlar (GIB-…) ve defter raporu (DR).\n"
-           "\n"
-           "Seçenekler:\n"
-           "  --out KLASÖR              Dosyaların yazılacağı klasör (gerekli; yoksa oluşturulur).\n"
-           "  --entries N               Aydaki yevmiye maddesi sayısı (varsayılan 300).\n"
-           "  --size MB                 Yevmiye boyutu hedefi (--entries yerine). 200 MB'ı aşan ay\n"
-           "                            parçalara bölünür.\n"
-           "  --seed S                  Tohum (varsayılan 1); aynı tohum aynı baytları verir.\n"
-           "  --month YYYY-AA           Dönem (varsayılan 2024-03).\n"
-           "  --taxpayer company|person Şirket (10 haneli VKN) ya da gerçek kişi (11 haneli TCKN);\n"
-           "                            varsayılan company.\n"
-           "  --branch                  Şube bilgisi ekler (Şube No, Şube Adı).\n"
-           "  --big-account-lines N     Bir banka hesabına (102.02.001) tam N satır düşer; kebirde N\n"
-           "                            satırlık bir hesap bloğu oluşur.\n"
-           "  --part-size MB            Ayı bu boyutta parçalara böler (000001, 000002, …; en çok 200).\n"
-           "                            Bir madde hiçbir zaman iki parçaya bölünmez.\n"
-           "  --attachments N           İlk N faturalı maddeye yevmiyede PDF eki (extensions) koyar;\n"
-           "                            varsayılan 0 (ek yok).\n"
-           "  --key rsa|ecdsa|ecdsa-raw|mixed\n"
-           "                            Mükellefin mührü: RSA (varsayılan); ECDSA, imza değeri gerçek\n"
-           "                            mühürlerdeki gibi DER; ECDSA, değer XML-DSig'deki gibi r‖s;\n"
-           "                            mixed: Temmuz'dan önceki aylar RSA, Temmuz'dan sonrakiler ECDSA\n"
-           "                            (DER). GİB'in karşı imzası her zaman RSA.\n"
-           "  --curve P-256|P-384|P-521 ECDSA anahtarının eğrisi (varsayılan P-384, gerçek mühürlerdeki gibi).\n"
-           "  --roots KLASÖR            İmzaların dayandığı test kök sertifikalarını KLASÖR'e yazar\n"
-           "                            (verazidedaze-verify --roots KLASÖR ile zincir denetimi için).\n"
-           "  --help                    Bu yardımı gösterir.\n"
-           "\n"
-           "MB = 1.048.576 bayt. Kesirli değerler kabul edilir (--part-size 0.5).\n";
-}
-
-ParsedOptions parseOptions(const std::vector<std::string>& args)
+ParsedOptions parseOptions(const std::vector<GivenOption>& given)
 {
     Options o;
     bool haveOut = false;
     bool haveEntries = false;
     bool haveSize = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        if (name == "--help" || name == "-h") {
-            o.help = true;
-            return {o, {}};
-        }
+    for (const GivenOption& option : given) {
+        const std::string name = "--" + option.name;
+        const std::string& value = option.value;
         if (name == "--branch") {
             o.branch = true;
             continue;
-        }
-        std::string value;
-        if (inlineValue) {
-            value = *inlineValue;
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            const bool known = name == "--out" || name == "--entries" || name == "--size" || name == "--seed" ||
-                               name == "--month" || name == "--taxpayer" || name == "--big-account-lines" ||
-                               name == "--part-size" || name == "--attachments" || name == "--roots" ||
-                               name == "--key" || name == "--curve";
-            return {std::nullopt, known ? name + " bir değer bekliyor." : "Bilinmeyen seçenek: " + name};
         }
         auto bad = [&](const std::string& expected) {
             return ParsedOptions{std::nullopt, name + " için geçersiz değer: \"" + value + "\" (" + expected + ")"};
@@ -173,7 +117,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             }
             o.curve = std::stoi(value.substr(2));
         } else {
-            return {std::nullopt, "Bilinmeyen seçenek: " + name};
+            return {std::nullopt, "bilinmeyen seçenek: " + name};
         }
     }
     if (haveEntries && haveSize) {

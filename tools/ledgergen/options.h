@@ -37,7 +37,13 @@ struct Options
     };
     Key key = Key::Rsa;
     int curve = 384; // of an EC key: 256, 384 or 521
-    bool help = false;
+};
+
+// An option as given on the command line, without its dashes; a switch has no value.
+struct GivenOption
+{
+    std::string name;
+    std::string value;
 };
 
 struct ParsedOptions
@@ -46,7 +52,7 @@ struct ParsedOptions
     std::string error; // Turkish, for the user
 };
 
-ParsedOptions parseOptions(const std::vector<std::string>& args);
-std::string helpText();
+// Checks the values of the options given, in their order (a later one wins).
+ParsedOptions parseOptions(const std::vector<GivenOption>& given);
 
 } // namespace ledgergen

@@ -1,3 +1,4 @@
+#include "common/commandline.h"
 #include "common/paths.h"
 #include "print/ledgerpdf.h"
 #include "render/ledgerrender.h"
@@ -90,15 +91,6 @@ bool writePieces(const render::PiecedDocument& document, const QString& folder)
     return true;
 }
 
-// Exit codes of the PDF mode.
-enum PdfExit
-{
-    AllPrinted = 0,
-    SomeFailed = 1,
-    NothingPrinted = 2,
-    Usage = 64,
-};
-
 // The ledgers named: files as they are, folders by the XML files in them, in name order.
 QStringList ledgersIn(const QStringList& arguments)
 {
@@ -173,7 +165,7 @@ int printPdfs(const QList<std::pair<QString, QString>>& jobs, const render::Rend
     if (jobs.size() > 1) {
         writeError(QStringLiteral("%1 defterden %2 tanesi PDF'e yazıldı.\n").arg(jobs.size()).arg(printed));
     }
-    return printed == jobs.size() ? AllPrinted : printed > 0 ? SomeFailed : NothingPrinted;
+    return printed == jobs.size() ? common::AllDone : printed > 0 ? common::SomeFailed : common::NothingDone;
 }
 
 bool wantsPdf(int argc, char* argv[])
@@ -219,7 +211,6 @@ int main(int argc, char* argv[])
         "--pdf-dir ile defterleri, pencere açmadan, baskı önizlemesindeki sayfalarıyla ve sayfa numaralarıyla PDF'e "
         "yazar.\n\n"
         "PDF çıkış kodları: 0 hepsi yazıldı, 1 bazıları yazılamadı, 2 hiçbiri yazılamadı, 64 kullanım hatası."));
-    parser.addHelpOption();
     const QCommandLineOption pdfFile(
         QStringLiteral("pdf"),
         QStringLiteral("Defteri bu PDF dosyasına yaz. Birden çok defter ya da klasör verilirse ve bu bir klasörse "
@@ -255,7 +246,9 @@ int main(int argc, char* argv[])
                                  QStringLiteral("Gösterilecek defter dosyası (PDF için birden çok defter ya da klasör "
                                                 "olabilir)."),
                                  QStringLiteral("defter..."));
-    parser.process(application);
+    if (const std::optional<int> code = common::parseCommandLine(parser, application.arguments())) {
+        return *code;
+    }
 
     render::RenderRequest request;
     request.fallbackFolder = parser.value(fallback);
@@ -270,18 +263,18 @@ int main(int argc, char* argv[])
         if (folder.isEmpty() && many && (QFileInfo(file).isDir() || file.endsWith(u'/'))) {
             folder = file;
         }
+        if (ledgers.isEmpty() && !parser.positionalArguments().isEmpty()) {
+            writeError(QStringLiteral("verazidedaze-render: verilen klasörlerde defter (.xml) yok.\n"));
+            return common::NothingDone;
+        }
         if (ledgers.isEmpty() || (folder.isEmpty() && (many || file.isEmpty()))) {
-            writeError(ledgers.isEmpty() && !parser.positionalArguments().isEmpty()
-                           ? QStringLiteral("verazidedaze-render: verilen klasörlerde defter (.xml) yok.\n")
-                           : QStringLiteral("verazidedaze-render: birden çok defter için --pdf-dir KLASÖR "
-                                            "gerekir; tek defter için --pdf DOSYA.pdf.\n\n") +
-                                 parser.helpText());
-            return ledgers.isEmpty() && !parser.positionalArguments().isEmpty() ? NothingPrinted : Usage;
+            return common::usageError(
+                QStringLiteral("birden çok defter için --pdf-dir KLASÖR gerekir; tek defter için --pdf DOSYA.pdf."));
         }
         if (!folder.isEmpty() && !QDir().mkpath(folder)) {
             writeError(QStringLiteral("verazidedaze-render: klasör oluşturulamadı: %1\n")
                            .arg(QDir::toNativeSeparators(folder)));
-            return NothingPrinted;
+            return common::NothingDone;
         }
         QList<std::pair<QString, QString>> jobs;
         QSet<QString> taken;
@@ -291,8 +284,7 @@ int main(int argc, char* argv[])
         return printPdfs(jobs, request);
     }
     if (parser.positionalArguments().size() != 1) {
-        writeError(parser.helpText());
-        return 64;
+        return common::usageError(QStringLiteral("gösterilecek tek bir defter dosyası verin."));
     }
     request.ledgerPath = parser.positionalArguments().constFirst();
     if (parser.isSet(pieces)) {

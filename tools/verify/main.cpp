@@ -1,5 +1,7 @@
+#include "common/commandline.h"
 #include "verify/verification.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -11,38 +13,32 @@
 
 namespace {
 
-constexpr int kUsageError = 3;
-
-QString helpText()
+QString description()
 {
     return QStringLiteral(
-               "Kullanım: verazidedaze-verify [seçenekler] DOSYA|KLASÖR...\n"
-               "\n"
-               "e-Defter dosyalarının imzasını, beratıyla eşleşmesini ve GİB onayını denetler. Her dosya için\n"
-               "bir satır, sonunda bir özet yazar. İnternete bağlanmaz; dosyanın dışındaki bir kaynağa başvuran\n"
-               "imza reddedilir.\n"
-               "\n"
-               "Bir defter (…-Y-…, …-K-…) için aynı klasörde beratı (…-YB-…, …-KB-…) ve GİB onaylı beratı\n"
-               "(GIB-…) aranır; bir berat için defteri. Bir klasör verilirse içindeki bütün .xml dosyaları\n"
-               "denetlenir; beratı olmayan defterler, defteri olmayan beratlar ve açılamayan girdiler (döngüye\n"
-               "giren ya da boşluğu gösteren sembolik bağlar, okunamayan dosyalar) ayrıca listelenir.\n"
-               "\n"
-               "Seçenekler:\n"
-               "  --roots KLASÖR   Güvenilen kök (ya da ara) sertifikaların klasörü: PEM ya da DER, dosya başına\n"
-               "                   bir ya da daha çok sertifika (.pem, .crt, .cer, .der). Verilmezse:\n"
-               "                   %1\n"
-               "                   Klasör yoksa ya da boşsa sertifika zinciri denetlenmez ve bu söylenir.\n"
-               "  --details        Her dosyanın ayrıntılarını da yazar (imzalayan, zamanlar, sertifikalar, berat).\n"
-               "  --json           Sonucu makinelerin okuyacağı JSON olarak yazar.\n"
-               "  --help           Bu yardımı gösterir.\n"
-               "\n"
-               "Çıkış kodları (öncelik sırasıyla):\n"
-               "  1  en az bir dosyada hata: imza geçersiz, dosya değiştirilmiş, berat eşleşmiyor, beklenmeyen\n"
-               "     biçimde, reddedilen ya da SHA-1 ile atılmış imza (başka dosyalar denetlenemese de 1)\n"
-               "  2  hata yok, ama en az bir dosya denetlenemedi (okunamadı, XML değil, çok büyük, imzası bu\n"
-               "     programın denetleyemediği bir algoritmayla atılmış) ya da imzasız\n"
-               "  0  bütün dosyaların imzası geçerli\n"
-               "  3  kullanım hatası\n")
+        "e-Defter dosyalarının imzasını, beratıyla eşleşmesini ve GİB onayını denetler. Her dosya için\n"
+        "bir satır, sonunda bir özet yazar. İnternete bağlanmaz; dosyanın dışındaki bir kaynağa başvuran\n"
+        "imza reddedilir.\n"
+        "\n"
+        "Bir defter (…-Y-…, …-K-…) için aynı klasörde beratı (…-YB-…, …-KB-…) ve GİB onaylı beratı\n"
+        "(GIB-…) aranır; bir berat için defteri. Bir klasör verilirse içindeki bütün .xml dosyaları\n"
+        "denetlenir; beratı olmayan defterler, defteri olmayan beratlar ve açılamayan girdiler (döngüye\n"
+        "giren ya da boşluğu gösteren sembolik bağlar, okunamayan dosyalar) ayrıca listelenir.\n"
+        "\n"
+        "Çıkış kodları (öncelik sırasıyla):\n"
+        "  1  en az bir dosyada hata: imza geçersiz, dosya değiştirilmiş, berat eşleşmiyor, beklenmeyen\n"
+        "     biçimde, reddedilen ya da SHA-1 ile atılmış imza (başka dosyalar denetlenemese de 1)\n"
+        "  2  hata yok, ama en az bir dosya denetlenemedi (okunamadı, XML değil, çok büyük, imzası bu\n"
+        "     programın denetleyemediği bir algoritmayla atılmış) ya da imzasız\n"
+        "  0  bütün dosyaların imzası geçerli\n"
+        "  64 kullanım hatası");
+}
+
+QString rootsDescription()
+{
+    return QStringLiteral("Güvenilen kök (ya da ara) sertifikaların klasörü: PEM ya da DER, dosya başına bir ya da "
+                          "daha çok sertifika (.pem, .crt, .cer, .der). Verilmezse: %1\n"
+                          "Klasör yoksa ya da boşsa sertifika zinciri denetlenmez ve bu söylenir.")
         .arg(QDir::toNativeSeparators(verify::defaultRootsFolder()));
 }
 
@@ -67,25 +63,6 @@ QString statusName(verify::Status s)
     return QStringLiteral("could-not-check");
 }
 
-QString kindName(verify::FileKind k)
-{
-    switch (k) {
-    case verify::FileKind::Journal:
-        return QStringLiteral("journal");
-    case verify::FileKind::Ledger:
-        return QStringLiteral("ledger");
-    case verify::FileKind::JournalBerat:
-        return QStringLiteral("journal-berat");
-    case verify::FileKind::LedgerBerat:
-        return QStringLiteral("ledger-berat");
-    case verify::FileKind::Report:
-        return QStringLiteral("report");
-    case verify::FileKind::Unknown:
-        break;
-    }
-    return QStringLiteral("unknown");
-}
-
 QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
 {
     if (!s) {
@@ -105,7 +82,7 @@ QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
 QJsonObject resultJson(const verify::VerificationResult& r)
 {
     return QJsonObject{{"path", r.path},
-                       {"kind", kindName(r.kind)},
+                       {"kind", common::kindKey(r.kind)},
                        {"status", statusName(r.status)},
                        {"summary", r.summary},
                        {"details", QJsonArray::fromStringList(r.details)},
@@ -139,41 +116,30 @@ int exitCodeOf(verify::Status worst)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    verify::VerifyOptions options;
-    bool json = false;
-    bool details = false;
-    QStringList targets;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            print(stdout, helpText());
-            return 0;
-        }
-        if (a == QLatin1String("--json")) {
-            json = true;
-        } else if (a == QLatin1String("--details")) {
-            details = true;
-        } else if (a == QLatin1String("--roots") || a.startsWith(QLatin1String("--roots="))) {
-            const bool inlineValue = a.contains('=');
-            if (!inlineValue && i + 1 >= args.size()) {
-                print(stderr, QStringLiteral("verazidedaze-verify: --roots bir klasör bekliyor.\n"));
-                return kUsageError;
-            }
-            options.rootsFolder = inlineValue ? a.mid(a.indexOf('=') + 1) : args[++i];
-        } else if (a.startsWith(QLatin1String("--"))) {
-            print(
-                stderr,
-                QStringLiteral("verazidedaze-verify: bilinmeyen seçenek: %1\n--help ile seçenekleri görün.\n").arg(a));
-            return kUsageError;
-        } else {
-            targets.append(a);
-        }
+    QCoreApplication::setApplicationName(QStringLiteral("verazidedaze-verify"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description());
+    const QCommandLineOption roots(QStringLiteral("roots"), rootsDescription(), QStringLiteral("KLASÖR"));
+    const QCommandLineOption detailsOption(
+        QStringLiteral("details"),
+        QStringLiteral("Her dosyanın ayrıntılarını da yazar (imzalayan, zamanlar, sertifikalar, berat)."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("Sonucu makinelerin okuyacağı JSON olarak yazar."));
+    parser.addOptions({roots, detailsOption, jsonOption});
+    parser.addPositionalArgument(QStringLiteral("dosya"), QStringLiteral("Denetlenecek dosya ya da klasör."),
+                                 QStringLiteral("DOSYA|KLASÖR..."));
+    if (const std::optional<int> code = common::parseCommandLine(parser, app.arguments())) {
+        return *code;
     }
+    verify::VerifyOptions options;
+    if (parser.isSet(roots)) {
+        options.rootsFolder = parser.value(roots);
+    }
+    const bool json = parser.isSet(jsonOption);
+    const bool details = parser.isSet(detailsOption);
+    const QStringList targets = parser.positionalArguments();
     if (targets.isEmpty()) {
-        print(stderr, QStringLiteral("verazidedaze-verify: denetlenecek dosya ya da klasör verin.\n"
-                                     "--help ile kullanımı görün.\n"));
-        return kUsageError;
+        return common::usageError(QStringLiteral("denetlenecek dosya ya da klasör verin."));
     }
 
     verify::Status worst = verify::Status::Verified;

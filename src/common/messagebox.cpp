@@ -1,4 +1,4 @@
-#include "about/messagebox.h"
+#include "common/messagebox.h"
 
 #include "common/appinfo.h"
 
@@ -7,7 +7,7 @@
 #include <QShowEvent>
 #include <QWindow>
 
-namespace about {
+namespace common {
 
 namespace {
 
@@ -39,15 +39,16 @@ protected:
 
 } // namespace
 
-void showMessage(QWidget* parent, const QString& message, QMessageBox::Icon icon)
+void showMessage(QWidget* parent, const QString& message, QMessageBox::Icon icon, MessageWait wait)
 {
-    PlacedMessageBox box(icon, common::programTitle(), message, QMessageBox::Ok, parent);
+    if (wait == MessageWait::No) {
+        auto* box = new PlacedMessageBox(icon, programTitle(), message, QMessageBox::Ok, parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    PlacedMessageBox box(icon, programTitle(), message, QMessageBox::Ok, parent);
     box.exec();
 }
 
-void showPlainMessage(QWidget* parent, const QString& message)
-{
-    showMessage(parent, message, QMessageBox::NoIcon);
-}
-
-} // namespace about
+} // namespace common
