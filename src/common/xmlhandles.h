@@ -5,6 +5,7 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlIO.h>
 #include <libxml/xmlreader.h>
 #include <libxml/xpath.h>
 #include <libxslt/transform.h>
@@ -39,6 +40,10 @@ struct Chars
 {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
+struct OutputBuffer
+{
+    void operator()(xmlOutputBuffer* buffer) const { xmlOutputBufferClose(buffer); }
+};
 struct Stylesheet
 {
     void operator()(xsltStylesheet* style) const { xsltFreeStylesheet(style); }
@@ -56,6 +61,8 @@ using XmlXPathContext = std::unique_ptr<xmlXPathContext, xmlfree::XPathContext>;
 using XmlXPathObject = std::unique_ptr<xmlXPathObject, xmlfree::XPathObject>;
 // Text libxml2 hands over to the caller (xmlNodeGetContent, xmlGetProp, …).
 using XmlChars = std::unique_ptr<xmlChar, xmlfree::Chars>;
+// Closing flushes what is still buffered into the buffer's sink, which must still be there.
+using XmlOutputBuffer = std::unique_ptr<xmlOutputBuffer, xmlfree::OutputBuffer>;
 // Once xsltParseStylesheetDoc succeeded, the stylesheet owns the document it was parsed from.
 using XsltStylesheet = std::unique_ptr<xsltStylesheet, xmlfree::Stylesheet>;
 using XsltTransformContext = std::unique_ptr<xsltTransformContext, xmlfree::TransformContext>;

@@ -112,17 +112,8 @@ private:
     const char* step(const char* p, const char* end)
     {
         switch (m_state) {
-        case State::Text: {
-            if (m_namespaces.empty()) {
-                return outside(p, end);
-            }
-            const void* lt = std::memchr(p, '<', size_t(end - p));
-            if (lt == nullptr) {
-                return end;
-            }
-            m_state = State::Open;
-            return static_cast<const char*>(lt) + 1;
-        }
+        case State::Text:
+            return text(p, end);
         case State::Open:
             return open(p);
         case State::Bang:
@@ -144,37 +135,68 @@ private:
         case State::AttributeName:
             return attributeName(p, end);
         case State::AfterName:
-            if (isSpace(*p)) {
-                return p + 1;
-            }
-            m_state = *p == '=' ? State::BeforeValue : State::Tag;
-            return *p == '=' ? p + 1 : p;
+            return afterName(p);
         case State::BeforeValue:
-            if (isSpace(*p)) {
-                return p + 1;
-            }
-            if (*p == '"' || *p == '\'') {
-                m_quote = *p;
-                m_valueBytes = 0;
-                m_state = State::Value;
-                return p + 1;
-            }
-            m_state = State::Tag;
-            return p;
+            return beforeValue(p);
         case State::Value:
             return value(p, end);
         case State::EmptyClose:
-            if (*p == '>') {
-                closeElement();
-                m_state = State::Text;
-                return p + 1;
-            }
-            m_state = State::Tag;
-            return p;
+            return emptyClose(p);
         case State::EndTag:
             return endTag(p, end);
         }
         return end;
+    }
+
+    // Character data inside the root element: on to the next markup.
+    const char* text(const char* p, const char* end)
+    {
+        if (m_namespaces.empty()) {
+            return outside(p, end);
+        }
+        const void* lt = std::memchr(p, '<', size_t(end - p));
+        if (lt == nullptr) {
+            return end;
+        }
+        m_state = State::Open;
+        return static_cast<const char*>(lt) + 1;
+    }
+
+    // After an attribute's name: its '=', or (no value) the rest of the tag.
+    const char* afterName(const char* p)
+    {
+        if (isSpace(*p)) {
+            return p + 1;
+        }
+        m_state = *p == '=' ? State::BeforeValue : State::Tag;
+        return *p == '=' ? p + 1 : p;
+    }
+
+    const char* beforeValue(const char* p)
+    {
+        if (isSpace(*p)) {
+            return p + 1;
+        }
+        if (*p == '"' || *p == '\'') {
+            m_quote = *p;
+            m_valueBytes = 0;
+            m_state = State::Value;
+            return p + 1;
+        }
+        m_state = State::Tag;
+        return p;
+    }
+
+    // After '/' in a start tag: "/>" closes an empty element.
+    const char* emptyClose(const char* p)
+    {
+        if (*p == '>') {
+            closeElement();
+            m_state = State::Text;
+            return p + 1;
+        }
+        m_state = State::Tag;
+        return p;
     }
 
     // Outside the root element only blanks may stand between markup (and a byte-order mark first).

@@ -39,8 +39,8 @@ LedgerPdf::LedgerPdf(QObject* parent)
     m_stalled.setSingleShot(true);
     m_stalled.setInterval(std::chrono::minutes(5));
     connect(&m_stalled, &QTimer::timeout, this, [this] {
-        finish({false, false, 0,
-                QStringLiteral("Tarayıcı bileşeni beş dakikadır tek bir sayfa bile hazırlamadı; PDF yazılmadı.")});
+        finish(common::Outcome::failure(
+            QStringLiteral("Tarayıcı bileşeni beş dakikadır tek bir sayfa bile hazırlamadı; PDF yazılmadı.")));
     });
     connect(m_page, &QWebEnginePage::loadingChanged, this, &LedgerPdf::pageLoaded);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &LedgerPdf::pagePrinted);
@@ -65,7 +65,8 @@ void LedgerPdf::print(render::RenderRequest request, const QString& target)
     m_ledger = QFileInfo(request.ledgerPath).absoluteFilePath();
     m_folder = std::make_unique<QTemporaryDir>();
     if (!m_folder->isValid()) {
-        finish({false, false, 0, QStringLiteral("Geçici klasör oluşturulamadı (%1).").arg(m_folder->errorString())});
+        finish(common::Outcome::failure(
+            QStringLiteral("Geçici klasör oluşturulamadı (%1).").arg(m_folder->errorString())));
         return;
     }
     if (!request.pieces) {
@@ -84,8 +85,7 @@ void LedgerPdf::print(render::RenderRequest request, const QString& target)
 void LedgerPdf::rendered(render::RenderResult result)
 {
     if (!result.ok()) {
-        const render::RenderFailure& failure = *result.failure;
-        finish({false, false, 0, QStringLiteral("%1: %2").arg(render::failureHeading(failure), failure.reason)});
+        finish(common::Outcome::failure(result.failure->message()));
         return;
     }
     web::RenderedDocument document;
@@ -124,7 +124,8 @@ void LedgerPdf::rendered(render::RenderResult result)
     });
     m_stalled.start();
     connect(m_book, &ParallelBook::completed, this, &LedgerPdf::bookDone);
-    connect(m_book, &ParallelBook::failed, this, [this](const QString& error) { finish({false, false, 0, error}); });
+    connect(m_book, &ParallelBook::failed, this,
+            [this](const QString& error) { finish(common::Outcome::failure(error)); });
     m_book->produce();
 }
 
@@ -138,7 +139,7 @@ void LedgerPdf::pageLoaded(const QWebEngineLoadingInfo& loading)
     }
     m_loading.clear();
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
-        finish({false, false, 0, QStringLiteral("Belge tarayıcı bileşeninde açılamadı.")});
+        finish(common::Outcome::failure(QStringLiteral("Belge tarayıcı bileşeninde açılamadı.")));
         return;
     }
     m_page->printWithDocumentMargins(m_folder->filePath(QString::fromLatin1(kPdfName)));
@@ -150,7 +151,7 @@ void LedgerPdf::pagePrinted(const QString& path, bool ok)
         return;
     }
     if (!ok) {
-        finish({false, false, 0, QStringLiteral("Belge sayfalara dökülemedi.")});
+        finish(common::Outcome::failure(QStringLiteral("Belge sayfalara dökülemedi.")));
         return;
     }
     const PdfOutcome counted = countPdfPages(path);
@@ -166,7 +167,7 @@ void LedgerPdf::bookDone()
 {
     const QString missing = m_book->missingBlocks(m_scheme->current().pieces->blocks);
     if (!missing.isEmpty()) {
-        finish({false, false, 0, missing});
+        finish(common::Outcome::failure(missing));
         return;
     }
     const QList<PdfPart> parts = m_book->parts();

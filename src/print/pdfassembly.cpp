@@ -223,8 +223,7 @@ PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destina
         pdf.setSuppressWarnings(true);
         pdf.processFile(nativeName(path).c_str());
         const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        outcome.pages = int(pages.size());
-        outcome.ok = true;
+        outcome = {common::Outcome::done(), int(pages.size())};
         if (destinations) {
             try {
                 *destinations = namedDestinations(pdf, pages);
@@ -233,7 +232,7 @@ PdfOutcome countPdfPages(const QString& path, QHash<QString, PdfAnchor>* destina
             }
         }
     } catch (const std::exception& error) {
-        outcome.error = failedToRead(path, error);
+        outcome = common::Outcome::failure(failedToRead(path, error));
     }
     return outcome;
 }
@@ -252,63 +251,78 @@ QList<int> allPages(const QList<PdfPart>& parts)
     return pages;
 }
 
+namespace {
+
+// The sources stay alive until written: the writer reads their page content from them.
+using Sources = std::map<qsizetype, std::unique_ptr<Source>>;
+
+// Adds `pages` to `merged`, opening each part's file when the first of its pages is wanted; `reading`
+// names the file being read. An error when a part's file holds fewer pages than it should.
+QString addPages(QPDF& merged, Sources& sources, const QList<PdfPart>& parts, const QList<int>& pages,
+                 const KeepGoing& keepGoing, QString& reading)
+{
+    QPDFPageDocumentHelper mergedPages(merged);
+    const std::vector<int> starts = partStarts(parts);
+    const bool keepOpen = parts.size() <= kMaxOpenSources;
+    for (int page : pages) {
+        if (keepGoing && !keepGoing()) {
+            throw Cancelled{};
+        }
+        const auto at = std::upper_bound(starts.begin(), starts.end(), page) - 1;
+        const qsizetype index = at - starts.begin();
+        const PdfPart& part = parts.at(index);
+        std::unique_ptr<Source>& source = sources[index];
+        if (!source) {
+            reading = part.path;
+            source = std::make_unique<Source>(reading, keepOpen);
+            if (part.firstPage < 0 || int(source->pages().size()) < part.firstPage + part.pageCount) {
+                return QStringLiteral("PDF dosyası “%1” beklenen %2 sayfa yerine %3 sayfa içeriyor.")
+                    .arg(QDir::toNativeSeparators(reading))
+                    .arg(part.firstPage + part.pageCount)
+                    .arg(source->pages().size());
+            }
+        }
+        mergedPages.addPage(source->pages().at(size_t(part.firstPage + page - *at)), false);
+    }
+    return {};
+}
+
+} // namespace
+
 PdfOutcome writePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, const QString& output,
                          PageNumbers numbers, const KeepGoing& keepGoing)
 {
-    PdfOutcome outcome;
-    const std::vector<int> starts = partStarts(parts);
-    outcome.error = missingPage(pages, starts.back());
-    if (!outcome.error.isEmpty()) {
-        return outcome;
+    const int total = partStarts(parts).back();
+    if (const QString missing = missingPage(pages, total); !missing.isEmpty()) {
+        return common::Outcome::failure(missing);
     }
-
+    PdfOutcome outcome;
     QString reading;
     try {
         QPDF merged;
         merged.emptyPDF();
-        QPDFPageDocumentHelper mergedPages(merged);
-        // The sources stay alive until written: the writer reads their page content from them.
-        std::map<qsizetype, std::unique_ptr<Source>> sources;
-        const bool keepOpen = parts.size() <= kMaxOpenSources;
-        for (int page : pages) {
-            if (keepGoing && !keepGoing()) {
-                throw Cancelled{};
-            }
-            const auto at = std::upper_bound(starts.begin(), starts.end(), page) - 1;
-            const qsizetype index = at - starts.begin();
-            std::unique_ptr<Source>& source = sources[index];
-            if (!source) {
-                reading = parts.at(index).path;
-                source = std::make_unique<Source>(reading, keepOpen);
-                const PdfPart& part = parts.at(index);
-                if (part.firstPage < 0 || int(source->pages().size()) < part.firstPage + part.pageCount) {
-                    outcome.error = QStringLiteral("PDF dosyası “%1” beklenen %2 sayfa yerine %3 sayfa içeriyor.")
-                                        .arg(QDir::toNativeSeparators(reading))
-                                        .arg(part.firstPage + part.pageCount)
-                                        .arg(source->pages().size());
-                    return outcome;
-                }
-            }
-            mergedPages.addPage(source->pages().at(size_t(parts.at(index).firstPage + page - *at)), false);
+        Sources sources;
+        if (const QString shortPart = addPages(merged, sources, parts, pages, keepGoing, reading);
+            !shortPart.isEmpty()) {
+            return common::Outcome::failure(shortPart);
         }
         for (auto& [index, source] : sources) {
             source->release();
         }
         if (numbers == PageNumbers::Stamped) {
-            stampPageNumbers(merged, pages, starts.back());
+            stampPageNumbers(merged, pages, total);
         }
-
         reading.clear();
         QPDFWriter writer(merged, nativeName(output).c_str());
         writer.setStreamDataMode(qpdf_s_preserve);
         writer.registerProgressReporter(std::make_shared<CancelOnProgress>(keepGoing));
         writer.write();
-        outcome.ok = true;
-        outcome.pages = int(pages.size());
+        outcome = {common::Outcome::done(), int(pages.size())};
     } catch (const Cancelled&) {
-        outcome.cancelled = true;
+        outcome = common::Outcome::stopped();
     } catch (const std::exception& error) {
-        outcome.error = reading.isEmpty() ? failedToWrite(output, error) : failedToRead(reading, error);
+        outcome =
+            common::Outcome::failure(reading.isEmpty() ? failedToWrite(output, error) : failedToRead(reading, error));
     }
     if (!outcome.ok) {
         QFile::remove(output);
@@ -321,16 +335,14 @@ namespace {
 // Writes a file the user chose through `write(temporary name)`, then renames it into place.
 PdfOutcome saveThrough(const QString& target, const std::function<PdfOutcome(const QString&)>& write)
 {
-    PdfOutcome outcome;
     const QFileInfo info(target);
     QTemporaryFile partial(info.absolutePath() + QStringLiteral("/.%1-XXXXXX.part").arg(info.completeBaseName()));
     if (!partial.open()) {
-        outcome.error = QStringLiteral("“%1” klasörüne yazılamadı: %2")
-                            .arg(QDir::toNativeSeparators(info.absolutePath()), partial.errorString());
-        return outcome;
+        return common::Outcome::failure(QStringLiteral("“%1” klasörüne yazılamadı: %2")
+                                            .arg(QDir::toNativeSeparators(info.absolutePath()), partial.errorString()));
     }
     partial.close();
-    outcome = write(partial.fileName());
+    PdfOutcome outcome = write(partial.fileName());
     if (!outcome.ok) {
         return outcome;
     }
@@ -342,10 +354,10 @@ PdfOutcome saveThrough(const QString& target, const std::function<PdfOutcome(con
     std::error_code failure;
     std::filesystem::rename(partial.fileName().toStdU16String(), info.absoluteFilePath().toStdU16String(), failure);
     if (failure) {
-        outcome.ok = false;
-        outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
-                            .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(failure.message()));
-        return outcome;
+        return {common::Outcome::failure(
+                    QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
+                        .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(failure.message()))),
+                outcome.pages};
     }
     partial.setAutoRemove(false);
     return outcome;
@@ -364,15 +376,13 @@ PdfOutcome savePdfPages(const QList<PdfPart>& parts, const QList<int>& pages, co
 PdfOutcome savePdfCopy(const QString& source, const QString& target)
 {
     return saveThrough(target, [&](const QString& partial) {
-        PdfOutcome outcome;
         QFile::remove(partial);
         QFile file(source);
-        outcome.ok = file.copy(partial);
-        if (!outcome.ok) {
-            outcome.error = QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
-                                .arg(QDir::toNativeSeparators(target), file.errorString());
+        if (!file.copy(partial)) {
+            return PdfOutcome(common::Outcome::failure(QStringLiteral("PDF dosyası “%1” yazılamadı: %2")
+                                                           .arg(QDir::toNativeSeparators(target), file.errorString())));
         }
-        return outcome;
+        return PdfOutcome(common::Outcome::done());
     });
 }
 

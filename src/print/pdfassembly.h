@@ -1,10 +1,13 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 namespace print {
 
@@ -17,12 +20,13 @@ struct PdfPart
     int firstPage = 0;
 };
 
-struct PdfOutcome
+struct PdfOutcome : common::Outcome
 {
-    bool ok = false;
-    bool cancelled = false;
-    int pages = 0;
-    QString error; // Turkish, for the user
+    int pages = 0; // counted or written
+
+    PdfOutcome() = default;
+    // Implicit, so that work that counts no pages returns common::Outcome::failure(…) and the like.
+    PdfOutcome(common::Outcome outcome, int pages = 0) : common::Outcome(std::move(outcome)), pages(pages) {}
 };
 
 // Returns false to stop the work; asked between pages and while writing.

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class QPdfDocument;
 class QPrinter;
@@ -19,12 +20,14 @@ inline constexpr int kMaxRasterDpi = 300;
 // The 0-based pages the printer's settings ask for, in order; pages past `pageCount` are left out.
 QList<int> requestedPages(const QPrinter& printer, int pageCount);
 
-struct PrintOutcome
+struct PrintOutcome : common::Outcome
 {
-    bool ok = false;
-    bool cancelled = false;
-    int pagesPrinted = 0;
-    QString error; // Turkish, for the user
+    int pagesPrinted = 0; // also when printing stopped part way
+
+    PrintOutcome() = default;
+    PrintOutcome(common::Outcome outcome, int pagesPrinted = 0)
+        : common::Outcome(std::move(outcome)), pagesPrinted(pagesPrinted)
+    {}
 };
 
 // Draws `pages` (0-based) of a rendered document on the printer, one page image in memory at a

@@ -1,5 +1,7 @@
 #include "render/documentpieces.h"
 
+#include "common/turkishformat.h"
+#include "common/xmlhandles.h"
 #include "render/pageprotocol.h"
 
 #include <libxml/HTMLtree.h>
@@ -7,7 +9,6 @@
 #include <libxml/xmlIO.h>
 
 #include <QHash>
-#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -69,10 +70,9 @@ xmlNode* childNamed(xmlNode* parent, const char* name)
 QByteArray kindOf(const xmlNode* node)
 {
     QByteArray kind = nameOf(node);
-    if (xmlChar* cls = xmlGetProp(node, reinterpret_cast<const xmlChar*>("class"))) {
+    if (const common::XmlChars cls{xmlGetProp(node, reinterpret_cast<const xmlChar*>("class"))}) {
         kind += '.';
-        kind += reinterpret_cast<const char*>(cls);
-        xmlFree(cls);
+        kind += reinterpret_cast<const char*>(cls.get());
     }
     return kind;
 }
@@ -95,7 +95,8 @@ struct Item
     {
         Unit,
         Trail
-    } kind = Unit;
+    };
+    Kind kind = Unit;
     std::vector<xmlNode*> nodes; // a unit: its element and the spacing after it
     Frame* frame = nullptr;      // a unit: the frame it lies in; a trail: the frame it closes
     int weight = 0;
@@ -113,6 +114,8 @@ public:
 private:
     int weigh(xmlNode* node);
     void expand(Frame* frame);
+    void addUnits(Frame* frame, const std::vector<xmlNode*>& children, qsizetype first, qsizetype last);
+    void writeWholeDocument(PiecedDocument& result, xmlNode* html);
     Frame* makeFrame(xmlNode* element, Frame* parent);
 
     void write(const QByteArray& bytes) { xmlOutputBufferWrite(m_out, int(bytes.size()), bytes.constData()); }
@@ -176,6 +179,61 @@ Frame* Cutter::makeFrame(xmlNode* element, Frame* parent)
     return m_frames.back().get();
 }
 
+// The element name carrying most of the weight among `children`; empty when none is an element.
+QByteArray heaviestName(const std::vector<xmlNode*>& children)
+{
+    QHash<QByteArray, long> weightByName;
+    for (xmlNode* child : children) {
+        if (isElement(child)) {
+            weightByName[nameOf(child)] += weightOf(child);
+        }
+    }
+    QByteArray repeated;
+    long heaviest = -1;
+    for (auto it = weightByName.cbegin(); it != weightByName.cend(); ++it) {
+        if (it.value() > heaviest) {
+            heaviest = it.value();
+            repeated = it.key();
+        }
+    }
+    return repeated;
+}
+
+// The first and last child of the run of `repeated` blocks. The run ends before the earliest
+// block from which on no class was met before it: those close the run (totals).
+std::pair<qsizetype, qsizetype> repeatedRun(const std::vector<xmlNode*>& children, const QByteArray& repeated)
+{
+    const auto isRepeated = [&](qsizetype i) {
+        return isElement(children[i]) && nameOf(children[i]) == repeated;
+    };
+    qsizetype first = -1;
+    qsizetype last = -1;
+    QHash<QByteArray, qsizetype> firstOfKind;
+    for (qsizetype i = 0; i < qsizetype(children.size()); ++i) {
+        if (isRepeated(i)) {
+            first = first < 0 ? i : first;
+            last = i;
+            firstOfKind.insert(kindOf(children[i]), qMin(firstOfKind.value(kindOf(children[i]), i), i));
+        }
+    }
+    qsizetype runEnd = last; // the last element of the run proper
+    qsizetype earliestFirst = last + 1;
+    for (qsizetype i = last; i > first; --i) {
+        if (!isRepeated(i)) {
+            continue;
+        }
+        earliestFirst = qMin(earliestFirst, firstOfKind.value(kindOf(children[i])));
+        if (earliestFirst < i) {
+            break;
+        }
+        runEnd = i - 1;
+    }
+    while (runEnd > first && !isRepeated(runEnd)) {
+        --runEnd;
+    }
+    return {first, runEnd};
+}
+
 void Cutter::expand(Frame* frame)
 {
     std::vector<xmlNode*> children;
@@ -187,55 +245,22 @@ void Cutter::expand(Frame* frame)
     // occurrence; what comes before leads every piece. Classes vary among the repeated blocks
     // (a short account, a long one), so they do not decide the run; but a last few of classes
     // not met earlier in the run close it (totals) and come after it, once.
-    QHash<QByteArray, long> weightByName;
-    for (xmlNode* child : children) {
-        if (isElement(child)) {
-            weightByName[nameOf(child)] += weightOf(child);
-        }
-    }
-    if (weightByName.isEmpty()) {
+    const QByteArray repeated = heaviestName(children);
+    if (repeated.isNull()) {
         frame->lead = children;
         return;
     }
-    QByteArray repeated;
-    long heaviest = -1;
-    for (auto it = weightByName.cbegin(); it != weightByName.cend(); ++it) {
-        if (it.value() > heaviest) {
-            heaviest = it.value();
-            repeated = it.key();
-        }
-    }
-    qsizetype bestFirst = -1;
-    qsizetype bestLast = -1;
-    QHash<QByteArray, qsizetype> firstOfKind;
-    for (qsizetype i = 0; i < qsizetype(children.size()); ++i) {
-        if (isElement(children[i]) && nameOf(children[i]) == repeated) {
-            bestFirst = bestFirst < 0 ? i : bestFirst;
-            bestLast = i;
-            firstOfKind.insert(kindOf(children[i]), qMin(firstOfKind.value(kindOf(children[i]), i), i));
-        }
-    }
-    // The run ends before the earliest block from which on no class was met before it.
-    qsizetype runEnd = bestLast; // the last element of the run proper
-    qsizetype earliestFirst = bestLast + 1;
-    for (qsizetype i = bestLast; i > bestFirst; --i) {
-        if (!isElement(children[i]) || nameOf(children[i]) != repeated) {
-            continue;
-        }
-        earliestFirst = qMin(earliestFirst, firstOfKind.value(kindOf(children[i])));
-        if (earliestFirst < i) {
-            break;
-        }
-        runEnd = i - 1;
-    }
-    while (runEnd > bestFirst && (!isElement(children[runEnd]) || nameOf(children[runEnd]) != repeated)) {
-        --runEnd;
-    }
-    frame->lead.assign(children.begin(), children.begin() + bestFirst);
-    frame->trail.assign(children.begin() + runEnd + 1, children.end());
-    bestLast = runEnd;
+    const auto [first, last] = repeatedRun(children, repeated);
+    frame->lead.assign(children.begin(), children.begin() + first);
+    frame->trail.assign(children.begin() + last + 1, children.end());
+    addUnits(frame, children, first, last);
+    m_items.push_back({Item::Trail, {}, frame, 0});
+}
 
-    for (qsizetype i = bestFirst; i <= bestLast; ++i) {
+// The children from `first` to `last` as units, or, too heavy and cuttable, as frames of their own.
+void Cutter::addUnits(Frame* frame, const std::vector<xmlNode*>& children, qsizetype first, qsizetype last)
+{
+    for (qsizetype i = first; i <= last; ++i) {
         xmlNode* child = children[i];
         if (!isElement(child)) {
             if (!m_items.empty() && m_items.back().kind == Item::Unit) {
@@ -252,7 +277,6 @@ void Cutter::expand(Frame* frame)
         xmlSetProp(child, reinterpret_cast<const xmlChar*>(protocol::kUnit), reinterpret_cast<const xmlChar*>(""));
         m_items.push_back({Item::Unit, {child}, frame, weight});
     }
-    m_items.push_back({Item::Trail, {}, frame, 0});
 }
 
 // Cuts every text below `root` longer than `limit` bytes, at a character's start, and says how
@@ -271,7 +295,7 @@ void shortenLongTexts(xmlNode* root, int limit)
             const QByteArray shown =
                 text.left(end) + QStringLiteral(" … [metnin kalan %1 karakteri, sayfaya dökülemeyecek kadar uzun "
                                                 "olduğundan gösterilmiyor]")
-                                     .arg(QLocale(QLocale::Turkish).toString(left))
+                                     .arg(common::number(left))
                                      .toUtf8();
             xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(shown.constData()), int(shown.size()));
         }
@@ -286,6 +310,79 @@ void shortenLongTexts(xmlNode* root, int limit)
     }
 }
 
+// Consecutive items grouped into pieces: each piece's first and last item, and its weight.
+struct Grouping
+{
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    QList<int> weights;
+};
+
+// Where the last piece of a document in several begins, and its weight. That piece, the one with
+// the totals, is laid out in advance and kept: it gets only the last quarter-piece of blocks
+// after `start`, or, when even its last block is heavier than that, the block alone.
+std::pair<qsizetype, int> lastPieceStart(const std::vector<Item>& items, qsizetype start, int pieceWeight)
+{
+    const qsizetype end = qsizetype(items.size());
+    qsizetype lastStart = end;
+    int lastWeight = 0;
+    for (qsizetype i = end - 1; i > start; --i) {
+        if (items[i].kind != Item::Unit) {
+            continue;
+        }
+        if (lastWeight + items[i].weight > pieceWeight / 4) {
+            break;
+        }
+        lastWeight += items[i].weight;
+        lastStart = i;
+    }
+    for (qsizetype i = end - 1; lastStart == end && i > start; --i) {
+        if (items[i].kind == Item::Unit) {
+            return {i, items[i].weight};
+        }
+    }
+    return {lastStart, lastWeight};
+}
+
+// Units fill pieces up to `pieceWeight`; a trail stays with the unit before it.
+Grouping groupIntoPieces(const std::vector<Item>& items, int pieceWeight)
+{
+    Grouping grouping;
+    qsizetype start = 0;
+    int weight = 0;
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        const Item& item = items[i];
+        if (item.kind == Item::Unit && weight > 0 && weight + item.weight > pieceWeight) {
+            grouping.ranges.push_back({start, i - 1});
+            grouping.weights.append(weight);
+            start = i;
+            weight = 0;
+        }
+        weight += item.weight;
+    }
+    if (!grouping.ranges.empty()) {
+        const auto [lastStart, lastWeight] = lastPieceStart(items, start, pieceWeight);
+        if (lastStart < qsizetype(items.size()) && weight - lastWeight > 0) {
+            grouping.ranges.push_back({start, lastStart - 1});
+            grouping.weights.append(weight - lastWeight);
+            start = lastStart;
+            weight = lastWeight;
+        }
+    }
+    grouping.ranges.push_back({start, qsizetype(items.size()) - 1});
+    grouping.weights.append(qMax(weight, 1));
+    return grouping;
+}
+
+QString titleOf(xmlNode* head)
+{
+    xmlNode* title = head ? childNamed(head, "title") : nullptr;
+    if (!title) {
+        return {};
+    }
+    const common::XmlChars text(xmlNodeGetContent(title));
+    return QString::fromUtf8(reinterpret_cast<const char*>(text.get())).simplified();
+}
+
 PiecedDocument Cutter::run()
 {
     PiecedDocument result;
@@ -293,16 +390,9 @@ PiecedDocument Cutter::run()
     xmlNode* html = xmlDocGetRootElement(m_document);
     xmlNode* head = html && nameOf(html) == "html" ? childNamed(html, "head") : nullptr;
     xmlNode* body = html && nameOf(html) == "html" ? childNamed(html, "body") : nullptr;
-    if (head) {
-        if (xmlNode* title = childNamed(head, "title")) {
-            xmlChar* text = xmlNodeGetContent(title);
-            result.title = QString::fromUtf8(reinterpret_cast<const char*>(text)).simplified();
-            xmlFree(text);
-        }
-    }
+    result.title = titleOf(head);
 
-    m_target = &result.head;
-    m_out = xmlOutputBufferCreateIO(
+    const common::XmlOutputBuffer out(xmlOutputBufferCreateIO(
         [](void* context, const char* bytes, int length) {
             // Closing the buffer writes once more, when the last target is long gone.
             if (QByteArray* target = static_cast<Cutter*>(context)->m_target) {
@@ -310,22 +400,11 @@ PiecedDocument Cutter::run()
             }
             return length;
         },
-        nullptr, this, nullptr);
+        nullptr, this, nullptr));
+    m_out = out.get();
 
     if (!body) {
-        // Not a page with a body (text output, a fragment): one piece, as it is.
-        result.head.clear();
-        QByteArray whole;
-        m_target = &whole;
-        for (xmlNode* node = m_document->children; node; node = node->next) {
-            writeNode(node);
-        }
-        xmlOutputBufferFlush(m_out);
-        result.fragments.append(whole);
-        result.weights.append(html ? weigh(html) : 1);
-        result.hashes.append(qHash(whole));
-        result.blocks.append(0);
-        xmlOutputBufferClose(m_out);
+        writeWholeDocument(result, html);
         return result;
     }
 
@@ -335,65 +414,34 @@ PiecedDocument Cutter::run()
     m_body = makeFrame(body, nullptr);
     expand(m_body);
 
-    // Group units into pieces; a trail stays with the unit before it.
-    std::vector<std::pair<qsizetype, qsizetype>> ranges;
-    qsizetype start = 0;
-    int weight = 0;
-    for (qsizetype i = 0; i < qsizetype(m_items.size()); ++i) {
-        const Item& item = m_items[i];
-        if (item.kind == Item::Unit && weight > 0 && weight + item.weight > m_limits.pieceWeight) {
-            ranges.push_back({start, i - 1});
-            result.weights.append(weight);
-            start = i;
-            weight = 0;
-        }
-        weight += item.weight;
-    }
-    // The last piece of a document in several, the one with the totals, is laid out in advance
-    // and kept: it gets only the last quarter-piece of blocks, the rest a piece of its own.
-    qsizetype lastStart = qsizetype(m_items.size());
-    int lastWeight = 0;
-    for (qsizetype i = qsizetype(m_items.size()) - 1; !ranges.empty() && i > start; --i) {
-        const Item& item = m_items[i];
-        if (item.kind != Item::Unit) {
-            continue;
-        }
-        if (lastWeight + item.weight > m_limits.pieceWeight / 4) {
-            break;
-        }
-        lastWeight += item.weight;
-        lastStart = i;
-    }
-    if (lastStart == qsizetype(m_items.size()) && !ranges.empty()) {
-        // Even its last block is heavier than that: the block alone, when there is more.
-        for (qsizetype i = qsizetype(m_items.size()) - 1; i > start; --i) {
-            if (m_items[i].kind == Item::Unit) {
-                lastStart = i;
-                lastWeight = m_items[i].weight;
-                break;
-            }
-        }
-    }
-    if (lastStart < qsizetype(m_items.size()) && weight - lastWeight > 0) {
-        ranges.push_back({start, lastStart - 1});
-        result.weights.append(weight - lastWeight);
-        start = lastStart;
-        weight = lastWeight;
-    }
-    ranges.push_back({start, qsizetype(m_items.size()) - 1});
-    result.weights.append(qMax(weight, 1));
-
-    for (qsizetype piece = 0; piece < qsizetype(ranges.size()); ++piece) {
-        const bool isLast = piece + 1 == qsizetype(ranges.size());
-        result.fragments.append(serialisePiece(ranges[piece].first, ranges[piece].second, isLast));
+    const Grouping grouping = groupIntoPieces(m_items, m_limits.pieceWeight);
+    result.weights = grouping.weights;
+    for (qsizetype piece = 0; piece < qsizetype(grouping.ranges.size()); ++piece) {
+        const auto [first, last] = grouping.ranges[piece];
+        const bool isLast = piece + 1 == qsizetype(grouping.ranges.size());
+        result.fragments.append(serialisePiece(first, last, isLast));
         result.hashes.append(qHash(result.fragments.constLast()));
-        result.blocks.append(
-            int(std::count_if(m_items.begin() + ranges[piece].first, m_items.begin() + ranges[piece].second + 1,
-                              [](const Item& item) { return item.kind == Item::Unit; })));
+        result.blocks.append(int(std::count_if(m_items.begin() + first, m_items.begin() + last + 1,
+                                               [](const Item& item) { return item.kind == Item::Unit; })));
     }
     result.tail = "</body></html>\n";
-    xmlOutputBufferClose(m_out);
     return result;
+}
+
+// Not a page with a body (text output, a fragment): one piece, as it is.
+void Cutter::writeWholeDocument(PiecedDocument& result, xmlNode* html)
+{
+    QByteArray whole;
+    m_target = &whole;
+    for (xmlNode* node = m_document->children; node; node = node->next) {
+        writeNode(node);
+    }
+    xmlOutputBufferFlush(m_out);
+    m_target = nullptr;
+    result.fragments.append(whole);
+    result.weights.append(html ? weigh(html) : 1);
+    result.hashes.append(qHash(whole));
+    result.blocks.append(0);
 }
 
 QByteArray Cutter::serialiseHead(xmlNode* html, xmlNode* head, xmlNode* body)
@@ -429,9 +477,8 @@ void Cutter::writeStartTag(xmlNode* element, const char* repeat, const Frame* fr
         if (attribute->ns && attribute->ns->prefix) {
             name = QByteArray(reinterpret_cast<const char*>(attribute->ns->prefix)) + ':' + name;
         }
-        xmlChar* value = xmlNodeListGetString(m_document, attribute->children, 1);
-        QByteArray text(value ? reinterpret_cast<const char*>(value) : "");
-        xmlFree(value);
+        const common::XmlChars value(xmlNodeListGetString(m_document, attribute->children, 1));
+        QByteArray text(value ? reinterpret_cast<const char*>(value.get()) : "");
         text.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;");
         tag += ' ' + name + "=\"" + text + '"';
     }

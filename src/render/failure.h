@@ -24,6 +24,9 @@ struct RenderFailure
     QString reason; // Turkish, names the cause; carries libxml2/libxslt's own detail
     int line = 0;   // where known (not well-formed XML, stylesheet errors)
     int column = 0;
+
+    // What a message to the user says: the heading and the reason, "XML biçimi bozuk (…): …".
+    [[nodiscard]] QString message() const;
 };
 
 // A readable Turkish HTML page naming the file and the cause (also what renderLedger puts in

@@ -1,5 +1,6 @@
 #include "render/ledgerprefix.h"
 
+#include "common/xmlhandles.h"
 #include "common/xmlpreflight.h"
 
 #include <QFile>
@@ -115,7 +116,8 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
     sax.internalSubset = refuseSubset;
     Scan scan;
     scan.budget = budget;
-    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr);
+    const common::XmlParserContext owner(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
+    xmlParserCtxtPtr ctxt = owner.get();
     if (ctxt == nullptr) {
         return std::nullopt;
     }
@@ -132,7 +134,6 @@ std::optional<LedgerPrefix> findLedgerPrefix(const QString& path, qint64 budget)
             break;
         }
     }
-    xmlFreeParserCtxt(ctxt);
     // A cut near the end saves nothing.
     if (scan.refused || !scan.cut || scan.cut->bytes > size * 9 / 10) {
         return std::nullopt;

@@ -1,6 +1,10 @@
 #include "render/ledgerrender.h"
+
+#include "common/turkishformat.h"
+#include "common/xmlhandles.h"
 #include "render/pages.h"
 #include "render/renderlimits.h"
+#include "render/urlmapping.h"
 #include "render/xsltenvironment.h"
 
 #include "common/documentkind.h"
@@ -9,7 +13,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -101,12 +104,11 @@ struct StylesheetLocation
 StylesheetLocation locateStylesheet(const QString& href, const QString& ledgerPath, const QString& fallbackFolder)
 {
     StylesheetLocation location;
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[/\\\\]"));
     QString relative;
     if (href.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
         location.beside = QUrl(href).toLocalFile();
-    } else if (href.contains(scheme) && !href.contains(drive)) {
+    } else if (startsWithUrlScheme(href) && !href.contains(drive)) {
         location.refusal = QStringLiteral("Stil sayfası yerel bir dosya değil, yüklenmedi: %1").arg(href);
         return location;
     } else {
@@ -187,10 +189,8 @@ StylesheetLocation programStylesheet(const std::optional<QString>& href, xmlDocP
 
 QString nodeText(xmlNodePtr node)
 {
-    xmlChar* content = xmlNodeGetContent(node);
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(content)).simplified();
-    xmlFree(content);
-    return text;
+    const common::XmlChars content(xmlNodeGetContent(node));
+    return QString::fromUtf8(reinterpret_cast<const char*>(content.get())).simplified();
 }
 
 bool isNamed(xmlNodePtr node, const char* name)
@@ -244,8 +244,7 @@ void outputAsUtf8(xsltStylesheetPtr style)
     if (encoding == nullptr || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0) {
         return;
     }
-    xmlFree(style->encoding);
-    style->encoding = xmlStrdup(BAD_CAST "UTF-8");
+    const common::XmlChars previous(std::exchange(style->encoding, xmlStrdup(BAD_CAST "UTF-8"))); // freed here
 }
 
 int appendToByteArray(void* context, const char* buffer, int length)
@@ -257,12 +256,13 @@ int appendToByteArray(void* context, const char* buffer, int length)
 QByteArray serialise(xmlDocPtr result, xsltStylesheetPtr style)
 {
     QByteArray bytes;
-    xmlOutputBufferPtr buffer = xmlOutputBufferCreateIO(appendToByteArray, nullptr, &bytes, nullptr);
-    if (buffer == nullptr) {
-        return bytes;
+    {
+        // Closed before the bytes are returned: closing writes what is still buffered.
+        const common::XmlOutputBuffer buffer(xmlOutputBufferCreateIO(appendToByteArray, nullptr, &bytes, nullptr));
+        if (buffer) {
+            xsltSaveResultTo(buffer.get(), result, style);
+        }
     }
-    xsltSaveResultTo(buffer, result, style);
-    xmlOutputBufferClose(buffer);
     return bytes;
 }
 
@@ -276,40 +276,54 @@ bool isBlank(const QByteArray& bytes)
     return true;
 }
 
-QString sizeText(qint64 bytes);
-
 constexpr qint64 kOutputPerLedgerByte = 20;
 constexpr qint64 kOutputMargin = qint64(256) << 20;
 
-// The compiled stylesheet, or nullptr with the failure set in `result`.
-xsltStylesheetPtr compileStylesheet(RenderResult& result, detail::RenderSession& session, const QString& path)
+// Sets the failure for a file the parser did not turn into a document; `what` says which.
+void setParseFailure(RenderResult& result, const detail::ParsedDocument& parsed, const QString& path, ParsePurpose what)
+{
+    const bool ledger = what == ParsePurpose::Ledger;
+    switch (parsed.outcome) {
+    case ParseOutcome::Parsed:
+        return;
+    case ParseOutcome::Unreadable:
+        setFailure(result, FailureKind::Unreadable, path,
+                   (ledger ? QStringLiteral("Dosya açılamadı: %1") : QStringLiteral("Stil sayfası açılamadı: %1"))
+                       .arg(parsed.reason));
+        return;
+    case ParseOutcome::NotWellFormed:
+        if (ledger) {
+            setFailure(result, FailureKind::NotWellFormed, path, parsed.reason, parsed.line, parsed.column);
+        } else {
+            setFailure(result, FailureKind::StylesheetInvalid, path,
+                       QStringLiteral("Stil sayfası geçerli bir XML değil: %1").arg(parsed.reason), parsed.line,
+                       parsed.column);
+        }
+        return;
+    case ParseOutcome::Refused:
+        setFailure(result, FailureKind::Refused, path, parsed.reason);
+        return;
+    case ParseOutcome::Cancelled:
+        setFailure(result, FailureKind::Cancelled, path, {});
+        return;
+    }
+}
+
+// The compiled stylesheet, or nothing with the failure set in `result`.
+common::XsltStylesheet compileStylesheet(RenderResult& result, detail::RenderSession& session, const QString& path)
 {
     session.messages.clear();
     session.firstLine = 0;
     detail::ParsedDocument parsed = detail::parseFile(path, detail::fileUrl(path), ParsePurpose::Stylesheet);
-    switch (parsed.outcome) {
-    case ParseOutcome::Parsed:
-        break;
-    case ParseOutcome::Unreadable:
-        setFailure(result, FailureKind::Unreadable, path,
-                   QStringLiteral("Stil sayfası açılamadı: %1").arg(parsed.reason));
-        return nullptr;
-    case ParseOutcome::NotWellFormed:
-        setFailure(result, FailureKind::StylesheetInvalid, path,
-                   QStringLiteral("Stil sayfası geçerli bir XML değil: %1").arg(parsed.reason), parsed.line,
-                   parsed.column);
-        return nullptr;
-    case ParseOutcome::Refused:
-        setFailure(result, FailureKind::Refused, path, parsed.reason);
-        return nullptr;
-    case ParseOutcome::Cancelled:
-        setFailure(result, FailureKind::Cancelled, path, {});
+    if (parsed.outcome != ParseOutcome::Parsed) {
+        setParseFailure(result, parsed, path, ParsePurpose::Stylesheet);
         return nullptr;
     }
-    xsltStylesheetPtr style = xsltParseStylesheetDoc(parsed.doc);
+    common::XsltStylesheet style(xsltParseStylesheetDoc(parsed.doc.get()));
     session.flushPending();
-    if (style == nullptr) {
-        xmlFreeDoc(parsed.doc);
+    if (style) {
+        parsed.doc.release(); // the stylesheet's now, freed with it
+    } else {
         const FailureKind kind = session.refusal.isEmpty() ? FailureKind::StylesheetInvalid : FailureKind::Refused;
         setFailure(result, kind, path, session.detail(), session.firstLine);
     }
@@ -327,94 +341,98 @@ public:
     Leftovers& operator=(const Leftovers&) = delete;
     ~Leftovers()
     {
-        for (auto doc = m_docs.rbegin(); doc != m_docs.rend(); ++doc) {
-            xmlFreeDoc(*doc);
-        }
-        if (m_style != nullptr) {
-            xsltFreeStylesheet(m_style);
+        // The trees, the last made first, and then the stylesheet.
+        while (!m_docs.empty()) {
+            m_docs.pop_back();
         }
     }
-    void drop(xmlDocPtr doc)
+    void drop(common::XmlDoc doc)
     {
         if (m_deferred) {
-            m_docs.push_back(doc);
-        } else {
-            xmlFreeDoc(doc);
+            m_docs.push_back(std::move(doc));
         }
     }
-    void drop(xsltStylesheetPtr style)
+    void drop(common::XsltStylesheet style)
     {
         if (m_deferred) {
-            m_style = style;
-        } else {
-            xsltFreeStylesheet(style);
+            m_style = std::move(style);
         }
     }
 
 private:
     const bool m_deferred;
-    std::vector<xmlDocPtr> m_docs;
-    xsltStylesheetPtr m_style = nullptr;
+    common::XsltStylesheet m_style;
+    std::vector<common::XmlDoc> m_docs;
 };
 
-// Runs the stylesheet. Unless the leftovers are deferred, the source document is freed as soon
-// as the result exists, so it and the serialised page never share memory with the (much larger)
-// source tree.
-RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& session, xmlDocPtr doc,
-                                   xsltStylesheetPtr style, const QString& ledgerPath,
-                                   const std::optional<PieceLimits>& pieces, Leftovers& leftovers, qint64 budget)
+struct Transformed
 {
-    QElapsedTimer timer;
-    timer.start();
+    common::XmlDoc output; // nothing when the transform produced none
+    bool stateOk = false;  // the transform ran to its end
+};
+
+// Applies the stylesheet, stopped by a cancel request or by holding more than `budget` bytes.
+Transformed applyStylesheet(detail::RenderSession& session, xmlDocPtr doc, xsltStylesheetPtr style, qint64 budget)
+{
     session.messages.clear();
     session.firstLine = 0;
-    xsltTransformContextPtr transform = xsltNewTransformContext(style, doc);
-    detail::applySecurity(transform);
+    const common::XsltTransformContext transform(xsltNewTransformContext(style, doc));
+    detail::applySecurity(transform.get());
     if (detail::onRenderThread()) {
         transform->maxTemplateDepth = detail::kMaxTemplateDepth;
         transform->maxTemplateVars = detail::kMaxTemplateVars;
     }
-    xmlDocPtr output = nullptr;
+    Transformed transformed;
     {
-        detail::TransformScope scope(session, transform);
+        detail::TransformScope scope(session, transform.get());
         detail::OutputBound bound(session, budget);
-        output = xsltApplyStylesheetUser(style, doc, nullptr, nullptr, nullptr, transform);
+        transformed.output.reset(xsltApplyStylesheetUser(style, doc, nullptr, nullptr, nullptr, transform.get()));
     }
-    const bool stateOk = transform->state == XSLT_STATE_OK;
-    xsltFreeTransformContext(transform);
-    leftovers.drop(doc);
-    session.flushPending();
-    result.timings.transform = timer.restart();
+    transformed.stateOk = transform->state == XSLT_STATE_OK;
+    return transformed;
+}
 
-    const QString stylesheetNote = QStringLiteral("Stil sayfası: %1").arg(native(result.stylesheetPath));
+// The first line of a transform's failure: which stylesheet failed.
+QString stylesheetNoteOf(const RenderResult& result)
+{
+    return QStringLiteral("Stil sayfası: %1").arg(native(result.stylesheetPath));
+}
+
+// Sets the failure when the transform gave no page to show (`produced` false, or stopped, or
+// refused something on the way) and says whether it did.
+bool setTransformFailure(RenderResult& result, const detail::RenderSession& session, bool produced,
+                         const QString& ledgerPath, qint64 budget)
+{
+    const QString stylesheetNote = stylesheetNoteOf(result);
     if (session.cancelled()) {
-        xmlFreeDoc(output);
-        return failed(result, FailureKind::Cancelled, ledgerPath, {});
-    }
-    if (session.outgrown) {
-        xmlFreeDoc(output);
-        return failed(result, FailureKind::TransformFailed, ledgerPath,
-                      stylesheetNote + QStringLiteral("\nStil sayfasının çıktısı %1 sınırını aştı (defterin %2 "
-                                                      "katı artı %3, en çok boş belleğin yarısı); bilgisayar "
-                                                      "yavaşlamasın ve program kapanmasın diye durduruldu.")
-                                           .arg(sizeText(budget))
-                                           .arg(kOutputPerLedgerByte)
-                                           .arg(sizeText(kOutputMargin)));
-    }
-    // A refused load fails the page even where the stylesheet would carry on without it.
-    if (!session.refusal.isEmpty()) {
-        xmlFreeDoc(output);
+        setFailure(result, FailureKind::Cancelled, ledgerPath, {});
+    } else if (session.outgrown) {
+        setFailure(result, FailureKind::TransformFailed, ledgerPath,
+                   stylesheetNote + QStringLiteral("\nStil sayfasının çıktısı %1 sınırını aştı (defterin %2 "
+                                                   "katı artı %3, en çok boş belleğin yarısı); bilgisayar "
+                                                   "yavaşlamasın ve program kapanmasın diye durduruldu.")
+                                        .arg(common::sizeText(budget))
+                                        .arg(kOutputPerLedgerByte)
+                                        .arg(common::sizeText(kOutputMargin)));
+    } else if (!session.refusal.isEmpty()) {
+        // A refused load fails the page even where the stylesheet would carry on without it.
         const QString reason =
             session.messages.contains(session.refusal) ? session.detail() : session.refusal + u'\n' + session.detail();
-        return failed(result, FailureKind::Refused, result.stylesheetPath, stylesheetNote + u'\n' + reason);
-    }
-    if (output == nullptr || !stateOk) {
-        xmlFreeDoc(output);
+        setFailure(result, FailureKind::Refused, result.stylesheetPath, stylesheetNote + u'\n' + reason);
+    } else if (!produced) {
         const QString detail =
             session.messages.isEmpty() ? QStringLiteral("Stil sayfası işlemi durdurdu.") : session.detail();
-        return failed(result, FailureKind::TransformFailed, ledgerPath, stylesheetNote + u'\n' + detail);
+        setFailure(result, FailureKind::TransformFailed, ledgerPath, stylesheetNote + u'\n' + detail);
+    } else {
+        return false;
     }
+    return true;
+}
 
+// The result tree as the page: its title and type, and its bytes, whole or in pieces.
+void writeOutput(RenderResult& result, xmlDocPtr output, xsltStylesheetPtr style,
+                 const std::optional<PieceLimits>& pieces)
+{
     result.title = resultTitle(output);
     result.mimeType = mimeTypeOf(output, style);
     outputAsUtf8(style);
@@ -423,37 +441,44 @@ RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& s
     } else {
         result.html = serialise(output, style);
     }
-    leftovers.drop(output);
-    result.timings.serialise = timer.elapsed();
-    if (!result.pieces && isBlank(result.html)) {
-        return failed(result, FailureKind::TransformFailed, ledgerPath,
-                      stylesheetNote + QStringLiteral("\nStil sayfası bu belge için hiçbir çıktı üretmedi."));
-    }
-    return result;
 }
 
-RenderResult renderStylesheetless(RenderResult result, xmlDocPtr doc, const QString& ledgerPath)
+// Runs the stylesheet. Unless the leftovers are deferred, the source document is freed as soon
+// as the result exists, so it and the serialised page never share memory with the (much larger)
+// source tree.
+RenderResult transformAndSerialise(RenderResult result, detail::RenderSession& session, common::XmlDoc doc,
+                                   xsltStylesheetPtr style, const QString& ledgerPath,
+                                   const std::optional<PieceLimits>& pieces, Leftovers& leftovers, qint64 budget)
 {
     QElapsedTimer timer;
     timer.start();
-    result.html = detail::xmlTreePage(doc, ledgerPath);
-    result.mimeType = "text/html";
-    xmlFreeDoc(doc);
+    Transformed transformed = applyStylesheet(session, doc.get(), style, budget);
+    leftovers.drop(std::move(doc));
+    session.flushPending();
+    result.timings.transform = timer.restart();
+    if (setTransformFailure(result, session, transformed.output && transformed.stateOk, ledgerPath, budget)) {
+        return result;
+    }
+    writeOutput(result, transformed.output.get(), style, pieces);
+    leftovers.drop(std::move(transformed.output));
     result.timings.serialise = timer.elapsed();
+    if (!result.pieces && isBlank(result.html)) {
+        return failed(result, FailureKind::TransformFailed, ledgerPath,
+                      stylesheetNoteOf(result) + QStringLiteral("\nStil sayfası bu belge için hiçbir çıktı üretmedi."));
+    }
     return result;
 }
 
-// "850 MB", "2,3 GB"
-QString sizeText(qint64 bytes)
+RenderResult renderStylesheetless(RenderResult result, common::XmlDoc doc, const QString& ledgerPath)
 {
-    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
-    constexpr double kMiB = 1024.0 * 1024.0;
-    if (bytes < qint64(1024) * 1024 * 1024) {
-        return QStringLiteral("%1 MB").arg(qRound64(bytes / kMiB));
-    }
-    return QStringLiteral("%1 GB").arg(turkish.toString(bytes / (kMiB * 1024.0), 'f', 1));
+    QElapsedTimer timer;
+    timer.start();
+    result.html = detail::xmlTreePage(doc.get(), ledgerPath);
+    result.mimeType = "text/html";
+    doc.reset();
+    result.timings.serialise = timer.elapsed();
+    return result;
 }
-
 // What a transform may hold beyond the ledger's tree, in the libraries' memory: its result tree,
 // temporary trees, node sets and variables. A stylesheet recursing once per line holds its variables
 // at every level (50,000 lines of a compact 1.5 MB kebir needed more than 94 MB); one that loops over
@@ -473,7 +498,46 @@ QString tooLargeReason(qint64 ledgerBytes, std::optional<qint64> available)
     }
     return QStringLiteral("Defter %1; göstermek için yaklaşık %2 bellek gerekiyor, bu bilgisayarda şu an %3 boş. "
                           "Bilgisayar yavaşlamasın ve program kapanmasın diye defter okunmadı.")
-        .arg(sizeText(ledgerBytes), sizeText(needed), sizeText(*available));
+        .arg(common::sizeText(ledgerBytes), common::sizeText(needed), common::sizeText(*available));
+}
+
+struct StylesheetChoice
+{
+    StylesheetLocation location;
+    bool ours = false;           // the program's own, for the ledger's kind
+    std::optional<QString> href; // what the ledger's instruction names
+};
+
+// The program's own stylesheet when asked for and the ledger's kind is known; else the one the
+// ledger names. Neither: no href, and the ledger is shown as a tree.
+StylesheetChoice chooseStylesheet(const RenderRequest& request, xmlDocPtr doc, const QString& ledgerPath)
+{
+    StylesheetChoice choice;
+    choice.href = stylesheetHref(doc);
+    if (request.programStylesheets) {
+        choice.location = programStylesheet(choice.href, doc, request.fallbackFolder);
+    }
+    // A ledger of no kind we know is shown as it asks, whatever the choice.
+    choice.ours = !choice.location.beside.isEmpty();
+    if (!choice.ours && choice.href) {
+        choice.location = locateStylesheet(*choice.href, ledgerPath, request.fallbackFolder);
+    }
+    return choice;
+}
+
+RenderResult stylesheetNotFound(RenderResult& result, const StylesheetChoice& choice, const QString& ledgerPath)
+{
+    const StylesheetLocation& location = choice.location;
+    if (!location.refusal.isEmpty()) {
+        return failed(result, FailureKind::Refused, ledgerPath, location.refusal);
+    }
+    QString reason = choice.ours ? QStringLiteral("Programın kendi stil sayfası yok: %1").arg(native(location.fallback))
+                                 : QStringLiteral("Belgenin istediği stil sayfası \"%1\" defterin yanında yok: %2")
+                                       .arg(*choice.href, native(location.beside));
+    if (!location.fallback.isEmpty() && !choice.ours) {
+        reason += QStringLiteral("\nProgram klasöründe de yok: %1").arg(native(location.fallback));
+    }
+    return failed(result, FailureKind::StylesheetMissing, location.beside, reason);
 }
 
 RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* prefix, Leftovers& leftovers)
@@ -487,7 +551,6 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
     if (session.cancelled()) {
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
     }
-
     const qint64 ledgerBytes = prefix != nullptr ? prefix->bytes : QFileInfo(ledgerPath).size();
     const QString tooLarge =
         tooLargeReason(ledgerBytes, request.availableMemory ? request.availableMemory : availableMemory());
@@ -500,71 +563,45 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
     detail::ParsedDocument parsed =
         detail::parseFile(ledgerPath, detail::fileUrl(ledgerPath), ParsePurpose::Ledger, nullptr, prefix);
     result.timings.parse = timer.restart();
-    switch (parsed.outcome) {
-    case ParseOutcome::Parsed:
-        break;
-    case ParseOutcome::Unreadable:
-        return failed(result, FailureKind::Unreadable, ledgerPath,
-                      QStringLiteral("Dosya açılamadı: %1").arg(parsed.reason));
-    case ParseOutcome::NotWellFormed:
-        return failed(result, FailureKind::NotWellFormed, ledgerPath, parsed.reason, parsed.line, parsed.column);
-    case ParseOutcome::Refused:
-        return failed(result, FailureKind::Refused, ledgerPath, parsed.reason);
-    case ParseOutcome::Cancelled:
-        return failed(result, FailureKind::Cancelled, ledgerPath, {});
+    if (parsed.outcome != ParseOutcome::Parsed) {
+        setParseFailure(result, parsed, ledgerPath, ParsePurpose::Ledger);
+        return result;
     }
-    xmlDocPtr doc = parsed.doc;
-
-    const std::optional<QString> href = stylesheetHref(doc);
-    StylesheetLocation location;
-    if (request.programStylesheets) {
-        location = programStylesheet(href, doc, request.fallbackFolder);
+    const StylesheetChoice choice = chooseStylesheet(request, parsed.doc.get(), ledgerPath);
+    if (!choice.ours && !choice.href) {
+        return renderStylesheetless(std::move(result), std::move(parsed.doc), ledgerPath);
     }
-    // A ledger of no kind we know is shown as it asks, whatever the choice.
-    const bool ours = !location.beside.isEmpty();
-    if (!ours) {
-        if (!href) {
-            return renderStylesheetless(std::move(result), doc, ledgerPath);
-        }
-        location = locateStylesheet(*href, ledgerPath, request.fallbackFolder);
+    if (choice.location.path.isEmpty()) {
+        return stylesheetNotFound(result, choice, ledgerPath);
     }
-    if (location.path.isEmpty()) {
-        xmlFreeDoc(doc);
-        if (!location.refusal.isEmpty()) {
-            return failed(result, FailureKind::Refused, ledgerPath, location.refusal);
-        }
-        QString reason = ours ? QStringLiteral("Programın kendi stil sayfası yok: %1").arg(native(location.fallback))
-                              : QStringLiteral("Belgenin istediği stil sayfası \"%1\" defterin yanında yok: %2")
-                                    .arg(*href, native(location.beside));
-        if (!location.fallback.isEmpty() && !ours) {
-            reason += QStringLiteral("\nProgram klasöründe de yok: %1").arg(native(location.fallback));
-        }
-        return failed(result, FailureKind::StylesheetMissing, location.beside, reason);
-    }
-    result.stylesheetPath = native(location.path);
+    result.stylesheetPath = native(choice.location.path);
     session.readableFolders = {QFileInfo(ledgerPath).absolutePath()};
-    if (location.path == location.fallback) {
+    if (choice.location.path == choice.location.fallback) {
         session.readableFolders.append(request.fallbackFolder);
     }
-    xsltStylesheetPtr style = compileStylesheet(result, session, location.path);
+    common::XsltStylesheet style = compileStylesheet(result, session, choice.location.path);
     result.timings.compile = timer.elapsed();
-    if (style == nullptr) {
-        xmlFreeDoc(doc);
+    if (!style) {
         return result;
     }
     if (session.cancelled()) {
-        xmlFreeDoc(doc);
-        xsltFreeStylesheet(style);
         return failed(result, FailureKind::Cancelled, ledgerPath, {});
     }
     result = transformAndSerialise(
-        std::move(result), session, doc, style, ledgerPath, request.pieces, leftovers,
+        std::move(result), session, std::move(parsed.doc), style.get(), ledgerPath, request.pieces, leftovers,
         outputBudget(ledgerBytes, request.availableMemory ? request.availableMemory : availableMemory()));
-    leftovers.drop(style);
+    leftovers.drop(std::move(style));
     return result;
 }
-
 } // namespace
+
+common::Outcome RenderResult::outcome() const
+{
+    if (!failure) {
+        return common::Outcome::done();
+    }
+    return cancelled() ? common::Outcome::stopped() : common::Outcome::failure(failure->message());
+}
 
 // Measured in the viewer (process tree, web engine included): a 13 MB journal peaks at 490 MB,
 // 50 MB at 910 MB, 200 MB at 2.2 GB: 9 to 11 times the file beyond what the program already

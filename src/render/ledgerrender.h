@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/result.h"
 #include "render/documentpieces.h"
 #include "render/failure.h"
 
@@ -45,12 +46,17 @@ struct RenderResult
     // The output's <title> text (whitespace-normalised); empty when it has none, and for the
     // XML-tree and failure pages, whose location is the file's path.
     QString title;
-    QString stylesheetPath; // the stylesheet applied, empty when none
-    std::optional<RenderFailure> failure;
+    QString stylesheetPath;               // the stylesheet applied, empty when none
+    std::optional<RenderFailure> failure; // the detail behind failed() and cancelled()
     RenderTimings timings;
     std::optional<PiecedDocument> pieces; // set instead of `html` when pieces were asked for
     bool partial = false;                 // rendered from the ledger's beginning only
     [[nodiscard]] bool ok() const { return !failure; }
+    [[nodiscard]] bool cancelled() const { return failure && failure->kind == FailureKind::Cancelled; }
+    [[nodiscard]] bool failed() const { return failure && failure->kind != FailureKind::Cancelled; }
+    // The same, as every piece of work that can fail or be cancelled says it; a failure's error
+    // is its message().
+    [[nodiscard]] common::Outcome outcome() const;
 };
 
 // Synchronous and thread-safe (libxml2/libxslt initialised once, process-wide). Deep

@@ -1,5 +1,6 @@
 #include "render/pages.h"
 
+#include "common/xmlhandles.h"
 #include "render/failure.h"
 
 #include <QDir>
@@ -71,6 +72,11 @@ QString failureHeading(const RenderFailure& failure)
         return QStringLiteral("Defter bu bilgisayarın boş belleği için çok büyük");
     }
     return {};
+}
+
+QString RenderFailure::message() const
+{
+    return QStringLiteral("%1: %2").arg(failureHeading(*this), reason);
 }
 
 QByteArray failurePage(const RenderFailure& failure)
@@ -181,9 +187,8 @@ void appendAttributeValue(QByteArray& out, xmlAttrPtr attribute)
         appendShortened(out, value->content);
         return;
     }
-    xmlChar* text = xmlNodeListGetString(attribute->doc, value, 1);
-    appendShortened(out, text);
-    xmlFree(text);
+    const common::XmlChars text(xmlNodeListGetString(attribute->doc, value, 1));
+    appendShortened(out, text.get());
 }
 
 void appendStartTag(QByteArray& out, xmlNodePtr element, bool empty)

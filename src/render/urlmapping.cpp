@@ -75,6 +75,12 @@ bool hasPercentEscape(const QString& text)
 
 } // namespace
 
+bool startsWithUrlScheme(const QString& text)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    return text.contains(scheme);
+}
+
 std::optional<QString> localPathFromUrlTextFor(const QString& urlText, PathStyle style)
 {
     if (!urlText.startsWith(kFileScheme, Qt::CaseInsensitive)) {

@@ -18,6 +18,10 @@ std::optional<QString> localPathFromUrlText(const QString& urlText);
 // or when no such regular file exists. The result is the file's canonical path.
 std::optional<QString> resourcePathInFolder(const QString& folder, const QString& relativePath);
 
+// Whether `text` begins with a URL scheme of two letters or more ("http:", "data:"): a one-letter
+// "scheme" is a Windows drive.
+bool startsWithUrlScheme(const QString& text);
+
 enum class PathStyle
 {
     Posix,

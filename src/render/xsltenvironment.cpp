@@ -33,6 +33,8 @@
 #include <filesystem>
 #include <limits>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 namespace render::detail {
 
@@ -173,7 +175,7 @@ xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadT
         noteRefusal(QStringLiteral("Stil sayfasının okumak istediği dosya okunamadı: %1: %2")
                         .arg(QDir::toNativeSeparators(path), parsed.reason));
     }
-    return parsed.doc;
+    return parsed.doc.release();
 }
 
 // Defence in depth behind XML_PARSE_NONET: nothing parsed in this process fetches from a network.
@@ -505,43 +507,37 @@ void ensureInitialised()
     std::call_once(once, initialiseLibraries);
 }
 
-ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict,
-                         const LedgerPrefix* prefix)
+// Before any parsing, whether the file is one to read at all: a regular file, of a shape the
+// parser survives. Nothing when it is; else what it is instead.
+std::optional<ParsedDocument> refusedBeforeParsing(const QString& path, ParsePurpose purpose,
+                                                   const LedgerPrefix* prefix)
 {
-    ParsedDocument result;
-    FileInput input;
-    if (prefix) {
-        input.remaining = prefix->bytes;
-        input.closing = prefix->closing;
-    }
-    input.file.setFileName(path);
     common::XmlShapeLimits limits;
     limits.allowDoctype = purpose == ParsePurpose::Stylesheet;
     const common::XmlPreflight preflight = common::preflightXmlFile(
         path, limits, prefix ? prefix->bytes : -1, tl_session != nullptr ? tl_session->cancel : nullptr);
-    if (!preflight.ok()) {
-        result.reason = preflight.problem;
-        if (preflight.verdict == common::XmlPreflight::Verdict::Cancelled) {
-            result.outcome = ParseOutcome::Cancelled;
-        } else if (preflight.verdict != common::XmlPreflight::Verdict::Unreadable &&
-                   preflight.verdict != common::XmlPreflight::Verdict::NotRegularFile) {
-            result.outcome = ParseOutcome::Refused;
-        }
-        return result;
+    if (preflight.ok()) {
+        return std::nullopt;
     }
-    errno = 0;
-    if (!input.file.open(QIODevice::ReadOnly)) {
-        const std::error_code code(errno, std::generic_category());
-        result.reason = code ? common::describeFileError(code) : input.file.errorString();
-        return result;
+    ParsedDocument result;
+    result.reason = preflight.problem;
+    if (preflight.verdict == common::XmlPreflight::Verdict::Cancelled) {
+        result.outcome = ParseOutcome::Cancelled;
+    } else if (preflight.verdict != common::XmlPreflight::Verdict::Unreadable &&
+               preflight.verdict != common::XmlPreflight::Verdict::NotRegularFile) {
+        result.outcome = ParseOutcome::Refused;
     }
+    return result;
+}
 
-    xmlParserCtxtPtr ctxt =
-        xmlCreateIOParserCtxt(nullptr, nullptr, readInput, closeInput, &input, XML_CHAR_ENCODING_NONE);
+// A parser reading `input`, guarded by `guard`: entity declarations checked, the first error kept.
+common::XmlParserContext guardedParser(FileInput& input, const QByteArray& url, xmlDictPtr dict, ParseGuard& guard)
+{
+    common::XmlParserContext owner(
+        xmlCreateIOParserCtxt(nullptr, nullptr, readInput, closeInput, &input, XML_CHAR_ENCODING_NONE));
+    xmlParserCtxtPtr ctxt = owner.get();
     if (ctxt == nullptr) {
-        result.reason = input.cancelled ? QString() : QStringLiteral("Ayrıştırıcı başlatılamadı");
-        result.outcome = input.cancelled ? ParseOutcome::Cancelled : ParseOutcome::Unreadable;
-        return result;
+        return owner;
     }
     if (dict != nullptr) {
         xmlDictFree(ctxt->dict);
@@ -552,13 +548,11 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
     // declaration refused, lifting it opens no expansion attack. A ledger's indentation is
     // dropped, as the XML parser ledger stylesheets were written for drops it by default: a fifth
     // less memory and time on a large journal, and the same output from our stylesheets.
-    const int options = purpose == ParsePurpose::Ledger ? XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_HUGE |
-                                                              XML_PARSE_COMPACT | XML_PARSE_NOBLANKS
-                                                        : XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOENT;
+    const int options = guard.purpose == ParsePurpose::Ledger ? XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_HUGE |
+                                                                    XML_PARSE_COMPACT | XML_PARSE_NOBLANKS
+                                                              : XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOENT;
     xmlCtxtUseOptions(ctxt, options);
     ctxt->linenumbers = 1;
-    ParseGuard guard;
-    guard.purpose = purpose;
     ctxt->_private = &guard;
     ctxt->sax->entityDecl = checkEntityDecl;
     ctxt->sax->unparsedEntityDecl = refuseUnparsedEntityDecl;
@@ -566,20 +560,14 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
     if (ctxt->input != nullptr && ctxt->input->filename == nullptr) {
         ctxt->input->filename = reinterpret_cast<const char*>(xmlStrdup(BAD_CAST url.constData()));
     }
+    return owner;
+}
 
-    xmlParseDocument(ctxt);
-
-    if (!guard.haveError && ctxt->lastError.code != XML_ERR_OK) {
-        guard.errorMessage = QString::fromUtf8(ctxt->lastError.message ? ctxt->lastError.message : "").trimmed();
-        guard.errorLine = ctxt->lastError.line;
-        guard.errorColumn = ctxt->lastError.int2;
-        guard.haveError = !guard.errorMessage.isEmpty();
-    }
-    xmlDocPtr doc = ctxt->myDoc;
-    ctxt->myDoc = nullptr;
-    const bool wellFormed = ctxt->wellFormed != 0;
-    xmlFreeParserCtxt(ctxt);
-
+// What a finished parse came to; the document goes to the result only when it is whole.
+ParsedDocument parseOutcome(common::XmlDoc doc, bool wellFormed, const ParseGuard& guard, const FileInput& input,
+                            const QByteArray& url)
+{
+    ParsedDocument result;
     if (!guard.refusal.isEmpty()) {
         result.outcome = ParseOutcome::Refused;
         result.reason = guard.refusal;
@@ -598,11 +586,49 @@ ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpos
         if (doc->URL == nullptr) {
             doc->URL = xmlStrdup(BAD_CAST url.constData());
         }
-        result.doc = doc;
+        result.doc = std::move(doc);
+    }
+    return result;
+}
+
+ParsedDocument parseFile(const QString& path, const QByteArray& url, ParsePurpose purpose, xmlDictPtr dict,
+                         const LedgerPrefix* prefix)
+{
+    if (std::optional<ParsedDocument> refused = refusedBeforeParsing(path, purpose, prefix)) {
+        return std::move(*refused);
+    }
+    ParsedDocument result;
+    FileInput input;
+    if (prefix) {
+        input.remaining = prefix->bytes;
+        input.closing = prefix->closing;
+    }
+    input.file.setFileName(path);
+    errno = 0;
+    if (!input.file.open(QIODevice::ReadOnly)) {
+        const std::error_code code(errno, std::generic_category());
+        result.reason = code ? common::describeFileError(code) : input.file.errorString();
         return result;
     }
-    xmlFreeDoc(doc);
-    return result;
+
+    ParseGuard guard;
+    guard.purpose = purpose;
+    const common::XmlParserContext ctxt = guardedParser(input, url, dict, guard);
+    if (ctxt == nullptr) {
+        result.reason = input.cancelled ? QString() : QStringLiteral("Ayrıştırıcı başlatılamadı");
+        result.outcome = input.cancelled ? ParseOutcome::Cancelled : ParseOutcome::Unreadable;
+        return result;
+    }
+    xmlParseDocument(ctxt.get());
+
+    if (!guard.haveError && ctxt->lastError.code != XML_ERR_OK) {
+        guard.errorMessage = QString::fromUtf8(ctxt->lastError.message ? ctxt->lastError.message : "").trimmed();
+        guard.errorLine = ctxt->lastError.line;
+        guard.errorColumn = ctxt->lastError.int2;
+        guard.haveError = !guard.errorMessage.isEmpty();
+    }
+    common::XmlDoc doc(std::exchange(ctxt->myDoc, nullptr));
+    return parseOutcome(std::move(doc), ctxt->wellFormed != 0, guard, input, url);
 }
 
 QByteArray fileUrl(const QString& path)
@@ -616,10 +642,8 @@ QString localFileFromUri(const QByteArray& uri)
         const QUrl url = QUrl::fromEncoded(uri);
         return url.isLocalFile() ? url.toLocalFile() : QString();
     }
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    const QString text = QString::fromUtf8(uri);
-    if (text.contains(scheme)) {
-        return {}; // http:, ftp:, data: and the like; a one-letter "scheme" is a Windows drive
+    if (startsWithUrlScheme(QString::fromUtf8(uri))) {
+        return {}; // http:, ftp:, data: and the like
     }
     return QUrl::fromPercentEncoding(uri);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/xmlhandles.h"
 #include "render/ledgerprefix.h"
 
 #include <QString>
@@ -106,7 +107,7 @@ enum class ParseOutcome
 
 struct ParsedDocument
 {
-    xmlDocPtr doc = nullptr; // owned by the caller when set
+    common::XmlDoc doc; // set when parsed
     ParseOutcome outcome = ParseOutcome::Unreadable;
     QString reason; // the library's or the file system's own words
     int line = 0;

@@ -156,17 +156,22 @@ void TestDocumentPieces::journal_everyEntryOnceInOrder_totalsOnlyLast_data()
 {
     QTest::addColumn<int>("entries");
     QTest::addColumn<int>("pieceWeight");
-    QTest::newRow("one piece") << 20 << 100000;
-    QTest::newRow("several pieces") << 300 << 400;
-    QTest::newRow("one entry a piece") << 40 << 1;
+    // The last piece, with the totals, holds a quarter-piece of entries (an entry weighs 10).
+    QTest::addColumn<int>("lastPieceEntries");
+    QTest::newRow("one piece") << 20 << 100000 << 20;
+    QTest::newRow("several pieces") << 300 << 400 << 10;
+    QTest::newRow("one entry a piece") << 40 << 1 << 1;
+    QTest::newRow("an entry heavier than a quarter-piece: alone") << 30 << 30 << 1;
 }
 
 void TestDocumentPieces::journal_everyEntryOnceInOrder_totalsOnlyLast()
 {
     QFETCH(int, entries);
     QFETCH(int, pieceWeight);
+    QFETCH(int, lastPieceEntries);
     const PiecedDocument pieces = cut(journalPage(entries), {50, pieceWeight});
     QVERIFY(pieces.count() >= 1);
+    QCOMPARE(pieces.blocks.constLast(), lastPieceEntries);
     QCOMPARE(pieces.weights.size(), pieces.count());
     QStringList seen;
     for (qsizetype i = 0; i < pieces.count(); ++i) {

@@ -488,6 +488,9 @@ void TestLedgerRender::failures_becomeReadablePages()
              qPrintable(render::failureHeading(*result.failure)));
     QVERIFY2(result.failure->file.endsWith(aboutFile), qPrintable(result.failure->file));
     QVERIFY2(result.failure->reason.contains(detail, Qt::CaseInsensitive), qPrintable(result.failure->reason));
+    // A message box says what the page says: the heading and the reason.
+    const common::Outcome outcome = result.outcome();
+    QVERIFY(outcome.failed() && outcome.error.startsWith(heading) && outcome.error.endsWith(result.failure->reason));
     QVERIFY(result.title.isEmpty());
     // The page names the cause and the file, escaped.
     const QString page = QString::fromUtf8(result.html);
@@ -690,6 +693,7 @@ void TestLedgerRender::cancel_stopsTheTransform()
     // Asked before it starts, it reads nothing.
     const render::RenderResult early = render::renderLedger(cancelled);
     QCOMPARE(early.failure->kind, render::FailureKind::Cancelled);
+    QVERIFY(early.outcome().cancelled && early.outcome().error.isEmpty());
 }
 
 void TestLedgerRender::tooLarge_refusedBeforeReading_data()
