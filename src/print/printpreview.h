@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/backgroundtask.h"
+#include "common/notifier.h"
 #include "print/pdfassembly.h"
 
 #include <QPointer>
@@ -70,7 +71,7 @@ public:
     // Tests answer the dialogs themselves.
     void setPrinterChooser(std::function<bool(QPrinter&)> chooser) { m_choosePrinter = std::move(chooser); }
     void setSaveTargetChooser(std::function<QString()> chooser) { m_chooseSaveTarget = std::move(chooser); }
-    void setReporter(std::function<void(const QString&)> reporter) { m_report = std::move(reporter); }
+    void setReporter(common::Notifier reporter) { m_report = std::move(reporter); }
 
 public slots:
     void printDocument();
@@ -161,7 +162,7 @@ private:
     QTimer* const m_jobTicker;
     std::function<bool(QPrinter&)> m_choosePrinter;
     std::function<QString()> m_chooseSaveTarget;
-    std::function<void(const QString&)> m_report;
+    common::Notifier m_report;
     common::BackgroundTask m_writer{this}; // writes a job's pages to its printer or file
 };
 
