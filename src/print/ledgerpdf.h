@@ -3,6 +3,7 @@
 #include "common/backgroundtask.h"
 #include "print/pdfassembly.h"
 #include "render/ledgerrender.h"
+#include "web/webforward.h"
 
 #include <QList>
 #include <QObject>
@@ -12,14 +13,6 @@
 #include <QUrl>
 
 #include <memory>
-
-class QWebEngineLoadingInfo;
-class QWebEngineProfile;
-
-namespace web {
-class LedgerSchemeHandler;
-class PrintingPage;
-} // namespace web
 
 namespace print {
 

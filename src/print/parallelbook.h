@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/pdfassembly.h"
+#include "web/webforward.h"
 
 #include <QHash>
 #include <QList>
@@ -10,13 +11,6 @@
 #include <QStringList>
 
 #include <optional>
-
-class QWebEngineProfile;
-
-namespace web {
-class LedgerSchemeHandler;
-class PrintingPage;
-} // namespace web
 
 namespace print {
 

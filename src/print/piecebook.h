@@ -3,6 +3,7 @@
 #include "print/pdfassembly.h"
 #include "render/documentpieces.h"
 #include "web/printingpage.h"
+#include "web/webforward.h"
 
 #include <QObject>
 
@@ -12,14 +13,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-
-class QWebEngineLoadingInfo;
-class QWebEngineProfile;
-
-namespace web {
-class LedgerSchemeHandler;
-class PrintingPage;
-} // namespace web
 
 namespace print {
 

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "web/webforward.h"
 
-namespace web {
-class LedgerSchemeHandler;
-class PrintingPage;
-} // namespace web
+#include <QString>
 
 namespace print {
 
