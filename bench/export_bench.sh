@@ -47,7 +47,12 @@ if command -v python3 >/dev/null; then
     kebir="$work/kebir.xml"
     python3 - "$work/bigger" "$kebir" <<'PY'
 import glob, sys
-first, second = sorted(glob.glob(sys.argv[1] + "/*-K-00000[12].xml"))
+parts = sorted(glob.glob(sys.argv[1] + "/*-K-00000[12].xml"))
+if len(parts) < 2:  # a month this small is not split: its one kebir is already the size asked for
+    parts = sorted(glob.glob(sys.argv[1] + "/*-K-000000.xml"))
+    open(sys.argv[2], "wb").write(open(parts[0], "rb").read())
+    sys.exit(0)
+first, second = parts
 head = open(first, "rb").read()
 more = open(second, "rb").read()
 start = more.index(b"<gl-cor:entryHeader>")
