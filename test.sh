@@ -14,6 +14,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" ctest --test-dir build --output-
 scripts/sanitize.sh || status=1
 scripts/check-format.sh || status=1
 scripts/check-layers.sh || status=1
+scripts/check-function-length.py || status=1
 scripts/check-windows.sh || status=1
 scripts/package-check.sh || status=1
 exit "$status"

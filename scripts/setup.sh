@@ -19,6 +19,7 @@ packages=(
     libxmlsec1-dev libssl-dev openssl           # signature verification; ledgergen signs with build-time test keys
     xmlsec1                                     # independent check of generated signatures, verification benchmark
     time                                        # peak memory in the benchmarks (/usr/bin/time -v)
+    python3                                     # the function-length check the tests end with
     qt6-translations-l10n                       # Qt's own dialogs in Turkish
     g++-mingw-w64-x86-64-posix                  # the Windows-only sources compiled as a check
     dpkg-dev desktop-file-utils appstream       # the .deb's library dependencies; menu entry and metainfo checks
