@@ -15,56 +15,34 @@
 
 namespace common {
 
-namespace xmlfree {
-struct Doc
+// Frees with the libxml2 or libxslt function that goes with the object.
+template <auto& free>
+struct FreeWith
 {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+    template <typename T>
+    void operator()(T* object) const
+    {
+        free(object);
+    }
 };
-struct ParserContext
-{
-    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-};
-struct TextReader
-{
-    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
-};
-struct XPathContext
-{
-    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
-};
-struct XPathObject
-{
-    void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
-};
-struct Chars
+
+// xmlFree is a variable (or a macro) holding the allocator's free, not a function of its own.
+struct FreeXmlChars
 {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
-struct OutputBuffer
-{
-    void operator()(xmlOutputBuffer* buffer) const { xmlOutputBufferClose(buffer); }
-};
-struct Stylesheet
-{
-    void operator()(xsltStylesheet* style) const { xsltFreeStylesheet(style); }
-};
-struct TransformContext
-{
-    void operator()(xsltTransformContext* context) const { xsltFreeTransformContext(context); }
-};
-} // namespace xmlfree
 
-using XmlDoc = std::unique_ptr<xmlDoc, xmlfree::Doc>;
-using XmlParserContext = std::unique_ptr<xmlParserCtxt, xmlfree::ParserContext>;
-using XmlTextReader = std::unique_ptr<xmlTextReader, xmlfree::TextReader>;
-using XmlXPathContext = std::unique_ptr<xmlXPathContext, xmlfree::XPathContext>;
-using XmlXPathObject = std::unique_ptr<xmlXPathObject, xmlfree::XPathObject>;
+using XmlDoc = std::unique_ptr<xmlDoc, FreeWith<xmlFreeDoc>>;
+using XmlParserContext = std::unique_ptr<xmlParserCtxt, FreeWith<xmlFreeParserCtxt>>;
+using XmlTextReader = std::unique_ptr<xmlTextReader, FreeWith<xmlFreeTextReader>>;
+using XmlXPathContext = std::unique_ptr<xmlXPathContext, FreeWith<xmlXPathFreeContext>>;
+using XmlXPathObject = std::unique_ptr<xmlXPathObject, FreeWith<xmlXPathFreeObject>>;
 // Text libxml2 hands over to the caller (xmlNodeGetContent, xmlGetProp, …).
-using XmlChars = std::unique_ptr<xmlChar, xmlfree::Chars>;
+using XmlChars = std::unique_ptr<xmlChar, FreeXmlChars>;
 // Closing flushes what is still buffered into the buffer's sink, which must still be there.
-using XmlOutputBuffer = std::unique_ptr<xmlOutputBuffer, xmlfree::OutputBuffer>;
+using XmlOutputBuffer = std::unique_ptr<xmlOutputBuffer, FreeWith<xmlOutputBufferClose>>;
 // Once xsltParseStylesheetDoc succeeded, the stylesheet owns the document it was parsed from.
-using XsltStylesheet = std::unique_ptr<xsltStylesheet, xmlfree::Stylesheet>;
-using XsltTransformContext = std::unique_ptr<xsltTransformContext, xmlfree::TransformContext>;
+using XsltStylesheet = std::unique_ptr<xsltStylesheet, FreeWith<xsltFreeStylesheet>>;
+using XsltTransformContext = std::unique_ptr<xsltTransformContext, FreeWith<xsltFreeTransformContext>>;
 
 } // namespace common

@@ -436,7 +436,7 @@ void PrintPreview::startWriting(const QList<int>& pages)
     const auto done = job.done;
     const auto total = job.total;
     const auto answer = [this](const common::BackgroundTask::Context& context, const common::Outcome& outcome) {
-        context.post([this, outcome] { jobWritten(outcome.ok, outcome.cancelled, outcome.error); });
+        context.post([this, outcome] { jobWritten(outcome); });
     };
     job.writing = true;
     if (job.kind == Job::Kind::Printer) {
@@ -448,28 +448,28 @@ void PrintPreview::startWriting(const QList<int>& pages)
                 *total = of;
                 return !*cancelled;
             });
-            answer(context, {outcome.ok, outcome.cancelled, outcome.error});
+            answer(context, outcome);
         });
     } else {
         const QString target = job.target;
         m_writer.start([=](const common::BackgroundTask::Context& context) {
             const PdfOutcome outcome = savePdfPages(parts, pages, target, [=] { return !*cancelled; });
-            answer(context, {outcome.ok, outcome.cancelled, outcome.error});
+            answer(context, outcome);
         });
     }
     updateStatus();
 }
 
-void PrintPreview::jobWritten(bool ok, bool cancelled, const QString& error)
+void PrintPreview::jobWritten(const common::Outcome& outcome)
 {
     if (!m_job || !m_job->writing) {
         return;
     }
     m_job->writing = false;
-    if (!ok && !cancelled) {
-        report(error);
+    if (outcome.failed()) {
+        report(outcome.error);
     }
-    endJob(ok);
+    endJob(outcome.ok);
 }
 
 void PrintPreview::cancelJob()

@@ -132,7 +132,7 @@ private:
     void beginJob(std::unique_ptr<Job> job);
     void advanceJob();
     void startWriting(const QList<int>& pages);
-    void jobWritten(bool ok, bool cancelled, const QString& error);
+    void jobWritten(const common::Outcome& outcome);
     void endJob(bool ok);
     void holdLaterBooks(bool hold);
     void updateStatus();
