@@ -9,11 +9,12 @@ declare -A may=(
     [render]="common"
     [verify]="common ledger"
     [export]="common ledger"
+    [ledgerset]="common ledger verify"
     [web]="common render"
     [print]="common render web"
     [about]="common"
-    [viewer]="common ledger render web print verify export about"
-    [selection]="common ledger verify about viewer"
+    [viewer]="common ledger render web print verify export ledgerset about"
+    [selection]="common ledger verify ledgerset about viewer"
     [app]="common selection viewer web about"
 )
 status=0
