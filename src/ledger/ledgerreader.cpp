@@ -135,6 +135,7 @@ struct LedgerReader::Impl
     qint64 reported = -1;
     const Progress* progress = nullptr;
     const std::atomic_bool* cancel = nullptr;
+    xmlDocPtr tree = nullptr; // walked instead of the file when set; not ours
     common::XmlTextReader reader; // after file: freed first
     bool readFailed = false;
     QString parseError;
@@ -269,6 +270,16 @@ LedgerReader::LedgerReader(const QString& path, const Progress& progress, const 
     m_impl->cancel = cancel;
 }
 
+LedgerReader::LedgerReader(xmlDocPtr tree, const QString& name, const std::atomic_bool* cancel)
+    : m_impl(std::make_unique<Impl>())
+{
+    static const Progress none;
+    m_impl->tree = tree;
+    m_impl->name = name;
+    m_impl->progress = &none;
+    m_impl->cancel = cancel;
+}
+
 LedgerReader::~LedgerReader() = default;
 
 long LedgerReader::sourceLine() const
@@ -328,6 +339,14 @@ ReadEvent LedgerReader::next()
 bool LedgerReader::open()
 {
     Impl& d = *m_impl;
+    if (d.tree) {
+        d.reader.reset(xmlReaderWalker(d.tree));
+        if (!d.reader) {
+            fail(QStringLiteral("%1 okunamadı: XML okuyucu başlatılamadı.").arg(d.name));
+            return false;
+        }
+        return true;
+    }
     if (!d.file.open(QIODevice::ReadOnly)) {
         fail(QStringLiteral("%1 açılamadı: %2.").arg(d.name, d.file.errorString()));
         return false;
@@ -354,6 +373,11 @@ std::optional<ReadEvent> LedgerReader::rootStarted()
     const bool edefter = ns && std::strcmp(ns, common::kEdefterNamespace) == 0;
     d.rootName = QString::fromUtf8(reinterpret_cast<const char*>(xmlTextReaderConstLocalName(d.reader.get())));
     const LedgerKind kind = edefter ? common::documentKind(d.rootName, {}) : LedgerKind::Unknown;
+    if (common::isBerat(kind) && d.tree) {
+        m_kind = kind;
+        d.kindAnnounced = true;
+        return ReadEvent::Kind;
+    }
     if (common::isBerat(kind)) {
         return fail(QStringLiteral("%1 bir berat: beratta aktarılacak defter satırı yok. Beratın ait olduğu "
                                    "yevmiye (-Y-) ya da kebir (-K-) dosyasını aktarın.")

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+struct _xmlDoc;
+
 // A pull reader over a ledger's entries, on libxml2's xmlTextReader: a node at a time, so memory
 // stays flat whatever the file size. Field texts are kept as UTF-8 bytes; nothing is converted to
 // QString on the way, which is where most of the time would go.
@@ -68,6 +70,9 @@ class LedgerReader
 {
 public:
     LedgerReader(const QString& path, const Progress& progress, const std::atomic_bool* cancel);
+    // Walks a tree already parsed (by the signature check), so that a file read once gives both. Berats
+    // are read too: their lines are the tax lines. The tree must outlive the reader; no progress is told.
+    LedgerReader(_xmlDoc* tree, const QString& name, const std::atomic_bool* cancel);
     ~LedgerReader();
     LedgerReader(const LedgerReader&) = delete;
     LedgerReader& operator=(const LedgerReader&) = delete;

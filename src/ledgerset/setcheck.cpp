@@ -1,5 +1,14 @@
 #include "ledgerset/setcheck.h"
 
+#include "ledgerset/yearset.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+
 namespace ledgerset {
 
 QString codeKey(FindingCode code)
@@ -134,12 +143,64 @@ int FolderReport::warnings() const
     return n;
 }
 
+namespace {
+
+// The folders under root (root too) that hold .xml files, in path order, and the bytes of those files.
+// Links to folders are not followed: a link back up would never end.
+QStringList foldersUnder(const QString& root, qint64& bytes)
+{
+    QStringList folders;
+    QSet<QString> seen;
+    const QStringList patterns{QStringLiteral("*.xml"), QStringLiteral("*.XML")};
+    QDirIterator files(root, patterns, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo info = files.nextFileInfo();
+        bytes += info.size();
+        const QString folder = info.absolutePath();
+        if (!seen.contains(folder)) {
+            seen.insert(folder);
+            folders.append(folder);
+        }
+    }
+    if (folders.isEmpty()) {
+        folders.append(QDir(root).absolutePath());
+    }
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+} // namespace
+
 FolderReport checkFolder(const QString& folder, const CheckOptions& options, const std::atomic_bool* cancel)
 {
-    // Filled in by the set checks; for now the files only.
     FolderReport report;
     report.root = folder;
-    report.folders.append({folder, verify::verifyFolder(folder, options.verify, cancel)});
+    qint64 total = 0;
+    const QStringList folders = foldersUnder(folder, total);
+    qint64 done = 0;
+    verify::VerifyOptions verifyOptions = options.verify;
+    verifyOptions.keepContent = true;
+    verifyOptions.fileChecked = [&](const QString& path) {
+        done += QFileInfo(path).size();
+        if (options.progress) {
+            options.progress(done, total);
+        }
+    };
+    for (const QString& dir : folders) {
+        if (cancel && cancel->load()) {
+            report.cancelled = true;
+            return report;
+        }
+        report.folders.append({dir, verify::verifyFolder(dir, verifyOptions, cancel)});
+    }
+    if (cancel && cancel->load()) {
+        report.cancelled = true;
+        return report;
+    }
+    for (auto& [key, set] : detail::groupIntoSets(report.folders)) {
+        report.sets.append(detail::checkSet(set));
+    }
+    report.ok = true;
     return report;
 }
 

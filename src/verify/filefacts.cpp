@@ -6,6 +6,7 @@
 #include "common/turkishformat.h"
 #include "common/xmlhandles.h"
 #include "common/xmlpreflight.h"
+#include "ledger/tally.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlreader.h>
@@ -69,6 +70,41 @@ QString changedText(FileKind kind)
     return QStringLiteral("Dosya imzalandıktan sonra değiştirilmiş");
 }
 
+// The texts of an element's descendants, joined by spaces: an address in one line.
+QString joinedText(const xmlNode* node)
+{
+    QStringList parts;
+    for (const xmlNode* c = node ? node->children : nullptr; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE) {
+            const QString text = c->children && c->children->type == XML_ELEMENT_NODE ? joinedText(c)
+                                                                                      : textOf(c).simplified();
+            if (!text.isEmpty()) {
+                parts.append(text);
+            }
+        }
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+// The company as its ledger and berats each repeat it: name, phone, e-mail, address.
+QList<std::pair<QString, QString>> companyOf(const xmlNode* info)
+{
+    QList<std::pair<QString, QString>> details;
+    for (const xmlNode* c = info ? info->children : nullptr; c; c = c->next) {
+        if (isElement(c, kGlBusNs, "organizationIdentifiers")) {
+            const QString label = textOf(child(c, kGlBusNs, "organizationDescription")).simplified();
+            details.append({label, textOf(child(c, kGlBusNs, "organizationIdentifier")).simplified()});
+        } else if (isElement(c, kGlBusNs, "entityPhoneNumber")) {
+            details.append({QStringLiteral("Telefon"), textOf(child(c, kGlBusNs, "phoneNumber")).simplified()});
+        } else if (isElement(c, kGlBusNs, "entityEmailAddressStructure")) {
+            details.append({QStringLiteral("E-posta"), textOf(child(c, kGlBusNs, "entityEmailAddress")).simplified()});
+        } else if (isElement(c, kGlBusNs, "organizationAddress")) {
+            details.append({QStringLiteral("Adres"), joinedText(c)});
+        }
+    }
+    return details;
+}
+
 void readFacts(xmlNodePtr root, Facts& f)
 {
     f.root = QString::fromUtf8(reinterpret_cast<const char*>(root->name));
@@ -81,12 +117,14 @@ void readFacts(xmlNodePtr root, Facts& f)
         const qint64 n = textOf(stated).trimmed().toLongLong(&ok);
         f.statedEntries = ok ? n : -1;
     }
+    f.statedSize = textOf(child(child(entity, kXbrliNs, "segment"), kGlBusNs, "measurableQuantity")).trimmed();
     xmlNodePtr entries = child(xbrl, kGlCorNs, "accountingEntries");
     xmlNodePtr info = child(entries, kGlCorNs, "documentInfo");
     f.entriesType = textOf(child(info, kGlCorNs, "entriesType")).trimmed();
     f.uniqueId = textOf(child(info, kGlCorNs, "uniqueID")).trimmed();
     f.periodStart = textOf(child(info, kGlCorNs, "periodCoveredStart")).trimmed();
     f.periodEnd = textOf(child(info, kGlCorNs, "periodCoveredEnd")).trimmed();
+    f.company = companyOf(child(entries, kGlCorNs, "entityInformation"));
     if (f.root == QLatin1String("defter")) {
         f.entryCount = 0;
         for (xmlNodePtr c = entries ? entries->children : nullptr; c; c = c->next) {
@@ -388,6 +426,22 @@ void checkOwnAndApproval(xmlDocPtr doc, xmlNodePtr root, const Roots& roots, con
     result.counter = counterCheck(doc, own, signatures.counter, roots, result.kind);
 }
 
+// The lines added up from the tree just parsed; false when cancelled.
+bool tallyTree(xmlDocPtr doc, const QString& name, const std::atomic_bool* cancel, Inspection& result)
+{
+    if (result.kind == FileKind::Unknown) {
+        return true;
+    }
+    auto tally = std::make_shared<ledger::Tally>(result.facts.periodStart.toStdString(),
+                                                 result.facts.periodEnd.toStdString());
+    ledger::LedgerReader reader(doc, name, cancel);
+    if (tally->readAll(reader) == ledger::ReadEvent::Cancelled) {
+        return false;
+    }
+    result.tally = std::move(tally);
+    return true;
+}
+
 } // namespace
 
 Inspection inspect(const QString& path, const VerifyOptions& options, const Roots& roots,
@@ -429,6 +483,9 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
     }
     readFacts(root, result.facts);
     result.kind = kindOf(result.facts);
+    if (options.keepContent && !tallyTree(doc.get(), info.fileName(), cancel, result)) {
+        return give(QStringLiteral("Denetim durduruldu"));
+    }
     checkOwnAndApproval(doc.get(), root, roots, cancel, result);
     return result;
 }

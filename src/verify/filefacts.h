@@ -24,6 +24,8 @@ struct Facts
     qint64 entryCount = -1;       // a ledger's entries (entryHeader)
     qint64 statedEntries = -1;    // a journal berat's numberOfEntries
     QString ledgerSignatureValue; // a berat's copy of its ledger's signature value, without whitespace
+    QString statedSize;           // a berat's measurableQuantity
+    QList<std::pair<QString, QString>> company;
 };
 
 struct Inspection
@@ -39,6 +41,7 @@ struct Inspection
     std::optional<SignatureCheck> counter; // GİB's approval
     bool counterPresent = false;
     QString ownSignatureValue; // read even when the signature is not checked
+    std::shared_ptr<const ledger::Tally> tally; // with VerifyOptions::keepContent
 };
 
 // Reads the file (cancellable while reading) and, with checkSignatures, checks its signatures. Without, it

@@ -409,6 +409,23 @@ QString unreadableEntry(const QFileInfo& entry)
     return {};
 }
 
+std::shared_ptr<const FileContent> contentOf(const Inspection& in, qint64 bytes)
+{
+    auto c = std::make_shared<FileContent>();
+    c->bytes = bytes;
+    c->uniqueId = in.facts.uniqueId;
+    c->taxpayerId = in.facts.taxpayerId;
+    c->periodStart = in.facts.periodStart;
+    c->periodEnd = in.facts.periodEnd;
+    c->statedEntries = in.facts.statedEntries;
+    c->statedSize = in.facts.statedSize;
+    c->ledgerSignatureValue = in.facts.ledgerSignatureValue;
+    c->ownSignatureValue = in.ownSignatureValue;
+    c->company = in.facts.company;
+    c->tally = in.tally;
+    return c;
+}
+
 VerificationResult cancelledResult(const QString& path)
 {
     VerificationResult r;
@@ -522,6 +539,12 @@ private:
         if (in.unreadable && entry.isFile() && !entry.isReadable()) {
             m_result.unreadable.append({in.path, QStringLiteral("Dosya okunamıyor: okuma izni yok")});
         }
+        if (m_options.keepContent && !in.unreadable) {
+            m_contents.insert(path, contentOf(in, entry.size()));
+        }
+        if (m_options.fileChecked) {
+            m_options.fileChecked(path);
+        }
         return in;
     }
 
@@ -533,6 +556,7 @@ private:
     void add(VerificationResult r)
     {
         addGaps(r);
+        r.content = m_contents.value(r.path);
         m_result.status = worse(m_result.status, r.status);
         m_result.files.append(std::move(r));
     }
@@ -594,6 +618,7 @@ private:
     QStringList m_files;
     QHash<QString, std::shared_ptr<Inspection>> m_inspected;
     QHash<QString, const Inspection*> m_byFoldedName;
+    QHash<QString, std::shared_ptr<const FileContent>> m_contents;
     QSet<QString> m_done;
 };
 

@@ -8,7 +8,14 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
+
+namespace ledger {
+class Tally;
+}
 
 // Is this the ledger GİB approved, unchanged since it was signed? Checks one e-Defter file's signature, its
 // berats or ledger beside it, and GİB's approval. No widgets: safe to call on a worker thread, any number at
@@ -48,6 +55,28 @@ struct VerifyOptions
     bool checkCompanions = true;
     // Bigger files are not read (parts are at most 200 MB; the parsed tree takes about eight times the file).
     qint64 maxFileBytes = qint64(512) * 1024 * 1024;
+    // Keep what a set check compares of each file (FileContent), the sums of its lines included: taken from
+    // the tree the signature check parses, so that the file is read once.
+    bool keepContent = false;
+    // Told of each file of a folder once it has been checked, on the checking thread.
+    std::function<void(const QString& path)> fileChecked;
+};
+
+// What a file states, beyond its verdict, for comparing it with the rest of its set.
+struct FileContent
+{
+    qint64 bytes = 0;
+    QString uniqueId; // documentInfo/uniqueID
+    QString taxpayerId;
+    QString periodStart; // YYYY-MM-DD
+    QString periodEnd;
+    qint64 statedEntries = -1;    // a journal berat's numberOfEntries
+    QString statedSize;           // a berat's measurableQuantity as written (MB, two decimals)
+    QString ledgerSignatureValue; // a berat's copy of its ledger's signature value
+    QString ownSignatureValue;
+    QList<std::pair<QString, QString>> company; // the company's details as labelled for a message: name, phone, …
+    // The lines added up: a ledger's, a defter raporu's, a berat's tax lines. Null when not read whole.
+    std::shared_ptr<const ledger::Tally> tally;
 };
 
 struct VerificationResult
@@ -60,6 +89,7 @@ struct VerificationResult
     std::optional<SignerInfo> signer;
     std::optional<SignerInfo> approver; // GİB's counter-signature (the file's own, or its GIB- berat's)
     QStringList companions;             // berats of a ledger, or the ledger of a berat, that were checked
+    std::shared_ptr<const FileContent> content; // with VerifyOptions::keepContent, when the file could be read
 };
 
 // A folder entry that could not be opened at all: a symbolic link in a loop or to nothing, a file
