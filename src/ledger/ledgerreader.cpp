@@ -135,7 +135,7 @@ struct LedgerReader::Impl
     qint64 reported = -1;
     const Progress* progress = nullptr;
     const std::atomic_bool* cancel = nullptr;
-    xmlDocPtr tree = nullptr; // walked instead of the file when set; not ours
+    xmlDocPtr tree = nullptr;     // walked instead of the file when set; not ours
     common::XmlTextReader reader; // after file: freed first
     bool readFailed = false;
     QString parseError;

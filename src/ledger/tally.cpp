@@ -23,7 +23,8 @@ std::string entryOf(const HeaderFields& header)
 
 } // namespace
 
-Tally::Tally(std::string periodStart, std::string periodEnd) : m_start(std::move(periodStart)), m_end(std::move(periodEnd))
+Tally::Tally(std::string periodStart, std::string periodEnd)
+    : m_start(std::move(periodStart)), m_end(std::move(periodEnd))
 {}
 
 ReadEvent Tally::readAll(LedgerReader& reader)
@@ -106,8 +107,13 @@ void Tally::line(const LedgerReader& reader)
     Amount amount;
     Side side = Side::Debit;
     if (const std::optional<LineFault> bad = readLine(h, l, amount, side)) {
-        fault({EntryFault::Kind::LineUnreadable, entryOf(h), l.lineNumber, {}, {},
-               (bad->what + QStringLiteral(" \"") + QString::fromStdString(bad->value) + QLatin1Char('"')).toStdString()});
+        fault({EntryFault::Kind::LineUnreadable,
+               entryOf(h),
+               l.lineNumber,
+               {},
+               {},
+               (bad->what + QStringLiteral(" \"") + QString::fromStdString(bad->value) + QLatin1Char('"'))
+                   .toStdString()});
         return;
     }
     SideSum& sum = accounts[l.accountMainID].of(side);

@@ -47,9 +47,9 @@ struct EntryFault
 {
     enum class Kind
     {
-        Unbalanced,    // debit lines ≠ credit lines: first = debit, second = credit
-        HeaderTotals,  // a header total ≠ its lines: first = header, second = lines; text names the side
-        DateOutside,   // text = the date
+        Unbalanced,     // debit lines ≠ credit lines: first = debit, second = credit
+        HeaderTotals,   // a header total ≠ its lines: first = header, second = lines; text names the side
+        DateOutside,    // text = the date
         LineUnreadable, // text = what is wrong
     };
     Kind kind = Kind::Unbalanced;

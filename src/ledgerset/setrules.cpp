@@ -236,9 +236,9 @@ void SetRules::book(const Month& month, const Book& b, bool journal, MonthRow& r
         row.cells[c] = {Mark::Ok, 0};
     }
     if (b.parts.empty()) {
-        add(FindingCode::MissingFile, month.month, nameOf(month.month, journal ? common::DocumentKind::Journal
-                                                                               : common::DocumentKind::Ledger, 0),
-            {}, journal ? QStringLiteral("Yevmiye defteri yok") : QStringLiteral("Kebir (büyük defter) yok"));
+        add(FindingCode::MissingFile, month.month,
+            nameOf(month.month, journal ? common::DocumentKind::Journal : common::DocumentKind::Ledger, 0), {},
+            journal ? QStringLiteral("Yevmiye defteri yok") : QStringLiteral("Kebir (büyük defter) yok"));
         for (int c : {int(journal ? Column::JournalBerat : Column::LedgerBerat),
                       int(journal ? Column::GibJournalBerat : Column::GibLedgerBerat)}) {
             row.cells[c] = {Mark::Bad, 0};
@@ -264,11 +264,13 @@ void SetRules::parts(const Month& month, const Book& b, bool journal)
     for (int k = 1; k < lastLedger; ++k) {
         const auto found = b.parts.find(k);
         if (found == b.parts.end() || !found->second.ledger) {
-            add(FindingCode::PartGap, month.month, nameOf(month.month, kind, k), QStringLiteral("parça %1").arg(partNumber(k)),
+            add(FindingCode::PartGap, month.month, nameOf(month.month, kind, k),
+                QStringLiteral("parça %1").arg(partNumber(k)),
                 QStringLiteral("Parça %1 yok: parçalar 000001 ile %2 arasında kesintisiz olmalı")
                     .arg(partNumber(k), partNumber(lastLedger)));
         } else if (const Tally* t = found->second.ledger->tally(); t && t->entries == 0) {
-            add(FindingCode::PartGap, month.month, found->second.ledger->fileName, QStringLiteral("parça %1").arg(partNumber(k)),
+            add(FindingCode::PartGap, month.month, found->second.ledger->fileName,
+                QStringLiteral("parça %1").arg(partNumber(k)),
                 QStringLiteral("Parça boş: yalnız ayın son parçası boş olabilir"));
         }
     }
@@ -277,7 +279,8 @@ void SetRules::parts(const Month& month, const Book& b, bool journal)
 void SetRules::partFiles(const Month& month, int number, const Part& part, bool journal, MonthRow& row)
 {
     const common::DocumentKind ledgerKind = journal ? common::DocumentKind::Journal : common::DocumentKind::Ledger;
-    const common::DocumentKind beratKind = journal ? common::DocumentKind::JournalBerat : common::DocumentKind::LedgerBerat;
+    const common::DocumentKind beratKind =
+        journal ? common::DocumentKind::JournalBerat : common::DocumentKind::LedgerBerat;
     Cell& ledgerCell = row.cells[int(journal ? Column::Journal : Column::Ledger)];
     Cell& beratCell = row.cells[int(journal ? Column::JournalBerat : Column::LedgerBerat)];
     Cell& gibCell = row.cells[int(journal ? Column::GibJournalBerat : Column::GibLedgerBerat)];
@@ -391,6 +394,11 @@ void SetRules::company(const Month& month, const SetFile& berat, const SetFile& 
 void SetRules::reportCell(const Month& month, MonthRow& row)
 {
     Cell& cell = row.cells[int(Column::Report)];
+    for (const SetFile* misnumbered : month.misnumberedReports) {
+        add(FindingCode::PartGap, month.month, misnumbered->fileName,
+            QStringLiteral("parça %1").arg(misnumbered->name.part),
+            QStringLiteral("Defter raporu ayda bir tanedir ve 000000 numarasını taşır; parçalara bölünmez"));
+    }
     if (month.report) {
         cell = {markOf(month.report), 1};
     } else if (reportDue(month.month)) {
@@ -414,7 +422,8 @@ void SetRules::entries(const Month& month, const Book& b)
         if (t->faultCount > qint64(t->faults.size())) {
             const FindingCode code = m_report.findings.last().code;
             add(code, month.month, part.ledger->fileName, {},
-                QStringLiteral("Bu dosyada %1 bulgu daha var").arg(common::number(t->faultCount - qint64(t->faults.size()))));
+                QStringLiteral("Bu dosyada %1 bulgu daha var")
+                    .arg(common::number(t->faultCount - qint64(t->faults.size()))));
         }
         for (const ledger::NumberBreak& br : t->breaks) {
             const QString what = br.entries ? QStringLiteral("madde") : QStringLiteral("satır");
@@ -422,9 +431,14 @@ void SetRules::entries(const Month& month, const Book& b)
             add(gap ? FindingCode::NumberGap : FindingCode::NumberOverlap, month.month, part.ledger->fileName,
                 QStringLiteral("%1 %2").arg(what).arg(br.found),
                 gap ? QStringLiteral("%1 numarası %2 bekleniyordu, %3 geldi: %2–%4 eksik")
-                          .arg(what).arg(br.expected).arg(br.found).arg(br.found - 1)
+                          .arg(what)
+                          .arg(br.expected)
+                          .arg(br.found)
+                          .arg(br.found - 1)
                     : QStringLiteral("%1 numarası %2 bekleniyordu, %3 geldi: %3 ikinci kez kullanılmış")
-                          .arg(what).arg(br.expected).arg(br.found));
+                          .arg(what)
+                          .arg(br.expected)
+                          .arg(br.found));
         }
     }
 }
@@ -432,8 +446,9 @@ void SetRules::entries(const Month& month, const Book& b)
 void SetRules::faultOf(const Month& month, const SetFile& file, const ledger::EntryFault& f)
 {
     const QString entry = QString::fromStdString(f.entry);
-    const QString place = f.line.empty() ? QStringLiteral("madde %1").arg(entry)
-                                         : QStringLiteral("madde %1, satır %2").arg(entry, QString::fromStdString(f.line));
+    const QString place = f.line.empty()
+                              ? QStringLiteral("madde %1").arg(entry)
+                              : QStringLiteral("madde %1, satır %2").arg(entry, QString::fromStdString(f.line));
     switch (f.kind) {
     case ledger::EntryFault::Kind::Unbalanced:
         add(FindingCode::EntryUnbalanced, month.month, file.fileName, place,
@@ -442,7 +457,8 @@ void SetRules::faultOf(const Month& month, const SetFile& file, const ledger::En
     case ledger::EntryFault::Kind::HeaderTotals:
         add(FindingCode::EntryTotals, month.month, file.fileName, place,
             QStringLiteral("Madde başlığında %1 toplamı %2, satırlarının toplamı %3")
-                .arg(f.text == "debit" ? QStringLiteral("borç") : QStringLiteral("alacak"), lira(f.first), lira(f.second)));
+                .arg(f.text == "debit" ? QStringLiteral("borç") : QStringLiteral("alacak"), lira(f.first),
+                     lira(f.second)));
         break;
     case ledger::EntryFault::Kind::DateOutside:
         add(FindingCode::EntryDate, month.month, file.fileName, place,
@@ -525,7 +541,8 @@ void SetRules::reportTaxLines(const Month& month, const Sums& report, const Book
             }
         }
     }
-    const QString berats = &b == &month.journal ? QStringLiteral("yevmiye beratlarında") : QStringLiteral("kebir beratlarında");
+    const QString berats =
+        &b == &month.journal ? QStringLiteral("yevmiye beratlarında") : QStringLiteral("kebir beratlarında");
     for (const char* account : kTaxAccounts) {
         for (Side side : kSides) {
             const Amount r = sumOf(report, account, side).amount;
@@ -562,7 +579,8 @@ void SetRules::follow(common::DocumentKind kind)
         if (kind == common::DocumentKind::Report) {
             files.push_back(month.report);
         } else {
-            for (const auto& [number, part] : (kind == common::DocumentKind::Journal ? month.journal : month.kebir).parts) {
+            for (const auto& [number, part] :
+                 (kind == common::DocumentKind::Journal ? month.journal : month.kebir).parts) {
                 files.push_back(part.ledger);
             }
         }
@@ -598,11 +616,12 @@ void SetRules::serialBreak(int month, const SetFile& file, int serial, int previ
     const auto six = [](int n) {
         return QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'));
     };
-    const QString missing = serial > previous + 2 ? QStringLiteral("%1–%2").arg(six(previous + 1), six(serial - 1))
-                                                  : six(previous + 1);
+    const QString missing =
+        serial > previous + 2 ? QStringLiteral("%1–%2").arg(six(previous + 1), six(serial - 1)) : six(previous + 1);
     add(FindingCode::SerialGap, month, file.fileName, QStringLiteral("uniqueID %1").arg(file.content->uniqueId),
         serial > previous + 1
-            ? QStringLiteral("Belge sıra numarası %1 bekleniyordu, %2 geldi: %3 eksik").arg(six(previous + 1), six(serial), missing)
+            ? QStringLiteral("Belge sıra numarası %1 bekleniyordu, %2 geldi: %3 eksik")
+                  .arg(six(previous + 1), six(serial), missing)
             : QStringLiteral("Belge sıra numarası %1 bekleniyordu, %2 geldi: %2 daha önce kullanılmış")
                   .arg(six(previous + 1), six(serial)));
 }
@@ -616,11 +635,17 @@ void SetRules::carriesOn(int month, const SetFile& file, const QString& what, qi
     if (first > previousLast + 1) {
         add(FindingCode::NumberGap, month, file.fileName, place,
             QStringLiteral("Önceki dosya %1 %2 ile bitiyor, bu dosya %3 ile başlıyor: %4–%5 eksik")
-                .arg(what).arg(previousLast).arg(first).arg(previousLast + 1).arg(first - 1));
+                .arg(what)
+                .arg(previousLast)
+                .arg(first)
+                .arg(previousLast + 1)
+                .arg(first - 1));
     } else {
         add(FindingCode::NumberOverlap, month, file.fileName, place,
             QStringLiteral("Önceki dosya %1 %2 ile bitiyor, bu dosya %3 ile başlıyor: %3–%2 iki dosyada birden")
-                .arg(what).arg(previousLast).arg(first));
+                .arg(what)
+                .arg(previousLast)
+                .arg(first));
     }
 }
 

@@ -41,7 +41,11 @@ void place(Month& month, const SetFile* file)
         (n.gib ? month.kebir.parts[part].gibBerat : month.kebir.parts[part].berat) = file;
         break;
     case common::DocumentKind::Report:
-        month.report = file;
+        if (part == 0) {
+            month.report = file;
+        } else {
+            month.misnumberedReports.push_back(file);
+        }
         break;
     case common::DocumentKind::Unknown:
         break;

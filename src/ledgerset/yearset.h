@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <map>
+#include <vector>
 
 namespace ledger {
 class Tally;
@@ -41,7 +42,8 @@ struct Month
     int month = 0;
     Book journal;
     Book kebir;
-    const SetFile* report = nullptr;
+    const SetFile* report = nullptr;                // part 000000
+    std::vector<const SetFile*> misnumberedReports; // a defter raporu is one per month, never in parts
 };
 
 struct YearSet

@@ -76,8 +76,8 @@ QString joinedText(const xmlNode* node)
     QStringList parts;
     for (const xmlNode* c = node ? node->children : nullptr; c; c = c->next) {
         if (c->type == XML_ELEMENT_NODE) {
-            const QString text = c->children && c->children->type == XML_ELEMENT_NODE ? joinedText(c)
-                                                                                      : textOf(c).simplified();
+            const QString text =
+                c->children && c->children->type == XML_ELEMENT_NODE ? joinedText(c) : textOf(c).simplified();
             if (!text.isEmpty()) {
                 parts.append(text);
             }
@@ -432,8 +432,8 @@ bool tallyTree(xmlDocPtr doc, const QString& name, const std::atomic_bool* cance
     if (result.kind == FileKind::Unknown) {
         return true;
     }
-    auto tally = std::make_shared<ledger::Tally>(result.facts.periodStart.toStdString(),
-                                                 result.facts.periodEnd.toStdString());
+    auto tally =
+        std::make_shared<ledger::Tally>(result.facts.periodStart.toStdString(), result.facts.periodEnd.toStdString());
     ledger::LedgerReader reader(doc, name, cancel);
     if (tally->readAll(reader) == ledger::ReadEvent::Cancelled) {
         return false;

@@ -40,7 +40,7 @@ struct Inspection
     std::optional<SignatureCheck> own;
     std::optional<SignatureCheck> counter; // GİB's approval
     bool counterPresent = false;
-    QString ownSignatureValue; // read even when the signature is not checked
+    QString ownSignatureValue;                  // read even when the signature is not checked
     std::shared_ptr<const ledger::Tally> tally; // with VerifyOptions::keepContent
 };
 

@@ -87,8 +87,8 @@ struct VerificationResult
     QString summary; // one Turkish line that starts with its mark, e.g. "✔ İmza geçerli · Beratıyla eşleşiyor"
     QStringList details; // one fact per line for a details window: signer, times, certificates, berat, gaps
     std::optional<SignerInfo> signer;
-    std::optional<SignerInfo> approver; // GİB's counter-signature (the file's own, or its GIB- berat's)
-    QStringList companions;             // berats of a ledger, or the ledger of a berat, that were checked
+    std::optional<SignerInfo> approver;         // GİB's counter-signature (the file's own, or its GIB- berat's)
+    QStringList companions;                     // berats of a ledger, or the ledger of a berat, that were checked
     std::shared_ptr<const FileContent> content; // with VerifyOptions::keepContent, when the file could be read
 };
 

@@ -1,9 +1,12 @@
 #include "ledgerset/setcheck.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 class TestLedgerSet : public QObject
 {
@@ -11,6 +14,14 @@ class TestLedgerSet : public QObject
 
 private slots:
     void initTestCase();
+    void cleanSet_noFinding_data();
+    void cleanSet_noFinding();
+    void plantedFault_caught_data();
+    void plantedFault_caught();
+    void filesMissing_named_data();
+    void filesMissing_named();
+    void taxpayersAndYears_apart();
+    void cancelled();
     void dump();
 
 private:
@@ -32,12 +43,189 @@ private:
         return ledgerset::checkFolder(dir, options);
     }
 
+    // Every finding in one line each, for a failure message.
+    static QString listed(const ledgerset::FolderReport& report)
+    {
+        QStringList lines;
+        for (const ledgerset::SetReport& s : report.sets) {
+            for (const ledgerset::Finding& f : s.findings) {
+                lines << QStringLiteral("%1 %2 %3 [%4] %5")
+                             .arg(ledgerset::codeKey(f.code), f.period, f.file, f.place, f.message);
+            }
+        }
+        return lines.join('\n');
+    }
+
     QTemporaryDir m_tmp;
+    int m_sets = 0;
 };
 
 void TestLedgerSet::initTestCase()
 {
     QVERIFY(m_tmp.isValid());
+}
+
+void TestLedgerSet::cleanSet_noFinding_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("months");
+    QTest::newRow("a year") << QStringList{"--months", "2025-01..2025-12", "--entries", "40"} << 12;
+    QTest::newRow("months split into parts")
+        << QStringList{"--months", "2024-12..2025-02", "--entries", "300", "--part-size", "0.1"} << 2;
+    QTest::newRow("a month in one file") << QStringList{"--month", "2025-05", "--entries", "80"} << 1;
+}
+
+void TestLedgerSet::cleanSet_noFinding()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, months);
+    const QString dir = m_tmp.filePath(QStringLiteral("clean%1").arg(++m_sets));
+    QVERIFY(!generate(dir, args).isNull());
+    const ledgerset::FolderReport report = check(dir);
+    QVERIFY(report.ok);
+    QCOMPARE(report.sets.last().months.size(), months);
+    QVERIFY2(report.errors() + report.warnings() == 0, qPrintable(listed(report)));
+    for (const ledgerset::MonthRow& row : report.sets.last().months) {
+        for (const ledgerset::Cell& cell : row.cells) {
+            QCOMPARE(cell.mark, ledgerset::Mark::Ok);
+        }
+    }
+}
+
+// Each fault ledgergen plants is found with its own code, in the file it names.
+void TestLedgerSet::plantedFault_caught_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("extra");
+    const QStringList parts{"--entries", "300", "--part-size", "0.1"};
+    QTest::newRow("missing part") << "missing-part"
+                                  << "part_gap" << parts;
+    QTest::newRow("missing berat") << "missing-berat"
+                                   << "missing_file" << QStringList();
+    QTest::newRow("DR amount") << "dr-amount"
+                               << "dr_amount" << QStringList();
+    QTest::newRow("DR count") << "dr-count"
+                              << "dr_count" << QStringList();
+    QTest::newRow("berat entry count") << "berat-entry-count"
+                                       << "berat_entry_count" << QStringList();
+    QTest::newRow("berat size") << "berat-size"
+                                << "berat_size" << QStringList();
+    QTest::newRow("tax line") << "tax-line"
+                              << "berat_tax_lines" << QStringList();
+    QTest::newRow("unbalanced entry") << "unbalanced-entry"
+                                      << "entry_unbalanced" << QStringList();
+    QTest::newRow("entry dated outside") << "entry-date"
+                                         << "entry_date" << QStringList();
+    QTest::newRow("serial gap") << "serial-gap"
+                                << "serial_gap" << QStringList();
+    QTest::newRow("entry number overlap") << "number-overlap"
+                                          << "number_overlap" << QStringList();
+    QTest::newRow("kebir line missing") << "kebir-line-missing"
+                                        << "kebir_journal_mismatch" << QStringList();
+}
+
+void TestLedgerSet::plantedFault_caught()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, code);
+    QFETCH(QStringList, extra);
+    const QString dir = m_tmp.filePath(fault);
+    const QString planted =
+        generate(dir, QStringList{"--months", "2025-01..2025-03", "--entries", "60", "--fault", fault} + extra);
+    QVERIFY(!planted.isNull());
+    const ledgerset::FolderReport report = check(dir);
+    QCOMPARE(report.sets.size(), 1);
+    bool found = false;
+    for (const ledgerset::Finding& f : report.sets.first().findings) {
+        if (ledgerset::codeKey(f.code) == code) {
+            found = true;
+            QCOMPARE(f.period, QStringLiteral("2025-02"));
+            QVERIFY2(planted.contains(f.file), qPrintable(planted + " / " + f.file));
+            QVERIFY2(!f.message.isEmpty() &&
+                         (!f.place.isEmpty() || code == "missing_file" || code.startsWith("berat_")),
+                     qPrintable(f.message));
+            QCOMPARE(f.severity, ledgerset::Severity::Error);
+        }
+    }
+    QVERIFY2(found, qPrintable(planted + listed(report)));
+}
+
+// Files taken away after writing: what is missing is named, with the month and the file's name.
+void TestLedgerSet::filesMissing_named_data()
+{
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("period");
+    QTest::newRow("a month between two") << "*-202502-*"
+                                         << "missing_file"
+                                         << ""
+                                         << "2025-02";
+    QTest::newRow("a berat without its ledger") << "*-202501-Y-000000.xml"
+                                                << "missing_file"
+                                                << "-202501-Y-000000.xml"
+                                                << "2025-01";
+    QTest::newRow("GİB's berat not there yet") << "GIB-*-202503-KB-*"
+                                               << "missing_gib_berat"
+                                               << "-202503-KB-000000.xml"
+                                               << "2025-03";
+    QTest::newRow("defter raporu") << "*-202503-DR-*"
+                                   << "missing_file"
+                                   << "-202503-DR-000000.xml"
+                                   << "2025-03";
+}
+
+void TestLedgerSet::filesMissing_named()
+{
+    QFETCH(QString, removed);
+    QFETCH(QString, code);
+    QFETCH(QString, file);
+    QFETCH(QString, period);
+    const QString dir = m_tmp.filePath(QStringLiteral("missing%1").arg(++m_sets));
+    QVERIFY(!generate(dir, {"--months", "2025-01..2025-03", "--entries", "30"}).isNull());
+    for (const QString& name : QDir(dir).entryList({removed}, QDir::Files)) {
+        QVERIFY(QFile::remove(dir + '/' + name));
+    }
+    const ledgerset::FolderReport report = check(dir);
+    QCOMPARE(report.sets.first().covers(), QStringLiteral("2025-01 – 2025-03"));
+    const QList<ledgerset::Finding>& findings = report.sets.first().findings;
+    const bool named = std::any_of(findings.begin(), findings.end(), [&](const ledgerset::Finding& f) {
+        return ledgerset::codeKey(f.code) == code && f.period == period && f.file.endsWith(file);
+    });
+    QVERIFY2(named, qPrintable(listed(report)));
+    QCOMPARE(report.errors() == 0, code == "missing_gib_berat");
+}
+
+// Two taxpayers and two years in one tree: a report each, in order.
+void TestLedgerSet::taxpayersAndYears_apart()
+{
+    const QString dir = m_tmp.filePath("mixed");
+    QVERIFY(!generate(dir + "/2024", {"--month", "2024-12", "--entries", "20"}).isNull());
+    QVERIFY(!generate(dir + "/2025/ocak", {"--month", "2025-01", "--entries", "20"}).isNull());
+    QVERIFY(!generate(dir + "/kisi", {"--month", "2025-01", "--entries", "20", "--taxpayer", "person"}).isNull());
+    const ledgerset::FolderReport report = check(dir);
+    QCOMPARE(report.folders.size(), 3);
+    QCOMPARE(report.sets.size(), 3);
+    QCOMPARE(report.sets[0].year, 2024);
+    QCOMPARE(report.sets[1].year, 2025);
+    QCOMPARE(report.sets[0].taxpayer, report.sets[1].taxpayer);
+    QCOMPARE(report.sets[2].taxpayer.size(), 11);
+    QVERIFY2(report.errors() == 0, qPrintable(listed(report)));
+}
+
+void TestLedgerSet::cancelled()
+{
+    const QString dir = m_tmp.filePath("cancel");
+    QVERIFY(!generate(dir, {"--month", "2025-01", "--entries", "20"}).isNull());
+    std::atomic_bool cancel = false;
+    ledgerset::CheckOptions options;
+    options.progress = [&](qint64, qint64) {
+        cancel = true;
+    };
+    const ledgerset::FolderReport report = ledgerset::checkFolder(dir, options, &cancel);
+    QVERIFY(report.cancelled);
+    QVERIFY(report.sets.isEmpty());
 }
 
 void TestLedgerSet::dump()
