@@ -86,6 +86,13 @@ std::set<std::string> accountsOf(const Sums& a, const Sums& b)
     return all;
 }
 
+// A fiscal year that does not start in January starts the serials and numbers again in its first month.
+bool startsFiscalYear(const verify::FileContent& content, int month)
+{
+    return content.fiscalYearStart.size() >= 7 && content.fiscalYearStart.mid(5, 2).toInt() == month &&
+           content.periodStart.left(7) == content.fiscalYearStart.left(7);
+}
+
 int lastLedgerPart(const Book& b)
 {
     int last = 0;
@@ -210,7 +217,8 @@ private:
     void parts(const Month& month, const Book& b, bool journal);
     void partFiles(const Month& month, int number, const Part& part, bool journal, MonthRow& row);
     void beratAgainstLedger(const Month& month, const SetFile& berat, const SetFile& ledger, bool journal);
-    void taxLines(const Month& month, const SetFile& berat, const Tally& beratTally, const Tally& ledgerTally);
+    void taxLines(const Month& month, const SetFile& berat, const Tally& beratTally, const Tally& ledgerTally,
+                  const std::optional<Sums>& monthSums);
     void company(const Month& month, const SetFile& berat, const SetFile& ledger);
     void reportCell(const Month& month, MonthRow& row);
     void entries(const Month& month, const Book& b);
@@ -355,15 +363,30 @@ void SetRules::beratAgainstLedger(const Month& month, const SetFile& berat, cons
             QStringLiteral("Beratın belge numarası (uniqueID) %1, defterin %2").arg(b->uniqueId, l->uniqueId));
     }
     if (const Tally* bt = berat.tally(); bt && lt) {
-        taxLines(month, berat, *bt, *lt);
+        taxLines(month, berat, *bt, *lt, bookSums(journal ? month.journal : month.kebir));
     }
     company(month, berat, ledger);
 }
 
-// A berat without tax detail has no lines: nothing to compare.
-void SetRules::taxLines(const Month& month, const SetFile& berat, const Tally& beratTally, const Tally& ledgerTally)
+// A berat's tax lines are its part's sums; the month's sums are taken too, since a split month's berats may each
+// state the whole month. A berat without tax detail has no lines: nothing to compare.
+void SetRules::taxLines(const Month& month, const SetFile& berat, const Tally& beratTally, const Tally& ledgerTally,
+                        const std::optional<Sums>& monthSums)
 {
     if (beratTally.lines == 0) {
+        return;
+    }
+    const auto statesAll = [&](const Sums& sums) {
+        for (const char* account : kTaxAccounts) {
+            for (Side side : kSides) {
+                if (sumOf(beratTally.accounts, account, side).amount != sumOf(sums, account, side).amount) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    if (monthSums && statesAll(*monthSums)) {
         return;
     }
     for (const char* account : kTaxAccounts) {
@@ -526,10 +549,12 @@ void SetRules::reportAgainstLedgers(const Month& month)
     reportTaxLines(month, report->accounts, month.kebir);
 }
 
-// The berats' tax lines (all parts together) are the defter raporu's lines for the same accounts.
+// The berats' tax lines (all parts together, or each part's when each states the whole month) are the
+// defter raporu's lines for the same accounts.
 void SetRules::reportTaxLines(const Month& month, const Sums& report, const Book& b)
 {
     Sums stated;
+    bool eachStatesMonth = true;
     for (const auto& [number, part] : b.parts) {
         const Tally* t = part.berat ? part.berat->tally() : nullptr;
         if (!t || t->lines == 0) {
@@ -537,9 +562,14 @@ void SetRules::reportTaxLines(const Month& month, const Sums& report, const Book
         }
         for (const char* account : kTaxAccounts) {
             for (Side side : kSides) {
-                stated[account].of(side).amount += sumOf(t->accounts, account, side).amount;
+                const Amount a = sumOf(t->accounts, account, side).amount;
+                stated[account].of(side).amount += a;
+                eachStatesMonth = eachStatesMonth && a == sumOf(report, account, side).amount;
             }
         }
+    }
+    if (eachStatesMonth) {
+        return;
     }
     const QString berats =
         &b == &month.journal ? QStringLiteral("yevmiye beratlarında") : QStringLiteral("kebir beratlarında");
@@ -590,6 +620,9 @@ void SetRules::follow(common::DocumentKind kind)
                 if (!f || !f->content) {
                     continue;
                 }
+            }
+            if (last && last->month != m && startsFiscalYear(*f->content, m)) {
+                last.reset();
             }
             const int serial = serialOf(f->content->uniqueId);
             if (last && serial >= 0 && last->serial >= 0 && serial != last->serial + 1) {

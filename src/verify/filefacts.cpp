@@ -124,7 +124,9 @@ void readFacts(xmlNodePtr root, Facts& f)
     f.uniqueId = textOf(child(info, kGlCorNs, "uniqueID")).trimmed();
     f.periodStart = textOf(child(info, kGlCorNs, "periodCoveredStart")).trimmed();
     f.periodEnd = textOf(child(info, kGlCorNs, "periodCoveredEnd")).trimmed();
-    f.company = companyOf(child(entries, kGlCorNs, "entityInformation"));
+    xmlNodePtr information = child(entries, kGlCorNs, "entityInformation");
+    f.company = companyOf(information);
+    f.fiscalYearStart = textOf(child(information, kGlBusNs, "fiscalYearStart")).trimmed();
     if (f.root == QLatin1String("defter")) {
         f.entryCount = 0;
         for (xmlNodePtr c = entries ? entries->children : nullptr; c; c = c->next) {

@@ -25,6 +25,7 @@ struct Facts
     qint64 statedEntries = -1;    // a journal berat's numberOfEntries
     QString ledgerSignatureValue; // a berat's copy of its ledger's signature value, without whitespace
     QString statedSize;           // a berat's measurableQuantity
+    QString fiscalYearStart;
     QList<std::pair<QString, QString>> company;
 };
 

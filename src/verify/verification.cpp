@@ -417,6 +417,7 @@ std::shared_ptr<const FileContent> contentOf(const Inspection& in, qint64 bytes)
     c->taxpayerId = in.facts.taxpayerId;
     c->periodStart = in.facts.periodStart;
     c->periodEnd = in.facts.periodEnd;
+    c->fiscalYearStart = in.facts.fiscalYearStart;
     c->statedEntries = in.facts.statedEntries;
     c->statedSize = in.facts.statedSize;
     c->ledgerSignatureValue = in.facts.ledgerSignatureValue;

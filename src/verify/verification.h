@@ -70,6 +70,7 @@ struct FileContent
     QString taxpayerId;
     QString periodStart; // YYYY-MM-DD
     QString periodEnd;
+    QString fiscalYearStart;      // YYYY-MM-DD; numbers and serials start again there
     qint64 statedEntries = -1;    // a journal berat's numberOfEntries
     QString statedSize;           // a berat's measurableQuantity as written (MB, two decimals)
     QString ledgerSignatureValue; // a berat's copy of its ledger's signature value
