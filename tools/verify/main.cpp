@@ -41,7 +41,7 @@ QString description()
         "     (başka dosyalar denetlenemese de 1; yalnız uyarılar çıkış kodunu değiştirmez)\n"
         "  2  hata yok, ama en az bir dosya denetlenemedi (okunamadı, XML değil, çok büyük, imzası bu\n"
         "     programın denetleyemediği bir algoritmayla atılmış) ya da imzasız\n"
-        "  0  bütün dosyaların imzası geçerli\n"
+        "  0  bütün dosyaların imzası geçerli, set raporlarında hata yok\n"
         "  64 kullanım hatası");
 }
 
