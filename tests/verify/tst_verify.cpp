@@ -451,6 +451,7 @@ void TestVerify::commandLine_exitCodesAndJson_data()
     QTest::addColumn<QStringList>("targets");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<int>("sets"); // -1: left to the set check's own tests
     const QString notXml = m_tmp.filePath("not-xml.xml");
     writeAll(notXml, "<a>");
     const QString tampered = m_tmp.filePath("cli") + '/' + QFileInfo(file("DR")).fileName();
@@ -462,19 +463,21 @@ void TestVerify::commandLine_exitCodesAndJson_data()
     writeAll(
         uncheckable,
         readAll(file("KB")).replace("http://www.w3.org/2001/04/xmldsig-more#rsa-sha256", kUnknownMethod.toLatin1()));
-    QTest::newRow("verified folder") << QStringList{m_tmp.filePath("person")} << 0 << QStringList(7, "verified");
+    QTest::newRow("verified folder") << QStringList{m_tmp.filePath("person")} << 0 << QStringList(7, "verified") << -1;
     QTest::newRow("could not check") << QStringList{file("DR"), notXml} << 2
-                                     << QStringList{"verified", "could-not-check"};
+                                     << QStringList{"verified", "could-not-check"} << 0;
     QTest::newRow("an algorithm we cannot check")
-        << QStringList{uncheckable, file("DR", "ecdsa")} << 2 << QStringList{"could-not-check", "verified"};
+        << QStringList{uncheckable, file("DR", "ecdsa")} << 2 << QStringList{"could-not-check", "verified"} << 0;
     const QString looped = m_tmp.filePath("looped");
     QDir().mkpath(looped);
     QFile::copy(file("DR"), looped + '/' + QFileInfo(file("DR")).fileName());
     QFile::link(looped + "/loop.xml", looped + "/loop.xml");
     QTest::newRow("symbolic link loop in a folder")
-        << QStringList{looped} << 2 << QStringList{"verified", "could-not-check"};
+        << QStringList{looped} << 2 << QStringList{"verified", "could-not-check"} << -1;
+    QDir().mkpath(m_tmp.filePath("empty"));
+    QTest::newRow("empty folder") << QStringList{m_tmp.filePath("empty")} << 0 << QStringList() << 0;
     QTest::newRow("failure comes first") << QStringList{notXml, tampered} << 1
-                                         << QStringList{"could-not-check", "failed"};
+                                         << QStringList{"could-not-check", "failed"} << 0;
 }
 
 void TestVerify::commandLine_exitCodesAndJson()
@@ -482,6 +485,7 @@ void TestVerify::commandLine_exitCodesAndJson()
     QFETCH(QStringList, targets);
     QFETCH(int, exitCode);
     QFETCH(QStringList, statuses);
+    QFETCH(int, sets);
     QByteArray out;
     int code = -1;
     QVERIFY(run(VERIFY_TOOL_PATH, QStringList{"--json", "--roots", m_tmp.filePath("roots")} + targets, &out, &code));
@@ -497,6 +501,10 @@ void TestVerify::commandLine_exitCodesAndJson()
     }
     QCOMPARE(got, statuses);
     QCOMPARE(json["exitCode"].toInt(), exitCode);
+    QVERIFY(json["sets"].isArray());
+    if (sets >= 0) {
+        QCOMPARE(json["sets"].toArray().size(), sets);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVerify)
