@@ -417,17 +417,21 @@ private:
     void emit(EntryKind kind, int day, uint32_t posLines = 0)
     {
         m_factory.make(kind, day, m_entry, posLines);
+        // The journal shows the changed entry; the kebir and the report keep the entry as it was.
         std::vector<std::pair<FaultKind, std::string>> notes;
-        if (wanted(FaultKind::EntryDate) && m_entryIndex >= m_misdatedAt) {
-            notes.emplace_back(FaultKind::EntryDate, misdate(m_entry));
-        }
-        // The journal shows the changed entry; the kebir and the report keep the lines as they were.
-        Entry unbalanced;
+        Entry changed;
         const Entry* shown = &m_entry;
+        if (wanted(FaultKind::EntryDate) && m_entryIndex >= m_misdatedAt) {
+            changed = m_entry;
+            notes.emplace_back(FaultKind::EntryDate, misdate(changed));
+            shown = &changed;
+        }
         if (wanted(FaultKind::UnbalancedEntry) && m_entryIndex >= m_unbalancedAt) {
-            if (std::string place = unbalance(m_entry, unbalanced); !place.empty()) {
+            Entry unbalanced;
+            if (std::string place = unbalance(*shown, unbalanced); !place.empty()) {
                 notes.emplace_back(FaultKind::UnbalancedEntry, std::move(place));
-                shown = &unbalanced;
+                changed = std::move(unbalanced);
+                shown = &changed;
             }
         }
         ++m_entryIndex;

@@ -35,7 +35,7 @@ QString description()
         "  tax-line            yevmiye beratında bir vergi satırı 1,00 fazla (GİB kopyasında da)\n"
         "  unbalanced-entry    yevmiyede bir maddenin bir satırı 1,00 fazla, borç ≠ alacak (madde\n"
         "                      toplamları satırlara uyar; kebir ve defter raporu değişmez)\n"
-        "  entry-date          bir madde (ve satırları) sonraki ayın ilk gününe tarihli\n"
+        "  entry-date          yevmiyede bir madde (ve satırları) sonraki ayın ilk gününe tarihli\n"
         "  serial-gap          o aydan başlayarak yevmiye seri numarası bir atlar\n"
         "  number-overlap      ayın ilk madde numarası önceki ayın son maddesini yineler\n"
         "  kebir-line-missing  kebirde bir satır yazılmaz (hesap toplamları kalan satırlara uyar)\n"
