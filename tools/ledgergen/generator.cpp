@@ -628,6 +628,11 @@ private:
         if (m_partIndex == 2 && wanted(FaultKind::MissingPart)) {
             leaveOut(name);
             fs::remove(m_tempPath, ec);
+            // An entry fault in the part left out would be no fault at all: it goes to a later entry instead.
+            for (const auto& note : m_partNotes) {
+                m_planted.erase(std::find(m_planted.begin(), m_planted.end(), note.first));
+            }
+            m_partNotes.clear();
             plant(FaultKind::MissingPart, name,
                   "parça 000002 yazılmadı (madde " + std::to_string(m_partFirstCounter) + "–" +
                       std::to_string(m_partLastCounter) + ")");
