@@ -1,6 +1,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -299,6 +302,9 @@ private slots:
     void entriesOption_givesExactEntryCount_data();
     void entriesOption_givesExactEntryCount();
     void splitMonth_keepsEntriesWholeAndNumberingContinuous();
+    void monthRange_carriesSerialsAndNumbersOn();
+    void fault_isPlantedWhereItsLineSays_data();
+    void fault_isPlantedWhereItsLineSays();
     void sizeOption_fillsJournalUpToTarget();
     void taxpayer_identityNumberAndNames_data();
     void taxpayer_identityNumberAndNames();
@@ -347,25 +353,32 @@ void TestLedgerGen::initTestCase()
         {"ecdsa-raw", {"--entries", "30", "--seed", "17", "--key", "ecdsa-raw", "--curve", "P-256"}},
         {"mixed-june", {"--entries", "30", "--seed", "18", "--month", "2025-06", "--key", "mixed"}},
         {"mixed-july", {"--entries", "30", "--seed", "18", "--month", "2025-07", "--key", "mixed"}},
+        {"before-report", {"--entries", "20", "--seed", "19", "--month", "2018-12"}},
+        // Across a year's end, months in parts: each month is a scenario of its own, "months/2025-01".
+        {"months", {"--months", "2024-12..2025-02", "--entries", "40", "--part-size", "0.1", "--seed", "21"}},
     };
     QStringList files;
     for (auto it = scenarios.begin(); it != scenarios.end(); ++it) {
-        Scenario s;
-        s.dir = m_tmp.filePath(it.key());
-        s.args = QStringList{"--out", s.dir} + it.value();
-        const Run run = runGenerator(s.args);
+        const QString dir = m_tmp.filePath(it.key());
+        const QStringList args = QStringList{"--out", dir} + it.value();
+        const Run run = runGenerator(args);
         QVERIFY2(run.exitCode == 0, qPrintable(it.key() + ": " + run.err));
-        const QStringList journals = QDir(s.dir).entryList({"*-Y-*.xml"}, QDir::Files, QDir::Name);
+        const QStringList journals = QDir(dir).entryList({"*-Y-*.xml"}, QDir::Files, QDir::Name);
         QVERIFY(!journals.isEmpty());
-        const QString& first = journals.first();
-        s.prefix = first.left(first.indexOf("-Y-") + 1);
         for (const QString& journal : journals) {
+            const QString prefix = journal.left(journal.indexOf("-Y-") + 1);
+            const QString key = it.value().contains("--months") ? it.key() + '/' + prefix.mid(prefix.size() - 7, 4) +
+                                                                      '-' + prefix.mid(prefix.size() - 3, 2)
+                                                                : it.key();
+            Scenario& s = m_scenarios[key];
+            s.dir = dir;
+            s.args = args;
+            s.prefix = prefix;
             s.parts.append(journal.mid(journal.indexOf("-Y-") + 3, 6));
         }
-        for (const QString& name : QDir(s.dir).entryList({"*.xml"}, QDir::Files, QDir::Name)) {
-            files.append(s.dir + '/' + name);
+        for (const QString& name : QDir(dir).entryList({"*.xml"}, QDir::Files, QDir::Name)) {
+            files.append(dir + '/' + name);
         }
-        m_scenarios.insert(it.key(), s);
     }
     // Compiling the schema takes seconds, so one xmllint run checks every file; each file's verdict is then
     // checked on its own row.
@@ -379,7 +392,8 @@ void TestLedgerGen::everyFile_validatesAgainstSchema_data()
 {
     QTest::addColumn<QString>("file");
     for (auto it = m_scenarios.cbegin(); it != m_scenarios.cend(); ++it) {
-        for (const QString& name : QDir(it->dir).entryList({"*.xml"}, QDir::Files, QDir::Name)) {
+        const QStringList own = {it->prefix + "*.xml", "GIB-" + it->prefix + "*.xml"};
+        for (const QString& name : QDir(it->dir).entryList(own, QDir::Files, QDir::Name)) {
             QTest::addRow("%s/%s", qPrintable(it.key()), qPrintable(name)) << it->dir + '/' + name;
         }
     }
@@ -433,19 +447,23 @@ void TestLedgerGen::fileSet_hasEveryTypeForEveryPart_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<bool>("split");
-    QTest::newRow("single month") << "company" << false;
-    QTest::newRow("split month") << "split" << true;
-    QTest::newRow("person with branch") << "person-branch" << false;
+    QTest::addColumn<bool>("report"); // one per month, from 2019 on
+    QTest::newRow("single month") << "company" << false << true;
+    QTest::newRow("split month") << "split" << true << true;
+    QTest::newRow("person with branch") << "person-branch" << false << true;
+    QTest::newRow("before the report existed") << "before-report" << false << false;
+    QTest::newRow("month of a range") << "months/2025-01" << true << true;
 }
 
 void TestLedgerGen::fileSet_hasEveryTypeForEveryPart()
 {
     QFETCH(QString, scenario);
     QFETCH(bool, split);
+    QFETCH(bool, report);
     const Scenario& s = m_scenarios[scenario];
     QStringList expected;
     if (split) {
-        QVERIFY2(s.parts.size() >= 3, "the split scenario should give several parts");
+        QVERIFY2(s.parts.size() >= 2, "the split scenario should give several parts");
         for (int i = 0; i < s.parts.size(); ++i) {
             QCOMPARE(s.parts[i], QString::number(i + 1).rightJustified(6, '0'));
         }
@@ -453,15 +471,22 @@ void TestLedgerGen::fileSet_hasEveryTypeForEveryPart()
         QCOMPARE(s.parts, QStringList{"000000"});
     }
     for (const QString& part : s.parts) {
-        for (const QString& type : kTypes) {
+        for (const char* type : {"Y", "K", "YB", "KB"}) {
             expected.append(s.prefix + type + '-' + part + ".xml");
         }
         expected.append("GIB-" + s.prefix + "YB-" + part + ".xml");
         expected.append("GIB-" + s.prefix + "KB-" + part + ".xml");
     }
+    if (report) {
+        expected.append(s.prefix + "DR-000000.xml");
+    }
     expected.sort();
     // Nothing else: no left-over temporary files, and no stylesheets (the program provides those).
-    QCOMPARE(QDir(s.dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    const QStringList own = {s.prefix + '*', "GIB-" + s.prefix + '*', ".*"};
+    QCOMPARE(QDir(s.dir).entryList(own, QDir::Files | QDir::Hidden, QDir::Name), expected);
+    if (!scenario.contains('/')) {
+        QCOMPARE(QDir(s.dir).entryList(QDir::Files | QDir::Hidden).size(), expected.size());
+    }
 }
 
 void TestLedgerGen::stylesheetInstruction_asRealFilesCarryIt_data()
@@ -511,16 +536,16 @@ void TestLedgerGen::part_journalKebirBeratsAndReportAgree()
     const Doc kebir = parseDoc(path(scenario, "K", part));
     const Doc journalBerat = parseDoc(path(scenario, "YB", part));
     const Doc kebirBerat = parseDoc(path(scenario, "KB", part));
-    const Doc report = parseDoc(path(scenario, "DR", part));
-    for (const Doc* d : {&journal, &kebir, &journalBerat, &kebirBerat, &report}) {
+    for (const Doc* d : {&journal, &kebir, &journalBerat, &kebirBerat}) {
         QVERIFY2(d->error.isEmpty(), qPrintable(d->error));
     }
     QCOMPARE(journal.entriesType, QString("journal"));
     QCOMPARE(kebir.entriesType, QString("ledger"));
-    QCOMPARE(report.root, QString("defterraporu"));
-    QCOMPARE(report.entriesType, QString("trialbalance"));
 
-    // Journal: balanced entries of at least two lines, in date order, lines carrying their entry number.
+    // Journal: balanced entries of at least two lines, in date order inside the month, lines carrying their entry
+    // number.
+    const QString prefix = m_scenarios[scenario].prefix;
+    const QString month = prefix.mid(prefix.size() - 7, 4) + '-' + prefix.mid(prefix.size() - 3, 2);
     QString previousDate;
     QMap<qint64, Line> journalLines;
     for (const Header& h : journal.headers) {
@@ -538,6 +563,7 @@ void TestLedgerGen::part_journalKebirBeratsAndReportAgree()
         QCOMPARE(h.totalCredit, credit);
         QCOMPARE(debit, credit);
         QVERIFY2(h.date >= previousDate, qPrintable(h.date + " after " + previousDate));
+        QVERIFY2(h.date.startsWith(month), qPrintable(h.date));
         previousDate = h.date;
     }
 
@@ -600,13 +626,34 @@ void TestLedgerGen::part_journalKebirBeratsAndReportAgree()
     QCOMPARE(journalBerat.numberOfEntries, qint64(journal.headers.size()));
     QCOMPARE(kebirBerat.numberOfEntries, qint64(-1));
 
-    // Report: every main account of the kebir, a debit then a credit line, with amounts and posting counts.
-    const QMap<QString, Sums> kebirTotals = sumsBy(kebir, false);
+    // Report: one for the month, from 2019 on; every main account the month's journal parts moved, a debit then a
+    // credit line, with their amounts and line counts.
+    const QString reportPath = path(scenario, "DR", "000000");
+    if (month < "2019-01") {
+        QVERIFY(!QFileInfo::exists(reportPath));
+        return;
+    }
+    const Doc report = parseDoc(reportPath);
+    QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
+    QCOMPARE(report.root, QString("defterraporu"));
+    QCOMPARE(report.entriesType, QString("trialbalance"));
+    QMap<QString, Sums> monthTotals;
+    for (const QString& other : m_scenarios[scenario].parts) {
+        const QMap<QString, Sums> partTotals =
+            sumsBy(other == part ? journal : parseDoc(path(scenario, "Y", other)), false);
+        for (auto it = partTotals.cbegin(); it != partTotals.cend(); ++it) {
+            Sums& sum = monthTotals[it.key()];
+            sum.debit += it->debit;
+            sum.credit += it->credit;
+            sum.debitCount += it->debitCount;
+            sum.creditCount += it->creditCount;
+        }
+    }
     QCOMPARE(report.headers.size(), 1);
     const QList<Line>& lines = report.headers.first().lines;
-    QCOMPARE(lines.size(), 2 * int(kebirTotals.size()));
+    QCOMPARE(lines.size(), 2 * int(monthTotals.size()));
     int i = 0;
-    for (auto it = kebirTotals.cbegin(); it != kebirTotals.cend(); ++it, i += 2) {
+    for (auto it = monthTotals.cbegin(); it != monthTotals.cend(); ++it, i += 2) {
         QCOMPARE(lines[i].main, it.key());
         QCOMPARE(lines[i + 1].main, it.key());
         QVERIFY(lines[i].debit && !lines[i + 1].debit);
@@ -699,6 +746,119 @@ void TestLedgerGen::splitMonth_keepsEntriesWholeAndNumberingContinuous()
             lastDate = h.date;
         }
         QVERIFY(journal.uniqueId.endsWith(part));
+    }
+}
+
+// The range's files in order: serials per type, entry and line numbers run on through parts and months and start
+// again with the new year; and the verifier finds the whole folder sound.
+void TestLedgerGen::monthRange_carriesSerialsAndNumbersOn()
+{
+    auto serial = [](const QString& type, const QString& yyyymm, int n) {
+        return type + yyyymm + QString::number(n).rightJustified(6, '0');
+    };
+    QString year;
+    int yev = 0;
+    int keb = 0;
+    int edr = 0;
+    qint64 nextCounter = -1; // the range's first month may start anywhere
+    qint64 nextLine = -1;
+    for (const QString key : {"months/2024-12", "months/2025-01", "months/2025-02"}) {
+        const Scenario& s = m_scenarios[key];
+        QVERIFY2(s.parts.size() >= 2, qPrintable(key));
+        const QString yyyymm = s.prefix.mid(s.prefix.size() - 7, 6);
+        if (yyyymm.left(4) != year) {
+            yev = keb = edr = 0;
+            if (!year.isEmpty()) {
+                nextCounter = nextLine = 1;
+            }
+            year = yyyymm.left(4);
+        }
+        for (const QString& part : s.parts) {
+            const Doc journal = parseDoc(path(key, "Y", part));
+            QCOMPARE(journal.uniqueId, serial("YEV", yyyymm, ++yev));
+            QCOMPARE(parseDoc(path(key, "YB", part)).uniqueId, journal.uniqueId);
+            const Doc kebir = parseDoc(path(key, "K", part));
+            QCOMPARE(kebir.uniqueId, serial("KEB", yyyymm, ++keb));
+            QCOMPARE(parseDoc(path(key, "KB", part)).uniqueId, kebir.uniqueId);
+            for (const Header& h : journal.headers) {
+                QVERIFY2(nextCounter < 0 || h.counter == nextCounter, qPrintable(key + ' ' + part));
+                nextCounter = h.counter + 1;
+                for (const Line& l : h.lines) {
+                    QVERIFY2(nextLine < 0 || l.number == nextLine, qPrintable(key + ' ' + part));
+                    nextLine = l.number + 1;
+                }
+            }
+        }
+        QCOMPARE(parseDoc(path(key, "DR", "000000")).uniqueId, serial("EDR", yyyymm, ++edr));
+    }
+
+    QProcess verify;
+    verify.start(VERIFY_TOOL_PATH, {m_scenarios["months/2025-01"].dir});
+    QVERIFY(verify.waitForFinished(120000));
+    QVERIFY2(verify.exitCode() == 0, verify.readAllStandardOutput().right(2000).constData());
+}
+
+void TestLedgerGen::fault_isPlantedWhereItsLineSays_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("month"); // where it is planted
+    QTest::addColumn<bool>("written");  // whether the file its line names is there
+    for (const char* name :
+         {"missing-part", "missing-berat", "dr-amount", "dr-count", "berat-entry-count", "berat-size", "tax-line",
+          "unbalanced-entry", "entry-date", "serial-gap", "number-overlap", "kebir-line-missing"}) {
+        QTest::newRow(name) << QString(name) << "202502" << !QByteArray(name).startsWith("missing-");
+    }
+    QTest::newRow("month given") << "dr-amount@2025-01"
+                                 << "202501" << true;
+}
+
+// Each fault is planted in its month only, in the file its line names, and every file written still carries a
+// valid signature: only a check of the set as a whole can find it.
+void TestLedgerGen::fault_isPlantedWhereItsLineSays()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, month);
+    QFETCH(bool, written);
+    const QStringList args = {"--months", "2025-01..2025-02", "--entries", "40", "--part-size", "0.1", "--seed", "31"};
+    const QString clean = m_tmp.filePath("fault-none");
+    if (!QFileInfo::exists(clean)) {
+        QCOMPARE(runGenerator(QStringList{"--out", clean} + args).exitCode, 0);
+    }
+    const QString dir = m_tmp.filePath("fault-" + fault);
+    const Run run = runGenerator(QStringList{"--out", dir} + args + QStringList{"--fault", fault});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+
+    static const QRegularExpression planted(QStringLiteral("^Hata eklendi: ([a-z-]+) · (\\S+\\.xml) · \\S.*$"),
+                                            QRegularExpression::MultilineOption);
+    QList<QRegularExpressionMatch> lines;
+    for (auto it = planted.globalMatch(QString::fromUtf8(run.out)); it.hasNext();) {
+        lines.append(it.next());
+    }
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0].captured(1), fault.section('@', 0, 0));
+    const QString file = lines[0].captured(2);
+    QVERIFY2(file.contains('-' + month + '-'), qPrintable(file));
+    QCOMPARE(QFileInfo::exists(dir + '/' + file), written);
+    QVERIFY2(QFileInfo::exists(clean + '/' + file), qPrintable(file));
+    if (written) {
+        QVERIFY(readAll(dir + '/' + file) != readAll(clean + '/' + file));
+    }
+    const QString other = month == "202502" ? "202501" : "202502";
+    for (const QString& name : QDir(clean).entryList({"*-" + other + "-*"}, QDir::Files)) {
+        QVERIFY2(readAll(dir + '/' + name) == readAll(clean + '/' + name), qPrintable(name));
+    }
+
+    QProcess verify;
+    verify.start(VERIFY_TOOL_PATH, {"--json", dir});
+    QVERIFY(verify.waitForFinished(120000));
+    const QJsonArray files = QJsonDocument::fromJson(verify.readAllStandardOutput())["files"].toArray();
+    QCOMPARE(files.size(), QDir(dir).entryList({"*.xml"}, QDir::Files).size());
+    // The berat of a ledger is matched to it file by file; what else that finds is for the set check to report.
+    for (const QJsonValue& f : files) {
+        const QString summary = f["summary"].toString();
+        const bool approved = QFileInfo(f["path"].toString()).fileName().startsWith("GIB-");
+        QVERIFY2(summary.contains("İmza geçerli") && (!approved || summary.contains("GİB onaylı")),
+                 qPrintable(f["path"].toString() + ": " + summary));
     }
 }
 
@@ -889,6 +1049,18 @@ void TestLedgerGen::badOptions_failWithMessageAndWriteNothing_data()
     QTest::newRow("seed not a number") << QStringList{"--seed", "abc"};
     QTest::newRow("unknown key") << QStringList{"--key", "dsa"};
     QTest::newRow("unknown curve") << QStringList{"--curve", "P-192"};
+    QTest::newRow("month and months") << QStringList{"--month", "2024-01", "--months", "2024-01..2024-02"};
+    QTest::newRow("months backwards") << QStringList{"--months", "2024-05..2024-02"};
+    QTest::newRow("unknown fault") << QStringList{"--fault", "dr-sum"};
+    QTest::newRow("fault outside the range")
+        << QStringList{"--months", "2024-01..2024-02", "--fault", "dr-amount@2024-03"};
+    QTest::newRow("serial gap with no month before") << QStringList{"--fault", "serial-gap"};
+    QTest::newRow("number overlap in January")
+        << QStringList{"--months", "2023-12..2024-01", "--fault", "number-overlap@2024-01"};
+    QTest::newRow("missing part of an unsplit month")
+        << QStringList{"--months", "2024-01..2024-02", "--fault", "missing-part"};
+    QTest::newRow("same fault twice") << QStringList{"--months", "2024-01..2024-02", "--fault",
+                                                     "dr-count", "--fault",          "dr-count@2024-02"};
 }
 
 void TestLedgerGen::badOptions_failWithMessageAndWriteNothing()
@@ -909,8 +1081,33 @@ void TestLedgerGen::help_namesEveryOption()
 {
     const Run run = runGenerator({"--help"});
     QCOMPARE(run.exitCode, 0);
-    for (const char* option : {"--out", "--entries", "--size", "--seed", "--month", "--taxpayer", "--branch",
-                               "--big-account-lines", "--part-size", "--attachments", "--key", "--curve", "--help"}) {
+    for (const char* option : {"--out",
+                               "--entries",
+                               "--size",
+                               "--seed",
+                               "--month",
+                               "--months",
+                               "--fault",
+                               "--taxpayer",
+                               "--branch",
+                               "--big-account-lines",
+                               "--part-size",
+                               "--attachments",
+                               "--key",
+                               "--curve",
+                               "--help",
+                               "missing-part",
+                               "missing-berat",
+                               "dr-amount",
+                               "dr-count",
+                               "berat-entry-count",
+                               "berat-size",
+                               "tax-line",
+                               "unbalanced-entry",
+                               "entry-date",
+                               "serial-gap",
+                               "number-overlap",
+                               "kebir-line-missing"}) {
         QVERIFY2(run.out.contains(option), option);
     }
 }

@@ -473,7 +473,7 @@ void Documents::detail(std::string& o, const Context& c, const Posting& p) const
 {
     const PostingAccount& account = m_chart.accounts()[p.account];
     const MainAccount& main = m_chart.mains()[account.main];
-    const Date posted{m_period.start.year, m_period.start.month, p.day};
+    const Date posted = dayOfPeriod(p.day);
     const Date documentDate{m_period.start.year, m_period.start.month, p.docDay};
     const DocumentType type = documentTypeOf(p.doc);
 
@@ -590,7 +590,7 @@ void Documents::entryComment(std::string& out, const Entry& e) const
         put("Mevduat faiz geliri");
         break;
     case EntryKind::PosBatch:
-        put(dottedDate({m_period.start.year, m_period.start.month, e.day}));
+        put(dottedDate(dayOfPeriod(e.day)));
         put(" POS tahsilatları");
         break;
     case EntryKind::SalaryPayment:
@@ -613,7 +613,7 @@ void Documents::journalEntry(std::string& o, const Entry& e) const
     const Context& c = m_journal;
     open(o, 3, "gl-cor:entryHeader");
     text(o, 4, "gl-cor:enteredBy", c.plain, m_taxpayer.clerks[e.clerk]);
-    date(o, 4, "gl-cor:enteredDate", c.plain, {m_period.start.year, m_period.start.month, e.day});
+    date(o, 4, "gl-cor:enteredDate", c.plain, dayOfPeriod(e.day));
     number(o, 4, "gl-cor:entryNumber", c.plain, e.voucher, 6);
     if (e.commented) {
         startItem(o, 4, "gl-cor:entryComment", c.plain);

@@ -84,6 +84,9 @@ public:
     std::string documentNumber(const Posting& p) const;
 
 private:
+    // Day n of the period; a day past its end falls in the next month.
+    Date dayOfPeriod(int day) const { return addDays(m_period.start, day - 1); }
+
     struct Context
     {
         std::string id;

@@ -144,6 +144,7 @@ public:
     void make(EntryKind kind, int day, Entry& entry, uint32_t posLines = 0);
 
     uint32_t nextCounter() const { return m_counter; }
+    uint32_t nextLineNumber() const { return m_lineNumber; }
 
 private:
     void begin(Entry& entry, EntryKind kind, int day, DocKind doc, uint32_t docNumber, int docDay, int partner);

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -166,52 +168,140 @@ bool carriesInvoice(const Entry& e)
     return doc == DocKind::SalesInvoice || doc == DocKind::PurchaseInvoice || doc == DocKind::ReturnInvoice;
 }
 
+// The five accounts whose totals a berat repeats; faults meant for one check stay off them.
+bool isTaxAccount(const MainAccount& main)
+{
+    return main.id == "191" || main.id == "391" || main.id == "600" || main.id == "601" || main.id == "602";
+}
+
+std::string sideText(Dc dc)
+{
+    return dc == Dc::Debit ? "borç" : "alacak";
+}
+
+// The serials and numbers that tie a fiscal year's files together, handed on from month to month.
+struct Continuity
+{
+    int year = 0;               // the fiscal year the serials belong to; 0 before the first month
+    uint32_t journalSerial = 0; // the last used
+    uint32_t ledgerSerial = 0;
+    uint32_t reportSerial = 0;
+    uint32_t nextCounter = 1;
+    uint32_t nextLine = 1;
+};
+
+// The keys and certificates of one run: a taxpayer keeps the same seal all year (a second one from July with
+// --key mixed), so certificates are issued once and shared by every month.
+class Signers
+{
+public:
+    explicit Signers(uint64_t seed) : m_seed(seed) {}
+
+    const Identity& taxpayer(const Signer& names, KeyChoice key, Date from)
+    {
+        auto found = m_taxpayer.find(key.curve);
+        if (found == m_taxpayer.end()) {
+            found = m_taxpayer.emplace(key.curve, m_pki.taxpayer(names, m_seed, from, key)).first;
+        }
+        return found->second;
+    }
+
+    const Identity& gib(Date from)
+    {
+        if (!m_gib) {
+            const Signer names = {
+                "CN=Gelir İdaresi Başkanlığı, OU=e-Defter, O=Gelir İdaresi Başkanlığı, L=Ankara, C=TR",
+                "CN=Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2, OU=Kamu Sertifikasyon "
+                "Merkezi, O=TÜBİTAK, L=Gebze - Kocaeli, C=TR",
+                "Tedarikçi"};
+            m_gib = m_pki.gib(names, m_seed, from);
+        }
+        return *m_gib;
+    }
+
+    // The test roots that issued the certificates used, for a verifier's root folder.
+    std::vector<std::pair<std::string, std::string>> roots() const
+    {
+        std::vector<std::pair<std::string, std::string>> found; // issuer, PEM
+        auto add = [&](const Identity& id) {
+            found.emplace_back(id.names.issuer, m_pki.rootPem(id.names.issuer));
+        };
+        for (const auto& entry : m_taxpayer) {
+            add(entry.second);
+        }
+        if (m_gib) {
+            add(*m_gib);
+        }
+        return found;
+    }
+
+private:
+    uint64_t m_seed;
+    Pki m_pki;
+    std::map<int, Identity> m_taxpayer; // by curve, 0 for RSA
+    std::optional<Identity> m_gib;
+};
+
+// What a month is made with besides its options.
+struct MonthContext
+{
+    uint64_t chartSeed; // the taxpayer's accounts stay the same all year
+    Signers& signers;
+    Continuity& carry;
+    std::vector<FaultKind> faults;
+    Outcome& outcome;
+};
+
 class MonthGenerator
 {
 public:
-    explicit MonthGenerator(const Options& o)
-        : m_opt(o), m_period(makePeriod(o)), m_taxpayer(makeTaxpayer(o.person, o.branch, o.year)),
-          m_chart(o.seed, customerCount(o), supplierCount(o)), m_docs(m_taxpayer, m_chart, m_period),
-          m_factory(m_chart, m_taxpayer, m_period.start, o.seed, firstCounter(o), firstLineNumber(o, firstCounter(o))),
-          m_partLimit(o.partBytes > 0 ? o.partBytes : kMaxPartBytes), m_attachmentsLeft(o.attachments)
+    MonthGenerator(const Options& o, MonthContext& context)
+        : m_opt(o), m_ctx(context), m_carry(context.carry), m_out(context.outcome), m_period(makePeriod(o)),
+          m_taxpayer(makeTaxpayer(o.person, o.branch, o.year)),
+          m_chart(context.chartSeed, customerCount(o), supplierCount(o)), m_docs(m_taxpayer, m_chart, m_period),
+          m_factory(m_chart, m_taxpayer, m_period.start, o.seed, m_carry.nextCounter, m_carry.nextLine),
+          m_firstCounter(m_carry.nextCounter), m_partLimit(o.partBytes > 0 ? o.partBytes : kMaxPartBytes),
+          m_attachmentsLeft(o.attachments), m_faultRng(streamSeed(o.seed, "fault"))
     {
         const Signer taxpayer = {m_taxpayer.certificateSubject, m_taxpayer.certificateIssuer, {}};
-        const Signer gib = {"CN=Gelir İdaresi Başkanlığı, OU=e-Defter, O=Gelir İdaresi Başkanlığı, L=Ankara, C=TR",
-                            "CN=Mali Mühür Elektronik Sertifika Hizmet Sağlayıcısı - Sürüm 2, OU=Kamu Sertifikasyon "
-                            "Merkezi, O=TÜBİTAK, L=Gebze - Kocaeli, C=TR",
-                            "Tedarikçi"};
-        m_signer = m_pki.taxpayer(sealed(taxpayer), o.seed, m_period.created, keyChoice());
-        m_gib = m_pki.gib(gib, o.seed, m_period.approved);
+        m_signer = &context.signers.taxpayer(sealed(taxpayer), keyChoice(), m_period.created);
+        m_gib = &context.signers.gib(m_period.approved);
         std::string trailer;
         m_docs.endLedger(trailer, {});
-        SignatureData reserve = makeSignature(o.seed, "reserve", 0, m_signer, m_period.created);
+        SignatureData reserve = makeSignature(o.seed, "reserve", 0, *m_signer, m_period.created);
         signDocument(reserve, std::string(32, '\0'));
         Documents::finish(trailer, kDefter, reserve, nullptr);
         m_trailerReserve =
             trailer.size() + Documents::extensionsOpen().size() + Documents::extensionsClose().size() + 256;
+        m_monthTotals.assign(m_chart.mains().size(), {});
+        // Entry faults go early in the month, where even a small month has entries.
+        const uint64_t within = std::clamp<uint64_t>(expectedEntries(o) / 2, 1, 40);
+        m_unbalancedAt = m_faultRng.below(within);
+        m_misdatedAt = (m_unbalancedAt + 1) % within;
     }
 
-    Outcome run()
+    void run()
     {
         try {
-            std::error_code ec;
-            fs::create_directories(m_opt.outDir, ec);
-            if (ec || !fs::is_directory(m_opt.outDir)) {
-                throw GenerationError("Klasör oluşturulamadı: " + pathText(m_opt.outDir));
-            }
             produce();
+            for (FaultKind kind : m_ctx.faults) {
+                if (!planted(kind)) {
+                    throw GenerationError("--fault " + faultNames()[size_t(kind)] + " eklenemedi" +
+                                          (kind == FaultKind::MissingPart
+                                               ? ": ay parçalara bölünmedi; daha küçük bir --part-size verin."
+                                               : "."));
+                }
+            }
+            m_carry.nextCounter = m_factory.nextCounter();
+            m_carry.nextLine = m_factory.nextLineNumber();
             warnAboutOtherParts();
-            writeRoots();
-            m_outcome.ok = true;
-        } catch (const GenerationError& e) {
-            m_outcome.ok = false;
-            m_outcome.error = e.what();
+        } catch (const GenerationError&) {
             if (!m_tempPath.empty()) {
                 std::error_code ignored;
                 fs::remove(m_tempPath, ignored);
             }
+            throw;
         }
-        return std::move(m_outcome);
     }
 
 private:
@@ -276,9 +366,9 @@ private:
             // more entries than were asked for.
             if (batches < fewestBatches) {
                 batches = fewestBatches;
-                m_outcome.warnings.push_back("--big-account-lines için madde sayısı artırıldı: " +
-                                             std::to_string(std::max(available, batches) + (monthEnd ? 3 : 0)) +
-                                             " (istenen " + std::to_string(m_opt.entries) + ").");
+                m_out.warnings.push_back("--big-account-lines için madde sayısı artırıldı: " +
+                                         std::to_string(std::max(available, batches) + (monthEnd ? 3 : 0)) +
+                                         " (istenen " + std::to_string(m_opt.entries) + ").");
             }
             ordinary = available > batches ? available - batches : 0;
         }
@@ -327,8 +417,26 @@ private:
     void emit(EntryKind kind, int day, uint32_t posLines = 0)
     {
         m_factory.make(kind, day, m_entry, posLines);
+        // The journal shows the changed entry; the kebir and the report keep the entry as it was.
+        std::vector<std::pair<FaultKind, std::string>> notes;
+        Entry changed;
+        const Entry* shown = &m_entry;
+        if (wanted(FaultKind::EntryDate) && m_entryIndex >= m_misdatedAt) {
+            changed = m_entry;
+            notes.emplace_back(FaultKind::EntryDate, misdate(changed));
+            shown = &changed;
+        }
+        if (wanted(FaultKind::UnbalancedEntry) && m_entryIndex >= m_unbalancedAt) {
+            Entry unbalanced;
+            if (std::string place = unbalance(*shown, unbalanced); !place.empty()) {
+                notes.emplace_back(FaultKind::UnbalancedEntry, std::move(place));
+                changed = std::move(unbalanced);
+                shown = &changed;
+            }
+        }
+        ++m_entryIndex;
         m_text.clear();
-        m_docs.journalEntry(m_text, m_entry);
+        m_docs.journalEntry(m_text, *shown);
         std::string attachment;
         if (m_attachmentsLeft > 0 && carriesInvoice(m_entry)) {
             attachment = m_docs.attachment(m_entry);
@@ -343,12 +451,16 @@ private:
             openPart();
         }
         if (m_partEntries == 0 && m_sink.bytes() + m_text.size() + reserve > m_partLimit) {
-            m_outcome.warnings.push_back("Yevmiye maddesi " + std::to_string(m_entry.counter) +
-                                         " tek başına parça sınırını aşıyor; bölünmeden kendi parçasına yazıldı.");
+            m_out.warnings.push_back("Yevmiye maddesi " + std::to_string(m_entry.counter) +
+                                     " tek başına parça sınırını aşıyor; bölünmeden kendi parçasına yazıldı.");
         }
 
         m_sink.write(m_text);
-        ++m_partEntries;
+        if (m_partEntries++ == 0) {
+            m_partFirstCounter = m_entry.counter;
+        }
+        m_partLastCounter = m_entry.counter;
+        m_partNotes.insert(m_partNotes.end(), notes.begin(), notes.end());
         if (!attachment.empty()) {
             m_extensions += attachment;
             --m_attachmentsLeft;
@@ -364,6 +476,77 @@ private:
             }
         }
         m_postings.insert(m_postings.end(), m_entry.lines.begin(), m_entry.lines.end());
+    }
+
+    // The entry and its lines dated the day after the month ends.
+    std::string misdate(Entry& e)
+    {
+        e.day = m_period.end.day + 1;
+        for (Posting& p : e.lines) {
+            p.day = uint8_t(e.day);
+        }
+        markPlanted(FaultKind::EntryDate);
+        return "madde " + std::to_string(e.counter) + ": tarih " + isoDate(addDays(m_period.end, 1)) +
+               ", dönem dışında";
+    }
+
+    // A copy of the entry with one line 1.00 larger, its header totals following its lines. A tax account's line
+    // is left alone, so that the berats still agree with the journal; "" when the entry has no other line.
+    std::string unbalance(const Entry& e, Entry& changed)
+    {
+        for (size_t i = 0; i < e.lines.size(); ++i) {
+            const Posting& p = e.lines[i];
+            const MainAccount& main = m_chart.mainOf(p.account);
+            if (isTaxAccount(main)) {
+                continue;
+            }
+            changed = e;
+            changed.lines[i].cents += 100;
+            markPlanted(FaultKind::UnbalancedEntry);
+            return "madde " + std::to_string(e.counter) + ", satır " + std::to_string(p.lineNumber) + ", hesap " +
+                   main.id + " " + sideText(p.dc) + ": " + amountText(p.cents) + " yerine " + amountText(p.cents + 100);
+        }
+        return {};
+    }
+
+    bool planted(FaultKind kind) const
+    {
+        return std::find(m_planted.begin(), m_planted.end(), kind) != m_planted.end();
+    }
+
+    // Asked for in this month and not planted yet.
+    bool wanted(FaultKind kind) const
+    {
+        return !planted(kind) && std::find(m_ctx.faults.begin(), m_ctx.faults.end(), kind) != m_ctx.faults.end();
+    }
+
+    void markPlanted(FaultKind kind) { m_planted.push_back(kind); }
+
+    void report(FaultKind kind, const std::string& file, const std::string& place)
+    {
+        m_out.planted.push_back("Hata eklendi: " + faultNames()[size_t(kind)] + " · " + file + " · " + place);
+    }
+
+    void plant(FaultKind kind, const std::string& file, const std::string& place)
+    {
+        markPlanted(kind);
+        report(kind, file, place);
+    }
+
+    // A file a fault leaves out must not be stood in for by one of an earlier run.
+    void leaveOut(const std::string& name)
+    {
+        std::error_code ignored;
+        fs::remove(m_opt.outDir / name, ignored);
+    }
+
+    std::string uniqueId(std::string_view prefix, uint32_t serial) const
+    {
+        std::string id(prefix);
+        appendNumber(id, uint64_t(m_opt.year), 4);
+        appendNumber(id, uint64_t(m_opt.month), 2);
+        appendNumber(id, serial, 6);
+        return id;
     }
 
     std::string fileName(std::string_view type, uint32_t part) const
@@ -382,6 +565,7 @@ private:
     void openPart()
     {
         ++m_partIndex;
+        m_journalSerial = ++m_carry.journalSerial;
         m_partOpen = true;
         m_partEntries = 0;
         m_postings.clear();
@@ -394,15 +578,14 @@ private:
         m_tempPath = m_opt.outDir / tempName;
         m_sink.open(m_tempPath);
         std::string head;
-        m_docs.beginLedger(head, Book::Journal, m_partIndex);
+        m_docs.beginLedger(head, Book::Journal, m_journalSerial);
         writeHead(m_sink, head);
     }
 
     void closePart(bool last)
     {
-        const uint32_t serial = m_partIndex;
         const uint32_t part = last && m_partIndex == 1 ? 0 : m_partIndex;
-        SignatureData journalSignature = makeSignature(m_opt.seed, "Y", serial, m_signer, m_period.created);
+        SignatureData journalSignature = makeSignature(m_opt.seed, "Y", m_journalSerial, *m_signer, m_period.created);
         std::string tail;
         m_docs.endLedger(tail, m_extensions);
         m_sink.write(tail);
@@ -413,32 +596,124 @@ private:
         m_sink.close();
         const uint64_t journalSize = m_sink.bytes();
         const std::string journalName = fileName("Y", part);
+        placeJournal(journalName, journalSize);
+        noteJournal(journalName);
+
+        // Kebir part n is made from journal part n: every part then has a journal, a kebir and their berats that
+        // agree with each other and can be checked without the other parts.
+        const uint32_t ledgerSerial = ++m_carry.ledgerSerial;
+        SignatureData ledgerSignature = makeSignature(m_opt.seed, "K", ledgerSerial, *m_signer, m_period.created);
+        const uint64_t ledgerSize = writeLedger(fileName("K", part), ledgerSerial, ledgerSignature);
+
+        Rng guids(streamSeed(m_opt.seed, "guid", m_journalSerial));
+        writeBerat(Book::Journal, part, m_journalSerial, journalSize, journalSignature.value, guids);
+        writeBerat(Book::Ledger, part, ledgerSerial, ledgerSize, ledgerSignature.value, guids);
+        for (size_t i = 0; i < m_totals.size(); ++i) {
+            AccountTotals& month = m_monthTotals[i];
+            month.debit += m_totals[i].debit;
+            month.credit += m_totals[i].credit;
+            month.debitCount += m_totals[i].debitCount;
+            month.creditCount += m_totals[i].creditCount;
+        }
+        // One report per month whatever the number of parts, and only since the report was introduced (2019).
+        if (last && m_opt.year >= 2019) {
+            writeReport(makeGuid(guids));
+        }
+    }
+
+    // Renames the finished part into place, or with missing-part leaves part 000002 out.
+    void placeJournal(const std::string& name, uint64_t size)
+    {
         std::error_code ec;
-        fs::rename(m_tempPath, m_opt.outDir / journalName, ec);
-        if (ec) {
-            throw GenerationError("Dosya adlandırılamadı: " + journalName + " (" + ec.message() + ")");
+        if (m_partIndex == 2 && wanted(FaultKind::MissingPart)) {
+            leaveOut(name);
+            fs::remove(m_tempPath, ec);
+            // An entry fault in the part left out would be no fault at all: it goes to a later entry instead.
+            for (const auto& note : m_partNotes) {
+                m_planted.erase(std::find(m_planted.begin(), m_planted.end(), note.first));
+            }
+            m_partNotes.clear();
+            plant(FaultKind::MissingPart, name,
+                  "parça 000002 yazılmadı (madde " + std::to_string(m_partFirstCounter) + "–" +
+                      std::to_string(m_partLastCounter) + ")");
+        } else {
+            fs::rename(m_tempPath, m_opt.outDir / name, ec);
+            if (ec) {
+                throw GenerationError("Dosya adlandırılamadı: " + name + " (" + ec.message() + ")");
+            }
+            m_out.files.push_back({name, size});
         }
         m_tempPath.clear();
         m_partOpen = false;
-        m_closedBytes += journalSize;
-        m_outcome.files.push_back({journalName, journalSize});
+        m_closedBytes += size;
+    }
 
-        // Kebir part n is made from journal part n: every part then has a journal, a kebir, their berats and a
-        // report that agree with each other and can be checked without the other parts.
-        SignatureData ledgerSignature = makeSignature(m_opt.seed, "K", serial, m_signer, m_period.created);
-        const uint64_t ledgerSize = writeLedger(fileName("K", part), serial, ledgerSignature);
+    // The faults planted in the journal part just written, now that its name is known.
+    void noteJournal(const std::string& name)
+    {
+        for (const auto& [kind, place] : m_partNotes) {
+            report(kind, name, place);
+        }
+        m_partNotes.clear();
+        if (m_partIndex != 1) {
+            return;
+        }
+        if (wanted(FaultKind::SerialGap)) {
+            plant(FaultKind::SerialGap, name,
+                  "seri " + uniqueId("YEV", m_journalSerial) + ", " + uniqueId("YEV", m_journalSerial - 1) +
+                      " atlandı");
+        }
+        if (wanted(FaultKind::NumberOverlap)) {
+            plant(FaultKind::NumberOverlap, name,
+                  "madde " + std::to_string(m_firstCounter) + ", önceki ayın son madde numarası yineleniyor");
+        }
+    }
 
-        Rng guids(streamSeed(m_opt.seed, "guid", serial));
-        writeBerat(Book::Journal, part, serial, journalSize, journalSignature.value, guids);
-        writeBerat(Book::Ledger, part, serial, ledgerSize, ledgerSignature.value, guids);
-
-        // One report per part, beside the part's kebir and with the same number: it summarises that kebir.
+    void writeReport(std::string_view guid)
+    {
+        const uint32_t serial = ++m_carry.reportSerial;
+        const std::string name = fileName("DR", 0);
+        std::vector<AccountTotals> totals = m_monthTotals;
+        misreport(totals, name);
         std::string report;
-        m_docs.report(report, serial, m_totals, makeGuid(guids));
-        SignatureData reportSignature = makeSignature(m_opt.seed, "DR", serial, m_signer, m_period.created);
-        signDocument(reportSignature, DocumentDigest::ofDocument(report, Documents::kBeforeSignature, kReport));
-        Documents::finish(report, kReport, reportSignature, nullptr);
-        writeSmallFile(fileName("DR", part), report);
+        m_docs.report(report, serial, totals, guid);
+        SignatureData signature = makeSignature(m_opt.seed, "DR", serial, *m_signer, m_period.created);
+        signDocument(signature, DocumentDigest::ofDocument(report, Documents::kBeforeSignature, kReport));
+        Documents::finish(report, kReport, signature, nullptr);
+        writeSmallFile(name, report);
+    }
+
+    // dr-amount and dr-count: one line of the report off by 1.00 or by one line, on accounts other than the
+    // tax accounts (which the berats repeat), each on an account of its own.
+    void misreport(std::vector<AccountTotals>& totals, const std::string& name)
+    {
+        std::vector<size_t> moved;
+        for (size_t i = 0; i < totals.size(); ++i) {
+            if (totals[i].debitCount + totals[i].creditCount > 0 && !isTaxAccount(m_chart.mains()[i])) {
+                moved.push_back(i);
+            }
+        }
+        for (FaultKind kind : {FaultKind::DrAmount, FaultKind::DrCount}) {
+            if (!wanted(kind) || moved.empty()) {
+                continue;
+            }
+            const size_t pick = size_t(m_faultRng.below(moved.size()));
+            AccountTotals& t = totals[moved[pick]];
+            const bool debit = t.debitCount > 0;
+            std::string place =
+                "hesap " + m_chart.mains()[moved[pick]].id + " " + sideText(debit ? Dc::Debit : Dc::Credit);
+            if (kind == FaultKind::DrAmount) {
+                int64_t& amount = debit ? t.debit : t.credit;
+                place += ": tutar " + amountText(amount + 100) + ", doğrusu " + amountText(amount);
+                amount += 100;
+            } else {
+                uint32_t& count = debit ? t.debitCount : t.creditCount;
+                place += ": satır sayısı " + std::to_string(count + 1) + ", doğrusu " + std::to_string(count);
+                ++count;
+            }
+            plant(kind, name, place);
+            moved.erase(moved.begin() + std::ptrdiff_t(pick));
+        }
     }
 
     // Files of the same taxpayer and month left by an earlier run (say, more parts) would mix with this set
@@ -451,10 +726,10 @@ private:
         for (const fs::directory_entry& entry : fs::directory_iterator(m_opt.outDir, ec)) {
             const std::string name = pathText(entry.path().filename());
             const bool sameMonth = name.rfind(prefix, 0) == 0 || name.rfind("GIB-" + prefix, 0) == 0;
-            const bool written = std::any_of(m_outcome.files.begin(), m_outcome.files.end(),
+            const bool written = std::any_of(m_out.files.begin(), m_out.files.end(),
                                              [&](const WrittenFile& f) { return f.name == name; });
             if (sameMonth && !written) {
-                m_outcome.warnings.push_back("Klasörde bu setten olmayan eski bir dosya var: " + name);
+                m_out.warnings.push_back("Klasörde bu setten olmayan eski bir dosya var: " + name);
             }
         }
     }
@@ -463,6 +738,9 @@ private:
     {
         std::stable_sort(m_postings.begin(), m_postings.end(),
                          [](const Posting& a, const Posting& b) { return a.account < b.account; });
+        if (m_partIndex == 1 && wanted(FaultKind::KebirLineMissing)) {
+            dropLedgerLine(name);
+        }
         const fs::path path = m_opt.outDir / name;
         FileSink sink;
         sink.open(path);
@@ -490,14 +768,41 @@ private:
         Documents::finish(chunk, kDefter, signature, nullptr);
         sink.writeUnsigned(chunk);
         sink.close();
-        m_outcome.files.push_back({name, sink.bytes()});
+        m_out.files.push_back({name, sink.bytes()});
         return sink.bytes();
+    }
+
+    // kebir-line-missing: one line of an account block of several lines, not a tax account's, is left out; the
+    // block's header totals are those of the lines that remain.
+    void dropLedgerLine(const std::string& name)
+    {
+        std::vector<size_t> candidates;
+        for (size_t i = 0; i < m_postings.size(); ++i) {
+            const uint16_t account = m_postings[i].account;
+            const bool shared = (i > 0 && m_postings[i - 1].account == account) ||
+                                (i + 1 < m_postings.size() && m_postings[i + 1].account == account);
+            if (shared && !isTaxAccount(m_chart.mainOf(account))) {
+                candidates.push_back(i);
+            }
+        }
+        if (candidates.empty()) {
+            return;
+        }
+        const size_t at = candidates[size_t(m_faultRng.below(candidates.size()))];
+        const Posting& p = m_postings[at];
+        const PostingAccount& account = m_chart.accounts()[p.account];
+        plant(FaultKind::KebirLineMissing, name,
+              "satır " + std::to_string(p.lineNumber) + " (madde " + std::to_string(p.counter) + ", hesap " +
+                  (account.subId.empty() ? m_chart.mainOf(p.account).id : account.subId) + " " + sideText(p.dc) + ", " +
+                  amountText(p.cents) + ") yazılmadı");
+        m_postings.erase(m_postings.begin() + std::ptrdiff_t(at));
     }
 
     void writeBerat(Book book, uint32_t part, uint32_t serial, uint64_t ledgerBytes, const std::string& ledgerValue,
                     Rng& guids)
     {
         const std::string type = book == Book::Journal ? "YB" : "KB";
+        const std::string name = fileName(type, part);
         BeratInput input;
         input.book = book;
         input.serial = serial;
@@ -506,19 +811,71 @@ private:
         input.entries = m_partEntries;
         input.totals = &m_totals;
         input.guid = makeGuid(guids);
-        SignatureData signature = makeSignature(m_opt.seed, type, serial, m_signer, m_period.created);
-        SignatureData approval = makeSignature(m_opt.seed, "GIB-" + type, serial, m_gib, m_period.approved);
+        std::vector<AccountTotals> changedTotals;
+        const bool faultPart = book == Book::Journal && m_partIndex == 1;
+        if (faultPart) {
+            misstate(input, changedTotals, name);
+        }
+        SignatureData signature = makeSignature(m_opt.seed, type, serial, *m_signer, m_period.created);
+        SignatureData approval = makeSignature(m_opt.seed, "GIB-" + type, serial, *m_gib, m_period.approved);
         std::string text;
         m_docs.berat(text, input, false);
         // The XML declaration differs in GİB's copy, but canonical form drops it: one digest serves both.
         signDocument(signature, DocumentDigest::ofDocument(text, Documents::kBeforeSignature, kBerat));
         counterSign(approval, signature);
         Documents::finish(text, kBerat, signature, nullptr);
-        writeSmallFile(fileName(type, part), text);
+        if (faultPart && wanted(FaultKind::MissingBerat)) {
+            leaveOut(name);
+            plant(FaultKind::MissingBerat, name,
+                  "parça " + name.substr(name.size() - 10, 6) + " yazılmadı (GİB onaylı kopyası yazıldı)");
+        } else {
+            writeSmallFile(name, text);
+        }
         text.clear();
         m_docs.berat(text, input, true);
         Documents::finish(text, kBerat, signature, &approval);
-        writeSmallFile("GIB-" + fileName(type, part), text);
+        writeSmallFile("GIB-" + name, text);
+    }
+
+    // The berat faults, each in the taxpayer's journal berat and its GİB copy alike.
+    void misstate(BeratInput& input, std::vector<AccountTotals>& changedTotals, const std::string& name)
+    {
+        const std::string both = " (GİB kopyasında da)";
+        if (wanted(FaultKind::BeratEntryCount)) {
+            ++input.entries;
+            plant(FaultKind::BeratEntryCount, name,
+                  "yevmiye maddesi sayısı " + std::to_string(input.entries) + ", doğrusu " +
+                      std::to_string(input.entries - 1) + both);
+        }
+        if (wanted(FaultKind::BeratSize)) {
+            auto megabytes = [](uint64_t bytes) {
+                return amountText(int64_t((bytes * 100 + kMiB / 2) / kMiB));
+            };
+            const uint64_t right = input.ledgerBytes;
+            input.ledgerBytes += kMiB / 2;
+            plant(FaultKind::BeratSize, name,
+                  "defter boyutu " + megabytes(input.ledgerBytes) + " MB, doğrusu " + megabytes(right) + " MB" + both);
+        }
+        if (wanted(FaultKind::TaxLine)) {
+            changedTotals = m_totals;
+            input.totals = &changedTotals;
+            // Output VAT on the credit side moves in almost every month; the first account that moved otherwise.
+            int main = m_chart.mainIndex("391");
+            bool debit = false;
+            for (const char* id : {"391", "191", "600", "601", "602"}) {
+                const AccountTotals& t = changedTotals[size_t(m_chart.mainIndex(id))];
+                if (t.debit + t.credit > 0) {
+                    main = m_chart.mainIndex(id);
+                    debit = t.credit == 0;
+                    break;
+                }
+            }
+            int64_t& amount = debit ? changedTotals[size_t(main)].debit : changedTotals[size_t(main)].credit;
+            plant(FaultKind::TaxLine, name,
+                  "vergi satırı " + m_chart.mains()[size_t(main)].id + " " + sideText(debit ? Dc::Debit : Dc::Credit) +
+                      ": " + amountText(amount + 100) + ", doğrusu " + amountText(amount) + both);
+            amount += 100;
+        }
     }
 
     // The head goes to the digest in canonical form; the rest as written.
@@ -529,77 +886,144 @@ private:
         sink.write(head.substr(end));
     }
 
-    // The test roots that issued this set's certificates, for a verifier's root folder.
-    void writeRoots()
-    {
-        if (m_opt.rootsDir.empty()) {
-            return;
-        }
-        std::error_code ec;
-        fs::create_directories(m_opt.rootsDir, ec);
-        for (const Identity* signer : {&m_signer, &m_gib}) {
-            static constexpr char hex[] = "0123456789abcdef";
-            std::string name = "test-kok-";
-            const std::string digest = Pki::sha256(signer->names.issuer);
-            for (int i = 0; i < 4; ++i) {
-                name += hex[uint8_t(digest[size_t(i)]) >> 4];
-                name += hex[uint8_t(digest[size_t(i)]) & 15];
-            }
-            FileSink sink;
-            sink.open(m_opt.rootsDir / (name + ".pem"));
-            sink.writeUnsigned(m_pki.rootPem(signer->names.issuer));
-            sink.close();
-        }
-    }
-
     void writeSmallFile(const std::string& name, const std::string& content)
     {
         FileSink sink;
         sink.open(m_opt.outDir / name);
         sink.writeUnsigned(content);
         sink.close();
-        m_outcome.files.push_back({name, sink.bytes()});
+        m_out.files.push_back({name, sink.bytes()});
     }
 
-    const Options& m_opt;
+    const Options m_opt;
+    const MonthContext& m_ctx;
+    Continuity& m_carry;
+    Outcome& m_out;
     Period m_period;
     Taxpayer m_taxpayer;
     Chart m_chart;
     Documents m_docs;
     EntryFactory m_factory;
-    Pki m_pki;
-    Identity m_signer;
-    Identity m_gib;
+    const uint32_t m_firstCounter;
+    const Identity* m_signer = nullptr;
+    const Identity* m_gib = nullptr;
     uint64_t m_partLimit;
     uint64_t m_attachmentsLeft;
     uint64_t m_trailerReserve = 0;
 
     bool m_partOpen = false;
     uint32_t m_partIndex = 0;
+    uint32_t m_journalSerial = 0;
     uint32_t m_partEntries = 0;
+    uint32_t m_partFirstCounter = 0;
+    uint32_t m_partLastCounter = 0;
     FileSink m_sink;
     fs::path m_tempPath;
     uint64_t m_closedBytes = 0;
     std::vector<Posting> m_postings;
     std::vector<AccountTotals> m_totals;
+    std::vector<AccountTotals> m_monthTotals;
     std::string m_extensions;
 
     Entry m_entry;
     std::string m_text;
-    Outcome m_outcome;
+    uint64_t m_entryIndex = 0;
+
+    Rng m_faultRng;
+    uint64_t m_unbalancedAt = 0;
+    uint64_t m_misdatedAt = 0;
+    std::vector<FaultKind> m_planted;
+    std::vector<std::pair<FaultKind, std::string>> m_partNotes; // planted in the open journal part
 };
+
+// Serials and numbers restart with each fiscal year; the range's first month estimates where its year stands.
+// The carried faults shift them from their month on.
+void startMonth(const Options& month, MonthContext& context)
+{
+    Continuity& carry = context.carry;
+    if (carry.year != month.year) {
+        const bool first = carry.year == 0;
+        carry = Continuity{};
+        carry.year = month.year;
+        if (first) {
+            carry.nextCounter = firstCounter(month);
+            carry.nextLine = firstLineNumber(month, carry.nextCounter);
+        }
+    }
+    for (FaultKind kind : context.faults) {
+        if (kind == FaultKind::SerialGap) {
+            ++carry.journalSerial;
+        } else if (kind == FaultKind::NumberOverlap) {
+            --carry.nextCounter;
+        }
+    }
+}
+
+void writeRoots(const fs::path& dir, const Signers& signers)
+{
+    if (dir.empty()) {
+        return;
+    }
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    for (const auto& [issuer, pem] : signers.roots()) {
+        static constexpr char hex[] = "0123456789abcdef";
+        std::string name = "test-kok-";
+        const std::string digest = Pki::sha256(issuer);
+        for (int i = 0; i < 4; ++i) {
+            name += hex[uint8_t(digest[size_t(i)]) >> 4];
+            name += hex[uint8_t(digest[size_t(i)]) & 15];
+        }
+        FileSink sink;
+        sink.open(dir / (name + ".pem"));
+        sink.writeUnsigned(pem);
+        sink.close();
+    }
+}
+
+std::vector<FaultKind> faultsIn(const Options& options, const Options& month)
+{
+    std::vector<FaultKind> kinds;
+    for (const Fault& f : options.faults) {
+        if (f.year == month.year && f.month == month.month) {
+            kinds.push_back(f.kind);
+        }
+    }
+    return kinds;
+}
 
 } // namespace
 
-Outcome generateMonth(const Options& options)
+Outcome generateMonths(const Options& options)
 {
+    Outcome outcome;
     try {
-        return MonthGenerator(options).run();
-    } catch (const std::exception& e) { // the test keys: a broken build
-        Outcome failed;
-        failed.error = e.what();
-        return failed;
+        std::error_code ec;
+        fs::create_directories(options.outDir, ec);
+        if (ec || !fs::is_directory(options.outDir)) {
+            throw GenerationError("Klasör oluşturulamadı: " + pathText(options.outDir));
+        }
+        Signers signers(options.seed);
+        Continuity carry;
+        const int first = options.year * 12 + options.month - 1;
+        const int last = options.lastYear * 12 + options.lastMonth - 1;
+        // One month at a time, so that memory stays that of one month however long the range.
+        for (int at = first; at <= last; ++at) {
+            Options month = options;
+            month.year = at / 12;
+            month.month = at % 12 + 1;
+            month.seed = at == first ? options.seed : streamSeed(options.seed, "month", uint64_t(at - first));
+            MonthContext context{options.seed, signers, carry, faultsIn(options, month), outcome};
+            startMonth(month, context);
+            MonthGenerator(month, context).run();
+        }
+        writeRoots(options.rootsDir, signers);
+        outcome.ok = true;
+    } catch (const std::exception& e) { // a GenerationError, or the test keys: a broken build
+        outcome.ok = false;
+        outcome.error = e.what();
     }
+    return outcome;
 }
 
 } // namespace ledgergen

@@ -20,9 +20,10 @@ struct Outcome
     std::string error; // Turkish, for the user
     std::vector<WrittenFile> files;
     std::vector<std::string> warnings;
+    std::vector<std::string> planted; // one line per planted fault: its name, file and place
 };
 
-// Writes the whole set for one month into options.outDir.
-Outcome generateMonth(const Options& options);
+// Writes the whole set of every month of the range into options.outDir, numbers carried on from month to month.
+Outcome generateMonths(const Options& options);
 
 } // namespace ledgergen

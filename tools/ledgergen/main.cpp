@@ -19,8 +19,26 @@ constexpr int kUsage = 2;
 QString description()
 {
     return QStringLiteral(
-        "Kurgusal bir mükellefin bir aylık e-Defter dosyalarını yazar: yevmiye (Y), kebir (K), beratları\n"
-        "(YB, KB), GİB onaylı beratlar (GIB-…) ve defter raporu (DR).\n"
+        "Kurgusal bir mükellefin bir ya da birkaç aylık e-Defter dosyalarını yazar: yevmiye (Y), kebir (K),\n"
+        "beratları (YB, KB), GİB onaylı beratlar (GIB-…) ve defter raporu (DR, 2019'dan itibaren).\n"
+        "\n"
+        "Denetim araçlarını sınamak için --fault ile sete hata eklenir; her eklenen hata için standart\n"
+        "çıktıya bir satır yazılır: \"Hata eklendi: AD · DOSYA · YER\". Değişen dosyalar yeniden imzalanır\n"
+        "(beratlar defterin yeni imza değerini taşır): her imza geçerli kalır, hatayı setin bütün olarak\n"
+        "denetlenmesi bulur. Adlar:\n"
+        "  missing-part        bölünmüş ayın yevmiye parçası 000002 yazılmaz (--part-size gerekir)\n"
+        "  missing-berat       ayın yevmiye beratı (YB; GİB onaylısı değil) yazılmaz\n"
+        "  dr-amount           defter raporunda bir satırın tutarı 1,00 fazla\n"
+        "  dr-count            defter raporunda bir satırın işlem sayısı 1 fazla\n"
+        "  berat-entry-count   yevmiye beratında madde sayısı 1 fazla (GİB kopyasında da)\n"
+        "  berat-size          yevmiye beratında defter boyutu 0,50 MB fazla (GİB kopyasında da)\n"
+        "  tax-line            yevmiye beratında bir vergi satırı 1,00 fazla (GİB kopyasında da)\n"
+        "  unbalanced-entry    yevmiyede bir maddenin bir satırı 1,00 fazla, borç ≠ alacak (madde\n"
+        "                      toplamları satırlara uyar; kebir ve defter raporu değişmez)\n"
+        "  entry-date          yevmiyede bir madde (ve satırları) sonraki ayın ilk gününe tarihli\n"
+        "  serial-gap          o aydan başlayarak yevmiye seri numarası bir atlar\n"
+        "  number-overlap      ayın ilk madde numarası önceki ayın son maddesini yineler\n"
+        "  kebir-line-missing  kebirde bir satır yazılmaz (hesap toplamları kalan satırlara uyar)\n"
         "\n"
         "MB = 1.048.576 bayt. Kesirli değerler kabul edilir (--part-size 0.5).");
 }
@@ -36,6 +54,12 @@ QList<QCommandLineOption> optionList()
         valued("size", "MB", "Yevmiye boyutu hedefi (--entries yerine). 200 MB'ı aşan ay parçalara bölünür."),
         valued("seed", "S", "Tohum (varsayılan 1); aynı tohum aynı baytları verir."),
         valued("month", "YYYY-AA", "Dönem (varsayılan 2024-03)."),
+        valued("months", "YYYY-AA..YYYY-AA",
+               "Aralıktaki her ayı yazar (--month yerine): seri numaraları, madde ve satır numaraları aydan aya "
+               "sürer, her yıl baştan başlar. Öteki seçenekler her aya uygulanır."),
+        valued("fault", "AD[@YYYY-AA]",
+               "Sete bir hata ekler (birden çok kez verilebilir). Ay verilmezse aralığın ikinci ayı, tek ayda o ay. "
+               "Adlar yukarıda."),
         valued("taxpayer", "company|person",
                "Şirket (10 haneli VKN) ya da gerçek kişi (11 haneli TCKN); varsayılan company."),
         QCommandLineOption(QStringLiteral("branch"), QStringLiteral("Şube bilgisi ekler (Şube No, Şube Adı).")),
@@ -135,7 +159,7 @@ int main(int argc, char** argv)
     if (!parsed.options) {
         return usageError(QString::fromStdString(parsed.error));
     }
-    const ledgergen::Outcome outcome = ledgergen::generateMonth(*parsed.options);
+    const ledgergen::Outcome outcome = ledgergen::generateMonths(*parsed.options);
     for (const std::string& warning : outcome.warnings) {
         std::fprintf(stderr, "ledgergen: uyarı: %s\n", warning.c_str());
     }
@@ -145,6 +169,9 @@ int main(int argc, char** argv)
     }
     for (const ledgergen::WrittenFile& file : outcome.files) {
         std::printf("%12llu  %s\n", static_cast<unsigned long long>(file.bytes), file.name.c_str());
+    }
+    for (const std::string& line : outcome.planted) {
+        std::printf("%s\n", line.c_str());
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -35,7 +36,80 @@ bool parseMonth(const std::string& text, int& year, int& month)
            year <= 2099 && month >= 1 && month <= 12;
 }
 
+// "2024-01..2024-12"; the range runs forwards.
+bool parseRange(const std::string& text, Options& o)
+{
+    const size_t dots = text.find("..");
+    if (dots == std::string::npos || !parseMonth(text.substr(0, dots), o.year, o.month) ||
+        !parseMonth(text.substr(dots + 2), o.lastYear, o.lastMonth)) {
+        return false;
+    }
+    return o.year * 12 + o.month <= o.lastYear * 12 + o.lastMonth;
+}
+
+// "dr-amount" or "dr-amount@2024-02"; without a month, the month is chosen once the range is known.
+bool parseFault(const std::string& text, Fault& fault)
+{
+    const size_t at = text.find('@');
+    const std::string name = text.substr(0, at);
+    const std::vector<std::string>& names = faultNames();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end()) {
+        return false;
+    }
+    fault.kind = FaultKind(found - names.begin());
+    return at == std::string::npos || parseMonth(text.substr(at + 1), fault.year, fault.month);
+}
+
+int monthIndex(int year, int month)
+{
+    return year * 12 + month - 1;
+}
+
+// Faults go to the second month of a range (so that a month before it can show what carries on), else to the
+// only month; each must be one a set check can find there.
+std::string resolveFaults(Options& o)
+{
+    const int first = monthIndex(o.year, o.month);
+    const int last = monthIndex(o.lastYear, o.lastMonth);
+    for (size_t i = 0; i < o.faults.size(); ++i) {
+        Fault& f = o.faults[i];
+        const std::string name = faultNames()[size_t(f.kind)];
+        if (f.month == 0) {
+            const int chosen = first < last ? first + 1 : first;
+            f.year = chosen / 12;
+            f.month = chosen % 12 + 1;
+        }
+        const int at = monthIndex(f.year, f.month);
+        if (at < first || at > last) {
+            return "--fault " + name + ": ay yazılan aralıkta değil.";
+        }
+        const bool carried = f.kind == FaultKind::SerialGap || f.kind == FaultKind::NumberOverlap;
+        // Serials and numbers restart with the year, so the month before must be of the same year.
+        if (carried && (at == first || f.month == 1)) {
+            return "--fault " + name + ": aralığın ya da yılın ilk ayına eklenemez; aynı yıldan önceki bir ay gerekir.";
+        }
+        if (f.kind == FaultKind::MissingPart && o.partBytes == 0 && o.sizeBytes <= kMaxPartBytes) {
+            return "--fault missing-part parçalara bölünmüş bir ay ister: --part-size verin.";
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (o.faults[j].kind == f.kind && o.faults[j].year == f.year && o.faults[j].month == f.month) {
+                return "--fault " + name + " aynı aya iki kez verildi.";
+            }
+        }
+    }
+    return {};
+}
+
 } // namespace
+
+const std::vector<std::string>& faultNames()
+{
+    static const std::vector<std::string> names = {
+        "missing-part", "missing-berat",    "dr-amount",  "dr-count",   "berat-entry-count", "berat-size",
+        "tax-line",     "unbalanced-entry", "entry-date", "serial-gap", "number-overlap",    "kebir-line-missing"};
+    return names;
+}
 
 ParsedOptions parseOptions(const std::vector<GivenOption>& given)
 {
@@ -43,6 +117,8 @@ ParsedOptions parseOptions(const std::vector<GivenOption>& given)
     bool haveOut = false;
     bool haveEntries = false;
     bool haveSize = false;
+    bool haveMonth = false;
+    bool haveMonths = false;
     for (const GivenOption& option : given) {
         const std::string name = "--" + option.name;
         const std::string& value = option.value;
@@ -82,6 +158,24 @@ ParsedOptions parseOptions(const std::vector<GivenOption>& given)
             if (!parseMonth(value, o.year, o.month)) {
                 return bad("YYYY-AA, ör. 2024-03");
             }
+            o.lastYear = o.year;
+            o.lastMonth = o.month;
+            haveMonth = true;
+        } else if (name == "--months") {
+            if (!parseRange(value, o)) {
+                return bad("YYYY-AA..YYYY-AA, ör. 2024-01..2024-12");
+            }
+            haveMonths = true;
+        } else if (name == "--fault") {
+            Fault fault;
+            if (!parseFault(value, fault)) {
+                std::string all;
+                for (const std::string& known : faultNames()) {
+                    all += (all.empty() ? "" : ", ") + known;
+                }
+                return bad("AD[@YYYY-AA]; adlar: " + all);
+            }
+            o.faults.push_back(fault);
         } else if (name == "--taxpayer") {
             if (value != "company" && value != "person") {
                 return bad("company ya da person");
@@ -122,6 +216,12 @@ ParsedOptions parseOptions(const std::vector<GivenOption>& given)
     }
     if (haveEntries && haveSize) {
         return {std::nullopt, "--entries ve --size birlikte kullanılamaz."};
+    }
+    if (haveMonth && haveMonths) {
+        return {std::nullopt, "--month ve --months birlikte kullanılamaz."};
+    }
+    if (const std::string problem = resolveFaults(o); !problem.empty()) {
+        return {std::nullopt, problem};
     }
     if (!haveOut) {
         return {std::nullopt, "--out gerekli: dosyaların yazılacağı klasörü verin."};

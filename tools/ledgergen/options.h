@@ -12,6 +12,33 @@ constexpr uint64_t kMiB = 1024 * 1024;
 // Ledgers above this size must be split into parts.
 constexpr uint64_t kMaxPartBytes = 200 * kMiB;
 
+// A fault planted in an otherwise sound set, for testing a set check: each one only such a check can catch.
+enum class FaultKind
+{
+    MissingPart,
+    MissingBerat,
+    DrAmount,
+    DrCount,
+    BeratEntryCount,
+    BeratSize,
+    TaxLine,
+    UnbalancedEntry,
+    EntryDate,
+    SerialGap,
+    NumberOverlap,
+    KebirLineMissing,
+};
+
+struct Fault
+{
+    FaultKind kind = FaultKind::DrAmount;
+    int year = 0; // the month it is planted in
+    int month = 0;
+};
+
+// The names the command line takes, in FaultKind's order.
+const std::vector<std::string>& faultNames();
+
 struct Options
 {
     std::filesystem::path outDir;
@@ -20,8 +47,12 @@ struct Options
     uint64_t sizeBytes = 0;         // target size of the month's journal
     uint64_t partBytes = 0;         // 0: split only above kMaxPartBytes
     uint64_t seed = 1;
+    // The first month written and the last (the same month unless --months gives a range).
     int year = 2024;
     int month = 3;
+    int lastYear = 2024;
+    int lastMonth = 3;
+    std::vector<Fault> faults;
     bool person = false;
     bool branch = false;
     uint64_t bigAccountLines = 0;
