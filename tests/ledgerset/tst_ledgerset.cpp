@@ -71,7 +71,7 @@ void TestLedgerSet::cleanSet_noFinding_data()
     QTest::addColumn<int>("months");
     QTest::newRow("a year") << QStringList{"--months", "2025-01..2025-12", "--entries", "40"} << 12;
     QTest::newRow("months split into parts")
-        << QStringList{"--months", "2024-12..2025-02", "--entries", "300", "--part-size", "0.1"} << 2;
+        << QStringList{"--months", "2024-12..2025-02", "--entries", "40", "--part-size", "0.1"} << 2;
     QTest::newRow("a month in one file") << QStringList{"--month", "2025-05", "--entries", "80"} << 1;
 }
 
@@ -98,7 +98,7 @@ void TestLedgerSet::plantedFault_caught_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QStringList>("extra");
-    const QStringList parts{"--entries", "300", "--part-size", "0.1"};
+    const QStringList parts{"--entries", "40", "--part-size", "0.1"};
     QTest::newRow("missing part") << "missing-part"
                                   << "part_gap" << parts;
     QTest::newRow("missing berat") << "missing-berat"
@@ -132,16 +132,19 @@ void TestLedgerSet::plantedFault_caught()
     QFETCH(QStringList, extra);
     const QString dir = m_tmp.filePath(fault);
     const QString planted =
-        generate(dir, QStringList{"--months", "2025-01..2025-03", "--entries", "60", "--fault", fault} + extra);
+        generate(dir, QStringList{"--months", "2025-01..2025-02", "--entries", "30", "--fault", fault} + extra);
     QVERIFY(!planted.isNull());
+    // ledgergen lists the files it wrote, then a line per fault: "Hata eklendi: NAME · FILE · PLACE".
+    const QString line = planted.mid(planted.indexOf("Hata eklendi: "));
+    const QString file = line.section(QStringLiteral(" · "), 1, 1);
+    QVERIFY2(file.endsWith(".xml"), qPrintable(planted));
     const ledgerset::FolderReport report = check(dir);
     QCOMPARE(report.sets.size(), 1);
-    bool found = false;
+    bool found = false; // in the file ledgergen names; a GİB copy planted alike may be named too
     for (const ledgerset::Finding& f : report.sets.first().findings) {
         if (ledgerset::codeKey(f.code) == code) {
-            found = true;
+            found = found || f.file == file;
             QCOMPARE(f.period, QStringLiteral("2025-02"));
-            QVERIFY2(planted.contains(f.file), qPrintable(planted + " / " + f.file));
             QVERIFY2(!f.message.isEmpty() &&
                          (!f.place.isEmpty() || code == "missing_file" || code.startsWith("berat_")),
                      qPrintable(f.message));
@@ -191,7 +194,7 @@ void TestLedgerSet::filesMissing_named()
     QCOMPARE(report.sets.first().covers(), QStringLiteral("2025-01 – 2025-03"));
     const QList<ledgerset::Finding>& findings = report.sets.first().findings;
     const bool named = std::any_of(findings.begin(), findings.end(), [&](const ledgerset::Finding& f) {
-        return ledgerset::codeKey(f.code) == code && f.period == period && f.file.endsWith(file);
+        return ledgerset::codeKey(f.code) == code && f.period == period && (file.isEmpty() || f.file.endsWith(file));
     });
     QVERIFY2(named, qPrintable(listed(report)));
     QCOMPARE(report.errors() == 0, code == "missing_gib_berat");
