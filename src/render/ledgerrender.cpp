@@ -164,7 +164,13 @@ QString stylesheetForKind(xmlDocPtr doc)
         const common::XmlChars content(type ? xmlNodeGetContent(type) : nullptr);
         entriesType = QString::fromUtf8(reinterpret_cast<const char*>(content.get())).trimmed();
     }
-    return common::stylesheetFor(common::documentKind(rootName, entriesType));
+    const common::DocumentKind kind = common::documentKind(rootName, entriesType);
+    // The program's own report by its namespace too: a foreign root of that name gets no stylesheet of ours.
+    if (kind == common::DocumentKind::FolderReport &&
+        (root->ns == nullptr || !xmlStrEqual(root->ns->href, BAD_CAST common::kProgramNamespace))) {
+        return {};
+    }
+    return common::stylesheetFor(kind);
 }
 
 // The program's own stylesheet for the ledger: the one of the name it asks for, when that is one
