@@ -235,10 +235,11 @@ table.liste { width: 100%; border-collapse: collapse; table-layout: fixed; }
 table.liste th { text-align: left; background: #e8e8e8; border-top: 0.75pt solid #000; border-bottom: 0.75pt solid #000;
                  padding: 2pt 3pt; }
 table.liste td { vertical-align: top; padding: 1pt 3pt; border-bottom: 0.25pt solid #ddd; overflow-wrap: anywhere; }
-col.onem { width: 8%; }
-col.donem { width: 9%; }
-table.bulgular col.dosya { width: 26%; }
-col.yer { width: 15%; }
+col.onem { width: 7%; }
+col.donem { width: 8%; }
+table.bulgular col.dosya { width: 31%; }
+col.yer { width: 14%; }
+td.dosya { font-size: 8pt; }
 table.dosyalar col.dosya { width: 38%; }
 tr.error td.onem { color: #b3261e; font-weight: bold; }
 tr.warning td.onem { color: #8a5a00; font-weight: bold; }

@@ -144,6 +144,7 @@ void TestFolderReport::report_rendersGridAndFindings_errorsFirst()
     const render::RenderResult result = renderOnRenderThread(request);
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.stylesheetPath.endsWith(QLatin1String("klasor-denetimi.xslt")));
+    QCOMPARE(result.kind, common::DocumentKind::FolderReport);
     QCOMPARE(result.title, QStringLiteral("e-Defter Klasör Denetimi – /arşiv/Müşteri 1"));
 
     const QString html = QString::fromUtf8(result.html);
