@@ -62,8 +62,21 @@ FolderReport reportOf(const SetReport& set)
     return report;
 }
 
-render::RenderResult renderOnRenderThread(const render::RenderRequest& request)
+// The set's report written as the program writes it and rendered on a render thread, as the viewer does.
+render::RenderResult rendered(const SetReport& set, bool programStylesheets, std::optional<render::PieceLimits> pieces)
 {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("rapor.xml")));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reportXml(reportOf(set), QDateTime(QDate(2026, 12, 8), QTime(16, 41)))) < 0) {
+        return {};
+    }
+    file.close();
+    render::RenderRequest request;
+    request.ledgerPath = file.fileName();
+    request.fallbackFolder = QStringLiteral(STYLESHEET_DIR);
+    request.pieces = pieces;
+    request.programStylesheets = programStylesheets;
     render::RenderResult result;
     QThread* thread = render::createRenderThread([&] { result = render::renderLedger(request); });
     thread->start();
@@ -130,18 +143,7 @@ void TestFolderReport::report_rendersGridAndFindings_errorsFirst()
     QFETCH(int, okCells);
     QFETCH(int, badCells);
 
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("rapor.xml"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(reportXml(reportOf(set), QDateTime(QDate(2026, 12, 8), QTime(16, 41))));
-    file.close();
-
-    render::RenderRequest request;
-    request.ledgerPath = path;
-    request.fallbackFolder = QStringLiteral(STYLESHEET_DIR);
-    request.programStylesheets = programStylesheets;
-    const render::RenderResult result = renderOnRenderThread(request);
+    const render::RenderResult result = rendered(set, programStylesheets, std::nullopt);
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.stylesheetPath.endsWith(QLatin1String("klasor-denetimi.xslt")));
     QCOMPARE(result.kind, common::DocumentKind::FolderReport);
@@ -167,18 +169,7 @@ void TestFolderReport::longReport_isCutIntoPiecesByRows()
         set.findings.append({FindingCode::EntryUnbalanced, Severity::Error, "2025-03", "1234567890-202503-Y-000000.xml",
                              QStringLiteral("madde %1").arg(i), QStringLiteral("Bulgu %1.").arg(i)});
     }
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("rapor.xml"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(reportXml(reportOf(set), QDateTime::currentDateTime()));
-    file.close();
-
-    render::RenderRequest request;
-    request.ledgerPath = path;
-    request.fallbackFolder = QStringLiteral(STYLESHEET_DIR);
-    request.pieces = render::PieceLimits{};
-    const render::RenderResult result = renderOnRenderThread(request);
+    const render::RenderResult result = rendered(set, false, render::PieceLimits{});
     QVERIFY(result.ok() && result.pieces);
     const render::PiecedDocument& pieces = *result.pieces;
     QVERIFY(pieces.count() > 2);
