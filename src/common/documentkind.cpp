@@ -20,6 +20,7 @@ QString typeCode(DocumentKind kind)
         return QStringLiteral("KB");
     case DocumentKind::Report:
         return QStringLiteral("DR");
+    case DocumentKind::FolderReport:
     case DocumentKind::Unknown:
         break;
     }
@@ -52,6 +53,9 @@ DocumentKind documentKind(QStringView rootName, QStringView entriesType)
     if (rootName == u"defterraporu") {
         return DocumentKind::Report;
     }
+    if (rootName == QLatin1String(kFolderReportRoot)) {
+        return DocumentKind::FolderReport;
+    }
     return DocumentKind::Unknown;
 }
 
@@ -82,6 +86,8 @@ QString stylesheetFor(DocumentKind kind)
         return QStringLiteral("berat.xslt");
     case DocumentKind::Report:
         return QStringLiteral("defterraporu.xslt");
+    case DocumentKind::FolderReport:
+        return QStringLiteral("klasor-denetimi.xslt");
     case DocumentKind::Unknown:
         break;
     }
@@ -108,6 +114,8 @@ QString kindKey(DocumentKind kind)
         return QStringLiteral("ledger-berat");
     case DocumentKind::Report:
         return QStringLiteral("report");
+    case DocumentKind::FolderReport:
+        return QStringLiteral("folder-report");
     case DocumentKind::Unknown:
         break;
     }

@@ -11,6 +11,9 @@
 namespace common {
 
 inline constexpr char kEdefterNamespace[] = "http://www.edefter.gov.tr";
+// The program's own documents (the folder report) are in this namespace.
+inline constexpr char kProgramNamespace[] = "http://verazidedaze.pelvora.example/ns/klasor-denetimi";
+inline constexpr char kFolderReportRoot[] = "folder-report";
 
 enum class DocumentKind
 {
@@ -20,11 +23,13 @@ enum class DocumentKind
     JournalBerat, // YB, GIB-…-YB
     LedgerBerat,  // KB, GIB-…-KB
     Report,       // defter raporu (DR)
+    FolderReport, // the program's own report on a folder; not an e-Defter file
 };
 
 // From the root element's local name (its namespace is the caller's to check) and
 // documentInfo/entriesType. A defter is a journal or kebir only by its entriesType; a berat is a
-// kebir's when it says so and else a journal's; a defterraporu is a report whatever it says.
+// kebir's when it says so and else a journal's; a defterraporu is a report whatever it says; a
+// folder-report (kProgramNamespace) is the program's own.
 [[nodiscard]] DocumentKind documentKind(QStringView rootName, QStringView entriesType);
 // Only a defter's kind waits for its entriesType; every other root is decided by its name.
 [[nodiscard]] bool kindNeedsEntriesType(QStringView rootName);
@@ -36,7 +41,8 @@ enum class DocumentKind
 [[nodiscard]] QString stylesheetFor(DocumentKind kind);
 // The four stylesheets the program ships, in the order they are provisioned beside a ledger.
 [[nodiscard]] const QStringList& programStylesheets();
-// The kind as scripts read it: "journal", "ledger", "journal-berat", "ledger-berat", "report", "unknown".
+// The kind as scripts read it: "journal", "ledger", "journal-berat", "ledger-berat", "report", "folder-report",
+// "unknown".
 [[nodiscard]] QString kindKey(DocumentKind kind);
 
 // VKN-YYYYMM-T-NNNNNN.xml; GİB's copy of a berat has "GIB-" in front. Names arrive as .XML too.

@@ -561,6 +561,7 @@ QString kindName(LedgerKind kind)
         return QStringLiteral("defter raporu");
     case LedgerKind::JournalBerat: // never exported
     case LedgerKind::LedgerBerat:
+    case LedgerKind::FolderReport:
     case LedgerKind::Unknown:
         break;
     }

@@ -149,12 +149,12 @@ xmlNodePtr childElement(xmlNodePtr parent, const char* localName)
     return nullptr;
 }
 
-// Which of the program's stylesheets shows this kind of ledger; empty when the kind is unknown.
-QString stylesheetForKind(xmlDocPtr doc)
+// The document's kind by its root element (and a defter's entriesType).
+common::DocumentKind kindOf(xmlDocPtr doc)
 {
     const xmlNodePtr root = xmlDocGetRootElement(doc);
     if (root == nullptr) {
-        return {};
+        return common::DocumentKind::Unknown;
     }
     const QString rootName = QString::fromUtf8(reinterpret_cast<const char*>(root->name));
     QString entriesType;
@@ -164,7 +164,13 @@ QString stylesheetForKind(xmlDocPtr doc)
         const common::XmlChars content(type ? xmlNodeGetContent(type) : nullptr);
         entriesType = QString::fromUtf8(reinterpret_cast<const char*>(content.get())).trimmed();
     }
-    return common::stylesheetFor(common::documentKind(rootName, entriesType));
+    const common::DocumentKind kind = common::documentKind(rootName, entriesType);
+    // The program's own report by its namespace too: a foreign root of that name is not ours.
+    if (kind == common::DocumentKind::FolderReport &&
+        (root->ns == nullptr || !xmlStrEqual(root->ns->href, BAD_CAST common::kProgramNamespace))) {
+        return common::DocumentKind::Unknown;
+    }
+    return kind;
 }
 
 // The program's own stylesheet for the ledger: the one of the name it asks for, when that is one
@@ -174,7 +180,7 @@ StylesheetLocation programStylesheet(const std::optional<QString>& href, xmlDocP
     const QStringList& ours = common::programStylesheets();
     QString name = href ? QFileInfo(QUrl::fromPercentEncoding(href->toUtf8())).fileName().toLower() : QString();
     if (!ours.contains(name)) {
-        name = stylesheetForKind(doc);
+        name = common::stylesheetFor(kindOf(doc));
     }
     StylesheetLocation location;
     if (name.isEmpty()) {
@@ -567,6 +573,7 @@ RenderResult render(const RenderRequest& request, const detail::LedgerPrefix* pr
         setParseFailure(result, parsed, ledgerPath, ParsePurpose::Ledger);
         return result;
     }
+    result.kind = kindOf(parsed.doc.get());
     const StylesheetChoice choice = chooseStylesheet(request, parsed.doc.get(), ledgerPath);
     if (!choice.ours && !choice.href) {
         return renderStylesheetless(std::move(result), std::move(parsed.doc), ledgerPath);

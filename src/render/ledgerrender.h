@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/documentkind.h"
 #include "common/result.h"
 #include "render/documentpieces.h"
 #include "render/failure.h"
@@ -46,8 +47,9 @@ struct RenderResult
     // The output's <title> text (whitespace-normalised); empty when it has none, and for the
     // XML-tree and failure pages, whose location is the file's path.
     QString title;
-    QString stylesheetPath;               // the stylesheet applied, empty when none
-    std::optional<RenderFailure> failure; // the detail behind failed() and cancelled()
+    QString stylesheetPath;                                    // the stylesheet applied, empty when none
+    common::DocumentKind kind = common::DocumentKind::Unknown; // by the root element, once parsed
+    std::optional<RenderFailure> failure;                      // the detail behind failed() and cancelled()
     RenderTimings timings;
     std::optional<PiecedDocument> pieces; // set instead of `html` when pieces were asked for
     bool partial = false;                 // rendered from the ledger's beginning only

@@ -12,6 +12,7 @@
 #include "selection/selectioncommands.h"
 #include "selection/volumes.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -31,7 +32,8 @@ frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)
       m_context(std::move(context)), m_cmdGoster(new QPushButton(QStringLiteral("Görüntüle"), this)),
       m_drive1(new DriveListBox(m_context.volumes, this)), m_dir1(new DirListBox(m_context.volumes, this)),
       m_file1(new FileListBox(this)), m_cmdYazdir(new QPushButton(QStringLiteral("&Destek"), this)),
-      m_lblVER(new QLabel(QStringLiteral("Label1"), this))
+      m_lblVER(new QLabel(QStringLiteral("Label1"), this)),
+      m_cmdDenetle(new QAction(QStringLiteral("&Klasörü denetle"), this))
 {
     setWindowTitle(QStringLiteral("Pelvora E-Defter ve E-Defter Berat Yazıdırma Yardımcısı"));
     setWindowIcon(common::programIcon());
@@ -53,6 +55,7 @@ void frmRazoravSec::layOutControls()
     m_file1->setObjectName(QStringLiteral("File1"));
     m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
     m_lblVER->setObjectName(QStringLiteral("lblVER"));
+    m_cmdDenetle->setObjectName(QStringLiteral("cmdDenetle"));
 
     m_cmdGoster->setGeometry(twips(1305), twips(7080), twips(1995), twips(495));
     m_drive1->setGeometry(twips(60), twips(60), twips(6555), twips(480));
@@ -79,6 +82,15 @@ void frmRazoravSec::layOutControls()
     setTabOrder(m_dir1, m_file1);
     setTabOrder(m_file1, m_cmdYazdir);
     m_cmdGoster->setFocus();
+
+    // No room for a third button: the command lives in both lists' context menus, and Alt+K reaches it anywhere.
+    m_cmdDenetle->setShortcut(QKeySequence(Qt::ALT | Qt::Key_K));
+    m_cmdDenetle->setToolTip(QStringLiteral("Açık klasördeki e-Defter dosyalarını ay ay denetler ve raporu gösterir"));
+    addAction(m_cmdDenetle);
+    for (QWidget* list : {static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)}) {
+        list->addAction(m_cmdDenetle);
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
 }
 
 void frmRazoravSec::connectHandlers()
@@ -91,6 +103,7 @@ void frmRazoravSec::connectHandlers()
     connect(m_file1, &FileListBox::fileActivated, this, &frmRazoravSec::File1_DblClick);
     connect(m_cmdGoster, &QPushButton::clicked, this, &frmRazoravSec::cmdGoster_Click);
     connect(m_cmdYazdir, &QPushButton::clicked, this, &frmRazoravSec::cmdYazdir_Click);
+    connect(m_cmdDenetle, &QAction::triggered, this, &frmRazoravSec::cmdDenetle_Triggered);
 }
 
 void frmRazoravSec::Form_Load()
@@ -177,6 +190,11 @@ void frmRazoravSec::cmdGoster_Click()
 void frmRazoravSec::cmdYazdir_Click()
 {
     m_context.commands.support(this);
+}
+
+void frmRazoravSec::cmdDenetle_Triggered()
+{
+    m_context.commands.checkFolder(m_dir1->path(), this);
 }
 
 void frmRazoravSec::Form_DblClick()

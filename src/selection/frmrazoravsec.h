@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -31,7 +32,8 @@ struct SelectionContext
     common::Notifier reporter;
 };
 
-// The selection window: drive, folder and file lists, Show and Support buttons, the version.
+// The selection window: drive, folder and file lists, Show and Support buttons, the version; the
+// folder check from the lists' context menu or Alt+K, which keeps the designed face of the window.
 class frmRazoravSec : public QWidget
 {
     Q_OBJECT
@@ -58,6 +60,7 @@ private:
     void File1_DblClick();
     void cmdGoster_Click();
     void cmdYazdir_Click();
+    void cmdDenetle_Triggered();
     void Form_DblClick();
     void Form_QueryUnload();
     void Form_Unload();
@@ -77,6 +80,7 @@ private:
     FileListBox* const m_file1;
     QPushButton* const m_cmdYazdir;
     QLabel* const m_lblVER;
+    QAction* const m_cmdDenetle;
 };
 
 } // namespace selection

@@ -14,6 +14,8 @@ public:
     virtual ~SelectionCommands() = default;
     // Show the ledger file `fileName` of `folder` in the viewer.
     virtual void show(const QString& folder, const QString& fileName) = 0;
+    // Check the e-Defter files and sets of `folder` and show the report in the viewer.
+    virtual void checkFolder(const QString& folder, QWidget* owner) = 0;
     virtual void support(QWidget* owner) = 0;
     virtual void about(QWidget* owner) = 0;
 };

@@ -64,6 +64,7 @@ QString changedText(FileKind kind)
         return QStringLiteral("Berat imzalandıktan sonra değiştirilmiş");
     case FileKind::Report:
         return QStringLiteral("Defter raporu imzalandıktan sonra değiştirilmiş");
+    case FileKind::FolderReport:
     case FileKind::Unknown:
         break;
     }

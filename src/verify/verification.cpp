@@ -33,6 +33,7 @@ QString kindText(FileKind kind)
         return QStringLiteral("Büyük defter beratı");
     case FileKind::Report:
         return QStringLiteral("Defter raporu");
+    case FileKind::FolderReport: // never read: not in the e-Defter namespace
     case FileKind::Unknown:
         break;
     }

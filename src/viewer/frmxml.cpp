@@ -151,7 +151,8 @@ void frmXML::brwWebBrowser_DownloadComplete()
     updateCommands();
     // Once the whole ledger is on screen: the check never delays it, nor competes with its render.
     const QString path = m_brwWebBrowser->documentPath();
-    if (!m_brwWebBrowser->Busy() && !path.isEmpty() && !m_verification && !m_verifier->isRunning()) {
+    if (!m_brwWebBrowser->Busy() && !path.isEmpty() && !m_verification && !m_verifier->isRunning() &&
+        !isProgramReport()) {
         m_verificationLine = QStringLiteral("İmza denetleniyor…");
         m_cmdImza->setStyleSheet(QString());
         showVerificationLine();
@@ -199,7 +200,14 @@ void frmXML::cmdImza_Click()
 // The export reads the ledger file itself: there must be one, and only one export at a time.
 void frmXML::updateCommands()
 {
-    m_cmdAktar->setEnabled(!m_brwWebBrowser->documentPath().isEmpty() && !m_exporter->isRunning());
+    m_cmdAktar->setEnabled(!m_brwWebBrowser->documentPath().isEmpty() && !isProgramReport() &&
+                           !m_exporter->isRunning());
+}
+
+// The folder report is the program's own: it has no signature to check and no ledger lines to export.
+bool frmXML::isProgramReport() const
+{
+    return m_brwWebBrowser->documentKind() == common::DocumentKind::FolderReport;
 }
 
 void frmXML::timTimer_Timer()

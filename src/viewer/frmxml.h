@@ -56,6 +56,7 @@ private:
     void cmdAktar_Click();
     void chkProgram_Toggled(bool on);
     void updateCommands();
+    [[nodiscard]] bool isProgramReport() const;
     void verificationDone(const verify::VerificationResult& result);
     void cmdImza_Click();
     void showVerificationLine();

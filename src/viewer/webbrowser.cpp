@@ -111,6 +111,7 @@ void WebBrowser::Navigate2(const QString& url)
     emit BeforeNavigate2(url);
 
     m_documentPath.clear();
+    m_documentKind = common::DocumentKind::Unknown;
     m_navigated = url;
     if (const std::optional<QString> local = render::localPathFromUrlText(url)) {
         m_location = m_documentPath = *local;
@@ -221,6 +222,7 @@ void WebBrowser::beginningRendered(const QString& localPath, std::optional<rende
 void WebBrowser::wholeRendered(const QString& localPath, render::RenderResult result)
 {
     m_title = result.title;
+    m_documentKind = result.kind;
     const bool beginningPublished = m_stage == Stage::LoadingBeginning || m_stage == Stage::BeginningShown;
     if (beginningPublished && result.ok()) {
         m_scheme->complete(toDocument(result));

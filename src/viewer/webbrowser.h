@@ -84,6 +84,8 @@ public:
     [[nodiscard]] QString LocationName() const;
     // The ledger file shown (the last Navigate2's), native separators; empty for other addresses.
     [[nodiscard]] QString documentPath() const { return m_documentPath; }
+    // What the document shown whole is, by its root element: the program's own report is no ledger.
+    [[nodiscard]] common::DocumentKind documentKind() const { return m_documentKind; }
     // Renders the document shown again, through the stylesheets now chosen.
     void renderAgain();
     // Print preview (7, prompting the user: 1). False for commands it does not know.
@@ -179,6 +181,7 @@ private:
     QString m_title;
     QString m_location;
     QString m_documentPath;
+    common::DocumentKind m_documentKind = common::DocumentKind::Unknown;
     QString m_navigated; // the last Navigate2's URL text
     bool m_programStylesheets = false;
     QPointer<print::PrintPreview> m_preview;

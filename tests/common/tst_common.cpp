@@ -348,6 +348,9 @@ void TestApp::documentKind_fromRootAndEntriesType_data()
     QTest::newRow("report") << "defterraporu"
                             << "trialbalance" << int(K::Report) << "defterraporu.xslt"
                             << "report";
+    QTest::newRow("the program's folder report") << "folder-report"
+                                                 << "" << int(K::FolderReport) << "klasor-denetimi.xslt"
+                                                 << "folder-report";
     QTest::newRow("other root") << "html"
                                 << "journal" << int(K::Unknown) << ""
                                 << "unknown";
@@ -367,7 +370,9 @@ void TestApp::documentKind_fromRootAndEntriesType()
     QCOMPARE(int(found), kind);
     QCOMPARE(common::stylesheetFor(found), stylesheet);
     QCOMPARE(common::kindKey(found), key);
-    QVERIFY(stylesheet.isEmpty() || common::programStylesheets().contains(stylesheet));
+    // The report's stylesheet is shown from the program folder only, never copied beside ledgers.
+    QVERIFY(stylesheet.isEmpty() || common::programStylesheets().contains(stylesheet) ||
+            found == common::DocumentKind::FolderReport);
 }
 
 void TestApp::documentName_strictPattern_data()

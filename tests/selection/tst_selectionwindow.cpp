@@ -1,20 +1,26 @@
 #include "selection/dirlistbox.h"
 #include "selection/drivelistbox.h"
 #include "selection/filelistbox.h"
+#include "selection/foldercheckrunner.h"
 #include "selection/foldermemory.h"
 #include "selection/frmrazoravsec.h"
 #include "selection/openwith.h"
 #include "selection/selectioncommands.h"
+#include "selection/showcommand.h"
 #include "selection/volumes.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace selection;
 
@@ -37,9 +43,47 @@ class RecordingCommands final : public SelectionCommands
 public:
     QStringList calls;
     void show(const QString& folder, const QString& fileName) override { calls << "show " + folder + '|' + fileName; }
+    void checkFolder(const QString& folder, QWidget*) override { calls << "check " + folder; }
     void support(QWidget*) override { calls << QStringLiteral("support"); }
     void about(QWidget*) override { calls << QStringLiteral("about"); }
 };
+
+class RecordingViewer final : public LedgerViewer
+{
+public:
+    QStringList shown;
+    bool ensureOpen() override { return false; }
+    void navigate(const QString& urlText) override { shown << urlText; }
+};
+
+// Runs until told to stop, as a check of a large folder would.
+ledgerset::FolderReport slowCheck(const QString&, const ledgerset::CheckOptions& options,
+                                  const std::atomic_bool* cancel)
+{
+    for (qint64 done = 0; !cancel->load(); ++done) {
+        options.progress(done, 1'000'000);
+        QThread::msleep(5);
+    }
+    ledgerset::FolderReport report;
+    report.cancelled = true;
+    return report;
+}
+
+ledgerset::FolderReport oneSetChecked(const QString& folder, const ledgerset::CheckOptions&, const std::atomic_bool*)
+{
+    ledgerset::FolderReport report;
+    report.ok = true;
+    report.root = folder;
+    ledgerset::SetReport set{"1234567890", 2025, {}, {}};
+    set.findings.append({ledgerset::FindingCode::DrCount, ledgerset::Severity::Error, "2025-02", "", "", "eksik"});
+    report.sets = {set};
+    return report;
+}
+
+ledgerset::FolderReport unreadableFolder(const QString&, const ledgerset::CheckOptions&, const std::atomic_bool*)
+{
+    return {common::Outcome::failure(QStringLiteral("Klasör okunamadı")), {}, {}, {}};
+}
 
 void touch(const QString& path)
 {
@@ -106,6 +150,9 @@ private slots:
     void show_fromButtonAndFileDoubleClick();
     void backgroundDoubleClick_opensAbout_labelDoubleClickDoesNot();
     void supportButton_runsSupport();
+    void checkFolder_fromAltK_andBothListsMenus();
+    void folderCheck_showsReport_orNothingWhenStopped_data();
+    void folderCheck_showsReport_orNothingWhenStopped();
 
     void vanishedFolder_reportsAndStays();
     void driveNotReady_reportsAndStaysOnLastDrive();
@@ -399,6 +446,76 @@ void TestSelectionWindow::supportButton_runsSupport()
     const auto window = makeWindow();
     window->findChild<QPushButton*>(QStringLiteral("cmdYazdir"))->click();
     QCOMPARE(m_commands.calls, QStringList{"support"});
+}
+
+// No third button: the designed face stays (layout_matchesDesign), the command is a key and a menu away.
+void TestSelectionWindow::checkFolder_fromAltK_andBothListsMenus()
+{
+    const auto window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* command = window->findChild<QAction*>(QStringLiteral("cmdDenetle"));
+    QVERIFY(command);
+    QCOMPARE(command->text(), QStringLiteral("&Klasörü denetle"));
+    for (const char* list : {"Dir1", "File1"}) {
+        auto* widget = window->findChild<QWidget*>(QString::fromLatin1(list));
+        QVERIFY(widget->actions().contains(command));
+        QCOMPARE(widget->contextMenuPolicy(), Qt::ActionsContextMenu);
+    }
+    QTest::keyClick(window.get(), Qt::Key_K, Qt::AltModifier);
+    QCOMPARE(m_commands.calls, QStringList{"check " + path("prog")});
+}
+
+void TestSelectionWindow::folderCheck_showsReport_orNothingWhenStopped_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("checked") << "checked" << true << QStringList{};
+    QTest::newRow("İptal") << "İptal" << false << QStringList{};
+    QTest::newRow("a new Show") << "a new Show" << false << QStringList{};
+    QTest::newRow("failed") << "failed" << false << QStringList{"Klasör okunamadı"};
+}
+
+void TestSelectionWindow::folderCheck_showsReport_orNothingWhenStopped()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, shown);
+    QFETCH(QStringList, messages);
+    QWidget owner;
+    RecordingViewer viewer;
+    FolderCheckRunner runner(viewer, path("raporlar"));
+    runner.setCheck(how == "checked" ? oneSetChecked : how == "failed" ? unreadableFolder : slowCheck);
+    runner.setReporter([this](const QString& message) { m_messages << message; });
+    QSignalSpy finished(&runner, &FolderCheckRunner::finished);
+
+    runner.start(path("prog"), &owner);
+    QVERIFY(runner.isRunning());
+    if (how == "İptal") {
+        QTest::qWait(50);
+        auto* progress = owner.findChild<QProgressDialog*>(QStringLiteral("dlgKlasorDenetimi"));
+        progress->findChild<QPushButton*>()->click();
+    } else if (how == "a new Show") {
+        runner.cancel();
+    }
+    if (finished.isEmpty()) {
+        QVERIFY(finished.wait(5000));
+    }
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), shown);
+    QVERIFY(!runner.isRunning());
+    QVERIFY(!owner.findChild<QProgressDialog*>());
+    QCOMPARE(m_messages, messages);
+    const QStringList written = QDir(path("raporlar")).entryList(QDir::Files);
+    QCOMPARE(written.size(), shown ? 1 : 0);
+    if (shown) {
+        QVERIFY(written.first().startsWith(QLatin1String("1234567890-")));
+        QCOMPARE(viewer.shown, QStringList{ledgerUrlText(QDir(path("raporlar")).absolutePath(), written.first())});
+        QVERIFY(readAll(path("raporlar/" + written.first())).contains("code=\"dr_count\""));
+    } else {
+        QVERIFY(viewer.shown.isEmpty());
+    }
 }
 
 void TestSelectionWindow::vanishedFolder_reportsAndStays()

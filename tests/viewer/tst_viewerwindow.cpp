@@ -1,3 +1,4 @@
+#include "ledgerset/reportxml.h"
 #include "print/printpreview.h"
 #include "selection/viewerhost.h"
 #include "viewer/exportrunner.h"
@@ -10,6 +11,7 @@
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QPageRanges>
 #include <QPdfDocument>
@@ -64,6 +66,7 @@ private slots:
     void verification_showsItsLineForTheLedgerOnScreen();
     void verification_ofAnEarlierLedger_neverShowsUnderTheNext();
     void programView_showsOurStylesheetAndBack();
+    void folderReport_isShown_neitherVerifiedNorExported();
 
 private:
     QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
@@ -435,6 +438,23 @@ void TestViewerWindow::programView_showsOurStylesheetAndBack()
     QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith(QStringLiteral("Yevmiye Defteri")), 30000);
     program->click();
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Yanındaki"), 30000);
+    delete window;
+}
+
+// The program's own report has no signature to check and no ledger lines to export.
+void TestViewerWindow::folderReport_isShown_neitherVerifiedNorExported()
+{
+    ledgerset::FolderReport report;
+    report.ok = true;
+    report.root = m_dir->path();
+    writeFile(m_dir->filePath(QStringLiteral("rapor.xml")), ledgerset::reportXml(report, QDateTime::currentDateTime()));
+    QWidget owner;
+    frmXML* window = viewerFor(owner);
+    window->browser()->Navigate2(ledgerUrl(QStringLiteral("rapor.xml")));
+    QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith(QStringLiteral("e-Defter Klasör Denetimi")), 30000);
+    QVERIFY(!window->verifier()->isRunning());
+    QVERIFY(window->verificationLine().isEmpty());
+    QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->isEnabled());
     delete window;
 }
 
