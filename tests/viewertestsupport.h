@@ -21,7 +21,7 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
     }
 }
 
-inline QByteArray ledger(const QByteArray& stylesheet, const QByteArray& body)
+inline QByteArray ledgerXml(const QByteArray& stylesheet, const QByteArray& body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><?xml-stylesheet type=\"text/xsl\" href=\"" + stylesheet +
            "\"?>\n<defter>" + body + "</defter>\n";

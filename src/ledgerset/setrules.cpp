@@ -594,46 +594,50 @@ void SetRules::continuity()
     follow(common::DocumentKind::Report);
 }
 
+// The files of one type in a month, parts in order; a missing one is null.
+std::vector<const SetFile*> filesOf(const Month& month, common::DocumentKind kind)
+{
+    std::vector<const SetFile*> files;
+    if (kind == common::DocumentKind::Report) {
+        files.push_back(month.report);
+        return files;
+    }
+    for (const auto& [number, part] : (kind == common::DocumentKind::Journal ? month.journal : month.kebir).parts) {
+        files.push_back(part.ledger);
+    }
+    return files;
+}
+
 void SetRules::follow(common::DocumentKind kind)
 {
+    // What the previous file of the chain ended with; `on` false where the chain is broken.
     struct Last
     {
+        bool on = false;
         int month = 0;
         int serial = -1;
         qint64 entry = -1;
         qint64 line = -1;
     };
-    std::optional<Last> last;
+    Last last;
     for (const auto& [m, month] : m_set.months) {
-        std::vector<const SetFile*> files;
-        if (kind == common::DocumentKind::Report) {
-            files.push_back(month.report);
-        } else {
-            for (const auto& [number, part] :
-                 (kind == common::DocumentKind::Journal ? month.journal : month.kebir).parts) {
-                files.push_back(part.ledger);
+        for (const SetFile* f : filesOf(month, kind)) {
+            if (!f || !f->content || m > last.month + 1 || (last.month != m && startsFiscalYear(*f->content, m))) {
+                last = {};
             }
-        }
-        for (const SetFile* f : files) {
-            if (!f || !f->content || (last && m > last->month + 1)) {
-                last.reset();
-                if (!f || !f->content) {
-                    continue;
-                }
-            }
-            if (last && last->month != m && startsFiscalYear(*f->content, m)) {
-                last.reset();
+            if (!f || !f->content) {
+                continue;
             }
             const int serial = serialOf(f->content->uniqueId);
-            if (last && serial >= 0 && last->serial >= 0 && serial != last->serial + 1) {
-                serialBreak(m, *f, serial, last->serial);
+            if (last.on && serial >= 0 && last.serial >= 0 && serial != last.serial + 1) {
+                serialBreak(m, *f, serial, last.serial);
             }
-            Last now{m, serial, last ? last->entry : -1, last ? last->line : -1};
+            Last now{true, m, serial, last.entry, last.line};
             const Tally* t = f->tally();
             if (kind == common::DocumentKind::Journal && t && t->entries > 0) {
-                if (last) {
-                    carriesOn(m, *f, QStringLiteral("madde"), t->entryNumbers.first, last->entry);
-                    carriesOn(m, *f, QStringLiteral("satır"), t->lineNumbers.first, last->line);
+                if (last.on) {
+                    carriesOn(m, *f, QStringLiteral("madde"), t->entryNumbers.first, last.entry);
+                    carriesOn(m, *f, QStringLiteral("satır"), t->lineNumbers.first, last.line);
                 }
                 now.entry = t->entryNumbers.last;
                 now.line = t->lineNumbers.last;

@@ -48,6 +48,7 @@ void place(Month& month, const SetFile* file)
         }
         break;
     case common::DocumentKind::Unknown:
+    case common::DocumentKind::FolderReport:
         break;
     }
 }

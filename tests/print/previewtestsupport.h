@@ -90,7 +90,7 @@ protected:
         viewertest::writeFile(m_dir->filePath(QStringLiteral("parcali.xslt")),
                               heavyRowsStylesheet(inTables, ruled, accounts, filler, tallEvery, spacing));
         viewertest::writeFile(m_dir->filePath(QStringLiteral("parcali.xml")),
-                              viewertest::ledger("parcali.xslt", numbers(rows)));
+                              viewertest::ledgerXml("parcali.xslt", numbers(rows)));
         if (!browser.parentWidget()) {
             browser.resize(800, 600);
             browser.show();

@@ -380,7 +380,7 @@ void TestPrintPreview::viewerClosedWhilePreviewPrepares_keepsProcessAlive()
 {
     // A small ledger: the preview prints the shown page itself, which the viewer must outwait.
     writeFile(m_dir->filePath(QStringLiteral("kucuk.xslt")), stylesheet());
-    writeFile(m_dir->filePath(QStringLiteral("kucuk.xml")), ledger("kucuk.xslt", "<p>Kısa defter</p>"));
+    writeFile(m_dir->filePath(QStringLiteral("kucuk.xml")), ledgerXml("kucuk.xslt", "<p>Kısa defter</p>"));
     for (int delay = 0; delay <= 160; delay += 40) {
         auto browser = std::make_unique<WebBrowser>(m_dir->path());
         browser->Navigate2(urlText(m_dir->path(), QStringLiteral("kucuk.xml")));

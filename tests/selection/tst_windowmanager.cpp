@@ -225,9 +225,9 @@ void TestWindowManager::init()
         writeFile(m_dir->filePath(QLatin1String(name)), stylesheet());
     }
     writeFile(m_dir->filePath(QStringLiteral("a.xml")),
-              ledger("sayfa.xslt", "<p>a</p>").replace("<defter>", "<defter title=\"Birinci\">"));
+              ledgerXml("sayfa.xslt", "<p>a</p>").replace("<defter>", "<defter title=\"Birinci\">"));
     writeFile(m_dir->filePath(QStringLiteral("b.xml")),
-              ledger("sayfa.xslt", "<p>b</p>").replace("<defter>", "<defter title=\"İkinci\">"));
+              ledgerXml("sayfa.xslt", "<p>b</p>").replace("<defter>", "<defter title=\"İkinci\">"));
     m_selection = std::make_unique<QWidget>();
     m_selection->setGeometry(100, 100, 400, 300);
     m_selection->show();

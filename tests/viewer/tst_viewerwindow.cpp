@@ -83,9 +83,9 @@ void TestViewerWindow::init()
     writeFile(m_dir->filePath(QStringLiteral("yavas.xslt")), slowStylesheet());
     writeFile(m_dir->filePath(QStringLiteral("satirlar.xslt")), rowsStylesheet());
     writeFile(m_dir->filePath(QStringLiteral("a.xml")),
-              ledger("sayfa.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye Defteri\">"));
-    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledger("yavas.xslt", slowBody(4000)));
-    writeFile(m_dir->filePath(QStringLiteral("sayfalar.xml")), ledger("satirlar.xslt", manyRows(120)));
+              ledgerXml("sayfa.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye Defteri\">"));
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledgerXml("yavas.xslt", slowBody(4000)));
+    writeFile(m_dir->filePath(QStringLiteral("sayfalar.xml")), ledgerXml("satirlar.xslt", manyRows(120)));
 }
 
 void TestViewerWindow::layout_data()

@@ -68,7 +68,7 @@ void TestWebBrowser::init()
 
 void TestWebBrowser::navigate_firesEventsInOrder_andEndsIdle()
 {
-    writeFile(m_dir->filePath(QStringLiteral("a.xml")), ledger("sayfa.xslt", "<p>Merhaba</p>"));
+    writeFile(m_dir->filePath(QStringLiteral("a.xml")), ledgerXml("sayfa.xslt", "<p>Merhaba</p>"));
     WebBrowser browser(m_program->path());
     QStringList events;
     connect(&browser, &WebBrowser::BeforeNavigate2, this,
@@ -88,8 +88,8 @@ void TestWebBrowser::navigate_firesEventsInOrder_andEndsIdle()
 void TestWebBrowser::locationName_isTitle_orPathWithoutTitle()
 {
     writeFile(m_dir->filePath(QStringLiteral("baslikli.xml")),
-              ledger("sayfa.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye Defteri - Ocak\">"));
-    writeFile(m_dir->filePath(QStringLiteral("basliksiz.xml")), ledger("sayfa.xslt", "<p>x</p>"));
+              ledgerXml("sayfa.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye Defteri - Ocak\">"));
+    writeFile(m_dir->filePath(QStringLiteral("basliksiz.xml")), ledgerXml("sayfa.xslt", "<p>x</p>"));
     WebBrowser browser(m_program->path());
     browser.Navigate2(urlText(folder(), QStringLiteral("baslikli.xml")));
     QVERIFY(waitIdle(browser));
@@ -107,7 +107,7 @@ void TestWebBrowser::urlText_withSpacesHashPercentAndTurkishLetters_opensTheFile
     const QString ledgerFolder = m_dir->filePath(subfolder);
     writeFile(ledgerFolder + "/sayfa.xslt", stylesheet());
     const QString name = QStringLiteral("Şubat #1 %41.xml");
-    writeFile(ledgerFolder + '/' + name, ledger("sayfa.xslt", "<p>Şubat</p>"));
+    writeFile(ledgerFolder + '/' + name, ledgerXml("sayfa.xslt", "<p>Şubat</p>"));
 
     WebBrowser browser(m_program->path());
     browser.Navigate2(urlText(ledgerFolder, name));
@@ -119,8 +119,8 @@ void TestWebBrowser::urlText_withSpacesHashPercentAndTurkishLetters_opensTheFile
 void TestWebBrowser::secondNavigate_supersedesSlowFirst()
 {
     writeFile(m_dir->filePath(QStringLiteral("yavas.xslt")), slowStylesheet());
-    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledger("yavas.xslt", slowBody(6000)));
-    writeFile(m_dir->filePath(QStringLiteral("hizli.xml")), ledger("sayfa.xslt", "<p>hızlı</p>"));
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledgerXml("yavas.xslt", slowBody(6000)));
+    writeFile(m_dir->filePath(QStringLiteral("hizli.xml")), ledgerXml("sayfa.xslt", "<p>hızlı</p>"));
     WebBrowser browser(m_program->path());
     QStringList loaded;
     connect(browser.view()->page(), &QWebEnginePage::loadFinished, this,
@@ -150,7 +150,7 @@ void TestWebBrowser::relativeResources_servedFromLedgerFolderOnly()
     writeFile(ledgerFolder + "/sayfa.xslt",
               stylesheet(R"(<link rel="stylesheet" href="stil.css"/><link rel="stylesheet" href="../gizli.css"/>)"
                          R"(<link rel="stylesheet" href="%2E%2E/gizli.css"/>)"));
-    writeFile(ledgerFolder + "/a.xml", ledger("sayfa.xslt", "<p>x</p>"));
+    writeFile(ledgerFolder + "/a.xml", ledgerXml("sayfa.xslt", "<p>x</p>"));
 
     WebBrowser browser(m_program->path());
     browser.Navigate2(urlText(ledgerFolder, QStringLiteral("a.xml")));
@@ -168,7 +168,7 @@ void TestWebBrowser::network_isNeverReached()
     writeFile(m_dir->filePath(QStringLiteral("ag.xslt")),
               stylesheet("<link rel=\"stylesheet\" href=\"" + address + "/a.css\"/>",
                          "<img src=\"" + address + "/b.png\"/><iframe src=\"" + address + "/c\"></iframe>"));
-    writeFile(m_dir->filePath(QStringLiteral("a.xml")), ledger("ag.xslt", "<p>x</p>"));
+    writeFile(m_dir->filePath(QStringLiteral("a.xml")), ledgerXml("ag.xslt", "<p>x</p>"));
 
     WebBrowser browser(m_program->path());
     browser.Navigate2(urlText(folder(), QStringLiteral("a.xml")));
@@ -201,8 +201,8 @@ void TestWebBrowser::page_cannotLeaveTheLedger()
                              "location.href = '" +
                              address + "/betik';</script>"));
     writeFile(m_dir->filePath(QStringLiteral("a.xml")),
-              ledger("kacak.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye\">"));
-    writeFile(m_dir->filePath(QStringLiteral("b.xml")), ledger("sayfa.xslt", "<p>ikinci</p>"));
+              ledgerXml("kacak.xslt", "<p>x</p>").replace("<defter>", "<defter title=\"Yevmiye\">"));
+    writeFile(m_dir->filePath(QStringLiteral("b.xml")), ledgerXml("sayfa.xslt", "<p>ikinci</p>"));
     WebBrowser browser(m_program->path());
     browser.Navigate2(urlText(folder(), QStringLiteral("a.xml")));
     QVERIFY(waitIdle(browser));
@@ -228,7 +228,7 @@ void TestWebBrowser::page_cannotLeaveTheLedger()
 void TestWebBrowser::longWork_saysSo_andStops()
 {
     writeFile(m_dir->filePath(QStringLiteral("yavas.xslt")), slowStylesheet());
-    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledger("yavas.xslt", slowBody(40000)));
+    writeFile(m_dir->filePath(QStringLiteral("yavas.xml")), ledgerXml("yavas.xslt", slowBody(40000)));
     WebBrowser browser(m_program->path());
     browser.setWorkNoticeAfter(300);
     browser.show();
