@@ -93,6 +93,26 @@ bool startsFiscalYear(const verify::FileContent& content, int month)
            content.periodStart.left(7) == content.fiscalYearStart.left(7);
 }
 
+std::optional<Column> columnOf(const common::DocumentName& name)
+{
+    switch (name.kind) {
+    case common::DocumentKind::Journal:
+        return Column::Journal;
+    case common::DocumentKind::Ledger:
+        return Column::Ledger;
+    case common::DocumentKind::JournalBerat:
+        return name.gib ? Column::GibJournalBerat : Column::JournalBerat;
+    case common::DocumentKind::LedgerBerat:
+        return name.gib ? Column::GibLedgerBerat : Column::LedgerBerat;
+    case common::DocumentKind::Report:
+        return Column::Report;
+    case common::DocumentKind::Unknown:
+    case common::DocumentKind::FolderReport:
+        break;
+    }
+    return std::nullopt;
+}
+
 int lastLedgerPart(const Book& b)
 {
     int last = 0;
@@ -158,6 +178,7 @@ public:
             }
         }
         continuity();
+        markFindings();
         std::stable_sort(m_report.findings.begin(), m_report.findings.end(),
                          [](const Finding& a, const Finding& b) { return a.period < b.period; });
         return std::move(m_report);
@@ -227,6 +248,7 @@ private:
     void reportAgainstLedgers(const Month& month);
     void reportTaxLines(const Month& month, const Sums& report, const Book& b);
     void continuity();
+    void markFindings();
     void follow(common::DocumentKind kind);
     void serialBreak(int month, const SetFile& file, int serial, int previous);
     void carriesOn(int month, const SetFile& file, const QString& what, qint64 first, qint64 previousLast);
@@ -592,6 +614,23 @@ void SetRules::continuity()
     follow(common::DocumentKind::Journal);
     follow(common::DocumentKind::Ledger);
     follow(common::DocumentKind::Report);
+}
+
+// A file an error names is marked ✘ in the grid too, though its signature holds.
+void SetRules::markFindings()
+{
+    for (const Finding& f : std::as_const(m_report.findings)) {
+        const std::optional<common::DocumentName> name = common::DocumentName::parse(f.file);
+        if (f.severity != Severity::Error || !name) {
+            continue;
+        }
+        const std::optional<Column> column = columnOf(*name);
+        for (MonthRow& row : m_report.months) {
+            if (column && row.period() == f.period) {
+                row.cells[int(*column)].mark = Mark::Bad;
+            }
+        }
+    }
 }
 
 // The files of one type in a month, parts in order; a missing one is null.

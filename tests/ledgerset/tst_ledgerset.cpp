@@ -152,6 +152,9 @@ void TestLedgerSet::plantedFault_caught()
         }
     }
     QVERIFY2(found, qPrintable(planted + listed(report)));
+    const ledgerset::MonthRow& february = report.sets.first().months.at(1);
+    QVERIFY(std::any_of(february.cells.begin(), february.cells.end(),
+                        [](const ledgerset::Cell& c) { return c.mark == ledgerset::Mark::Bad; }));
 }
 
 // Files taken away after writing: what is missing is named, with the month and the file's name.
