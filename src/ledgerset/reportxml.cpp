@@ -12,36 +12,6 @@ namespace ledgerset {
 
 namespace {
 
-QString markKey(Mark mark)
-{
-    switch (mark) {
-    case Mark::Ok:
-        return QStringLiteral("ok");
-    case Mark::Bad:
-        return QStringLiteral("bad");
-    case Mark::Open:
-        return QStringLiteral("open");
-    case Mark::NotDue:
-        break;
-    }
-    return QStringLiteral("not-due");
-}
-
-QString statusKey(verify::Status status)
-{
-    switch (status) {
-    case verify::Status::Verified:
-        return QStringLiteral("verified");
-    case verify::Status::Unsigned:
-        return QStringLiteral("unsigned");
-    case verify::Status::Failed:
-        return QStringLiteral("failed");
-    case verify::Status::CouldNotCheck:
-        break;
-    }
-    return QStringLiteral("could-not-check");
-}
-
 void writeMonth(QXmlStreamWriter& xml, const MonthRow& row)
 {
     xml.writeStartElement(QStringLiteral("month"));
@@ -104,7 +74,7 @@ void writeFolder(QXmlStreamWriter& xml, const FolderFiles& folder)
         xml.writeStartElement(QStringLiteral("file"));
         xml.writeAttribute(QStringLiteral("name"), QFileInfo(file.path).fileName());
         xml.writeAttribute(QStringLiteral("kind"), common::kindKey(file.kind));
-        xml.writeAttribute(QStringLiteral("status"), statusKey(file.status));
+        xml.writeAttribute(QStringLiteral("status"), verify::statusKey(file.status));
         xml.writeCharacters(file.summary);
         xml.writeEndElement();
     }

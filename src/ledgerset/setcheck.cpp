@@ -87,6 +87,21 @@ QString markText(Mark mark)
     return QStringLiteral("–");
 }
 
+QString markKey(Mark mark)
+{
+    switch (mark) {
+    case Mark::Ok:
+        return QStringLiteral("ok");
+    case Mark::Bad:
+        return QStringLiteral("bad");
+    case Mark::Open:
+        return QStringLiteral("open");
+    case Mark::NotDue:
+        break;
+    }
+    return QStringLiteral("not-due");
+}
+
 QString MonthRow::period() const
 {
     return QStringLiteral("%1-%2").arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));

@@ -85,6 +85,8 @@ enum class Mark
 };
 // "✔", "✘", "○", "–".
 [[nodiscard]] QString markText(Mark mark);
+// As scripts and the report's XML read it: "ok", "bad", "open", "not-due".
+[[nodiscard]] QString markKey(Mark mark);
 
 struct Cell
 {

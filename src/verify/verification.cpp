@@ -647,6 +647,21 @@ QString markOf(Status status)
     return QStringLiteral("⚠");
 }
 
+QString statusKey(Status status)
+{
+    switch (status) {
+    case Status::Verified:
+        return QStringLiteral("verified");
+    case Status::Unsigned:
+        return QStringLiteral("unsigned");
+    case Status::Failed:
+        return QStringLiteral("failed");
+    case Status::CouldNotCheck:
+        break;
+    }
+    return QStringLiteral("could-not-check");
+}
+
 Status worse(Status a, Status b)
 {
     auto rank = [](Status s) {

@@ -121,6 +121,8 @@ FolderResult verifyFolder(const QString& folder, const VerifyOptions& options = 
 QString defaultRootsFolder();
 // "✔", "○", "✘", "⚠".
 QString markOf(Status status);
+// As scripts read it: "verified", "unsigned", "failed", "could-not-check".
+QString statusKey(Status status);
 // The worse of two: Failed, then CouldNotCheck, then Unsigned, then Verified.
 Status worse(Status a, Status b);
 

@@ -472,8 +472,9 @@ void TestVerify::commandLine_exitCodesAndJson_data()
     QDir().mkpath(looped);
     QFile::copy(file("DR"), looped + '/' + QFileInfo(file("DR")).fileName());
     QFile::link(looped + "/loop.xml", looped + "/loop.xml");
+    // The loop cannot be checked (2), and a month with only its defter raporu is an incomplete set (1).
     QTest::newRow("symbolic link loop in a folder")
-        << QStringList{looped} << 2 << QStringList{"verified", "could-not-check"} << -1;
+        << QStringList{looped} << 1 << QStringList{"verified", "could-not-check"} << 1;
     QDir().mkpath(m_tmp.filePath("empty"));
     QTest::newRow("empty folder") << QStringList{m_tmp.filePath("empty")} << 0 << QStringList() << 0;
     QTest::newRow("failure comes first") << QStringList{notXml, tampered} << 1

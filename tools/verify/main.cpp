@@ -59,21 +59,6 @@ void print(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-QString statusName(verify::Status s)
-{
-    switch (s) {
-    case verify::Status::Verified:
-        return QStringLiteral("verified");
-    case verify::Status::Unsigned:
-        return QStringLiteral("unsigned");
-    case verify::Status::Failed:
-        return QStringLiteral("failed");
-    case verify::Status::CouldNotCheck:
-        break;
-    }
-    return QStringLiteral("could-not-check");
-}
-
 QJsonValue signerJson(const std::optional<verify::SignerInfo>& s)
 {
     if (!s) {
@@ -94,7 +79,7 @@ QJsonObject resultJson(const verify::VerificationResult& r)
 {
     return QJsonObject{{"path", r.path},
                        {"kind", common::kindKey(r.kind)},
-                       {"status", statusName(r.status)},
+                       {"status", verify::statusKey(r.status)},
                        {"summary", r.summary},
                        {"details", QJsonArray::fromStringList(r.details)},
                        {"signer", signerJson(r.signer)},
@@ -122,21 +107,6 @@ int exitCodeOf(verify::Status worst)
     return 2;
 }
 
-QString markKey(ledgerset::Mark mark)
-{
-    switch (mark) {
-    case ledgerset::Mark::Ok:
-        return QStringLiteral("ok");
-    case ledgerset::Mark::Bad:
-        return QStringLiteral("bad");
-    case ledgerset::Mark::Open:
-        return QStringLiteral("open");
-    case ledgerset::Mark::NotDue:
-        break;
-    }
-    return QStringLiteral("not-due");
-}
-
 // "GİB-YB" is "GIB-YB" in JSON, as in the file names, so that scripts need no Turkish letters.
 QString columnKey(int column)
 {
@@ -148,7 +118,7 @@ QJsonObject monthJson(const ledgerset::MonthRow& row)
     QJsonObject files;
     for (int c = 0; c < ledgerset::kColumnCount; ++c) {
         const ledgerset::Cell& cell = row.cells[size_t(c)];
-        files[columnKey(c)] = QJsonObject{{"mark", markKey(cell.mark)}, {"parts", cell.parts}};
+        files[columnKey(c)] = QJsonObject{{"mark", ledgerset::markKey(cell.mark)}, {"parts", cell.parts}};
     }
     return QJsonObject{{"period", row.period()}, {"files", files}};
 }
