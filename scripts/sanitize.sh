@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 suites=(tst_common tst_urlmapping tst_ledgerrender tst_documentpieces tst_export tst_verify
-        tst_selectioncore tst_about tst_registry_unix tst_stylesheets tst_ledgergen tst_web)
+        tst_selectioncore tst_about tst_registry_unix tst_stylesheets tst_ledgergen tst_web
+        tst_ledgerset tst_folderreport)
 [ $# -eq 0 ] || suites=("$@")
 
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
