@@ -201,6 +201,11 @@ FolderReport checkFolder(const QString& folder, const CheckOptions& options, con
             options.progress(done, total);
         }
     };
+    verifyOptions.fileReading = [&](const QString&, qint64 bytes) {
+        if (options.progress) {
+            options.progress(done + bytes, total);
+        }
+    };
     for (const QString& dir : folders) {
         if (cancel && cancel->load()) {
             report.cancelled = true;

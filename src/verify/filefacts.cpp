@@ -31,6 +31,8 @@ struct Source
     QFile file;
     const std::atomic_bool* cancel = nullptr;
     bool cancelled = false;
+    const std::function<void(const QString&, qint64)>* reading = nullptr;
+    qint64 told = 0;
 };
 
 int readSource(void* context, char* buffer, int length)
@@ -40,7 +42,13 @@ int readSource(void* context, char* buffer, int length)
         source->cancelled = true;
         return -1;
     }
-    return int(source->file.read(buffer, length));
+    const qint64 n = source->file.read(buffer, length);
+    // Told every 4 MB: a 200 MB part takes a while to parse.
+    if (source->reading && *source->reading && source->file.pos() - source->told >= 4 * 1024 * 1024) {
+        source->told = source->file.pos();
+        (*source->reading)(source->file.fileName(), source->told);
+    }
+    return int(n);
 }
 
 QString whitespaceRemoved(QString text)
@@ -464,6 +472,7 @@ Inspection inspect(const QString& path, const VerifyOptions& options, const Root
     }
     Source source;
     source.cancel = cancel;
+    source.reading = &options.fileReading;
     source.file.setFileName(path);
     if (!source.file.open(QIODevice::ReadOnly)) {
         return give(QStringLiteral("Dosya okunamadı: %1").arg(source.file.errorString()));

@@ -58,8 +58,10 @@ struct VerifyOptions
     // Keep what a set check compares of each file (FileContent), the sums of its lines included: taken from
     // the tree the signature check parses, so that the file is read once.
     bool keepContent = false;
-    // Told of each file of a folder once it has been checked, on the checking thread.
+    // Told of each file of a folder once it has been checked, and of the bytes of a file read so far while
+    // it is parsed (every few MB), on the checking thread.
     std::function<void(const QString& path)> fileChecked;
+    std::function<void(const QString& path, qint64 bytes)> fileReading;
 };
 
 // What a file states, beyond its verdict, for comparing it with the rest of its set.
