@@ -20,6 +20,7 @@ private slots:
     void plantedFault_caught();
     void filesMissing_named_data();
     void filesMissing_named();
+    void companyDetails_warned();
     void taxpayersAndYears_apart();
     void cancelled();
     void dump();
@@ -201,6 +202,31 @@ void TestLedgerSet::filesMissing_named()
     });
     QVERIFY2(named, qPrintable(listed(report)));
     QCOMPARE(report.errors() == 0, code == "missing_gib_berat");
+}
+
+// A berat that gives another phone than its ledger: a warning naming the detail, not an error of the set.
+void TestLedgerSet::companyDetails_warned()
+{
+    const QString dir = m_tmp.filePath("company");
+    QVERIFY(!generate(dir, {"--month", "2025-01", "--entries", "20"}).isNull());
+    const QString berat = QDir(dir).entryList({"[0-9]*-YB-*.xml"}).value(0);
+    QFile file(dir + '/' + berat);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray xml = file.readAll();
+    const qsizetype at = xml.indexOf("<gl-bus:phoneNumber ");
+    QVERIFY(at > 0);
+    xml.insert(xml.indexOf('>', at) + 1, "9");
+    file.seek(0);
+    file.write(xml);
+    file.close();
+    const ledgerset::FolderReport report = check(dir);
+    const QList<ledgerset::Finding>& findings = report.sets.first().findings;
+    QVERIFY2(std::any_of(findings.begin(), findings.end(),
+                         [&](const ledgerset::Finding& f) {
+                             return f.code == ledgerset::FindingCode::CompanyDetails && f.file == berat &&
+                                    f.place == "Telefon" && f.severity == ledgerset::Severity::Warning;
+                         }),
+             qPrintable(listed(report)));
 }
 
 // Two taxpayers and two years in one tree: a report each, in order.
