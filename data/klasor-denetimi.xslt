@@ -51,18 +51,23 @@
       <tr>
         <th>Sonuç</th>
         <td>
-          <xsl:call-template name="sonuc">
-            <xsl:with-param name="hata" select="$rapor/@errors"/>
-            <xsl:with-param name="uyari" select="$rapor/@warnings"/>
-          </xsl:call-template>
+          <xsl:choose>
+            <xsl:when test="not($rapor/k:set)">Denetlenecek e-Defter ayı yok</xsl:when>
+            <xsl:otherwise>
+              <xsl:call-template name="sonuc">
+                <xsl:with-param name="hata" select="$rapor/@errors"/>
+                <xsl:with-param name="uyari" select="$rapor/@warnings"/>
+              </xsl:call-template>
+            </xsl:otherwise>
+          </xsl:choose>
         </td>
       </tr>
     </table>
     <p class="aciklama">✔ var, imzası geçerli · ✘ eksik ya da hatalı · ○ imzasız, denetlenemedi ya da GİB onayı
       henüz yok · – bu ay için gerekmiyor. Birden çok parçalı aylarda işaretin yanında parça sayısı yazar.</p>
-    <xsl:if test="not($rapor/k:set) and not($rapor/k:folder/k:file)">
+    <xsl:if test="not($rapor/k:set)">
       <div class="bolum">
-        <p class="bos">Klasörde e-Defter dosyası bulunamadı.</p>
+        <p class="bos">Klasörde adı e-Defter adlandırmasına (VKN-YYYYAA-T-NNNNNN.xml) uyan dosya bulunamadı.</p>
       </div>
     </xsl:if>
     <xsl:apply-templates select="$rapor/k:set"/>
