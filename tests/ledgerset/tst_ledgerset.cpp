@@ -23,7 +23,6 @@ private slots:
     void companyDetails_warned();
     void taxpayersAndYears_apart();
     void cancelled();
-    void dump();
 
 private:
     // Runs ledgergen into dir with the test roots; its standard output.
@@ -258,28 +257,6 @@ void TestLedgerSet::cancelled()
     const ledgerset::FolderReport report = ledgerset::checkFolder(dir, options, &cancel);
     QVERIFY(report.cancelled);
     QVERIFY(report.sets.isEmpty());
-}
-
-void TestLedgerSet::dump()
-{
-    const QString dir = qEnvironmentVariable("DUMP_DIR");
-    if (dir.isEmpty()) {
-        QSKIP("DUMP_DIR not set");
-    }
-    const ledgerset::FolderReport report = check(dir);
-    for (const ledgerset::SetReport& s : report.sets) {
-        qInfo().noquote() << s.taxpayer << s.year << s.covers();
-        for (const ledgerset::MonthRow& m : s.months) {
-            QString line = m.period();
-            for (const ledgerset::Cell& c : m.cells) {
-                line += ' ' + ledgerset::markText(c.mark) + QString::number(c.parts);
-            }
-            qInfo().noquote() << line;
-        }
-        for (const ledgerset::Finding& f : s.findings) {
-            qInfo().noquote() << ledgerset::codeKey(f.code) << f.period << f.file << f.place << f.message;
-        }
-    }
 }
 
 QTEST_GUILESS_MAIN(TestLedgerSet)
