@@ -1,3 +1,6 @@
+#include "ledger/ledgerreader.h"
+#include "ledger/tally.h"
+#include "ledgerset/mizan.h"
 #include "ledgerset/setcheck.h"
 
 #include <QDir>
@@ -23,6 +26,8 @@ private slots:
     void companyDetails_warned();
     void taxpayersAndYears_apart();
     void cancelled();
+    void mizan_handMadeLedger();
+    void mizan_matchesReportsAndMonths();
 
 private:
     // Runs ledgergen into dir with the test roots; its standard output.
@@ -257,6 +262,117 @@ void TestLedgerSet::cancelled()
     const ledgerset::FolderReport report = ledgerset::checkFolder(dir, options, &cancel);
     QVERIFY(report.cancelled);
     QVERIFY(report.sets.isEmpty());
+}
+
+namespace {
+
+// A journal with just what the reader takes: entries of (account, sub-account, amount, side) lines.
+QByteArray journalXml(const QList<QList<std::tuple<QString, QString, QString, QString>>>& entries)
+{
+    QByteArray xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<edefter:defter xmlns:edefter="http://www.edefter.gov.tr" xmlns:xbrli="http://www.xbrl.org/2003/instance"
+ xmlns:gl-cor="http://www.xbrl.org/int/gl/cor/2006-10-25" xmlns:gl-bus="http://www.xbrl.org/int/gl/bus/2006-10-25">
+<xbrli:xbrl><gl-cor:accountingEntries><gl-cor:documentInfo><gl-cor:entriesType>journal</gl-cor:entriesType>
+</gl-cor:documentInfo>)";
+    int number = 0;
+    for (const auto& lines : entries) {
+        xml += "<gl-cor:entryHeader><gl-cor:entryNumberCounter>" + QByteArray::number(++number) +
+               "</gl-cor:entryNumberCounter>";
+        for (const auto& [main, sub, amount, side] : lines) {
+            xml += "<gl-cor:entryDetail><gl-cor:account><gl-cor:accountMainID>" + main.toUtf8() +
+                   "</gl-cor:accountMainID><gl-cor:accountMainDescription>H" + main.toUtf8() +
+                   "</gl-cor:accountMainDescription>";
+            if (!sub.isEmpty()) {
+                xml += "<gl-cor:accountSub><gl-cor:accountSubID>" + sub.toUtf8() +
+                       "</gl-cor:accountSubID></gl-cor:accountSub>";
+            }
+            xml += "</gl-cor:account><gl-cor:amount>" + amount.toUtf8() + "</gl-cor:amount><gl-cor:debitCreditCode>" +
+                   side.toUtf8() + "</gl-cor:debitCreditCode></gl-cor:entryDetail>";
+        }
+        xml += "</gl-cor:entryHeader>";
+    }
+    return xml + "</gl-cor:accountingEntries></xbrli:xbrl></edefter:defter>";
+}
+
+QString rowText(const ledgerset::MizanRow& r)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(r.code, QString::fromStdString(r.debit.toString()), QString::fromStdString(r.credit.toString()),
+             QString::fromStdString(r.debitBalance().toString()), QString::fromStdString(r.creditBalance().toString()));
+}
+
+} // namespace
+
+// Three entries worked out by hand: groups at one and two digits, sub-accounts, both balances.
+void TestLedgerSet::mizan_handMadeLedger()
+{
+    const QString path = m_tmp.filePath("1234567890-202501-Y-000000.xml");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(journalXml({{{"100", "100.01", "1000.00", "D"}, {"600", "", "1000", "C"}},
+                           {{"153", "", "400.00", "D"}, {"100", "100.01", "400.00", "C"}},
+                           {{"102", "", "250.50", "D"}, {"100", "100.02", "250.5", "C"}}}));
+    file.close();
+    const ledgerset::Mizan m = ledgerset::mizan({path});
+    QVERIFY2(m.ok, qPrintable(m.error));
+    QStringList rows;
+    for (const ledgerset::MizanRow& r : m.rows) {
+        rows << rowText(r);
+    }
+    QCOMPARE(
+        rows,
+        (QStringList{"1 1650.50 650.50 1000.00 0.00", "10 1250.50 650.50 600.00 0.00", "100 1000.00 650.50 349.50 0.00",
+                     "100.01 1000.00 400.00 600.00 0.00", "100.02 0.00 250.50 0.00 250.50",
+                     "102 250.50 0.00 250.50 0.00", "15 400.00 0.00 400.00 0.00", "153 400.00 0.00 400.00 0.00",
+                     "6 0.00 1000.00 0.00 1000.00", "60 0.00 1000.00 0.00 1000.00", "600 0.00 1000.00 0.00 1000.00"}));
+    QCOMPARE(m.rows.first().name, QStringLiteral("DÖNEN VARLIKLAR"));
+    QCOMPARE(m.rows.at(2).name, QStringLiteral("H100"));
+    QCOMPARE(m.debit, m.credit);
+    QCOMPARE(m.periods, QStringList{"2025-01"});
+}
+
+// A month's mizan states its defter raporu's amounts; a range's is the sum of its months'; a month
+// missing from the range is named; a cancelled one says so.
+void TestLedgerSet::mizan_matchesReportsAndMonths()
+{
+    const QString dir = m_tmp.filePath("mizan");
+    QVERIFY(!generate(dir, {"--months", "2025-01..2025-03", "--entries", "60", "--part-size", "0.2"}).isNull());
+    std::map<QString, std::pair<ledger::Amount, ledger::Amount>> summed;
+    for (const QString& month : {"2025-01", "2025-02", "2025-03"}) {
+        const ledgerset::Mizan m = ledgerset::mizan(ledgerset::journalsIn({dir}, month, month));
+        QVERIFY2(m.ok && m.missingPeriods.isEmpty(), qPrintable(m.error));
+        const QString report = QDir(dir).entryList({"*-" + QString(month).remove('-') + "-DR-*"}).value(0);
+        ledger::LedgerReader reader(dir + '/' + report, {}, nullptr);
+        ledger::Tally tally;
+        QCOMPARE(tally.readAll(reader), ledger::ReadEvent::End);
+        int accounts = 0;
+        for (const ledgerset::MizanRow& r : m.rows) {
+            if (r.level == ledgerset::MizanRow::Level::Account) {
+                ++accounts;
+                const ledger::AccountSums& stated = tally.accounts.at(r.code.toStdString());
+                QCOMPARE(r.debit, stated.debit.amount);
+                QCOMPARE(r.credit, stated.credit.amount);
+                summed[r.code].first += r.debit;
+                summed[r.code].second += r.credit;
+            }
+        }
+        QCOMPARE(size_t(accounts), tally.accounts.size());
+    }
+    const ledgerset::Mizan year = ledgerset::mizan(ledgerset::journalsIn({dir}));
+    QCOMPARE(year.periods.size(), 3);
+    for (const ledgerset::MizanRow& r : year.rows) {
+        if (r.level == ledgerset::MizanRow::Level::Account) {
+            QCOMPARE(r.debit, summed[r.code].first);
+            QCOMPARE(r.credit, summed[r.code].second);
+        }
+    }
+    QCOMPARE(year.debit, year.credit);
+    QStringList withoutFebruary = ledgerset::journalsIn({dir});
+    withoutFebruary.removeIf([](const QString& p) { return p.contains("-202502-"); });
+    QCOMPARE(ledgerset::mizan(withoutFebruary, "2025-01", "2025-04").missingPeriods,
+             (QStringList{"2025-02", "2025-04"}));
+    const std::atomic_bool stop = true;
+    QVERIFY(ledgerset::mizan(withoutFebruary, {}, {}, &stop).cancelled);
 }
 
 QTEST_GUILESS_MAIN(TestLedgerSet)
