@@ -33,76 +33,82 @@ Amount MizanRow::creditBalance() const
 namespace {
 
 // The uniform chart of accounts' classes and groups, for the group lines' names.
-const std::map<QString, const char*>& groupNames()
+constexpr std::pair<const char*, const char*> kGroupNames[] = {
+    {"1", "DÖNEN VARLIKLAR"},
+    {"10", "HAZIR DEĞERLER"},
+    {"11", "MENKUL KIYMETLER"},
+    {"12", "TİCARİ ALACAKLAR"},
+    {"13", "DİĞER ALACAKLAR"},
+    {"15", "STOKLAR"},
+    {"17", "YILLARA YAYGIN İNŞAAT VE ONARIM MALİYETLERİ"},
+    {"18", "GELECEK AYLARA AİT GİDERLER VE GELİR TAHAKKUKLARI"},
+    {"19", "DİĞER DÖNEN VARLIKLAR"},
+    {"2", "DURAN VARLIKLAR"},
+    {"22", "TİCARİ ALACAKLAR"},
+    {"23", "DİĞER ALACAKLAR"},
+    {"24", "MALİ DURAN VARLIKLAR"},
+    {"25", "MADDİ DURAN VARLIKLAR"},
+    {"26", "MADDİ OLMAYAN DURAN VARLIKLAR"},
+    {"27", "ÖZEL TÜKENMEYE TABİ VARLIKLAR"},
+    {"28", "GELECEK YILLARA AİT GİDERLER VE GELİR TAHAKKUKLARI"},
+    {"29", "DİĞER DURAN VARLIKLAR"},
+    {"3", "KISA VADELİ YABANCI KAYNAKLAR"},
+    {"30", "MALİ BORÇLAR"},
+    {"32", "TİCARİ BORÇLAR"},
+    {"33", "DİĞER BORÇLAR"},
+    {"34", "ALINAN AVANSLAR"},
+    {"35", "YILLARA YAYGIN İNŞAAT VE ONARIM HAKEDİŞLERİ"},
+    {"36", "ÖDENECEK VERGİ VE DİĞER YÜKÜMLÜLÜKLER"},
+    {"37", "BORÇ VE GİDER KARŞILIKLARI"},
+    {"38", "GELECEK AYLARA AİT GELİRLER VE GİDER TAHAKKUKLARI"},
+    {"39", "DİĞER KISA VADELİ YABANCI KAYNAKLAR"},
+    {"4", "UZUN VADELİ YABANCI KAYNAKLAR"},
+    {"40", "MALİ BORÇLAR"},
+    {"42", "TİCARİ BORÇLAR"},
+    {"43", "DİĞER BORÇLAR"},
+    {"44", "ALINAN AVANSLAR"},
+    {"47", "BORÇ VE GİDER KARŞILIKLARI"},
+    {"48", "GELECEK YILLARA AİT GELİRLER VE GİDER TAHAKKUKLARI"},
+    {"49", "DİĞER UZUN VADELİ YABANCI KAYNAKLAR"},
+    {"5", "ÖZKAYNAKLAR"},
+    {"50", "ÖDENMİŞ SERMAYE"},
+    {"52", "SERMAYE YEDEKLERİ"},
+    {"54", "KÂR YEDEKLERİ"},
+    {"57", "GEÇMİŞ YILLAR KÂRLARI"},
+    {"58", "GEÇMİŞ YILLAR ZARARLARI"},
+    {"59", "DÖNEM NET KÂRI (ZARARI)"},
+    {"6", "GELİR TABLOSU HESAPLARI"},
+    {"60", "BRÜT SATIŞLAR"},
+    {"61", "SATIŞ İNDİRİMLERİ"},
+    {"62", "SATIŞLARIN MALİYETİ"},
+    {"63", "FAALİYET GİDERLERİ"},
+    {"64", "DİĞER FAALİYETLERDEN OLAĞAN GELİR VE KÂRLAR"},
+    {"65", "DİĞER FAALİYETLERDEN OLAĞAN GİDER VE ZARARLAR"},
+    {"66", "FİNANSMAN GİDERLERİ"},
+    {"67", "OLAĞAN DIŞI GELİR VE KÂRLAR"},
+    {"68", "OLAĞAN DIŞI GİDER VE ZARARLAR"},
+    {"69", "DÖNEM NET KÂRI VEYA ZARARI"},
+    {"7", "MALİYET HESAPLARI"},
+    {"70", "MALİYET MUHASEBESİ BAĞLANTI HESAPLARI"},
+    {"71", "DİREKT İLK MADDE VE MALZEME GİDERLERİ"},
+    {"72", "DİREKT İŞÇİLİK GİDERLERİ"},
+    {"73", "GENEL ÜRETİM GİDERLERİ"},
+    {"74", "HİZMET ÜRETİM MALİYETİ"},
+    {"75", "ARAŞTIRMA VE GELİŞTİRME GİDERLERİ"},
+    {"76", "PAZARLAMA SATIŞ VE DAĞITIM GİDERLERİ"},
+    {"77", "GENEL YÖNETİM GİDERLERİ"},
+    {"78", "FİNANSMAN GİDERLERİ"},
+    {"9", "NAZIM HESAPLAR"},
+};
+
+QString groupName(const QString& code)
 {
-    static const std::map<QString, const char*> names = {
-        {"1", "DÖNEN VARLIKLAR"},
-        {"10", "HAZIR DEĞERLER"},
-        {"11", "MENKUL KIYMETLER"},
-        {"12", "TİCARİ ALACAKLAR"},
-        {"13", "DİĞER ALACAKLAR"},
-        {"15", "STOKLAR"},
-        {"17", "YILLARA YAYGIN İNŞAAT VE ONARIM MALİYETLERİ"},
-        {"18", "GELECEK AYLARA AİT GİDERLER VE GELİR TAHAKKUKLARI"},
-        {"19", "DİĞER DÖNEN VARLIKLAR"},
-        {"2", "DURAN VARLIKLAR"},
-        {"22", "TİCARİ ALACAKLAR"},
-        {"23", "DİĞER ALACAKLAR"},
-        {"24", "MALİ DURAN VARLIKLAR"},
-        {"25", "MADDİ DURAN VARLIKLAR"},
-        {"26", "MADDİ OLMAYAN DURAN VARLIKLAR"},
-        {"27", "ÖZEL TÜKENMEYE TABİ VARLIKLAR"},
-        {"28", "GELECEK YILLARA AİT GİDERLER VE GELİR TAHAKKUKLARI"},
-        {"29", "DİĞER DURAN VARLIKLAR"},
-        {"3", "KISA VADELİ YABANCI KAYNAKLAR"},
-        {"30", "MALİ BORÇLAR"},
-        {"32", "TİCARİ BORÇLAR"},
-        {"33", "DİĞER BORÇLAR"},
-        {"34", "ALINAN AVANSLAR"},
-        {"35", "YILLARA YAYGIN İNŞAAT VE ONARIM HAKEDİŞLERİ"},
-        {"36", "ÖDENECEK VERGİ VE DİĞER YÜKÜMLÜLÜKLER"},
-        {"37", "BORÇ VE GİDER KARŞILIKLARI"},
-        {"38", "GELECEK AYLARA AİT GELİRLER VE GİDER TAHAKKUKLARI"},
-        {"39", "DİĞER KISA VADELİ YABANCI KAYNAKLAR"},
-        {"4", "UZUN VADELİ YABANCI KAYNAKLAR"},
-        {"40", "MALİ BORÇLAR"},
-        {"42", "TİCARİ BORÇLAR"},
-        {"43", "DİĞER BORÇLAR"},
-        {"44", "ALINAN AVANSLAR"},
-        {"47", "BORÇ VE GİDER KARŞILIKLARI"},
-        {"48", "GELECEK YILLARA AİT GELİRLER VE GİDER TAHAKKUKLARI"},
-        {"49", "DİĞER UZUN VADELİ YABANCI KAYNAKLAR"},
-        {"5", "ÖZKAYNAKLAR"},
-        {"50", "ÖDENMİŞ SERMAYE"},
-        {"52", "SERMAYE YEDEKLERİ"},
-        {"54", "KÂR YEDEKLERİ"},
-        {"57", "GEÇMİŞ YILLAR KÂRLARI"},
-        {"58", "GEÇMİŞ YILLAR ZARARLARI"},
-        {"59", "DÖNEM NET KÂRI (ZARARI)"},
-        {"6", "GELİR TABLOSU HESAPLARI"},
-        {"60", "BRÜT SATIŞLAR"},
-        {"61", "SATIŞ İNDİRİMLERİ"},
-        {"62", "SATIŞLARIN MALİYETİ"},
-        {"63", "FAALİYET GİDERLERİ"},
-        {"64", "DİĞER FAALİYETLERDEN OLAĞAN GELİR VE KÂRLAR"},
-        {"65", "DİĞER FAALİYETLERDEN OLAĞAN GİDER VE ZARARLAR"},
-        {"66", "FİNANSMAN GİDERLERİ"},
-        {"67", "OLAĞAN DIŞI GELİR VE KÂRLAR"},
-        {"68", "OLAĞAN DIŞI GİDER VE ZARARLAR"},
-        {"69", "DÖNEM NET KÂRI VEYA ZARARI"},
-        {"7", "MALİYET HESAPLARI"},
-        {"70", "MALİYET MUHASEBESİ BAĞLANTI HESAPLARI"},
-        {"71", "DİREKT İLK MADDE VE MALZEME GİDERLERİ"},
-        {"72", "DİREKT İŞÇİLİK GİDERLERİ"},
-        {"73", "GENEL ÜRETİM GİDERLERİ"},
-        {"74", "HİZMET ÜRETİM MALİYETİ"},
-        {"75", "ARAŞTIRMA VE GELİŞTİRME GİDERLERİ"},
-        {"76", "PAZARLAMA SATIŞ VE DAĞITIM GİDERLERİ"},
-        {"77", "GENEL YÖNETİM GİDERLERİ"},
-        {"78", "FİNANSMAN GİDERLERİ"},
-        {"9", "NAZIM HESAPLAR"},
-    };
-    return names;
+    for (const auto& [group, name] : kGroupNames) {
+        if (code == QLatin1String(group)) {
+            return QString::fromUtf8(name);
+        }
+    }
+    return {};
 }
 
 struct Sums
@@ -245,10 +251,7 @@ QList<MizanRow> rowsOf(const Accumulator& sums)
                                                  std::tuple{main.left(2), MizanRow::Level::Group, &lastGroup}}) {
             if (main.size() > group.size() && *last != group) {
                 *last = group;
-                const auto named = groupNames().find(group);
-                rows.append(rowOf(level, group,
-                                  named == groupNames().end() ? QString() : QString::fromUtf8(named->second),
-                                  groups[group].first, groups[group].second));
+                rows.append(rowOf(level, group, groupName(group), groups[group].first, groups[group].second));
             }
         }
         rows.append(rowOf(MizanRow::Level::Account, main, QString::fromStdString(s.name), s.debit, s.credit));
