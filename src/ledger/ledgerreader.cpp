@@ -133,7 +133,7 @@ struct LedgerReader::Impl
     qint64 total = 0;
     qint64 done = 0;
     qint64 reported = -1;
-    const Progress* progress = nullptr;
+    Progress progress; // a copy: callers may hand a temporary
     const std::atomic_bool* cancel = nullptr;
     xmlDocPtr tree = nullptr;     // walked instead of the file when set; not ours
     common::XmlTextReader reader; // after file: freed first
@@ -169,13 +169,13 @@ struct LedgerReader::Impl
     void report()
     {
         // About every half per cent, so that a GUI gets a few hundred updates at most.
-        if (!*progress) {
+        if (!progress) {
             return;
         }
         const qint64 step = std::max<qint64>(total / 200, 256 * 1024);
         if (reported < 0 || done - reported >= step || done == total) {
             reported = done;
-            (*progress)(done, total);
+            progress(done, total);
         }
     }
 
@@ -266,17 +266,15 @@ LedgerReader::LedgerReader(const QString& path, const Progress& progress, const 
     std::call_once(once, [] { xmlInitParser(); });
     m_impl->file.setFileName(path);
     m_impl->name = QFileInfo(path).fileName();
-    m_impl->progress = &progress;
+    m_impl->progress = progress;
     m_impl->cancel = cancel;
 }
 
 LedgerReader::LedgerReader(xmlDocPtr tree, const QString& name, const std::atomic_bool* cancel)
     : m_impl(std::make_unique<Impl>())
 {
-    static const Progress none;
     m_impl->tree = tree;
     m_impl->name = name;
-    m_impl->progress = &none;
     m_impl->cancel = cancel;
 }
 

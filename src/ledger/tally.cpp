@@ -36,7 +36,7 @@ ReadEvent Tally::readAll(LedgerReader& reader)
             kind = reader.kind();
             break;
         case ReadEvent::HeaderStart:
-            headerStart(reader);
+            headerStart();
             break;
         case ReadEvent::Line:
             line(reader);
@@ -72,7 +72,6 @@ void Tally::follow(bool isEntry, NumberRun& run, const std::string& text)
     if (run.first < 0) {
         run.first = *n;
     } else if (*n != run.last + 1) {
-        ++breakCount;
         if (breaks.size() < kKeptFaults) {
             breaks.push_back({isEntry, run.last + 1, *n});
         }
@@ -91,7 +90,7 @@ void Tally::checkDate(const std::string& date, const LedgerReader& reader)
     }
 }
 
-void Tally::headerStart(const LedgerReader&)
+void Tally::headerStart()
 {
     ++entries;
     m_entryDebit = {};

@@ -82,12 +82,11 @@ public:
     std::vector<NumberBreak> breaks;
     std::vector<EntryFault> faults;
     qint64 faultCount = 0;
-    qint64 breakCount = 0;
     QString error; // why the reading stopped short
 
 private:
     void line(const LedgerReader& reader);
-    void headerStart(const LedgerReader& reader);
+    void headerStart();
     void headerEnd(const LedgerReader& reader);
     void fault(EntryFault f);
     void follow(bool entries, NumberRun& run, const std::string& text);

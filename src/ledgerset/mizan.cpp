@@ -161,8 +161,7 @@ struct Accumulator
 // Adds one journal's lines; why it could not, or nothing.
 QString readJournal(const QString& path, Accumulator& sums, const std::atomic_bool* cancel)
 {
-    static const ledger::Progress none;
-    ledger::LedgerReader reader(path, none, cancel);
+    ledger::LedgerReader reader(path, {}, cancel);
     for (;;) {
         switch (reader.next()) {
         case ledger::ReadEvent::Kind:
@@ -263,10 +262,15 @@ QList<MizanRow> rowsOf(const Accumulator& sums)
     return rows;
 }
 
+// "YYYY-MM" of an e-Defter name; empty for another name.
+QString periodOf(const std::optional<common::DocumentName>& name)
+{
+    return name ? name->period.left(4) + QLatin1Char('-') + name->period.mid(4, 2) : QString();
+}
+
 QString periodOf(const QString& path)
 {
-    const std::optional<common::DocumentName> name = common::DocumentName::parse(QFileInfo(path).fileName());
-    return name ? name->period.left(4) + QLatin1Char('-') + name->period.mid(4, 2) : QString();
+    return periodOf(common::DocumentName::parse(QFileInfo(path).fileName()));
 }
 
 QString nextMonth(const QString& period)
@@ -304,7 +308,7 @@ QStringList journalsIn(const QStringList& paths, const QString& from, const QStr
     QStringList journals;
     const auto take = [&](const QString& path) {
         const std::optional<common::DocumentName> name = common::DocumentName::parse(QFileInfo(path).fileName());
-        const QString period = periodOf(path);
+        const QString period = periodOf(name);
         if (name && !name->gib && name->kind == common::DocumentKind::Journal && (from.isEmpty() || period >= from) &&
             (to.isEmpty() || period <= to)) {
             journals.append(path);

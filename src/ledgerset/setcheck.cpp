@@ -166,8 +166,8 @@ QStringList foldersUnder(const QString& root, qint64& bytes)
 {
     QStringList folders;
     QSet<QString> seen;
-    const QStringList patterns{QStringLiteral("*.xml"), QStringLiteral("*.XML")};
-    QDirIterator files(root, patterns, QDir::Files, QDirIterator::Subdirectories);
+    // Name filters match without regard to case: .XML too.
+    QDirIterator files(root, {QStringLiteral("*.xml")}, QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo info = files.nextFileInfo();
         bytes += info.size();

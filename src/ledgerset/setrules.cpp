@@ -89,8 +89,8 @@ std::set<std::string> accountsOf(const Sums& a, const Sums& b)
 // A fiscal year that does not start in January starts the serials and numbers again in its first month.
 bool startsFiscalYear(const verify::FileContent& content, int month)
 {
-    return content.fiscalYearStart.size() >= 7 && content.fiscalYearStart.mid(5, 2).toInt() == month &&
-           content.periodStart.left(7) == content.fiscalYearStart.left(7);
+    return content.facts.fiscalYearStart.size() >= 7 && content.facts.fiscalYearStart.mid(5, 2).toInt() == month &&
+           content.facts.periodStart.left(7) == content.facts.fiscalYearStart.left(7);
 }
 
 std::optional<Column> columnOf(const common::DocumentName& name)
@@ -352,18 +352,18 @@ void SetRules::beratAgainstLedger(const Month& month, const SetFile& berat, cons
         return;
     }
     const int m = month.month;
-    if (!b->ledgerSignatureValue.isEmpty() && b->ledgerSignatureValue != l->ownSignatureValue) {
+    if (!b->facts.ledgerSignatureValue.isEmpty() && b->facts.ledgerSignatureValue != l->ownSignatureValue) {
         add(FindingCode::BeratSignatureValue, m, berat.fileName, {},
             QStringLiteral("Berattaki imza değeri %1 dosyasının imza değeriyle aynı değil").arg(ledger.fileName));
     }
     const Tally* lt = ledger.tally();
-    if (journal && b->statedEntries >= 0 && lt && b->statedEntries != lt->entries) {
+    if (journal && b->facts.statedEntries >= 0 && lt && b->facts.statedEntries != lt->entries) {
         add(FindingCode::BeratEntryCount, m, berat.fileName, {},
             QStringLiteral("Beratta %1 madde yazıyor, defterde %2 madde var")
-                .arg(common::number(b->statedEntries), common::number(lt->entries)));
+                .arg(common::number(b->facts.statedEntries), common::number(lt->entries)));
     }
     bool sized = false;
-    const double stated = b->statedSize.toDouble(&sized);
+    const double stated = b->facts.statedSize.toDouble(&sized);
     const double actual = double(l->bytes) / 1048576.0;
     // Rounded to two decimals: a generator that cuts instead of rounding is still within a hundredth.
     if (sized && std::fabs(stated - actual) >= 0.01) {
@@ -371,18 +371,20 @@ void SetRules::beratAgainstLedger(const Month& month, const SetFile& berat, cons
             QStringLiteral("Beratta defter boyutu %1 MB yazıyor, defter %2 MB (%3 bayt)")
                 .arg(common::decimal(stated, 2), common::decimal(actual, 2), common::number(l->bytes)));
     }
-    if (b->periodStart != l->periodStart || b->periodEnd != l->periodEnd) {
+    if (b->facts.periodStart != l->facts.periodStart || b->facts.periodEnd != l->facts.periodEnd) {
         add(FindingCode::BeratPeriod, m, berat.fileName, {},
             QStringLiteral("Beratın dönemi %1 – %2, defterin %3 – %4")
-                .arg(b->periodStart, b->periodEnd, l->periodStart, l->periodEnd));
+                .arg(b->facts.periodStart, b->facts.periodEnd, l->facts.periodStart, l->facts.periodEnd));
     }
-    if (b->taxpayerId != l->taxpayerId) {
+    if (b->facts.taxpayerId != l->facts.taxpayerId) {
         add(FindingCode::BeratTaxpayer, m, berat.fileName, {},
-            QStringLiteral("Beratın vergi kimlik numarası %1, defterin %2").arg(b->taxpayerId, l->taxpayerId));
+            QStringLiteral("Beratın vergi kimlik numarası %1, defterin %2")
+                .arg(b->facts.taxpayerId, l->facts.taxpayerId));
     }
-    if (b->uniqueId != l->uniqueId) {
+    if (b->facts.uniqueId != l->facts.uniqueId) {
         add(FindingCode::BeratUniqueId, m, berat.fileName, {},
-            QStringLiteral("Beratın belge numarası (uniqueID) %1, defterin %2").arg(b->uniqueId, l->uniqueId));
+            QStringLiteral("Beratın belge numarası (uniqueID) %1, defterin %2")
+                .arg(b->facts.uniqueId, l->facts.uniqueId));
     }
     if (const Tally* bt = berat.tally(); bt && lt) {
         taxLines(month, berat, *bt, *lt, bookSums(journal ? month.journal : month.kebir));
@@ -425,8 +427,8 @@ void SetRules::taxLines(const Month& month, const SetFile& berat, const Tally& b
 
 void SetRules::company(const Month& month, const SetFile& berat, const SetFile& ledger)
 {
-    for (const auto& [label, value] : ledger.content->company) {
-        for (const auto& [beratLabel, beratValue] : berat.content->company) {
+    for (const auto& [label, value] : ledger.content->facts.company) {
+        for (const auto& [beratLabel, beratValue] : berat.content->facts.company) {
             if (beratLabel == label && beratValue != value) {
                 add(FindingCode::CompanyDetails, month.month, berat.fileName, label,
                     QStringLiteral("%1 beratta \"%2\", defterde \"%3\"").arg(label, beratValue, value));
@@ -667,7 +669,7 @@ void SetRules::follow(common::DocumentKind kind)
             if (!f || !f->content) {
                 continue;
             }
-            const int serial = serialOf(f->content->uniqueId);
+            const int serial = serialOf(f->content->facts.uniqueId);
             if (last.on && serial >= 0 && last.serial >= 0 && serial != last.serial + 1) {
                 serialBreak(m, *f, serial, last.serial);
             }
@@ -694,7 +696,7 @@ void SetRules::serialBreak(int month, const SetFile& file, int serial, int previ
     };
     const QString missing =
         serial > previous + 2 ? QStringLiteral("%1–%2").arg(six(previous + 1), six(serial - 1)) : six(previous + 1);
-    add(FindingCode::SerialGap, month, file.fileName, QStringLiteral("uniqueID %1").arg(file.content->uniqueId),
+    add(FindingCode::SerialGap, month, file.fileName, QStringLiteral("uniqueID %1").arg(file.content->facts.uniqueId),
         serial > previous + 1
             ? QStringLiteral("Belge sıra numarası %1 bekleniyordu, %2 geldi: %3 eksik")
                   .arg(six(previous + 1), six(serial), missing)

@@ -12,22 +12,7 @@ namespace verify::detail {
 
 class Roots;
 
-// What a berat states about its ledger, and what the ledger itself says.
-struct Facts
-{
-    QString root;        // local name of the root element
-    QString entriesType; // journal, ledger, trialbalance
-    QString uniqueId;    // documentInfo/uniqueID
-    QString taxpayerId;  // VKN or TCKN of the context
-    QString periodStart;
-    QString periodEnd;
-    qint64 entryCount = -1;       // a ledger's entries (entryHeader)
-    qint64 statedEntries = -1;    // a journal berat's numberOfEntries
-    QString ledgerSignatureValue; // a berat's copy of its ledger's signature value, without whitespace
-    QString statedSize;           // a berat's measurableQuantity
-    QString fiscalYearStart;
-    QList<std::pair<QString, QString>> company;
-};
+using Facts = FileFacts;
 
 struct Inspection
 {

@@ -412,20 +412,7 @@ QString unreadableEntry(const QFileInfo& entry)
 
 std::shared_ptr<const FileContent> contentOf(const Inspection& in, qint64 bytes)
 {
-    auto c = std::make_shared<FileContent>();
-    c->bytes = bytes;
-    c->uniqueId = in.facts.uniqueId;
-    c->taxpayerId = in.facts.taxpayerId;
-    c->periodStart = in.facts.periodStart;
-    c->periodEnd = in.facts.periodEnd;
-    c->fiscalYearStart = in.facts.fiscalYearStart;
-    c->statedEntries = in.facts.statedEntries;
-    c->statedSize = in.facts.statedSize;
-    c->ledgerSignatureValue = in.facts.ledgerSignatureValue;
-    c->ownSignatureValue = in.ownSignatureValue;
-    c->company = in.facts.company;
-    c->tally = in.tally;
-    return c;
+    return std::make_shared<const FileContent>(FileContent{bytes, in.facts, in.ownSignatureValue, in.tally});
 }
 
 VerificationResult cancelledResult(const QString& path)

@@ -64,20 +64,29 @@ struct VerifyOptions
     std::function<void(const QString& path, qint64 bytes)> fileReading;
 };
 
+// What a file states of itself, read from its tree.
+struct FileFacts
+{
+    QString root;        // local name of the root element
+    QString entriesType; // journal, ledger, trialbalance
+    QString uniqueId;    // documentInfo/uniqueID
+    QString taxpayerId;  // VKN or TCKN of the context
+    QString periodStart; // YYYY-MM-DD
+    QString periodEnd;
+    qint64 entryCount = -1;                     // a ledger's entries (entryHeader)
+    qint64 statedEntries = -1;                  // a journal berat's numberOfEntries
+    QString ledgerSignatureValue;               // a berat's copy of its ledger's signature value, without whitespace
+    QString statedSize;                         // a berat's measurableQuantity as written (MB, two decimals)
+    QString fiscalYearStart;                    // YYYY-MM-DD; numbers and serials start again there
+    QList<std::pair<QString, QString>> company; // the company's details as labelled for a message: name, phone, …
+};
+
 // What a file states, beyond its verdict, for comparing it with the rest of its set.
 struct FileContent
 {
     qint64 bytes = 0;
-    QString uniqueId; // documentInfo/uniqueID
-    QString taxpayerId;
-    QString periodStart; // YYYY-MM-DD
-    QString periodEnd;
-    QString fiscalYearStart;      // YYYY-MM-DD; numbers and serials start again there
-    qint64 statedEntries = -1;    // a journal berat's numberOfEntries
-    QString statedSize;           // a berat's measurableQuantity as written (MB, two decimals)
-    QString ledgerSignatureValue; // a berat's copy of its ledger's signature value
+    FileFacts facts;
     QString ownSignatureValue;
-    QList<std::pair<QString, QString>> company; // the company's details as labelled for a message: name, phone, …
     // The lines added up: a ledger's, a defter raporu's, a berat's tax lines. Null when not read whole.
     std::shared_ptr<const ledger::Tally> tally;
 };
