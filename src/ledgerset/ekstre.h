@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "ledger/ledgerreader.h"
 #include "ledger/values.h"
 
 #include <QList>
@@ -54,8 +55,9 @@ struct Ekstre : common::Outcome
 [[nodiscard]] bool accountMatches(const QString& account, const std::string& mainID, const std::string& subID);
 
 // Reads the journals (as journalsIn lists them, with the months before `from`), one per core at a
-// time. from/to empty: the journals' first and last month. `cancel` is polled while reading.
+// time. from/to empty: the journals' first and last month. `cancel` and `progress` as for mizan().
 [[nodiscard]] Ekstre ekstre(const QStringList& journals, const QString& account, const QString& from = {},
-                            const QString& to = {}, const std::atomic_bool* cancel = nullptr);
+                            const QString& to = {}, const std::atomic_bool* cancel = nullptr,
+                            const ledger::Progress& progress = {});
 
 } // namespace ledgerset

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "ledger/ledgerreader.h"
 #include "ledger/values.h"
 
 #include <QList>
@@ -46,8 +47,9 @@ struct Mizan : common::Outcome
 [[nodiscard]] QStringList journalsIn(const QStringList& paths, const QString& from = {}, const QString& to = {});
 
 // Reads the journals, one per core at a time; the months of [from, to] (the journals' first and last
-// month where a bound is empty) that none covers are named. `cancel` is polled while reading.
+// month where a bound is empty) that none covers are named. `cancel` is polled while reading;
+// `progress` tells the bytes read of all the journals, from the reading threads, one call at a time.
 [[nodiscard]] Mizan mizan(const QStringList& journals, const QString& from = {}, const QString& to = {},
-                          const std::atomic_bool* cancel = nullptr);
+                          const std::atomic_bool* cancel = nullptr, const ledger::Progress& progress = {});
 
 } // namespace ledgerset
