@@ -1,8 +1,11 @@
 #include "ledgerset/reportxml.h"
 #include "print/printpreview.h"
 #include "selection/viewerhost.h"
+#include "viewer/documentrunner.h"
 #include "viewer/exportrunner.h"
 #include "viewer/frmxml.h"
+#include "viewer/ledgertotals.h"
+#include "viewer/rangedialog.h"
 #include "viewer/verificationdetails.h"
 #include "viewer/verificationrunner.h"
 #include "viewer/viewerlayout.h"
@@ -11,8 +14,10 @@
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPageRanges>
 #include <QPdfDocument>
 #include <QPlainTextEdit>
@@ -23,6 +28,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWindow>
 
 using namespace render;
@@ -67,6 +74,9 @@ private slots:
     void verification_ofAnEarlierLedger_neverShowsUnderTheNext();
     void programView_showsOurStylesheetAndBack();
     void folderReport_isShown_neitherVerifiedNorExported();
+    void totalsDialog_offersMonthShown_andASelectedCode_data();
+    void totalsDialog_offersMonthShown_andASelectedCode();
+    void ekstre_ofTheSelectedCode_opensInAWindowOfItsOwn();
 
 private:
     QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
@@ -268,12 +278,15 @@ void TestViewerWindow::export_writesTheLedgersLines_data()
     QTest::addColumn<QString>("ledger");
     QTest::addColumn<QString>("target");
     QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("totals"); // Mizan and Hesap ekstresi offered
     QTest::newRow("journal to XLSX") << "4840012345-202403-Y-000000.xml"
-                                     << "yevmiye.xlsx" << true;
+                                     << "yevmiye.xlsx" << true << true;
     QTest::newRow("kebir to CSV") << "4840012345-202403-K-000000.xml"
-                                  << "kebir.csv" << true;
+                                  << "kebir.csv" << true << true;
     QTest::newRow("berat: nothing to export") << "4840012345-202403-YB-000000.xml"
-                                              << "berat.xlsx" << false;
+                                              << "berat.xlsx" << false << false;
+    QTest::newRow("defter raporu: no lines") << "4840012345-202403-DR-000000.xml"
+                                             << "rapor.xlsx" << false << true;
 }
 
 void TestViewerWindow::export_writesTheLedgersLines()
@@ -281,6 +294,7 @@ void TestViewerWindow::export_writesTheLedgersLines()
     QFETCH(QString, ledger);
     QFETCH(QString, target);
     QFETCH(bool, written);
+    QFETCH(bool, totals);
     QVERIFY(QFile::copy(QStringLiteral(TEST_SOURCE_DIR "/tests/data/ledgers/") + ledger, m_dir->filePath(ledger)));
     QWidget owner;
     auto* window = new frmXML(QStringLiteral(TEST_SOURCE_DIR "/data"), &owner);
@@ -289,6 +303,8 @@ void TestViewerWindow::export_writesTheLedgersLines()
     QVERIFY(!command->isEnabled()); // nothing shown yet
     window->browser()->Navigate2(ledgerUrl(ledger));
     QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 30000);
+    QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdMizan"))->isEnabled(), totals);
+    QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdEkstre"))->isEnabled(), totals);
 
     const QString path = m_dir->filePath(target);
     QString suggested;
@@ -455,7 +471,87 @@ void TestViewerWindow::folderReport_isShown_neitherVerifiedNorExported()
     QVERIFY(!window->verifier()->isRunning());
     QVERIFY(window->verificationLine().isEmpty());
     QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->isEnabled());
+    QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdMizan"))->isEnabled());
     delete window;
+}
+
+void TestViewerWindow::totalsDialog_offersMonthShown_andASelectedCode_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("account"); // empty: Hesapla waits for one
+    const int ekstre = int(TotalsKind::Ekstre);
+    QTest::newRow("main account") << ekstre << "102"
+                                  << "102";
+    QTest::newRow("sub-account, spaces trimmed") << ekstre << " 102.01.001\n"
+                                                 << "102.01.001";
+    QTest::newRow("prefix") << ekstre << "10"
+                            << "10";
+    QTest::newRow("amount") << ekstre << "1.234,56"
+                            << "";
+    QTest::newRow("amount as written") << ekstre << "1234.56"
+                                       << "";
+    QTest::newRow("date") << ekstre << "31.03.2024"
+                          << "";
+    QTest::newRow("year") << ekstre << "2024"
+                          << "";
+    QTest::newRow("name") << ekstre << "KASA"
+                          << "";
+    QTest::newRow("mizan asks no account") << int(TotalsKind::Mizan) << "102"
+                                           << "";
+}
+
+// The month shown is offered, even with no journal of it beside the kebir; a code only when it is one.
+void TestViewerWindow::totalsDialog_offersMonthShown_andASelectedCode()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, selected);
+    QFETCH(QString, account);
+    for (const char* name : {"4840012345-202402-Y-000000.xml", "4840012345-202403-K-000000.xml",
+                             "4840012345-202404-Y-000001.xml", "1111111111-202401-Y-000000.xml"}) {
+        writeFile(m_dir->filePath(QString::fromLatin1(name)), QByteArray());
+    }
+    const std::optional<TotalsRequest> request =
+        requestForDocument(TotalsKind(kind), m_dir->filePath("4840012345-202403-K-000000.xml"), selected);
+    QVERIFY(request);
+    QCOMPARE(request->journals.size(), 2);
+    QCOMPARE(request->months, (QStringList{"2024-02", "2024-03", "2024-04"}));
+    RangeDialog dialog(*request);
+    QCOMPARE(dialog.findChild<QComboBox*>("cboBaslangic")->currentText(), QStringLiteral("2024-03"));
+    QCOMPARE(dialog.findChild<QComboBox*>("cboBitis")->currentText(), QStringLiteral("2024-03"));
+    QCOMPARE(dialog.range().account, account);
+    QCOMPARE(dialog.findChild<QPushButton*>("cmdHesapla")->isEnabled(),
+             kind == int(TotalsKind::Mizan) || !account.isEmpty());
+    QCOMPARE(dialog.findChild<QLineEdit*>("txtHesap")->isVisibleTo(&dialog), kind == int(TotalsKind::Ekstre));
+}
+
+// A double-click on a code selects it; the ledger stays in its window, the ekstre gets one of its own.
+void TestViewerWindow::ekstre_ofTheSelectedCode_opensInAWindowOfItsOwn()
+{
+    const QString journal = QStringLiteral("4840012345-202403-Y-000000.xml");
+    QVERIFY(QFile::copy(QStringLiteral(TEST_SOURCE_DIR "/tests/data/ledgers/") + journal, m_dir->filePath(journal)));
+    selection::ViewerWindowHost host(QStringLiteral(TEST_SOURCE_DIR "/data"));
+    host.ensureOpen();
+    frmXML* window = host.window();
+    window->browser()->Navigate2(ledgerUrl(journal));
+    auto* command = window->findChild<QPushButton*>(QStringLiteral("cmdEkstre"));
+    QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 30000);
+    window->browser()->runScript(QStringLiteral("window.find('102')"));
+    QTRY_COMPARE(window->browser()->view()->page()->selectedText(), QStringLiteral("102"));
+
+    QString offered;
+    window->totals().setAsk([&](const TotalsRequest& request, QWidget*) {
+        offered = request.defaults.account;
+        return std::optional(request.defaults);
+    });
+    command->click();
+    QTRY_COMPARE_WITH_TIMEOUT(window->parentWidget()->findChildren<frmXML*>().size(), 2, 30000);
+    QCOMPARE(offered, QStringLiteral("102"));
+    QCOMPARE(window->browser()->documentPath(), m_dir->filePath(journal));
+    frmXML* aside = window->parentWidget()->findChildren<frmXML*>().constLast();
+    QTRY_VERIFY_WITH_TIMEOUT(!aside->browser()->documentPath().isEmpty(), 30000);
+    QVERIFY2(QFileInfo(aside->browser()->documentPath()).fileName().startsWith("ekstre-4840012345-102-"),
+             qPrintable(aside->browser()->documentPath()));
 }
 
 int main(int argc, char* argv[])
