@@ -14,6 +14,8 @@ inline constexpr char kEdefterNamespace[] = "http://www.edefter.gov.tr";
 // The program's own documents (the folder report) are in this namespace.
 inline constexpr char kProgramNamespace[] = "http://verazidedaze.pelvora.example/ns/klasor-denetimi";
 inline constexpr char kFolderReportRoot[] = "folder-report";
+inline constexpr char kMizanRoot[] = "mizan";
+inline constexpr char kEkstreRoot[] = "hesap-ekstresi";
 
 enum class DocumentKind
 {
