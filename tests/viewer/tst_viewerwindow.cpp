@@ -285,8 +285,8 @@ void TestViewerWindow::export_writesTheLedgersLines_data()
                                   << "kebir.csv" << true << true;
     QTest::newRow("berat: nothing to export") << "4840012345-202403-YB-000000.xml"
                                               << "berat.xlsx" << false << false;
-    QTest::newRow("defter raporu: no lines") << "4840012345-202403-DR-000000.xml"
-                                             << "rapor.xlsx" << false << true;
+    QTest::newRow("defter raporu to XLSX") << "4840012345-202403-DR-000000.xml"
+                                           << "rapor.xlsx" << true << true;
 }
 
 void TestViewerWindow::export_writesTheLedgersLines()
