@@ -281,6 +281,7 @@ void frmXML::runTotals(TotalsKind kind)
     if (request) {
         m_totals->run(*request, this);
     }
+    updateTotalsCommands(); // the progress dialog leaves the window usable: one mizan at a time
 }
 
 // Over the journals beside a ledger, a kebir or a defter raporu named as e-Defter names them; one at a time.
