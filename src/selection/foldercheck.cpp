@@ -14,18 +14,15 @@ namespace {
 viewer::MadeDocument writeReport(const ledgerset::FolderReport& report, const QString& folder)
 {
     const QDateTime made = QDateTime::currentDateTime();
-    viewer::MadeDocument document;
-    document.path = QDir(folder).filePath(ledgerset::reportFileName(report, made));
-    QSaveFile file(document.path);
+    const QString path = QDir(folder).filePath(ledgerset::reportFileName(report, made));
+    QSaveFile file(path);
     if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) ||
         file.write(ledgerset::reportXml(report, made)) < 0 || !file.commit()) {
-        static_cast<common::Outcome&>(document) =
-            common::Outcome::failure(QStringLiteral("Denetim raporu yazılamadı: %1\n%2")
-                                         .arg(QDir::toNativeSeparators(document.path), file.errorString()));
-        return document;
+        return {common::Outcome::failure(QStringLiteral("Denetim raporu yazılamadı: %1\n%2")
+                                             .arg(QDir::toNativeSeparators(path), file.errorString())),
+                {}};
     }
-    static_cast<common::Outcome&>(document) = common::Outcome::done();
-    return document;
+    return {common::Outcome::done(), path};
 }
 
 viewer::MadeDocument checkAndWrite(const QString& folder, const QString& reportFolder, const FolderCheck& check,
@@ -37,9 +34,7 @@ viewer::MadeDocument checkAndWrite(const QString& folder, const QString& reportF
     if (report.ok && !cancel->load()) {
         return writeReport(report, reportFolder);
     }
-    viewer::MadeDocument nothing;
-    static_cast<common::Outcome&>(nothing) = cancel->load() ? common::Outcome::stopped() : common::Outcome(report);
-    return nothing;
+    return {cancel->load() ? common::Outcome::stopped() : common::Outcome(report), {}};
 }
 
 } // namespace

@@ -39,19 +39,17 @@ template <typename Document, typename Write, typename Name>
 MadeDocument writeDocument(const Document& document, const QStringList& journals, const QString& folder,
                            const std::atomic_bool* cancel, Write write, Name name)
 {
-    MadeDocument made;
     if (!document.ok || cancel->load()) {
-        static_cast<common::Outcome&>(made) = cancel->load() ? common::Outcome::stopped() : common::Outcome(document);
-        return made;
+        return {cancel->load() ? common::Outcome::stopped() : common::Outcome(document), {}};
     }
     const ledgerset::DocumentHeading heading{ledgerset::taxpayerOf(journals), QDateTime::currentDateTime()};
-    made.path = QDir(folder).filePath(name(document, heading));
-    static_cast<common::Outcome&>(made) =
-        QDir().mkpath(folder)
-            ? write(document, heading, made.path)
-            : common::Outcome::failure(
-                  QStringLiteral("Belge klasörü oluşturulamadı: %1").arg(QDir::toNativeSeparators(folder)));
-    return made;
+    const QString path = QDir(folder).filePath(name(document, heading));
+    if (!QDir().mkpath(folder)) {
+        return {common::Outcome::failure(
+                    QStringLiteral("Belge klasörü oluşturulamadı: %1").arg(QDir::toNativeSeparators(folder))),
+                {}};
+    }
+    return {write(document, heading, path), path};
 }
 
 MadeDocument makeMizan(const QStringList& journals, const TotalsRange& range, const QString& folder,
