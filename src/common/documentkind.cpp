@@ -21,6 +21,8 @@ QString typeCode(DocumentKind kind)
     case DocumentKind::Report:
         return QStringLiteral("DR");
     case DocumentKind::FolderReport:
+    case DocumentKind::Mizan:
+    case DocumentKind::Ekstre:
     case DocumentKind::Unknown:
         break;
     }
@@ -56,7 +58,22 @@ DocumentKind documentKind(QStringView rootName, QStringView entriesType)
     if (rootName == QLatin1String(kFolderReportRoot)) {
         return DocumentKind::FolderReport;
     }
+    if (rootName == QLatin1String(kMizanRoot)) {
+        return DocumentKind::Mizan;
+    }
+    if (rootName == QLatin1String(kEkstreRoot)) {
+        return DocumentKind::Ekstre;
+    }
     return DocumentKind::Unknown;
+}
+
+DocumentKind documentKind(QStringView rootNamespace, QStringView rootName, QStringView entriesType)
+{
+    const DocumentKind kind = documentKind(rootName, entriesType);
+    if (isProgramDocument(kind) && rootNamespace != QLatin1String(kProgramNamespace)) {
+        return DocumentKind::Unknown;
+    }
+    return kind;
 }
 
 bool kindNeedsEntriesType(QStringView rootName)
@@ -74,6 +91,11 @@ bool isBerat(DocumentKind kind)
     return kind == DocumentKind::JournalBerat || kind == DocumentKind::LedgerBerat;
 }
 
+bool isProgramDocument(DocumentKind kind)
+{
+    return kind == DocumentKind::FolderReport || kind == DocumentKind::Mizan || kind == DocumentKind::Ekstre;
+}
+
 QString stylesheetFor(DocumentKind kind)
 {
     switch (kind) {
@@ -88,6 +110,10 @@ QString stylesheetFor(DocumentKind kind)
         return QStringLiteral("defterraporu.xslt");
     case DocumentKind::FolderReport:
         return QStringLiteral("klasor-denetimi.xslt");
+    case DocumentKind::Mizan:
+        return QStringLiteral("mizan.xslt");
+    case DocumentKind::Ekstre:
+        return QStringLiteral("hesap-ekstresi.xslt");
     case DocumentKind::Unknown:
         break;
     }
@@ -116,6 +142,10 @@ QString kindKey(DocumentKind kind)
         return QStringLiteral("report");
     case DocumentKind::FolderReport:
         return QStringLiteral("folder-report");
+    case DocumentKind::Mizan:
+        return QStringLiteral("mizan");
+    case DocumentKind::Ekstre:
+        return QStringLiteral("ekstre");
     case DocumentKind::Unknown:
         break;
     }

@@ -559,6 +559,10 @@ QString kindName(LedgerKind kind)
         return QStringLiteral("kebir");
     case LedgerKind::Report:
         return QStringLiteral("defter raporu");
+    case LedgerKind::Mizan:
+        return QStringLiteral("mizan");
+    case LedgerKind::Ekstre:
+        return QStringLiteral("hesap ekstresi");
     case LedgerKind::JournalBerat: // never exported
     case LedgerKind::LedgerBerat:
     case LedgerKind::FolderReport:

@@ -108,6 +108,8 @@ std::optional<Column> columnOf(const common::DocumentName& name)
         return Column::Report;
     case common::DocumentKind::Unknown:
     case common::DocumentKind::FolderReport:
+    case common::DocumentKind::Mizan:
+    case common::DocumentKind::Ekstre:
         break;
     }
     return std::nullopt;

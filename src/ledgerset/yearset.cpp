@@ -49,6 +49,8 @@ void place(Month& month, const SetFile* file)
         break;
     case common::DocumentKind::Unknown:
     case common::DocumentKind::FolderReport:
+    case common::DocumentKind::Mizan:
+    case common::DocumentKind::Ekstre:
         break;
     }
 }

@@ -73,6 +73,8 @@ QString changedText(FileKind kind)
     case FileKind::Report:
         return QStringLiteral("Defter raporu imzalandıktan sonra değiştirilmiş");
     case FileKind::FolderReport:
+    case FileKind::Mizan:
+    case FileKind::Ekstre:
     case FileKind::Unknown:
         break;
     }

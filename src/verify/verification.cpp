@@ -34,6 +34,8 @@ QString kindText(FileKind kind)
     case FileKind::Report:
         return QStringLiteral("Defter raporu");
     case FileKind::FolderReport: // never read: not in the e-Defter namespace
+    case FileKind::Mizan:
+    case FileKind::Ekstre:
     case FileKind::Unknown:
         break;
     }

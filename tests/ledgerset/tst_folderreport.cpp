@@ -1,4 +1,5 @@
-// Hand-made folder reports written as XML and rendered the way the viewer renders a ledger.
+// Hand-made folder reports, mizans and ekstres written as XML and rendered the way the viewer renders a ledger.
+#include "common/documentkind.h"
 #include "ledgerset/reportxml.h"
 #include "render/ledgerrender.h"
 
@@ -62,13 +63,12 @@ FolderReport reportOf(const SetReport& set)
     return report;
 }
 
-// The set's report written as the program writes it and rendered on a render thread, as the viewer does.
-render::RenderResult rendered(const SetReport& set, bool programStylesheets, std::optional<render::PieceLimits> pieces)
+// The document rendered on a render thread, as the viewer does.
+render::RenderResult rendered(const QByteArray& xml, bool programStylesheets, std::optional<render::PieceLimits> pieces)
 {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("rapor.xml")));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reportXml(reportOf(set), QDateTime(QDate(2026, 12, 8), QTime(16, 41)))) < 0) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) < 0) {
         return {};
     }
     file.close();
@@ -85,6 +85,57 @@ render::RenderResult rendered(const SetReport& set, bool programStylesheets, std
     return result;
 }
 
+// The set's report written as the program writes it.
+QByteArray reportOfSet(const SetReport& set)
+{
+    return reportXml(reportOf(set), QDateTime(QDate(2026, 12, 8), QTime(16, 41)));
+}
+
+QByteArray withMonths(QByteArray xml, const QByteArray& missing)
+{
+    for (const QByteArray& period : missing.split(' ')) {
+        xml += period.isEmpty() ? "" : "<missing period=\"" + period + "\"/>";
+    }
+    return xml;
+}
+
+QByteArray mizanXml(const QByteArray& missing, const QByteArray& difference,
+                    const QByteArray& ns = common::kProgramNamespace)
+{
+    return withMonths("<mizan xmlns=\"" + ns +
+                          "\" taxpayer=\"1234567890\" from=\"2025-01\" to=\"2025-12\" made-text=\"08.12.2026 "
+                          "19:30\"><period>2025-01</period>",
+                      missing) +
+           "<row level=\"class\" code=\"1\" name=\"DÖNEN VARLIKLAR\" debit=\"1234567.89\" credit=\"0.00\" "
+           "debit-balance=\"1234567.89\" credit-balance=\"0.00\"/>"
+           "<row level=\"group\" code=\"10\" name=\"HAZIR DEĞERLER\" debit=\"1234567.89\" credit=\"0.00\" "
+           "debit-balance=\"1234567.89\" credit-balance=\"0.00\"/>"
+           "<row level=\"sub\" code=\"102.01\" name=\"Ziraat\" debit=\"-5.10\" credit=\"0.00\" "
+           "debit-balance=\"0.00\" credit-balance=\"5.10\"/>"
+           "<total debit=\"1234567.89\" credit=\"1234567.89\" debit-balance=\"1234567.89\" "
+           "credit-balance=\"0.00\" difference=\"" +
+           difference + "\"/></mizan>";
+}
+
+QByteArray ekstreXml(int lines, const QByteArray& missing, const QByteArray& openingMissing)
+{
+    QByteArray xml = withMonths("<hesap-ekstresi xmlns=\"" + QByteArray(common::kProgramNamespace) +
+                                    "\" account=\"102\" name=\"BANKALAR\" taxpayer=\"1234567890\" from=\"2025-03\" "
+                                    "to=\"2025-12\" made-text=\"08.12.2026 19:30\"><period>2025-03</period>",
+                                missing) +
+                     withMonths("<opening debit=\"10.00\" credit=\"0.00\" balance=\"10.00\" side=\"B\">"
+                                "<period>2025-01</period>",
+                                openingMissing) +
+                     "</opening>";
+    for (int i = 1; i <= lines; ++i) {
+        xml += "<line date=\"2025-03-31\" entry=\"" + QByteArray::number(i) +
+               "\" voucher=\"F1\" document-number=\"E1\" document-date=\"2025-03-30\" account=\"102.01\" "
+               "debit=\"1000.50\" credit=\"0.00\" balance=\"1010.50\" side=\"B\">Satır " +
+               QByteArray::number(i) + ".</line>";
+    }
+    return xml + "<closing debit=\"2000.00\" credit=\"3000.00\" balance=\"990.00\" side=\"A\"/></hesap-ekstresi>";
+}
+
 int count(const QString& html, const QString& pattern)
 {
     return int(html.count(QRegularExpression(pattern)));
@@ -99,6 +150,9 @@ class TestFolderReport : public QObject
 private slots:
     void report_rendersGridAndFindings_errorsFirst_data();
     void report_rendersGridAndFindings_errorsFirst();
+    void ownDocuments_showTheirRows_data();
+    void ownDocuments_showTheirRows();
+    void longReport_isCutIntoPiecesByRows_data();
     void longReport_isCutIntoPiecesByRows();
 };
 
@@ -143,7 +197,7 @@ void TestFolderReport::report_rendersGridAndFindings_errorsFirst()
     QFETCH(int, okCells);
     QFETCH(int, badCells);
 
-    const render::RenderResult result = rendered(set, programStylesheets, std::nullopt);
+    const render::RenderResult result = rendered(reportOfSet(set), programStylesheets, std::nullopt);
     QVERIFY2(result.ok(), result.html.constData());
     QVERIFY(result.stylesheetPath.endsWith(QLatin1String("klasor-denetimi.xslt")));
     QCOMPARE(result.kind, common::DocumentKind::FolderReport);
@@ -161,15 +215,107 @@ void TestFolderReport::report_rendersGridAndFindings_errorsFirst()
     QCOMPARE(count(html, QStringLiteral("<td class=\"ay\">")), 12);
 }
 
-// A report of many findings is cut by its rows as a ledger is, so that the viewer shows and prints it in pieces.
-void TestFolderReport::longReport_isCutIntoPiecesByRows()
+void TestFolderReport::ownDocuments_showTheirRows_data()
 {
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("inOrder"); // texts that must appear, in this order
+    QTest::addColumn<QStringList>("absent");
+
+    const QString difference = QStringLiteral("Borç ve alacak toplamları eşit değil");
+    const QString missingMonths = QStringLiteral("Eksik aylar");
+    QTest::newRow("mizan, unbalanced, months missing")
+        << mizanXml("2025-04 2025-07", "-1234.50") << int(common::DocumentKind::Mizan)
+        << QStringList{"<title>Mizan – 1234567890 – 2025-01 – 2025-12</title>",
+                       "VKN/TCKN:</th><td>1234567890",
+                       "Dönem:</th><td>2025-01 – 2025-12",
+                       "Eksik aylar: 2025-04, 2025-07 — bu ayların yevmiye defteri bulunamadı; mizan eksik olabilir.",
+                       "Borç ve alacak toplamları eşit değil: fark 1.234,50 TL (alacak fazlası).",
+                       "<tr data-duzey=\"class\"><td>1</td>",
+                       "<tr data-duzey=\"group\"><td>10</td><td>HAZIR DEĞERLER</td><td>1.234.567,89</td><td></td>",
+                       "<tr data-duzey=\"sub\"><td>102.01</td><td>Ziraat</td><td>-5,10</td><td></td><td></td><td>5,10",
+                       "<tr class=\"toplam\"><td colspan=\"2\">Genel Toplam</td><td>1.234.567,89</td>"
+                       "<td>1.234.567,89</td><td>1.234.567,89</td><td>0,00</td>"}
+        << QStringList{};
+    QTest::newRow("mizan, debit over credit")
+        << mizanXml("", "0.01") << int(common::DocumentKind::Mizan) << QStringList{"fark 0,01 TL (borç fazlası)."}
+        << QStringList{missingMonths};
+    QTest::newRow("mizan, balanced") << mizanXml("", "0.00") << int(common::DocumentKind::Mizan)
+                                     << QStringList{"Genel Toplam"} << QStringList{difference, missingMonths};
+    QTest::newRow("another program's mizan")
+        << mizanXml("", "-1.00", "urn:another-program") << int(common::DocumentKind::Unknown) << QStringList{}
+        << QStringList{difference};
+    QTest::newRow("ekstre")
+        << ekstreXml(2, "2025-06", "2025-02") << int(common::DocumentKind::Ekstre)
+        << QStringList{"<title>Hesap Ekstresi – 102 BANKALAR – 1234567890 – 2025-03 – 2025-12</title>",
+                       "Hesap:</th><td>102 BANKALAR",
+                       "Eksik aylar: 2025-06 — bu ayların yevmiye defteri bulunamadı; ekstre eksik olabilir.",
+                       "Devir bakiyesi eksik olabilir: 2025-02 ayları bulunamadı.",
+                       "<th>Açıklama</th>",
+                       "<tr class=\"devir\"><td colspan=\"7\">Devir",
+                       "<td>10,00</td><td>0,00</td><td>10,00</td><td>B</td>",
+                       "<tr><td>31.03.2025</td><td>1</td><td>F1</td><td>E1</td><td>30.03.2025</td><td>102.01</td>"
+                       "<td>Satır 1.</td><td>1.000,50</td><td></td><td>1.010,50</td><td>B</td></tr>",
+                       "Satır 2.",
+                       "Dönem toplamı</td><td>2.000,00</td><td>3.000,00</td>",
+                       "Kapanış bakiyesi</td><td></td><td></td><td>990,00</td><td>A</td>"}
+        << QStringList{"hareket yok"};
+    QTest::newRow("ekstre without lines")
+        << ekstreXml(0, "", "") << int(common::DocumentKind::Ekstre)
+        << QStringList{"Devir", "Bu dönemde hesapta hareket yok.", "Dönem toplamı", "Kapanış bakiyesi"}
+        << QStringList{missingMonths, "Devir bakiyesi eksik"};
+}
+
+void TestFolderReport::ownDocuments_showTheirRows()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(int, kind);
+    QFETCH(QStringList, inOrder);
+    QFETCH(QStringList, absent);
+
+    const render::RenderResult result = rendered(xml, false, std::nullopt);
+    QCOMPARE(int(result.kind), kind);
+    const QString html = QString::fromUtf8(result.html);
+    qsizetype at = 0;
+    for (const QString& text : inOrder) {
+        const qsizetype found = html.indexOf(text, at);
+        QVERIFY2(found >= 0, qPrintable(text));
+        at = found + text.size();
+    }
+    for (const QString& text : absent) {
+        QVERIFY2(!html.contains(text), qPrintable(text));
+    }
+}
+
+void TestFolderReport::longReport_isCutIntoPiecesByRows_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("end"); // the totals, after the last row
+
     SetReport set = cleanYear();
     for (int i = 1; i <= 200; ++i) {
         set.findings.append({FindingCode::EntryUnbalanced, Severity::Error, "2025-03", "1234567890-202503-Y-000000.xml",
                              QStringLiteral("madde %1").arg(i), QStringLiteral("Bulgu %1.").arg(i)});
     }
-    const render::RenderResult result = rendered(set, false, render::PieceLimits{});
+    QTest::newRow("folder report") << reportOfSet(set) << "Bulgu 1."
+                                   << "Bulgu 200."
+                                   << "";
+    QTest::newRow("ekstre") << ekstreXml(600, "", "") << "Devir"
+                            << "Satır 600."
+                            << "Kapanış bakiyesi";
+}
+
+// A long document is cut by its rows as a ledger is, so that the viewer shows and prints it in pieces.
+void TestFolderReport::longReport_isCutIntoPiecesByRows()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    QFETCH(QString, end);
+
+    const render::RenderResult result = rendered(xml, false, render::PieceLimits{});
     QVERIFY(result.ok() && result.pieces);
     const render::PiecedDocument& pieces = *result.pieces;
     QVERIFY(pieces.count() > 2);
@@ -181,9 +327,10 @@ void TestFolderReport::longReport_isCutIntoPiecesByRows()
         }
         return qsizetype(-1);
     };
-    QCOMPARE(pieceHolding(QStringLiteral("Bulgu 1.")), 0);
-    QVERIFY(pieceHolding(QStringLiteral("Bulgu 200.")) > 1);
-    // The findings' column headers open every piece they continue into.
+    QCOMPARE(pieceHolding(first), 0);
+    QVERIFY(pieceHolding(last) > 1);
+    QVERIFY(end.isEmpty() || pieceHolding(end) == pieces.count() - 1);
+    // The column headers open every piece the table continues into.
     QVERIFY(QString::fromUtf8(pieces.fragments.at(1)).contains(QStringLiteral("<th>Açıklama</th>")));
 }
 
