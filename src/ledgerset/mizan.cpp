@@ -1,18 +1,15 @@
 #include "ledgerset/mizan.h"
 
 #include "common/documentkind.h"
-#include "ledger/ledgerreader.h"
+#include "ledgerset/journalread.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace ledgerset {
@@ -125,8 +122,11 @@ struct Accumulator
     std::map<std::string, Sums> mains;
     std::map<std::pair<std::string, std::string>, Sums> subs; // (main, sub)
 
-    void add(const ledger::LineFields& line, Amount amount, Side side)
+    void add(const JournalLine& journalLine)
     {
+        const ledger::LineFields& line = journalLine.line;
+        const Amount amount = journalLine.amount;
+        const Side side = journalLine.side;
         Sums& main = mains[line.accountMainID];
         if (main.name.empty()) {
             main.name = line.accountMainDescription;
@@ -157,73 +157,6 @@ struct Accumulator
         }
     }
 };
-
-// Adds one journal's lines; why it could not, or nothing.
-QString readJournal(const QString& path, Accumulator& sums, const std::atomic_bool* cancel)
-{
-    ledger::LedgerReader reader(path, {}, cancel);
-    for (;;) {
-        switch (reader.next()) {
-        case ledger::ReadEvent::Kind:
-            if (reader.kind() != common::DocumentKind::Journal) {
-                return QStringLiteral("%1 bir yevmiye defteri değil.").arg(QFileInfo(path).fileName());
-            }
-            break;
-        case ledger::ReadEvent::Line: {
-            Amount amount;
-            Side side = Side::Debit;
-            if (const std::optional<ledger::LineFault> fault =
-                    ledger::readLine(reader.header(), reader.line(), amount, side)) {
-                return QStringLiteral("%1, satır %2: %3 okunamadı (\"%4\").")
-                    .arg(QFileInfo(path).fileName())
-                    .arg(reader.sourceLine())
-                    .arg(fault->what, QString::fromStdString(fault->value));
-            }
-            sums.add(reader.line(), amount, side);
-            break;
-        }
-        case ledger::ReadEvent::HeaderStart:
-        case ledger::ReadEvent::HeaderEnd:
-            break;
-        case ledger::ReadEvent::End:
-            return {};
-        case ledger::ReadEvent::Cancelled:
-            return QStringLiteral("-");
-        case ledger::ReadEvent::Failed:
-            return reader.error();
-        }
-    }
-}
-
-// The journals read by up to one worker per core, each summing on its own, merged at the end.
-Accumulator readAll(const QStringList& journals, const std::atomic_bool* cancel, QString& error)
-{
-    const int workers = std::max(1, std::min(QThread::idealThreadCount(), int(journals.size())));
-    std::vector<Accumulator> sums(size_t(workers), Accumulator{});
-    std::atomic_int next = 0;
-    std::atomic_bool failed = false;
-    std::mutex lock;
-    std::vector<std::thread> threads;
-    for (int w = 0; w < workers; ++w) {
-        threads.emplace_back([&, w] {
-            for (int i = next++; i < journals.size() && !failed; i = next++) {
-                const QString problem = readJournal(journals[i], sums[size_t(w)], cancel);
-                if (!problem.isEmpty()) {
-                    const std::lock_guard<std::mutex> hold(lock);
-                    error = error.isEmpty() ? problem : error;
-                    failed = true;
-                }
-            }
-        });
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
-    for (int w = 1; w < workers; ++w) {
-        sums[0].merge(sums[size_t(w)]);
-    }
-    return std::move(sums[0]);
-}
 
 MizanRow rowOf(MizanRow::Level level, const QString& code, const QString& name, Amount debit, Amount credit)
 {
@@ -262,38 +195,23 @@ QList<MizanRow> rowsOf(const Accumulator& sums)
     return rows;
 }
 
-// "YYYY-MM" of an e-Defter name; empty for another name.
-QString periodOf(const std::optional<common::DocumentName>& name)
-{
-    return name ? name->period.left(4) + QLatin1Char('-') + name->period.mid(4, 2) : QString();
-}
-
-QString periodOf(const QString& path)
-{
-    return periodOf(common::DocumentName::parse(QFileInfo(path).fileName()));
-}
-
-QString nextMonth(const QString& period)
-{
-    const int year = period.left(4).toInt();
-    const int month = period.mid(5, 2).toInt();
-    return month == 12 ? QStringLiteral("%1-01").arg(year + 1)
-                       : QStringLiteral("%1-%2").arg(year).arg(month + 1, 2, 10, QLatin1Char('0'));
-}
-
 void namePeriods(Mizan& result, const QStringList& journals, const QString& from, const QString& to)
 {
     std::set<QString> present;
     for (const QString& path : journals) {
-        present.insert(periodOf(path));
+        present.insert(periodOfFile(path));
     }
     present.erase(QString());
     result.periods = QStringList(present.begin(), present.end());
+    result.from = from;
+    result.to = to;
     if (present.empty() && (from.isEmpty() || to.isEmpty())) {
         return;
     }
     const QString first = from.isEmpty() ? *present.begin() : from;
     const QString last = to.isEmpty() ? *present.rbegin() : to;
+    result.from = first;
+    result.to = last;
     for (QString p = first; p <= last && result.missingPeriods.size() < 1200; p = nextMonth(p)) {
         if (!present.count(p)) {
             result.missingPeriods.append(p);
@@ -308,7 +226,7 @@ QStringList journalsIn(const QStringList& paths, const QString& from, const QStr
     QStringList journals;
     const auto take = [&](const QString& path) {
         const std::optional<common::DocumentName> name = common::DocumentName::parse(QFileInfo(path).fileName());
-        const QString period = periodOf(name);
+        const QString period = name ? name->period.left(4) + QLatin1Char('-') + name->period.mid(4, 2) : QString();
         if (name && !name->gib && name->kind == common::DocumentKind::Journal && (from.isEmpty() || period >= from) &&
             (to.isEmpty() || period <= to)) {
             journals.append(path);
@@ -329,22 +247,26 @@ QStringList journalsIn(const QStringList& paths, const QString& from, const QStr
     return journals;
 }
 
-Mizan mizan(const QStringList& journals, const QString& from, const QString& to, const std::atomic_bool* cancel)
+Mizan mizan(const QStringList& journals, const QString& from, const QString& to, const std::atomic_bool* cancel,
+            const ledger::Progress& progress)
 {
     Mizan result;
     namePeriods(result, journals, from, to);
-    QString error;
-    const Accumulator sums = readAll(journals, cancel, error);
-    if (cancel && cancel->load()) {
-        result.cancelled = true;
+    // Each reading thread sums on its own; the sums are merged at the end.
+    std::vector<Accumulator> sums(size_t(readingWorkers(journals)));
+    const common::Outcome read = readJournals(
+        journals, [&sums](int worker, int, const JournalLine& line) { sums[size_t(worker)].add(line); }, cancel,
+        progress);
+    if (!read.ok) {
+        static_cast<common::Outcome&>(result) = read;
         return result;
     }
-    if (!error.isEmpty()) {
-        result.error = error;
-        return result;
+    for (size_t w = 1; w < sums.size(); ++w) {
+        sums[0].merge(sums[w]);
     }
-    result.rows = rowsOf(sums);
-    for (const auto& [code, s] : sums.mains) {
+    const Accumulator& all = sums[0];
+    result.rows = rowsOf(all);
+    for (const auto& [code, s] : all.mains) {
         result.debit += s.debit;
         result.credit += s.credit;
     }

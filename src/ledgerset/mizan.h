@@ -38,6 +38,8 @@ struct Mizan : common::Outcome
     QList<MizanRow> rows; // by code, each group before what it holds
     ledger::Amount debit; // the grand totals; equal when the journals balance
     ledger::Amount credit;
+    QString from;               // "YYYY-MM": the range asked, else the journals' first month
+    QString to;                 // and its last
     QStringList periods;        // "YYYY-MM" of the months read
     QStringList missingPeriods; // months inside the range that no journal covers
 };

@@ -40,8 +40,7 @@ struct DocumentHeading
 
 // Writes the document to path (replacing it) through a temporary file beside it.
 [[nodiscard]] common::Outcome writeMizanXml(const Mizan& mizan, const DocumentHeading& heading, const QString& path);
-[[nodiscard]] common::Outcome writeEkstreXml(const Ekstre& ekstre, const DocumentHeading& heading,
-                                             const QString& path);
+[[nodiscard]] common::Outcome writeEkstreXml(const Ekstre& ekstre, const DocumentHeading& heading, const QString& path);
 
 // "mizan-<taxpayer>-<from>-<to>.xml", "ekstre-<taxpayer>-<account>-<from>-<to>.xml": only characters
 // safe in a file name on every system.

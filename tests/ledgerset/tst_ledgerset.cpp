@@ -1,8 +1,11 @@
 #include "ledger/ledgerreader.h"
 #include "ledger/tally.h"
+#include "ledgerset/ekstre.h"
 #include "ledgerset/mizan.h"
+#include "ledgerset/mizanxml.h"
 #include "ledgerset/setcheck.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -28,6 +31,7 @@ private slots:
     void cancelled();
     void mizan_handMadeLedger();
     void mizan_matchesReportsAndMonths();
+    void ekstre_runningBalanceAndCarry();
 
 private:
     // Runs ledgergen into dir with the test roots; its standard output.
@@ -267,7 +271,9 @@ void TestLedgerSet::cancelled()
 namespace {
 
 // A journal with just what the reader takes: entries of (account, sub-account, amount, side) lines.
-QByteArray journalXml(const QList<QList<std::tuple<QString, QString, QString, QString>>>& entries)
+// dates: each entry's date, when given.
+QByteArray journalXml(const QList<QList<std::tuple<QString, QString, QString, QString>>>& entries,
+                      const QStringList& dates = {})
 {
     QByteArray xml = R"(<?xml version="1.0" encoding="UTF-8"?>
 <edefter:defter xmlns:edefter="http://www.edefter.gov.tr" xmlns:xbrli="http://www.xbrl.org/2003/instance"
@@ -278,6 +284,9 @@ QByteArray journalXml(const QList<QList<std::tuple<QString, QString, QString, QS
     for (const auto& lines : entries) {
         xml += "<gl-cor:entryHeader><gl-cor:entryNumberCounter>" + QByteArray::number(++number) +
                "</gl-cor:entryNumberCounter>";
+        if (number <= dates.size()) {
+            xml += "<gl-cor:enteredDate>" + dates[number - 1].toUtf8() + "</gl-cor:enteredDate>";
+        }
         for (const auto& [main, sub, amount, side] : lines) {
             xml += "<gl-cor:entryDetail><gl-cor:account><gl-cor:accountMainID>" + main.toUtf8() +
                    "</gl-cor:accountMainID><gl-cor:accountMainDescription>H" + main.toUtf8() +
@@ -329,6 +338,68 @@ void TestLedgerSet::mizan_handMadeLedger()
     QCOMPARE(m.rows.at(2).name, QStringLiteral("H100"));
     QCOMPARE(m.debit, m.credit);
     QCOMPARE(m.periods, QStringList{"2025-01"});
+
+    // A month with an entry that does not balance: the document names the difference.
+    const QString february = m_tmp.filePath("1234567890-202502-Y-000000.xml");
+    QFile unbalanced(february);
+    QVERIFY(unbalanced.open(QIODevice::WriteOnly));
+    unbalanced.write(journalXml({{{"153", "", "10.00", "D"}}}));
+    unbalanced.close();
+    const ledgerset::Mizan both = ledgerset::mizan({path, february});
+    QCOMPARE(both.debit - both.credit, ledger::Amount::ofKurus(1000));
+    const QString document = m_tmp.filePath("mizan.xml");
+    QVERIFY(ledgerset::writeMizanXml(both, {"1234567890", QDateTime::currentDateTime()}, document).ok);
+    QFile written(document);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains(R"(<total debit="1660.50" credit="1650.50" debit-balance="1010.00" )"
+                                       R"(credit-balance="1000.00" difference="10.00"/>)"));
+}
+
+// Lines in date order within a month, the balance running on from the months before the range,
+// and the months it could not be carried from named.
+void TestLedgerSet::ekstre_runningBalanceAndCarry()
+{
+    const QString dir = m_tmp.filePath("ekstre");
+    QVERIFY(QDir().mkpath(dir));
+    const auto write = [&dir](const QString& month, const QByteArray& xml) {
+        QFile file(dir + "/1234567890-" + month + "-Y-000000.xml");
+        return file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size();
+    };
+    QVERIFY(write("202501",
+                  journalXml({{{"100", "100.01", "1000.00", "D"}, {"600", "", "1000.00", "C"}}}, {"2025-01-10"})));
+    QVERIFY(write("202502", journalXml({{{"100", "100.01", "300.00", "C"}, {"153", "", "300.00", "D"}},
+                                        {{"100", "100.02", "50.00", "D"}, {"600", "", "50.00", "C"}}},
+                                       {"2025-02-20", "2025-02-05"})));
+    QVERIFY(
+        write("202503", journalXml({{{"100", "100.01", "200.00", "C"}, {"102", "", "200.00", "D"}}}, {"2025-03-01"})));
+    const auto lines = [](const ledgerset::Ekstre& e) {
+        QStringList out;
+        for (const ledgerset::EkstreLine& l : e.lines) {
+            out << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(l.date, l.account, QString::fromStdString((l.debit - l.credit).toString()),
+                            QString::fromStdString(l.balance.toString()), l.entry);
+        }
+        return out;
+    };
+    const ledgerset::Ekstre e = ledgerset::ekstre(ledgerset::journalsIn({dir}), "100", "2025-02", "2025-03");
+    QVERIFY2(e.ok, qPrintable(e.error));
+    QCOMPARE(e.opening(), ledger::Amount::ofKurus(100000));
+    QCOMPARE(e.openingPeriods, QStringList{"2025-01"});
+    QVERIFY(e.openingMissing.isEmpty());
+    QCOMPARE(lines(e), (QStringList{"2025-02-05 100.02 50.00 1050.00 2", "2025-02-20 100.01 -300.00 750.00 1",
+                                    "2025-03-01 100.01 -200.00 550.00 1"}));
+    QCOMPARE(e.closing(), ledger::Amount::ofKurus(55000));
+    QCOMPARE(e.accountName, QStringLiteral("H100"));
+
+    QStringList withoutJanuary = ledgerset::journalsIn({dir});
+    withoutJanuary.removeFirst();
+    const ledgerset::Ekstre sub = ledgerset::ekstre(withoutJanuary, "100.01", "2025-03", "2025-04");
+    QCOMPARE(sub.opening(), ledger::Amount::ofKurus(-30000));
+    QCOMPARE(sub.openingMissing, QStringList{"2025-01"});
+    QCOMPARE(sub.missingPeriods, QStringList{"2025-04"});
+    QCOMPARE(lines(sub), QStringList{"2025-03-01 100.01 -200.00 -500.00 1"});
+    const std::atomic_bool stop = true;
+    QVERIFY(ledgerset::ekstre(withoutJanuary, "100", {}, {}, &stop).cancelled);
 }
 
 // A month's mizan states its defter raporu's amounts; a range's is the sum of its months'; a month
