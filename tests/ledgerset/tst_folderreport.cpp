@@ -1,5 +1,6 @@
 // Hand-made folder reports, mizans and ekstres written as XML and rendered the way the viewer renders a ledger.
 #include "common/documentkind.h"
+#include "ledgerset/mizanxml.h"
 #include "ledgerset/reportxml.h"
 #include "render/ledgerrender.h"
 
@@ -91,49 +92,65 @@ QByteArray reportOfSet(const SetReport& set)
     return reportXml(reportOf(set), QDateTime(QDate(2026, 12, 8), QTime(16, 41)));
 }
 
-QByteArray withMonths(QByteArray xml, const QByteArray& missing)
+// The document as the program writes it, read back.
+template <typename Write>
+QByteArray written(Write write)
 {
-    for (const QByteArray& period : missing.split(' ')) {
-        xml += period.isEmpty() ? "" : "<missing period=\"" + period + "\"/>";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("belge.xml"));
+    QFile file(path);
+    if (!write(path).ok || !file.open(QIODevice::ReadOnly)) {
+        return {};
     }
-    return xml;
+    return file.readAll();
 }
 
-QByteArray mizanXml(const QByteArray& missing, const QByteArray& difference,
-                    const QByteArray& ns = common::kProgramNamespace)
+const DocumentHeading kHeading{kTaxpayer, QDateTime(QDate(2026, 12, 8), QTime(19, 30))};
+
+// 1 › 10 › 102 › 102.01 over 2025, its credit total `difference` kuruş short of its debit total.
+QByteArray mizanXml(const QStringList& missing, qint64 difference)
 {
-    return withMonths("<mizan xmlns=\"" + ns +
-                          "\" taxpayer=\"1234567890\" from=\"2025-01\" to=\"2025-12\" made-text=\"08.12.2026 "
-                          "19:30\"><period>2025-01</period>",
-                      missing) +
-           "<row level=\"class\" code=\"1\" name=\"DÖNEN VARLIKLAR\" debit=\"1234567.89\" credit=\"0.00\" "
-           "debit-balance=\"1234567.89\" credit-balance=\"0.00\"/>"
-           "<row level=\"group\" code=\"10\" name=\"HAZIR DEĞERLER\" debit=\"1234567.89\" credit=\"0.00\" "
-           "debit-balance=\"1234567.89\" credit-balance=\"0.00\"/>"
-           "<row level=\"sub\" code=\"102.01\" name=\"Ziraat\" debit=\"-5.10\" credit=\"0.00\" "
-           "debit-balance=\"0.00\" credit-balance=\"5.10\"/>"
-           "<total debit=\"1234567.89\" credit=\"1234567.89\" debit-balance=\"1234567.89\" "
-           "credit-balance=\"0.00\" difference=\"" +
-           difference + "\"/></mizan>";
+    using ledger::Amount;
+    Mizan mizan;
+    mizan.from = QStringLiteral("2025-01");
+    mizan.to = QStringLiteral("2025-12");
+    mizan.periods = {QStringLiteral("2025-01")};
+    mizan.missingPeriods = missing;
+    const Amount sum = Amount::ofKurus(123456789);
+    mizan.rows = {{MizanRow::Level::Class, "1", "DÖNEN VARLIKLAR", sum, {}},
+                  {MizanRow::Level::Group, "10", "HAZIR DEĞERLER", sum, {}},
+                  {MizanRow::Level::Account, "102", "BANKALAR", sum, {}},
+                  {MizanRow::Level::Sub, "102.01", "Ziraat", Amount::ofKurus(-510), {}}};
+    mizan.debit = sum;
+    mizan.credit = sum - Amount::ofKurus(difference);
+    return written([&](const QString& path) { return writeMizanXml(mizan, kHeading, path); });
 }
 
-QByteArray ekstreXml(int lines, const QByteArray& missing, const QByteArray& openingMissing)
+// 102 BANKALAR from 2025-03, 10,00 carried: debits of 1.000,50, the second line a credit of 3.000,00.
+QByteArray ekstreXml(int lines, const QStringList& missing, const QStringList& openingMissing)
 {
-    QByteArray xml = withMonths("<hesap-ekstresi xmlns=\"" + QByteArray(common::kProgramNamespace) +
-                                    "\" account=\"102\" name=\"BANKALAR\" taxpayer=\"1234567890\" from=\"2025-03\" "
-                                    "to=\"2025-12\" made-text=\"08.12.2026 19:30\"><period>2025-03</period>",
-                                missing) +
-                     withMonths("<opening debit=\"10.00\" credit=\"0.00\" balance=\"10.00\" side=\"B\">"
-                                "<period>2025-01</period>",
-                                openingMissing) +
-                     "</opening>";
+    using ledger::Amount;
+    Ekstre ekstre;
+    ekstre.account = QStringLiteral("102");
+    ekstre.accountName = QStringLiteral("BANKALAR");
+    ekstre.from = QStringLiteral("2025-03");
+    ekstre.to = QStringLiteral("2025-12");
+    ekstre.periods = {QStringLiteral("2025-03")};
+    ekstre.missingPeriods = missing;
+    ekstre.openingDebit = Amount::ofKurus(1000);
+    ekstre.openingPeriods = {QStringLiteral("2025-01")};
+    ekstre.openingMissing = openingMissing;
+    Amount balance = ekstre.opening();
     for (int i = 1; i <= lines; ++i) {
-        xml += "<line date=\"2025-03-31\" entry=\"" + QByteArray::number(i) +
-               "\" voucher=\"F1\" document-number=\"E1\" document-date=\"2025-03-30\" account=\"102.01\" "
-               "debit=\"1000.50\" credit=\"0.00\" balance=\"1010.50\" side=\"B\">Satır " +
-               QByteArray::number(i) + ".</line>";
+        EkstreLine line{
+            "2025-03-31", QString::number(i), "F1", "E1", "2025-03-30", "102.01", QStringLiteral("Satır %1.").arg(i)};
+        (i == 2 ? line.credit : line.debit) = Amount::ofKurus(i == 2 ? 300000 : 100050);
+        balance = line.balance = balance + line.debit - line.credit;
+        ekstre.debit += line.debit;
+        ekstre.credit += line.credit;
+        ekstre.lines.append(line);
     }
-    return xml + "<closing debit=\"2000.00\" credit=\"3000.00\" balance=\"990.00\" side=\"A\"/></hesap-ekstresi>";
+    return written([&](const QString& path) { return writeEkstreXml(ekstre, kHeading, path); });
 }
 
 int count(const QString& html, const QString& pattern)
@@ -225,7 +242,7 @@ void TestFolderReport::ownDocuments_showTheirRows_data()
     const QString difference = QStringLiteral("Borç ve alacak toplamları eşit değil");
     const QString missingMonths = QStringLiteral("Eksik aylar");
     QTest::newRow("mizan, unbalanced, months missing")
-        << mizanXml("2025-04 2025-07", "-1234.50") << int(common::DocumentKind::Mizan)
+        << mizanXml({"2025-04", "2025-07"}, -123450) << int(common::DocumentKind::Mizan)
         << QStringList{"<title>Mizan – 1234567890 – 2025-01 – 2025-12</title>",
                        "VKN/TCKN:</th><td>1234567890",
                        "Dönem:</th><td>2025-01 – 2025-12",
@@ -235,18 +252,18 @@ void TestFolderReport::ownDocuments_showTheirRows_data()
                        "<tr data-duzey=\"group\"><td>10</td><td>HAZIR DEĞERLER</td><td>1.234.567,89</td><td></td>",
                        "<tr data-duzey=\"sub\"><td>102.01</td><td>Ziraat</td><td>-5,10</td><td></td><td></td><td>5,10",
                        "<tr class=\"toplam\"><td colspan=\"2\">Genel Toplam</td><td>1.234.567,89</td>"
-                       "<td>1.234.567,89</td><td>1.234.567,89</td><td>0,00</td>"}
+                       "<td>1.235.802,39</td><td>1.234.567,89</td><td>0,00</td>"}
         << QStringList{};
     QTest::newRow("mizan, debit over credit")
-        << mizanXml("", "0.01") << int(common::DocumentKind::Mizan) << QStringList{"fark 0,01 TL (borç fazlası)."}
+        << mizanXml({}, 1) << int(common::DocumentKind::Mizan) << QStringList{"fark 0,01 TL (borç fazlası)."}
         << QStringList{missingMonths};
-    QTest::newRow("mizan, balanced") << mizanXml("", "0.00") << int(common::DocumentKind::Mizan)
+    QTest::newRow("mizan, balanced") << mizanXml({}, 0) << int(common::DocumentKind::Mizan)
                                      << QStringList{"Genel Toplam"} << QStringList{difference, missingMonths};
     QTest::newRow("another program's mizan")
-        << mizanXml("", "-1.00", "urn:another-program") << int(common::DocumentKind::Unknown) << QStringList{}
-        << QStringList{difference};
+        << mizanXml({}, -100).replace(common::kProgramNamespace, "urn:another-program")
+        << int(common::DocumentKind::Unknown) << QStringList{} << QStringList{difference};
     QTest::newRow("ekstre")
-        << ekstreXml(2, "2025-06", "2025-02") << int(common::DocumentKind::Ekstre)
+        << ekstreXml(2, {"2025-06"}, {"2025-02"}) << int(common::DocumentKind::Ekstre)
         << QStringList{"<title>Hesap Ekstresi – 102 BANKALAR – 1234567890 – 2025-03 – 2025-12</title>",
                        "Hesap:</th><td>102 BANKALAR",
                        "Eksik aylar: 2025-06 — bu ayların yevmiye defteri bulunamadı; ekstre eksik olabilir.",
@@ -256,12 +273,12 @@ void TestFolderReport::ownDocuments_showTheirRows_data()
                        "<td>10,00</td><td>0,00</td><td>10,00</td><td>B</td>",
                        "<tr><td>31.03.2025</td><td>1</td><td>F1</td><td>E1</td><td>30.03.2025</td><td>102.01</td>"
                        "<td>Satır 1.</td><td>1.000,50</td><td></td><td>1.010,50</td><td>B</td></tr>",
-                       "Satır 2.",
-                       "Dönem toplamı</td><td>2.000,00</td><td>3.000,00</td>",
-                       "Kapanış bakiyesi</td><td></td><td></td><td>990,00</td><td>A</td>"}
+                       "<td>Satır 2.</td><td></td><td>3.000,00</td><td>1.989,50</td><td>A</td>",
+                       "Dönem toplamı</td><td>1.000,50</td><td>3.000,00</td>",
+                       "Kapanış bakiyesi</td><td></td><td></td><td>1.989,50</td><td>A</td>"}
         << QStringList{"hareket yok"};
     QTest::newRow("ekstre without lines")
-        << ekstreXml(0, "", "") << int(common::DocumentKind::Ekstre)
+        << ekstreXml(0, {}, {}) << int(common::DocumentKind::Ekstre)
         << QStringList{"Devir", "Bu dönemde hesapta hareket yok.", "Dönem toplamı", "Kapanış bakiyesi"}
         << QStringList{missingMonths, "Devir bakiyesi eksik"};
 }
@@ -302,7 +319,7 @@ void TestFolderReport::longReport_isCutIntoPiecesByRows_data()
     QTest::newRow("folder report") << reportOfSet(set) << "Bulgu 1."
                                    << "Bulgu 200."
                                    << "";
-    QTest::newRow("ekstre") << ekstreXml(600, "", "") << "Devir"
+    QTest::newRow("ekstre") << ekstreXml(600, {}, {}) << "Devir"
                             << "Satır 600."
                             << "Kapanış bakiyesi";
 }

@@ -1,4 +1,5 @@
 #include "common/documentkind.h"
+#include "ledgerset/mizanxml.h"
 #include "ledgerset/reportxml.h"
 #include "print/printpreview.h"
 #include "selection/viewerhost.h"
@@ -455,10 +456,14 @@ void TestViewerWindow::programDocument_isShown_notVerified_data()
     // The folder report has no lines to export; a mizan has its rows.
     QTest::newRow("folder report") << ledgerset::reportXml(report, QDateTime::currentDateTime())
                                    << "e-Defter Klasör Denetimi" << false;
-    QTest::newRow("mizan") << QByteArray("<mizan xmlns=\"") + common::kProgramNamespace +
-                                  "\" taxpayer=\"1234567890\" from=\"2025-01\" to=\"2025-01\"><total "
-                                  "debit=\"0.00\" credit=\"0.00\" difference=\"0.00\"/></mizan>"
-                           << "Mizan" << true;
+    ledgerset::Mizan mizan;
+    mizan.from = mizan.to = QStringLiteral("2025-01");
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mizan.xml"));
+    QFile written(path);
+    QVERIFY(ledgerset::writeMizanXml(mizan, {QStringLiteral("1234567890"), QDateTime::currentDateTime()}, path).ok &&
+            written.open(QIODevice::ReadOnly));
+    QTest::newRow("mizan") << written.readAll() << "Mizan" << true;
 }
 
 // The program's own documents have no signature to check.
