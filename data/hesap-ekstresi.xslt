@@ -205,14 +205,16 @@ html { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 
        -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 body { margin: 0; padding: 12px 16px; }
 h1 { font-size: 13pt; margin: 0 0 4pt 0; letter-spacing: 0.04em; }
-table.kimlik { border-collapse: collapse; margin: 0 0 4pt 0; }
+table.kimlik { border-collapse: collapse; margin: 0 0 8pt 0; }
 table.kimlik th { text-align: left; font-weight: normal; color: #444; padding: 0 12pt 1pt 0; white-space: nowrap;
                   vertical-align: top; }
 table.kimlik td { font-weight: bold; padding: 0 0 1pt 0; overflow-wrap: anywhere; }
 table.kimlik td.aylar { font-weight: normal; }
-p.uyari { margin: 4pt 0; padding: 3pt 6pt; border-left: 2.5pt solid #b3261e; background: #fbeae9; color: #7a1a14;
+p.uyari { margin: 0 0 8pt 0; padding: 3pt 6pt; border-left: 2.5pt solid #b3261e; background: #fbeae9; color: #7a1a14;
           font-weight: bold; }
-div.bolum { margin: 6pt 0 0 0; }
+/* No margin above the table: a printed piece that continues it opens it again, and its rows must stand
+   where they stood on the page before, for that page to be carried. */
+div.bolum { margin: 0; }
 table.liste { width: 100%; border-collapse: collapse; table-layout: fixed; font-size: 8pt; }
 table.liste th { text-align: left; vertical-align: bottom; background: #e8e8e8; border-top: 0.75pt solid #000;
                  border-bottom: 0.75pt solid #000; padding: 2pt 3pt; }
@@ -223,11 +225,11 @@ table.ekstre td:nth-child(n+8) { text-align: right; white-space: nowrap; font-va
 table.ekstre td:first-child { white-space: nowrap; }
 table.ekstre td:nth-child(11) { text-align: center; }
 table.ekstre col.tarih { width: 6.5%; }
-table.ekstre col.madde { width: 5%; }
+table.ekstre col.madde { width: 5.5%; }
 table.ekstre col.fis { width: 6%; }
 table.ekstre col.evrak { width: 8%; }
 table.ekstre col.hesap { width: 7.5%; }
-table.ekstre col.tutar { width: 10%; }
+table.ekstre col.tutar { width: 9%; }
 table.ekstre col.ba { width: 3.5%; }
 tr.devir td, tr.toplam td, tr.kapanis td { font-weight: bold; text-align: right; white-space: nowrap;
                                             font-variant-numeric: tabular-nums; }
