@@ -249,6 +249,8 @@ table.duzen > thead > tr.bosluk > td { height: 11mm; vertical-align: bottom; pad
                                        font-size: 7.5pt; color: #555; }
 table.duzen > tfoot > tr.bosluk > td { height: 11mm; }
 @media screen {
+  /* A narrow window scrolls sideways rather than lay amounts over each other. */
+  table.ekstre { min-width: 1100px; }
   body { max-width: 1600px; }
   table.duzen > thead, table.duzen > tfoot { display: none; }
 }

@@ -198,6 +198,8 @@ table.duzen > thead > tr.bosluk > td { height: 11mm; vertical-align: bottom; pad
                                        font-size: 7.5pt; color: #555; }
 table.duzen > tfoot > tr.bosluk > td { height: 11mm; }
 @media screen {
+  /* A narrow window scrolls sideways rather than lay amounts over each other. */
+  table.mizan { min-width: 720px; }
   body { max-width: 1200px; }
   table.duzen > thead, table.duzen > tfoot { display: none; }
 }
