@@ -19,6 +19,7 @@ public:
 
     void beginTable(std::string_view name, std::span<const Column> columns, bool totals) override;
     void addRow(std::span<const Value> row) override;
+    void addBoldRow(std::span<const Value> row) override { addRow(row); }
     void addNote(std::string_view text) override;
     void endTable() override;
     [[nodiscard]] common::Outcome finish() override;

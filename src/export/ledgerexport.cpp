@@ -1,6 +1,7 @@
 #include "export/ledgerexport.h"
 
 #include "export/csvtablewriter.h"
+#include "export/tabledocument.h"
 #include "export/xlsxtablewriter.h"
 #include "ledger/values.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -506,34 +508,27 @@ std::unique_ptr<TableWriter> makeWriter(Format format, const QString& path, cons
     return std::make_unique<CsvTableWriter>(path);
 }
 
-struct FileNames
-{
-    QString ledger;
-    QString out;
-};
-
 common::Outcome cannotWrite(const QString& outName, const common::Outcome& why)
 {
     return common::Outcome::failure(QStringLiteral("%1 yazılamadı: %2.").arg(outName, why.error));
 }
 
-// The whole export into the temporary file. The writer is gone when this returns, so that the file
-// is closed before it is moved.
-common::Outcome writeTemporary(LedgerReader& reader, ExportResult& result, Format format, const ExportOptions& options,
-                               const QString& path, const FileNames& names)
+// The whole export into the temporary file: `fill` writes the tables. The writer is gone when this
+// returns, so that the file is closed before it is moved.
+common::Outcome writeTemporary(const std::function<common::Outcome(TableWriter&)>& fill, ExportResult& result,
+                               Format format, const ExportOptions& options, const QString& path, const QString& outName)
 {
     const std::unique_ptr<TableWriter> writer = makeWriter(format, path, options);
     if (const common::Outcome opened = writer->open(); !opened.ok) {
-        return cannotWrite(names.out, opened);
+        return cannotWrite(outName, opened);
     }
-    Exporter exporter(reader, *writer, result, names.ledger);
-    if (common::Outcome read = exporter.run(); !read.ok) {
+    if (common::Outcome read = fill(*writer); !read.ok) {
         writer->abandon();
         return read; // the reader's words name the ledger and the line
     }
     result.sheets = writer->firstTableSheets();
     const common::Outcome finished = writer->finish();
-    return finished.ok ? finished : cannotWrite(names.out, finished);
+    return finished.ok ? finished : cannotWrite(outName, finished);
 }
 
 common::Outcome moveIntoPlace(const QString& temporaryPath, const QFileInfo& out)
@@ -580,19 +575,31 @@ ExportResult exportLedger(const QString& ledgerPath, const QString& outPath, For
     if (common::Outcome checked = checkLedgerFile(ledgerPath, ledgerName, cancel); !checked.ok) {
         return settled(std::move(result), std::move(checked));
     }
-    LedgerReader reader(ledgerPath, progress, cancel);
-    if (common::Outcome read = readKind(reader); !read.ok) {
-        return settled(std::move(result), std::move(read));
+    std::unique_ptr<LedgerReader> reader;
+    std::function<common::Outcome(TableWriter&)> fill;
+    result.kind = tableDocumentKind(ledgerPath);
+    if (result.kind != LedgerKind::Unknown) {
+        // The program's own mizan or ekstre: its rows as they stand.
+        fill = [&](TableWriter& writer) {
+            return writeTableDocument(ledgerPath, result.kind, writer, result.rows, cancel);
+        };
+    } else {
+        reader = std::make_unique<LedgerReader>(ledgerPath, progress, cancel);
+        if (common::Outcome read = readKind(*reader); !read.ok) {
+            return settled(std::move(result), std::move(read));
+        }
+        result.kind = reader->kind();
+        fill = [&](TableWriter& writer) {
+            return Exporter(*reader, writer, result, ledgerName).run();
+        };
     }
-    result.kind = reader.kind();
 
     const QFileInfo out(outPath);
     TemporaryFile temporary = createTemporary(out);
     if (!temporary.ok) {
         return settled(std::move(result), std::move(temporary));
     }
-    common::Outcome written =
-        writeTemporary(reader, result, format, options, temporary.path, {ledgerName, out.fileName()});
+    common::Outcome written = writeTemporary(fill, result, format, options, temporary.path, out.fileName());
     if (written.ok) {
         written = moveIntoPlace(temporary.path, out);
     }

@@ -61,6 +61,8 @@ public:
     // totals: a closing row with the sums of the summed columns.
     virtual void beginTable(std::string_view name, std::span<const Column> columns, bool totals) = 0;
     virtual void addRow(std::span<const Value> row) = 0;
+    // A row that stands out (a group's sums, a total): bold where the format can show it.
+    virtual void addBoldRow(std::span<const Value> row) = 0;
     // A row with a single text, e.g. that a list is empty.
     virtual void addNote(std::string_view text) = 0;
     virtual void endTable() = 0;

@@ -74,6 +74,10 @@ struct XlsxTableWriter::Workbook
     lxw_format* totalLabel = nullptr;
     lxw_format* totalAmount = nullptr;
     lxw_format* totalInteger = nullptr;
+    lxw_format* boldText = nullptr; // rows that stand out: group sums, totals
+    lxw_format* boldAmount = nullptr;
+    lxw_format* boldInteger = nullptr;
+    lxw_format* boldDate = nullptr;
     std::vector<lxw_worksheet*> all;
     lxw_error firstError = LXW_NO_ERROR;
     std::string scratch; // a cell's text with its terminator, reused to spare an allocation per cell
@@ -139,6 +143,17 @@ common::Outcome XlsxTableWriter::open()
     format_set_bold(b.totalInteger);
     format_set_top(b.totalInteger, LXW_BORDER_THIN);
     format_set_num_format(b.totalInteger, "#,##0");
+    b.boldText = workbook_add_format(b.wb);
+    format_set_bold(b.boldText);
+    b.boldAmount = workbook_add_format(b.wb);
+    format_set_bold(b.boldAmount);
+    format_set_num_format(b.boldAmount, "#,##0.00");
+    b.boldInteger = workbook_add_format(b.wb);
+    format_set_bold(b.boldInteger);
+    format_set_num_format(b.boldInteger, "0");
+    b.boldDate = workbook_add_format(b.wb);
+    format_set_bold(b.boldDate);
+    format_set_num_format(b.boldDate, "dd.mm.yyyy");
     return common::Outcome::done();
 }
 
@@ -182,7 +197,7 @@ void XlsxTableWriter::openSheet()
     m_sheets.push_back(std::move(sheet));
 }
 
-void XlsxTableWriter::addRow(std::span<const Value> row)
+void XlsxTableWriter::writeRow(std::span<const Value> row, bool bold)
 {
     Workbook& b = *m_book;
     if (m_sheets.empty() || !m_sheets.back().ws) {
@@ -205,18 +220,20 @@ void XlsxTableWriter::addRow(std::span<const Value> row)
             break;
         case Value::Text:
             b.scratch.assign(cellText(v.text));
-            b.check(worksheet_write_string(sheet.ws, r, col, b.scratch.c_str(), nullptr));
+            b.check(worksheet_write_string(sheet.ws, r, col, b.scratch.c_str(), bold ? b.boldText : nullptr));
             break;
         case Value::Number:
             b.check(worksheet_write_number(sheet.ws, r, col, v.number,
-                                           m_columns[c].type == ColumnType::Amount ? b.amount : b.integer));
+                                           m_columns[c].type == ColumnType::Amount
+                                               ? (bold ? b.boldAmount : b.amount)
+                                               : (bold ? b.boldInteger : b.integer)));
             if (m_columns[c].summed) {
                 sheet.sums[c] += v.number;
             }
             break;
         case Value::Date: {
             lxw_datetime when = {v.year, v.month, v.day, 0, 0, 0};
-            b.check(worksheet_write_datetime(sheet.ws, r, col, &when, b.date));
+            b.check(worksheet_write_datetime(sheet.ws, r, col, &when, bold ? b.boldDate : b.date));
             break;
         }
         }

@@ -18,7 +18,8 @@ public:
     [[nodiscard]] common::Outcome open() override;
 
     void beginTable(std::string_view name, std::span<const Column> columns, bool totals) override;
-    void addRow(std::span<const Value> row) override;
+    void addRow(std::span<const Value> row) override { writeRow(row, false); }
+    void addBoldRow(std::span<const Value> row) override { writeRow(row, true); }
     void addNote(std::string_view text) override;
     void endTable() override;
     [[nodiscard]] common::Outcome finish() override;
@@ -28,6 +29,7 @@ public:
 private:
     struct Sheet;
     struct Workbook;
+    void writeRow(std::span<const Value> row, bool bold);
     void openSheet();
     void closeSheet();
     void writeTotals(Sheet& sheet, unsigned row);

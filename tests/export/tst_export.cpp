@@ -1,7 +1,11 @@
 #include "export/ledgerexport.h"
 #include "ledger/values.h"
+#include "ledgerset/ekstre.h"
+#include "ledgerset/mizan.h"
+#include "ledgerset/mizanxml.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -77,6 +81,7 @@ struct Cell
     QString value;
     QString formula;
     QString type;
+    QString style; // the cell format's index (XLSX)
 };
 using Grid = std::map<int, std::map<int, Cell>>; // row, column (both from 0)
 
@@ -114,6 +119,7 @@ QList<std::pair<QString, Grid>> readXlsx(const QString& path)
                 }
                 cell = &sheets[i].second[ref.mid(k).toInt() - 1][col - 1];
                 cell->type = xml.attributes().value(QLatin1String("t")).toString();
+                cell->style = xml.attributes().value(QLatin1String("s")).toString();
             } else if (cell && (xml.name() == QLatin1String("v") || xml.name() == QLatin1String("t"))) {
                 cell->value = xml.readElementText();
             } else if (cell && xml.name() == QLatin1String("f")) {
@@ -260,6 +266,8 @@ private slots:
     void impossibleDate_isToldFromOddShapes_data();
     void impossibleDate_isToldFromOddShapes();
     void exportsOnTwoThreads_matchOneAtATime();
+    void mizanAndEkstre_fixedColumnsFromTheDocument_data();
+    void mizanAndEkstre_fixedColumnsFromTheDocument();
 
 private:
     // A table's ledger column: empty for the generated journal, "K" for its kebir, else a path.
@@ -819,6 +827,81 @@ void TestExport::exportsOnTwoThreads_matchOneAtATime()
         QVERIFY2(results[i].ok, qPrintable(results[i].error));
         QCOMPARE(sheet(QStringLiteral("%1.xlsx").arg(i)),
                  sheet(i % 2 ? QStringLiteral("K.xlsx") : QStringLiteral("Y.xlsx")));
+    }
+}
+
+void TestExport::mizanAndEkstre_fixedColumnsFromTheDocument_data()
+{
+    QTest::addColumn<bool>("ekstre");
+    QTest::addColumn<bool>("csv");
+    for (const bool csv : {false, true}) {
+        QTest::addRow("mizan %s", csv ? "csv" : "xlsx") << false << csv;
+        QTest::addRow("ekstre %s", csv ? "csv" : "xlsx") << true << csv;
+    }
+}
+
+// The program's mizan and ekstre documents go through the ledger's writers: fixed columns, numbers as
+// numbers, group rows and the Devir and closing rows bold, the figures as computed.
+void TestExport::mizanAndEkstre_fixedColumnsFromTheDocument()
+{
+    QFETCH(bool, ekstre);
+    QFETCH(bool, csv);
+    QTemporaryDir dir;
+    ledgergen(dir.filePath(QStringLiteral("set")), {QStringLiteral("--months"), QStringLiteral("2025-01..2025-02"),
+                                                    QStringLiteral("--entries"), QStringLiteral("30")});
+    const QStringList journals = ledgerset::journalsIn({dir.filePath(QStringLiteral("set"))});
+    QCOMPARE(journals.size(), 2);
+    const QString document = dir.filePath(QStringLiteral("doc.xml"));
+    const ledgerset::DocumentHeading heading{QStringLiteral("1234567890"), QDateTime::currentDateTime()};
+    const ledgerset::Mizan m = ledgerset::mizan(journals);
+    const ledgerset::Ekstre e = ledgerset::ekstre(journals, QStringLiteral("102"), QStringLiteral("2025-02"));
+    QVERIFY(m.ok && e.ok && !e.lines.isEmpty());
+    QVERIFY(ekstre ? ledgerset::writeEkstreXml(e, heading, document).ok
+                   : ledgerset::writeMizanXml(m, heading, document).ok);
+    const QString out = dir.filePath(csv ? QStringLiteral("out.csv") : QStringLiteral("out.xlsx"));
+    const ExportResult r = exportLedger(document, out, csv ? Format::Csv : Format::Xlsx);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    const Grid grid = csv ? readCsv(out) : readXlsx(out).value(0).second;
+    QStringList header;
+    for (const auto& [c, cell] : grid.at(0)) {
+        header << cell.value;
+    }
+    QCOMPARE(header.join(';'), ekstre
+                                   ? QStringLiteral("Tarih;Madde No;Fiş No;Evrak No;Evrak Tarihi;Hesap Kodu;"
+                                                    "Açıklama;Borç;Alacak;Bakiye;B/A")
+                                   : QStringLiteral("Hesap Kodu;Hesap Adı;Borç;Alacak;Borç Bakiyesi;Alacak Bakiyesi"));
+    QCOMPARE(qsizetype(grid.size()), ekstre ? e.lines.size() + 3 : m.rows.size() + 2); // header, Devir, closing
+    const std::map<int, Cell>& first = grid.at(1);
+    const std::map<int, Cell>& last = grid.rbegin()->second;
+    if (ekstre) {
+        QCOMPARE(columnText(first, 6), QStringLiteral("Devir"));
+        QCOMPARE(cellCents(first.at(9), csv), std::abs(e.opening().kurus()));
+        QCOMPARE(columnText(last, 6), QStringLiteral("Kapanış"));
+        QCOMPARE(cellCents(last.at(9), csv), std::abs(e.closing().kurus()));
+        QCOMPARE(columnText(last, 10), e.closing().kurus() < 0 ? QStringLiteral("A") : QStringLiteral("B"));
+        qint64 debit = 0;
+        for (int row = 2; row < int(grid.size()) - 1; ++row) {
+            debit += grid.at(row).count(7) ? cellCents(grid.at(row).at(7), csv) : 0;
+        }
+        QCOMPARE(debit, e.debit.kurus());
+    } else {
+        QCOMPARE(columnText(first, 0), QStringLiteral("1"));
+        QCOMPARE(columnText(last, 1), QStringLiteral("Genel Toplam"));
+        QCOMPARE(cellCents(last.at(2), csv), m.debit.kurus());
+        QCOMPARE(cellCents(last.at(3), csv), m.credit.kurus());
+    }
+    if (!csv) {
+        // Bold rows have a format of their own: the first and the last, not an ordinary line.
+        const int amount = ekstre ? 9 : 2;
+        int plain = 2; // the ekstre's first line, the mizan's first main account
+        while (!ekstre && columnText(grid.at(plain), 0).size() != 3) {
+            ++plain;
+        }
+        QVERIFY(first.at(amount).type.isEmpty()); // a number, not text
+        QVERIFY(first.at(amount).style != grid.at(plain).at(amount).style);
+        QCOMPARE(first.at(amount).style, last.at(amount).style);
+        const QByteArray sheet = unzipped(out, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(sheet.contains("ySplit=\"1\"") && sheet.contains("<autoFilter ref=\"A1:"));
     }
 }
 

@@ -1153,6 +1153,15 @@ void TestLedgerGen::commandLine_answersAlikeInEveryTool_data()
                                                 << QByteArray() << QByteArray("verazidedaze-verify: --roots bir değer");
     QTest::newRow("export one file") << tools[1].path << QStringList{"a.xml"} << 64 << QByteArray()
                                      << QByteArray("verazidedaze-export: DEFTER ve ÇIKTI");
+    QTest::newRow("export mizan and ekstre at once")
+        << tools[1].path << QStringList{"--mizan", "--ekstre", "102", "o.csv", "."} << 64 << QByteArray()
+        << QByteArray("verazidedaze-export: --mizan ve --ekstre birlikte verilemez.");
+    QTest::newRow("export mizan month not a month")
+        << tools[1].path << QStringList{"--mizan", "--from", "2025-13", "o.csv", "."} << 64 << QByteArray()
+        << QByteArray("verazidedaze-export: ay YYYY-AA");
+    QTest::newRow("export mizan without journals")
+        << tools[1].path << QStringList{"--mizan", "o.csv", "/nonexistent"} << 2 << QByteArray()
+        << QByteArray("verazidedaze-export: verilen yerlerde yevmiye defteri (-Y-) bulunamadı.\n");
     QTest::newRow("render two ledgers") << tools[2].path << QStringList{"a.xml", "b.xml"} << 64 << QByteArray()
                                         << QByteArray("verazidedaze-render: ");
 }
