@@ -221,17 +221,18 @@ table.liste th { text-align: left; vertical-align: bottom; background: #e8e8e8; 
 table.liste td { vertical-align: top; padding: 1pt 3pt; border-bottom: 0.25pt solid #ddd; overflow-wrap: anywhere; }
 table.liste th.tutar { text-align: right; }
 table.liste th.ba { text-align: center; }
-table.ekstre td:nth-child(n+8) { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums; }
+/* Amounts up to a billion stay on one line; a larger one breaks rather than run into its neighbour. */
+table.ekstre td:nth-child(n+8) { text-align: right; font-variant-numeric: tabular-nums; }
 table.ekstre td:first-child { white-space: nowrap; }
 table.ekstre td:nth-child(11) { text-align: center; }
 table.ekstre col.tarih { width: 6.5%; }
 table.ekstre col.madde { width: 5.5%; }
 table.ekstre col.fis { width: 6%; }
-table.ekstre col.evrak { width: 8%; }
+table.ekstre col.evrak { width: 11%; }
 table.ekstre col.hesap { width: 7.5%; }
-table.ekstre col.tutar { width: 9%; }
+table.ekstre col.tutar { width: 10%; }
 table.ekstre col.ba { width: 3.5%; }
-tr.devir td, tr.toplam td, tr.kapanis td { font-weight: bold; text-align: right; white-space: nowrap;
+tr.devir td, tr.toplam td, tr.kapanis td { font-weight: bold; text-align: right;
                                             font-variant-numeric: tabular-nums; }
 tr.devir td:first-child, tr.toplam td:first-child, tr.kapanis td:first-child { text-align: left; }
 tr.devir td:last-child, tr.kapanis td:last-child { text-align: center; }

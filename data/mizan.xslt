@@ -179,14 +179,16 @@ table.liste th { text-align: left; vertical-align: bottom; background: #e8e8e8; 
                  border-bottom: 0.75pt solid #000; padding: 2pt 3pt; }
 table.liste td { vertical-align: top; padding: 1pt 3pt; border-bottom: 0.25pt solid #ddd; overflow-wrap: anywhere; }
 table.liste th.tutar { text-align: right; }
-table.mizan td:nth-child(n+3) { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums; }
-table.mizan col.kod { width: 11%; }
-table.mizan col.tutar { width: 14%; }
-tr[data-duzey="class"] td { font-weight: bold; font-size: 9.5pt; background: #e8e8e8; border-top: 0.75pt solid #000; }
+/* Amounts up to hundreds of millions stay on one line; a larger one breaks rather than run into its neighbour. */
+table.mizan td:nth-child(n+3) { text-align: right; font-variant-numeric: tabular-nums; }
+table.mizan col.kod { width: 12%; }
+table.mizan col.tutar { width: 14.5%; }
+tr[data-duzey="class"] td { font-weight: bold; background: #e8e8e8; border-top: 0.75pt solid #000; }
+tr[data-duzey="class"] td:nth-child(-n+2) { font-size: 9.5pt; }
 tr[data-duzey="group"] td { font-weight: bold; background: #f4f4f4; }
 tr[data-duzey="sub"] td:nth-child(-n+2) { padding-left: 12pt; color: #333; }
 tr.toplam td { font-weight: bold; border-top: 1pt solid #000; border-bottom: 1pt double #000; padding-top: 2pt; }
-tr.toplam td { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums; }
+tr.toplam td { text-align: right; font-variant-numeric: tabular-nums; }
 tr.toplam td:first-child { text-align: left; }
 tr.bos td { font-style: italic; }
 thead { display: table-header-group; }
