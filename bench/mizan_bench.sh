@@ -66,10 +66,10 @@ best() {
 report() { # label, "wall cpu rss", bar?
     local label="$1" wall cpu rss
     read -r wall cpu rss <<<"$2"
-    awk -v l="$label" -v w="$wall" -v c="$cpu" -v r="$rss" -v mb="$mb" -v bar="$3" 'BEGIN {
+    awk -v l="$label" -v w="$wall" -v c="$cpu" -v r="$rss" -v mb="$mb" -v bar="${3:-}" 'BEGIN {
         speed = mb / w; peak = r / 1024
         printf "%-34s %7.2f s wall %7.2f s cpu %7.1f MB/s  peak %6.1f MB", l, w, c, speed, peak
-        if (bar == "bar") printf "  [%s speed, %s memory]", speed >= 100 ? "met" : "MISSED", peak <= 300 ? "met" : "MISSED"
+        if (bar == "bar") printf "  [%s speed, %s memory]", (speed >= 100 ? "met" : "MISSED"), (peak <= 300 ? "met" : "MISSED")
         printf "\n" }'
 }
 

@@ -15,17 +15,18 @@ namespace ledgerexport {
 
 namespace {
 
+// Wide enough for a year's sums in bold (1.234.567.890,12).
 constexpr Column kMizanColumns[] = {
-    {"Hesap Kodu", ColumnType::Text, 14},      {"Hesap Adı", ColumnType::Text, 40},
-    {"Borç", ColumnType::Amount, 18},          {"Alacak", ColumnType::Amount, 18},
-    {"Borç Bakiyesi", ColumnType::Amount, 18}, {"Alacak Bakiyesi", ColumnType::Amount, 18},
+    {"Hesap Kodu", ColumnType::Text, 14},      {"Hesap Adı", ColumnType::Text, 42},
+    {"Borç", ColumnType::Amount, 20},          {"Alacak", ColumnType::Amount, 20},
+    {"Borç Bakiyesi", ColumnType::Amount, 20}, {"Alacak Bakiyesi", ColumnType::Amount, 20},
 };
 
 constexpr Column kEkstreColumns[] = {
-    {"Tarih", ColumnType::Date, 12},    {"Madde No", ColumnType::Integer, 10},  {"Fiş No", ColumnType::Text, 10},
-    {"Evrak No", ColumnType::Text, 16}, {"Evrak Tarihi", ColumnType::Date, 13}, {"Hesap Kodu", ColumnType::Text, 16},
-    {"Açıklama", ColumnType::Text, 44}, {"Borç", ColumnType::Amount, 16},       {"Alacak", ColumnType::Amount, 16},
-    {"Bakiye", ColumnType::Amount, 16}, {"B/A", ColumnType::Text, 5},
+    {"Tarih", ColumnType::Date, 12},    {"Madde No", ColumnType::Integer, 11},  {"Fiş No", ColumnType::Text, 10},
+    {"Evrak No", ColumnType::Text, 16}, {"Evrak Tarihi", ColumnType::Date, 14}, {"Hesap Kodu", ColumnType::Text, 16},
+    {"Açıklama", ColumnType::Text, 44}, {"Borç", ColumnType::Amount, 18},       {"Alacak", ColumnType::Amount, 18},
+    {"Bakiye", ColumnType::Amount, 18}, {"B/A", ColumnType::Text, 5},
 };
 
 int readFile(void* context, char* buffer, int length)

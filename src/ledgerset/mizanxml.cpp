@@ -44,13 +44,18 @@ void writePeriods(QXmlStreamWriter& xml, const QStringList& periods, const QStri
     }
 }
 
-void writeRoot(QXmlStreamWriter& xml, const char* root, const DocumentHeading& heading)
+void writeRoot(QXmlStreamWriter& xml, common::DocumentKind kind, const DocumentHeading& heading)
 {
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(1);
     xml.writeStartDocument();
+    // Named, as the folder report names its own: the viewer shows a document through the stylesheet it
+    // names (found in the program folder), else as a tree; a browser shows it too.
+    xml.writeProcessingInstruction(QStringLiteral("xml-stylesheet"),
+                                   QStringLiteral("type=\"text/xsl\" href=\"%1\"").arg(common::stylesheetFor(kind)));
     xml.writeDefaultNamespace(QString::fromLatin1(common::kProgramNamespace));
-    xml.writeStartElement(QString::fromLatin1(root));
+    xml.writeStartElement(
+        QString::fromLatin1(kind == common::DocumentKind::Mizan ? common::kMizanRoot : common::kEkstreRoot));
     xml.writeAttribute(QStringLiteral("taxpayer"), heading.taxpayer);
     xml.writeAttribute(QStringLiteral("made"), heading.made.toString(Qt::ISODate));
     xml.writeAttribute(QStringLiteral("made-text"), heading.made.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
@@ -73,7 +78,7 @@ QString levelKey(MizanRow::Level level)
 
 void writeMizan(QXmlStreamWriter& xml, const Mizan& mizan, const DocumentHeading& heading)
 {
-    writeRoot(xml, common::kMizanRoot, heading);
+    writeRoot(xml, common::DocumentKind::Mizan, heading);
     xml.writeAttribute(QStringLiteral("from"), mizan.from);
     xml.writeAttribute(QStringLiteral("to"), mizan.to);
     writePeriods(xml, mizan.periods, mizan.missingPeriods);
@@ -103,7 +108,7 @@ void writeMizan(QXmlStreamWriter& xml, const Mizan& mizan, const DocumentHeading
 
 void writeEkstre(QXmlStreamWriter& xml, const Ekstre& ekstre, const DocumentHeading& heading)
 {
-    writeRoot(xml, common::kEkstreRoot, heading);
+    writeRoot(xml, common::DocumentKind::Ekstre, heading);
     xml.writeAttribute(QStringLiteral("account"), ekstre.account);
     xml.writeAttribute(QStringLiteral("name"), ekstre.accountName);
     xml.writeAttribute(QStringLiteral("from"), ekstre.from);

@@ -157,6 +157,8 @@ common::DocumentKind kindOf(xmlDocPtr doc)
         return common::DocumentKind::Unknown;
     }
     const QString rootName = QString::fromUtf8(reinterpret_cast<const char*>(root->name));
+    const QString rootNamespace =
+        root->ns ? QString::fromUtf8(reinterpret_cast<const char*>(root->ns->href)) : QString();
     QString entriesType;
     if (common::kindNeedsEntriesType(rootName)) {
         const xmlNodePtr type = childElement(
@@ -164,13 +166,7 @@ common::DocumentKind kindOf(xmlDocPtr doc)
         const common::XmlChars content(type ? xmlNodeGetContent(type) : nullptr);
         entriesType = QString::fromUtf8(reinterpret_cast<const char*>(content.get())).trimmed();
     }
-    const common::DocumentKind kind = common::documentKind(rootName, entriesType);
-    // The program's own report by its namespace too: a foreign root of that name is not ours.
-    if (kind == common::DocumentKind::FolderReport &&
-        (root->ns == nullptr || !xmlStrEqual(root->ns->href, BAD_CAST common::kProgramNamespace))) {
-        return common::DocumentKind::Unknown;
-    }
-    return kind;
+    return common::documentKind(rootNamespace, rootName, entriesType);
 }
 
 // The program's own stylesheet for the ledger: the one of the name it asks for, when that is one

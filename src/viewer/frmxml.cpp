@@ -63,7 +63,6 @@ void frmXML::layOutControls()
     m_cmdYazdir->setGeometry(twips(ViewerDesign::buttonLeft), twips(ViewerDesign::buttonTop),
                              twips(ViewerDesign::buttonWidth), twips(ViewerDesign::buttonHeight));
     m_cmdYazdir->setFont(common::legacyFont(13.5, true));
-    m_cmdAktar->setToolTip(QStringLiteral("Defterin satırlarını Excel (XLSX) ya da CSV dosyasına yazar"));
     m_cmdAktar->setEnabled(false);
     m_cmdAktar->resize(m_cmdAktar->sizeHint().width(), m_cmdYazdir->height());
     m_cmdMizan->setObjectName(QStringLiteral("cmdMizan"));
@@ -221,17 +220,24 @@ void frmXML::cmdImza_Click()
     details->open();
 }
 
-// The export reads the ledger file itself: there must be one, and only one export at a time.
+// The export reads the ledger file itself: there must be one, and only one export at a time. The
+// folder report has no lines to export; a mizan or ekstre has its rows.
 void frmXML::updateCommands()
 {
-    m_cmdAktar->setEnabled(!m_brwWebBrowser->documentPath().isEmpty() && !isProgramReport() &&
+    const common::DocumentKind kind = m_brwWebBrowser->documentKind();
+    m_cmdAktar->setEnabled(!m_brwWebBrowser->documentPath().isEmpty() && kind != common::DocumentKind::FolderReport &&
                            !m_exporter->isRunning());
+    m_cmdAktar->setToolTip(kind == common::DocumentKind::Mizan
+                               ? QStringLiteral("Mizanı Excel (XLSX) ya da CSV dosyasına yazar")
+                           : kind == common::DocumentKind::Ekstre
+                               ? QStringLiteral("Ekstreyi Excel (XLSX) ya da CSV dosyasına yazar")
+                               : QStringLiteral("Defterin satırlarını Excel (XLSX) ya da CSV dosyasına yazar"));
 }
 
-// The folder report is the program's own: it has no signature to check and no ledger lines to export.
+// The program's own documents (folder report, mizan, ekstre) have no signature to check.
 bool frmXML::isProgramReport() const
 {
-    return m_brwWebBrowser->documentKind() == common::DocumentKind::FolderReport;
+    return common::isProgramDocument(m_brwWebBrowser->documentKind());
 }
 
 void frmXML::timTimer_Timer()

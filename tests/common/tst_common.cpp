@@ -351,6 +351,12 @@ void TestApp::documentKind_fromRootAndEntriesType_data()
     QTest::newRow("the program's folder report") << "folder-report"
                                                  << "" << int(K::FolderReport) << "klasor-denetimi.xslt"
                                                  << "folder-report";
+    QTest::newRow("the program's mizan") << "mizan"
+                                         << "" << int(K::Mizan) << "mizan.xslt"
+                                         << "mizan";
+    QTest::newRow("the program's ekstre") << "hesap-ekstresi"
+                                          << "" << int(K::Ekstre) << "hesap-ekstresi.xslt"
+                                          << "ekstre";
     QTest::newRow("other root") << "html"
                                 << "journal" << int(K::Unknown) << ""
                                 << "unknown";
@@ -370,9 +376,13 @@ void TestApp::documentKind_fromRootAndEntriesType()
     QCOMPARE(int(found), kind);
     QCOMPARE(common::stylesheetFor(found), stylesheet);
     QCOMPARE(common::kindKey(found), key);
-    // The report's stylesheet is shown from the program folder only, never copied beside ledgers.
-    QVERIFY(stylesheet.isEmpty() || common::programStylesheets().contains(stylesheet) ||
-            found == common::DocumentKind::FolderReport);
+    // The program's documents' stylesheets are shown from the program folder only, never copied beside ledgers.
+    QCOMPARE(common::programStylesheets().contains(stylesheet),
+             !stylesheet.isEmpty() && !common::isProgramDocument(found));
+    // Only ours in the program's namespace: another program's root of that name is unknown, an e-Defter root stays.
+    QCOMPARE(common::documentKind(QString::fromLatin1(common::kProgramNamespace), root, entriesType), found);
+    QCOMPARE(common::documentKind(u"urn:another-program", root, entriesType),
+             common::isProgramDocument(found) ? common::DocumentKind::Unknown : found);
 }
 
 void TestApp::documentName_strictPattern_data()

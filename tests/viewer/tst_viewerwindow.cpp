@@ -1,3 +1,5 @@
+#include "common/documentkind.h"
+#include "ledgerset/mizanxml.h"
 #include "ledgerset/reportxml.h"
 #include "print/printpreview.h"
 #include "selection/viewerhost.h"
@@ -73,7 +75,8 @@ private slots:
     void verification_showsItsLineForTheLedgerOnScreen();
     void verification_ofAnEarlierLedger_neverShowsUnderTheNext();
     void programView_showsOurStylesheetAndBack();
-    void folderReport_isShown_neitherVerifiedNorExported();
+    void programDocument_isShown_notVerified_data();
+    void programDocument_isShown_notVerified();
     void totalsDialog_offersMonthShown_andASelectedCode_data();
     void totalsDialog_offersMonthShown_andASelectedCode();
     void ekstre_ofTheSelectedCode_opensInAWindowOfItsOwn();
@@ -457,20 +460,42 @@ void TestViewerWindow::programView_showsOurStylesheetAndBack()
     delete window;
 }
 
-// The program's own report has no signature to check and no ledger lines to export.
-void TestViewerWindow::folderReport_isShown_neitherVerifiedNorExported()
+void TestViewerWindow::programDocument_isShown_notVerified_data()
 {
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("exported");
+
     ledgerset::FolderReport report;
     report.ok = true;
-    report.root = m_dir->path();
-    writeFile(m_dir->filePath(QStringLiteral("rapor.xml")), ledgerset::reportXml(report, QDateTime::currentDateTime()));
+    report.root = QStringLiteral("/arşiv");
+    // The folder report has no lines to export; a mizan has its rows.
+    QTest::newRow("folder report") << ledgerset::reportXml(report, QDateTime::currentDateTime())
+                                   << "e-Defter Klasör Denetimi" << false;
+    ledgerset::Mizan mizan;
+    mizan.from = mizan.to = QStringLiteral("2025-01");
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mizan.xml"));
+    QFile written(path);
+    QVERIFY(ledgerset::writeMizanXml(mizan, {QStringLiteral("1234567890"), QDateTime::currentDateTime()}, path).ok &&
+            written.open(QIODevice::ReadOnly));
+    QTest::newRow("mizan") << written.readAll() << "Mizan" << true;
+}
+
+// The program's own documents have no signature to check.
+void TestViewerWindow::programDocument_isShown_notVerified()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, title);
+    QFETCH(bool, exported);
+    writeFile(m_dir->filePath(QStringLiteral("rapor.xml")), xml);
     QWidget owner;
     frmXML* window = viewerFor(owner);
     window->browser()->Navigate2(ledgerUrl(QStringLiteral("rapor.xml")));
-    QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith(QStringLiteral("e-Defter Klasör Denetimi")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith(title), 30000);
     QVERIFY(!window->verifier()->isRunning());
     QVERIFY(window->verificationLine().isEmpty());
-    QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->isEnabled());
+    QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->isEnabled(), exported);
     QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdMizan"))->isEnabled());
     delete window;
 }

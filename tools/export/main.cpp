@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -69,7 +70,8 @@ struct SetRequest
 
 // The mizan or ekstre of the journals under the inputs, as the program's document, then through the
 // same writers as a ledger's lines.
-int exportOverMonths(const SetRequest& request, const ledgerexport::Progress& progress)
+int exportOverMonths(const SetRequest& request, const ledgerexport::Progress& progress,
+                     const std::function<void()>& progressDone)
 {
     const bool mizan = request.account.isEmpty();
     // The ekstre also reads the months before the range, for its opening balance.
@@ -92,6 +94,7 @@ int exportOverMonths(const SetRequest& request, const ledgerexport::Progress& pr
     QStringList missing;
     if (mizan) {
         const ledgerset::Mizan m = ledgerset::mizan(journals, request.from, request.to, nullptr, progress);
+        progressDone();
         made = m.ok ? ledgerset::writeMizanXml(m, heading, document) : common::Outcome(m);
         missing = m.missingPeriods;
         if (m.ok && m.debit != m.credit) {
@@ -101,6 +104,7 @@ int exportOverMonths(const SetRequest& request, const ledgerexport::Progress& pr
     } else {
         const ledgerset::Ekstre e =
             ledgerset::ekstre(journals, request.account, request.from, request.to, nullptr, progress);
+        progressDone();
         made = e.ok ? ledgerset::writeEkstreXml(e, heading, document) : common::Outcome(e);
         missing = e.missingPeriods;
         if (e.ok && !e.openingMissing.isEmpty()) {
@@ -156,11 +160,11 @@ int overMonths(const QCommandLineParser&, const SetRequest& request, bool both)
         return common::usageError(QStringLiteral("ÇIKTI dosyası ve en az bir yevmiye dosyası ya da klasör gerekli."));
     }
     int lastPercent = -1;
-    const int code = exportOverMonths(request, percentLine(lastPercent));
-    if (lastPercent >= 0) {
-        std::fputs("\n", stderr);
-    }
-    return code;
+    return exportOverMonths(request, percentLine(lastPercent), [&lastPercent] {
+        if (lastPercent >= 0) {
+            std::fputs("\n", stderr);
+        }
+    });
 }
 
 } // namespace
