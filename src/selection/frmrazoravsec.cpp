@@ -33,7 +33,9 @@ frmRazoravSec::frmRazoravSec(SelectionContext context, QWidget* parent)
       m_drive1(new DriveListBox(m_context.volumes, this)), m_dir1(new DirListBox(m_context.volumes, this)),
       m_file1(new FileListBox(this)), m_cmdYazdir(new QPushButton(QStringLiteral("&Destek"), this)),
       m_lblVER(new QLabel(QStringLiteral("Label1"), this)),
-      m_cmdDenetle(new QAction(QStringLiteral("&Klasörü denetle"), this))
+      m_cmdDenetle(new QAction(QStringLiteral("&Klasörü denetle"), this)),
+      m_cmdMizan(new QAction(QStringLiteral("&Mizan"), this)),
+      m_cmdEkstre(new QAction(QStringLiteral("Hesap &ekstresi"), this))
 {
     setWindowTitle(QStringLiteral("Pelvora E-Defter ve E-Defter Berat Yazıdırma Yardımcısı"));
     setWindowIcon(common::programIcon());
@@ -56,6 +58,8 @@ void frmRazoravSec::layOutControls()
     m_cmdYazdir->setObjectName(QStringLiteral("cmdYazdir"));
     m_lblVER->setObjectName(QStringLiteral("lblVER"));
     m_cmdDenetle->setObjectName(QStringLiteral("cmdDenetle"));
+    m_cmdMizan->setObjectName(QStringLiteral("cmdMizan"));
+    m_cmdEkstre->setObjectName(QStringLiteral("cmdEkstre"));
 
     m_cmdGoster->setGeometry(twips(1305), twips(7080), twips(1995), twips(495));
     m_drive1->setGeometry(twips(60), twips(60), twips(6555), twips(480));
@@ -83,12 +87,18 @@ void frmRazoravSec::layOutControls()
     setTabOrder(m_file1, m_cmdYazdir);
     m_cmdGoster->setFocus();
 
-    // No room for a third button: the command lives in both lists' context menus, and Alt+K reaches it anywhere.
+    // No room for more buttons: the commands live in both lists' context menus, and Alt+K, Alt+M and Alt+E
+    // reach them anywhere.
     m_cmdDenetle->setShortcut(QKeySequence(Qt::ALT | Qt::Key_K));
     m_cmdDenetle->setToolTip(QStringLiteral("Açık klasördeki e-Defter dosyalarını ay ay denetler ve raporu gösterir"));
-    addAction(m_cmdDenetle);
+    m_cmdMizan->setShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
+    m_cmdMizan->setToolTip(QStringLiteral("Açık klasördeki yevmiye defterlerinden seçilen ayların mizanını hesaplar"));
+    m_cmdEkstre->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
+    m_cmdEkstre->setToolTip(QStringLiteral("Açık klasördeki yevmiye defterlerinden bir hesabın ekstresini çıkarır"));
+    const QList<QAction*> commands{m_cmdDenetle, m_cmdMizan, m_cmdEkstre};
+    addActions(commands);
     for (QWidget* list : {static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)}) {
-        list->addAction(m_cmdDenetle);
+        list->addActions(commands);
         list->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
 }
@@ -104,6 +114,8 @@ void frmRazoravSec::connectHandlers()
     connect(m_cmdGoster, &QPushButton::clicked, this, &frmRazoravSec::cmdGoster_Click);
     connect(m_cmdYazdir, &QPushButton::clicked, this, &frmRazoravSec::cmdYazdir_Click);
     connect(m_cmdDenetle, &QAction::triggered, this, &frmRazoravSec::cmdDenetle_Triggered);
+    connect(m_cmdMizan, &QAction::triggered, this, &frmRazoravSec::cmdMizan_Triggered);
+    connect(m_cmdEkstre, &QAction::triggered, this, &frmRazoravSec::cmdEkstre_Triggered);
 }
 
 void frmRazoravSec::Form_Load()
@@ -195,6 +207,16 @@ void frmRazoravSec::cmdYazdir_Click()
 void frmRazoravSec::cmdDenetle_Triggered()
 {
     m_context.commands.checkFolder(m_dir1->path(), this);
+}
+
+void frmRazoravSec::cmdMizan_Triggered()
+{
+    m_context.commands.totals(viewer::TotalsKind::Mizan, m_dir1->path(), this);
+}
+
+void frmRazoravSec::cmdEkstre_Triggered()
+{
+    m_context.commands.totals(viewer::TotalsKind::Ekstre, m_dir1->path(), this);
 }
 
 void frmRazoravSec::Form_DblClick()

@@ -33,7 +33,8 @@ struct SelectionContext
 };
 
 // The selection window: drive, folder and file lists, Show and Support buttons, the version; the
-// folder check from the lists' context menu or Alt+K, which keeps the designed face of the window.
+// folder check, the mizan and the ekstre from the lists' context menu or Alt+K, Alt+M and Alt+E, which keeps
+// the designed face of the window.
 class frmRazoravSec : public QWidget
 {
     Q_OBJECT
@@ -61,6 +62,8 @@ private:
     void cmdGoster_Click();
     void cmdYazdir_Click();
     void cmdDenetle_Triggered();
+    void cmdMizan_Triggered();
+    void cmdEkstre_Triggered();
     void Form_DblClick();
     void Form_QueryUnload();
     void Form_Unload();
@@ -81,6 +84,8 @@ private:
     QPushButton* const m_cmdYazdir;
     QLabel* const m_lblVER;
     QAction* const m_cmdDenetle;
+    QAction* const m_cmdMizan;
+    QAction* const m_cmdEkstre;
 };
 
 } // namespace selection

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/ledgertotals.h"
+
 #include <QString>
 
 class QWidget;
@@ -16,6 +18,8 @@ public:
     virtual void show(const QString& folder, const QString& fileName) = 0;
     // Check the e-Defter files and sets of `folder` and show the report in the viewer.
     virtual void checkFolder(const QString& folder, QWidget* owner) = 0;
+    // The mizan or an ekstre of the journals of `folder` and its subfolders, in the viewer.
+    virtual void totals(viewer::TotalsKind kind, const QString& folder, QWidget* owner) = 0;
     virtual void support(QWidget* owner) = 0;
     virtual void about(QWidget* owner) = 0;
 };

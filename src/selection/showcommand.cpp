@@ -4,6 +4,7 @@
 #include "common/paths.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace selection {
 
@@ -35,6 +36,13 @@ QString ledgerUrlText(const QString& folder, const QString& fileName)
     QString converted = folder;
     converted.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return QStringLiteral("file://") + converted + QLatin1Char('/') + fileName;
+}
+
+void showDocument(LedgerViewer& viewer, const QString& path)
+{
+    const QFileInfo file(path);
+    viewer.ensureOpen();
+    viewer.navigate(ledgerUrlText(file.absolutePath(), file.fileName()));
 }
 
 ShowCommand::ShowCommand(QString programFolder, LedgerViewer& viewer)

@@ -31,6 +31,9 @@ public:
     virtual void navigate(const QString& urlText) = 0;
 };
 
+// Opens a document of the program's own (a report, a mizan) in the viewer, as Show opens a ledger.
+void showDocument(LedgerViewer& viewer, const QString& path);
+
 // Opens a ledger file in the viewer; reports a broken installation once per missing stylesheet.
 class ShowCommand
 {

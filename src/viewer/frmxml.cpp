@@ -1,7 +1,9 @@
 #include "viewer/frmxml.h"
 
+#include "common/documentkind.h"
 #include "common/taskbar.h"
 #include "common/ui.h"
+#include "viewer/documentrunner.h"
 #include "viewer/exportrunner.h"
 #include "viewer/verificationdetails.h"
 #include "viewer/verificationrunner.h"
@@ -9,11 +11,14 @@
 #include "viewer/webbrowser.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QHash>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 namespace viewer {
 
@@ -23,9 +28,13 @@ frmXML::frmXML(const QString& fallbackFolder, QWidget* owner)
     : QWidget(owner, Qt::Window), m_picAddress(new QWidget(this)),
       m_cmdYazdir(new QPushButton(QStringLiteral("&Yazdır"), m_picAddress)),
       m_cmdAktar(new QPushButton(QStringLiteral("&Excel'e aktar"), m_picAddress)),
+      m_cmdMizan(new QPushButton(QStringLiteral("&Mizan"), m_picAddress)),
+      m_cmdEkstre(new QPushButton(QStringLiteral("&Hesap ekstresi"), m_picAddress)),
       m_chkProgram(new QPushButton(QStringLiteral("&Program görünümü"), m_picAddress)),
       m_cmdImza(new QPushButton(m_picAddress)), m_brwWebBrowser(new WebBrowser(fallbackFolder, this)),
-      m_timTimer(new QTimer(this)), m_exporter(new ExportRunner(this)), m_verifier(new VerificationRunner(this))
+      m_timTimer(new QTimer(this)), m_exporter(new ExportRunner(this)), m_verifier(new VerificationRunner(this)),
+      m_documents(new DocumentRunner([this](const QString& path) { emit documentMade(path); }, this)),
+      m_totals(std::make_unique<TotalsCommand>(*m_documents, TotalsCommand::defaultFolder()))
 {
     layOutControls();
     connectHandlers();
@@ -56,6 +65,14 @@ void frmXML::layOutControls()
     m_cmdYazdir->setFont(common::legacyFont(13.5, true));
     m_cmdAktar->setEnabled(false);
     m_cmdAktar->resize(m_cmdAktar->sizeHint().width(), m_cmdYazdir->height());
+    m_cmdMizan->setObjectName(QStringLiteral("cmdMizan"));
+    m_cmdMizan->setToolTip(QStringLiteral("Bu defterin klasöründeki yevmiye defterlerinden seçilen ayların mizanı"));
+    m_cmdEkstre->setObjectName(QStringLiteral("cmdEkstre"));
+    m_cmdEkstre->setToolTip(QStringLiteral("Bir hesabın ekstresi; sayfada bir hesap koduna çift tıklamak kodu seçer"));
+    for (QPushButton* button : {m_cmdMizan, m_cmdEkstre}) {
+        button->setEnabled(false);
+        button->resize(button->sizeHint().width(), m_cmdYazdir->height());
+    }
     m_cmdImza->setFlat(true);
     m_cmdImza->setCursor(Qt::PointingHandCursor);
     m_cmdImza->setToolTip(QStringLiteral("Ayrıntılar için tıklayın"));
@@ -81,6 +98,9 @@ void frmXML::connectHandlers()
     connect(m_exporter, &ExportRunner::finished, this, &frmXML::updateCommands);
     connect(m_verifier, &VerificationRunner::verified, this, &frmXML::verificationDone);
     connect(m_cmdImza, &QPushButton::clicked, this, &frmXML::cmdImza_Click);
+    connect(m_cmdMizan, &QPushButton::clicked, this, &frmXML::cmdMizan_Click);
+    connect(m_cmdEkstre, &QPushButton::clicked, this, &frmXML::cmdEkstre_Click);
+    connect(m_documents, &DocumentRunner::finished, this, &frmXML::updateTotalsCommands);
 }
 
 void frmXML::Form_Load()
@@ -126,7 +146,9 @@ void frmXML::Form_Resize()
     m_brwWebBrowser->resize(layout.browserWidth, layout.browserHeight);
     m_cmdYazdir->move(layout.buttonLeft, m_cmdYazdir->y());
     m_cmdAktar->move(m_cmdYazdir->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
-    m_chkProgram->move(m_cmdAktar->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
+    m_cmdMizan->move(m_cmdAktar->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
+    m_cmdEkstre->move(m_cmdMizan->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
+    m_chkProgram->move(m_cmdEkstre->geometry().right() + 1 + twips(ViewerDesign::buttonGap), m_cmdYazdir->y());
     const int lineLeft = m_chkProgram->geometry().right() + 1 + twips(ViewerDesign::buttonGap);
     m_cmdImza->setGeometry(lineLeft, m_cmdYazdir->y(), std::max(0, width() - lineLeft - twips(ViewerDesign::buttonGap)),
                            m_cmdYazdir->height());
@@ -142,12 +164,14 @@ void frmXML::brwWebBrowser_BeforeNavigate2()
     m_cmdImza->hide();
     m_verificationLine.clear();
     updateCommands();
+    updateTotalsCommands();
 }
 
 void frmXML::brwWebBrowser_DownloadComplete()
 {
     setWindowTitle(m_brwWebBrowser->LocationName());
     updateCommands();
+    updateTotalsCommands();
     // Once the whole ledger is on screen: the check never delays it, nor competes with its render.
     const QString path = m_brwWebBrowser->documentPath();
     if (!m_brwWebBrowser->Busy() && !path.isEmpty() && !m_verification && !m_verifier->isRunning() &&
@@ -243,6 +267,38 @@ void frmXML::chkProgram_Toggled(bool on)
 {
     m_brwWebBrowser->setProgramStylesheets(on);
     m_brwWebBrowser->renderAgain();
+}
+
+void frmXML::cmdMizan_Click()
+{
+    runTotals(TotalsKind::Mizan);
+}
+
+void frmXML::cmdEkstre_Click()
+{
+    runTotals(TotalsKind::Ekstre);
+}
+
+// A double-click on an account code in the page selects it; the ekstre takes it from there.
+void frmXML::runTotals(TotalsKind kind)
+{
+    const std::optional<TotalsRequest> request =
+        requestForDocument(kind, m_brwWebBrowser->documentPath(), m_brwWebBrowser->view()->page()->selectedText());
+    if (request) {
+        m_totals->run(*request, this);
+    }
+    updateTotalsCommands(); // the progress dialog leaves the window usable: one mizan at a time
+}
+
+// Over the journals beside a ledger, a kebir or a defter raporu named as e-Defter names them; one at a time.
+void frmXML::updateTotalsCommands()
+{
+    const common::DocumentKind kind = m_brwWebBrowser->documentKind();
+    const bool shown = (common::isLedger(kind) || kind == common::DocumentKind::Report) &&
+                       common::DocumentName::parse(QFileInfo(m_brwWebBrowser->documentPath()).fileName()) &&
+                       !m_documents->isRunning();
+    m_cmdMizan->setEnabled(shown);
+    m_cmdEkstre->setEnabled(shown);
 }
 
 void frmXML::brwWebBrowser_PrintTemplateInstantiation()

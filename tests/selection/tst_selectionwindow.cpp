@@ -1,13 +1,15 @@
 #include "selection/dirlistbox.h"
 #include "selection/drivelistbox.h"
 #include "selection/filelistbox.h"
-#include "selection/foldercheckrunner.h"
+#include "selection/foldercheck.h"
 #include "selection/foldermemory.h"
 #include "selection/frmrazoravsec.h"
 #include "selection/openwith.h"
 #include "selection/selectioncommands.h"
 #include "selection/showcommand.h"
 #include "selection/volumes.h"
+#include "viewer/documentrunner.h"
+#include "viewer/ledgertotals.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,6 +46,10 @@ public:
     QStringList calls;
     void show(const QString& folder, const QString& fileName) override { calls << "show " + folder + '|' + fileName; }
     void checkFolder(const QString& folder, QWidget*) override { calls << "check " + folder; }
+    void totals(viewer::TotalsKind kind, const QString& folder, QWidget*) override
+    {
+        calls << (kind == viewer::TotalsKind::Mizan ? "mizan " : "ekstre ") + folder;
+    }
     void support(QWidget*) override { calls << QStringLiteral("support"); }
     void about(QWidget*) override { calls << QStringLiteral("about"); }
 };
@@ -150,9 +156,12 @@ private slots:
     void show_fromButtonAndFileDoubleClick();
     void backgroundDoubleClick_opensAbout_labelDoubleClickDoesNot();
     void supportButton_runsSupport();
-    void checkFolder_fromAltK_andBothListsMenus();
+    void commands_fromAltKeys_andBothListsMenus_data();
+    void commands_fromAltKeys_andBothListsMenus();
     void folderCheck_showsReport_orNothingWhenStopped_data();
     void folderCheck_showsReport_orNothingWhenStopped();
+    void totals_showDocument_orTellWhy_data();
+    void totals_showDocument_orTellWhy();
 
     void vanishedFolder_reportsAndStays();
     void driveNotReady_reportsAndStaysOnLastDrive();
@@ -448,23 +457,41 @@ void TestSelectionWindow::supportButton_runsSupport()
     QCOMPARE(m_commands.calls, QStringList{"support"});
 }
 
-// No third button: the designed face stays (layout_matchesDesign), the command is a key and a menu away.
-void TestSelectionWindow::checkFolder_fromAltK_andBothListsMenus()
+void TestSelectionWindow::commands_fromAltKeys_andBothListsMenus_data()
 {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("folder check") << "cmdDenetle"
+                                  << "&Klasörü denetle" << int(Qt::Key_K) << "check ";
+    QTest::newRow("mizan") << "cmdMizan"
+                           << "&Mizan" << int(Qt::Key_M) << "mizan ";
+    QTest::newRow("ekstre") << "cmdEkstre"
+                            << "Hesap &ekstresi" << int(Qt::Key_E) << "ekstre ";
+}
+
+// No more buttons: the designed face stays (layout_matchesDesign), the commands are a key and a menu away.
+void TestSelectionWindow::commands_fromAltKeys_andBothListsMenus()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(int, key);
+    QFETCH(QString, call);
     const auto window = makeWindow();
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    auto* command = window->findChild<QAction*>(QStringLiteral("cmdDenetle"));
+    auto* command = window->findChild<QAction*>(name);
     QVERIFY(command);
-    QCOMPARE(command->text(), QStringLiteral("&Klasörü denetle"));
+    QCOMPARE(command->text(), text);
     for (const char* list : {"Dir1", "File1"}) {
         auto* widget = window->findChild<QWidget*>(QString::fromLatin1(list));
         QVERIFY(widget->actions().contains(command));
         QCOMPARE(widget->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
-    QTest::keyClick(window.get(), Qt::Key_K, Qt::AltModifier);
-    QCOMPARE(m_commands.calls, QStringList{"check " + path("prog")});
+    QTest::keyClick(window.get(), Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(m_commands.calls, QStringList{call + path("prog")});
 }
 
 void TestSelectionWindow::folderCheck_showsReport_orNothingWhenStopped_data()
@@ -485,16 +512,19 @@ void TestSelectionWindow::folderCheck_showsReport_orNothingWhenStopped()
     QFETCH(QStringList, messages);
     QWidget owner;
     RecordingViewer viewer;
-    FolderCheckRunner runner(viewer, path("raporlar"));
-    runner.setCheck(how == "checked" ? oneSetChecked : how == "failed" ? unreadableFolder : slowCheck);
+    viewer::DocumentRunner runner([&viewer](const QString& made) { showDocument(viewer, made); });
     runner.setReporter([this](const QString& message) { m_messages << message; });
-    QSignalSpy finished(&runner, &FolderCheckRunner::finished);
+    QSignalSpy finished(&runner, &viewer::DocumentRunner::finished);
 
-    runner.start(path("prog"), &owner);
+    runner.start(folderCheckTask(path("prog"), path("raporlar"),
+                                 how == "checked"  ? oneSetChecked
+                                 : how == "failed" ? unreadableFolder
+                                                   : slowCheck),
+                 &owner);
     QVERIFY(runner.isRunning());
     if (how == "İptal") {
         QTest::qWait(50);
-        auto* progress = owner.findChild<QProgressDialog*>(QStringLiteral("dlgKlasorDenetimi"));
+        auto* progress = owner.findChild<QProgressDialog*>(QStringLiteral("dlgIlerleme"));
         progress->findChild<QPushButton*>()->click();
     } else if (how == "a new Show") {
         runner.cancel();
@@ -515,6 +545,89 @@ void TestSelectionWindow::folderCheck_showsReport_orNothingWhenStopped()
         QVERIFY(readAll(path("raporlar/" + written.first())).contains("code=\"dr_count\""));
     } else {
         QVERIFY(viewer.shown.isEmpty());
+    }
+}
+
+void TestSelectionWindow::totals_showDocument_orTellWhy_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("files"); // in defter/; "journal": the sample journal, in a subfolder
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QString>("asked"); // the range the dialog offered; empty: never asked
+    QTest::addColumn<QString>("made");  // the document's name starts so; empty: nothing shown
+    QTest::addColumn<QString>("message");
+    const int mizan = int(viewer::TotalsKind::Mizan);
+    const int ekstre = int(viewer::TotalsKind::Ekstre);
+    QTest::newRow("mizan") << mizan << QStringList{"journal"} << true << "2024-03 2024-03"
+                           << "mizan-4840012345-"
+                           << "";
+    QTest::newRow("ekstre") << ekstre << QStringList{"journal"} << true << "2024-03 2024-03"
+                            << "ekstre-4840012345-102"
+                            << "";
+    // The whole year of the latest month, clipped to the months there are.
+    QTest::newRow("Vazgeç") << mizan
+                            << QStringList{"1234567890-202411-Y-000000.xml", "1234567890-202501-Y-000000.xml",
+                                           "1234567890-202503-Y-000001.xml", "1234567890-202504-K-000000.xml"}
+                            << false << "2025-01 2025-03"
+                            << ""
+                            << "";
+    QTest::newRow("empty journal") << mizan << QStringList{"1234567890-202501-Y-000000.xml"} << true
+                                   << "2025-01 2025-01"
+                                   << ""
+                                   << "okunamadı";
+    QTest::newRow("no journals") << ekstre << QStringList{"1234567890-202501-K-000000.xml"} << true << ""
+                                 << ""
+                                 << "yevmiye defteri yok";
+    QTest::newRow("two taxpayers") << mizan
+                                   << QStringList{"1234567890-202501-Y-000000.xml", "9876543210-202501-Y-000000.xml"}
+                                   << true << ""
+                                   << ""
+                                   << "1234567890, 9876543210";
+}
+
+void TestSelectionWindow::totals_showDocument_orTellWhy()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, files);
+    QFETCH(bool, answered);
+    QFETCH(QString, asked);
+    QFETCH(QString, made);
+    QFETCH(QString, message);
+    QVERIFY(QDir().mkpath(path("defter/2024")));
+    for (const QString& file : files) {
+        if (file == "journal") {
+            QVERIFY(QFile::copy(QStringLiteral(TEST_SOURCE_DIR "/tests/data/ledgers/4840012345-202403-Y-000000.xml"),
+                                path("defter/2024/4840012345-202403-Y-000000.xml")));
+        } else {
+            touch(path("defter/" + file));
+        }
+    }
+    RecordingViewer viewer;
+    viewer::DocumentRunner runner([&viewer](const QString& document) { showDocument(viewer, document); });
+    viewer::TotalsCommand command(runner, path("belgeler"));
+    command.setReporter([this](const QString& text) { m_messages << text; });
+    runner.setReporter([this](const QString& text) { m_messages << text; });
+    QString offered;
+    command.setAsk([&](const viewer::TotalsRequest& request, QWidget*) -> std::optional<viewer::TotalsRange> {
+        offered = request.defaults.from + ' ' + request.defaults.to;
+        return answered ? std::optional(viewer::TotalsRange{request.defaults.from, request.defaults.to, "102"})
+                        : std::nullopt;
+    });
+    QSignalSpy finished(&runner, &viewer::DocumentRunner::finished);
+    QWidget owner;
+    command.run(viewer::requestForFolder(viewer::TotalsKind(kind), path("defter")), &owner);
+    if (runner.isRunning()) {
+        QVERIFY(finished.wait(10000));
+    }
+    QCOMPARE(offered, asked);
+    QCOMPARE(m_messages.size(), message.isEmpty() ? 0 : 1);
+    QVERIFY2(message.isEmpty() || m_messages.constFirst().contains(message), qPrintable(m_messages.join(" / ")));
+    const QStringList written = QDir(path("belgeler")).entryList(QDir::Files);
+    QCOMPARE(written.size(), made.isEmpty() ? 0 : 1);
+    QCOMPARE(viewer.shown.size(), written.size());
+    if (!made.isEmpty()) {
+        QVERIFY2(written.constFirst().startsWith(made), qPrintable(written.constFirst()));
+        QCOMPARE(viewer.shown, QStringList{ledgerUrlText(QDir(path("belgeler")).absolutePath(), written.first())});
     }
 }
 

@@ -3,8 +3,11 @@
 #include "ledgerset/reportxml.h"
 #include "print/printpreview.h"
 #include "selection/viewerhost.h"
+#include "viewer/documentrunner.h"
 #include "viewer/exportrunner.h"
 #include "viewer/frmxml.h"
+#include "viewer/ledgertotals.h"
+#include "viewer/rangedialog.h"
 #include "viewer/verificationdetails.h"
 #include "viewer/verificationrunner.h"
 #include "viewer/viewerlayout.h"
@@ -13,8 +16,10 @@
 #include "web/ledgerscheme.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPageRanges>
 #include <QPdfDocument>
 #include <QPlainTextEdit>
@@ -25,6 +30,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWindow>
 
 using namespace render;
@@ -70,6 +77,9 @@ private slots:
     void programView_showsOurStylesheetAndBack();
     void programDocument_isShown_notVerified_data();
     void programDocument_isShown_notVerified();
+    void totalsDialog_offersMonthShown_andASelectedCode_data();
+    void totalsDialog_offersMonthShown_andASelectedCode();
+    void ekstre_ofTheSelectedCode_opensInAWindowOfItsOwn();
 
 private:
     QString ledgerUrl(const QString& name) const { return urlText(m_dir->path(), name); }
@@ -271,12 +281,15 @@ void TestViewerWindow::export_writesTheLedgersLines_data()
     QTest::addColumn<QString>("ledger");
     QTest::addColumn<QString>("target");
     QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("totals"); // Mizan and Hesap ekstresi offered
     QTest::newRow("journal to XLSX") << "4840012345-202403-Y-000000.xml"
-                                     << "yevmiye.xlsx" << true;
+                                     << "yevmiye.xlsx" << true << true;
     QTest::newRow("kebir to CSV") << "4840012345-202403-K-000000.xml"
-                                  << "kebir.csv" << true;
+                                  << "kebir.csv" << true << true;
     QTest::newRow("berat: nothing to export") << "4840012345-202403-YB-000000.xml"
-                                              << "berat.xlsx" << false;
+                                              << "berat.xlsx" << false << false;
+    QTest::newRow("defter raporu to XLSX") << "4840012345-202403-DR-000000.xml"
+                                           << "rapor.xlsx" << true << true;
 }
 
 void TestViewerWindow::export_writesTheLedgersLines()
@@ -284,6 +297,7 @@ void TestViewerWindow::export_writesTheLedgersLines()
     QFETCH(QString, ledger);
     QFETCH(QString, target);
     QFETCH(bool, written);
+    QFETCH(bool, totals);
     QVERIFY(QFile::copy(QStringLiteral(TEST_SOURCE_DIR "/tests/data/ledgers/") + ledger, m_dir->filePath(ledger)));
     QWidget owner;
     auto* window = new frmXML(QStringLiteral(TEST_SOURCE_DIR "/data"), &owner);
@@ -292,6 +306,8 @@ void TestViewerWindow::export_writesTheLedgersLines()
     QVERIFY(!command->isEnabled()); // nothing shown yet
     window->browser()->Navigate2(ledgerUrl(ledger));
     QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 30000);
+    QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdMizan"))->isEnabled(), totals);
+    QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdEkstre"))->isEnabled(), totals);
 
     const QString path = m_dir->filePath(target);
     QString suggested;
@@ -480,7 +496,89 @@ void TestViewerWindow::programDocument_isShown_notVerified()
     QVERIFY(!window->verifier()->isRunning());
     QVERIFY(window->verificationLine().isEmpty());
     QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->isEnabled(), exported);
+    QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdMizan"))->isEnabled());
     delete window;
+}
+
+void TestViewerWindow::totalsDialog_offersMonthShown_andASelectedCode_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("account"); // empty: Hesapla waits for one
+    const int ekstre = int(TotalsKind::Ekstre);
+    QTest::newRow("main account") << ekstre << "102"
+                                  << "102";
+    QTest::newRow("sub-account, spaces trimmed") << ekstre << " 102.01.001\n"
+                                                 << "102.01.001";
+    QTest::newRow("prefix") << ekstre << "10"
+                            << "10";
+    QTest::newRow("amount") << ekstre << "1.234,56"
+                            << "";
+    QTest::newRow("amount as written") << ekstre << "1234.56"
+                                       << "";
+    QTest::newRow("date") << ekstre << "31.03.2024"
+                          << "";
+    QTest::newRow("year") << ekstre << "2024"
+                          << "";
+    QTest::newRow("name") << ekstre << "KASA"
+                          << "";
+    QTest::newRow("mizan asks no account") << int(TotalsKind::Mizan) << "102"
+                                           << "";
+}
+
+// The month shown is offered, even with no journal of it beside the kebir; a code only when it is one.
+void TestViewerWindow::totalsDialog_offersMonthShown_andASelectedCode()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, selected);
+    QFETCH(QString, account);
+    for (const char* name : {"4840012345-202402-Y-000000.xml", "4840012345-202403-K-000000.xml",
+                             "4840012345-202404-Y-000001.xml", "1111111111-202401-Y-000000.xml"}) {
+        writeFile(m_dir->filePath(QString::fromLatin1(name)), QByteArray());
+    }
+    const std::optional<TotalsRequest> request =
+        requestForDocument(TotalsKind(kind), m_dir->filePath("4840012345-202403-K-000000.xml"), selected);
+    QVERIFY(request);
+    QCOMPARE(request->journals.size(), 2);
+    QCOMPARE(request->months, (QStringList{"2024-02", "2024-03", "2024-04"}));
+    RangeDialog dialog(*request);
+    QCOMPARE(dialog.findChild<QComboBox*>("cboBaslangic")->currentText(), QStringLiteral("2024-03"));
+    QCOMPARE(dialog.findChild<QComboBox*>("cboBitis")->currentText(), QStringLiteral("2024-03"));
+    QCOMPARE(dialog.range().account, account);
+    QCOMPARE(dialog.findChild<QPushButton*>("cmdHesapla")->isEnabled(),
+             kind == int(TotalsKind::Mizan) || !account.isEmpty());
+    QCOMPARE(dialog.findChild<QLineEdit*>("txtHesap")->isVisibleTo(&dialog), kind == int(TotalsKind::Ekstre));
+}
+
+// A double-click on a code selects it; the ledger stays in its window, the ekstre gets one of its own.
+void TestViewerWindow::ekstre_ofTheSelectedCode_opensInAWindowOfItsOwn()
+{
+    const QString journal = QStringLiteral("4840012345-202403-Y-000000.xml");
+    QVERIFY(QFile::copy(QStringLiteral(TEST_SOURCE_DIR "/tests/data/ledgers/") + journal, m_dir->filePath(journal)));
+    selection::ViewerWindowHost host(QStringLiteral(TEST_SOURCE_DIR "/data"));
+    host.ensureOpen();
+    frmXML* window = host.window();
+    window->browser()->Navigate2(ledgerUrl(journal));
+    auto* command = window->findChild<QPushButton*>(QStringLiteral("cmdEkstre"));
+    QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 30000);
+    window->browser()->runScript(QStringLiteral("window.find('102')"));
+    QTRY_COMPARE(window->browser()->view()->page()->selectedText(), QStringLiteral("102"));
+
+    QString offered;
+    window->totals().setAsk([&](const TotalsRequest& request, QWidget*) {
+        offered = request.defaults.account;
+        return std::optional(request.defaults);
+    });
+    command->click();
+    QVERIFY(!command->isEnabled()); // one at a time: the progress dialog leaves the bar usable
+    QTRY_COMPARE_WITH_TIMEOUT(window->parentWidget()->findChildren<frmXML*>().size(), 2, 30000);
+    QCOMPARE(offered, QStringLiteral("102"));
+    QCOMPARE(window->browser()->documentPath(), m_dir->filePath(journal));
+    frmXML* aside = window->parentWidget()->findChildren<frmXML*>().constLast();
+    QTRY_VERIFY_WITH_TIMEOUT(!aside->browser()->documentPath().isEmpty(), 30000);
+    QVERIFY2(QFileInfo(aside->browser()->documentPath()).fileName().startsWith("ekstre-4840012345-102-"),
+             qPrintable(aside->browser()->documentPath()));
+    QVERIFY(command->isEnabled());
 }
 
 int main(int argc, char* argv[])
