@@ -3,7 +3,8 @@
 # screen (bar 1 s) and (b) the GUI's longest block from the command to that screen (bar 100 ms).
 # usage: bench/totals_bench.sh [FOLDER] [RUNS]
 # Without FOLDER a fiscal year of 5 MB months is generated (ledgergen --months 2025-01..2025-12 --size 5).
-# RUNS (default 2): the first opens the viewer window (the web engine's first view), the others reuse it.
+# RUNS (default 2): the first opens the viewer window, the others reuse it. The web engine is started first, as
+# the program starts it half a second after its window shows; COLD=1 leaves that out, so the first run pays it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"

@@ -42,6 +42,10 @@ int main(int argc, char* argv[])
 
     selection::frmRazoravSec window({volumes, memory, commands, programFolder});
     window.show();
-    window.openRequested(selection::decideOpen(QApplication::arguments().mid(1), QDir::currentPath()));
+    const selection::OpenRequest request = selection::decideOpen(QApplication::arguments().mid(1), QDir::currentPath());
+    if (request.action != selection::OpenRequest::Action::Show) {
+        viewer::warmWebEngine(500); // a viewer opening now starts the engine itself
+    }
+    window.openRequested(request);
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 #include "viewer/worknotice.h"
 #include "web/ledgerpage.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -31,6 +32,18 @@ void prepareWebEngine()
     if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
         qputenv("QT_QUICK_BACKEND", "software");
     }
+}
+
+void warmWebEngine(int delayMs)
+{
+    QTimer::singleShot(delayMs, qApp, [] {
+        QWebEngineProfile* profile = web::makeLedgerProfile(nullptr);
+        auto* page = new QWebEnginePage(profile);
+        // The profile goes after its page; the engine stays started for the program's life.
+        QObject::connect(page, &QObject::destroyed, profile, &QObject::deleteLater);
+        QObject::connect(page, &QWebEnginePage::loadFinished, page, &QObject::deleteLater);
+        page->setHtml(QStringLiteral("<html></html>"));
+    });
 }
 
 WebBrowser::WebBrowser(QString fallbackFolder, QWidget* parent)

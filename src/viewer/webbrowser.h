@@ -37,6 +37,11 @@ class WorkNotice;
 // Must run before the application object is made.
 void prepareWebEngine();
 
+// Starts the web engine on an idle moment after `delayMs`, with a blank page that is then dropped:
+// its first start takes 100–200 ms of the GUI thread, which would otherwise fall on the user's first
+// Show, mizan or ekstre, while the window should answer.
+void warmWebEngine(int delayMs);
+
 // The browser view: opens a ledger's file:// URL text, renders it with the stylesheet it names
 // (libxslt, off the GUI thread) and shows the result in an embedded web view. A large ledger is
 // shown in pieces the web view can lay out quickly, its beginning first while the whole is still
