@@ -49,13 +49,14 @@ QString ExportRunner::chooseTarget(const QString& suggested) const
     return target;
 }
 
-void ExportRunner::start(const QString& ledgerPath)
+void ExportRunner::start(const QString& ledgerPath, const QString& folder)
 {
     if (isRunning() || ledgerPath.isEmpty()) {
         return;
     }
     const QFileInfo ledger(ledgerPath);
-    const QString target = chooseTarget(ledger.dir().filePath(ledger.completeBaseName() + QStringLiteral(".xlsx")));
+    const QDir offered = folder.isEmpty() ? ledger.dir() : QDir(folder);
+    const QString target = chooseTarget(offered.filePath(ledger.completeBaseName() + QStringLiteral(".xlsx")));
     if (target.isEmpty()) {
         return;
     }

@@ -36,8 +36,9 @@ public:
     }
     void setReporter(common::Notifier reporter) { m_report = std::move(reporter); }
 
-    // Exports the ledger at `ledgerPath`, after asking for the target file.
-    void start(const QString& ledgerPath);
+    // Exports the ledger at `ledgerPath`, after asking for the target file: offered in `folder`, else
+    // beside the ledger.
+    void start(const QString& ledgerPath, const QString& folder = {});
     [[nodiscard]] bool isRunning() const { return m_running; }
     // Stops a running export; nothing is left behind.
     void cancel();

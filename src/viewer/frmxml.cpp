@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -258,7 +259,10 @@ void frmXML::cmdYazdir_Click()
 
 void frmXML::cmdAktar_Click()
 {
-    m_exporter->start(m_brwWebBrowser->documentPath());
+    // A mizan or ekstre lives in the program's cache folder, where nobody would look for a spreadsheet.
+    m_exporter->start(m_brwWebBrowser->documentPath(),
+                      isProgramReport() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                        : QString());
     updateCommands();
 }
 

@@ -497,6 +497,19 @@ void TestViewerWindow::programDocument_isShown_notVerified()
     QVERIFY(window->verificationLine().isEmpty());
     QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->isEnabled(), exported);
     QVERIFY(!window->findChild<QPushButton*>(QStringLiteral("cmdMizan"))->isEnabled());
+    if (exported) { // offered in Documents, not in the cache folder the document lives in
+        QString suggested;
+        window->exporter()->setTargetChooser([&](const QString& offered) {
+            suggested = offered;
+            return m_dir->filePath(QStringLiteral("mizan.xlsx"));
+        });
+        window->exporter()->setReporter([](const QString&) {});
+        QSignalSpy finished(window->exporter(), &ExportRunner::finished);
+        window->findChild<QPushButton*>(QStringLiteral("cmdAktar"))->click();
+        QVERIFY(finished.wait(30000) && finished.at(0).at(0).toBool());
+        QCOMPARE(QFileInfo(suggested).absolutePath(),
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    }
     delete window;
 }
 
