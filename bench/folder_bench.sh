@@ -44,16 +44,7 @@ generate_split() { # folder
     "$generator" --out "$1" --roots "$1.roots" --month 2025-03 --size 400 --seed 1 >/dev/null
 }
 
-# One run: prints "wall cpu rss_kb exit_code".
-measure() {
-    local log="$out/time.log" code=0
-    /usr/bin/time -v -o "$log" "$@" >"$out/stdout" 2>"$out/stderr" || code=$?
-    awk -F': ' -v code="$code" '
-        /Elapsed \(wall clock\)/ { n = split($2, p, ":"); wall = (n == 3) ? p[1] * 3600 + p[2] * 60 + p[3] : p[1] * 60 + p[2] }
-        /User time/ { cpu += $2 } /System time/ { cpu += $2 }
-        /Maximum resident set size/ { rss = $2 }
-        END { printf "%.2f %.2f %d %d\n", wall, cpu, rss, code }' "$log"
-}
+source "$here/bench/measure.sh"
 
 best() { # variable prefix, label, command...
     local var="$1" label="$2"

@@ -33,16 +33,7 @@ mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1048576 }')
 cores=$(nproc)
 echo "journals: ${#journals[@]} files, $mb MB; $cores cores; load $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# One run: prints "wall cpu rss_kb exit_code".
-measure() {
-    local log="$out/time.log" code=0
-    /usr/bin/time -v -o "$log" "$@" >"$out/stdout" 2>"$out/stderr" || code=$?
-    awk -F': ' -v code="$code" '
-        /Elapsed \(wall clock\)/ { n = split($2, p, ":"); wall = (n == 3) ? p[1] * 3600 + p[2] * 60 + p[3] : p[1] * 60 + p[2] }
-        /User time/ { cpu += $2 } /System time/ { cpu += $2 }
-        /Maximum resident set size/ { rss = $2 }
-        END { printf "%.2f %.2f %d %d\n", wall, cpu, rss, code }' "$log"
-}
+source "$here/bench/measure.sh"
 
 # The best of the runs: prints "wall cpu rss_kb".
 best() {

@@ -4,6 +4,7 @@
 // (b) the longest the GUI thread was blocked from the command to that screen.
 // Bars: (a) at most 1 s, (b) at most 100 ms.
 #include "common/paths.h"
+#include "guiwatch.h"
 #include "selection/showcommand.h"
 #include "selection/viewerhost.h"
 #include "viewer/documentrunner.h"
@@ -23,42 +24,6 @@
 namespace {
 
 constexpr int kTick = 10;
-
-// The longest the event loop went without running a 10 ms timer.
-class BlockWatch
-{
-public:
-    BlockWatch()
-    {
-        m_clock.start();
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_longest = std::max(m_longest, now - m_last - kTick);
-            m_last = now;
-        });
-        m_timer.start(kTick);
-    }
-    [[nodiscard]] qint64 longest() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 struct Figures
 {
@@ -95,7 +60,7 @@ Figures runOnce(selection::ViewerWindowHost& host, const QString& folder, const 
             host.window()->browser(), &viewer::WebBrowser::DownloadComplete, host.window(), [&] { loaded = true; },
             Qt::SingleShotConnection);
     });
-    BlockWatch blocks;
+    BlockWatch blocks(kTick);
     const qint64 commandAt = QDateTime::currentMSecsSinceEpoch();
     const viewer::TotalsRequest request = viewer::requestForFolder(viewer::TotalsKind::Mizan, folder);
     viewer::DocumentRunner::Task task = viewer::totalsTask(request.kind, request.journals, request.defaults, documents);

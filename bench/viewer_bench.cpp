@@ -3,6 +3,7 @@
 // GUI thread was blocked, the peak memory of the whole process tree (web engine processes
 // included), and xsltproc's time for the same transform, as a yardstick.
 #include "common/paths.h"
+#include "guiwatch.h"
 #include "piecelimits.h"
 #include "treememory.h"
 #include "viewer/verificationrunner.h"
@@ -20,50 +21,6 @@
 #include <cstdio>
 
 namespace {
-
-// The longest the event loop went without running a 5 ms timer.
-class BlockWatch
-{
-public:
-    BlockWatch()
-    {
-        m_clock.start();
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_longest = std::max(m_longest, now - m_last - 5);
-            if (qEnvironmentVariableIsSet("VZ_TRACE") && now - m_last - 5 > 50) {
-                qWarning("B gap %lld ms ending at %lld", now - m_last - 5, now);
-            }
-            m_last = now;
-        });
-        m_timer.start(5);
-    }
-    void reset()
-    {
-        m_longest = 0;
-        m_last = m_clock.elapsed();
-    }
-    qint64 longest() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 QVariant evaluate(viewer::WebBrowser& browser, const QString& script)
 {
@@ -107,7 +64,7 @@ void verifyShown(const QString& ledger, Figures& figures)
     viewer::VerificationRunner verifier;
     bool done = false;
     QObject::connect(&verifier, &viewer::VerificationRunner::verified, [&] { done = true; });
-    BlockWatch blocks;
+    BlockWatch blocks(5);
     blocks.reset();
     QElapsedTimer clock;
     clock.start();
@@ -134,7 +91,7 @@ Figures showOnce(const QString& ledger, bool whole, TreeMemory& memory)
     browser.resize(1280, 900);
     browser.show();
     waitFor([] { return false; }, 300); // the view's own start-up is not the ledger's
-    BlockWatch blocks;
+    BlockWatch blocks(5);
     memory.reset();
     blocks.reset();
 
