@@ -502,6 +502,10 @@ ReadEvent LedgerReader::ended(int ret)
     if (d.readFailed) {
         return fail(QStringLiteral("%1 okunamadı: %2.").arg(d.name, d.file.errorString()));
     }
+    // libxml2 calls an empty file a parse error; "empty" says what is wrong.
+    if (!d.tree && d.total == 0) {
+        return fail(QStringLiteral("%1 okunamadı: dosya boş.").arg(d.name));
+    }
     if (ret < 0) {
         const QString detail = d.parseError.isEmpty() ? QStringLiteral("bilinmeyen hata") : d.parseError;
         return fail(QStringLiteral("%1 okunamadı: XML bozuk ya da yarım kalmış (satır %2: %3).")

@@ -574,7 +574,7 @@ void TestSelectionWindow::totals_showDocument_orTellWhy_data()
     QTest::newRow("empty journal") << mizan << QStringList{"1234567890-202501-Y-000000.xml"} << true
                                    << "2025-01 2025-01"
                                    << ""
-                                   << "okunamadı";
+                                   << "okunamadı: dosya boş";
     QTest::newRow("no journals") << ekstre << QStringList{"1234567890-202501-K-000000.xml"} << true << ""
                                  << ""
                                  << "yevmiye defteri yok";
