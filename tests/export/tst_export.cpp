@@ -585,7 +585,7 @@ void TestExport::badInput_failsAndLeavesNoFile_data()
     QTest::newRow("truncated csv") << "truncated"
                                    << "out.csv" << true << qint64(0) << "bozuk ya da yarım";
     QTest::newRow("empty") << "empty"
-                           << "out.xlsx" << false << qint64(0) << "bozuk ya da yarım";
+                           << "out.xlsx" << false << qint64(0) << "dosya boş";
     QTest::newRow("missing") << "missing"
                              << "out.xlsx" << false << qint64(0) << "açılamadı";
     QTest::newRow("berat") << kBerat << "out.xlsx" << false << qint64(0) << "berat";
