@@ -62,42 +62,28 @@ QString text(const std::string& s)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// The months [first, last] that no journal covers.
-QStringList missingBetween(const QString& first, const QString& last, const QStringList& present)
-{
-    QStringList missing;
-    for (QString p = first; p <= last && missing.size() < 1200; p = nextMonth(p)) {
-        if (!present.contains(p)) {
-            missing.append(p);
-        }
-    }
-    return missing;
-}
-
-// The range asked, the journals' own bounds where it is open; the months before it in its year.
+// The range asked, the journals' own bounds where it is open (periods: in order, each once); the months
+// before it in its year.
 void placeMonths(Ekstre& result, const QStringList& periods, const QString& from, const QString& to)
 {
-    result.from = from.isEmpty() && !periods.isEmpty() ? *std::min_element(periods.begin(), periods.end()) : from;
-    result.to = to.isEmpty() && !periods.isEmpty() ? *std::max_element(periods.begin(), periods.end()) : to;
+    result.from = from.isEmpty() && !periods.isEmpty() ? periods.constFirst() : from;
+    result.to = to.isEmpty() && !periods.isEmpty() ? periods.constLast() : to;
     if (result.from.isEmpty()) {
         return;
     }
     const QString yearStart = result.from.left(4) + QStringLiteral("-01");
     for (const QString& p : periods) {
-        if (p >= yearStart && p < result.from && !result.openingPeriods.contains(p)) {
+        if (p >= yearStart && p < result.from) {
             result.openingPeriods.append(p);
-        } else if (p >= result.from && p <= result.to && !result.periods.contains(p)) {
+        } else if (p >= result.from && p <= result.to) {
             result.periods.append(p);
         }
     }
-    result.openingPeriods.sort();
-    result.periods.sort();
     if (result.from > yearStart) {
-        QString before = result.from.left(4) + QLatin1Char('-');
-        before += QStringLiteral("%1").arg(result.from.mid(5, 2).toInt() - 1, 2, 10, QLatin1Char('0'));
-        result.openingMissing = missingBetween(yearStart, before, result.openingPeriods);
+        result.openingMissing = missingMonths(yearStart, result.from, result.openingPeriods);
+        result.openingMissing.removeLast(); // `from` itself, never an opening month
     }
-    result.missingPeriods = missingBetween(result.from, result.to, result.periods);
+    result.missingPeriods = missingMonths(result.from, result.to, result.periods);
 }
 
 struct Reading
@@ -153,12 +139,7 @@ Ekstre ekstre(const QStringList& journals, const QString& account, const QString
 {
     Ekstre result;
     result.account = account.trimmed();
-    QStringList periods;
-    for (const QString& path : journals) {
-        periods.append(periodOfFile(path));
-    }
-    periods.removeAll(QString());
-    placeMonths(result, periods, from, to);
+    placeMonths(result, monthsOf(journals), from, to);
     const Reading reading = readingOf(journals, result);
 
     std::vector<std::vector<Item>> perFile(size_t(reading.files.size()));

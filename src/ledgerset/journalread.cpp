@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -132,10 +133,15 @@ common::Outcome readJournals(const QStringList& journals, const LineSink& sink, 
     return first;
 }
 
+QString periodOf(const common::DocumentName& name)
+{
+    return name.period.left(4) + QLatin1Char('-') + name.period.mid(4, 2);
+}
+
 QString periodOfFile(const QString& path)
 {
     const std::optional<common::DocumentName> name = common::DocumentName::parse(fileName(path));
-    return name ? name->period.left(4) + QLatin1Char('-') + name->period.mid(4, 2) : QString();
+    return name ? periodOf(*name) : QString();
 }
 
 QString nextMonth(const QString& period)
@@ -144,6 +150,38 @@ QString nextMonth(const QString& period)
     const int month = period.mid(5, 2).toInt();
     return month == 12 ? QStringLiteral("%1-01").arg(year + 1)
                        : QStringLiteral("%1-%2").arg(year).arg(month + 1, 2, 10, QLatin1Char('0'));
+}
+
+QStringList monthsOf(const QStringList& files)
+{
+    std::set<QString> months;
+    for (const QString& file : files) {
+        months.insert(periodOfFile(file));
+    }
+    months.erase(QString());
+    return {months.begin(), months.end()};
+}
+
+QStringList missingMonths(const QString& first, const QString& last, const QStringList& present)
+{
+    QStringList missing;
+    for (QString p = first; p <= last && missing.size() < 1200; p = nextMonth(p)) {
+        if (!present.contains(p)) {
+            missing.append(p);
+        }
+    }
+    return missing;
+}
+
+QStringList taxpayersOf(const QStringList& files)
+{
+    std::set<QString> found;
+    for (const QString& file : files) {
+        if (const auto name = common::DocumentName::parse(fileName(file))) {
+            found.insert(name->taxpayer);
+        }
+    }
+    return {found.begin(), found.end()};
 }
 
 } // namespace ledgerset

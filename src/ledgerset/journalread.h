@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/documentkind.h"
 #include "common/result.h"
 #include "ledger/ledgerreader.h"
 #include "ledger/values.h"
@@ -33,8 +34,15 @@ using LineSink = std::function<void(int worker, int file, const JournalLine& lin
 [[nodiscard]] common::Outcome readJournals(const QStringList& journals, const LineSink& sink,
                                            const std::atomic_bool* cancel, const ledger::Progress& progress);
 
-// "YYYY-MM" of an e-Defter file name; empty for another name.
+// "YYYY-MM" of an e-Defter name, of a file's name (empty for another name).
+[[nodiscard]] QString periodOf(const common::DocumentName& name);
 [[nodiscard]] QString periodOfFile(const QString& path);
 [[nodiscard]] QString nextMonth(const QString& period);
+// The months the files' names cover, each once, in order.
+[[nodiscard]] QStringList monthsOf(const QStringList& files);
+// The months of [first, last] that are not in present (at most a hundred years of them).
+[[nodiscard]] QStringList missingMonths(const QString& first, const QString& last, const QStringList& present);
+// The taxpayers the files' names belong to, each once, in order.
+[[nodiscard]] QStringList taxpayersOf(const QStringList& files);
 
 } // namespace ledgerset

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -197,26 +196,15 @@ QList<MizanRow> rowsOf(const Accumulator& sums)
 
 void namePeriods(Mizan& result, const QStringList& journals, const QString& from, const QString& to)
 {
-    std::set<QString> present;
-    for (const QString& path : journals) {
-        present.insert(periodOfFile(path));
-    }
-    present.erase(QString());
-    result.periods = QStringList(present.begin(), present.end());
+    result.periods = monthsOf(journals);
     result.from = from;
     result.to = to;
-    if (present.empty() && (from.isEmpty() || to.isEmpty())) {
+    if (result.periods.isEmpty() && (from.isEmpty() || to.isEmpty())) {
         return;
     }
-    const QString first = from.isEmpty() ? *present.begin() : from;
-    const QString last = to.isEmpty() ? *present.rbegin() : to;
-    result.from = first;
-    result.to = last;
-    for (QString p = first; p <= last && result.missingPeriods.size() < 1200; p = nextMonth(p)) {
-        if (!present.count(p)) {
-            result.missingPeriods.append(p);
-        }
-    }
+    result.from = from.isEmpty() ? result.periods.constFirst() : from;
+    result.to = to.isEmpty() ? result.periods.constLast() : to;
+    result.missingPeriods = missingMonths(result.from, result.to, result.periods);
 }
 
 } // namespace
@@ -226,7 +214,7 @@ QStringList journalsIn(const QStringList& paths, const QString& from, const QStr
     QStringList journals;
     const auto take = [&](const QString& path) {
         const std::optional<common::DocumentName> name = common::DocumentName::parse(QFileInfo(path).fileName());
-        const QString period = name ? name->period.left(4) + QLatin1Char('-') + name->period.mid(4, 2) : QString();
+        const QString period = name ? periodOf(*name) : QString();
         if (name && !name->gib && name->kind == common::DocumentKind::Journal && (from.isEmpty() || period >= from) &&
             (to.isEmpty() || period <= to)) {
             journals.append(path);

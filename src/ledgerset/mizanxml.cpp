@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSet>
 #include <QXmlStreamWriter>
 
 namespace ledgerset {
@@ -192,17 +191,6 @@ QString ekstreFileName(const Ekstre& ekstre, const DocumentHeading& heading)
 {
     return safe(QStringLiteral("ekstre-%1-%2-%3-%4-%5.xml")
                     .arg(heading.taxpayer, ekstre.account, ekstre.from, ekstre.to, stamp(heading)));
-}
-
-QString taxpayerOf(const QStringList& journals)
-{
-    QSet<QString> taxpayers;
-    for (const QString& path : journals) {
-        if (const auto name = common::DocumentName::parse(QFileInfo(path).fileName())) {
-            taxpayers.insert(name->taxpayer);
-        }
-    }
-    return taxpayers.size() == 1 ? *taxpayers.begin() : QString();
 }
 
 } // namespace ledgerset

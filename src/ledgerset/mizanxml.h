@@ -47,7 +47,4 @@ struct DocumentHeading
 [[nodiscard]] QString mizanFileName(const Mizan& mizan, const DocumentHeading& heading);
 [[nodiscard]] QString ekstreFileName(const Ekstre& ekstre, const DocumentHeading& heading);
 
-// The taxpayer of the journals' names; empty when none or more than one.
-[[nodiscard]] QString taxpayerOf(const QStringList& journals);
-
 } // namespace ledgerset

@@ -2,6 +2,7 @@
 
 #include "common/documentkind.h"
 #include "common/messagebox.h"
+#include "ledgerset/journalread.h"
 #include "ledgerset/mizanxml.h"
 #include "viewer/rangedialog.h"
 
@@ -12,27 +13,9 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
-#include <set>
-
 namespace viewer {
 
 namespace {
-
-QString monthOf(const common::DocumentName& name)
-{
-    return name.period.left(4) + QLatin1Char('-') + name.period.mid(4, 2);
-}
-
-QStringList taxpayersOf(const QStringList& journals)
-{
-    std::set<QString> found;
-    for (const QString& journal : journals) {
-        if (const auto name = common::DocumentName::parse(QFileInfo(journal).fileName())) {
-            found.insert(name->taxpayer);
-        }
-    }
-    return {found.begin(), found.end()};
-}
 
 // Written only when the reading ran to its end: a cancelled one leaves nothing behind.
 template <typename Document, typename Write, typename Name>
@@ -42,7 +25,7 @@ MadeDocument writeDocument(const Document& document, const QStringList& journals
     if (!document.ok || cancel->load()) {
         return {cancel->load() ? common::Outcome::stopped() : common::Outcome(document), {}};
     }
-    const ledgerset::DocumentHeading heading{ledgerset::taxpayerOf(journals), QDateTime::currentDateTime()};
+    const ledgerset::DocumentHeading heading{ledgerset::taxpayersOf(journals).value(0), QDateTime::currentDateTime()};
     const QString path = QDir(folder).filePath(name(document, heading));
     if (!QDir().mkpath(folder)) {
         return {common::Outcome::failure(
@@ -60,27 +43,15 @@ MadeDocument makeMizan(const QStringList& journals, const TotalsRange& range, co
                          ledgerset::writeMizanXml, ledgerset::mizanFileName);
 }
 
-// The months of the year before `from` carry the opening balance.
+// The ekstre takes from the journals the months it needs, those before `from` for the opening balance too.
 MadeDocument makeEkstre(const QStringList& journals, const TotalsRange& range, const QString& folder,
                         const std::atomic_bool* cancel, const DocumentRunner::Progress& progress)
 {
-    const QStringList read = ledgerset::journalsIn(journals, range.from.left(4) + QStringLiteral("-01"), range.to);
-    return writeDocument(ledgerset::ekstre(read, range.account, range.from, range.to, cancel, progress), read, folder,
-                         cancel, ledgerset::writeEkstreXml, ledgerset::ekstreFileName);
+    return writeDocument(ledgerset::ekstre(journals, range.account, range.from, range.to, cancel, progress), journals,
+                         folder, cancel, ledgerset::writeEkstreXml, ledgerset::ekstreFileName);
 }
 
 } // namespace
-
-QStringList monthsOf(const QStringList& journals)
-{
-    std::set<QString> months;
-    for (const QString& journal : journals) {
-        if (const auto name = common::DocumentName::parse(QFileInfo(journal).fileName())) {
-            months.insert(monthOf(*name));
-        }
-    }
-    return {months.begin(), months.end()};
-}
 
 bool looksLikeAccountCode(const QString& text)
 {
@@ -94,7 +65,7 @@ bool looksLikeAccountCode(const QString& text)
 TotalsRequest requestForFolder(TotalsKind kind, const QString& folder)
 {
     TotalsRequest request{kind, ledgerset::journalsIn({folder}), {}, {}};
-    request.months = monthsOf(request.journals);
+    request.months = ledgerset::monthsOf(request.journals);
     if (!request.months.isEmpty()) {
         const QString year = request.months.constLast().left(4);
         const QStringList ofYear = request.months.filter(QRegularExpression(QLatin1Char('^') + year));
@@ -111,14 +82,14 @@ std::optional<TotalsRequest> requestForDocument(TotalsKind kind, const QString& 
     if (!shown || shown->gib) {
         return std::nullopt;
     }
-    TotalsRequest request{kind, {}, {}, {monthOf(*shown), monthOf(*shown), {}}};
+    TotalsRequest request{kind, {}, {}, {ledgerset::periodOf(*shown), ledgerset::periodOf(*shown), {}}};
     for (const QString& journal : ledgerset::journalsIn({file.absolutePath()})) {
         const auto name = common::DocumentName::parse(QFileInfo(journal).fileName());
         if (name && name->taxpayer == shown->taxpayer) {
             request.journals << journal;
         }
     }
-    request.months = monthsOf(request.journals);
+    request.months = ledgerset::monthsOf(request.journals);
     if (!request.months.contains(request.defaults.from)) {
         request.months << request.defaults.from; // no journal for the month shown: the mizan will say so
         request.months.sort();
@@ -164,7 +135,7 @@ void TotalsCommand::run(const TotalsRequest& request, QWidget* owner)
         report(QStringLiteral("Burada yevmiye defteri yok. %1 yevmiye defterlerinden hesaplanır.").arg(what), owner);
         return;
     }
-    if (const QStringList taxpayers = taxpayersOf(request.journals); taxpayers.size() > 1) {
+    if (const QStringList taxpayers = ledgerset::taxpayersOf(request.journals); taxpayers.size() > 1) {
         report(QStringLiteral("Bu klasörde birden çok mükellefin defterleri var: %1.\n%2 bir mükellefin defterlerinden "
                               "hesaplanır: yalnız onun defterlerinin bulunduğu klasörü seçin.")
                    .arg(taxpayers.join(QStringLiteral(", ")), what),

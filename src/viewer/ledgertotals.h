@@ -37,8 +37,6 @@ struct TotalsRequest
     TotalsRange defaults;
 };
 
-// "YYYY-MM" of the journals' names, ascending, each once.
-[[nodiscard]] QStringList monthsOf(const QStringList& journals);
 // A main account ("102"), a sub-account ("102.01.001") or a prefix ("10"), not an amount or a date.
 [[nodiscard]] bool looksLikeAccountCode(const QString& text);
 

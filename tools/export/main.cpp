@@ -1,6 +1,7 @@
 #include "common/commandline.h"
 #include "export/ledgerexport.h"
 #include "ledgerset/ekstre.h"
+#include "ledgerset/journalread.h"
 #include "ledgerset/mizan.h"
 #include "ledgerset/mizanxml.h"
 
@@ -82,8 +83,9 @@ int exportOverMonths(const SetRequest& request, const ledgerexport::Progress& pr
                 .arg(request.from.isEmpty() && request.to.isEmpty() ? QString() : QStringLiteral("bu aylara ait ")));
         return common::NothingDone;
     }
-    const ledgerset::DocumentHeading heading{ledgerset::taxpayerOf(journals), QDateTime::currentDateTime()};
-    if (heading.taxpayer.isEmpty()) {
+    const QStringList taxpayers = ledgerset::taxpayersOf(journals);
+    const ledgerset::DocumentHeading heading{taxpayers.value(0), QDateTime::currentDateTime()};
+    if (taxpayers.size() > 1) {
         writeError(QStringLiteral("verazidedaze-export: yevmiyeler birden çok mükellefin; bir mükellefin klasörünü "
                                   "ya da dosyalarını verin.\n"));
         return common::SomeFailed;
@@ -145,7 +147,7 @@ ledgerexport::Progress percentLine(int& lastPercent)
     };
 }
 
-int overMonths(const QCommandLineParser&, const SetRequest& request, bool both)
+int overMonths(const SetRequest& request, bool both)
 {
     if (both) {
         return common::usageError(QStringLiteral("--mizan ve --ekstre birlikte verilemez."));
@@ -204,8 +206,7 @@ int main(int argc, char** argv)
     const bool csv = parser.isSet(csvOption);
     const QStringList positional = parser.positionalArguments();
     if (parser.isSet(mizanOption) || parser.isSet(ekstreOption)) {
-        return overMonths(parser,
-                          {parser.value(ekstreOption).trimmed(), parser.value(fromOption), parser.value(toOption),
+        return overMonths({parser.value(ekstreOption).trimmed(), parser.value(fromOption), parser.value(toOption),
                            positional.value(0), positional.mid(1), csv},
                           parser.isSet(mizanOption) && parser.isSet(ekstreOption));
     }
