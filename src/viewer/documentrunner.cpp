@@ -22,17 +22,23 @@ QString DocumentRunner::cacheFolder(const QString& name)
     return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(name);
 }
 
+QProgressDialog* workProgress(const QString& title, const QString& text, QWidget* owner)
+{
+    auto* progress = new QProgressDialog(text, QStringLiteral("İptal"), 0, 1000, owner);
+    progress->setWindowTitle(title);
+    progress->setMinimumDuration(300);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    return progress;
+}
+
 void DocumentRunner::start(Task task, QWidget* owner)
 {
     cancel();
     m_running = true;
     m_owner = owner;
-    m_progress = new QProgressDialog(task.text, QStringLiteral("İptal"), 0, 1000, owner);
+    m_progress = workProgress(task.title, task.text, owner);
     m_progress->setObjectName(QStringLiteral("dlgIlerleme"));
-    m_progress->setWindowTitle(task.title);
-    m_progress->setMinimumDuration(300);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
     // İptal stops the job; what it posts still arrives, and says it was cancelled.
     connect(m_progress, &QProgressDialog::canceled, this, [this] { m_task.stop(); });
     m_task.start([this, job = std::move(task.job),

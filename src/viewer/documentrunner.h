@@ -16,6 +16,10 @@ class QWidget;
 
 namespace viewer {
 
+// The progress dialog of a piece of work on a worker thread: 0–1000, with İptal, shown once the
+// work has taken 300 ms, kept open until its owner deletes it.
+[[nodiscard]] QProgressDialog* workProgress(const QString& title, const QString& text, QWidget* owner);
+
 // What a job made: the document's path when it is ok.
 struct MadeDocument : common::Outcome
 {

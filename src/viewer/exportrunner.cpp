@@ -4,6 +4,7 @@
 #include "common/messagebox.h"
 #include "common/turkishformat.h"
 #include "export/ledgerexport.h"
+#include "viewer/documentrunner.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -66,12 +67,8 @@ void ExportRunner::start(const QString& ledgerPath, const QString& folder)
 void ExportRunner::run(const QString& ledgerPath, const QString& target)
 {
     m_running = true;
-    m_progress = new QProgressDialog(QStringLiteral("Defter satırları aktarılıyor: %1").arg(target),
-                                     QStringLiteral("İptal"), 0, 1000, m_window);
-    m_progress->setWindowTitle(QStringLiteral("Excel'e aktar"));
-    m_progress->setMinimumDuration(300);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
+    m_progress = workProgress(QStringLiteral("Excel'e aktar"),
+                              QStringLiteral("Defter satırları aktarılıyor: %1").arg(target), m_window);
     connect(m_progress, &QProgressDialog::canceled, this, &ExportRunner::cancel);
     const ledgerexport::Format format = formatOf(target);
     m_task.start([this, ledgerPath, target, format](const common::BackgroundTask::Context& context) {
